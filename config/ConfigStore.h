@@ -1,0 +1,49 @@
+#pragma once
+
+#include "config/Settings.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace tarvo {
+
+class MessageService;
+class Registry;
+
+// Where the configuration file is: the path given on the command line, else
+// the registry's "Setting" value, else the executable's path with ".txt".
+struct ConfigLocation
+{
+    QString explicitPath;    // --config FILE; wins over both others
+    Registry* registry = nullptr;
+    QString executablePath;  // the running program
+};
+
+inline constexpr char16_t RegistryKey[] = u"Software\\Quenda\\Tarvo";
+
+QString GetConfigFilePath(const ConfigLocation& location);
+
+// True when the file exists and can be opened for reading.
+bool FileExists(const QString& path);
+
+// Reads the configuration file into settings. When the file is missing, asks
+// whether to use the default settings; false when the user declines.
+bool LoadSettings(Settings& settings, const QString& path, MessageService& messages);
+
+// Loads from text already read (no file needed).
+void LoadSettingsFromFile(Settings& settings, const QString& path);
+
+void SetDefaultSettings(Settings& settings);
+
+// The exact bytes that SaveSettings writes.
+QByteArray SettingsFileBytes(const Settings& settings);
+
+// Writes the file atomically, readable by its owner only. On failure tells
+// the user which file could not be written and returns false; the settings
+// in memory are left as they are.
+bool SaveSettings(const Settings& settings, const QString& path, MessageService& messages);
+
+void SplitList(const QString& text, QChar separator, QStringList& list);
+QString JoinList(const QStringList& list, QChar separator);
+
+} // namespace tarvo

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tarvo {
+
+enum SessionDirectionCode : int { DirectionNone = 0, DirectionPut = 1, DirectionGet = 2 };
+enum PostOpCode : int { PostNone = 0, PostCopy = 1, PostDel = 2, PostMove = 3, PostSync = 4 };
+enum SessionKindCode : int { KindFtp = 1, KindNet = 2 };
+
+// The fields of a "Net" session line:
+// Net,direction,\\server\share,domain,local folder,pc folder,post op,post folder,user,password
+struct NetSession
+{
+    QString Name; // the table key; not part of the line
+    QString Server;
+    QString Share;
+    QString Domain;
+    QString LocalFolder;
+    QString PcFolder;
+    QString UserName;
+    QString Password;
+    int PostOp = PostNone;
+    QString PostFolder;
+    int Direction = DirectionNone;
+
+    // "\\" + Server + "\" + Share
+    QString shareText() const;
+};
+
+void SetNetSessionDefaults(NetSession& session);
+
+// The text from position up to the next separator; position moves past it.
+// With no separator left: an empty text and position -1.
+QString NextField(const QString& line, QChar separator, int& position);
+
+int SessionKind(const QString& line);
+int SessionDirection(const QString& line);
+
+QString DirectionName(int direction);
+int DirectionFromName(const QString& name);
+QString PostOpName(int postOp);
+int PostOpFromName(const QString& name);
+
+// Fills the record from a Net line; any other line leaves it untouched.
+// Missing trailing fields read as empty.
+void ParseNetSession(const QString& line, NetSession& session);
+QString FormatNetSession(const NetSession& session);
+
+// Stores a folder chosen in the main window into the line: the local folder
+// of a Put session, or the part below the share of a Get session.
+void SetSessionFolder(QString& line, const QString& path);
+
+// The default-session list.
+QString FirstDefaultSession(const QStringList& list);
+int FindDefaultSession(const QStringList& list, const QString& name);   // ignores case
+int RemoveDefaultSession(QStringList& list, const QString& name);       // exact
+int AddDefaultSession(QStringList& list, const QString& name);          // exact
+
+} // namespace tarvo

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+namespace tarvo {
+
+// Reads a text file one character at a time, with one character of push-back.
+// The file is read whole when it is opened; it is decoded as UTF-8 when its
+// bytes are valid UTF-8, else byte by byte (each byte the character of the same code).
+class TextFile
+{
+public:
+    TextFile() = default;
+    virtual ~TextFile() = default;
+
+    // Opens an existing file for reading; false (and no file) when it cannot.
+    bool open(const QString& path);
+    bool isOpen() const { return m_open; }
+
+    qint64 length() const { return m_bytes.size(); }
+    qint64 position() const { return m_position; }
+
+    void rewind();
+
+    // The next character (a UTF-16 unit string of one code point), or false at the end.
+    bool readChar(QString& character);
+    // Steps back over the last character read; nothing happens at position 0.
+    void pushBack();
+
+    // Reads one line: true when a line end ended it, false at the end of the
+    // file or when MaxLineLength characters were stored (the text read so far
+    // is still delivered). CR LF and LF end a line; a lone CR is a character,
+    // except as the last byte of the file.
+    bool ReadLine(QString& line);
+
+    static constexpr int MaxLineLength = 10239;
+
+private:
+    QByteArray m_bytes;
+    qint64 m_position = 0;
+    qint64 m_lastLength = 0;
+    bool m_open = false;
+    bool m_utf8 = false;
+};
+
+// The section and key reader of the configuration file.
+class ConfigFile : public TextFile
+{
+public:
+    ConfigFile() = default;
+    explicit ConfigFile(const QString& path) { open(path); }
+
+    bool FindSection(const QString& name);
+    bool NextKeyValue(QString& key, QString& value);
+    int GetValue(const QString& section, const QString& key, QString& value,
+                 const QString& defaultValue);
+    // Appends to names (in first-seen order) as well as the map, so callers can keep the file's order.
+    int ReadSection(QHash<QString, QString>& map, const QString& section,
+                    QStringList* names = nullptr);
+};
+
+// Cuts the line at its first ";" and trims white space at both ends. A value
+// written in quotes because it holds a ";" (key="a;b") keeps its ";".
+QString CleanLine(const QString& line);
+
+} // namespace tarvo

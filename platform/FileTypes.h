@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+namespace tarvo {
+
+// A point in time as the file systems report it: 100-ns intervals since
+// 1 January 1601, UTC.
+using FileTime = quint64;
+
+// File attribute bits, with the values that the configuration file's Show keys use.
+namespace FileAttribute {
+constexpr quint32 ReadOnly = 0x01;
+constexpr quint32 Hidden = 0x02;
+constexpr quint32 System = 0x04;
+constexpr quint32 Directory = 0x10;
+constexpr quint32 Archive = 0x20;
+constexpr quint32 InRom = 0x40;
+constexpr quint32 Normal = 0x80;
+} // namespace FileAttribute
+
+struct FileInfo
+{
+    quint32 Attributes = 0;
+    FileTime CreationTime = 0;
+    FileTime LastAccessTime = 0;
+    FileTime LastWriteTime = 0;
+    quint64 Size = 0;
+
+    bool isDirectory() const { return Attributes & FileAttribute::Directory; }
+    quint32 sizeLow() const { return quint32(Size & 0xFFFFFFFFu); }
+    quint32 sizeHigh() const { return quint32(Size >> 32); }
+};
+
+// One entry of a folder listing; never "." or "..".
+struct DirEntry
+{
+    QString Name;
+    FileInfo Info;
+};
+
+using DirEntryList = QList<DirEntry>;
+
+} // namespace tarvo

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/MessageService.h"
+
+#include <QList>
+#include <QMutex>
+#include <QString>
+
+namespace tarvo::test {
+
+// A MessageService that records every message and question and answers them
+// from queues that the test fills. Without a scripted answer, messages are
+// answered with defaultResult and replace questions with defaultReplace.
+class ScriptedMessageService : public MessageService
+{
+public:
+    struct Shown
+    {
+        QString text;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+    struct Asked
+    {
+        QString existingPath;
+        QString newPath;
+    };
+
+    MessageResult showMessage(const QString& text, MessageIcon icon,
+                              MessageButtons buttons) override;
+    ReplaceReply confirmReplace(const QString& existingPath, const QString& newPath) override;
+    void beginWaitCursor() override;
+    void endWaitCursor() override;
+
+    void answerNext(MessageResult result);
+    void answerNextReplace(ReplaceReply reply);
+
+    QList<Shown> messages() const;
+    QStringList texts() const;
+    QList<Asked> replaceQuestions() const;
+    int waitCursorDepth() const;
+    int waitCursorCount() const;
+    void clear();
+
+    MessageResult defaultResult = MessageResult::Ok;
+    ReplaceReply defaultReplace{false, ReplaceAsk};
+
+private:
+    mutable QMutex m_mutex;
+    QList<Shown> m_shown;
+    QList<Asked> m_asked;
+    QList<MessageResult> m_answers;
+    QList<ReplaceReply> m_replaceAnswers;
+    int m_waitDepth = 0;
+    int m_waitCount = 0;
+};
+
+} // namespace tarvo::test
