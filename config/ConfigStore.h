@@ -14,9 +14,9 @@ class Registry;
 // the registry's "Setting" value, else the executable's path with ".txt".
 struct ConfigLocation
 {
-    QString explicitPath;    // --config FILE; wins over both others
+    QString explicitPath; // --config FILE; wins over both others
     Registry* registry = nullptr;
-    QString executablePath;  // the running program
+    QString executablePath; // the running program
 };
 
 inline constexpr char16_t RegistryKey[] = u"Software\\Quenda\\Tarvo";

@@ -54,8 +54,8 @@ void SetSessionFolder(QString& line, const QString& path);
 
 // The default-session list.
 QString FirstDefaultSession(const QStringList& list);
-int FindDefaultSession(const QStringList& list, const QString& name);   // ignores case
-int RemoveDefaultSession(QStringList& list, const QString& name);       // exact
-int AddDefaultSession(QStringList& list, const QString& name);          // exact
+int FindDefaultSession(const QStringList& list, const QString& name); // ignores case
+int RemoveDefaultSession(QStringList& list, const QString& name);     // exact
+int AddDefaultSession(QStringList& list, const QString& name);        // exact
 
 } // namespace tarvo

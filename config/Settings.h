@@ -23,8 +23,7 @@ struct Settings
 
     // Read-only, hidden, system and archive; not in-ROM.
     static constexpr quint32 DefaultShowAttributes = FileAttribute::ReadOnly |
-                                                     FileAttribute::Hidden |
-                                                     FileAttribute::System |
+                                                     FileAttribute::Hidden | FileAttribute::System |
                                                      FileAttribute::Archive;
 };
 

@@ -24,8 +24,8 @@ public:
 
     void rewind();
 
-    // The next character (a UTF-16 unit string of one code point), or false at the end.
-    bool readChar(QString& character);
+    // The next character (one code point), or false at the end.
+    bool readChar(char32_t& character);
     // Steps back over the last character read; nothing happens at position 0.
     void pushBack();
 
@@ -56,7 +56,8 @@ public:
     bool NextKeyValue(QString& key, QString& value);
     int GetValue(const QString& section, const QString& key, QString& value,
                  const QString& defaultValue);
-    // Appends to names (in first-seen order) as well as the map, so callers can keep the file's order.
+    // Appends to names (in first-seen order) as well as the map, so callers can keep the file's
+    // order.
     int ReadSection(QHash<QString, QString>& map, const QString& section,
                     QStringList* names = nullptr);
 };

@@ -25,14 +25,18 @@ QString defaultFile()
     if (!fromEnvironment.isEmpty())
         return QString::fromLocal8Bit(fromEnvironment);
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           u"/tarvo/registry.ini";
+           QStringLiteral("/tarvo/registry.ini");
 }
 
 } // namespace
 
-Registry::Registry() : m_file(defaultFile()) {}
+Registry::Registry()
+    : m_file(defaultFile())
+{}
 
-Registry::Registry(QString file) : m_file(std::move(file)) {}
+Registry::Registry(QString file)
+    : m_file(std::move(file))
+{}
 
 std::optional<Registry::Value> Registry::readValue(const QString& key, const QString& name) const
 {
