@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <memory>
+
+namespace tarvo {
+
+// An open file that a copy reads from.
+class SourceFile
+{
+public:
+    virtual ~SourceFile() = default;
+    // Attributes, times and size as they were when the file was opened.
+    virtual const FileInfo& info() const = 0;
+    // The number of bytes read, 0 at the end, or a negated PlatformError code.
+    virtual qint64 read(char* buffer, qint64 size) = 0;
+};
+
+// A temporary file beside a copy's target. It becomes the target only through
+// commit(); destroyed before that, it removes itself, so a failed or cut-off
+// copy leaves neither a partial file nor a changed target.
+class PartFile
+{
+public:
+    virtual ~PartFile() = default;
+    virtual int write(const char* data, qint64 size) = 0;
+    // Closes the file, gives it the last-write time and renames it into place.
+    virtual int commit(const FileInfo& source, bool failIfExists) = 0;
+};
+
+// One kind of file system (local device or SMB shares) as the copy engine sees it.
+class FileStore : public FileSystem
+{
+public:
+    virtual int openSource(const QString& path, std::unique_ptr<SourceFile>& file) = 0;
+    virtual int createPart(const QString& target, std::unique_ptr<PartFile>& file) = 0;
+    // True when moveFile() can rename source to target without copying.
+    virtual bool canRename(const QString& source, const QString& target) const = 0;
+    // The buffer that a copy out of this store reads best with.
+    virtual qint64 copyBufferSize() const = 0;
+};
+
+// Copies between two stores, or within one: the source's bytes go to a part
+// file beside the target, which then takes the source's last-write time and
+// is renamed into place.
+int copyAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target,
+                     bool failIfExists);
+
+// A move that cannot rename: copy (failing when the target exists), then
+// delete the source. When the source cannot be deleted the copy is removed
+// again, so a failed move leaves both sides as they were.
+int moveAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target);
+
+} // namespace tarvo

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/FileStore.h"
+
+namespace tarvo {
+
+// The program's one FileSystem: device paths go to the local store, network
+// paths to the share store, and copies and moves cross between them.
+class RoutingFileSystem : public FileSystem
+{
+public:
+    RoutingFileSystem(FileStore& local, FileStore& network);
+
+    bool canOpenForReading(const QString& path) override;
+    int readAttributes(const QString& path, FileInfo& info) override;
+    using FileSystem::listFolder;
+    int listFolder(const QString& folder, const Visitor& visit) override;
+    int copyFile(const QString& source, const QString& target, bool failIfExists) override;
+    int moveFile(const QString& source, const QString& target) override;
+    int deleteFile(const QString& path) override;
+
+private:
+    FileStore& storeFor(const QString& path);
+
+    FileStore& m_local;
+    FileStore& m_network;
+};
+
+} // namespace tarvo

@@ -1,0 +1,406 @@
+#include "platform/SmbFileSystem.h"
+
+#include "platform/ErrorCodes.h"
+#include "platform/FileTimes.h"
+#include "platform/PosixErrors.h"
+
+#include <cerrno>
+#include <libsmbclient.h>
+#include <QRandomGenerator>
+#include <QUrl>
+#include <sys/stat.h>
+
+namespace tarvo {
+
+namespace {
+
+bool isConnectionLoss(int error)
+{
+    switch (error) {
+    case ECONNREFUSED:
+    case ECONNRESET:
+    case ECONNABORTED:
+    case EPIPE:
+    case ETIMEDOUT:
+    case ENOTCONN:
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case EHOSTDOWN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// libsmbclient packs the DOS attributes into the mode bits of a stat: no
+// write bit for read-only, execute bits for archive, system and hidden (a
+// folder always has them, so for folders only read-only can be told).
+FileInfo infoFromStat(const struct stat& status)
+{
+    FileInfo info;
+    const bool folder = S_ISDIR(status.st_mode);
+    if (folder)
+        info.Attributes |= FileAttribute::Directory;
+    if (!(status.st_mode & S_IWUSR))
+        info.Attributes |= FileAttribute::ReadOnly;
+    if (!folder) {
+        if (status.st_mode & S_IXUSR)
+            info.Attributes |= FileAttribute::Archive;
+        if (status.st_mode & S_IXGRP)
+            info.Attributes |= FileAttribute::System;
+        if (status.st_mode & S_IXOTH)
+            info.Attributes |= FileAttribute::Hidden;
+    }
+    info.CreationTime = fileTimeFromTimespec(status.st_ctim);
+    info.LastAccessTime = fileTimeFromTimespec(status.st_atim);
+    info.LastWriteTime = fileTimeFromTimespec(status.st_mtim);
+    info.Size = folder ? 0 : quint64(status.st_size);
+    return info;
+}
+
+// A name that a server sends back is used only when it names one entry of
+// the folder: never a separator, never "." or "..".
+bool isPlainName(const QString& name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
+           !name.contains(u'\\');
+}
+
+} // namespace
+
+// One operation on one share: the path's address, a use of its connection
+// and a context that logs on with that connection's credentials.
+class SmbOperation
+{
+public:
+    SmbOperation(SmbFileSystem& files, const QString& path, ShareConnectionTable::UseKind kind)
+        : m_files(files)
+    {
+        const std::optional<ShareAddress> address = ShareAddress::parse(path);
+        if (!address) {
+            m_error = PlatformError::InvalidName;
+            return;
+        }
+        m_address = *address;
+        const std::optional<ShareCredentials> credentials =
+            files.m_connections.credentialsFor(m_address, kind, m_use);
+        if (!credentials) {
+            m_error = PlatformError::AccessDenied; // no logon for this share
+            return;
+        }
+        m_lease = files.m_contexts.acquire(*credentials);
+        if (!m_lease)
+            m_error = PlatformError::NotEnoughMemory;
+    }
+
+    int error() const { return m_error; }
+    SMBCCTX* context() const { return m_lease.context(); }
+    const ShareAddress& address() const { return m_address; }
+    QByteArray url() const { return SmbFileSystem::url(m_address); }
+
+    // The code for a failed call; a share that stopped answering makes its
+    // connections unavailable.
+    int fail(int error)
+    {
+        if (isConnectionLoss(error))
+            m_files.m_connections.markUnavailable(m_address);
+        return platformErrorFromErrno(error);
+    }
+
+private:
+    SmbFileSystem& m_files;
+    ShareAddress m_address;
+    ShareConnectionTable::ShareUse m_use;
+    SmbContextPool::Lease m_lease;
+    int m_error = PlatformError::Success;
+};
+
+namespace {
+
+class SmbSource : public SourceFile
+{
+public:
+    SmbSource(std::unique_ptr<SmbOperation> operation, SMBCFILE* file, const FileInfo& info)
+        : m_operation(std::move(operation))
+        , m_file(file)
+        , m_info(info)
+    {}
+    ~SmbSource() override
+    {
+        smbc_getFunctionClose(m_operation->context())(m_operation->context(), m_file);
+    }
+
+    const FileInfo& info() const override { return m_info; }
+
+    qint64 read(char* buffer, qint64 size) override
+    {
+        SMBCCTX* context = m_operation->context();
+        const ssize_t got = smbc_getFunctionRead(context)(context, m_file, buffer, size_t(size));
+        return got >= 0 ? got : -m_operation->fail(errno);
+    }
+
+private:
+    std::unique_ptr<SmbOperation> m_operation;
+    SMBCFILE* m_file;
+    FileInfo m_info;
+};
+
+class SmbPart : public PartFile
+{
+public:
+    SmbPart(std::unique_ptr<SmbOperation> operation, SMBCFILE* file, QByteArray partUrl)
+        : m_operation(std::move(operation))
+        , m_file(file)
+        , m_partUrl(std::move(partUrl))
+    {}
+    ~SmbPart() override
+    {
+        SMBCCTX* context = m_operation->context();
+        if (m_file)
+            smbc_getFunctionClose(context)(context, m_file);
+        if (!m_committed)
+            smbc_getFunctionUnlink(context)(context, m_partUrl.constData());
+    }
+
+    int write(const char* data, qint64 size) override
+    {
+        SMBCCTX* context = m_operation->context();
+        while (size > 0) {
+            const ssize_t done =
+                smbc_getFunctionWrite(context)(context, m_file, data, size_t(size));
+            if (done <= 0)
+                return done < 0 ? m_operation->fail(errno) : PlatformError::WriteFault;
+            data += done;
+            size -= done;
+        }
+        return PlatformError::Success;
+    }
+
+    int commit(const FileInfo& source, bool failIfExists) override
+    {
+        SMBCCTX* context = m_operation->context();
+        if (smbc_getFunctionClose(context)(context, std::exchange(m_file, nullptr)) != 0)
+            return m_operation->fail(errno);
+        // Closing sets the write time, so the source's is set after the close.
+        const timespec access = timespecFromFileTime(source.LastAccessTime);
+        const timespec write = timespecFromFileTime(source.LastWriteTime);
+        timeval times[2] = {{access.tv_sec, access.tv_nsec / 1000},
+                            {write.tv_sec, write.tv_nsec / 1000}};
+        if (smbc_getFunctionUtimes(context)(context, m_partUrl.constData(), times) != 0)
+            return m_operation->fail(errno);
+        const QByteArray target = m_operation->url();
+        // libsmbclient's rename replaces an existing target, so a copy that
+        // must not replace looks first.
+        struct stat status;
+        if (failIfExists &&
+            smbc_getFunctionStat(context)(context, target.constData(), &status) == 0)
+            return PlatformError::FileExists;
+        if (smbc_getFunctionRename(context)(context, m_partUrl.constData(), context,
+                                            target.constData()) != 0)
+            return m_operation->fail(errno);
+        m_committed = true;
+        return PlatformError::Success;
+    }
+
+private:
+    std::unique_ptr<SmbOperation> m_operation;
+    SMBCFILE* m_file;
+    QByteArray m_partUrl;
+    bool m_committed = false;
+};
+
+} // namespace
+
+SmbFileSystem::SmbFileSystem(ShareConnectionTable& connections, SmbContextPool& contexts)
+    : m_connections(connections)
+    , m_contexts(contexts)
+{}
+
+QByteArray SmbFileSystem::url(const ShareAddress& address)
+{
+    QByteArray result = "smb://";
+    result +=
+        address.host.contains(u':') ? '[' + address.host.toUtf8() + ']' : address.host.toUtf8();
+    if (address.port)
+        result += ':' + QByteArray::number(address.port);
+    result += '/' + QUrl::toPercentEncoding(address.share);
+    for (const QString& name : address.folders)
+        result += '/' + QUrl::toPercentEncoding(name);
+    return result;
+}
+
+int SmbFileSystem::logOn(const ShareCredentials& credentials)
+{
+    SmbContextPool::Lease lease = m_contexts.fresh(credentials);
+    if (!lease)
+        return PlatformError::NotEnoughMemory;
+    SMBCCTX* context = lease.context();
+    SMBCFILE* top = smbc_getFunctionOpendir(context)(context, url(credentials.address).constData());
+    if (!top) {
+        switch (errno) {
+        case EACCES:
+        case EPERM:
+            return PlatformError::LogonFailure;
+        case ENOENT:
+        case ENODEV:
+        case ENOTDIR:
+            return PlatformError::BadNetName;
+        case ETIMEDOUT:
+        case EHOSTDOWN:
+            return PlatformError::BadNetPath; // no server answers there
+        default:
+            return platformErrorFromErrno(errno);
+        }
+    }
+    smbc_getFunctionClosedir(context)(context, top);
+    return PlatformError::Success; // the lease goes to the pool, logged on
+}
+
+bool SmbFileSystem::canOpenForReading(const QString& path)
+{
+    SmbOperation operation(*this, path, ShareConnectionTable::UseKind::OpenFile);
+    if (operation.error())
+        return false;
+    SMBCCTX* context = operation.context();
+    const QByteArray address = operation.url();
+    if (SMBCFILE* file = smbc_getFunctionOpen(context)(context, address.constData(), O_RDONLY, 0)) {
+        smbc_getFunctionClose(context)(context, file);
+        return true;
+    }
+    struct stat status;
+    return smbc_getFunctionStat(context)(context, address.constData(), &status) == 0 &&
+           S_ISDIR(status.st_mode);
+}
+
+int SmbFileSystem::readAttributes(const QString& path, FileInfo& info)
+{
+    SmbOperation operation(*this, path, ShareConnectionTable::UseKind::Listing);
+    if (operation.error())
+        return operation.error();
+    SMBCCTX* context = operation.context();
+    struct stat status;
+    if (smbc_getFunctionStat(context)(context, operation.url().constData(), &status) != 0)
+        return operation.fail(errno);
+    info = infoFromStat(status);
+    return PlatformError::Success;
+}
+
+int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
+{
+    SmbOperation operation(*this, folder, ShareConnectionTable::UseKind::Listing);
+    if (operation.error())
+        return operation.error();
+    SMBCCTX* context = operation.context();
+    SMBCFILE* dir = smbc_getFunctionOpendir(context)(context, operation.url().constData());
+    if (!dir) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return PlatformError::PathNotFound;
+        return operation.fail(errno);
+    }
+    struct stat status;
+    while (const libsmb_file_info* entry =
+               smbc_getFunctionReaddirPlus2(context)(context, dir, &status)) {
+        DirEntry found;
+        found.Name = QString::fromUtf8(entry->name);
+        if (!isPlainName(found.Name))
+            continue;
+        found.Info.Attributes = entry->attrs;
+        found.Info.CreationTime = fileTimeFromTimespec(entry->btime_ts);
+        found.Info.LastAccessTime = fileTimeFromTimespec(entry->atime_ts);
+        found.Info.LastWriteTime = fileTimeFromTimespec(entry->mtime_ts);
+        found.Info.Size = found.Info.isDirectory() ? 0 : entry->size;
+        if (!visit(found))
+            break;
+    }
+    smbc_getFunctionClosedir(context)(context, dir);
+    return PlatformError::Success;
+}
+
+int SmbFileSystem::copyFile(const QString& source, const QString& target, bool failIfExists)
+{
+    return copyAcrossStores(*this, source, *this, target, failIfExists);
+}
+
+bool SmbFileSystem::canRename(const QString& source, const QString& target) const
+{
+    const std::optional<ShareAddress> from = ShareAddress::parse(source);
+    const std::optional<ShareAddress> to = ShareAddress::parse(target);
+    return from && to && from->sameShare(*to);
+}
+
+int SmbFileSystem::moveFile(const QString& source, const QString& target)
+{
+    if (!canRename(source, target))
+        return moveAcrossStores(*this, source, *this, target);
+    SmbOperation operation(*this, source, ShareConnectionTable::UseKind::OpenFile);
+    if (operation.error())
+        return operation.error();
+    const std::optional<ShareAddress> to = ShareAddress::parse(target);
+    SMBCCTX* context = operation.context();
+    const QByteArray from = operation.url();
+    const QByteArray toUrl = url(*to);
+    struct stat status;
+    if (smbc_getFunctionStat(context)(context, from.constData(), &status) != 0)
+        return operation.fail(errno);
+    // libsmbclient's rename replaces an existing target; a move never does.
+    if (smbc_getFunctionStat(context)(context, toUrl.constData(), &status) == 0)
+        return PlatformError::FileExists;
+    if (smbc_getFunctionRename(context)(context, from.constData(), context, toUrl.constData()) != 0)
+        return operation.fail(errno);
+    return PlatformError::Success;
+}
+
+int SmbFileSystem::deleteFile(const QString& path)
+{
+    SmbOperation operation(*this, path, ShareConnectionTable::UseKind::OpenFile);
+    if (operation.error())
+        return operation.error();
+    SMBCCTX* context = operation.context();
+    if (smbc_getFunctionUnlink(context)(context, operation.url().constData()) != 0)
+        return operation.fail(errno);
+    return PlatformError::Success;
+}
+
+int SmbFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& file)
+{
+    auto operation =
+        std::make_unique<SmbOperation>(*this, path, ShareConnectionTable::UseKind::OpenFile);
+    if (operation->error())
+        return operation->error();
+    SMBCCTX* context = operation->context();
+    SMBCFILE* handle =
+        smbc_getFunctionOpen(context)(context, operation->url().constData(), O_RDONLY, 0);
+    if (!handle)
+        return operation->fail(errno);
+    struct stat status;
+    if (smbc_getFunctionFstat(context)(context, handle, &status) != 0) {
+        const int error = operation->fail(errno);
+        smbc_getFunctionClose(context)(context, handle);
+        return error;
+    }
+    file = std::make_unique<SmbSource>(std::move(operation), handle, infoFromStat(status));
+    return PlatformError::Success;
+}
+
+int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& file)
+{
+    auto operation =
+        std::make_unique<SmbOperation>(*this, target, ShareConnectionTable::UseKind::OpenFile);
+    if (operation->error())
+        return operation->error();
+    if (operation->address().folders.isEmpty())
+        return PlatformError::AccessDenied; // the share itself is no file
+    ShareAddress part = operation->address();
+    part.folders.last() = QStringLiteral(".tarvo-%1.part")
+                              .arg(QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0'));
+    const QByteArray partUrl = url(part);
+    SMBCCTX* context = operation->context();
+    SMBCFILE* handle = smbc_getFunctionOpen(context)(context, partUrl.constData(),
+                                                     O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (!handle)
+        return errno == ENOENT ? PlatformError::PathNotFound : operation->fail(errno);
+    file = std::make_unique<SmbPart>(std::move(operation), handle, partUrl);
+    return PlatformError::Success;
+}
+
+} // namespace tarvo
