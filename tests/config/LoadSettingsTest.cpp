@@ -1,12 +1,14 @@
 // Loading the configuration file: defaults for missing keys, the Yes/No rules,
 // the missing-file question, and files that are damaged in every way we know.
 #include "config/ConfigStore.h"
+#include "config/TextFile.h"
 #include "platform/Registry.h"
 #include "tests/support/ScriptedMessageService.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <unistd.h>
 
 using namespace tarvo;
 using tarvo::test::ScriptedMessageService;
@@ -132,15 +134,22 @@ TEST(LoadSettingsTest, MissingFileAsksForDefaults)
 
 TEST(LoadSettingsTest, UnreadableFileCountsAsMissing)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads every file";
     TempFolder folder;
-    const QString path = folder.write("locked.txt", "[Setting]\r\n");
-    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    // A folder where the file should be cannot be read as a configuration.
+    const QString folderPath = folder.filePath("folder.txt");
+    QDir().mkpath(folderPath);
     ScriptedMessageService messages;
     messages.answerNext(MessageResult::Cancel);
     Settings settings;
-    EXPECT_FALSE(LoadSettings(settings, path, messages));
+    EXPECT_FALSE(LoadSettings(settings, folderPath, messages));
+    EXPECT_EQ(messages.messages().size(), 1);
+
+    if (geteuid() != 0) { // root reads every file whatever its permissions
+        const QString path = folder.write("locked.txt", "[Setting]\r\n");
+        QFile::setPermissions(path, QFileDevice::WriteOwner);
+        messages.answerNext(MessageResult::Cancel);
+        EXPECT_FALSE(LoadSettings(settings, path, messages));
+    }
 }
 
 TEST(LoadSettingsTest, DamagedFilesLoadWithoutHarm)

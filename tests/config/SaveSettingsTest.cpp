@@ -47,6 +47,12 @@ Settings loadBytes(const TempFolder& folder, const QByteArray& bytes)
     return settings;
 }
 
+// The permission bits of the owner, the group and everybody else.
+QFileDevice::Permissions ownerGroupOther(const QString& path)
+{
+    return QFile::permissions(path) & QFileDevice::Permissions(0x7077);
+}
+
 } // namespace
 
 TEST(SaveSettingsTest, DefaultSettingsLayout)
@@ -115,12 +121,12 @@ TEST(SaveSettingsTest, FileIsReplacedAtomicallyAndOwnerOnly)
     Settings settings;
     ASSERT_TRUE(SaveSettings(settings, path, messages));
     EXPECT_EQ(TempFolder::read(path), SettingsFileBytes(settings));
-    EXPECT_EQ(QFile::permissions(path) & 0x0FFF, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(ownerGroupOther(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"tarvo.txt"});
 
     const QString fresh = folder.filePath("fresh.txt");
     ASSERT_TRUE(SaveSettings(settings, fresh, messages));
-    EXPECT_EQ(QFile::permissions(fresh) & 0x0FFF, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(ownerGroupOther(fresh), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 

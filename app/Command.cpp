@@ -1,0 +1,74 @@
+#include "app/Command.h"
+
+#include "app/ConfigCommands.h"
+#include "config/ConfigStore.h"
+#include "platform/DevicePaths.h"
+#include "platform/Registry.h"
+
+#include <cstdio>
+
+namespace tarvo {
+
+QString CommandEnvironment::configPath() const
+{
+    Registry registry;
+    return GetConfigFilePath({configOption, &registry, executablePath});
+}
+
+QString CommandEnvironment::deviceRoot() const
+{
+    return rootOption.isEmpty() ? DevicePaths::defaultRoot() : rootOption;
+}
+
+bool LoadCommandSettings(const CommandEnvironment& environment, MessageService& messages,
+                         Settings& settings)
+{
+    const QString path = environment.configPath();
+    if (LoadSettings(settings, path, messages))
+        return true;
+    std::fprintf(stderr,
+                 "tarvo: no configuration to use. Create %s (see the README for its format), "
+                 "name another file with --config, or answer OK to run with the defaults.\n",
+                 qPrintable(path));
+    return false;
+}
+
+const QList<Command>& Commands()
+{
+    static const QList<Command> commands = {
+        {"config", "config show",
+         "Writes to standard output exactly the bytes that saving the configuration would "
+         "write for the configuration as loaded.",
+         RunConfigCommand},
+        {"sessions", "sessions",
+         "Lists the sessions, one per line: name, kind, direction, share, local folder, PC "
+         "folder, post-operation, post folder, and whether it is a default session. Passwords "
+         "are never shown.",
+         RunSessionsCommand},
+    };
+    return commands;
+}
+
+const Command* FindCommand(const QString& name)
+{
+    for (const Command& command : Commands()) {
+        if (name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
+
+int PrintCommandHelp(const Command& command)
+{
+    std::printf("Usage: tarvo [--config FILE] [--root DIR] %s\n\n%s\n", command.synopsis,
+                command.description);
+    return ExitSuccess;
+}
+
+int UsageError(const QString& text)
+{
+    std::fprintf(stderr, "tarvo: %s\nTry 'tarvo --help'.\n", qPrintable(text));
+    return ExitUsage;
+}
+
+} // namespace tarvo

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tarvo and runs every test: once in a normal
+# build, once with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+source_dir="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$source_dir"
+
+scripts/install-deps.sh
+
+run_suite() {
+    local build_dir="$1"
+    shift
+    echo "== Building $build_dir"
+    scripts/build.sh "$build_dir" -DTARVO_BUILD_BENCH=OFF "$@"
+    echo "== Testing $build_dir"
+    ctest --test-dir "$build_dir" --output-on-failure -j 2 --timeout 600
+}
+
+run_suite build/test
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=address,undefined
