@@ -1,0 +1,176 @@
+#include "tests/ui/UiTestSupport.h"
+#include "ui/FileListModel.h"
+#include "ui/FileListRefresher.h"
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+namespace tarvo {
+namespace {
+
+using test::DeviceFixture;
+using test::PutLine;
+
+class FileListBuilderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(fixture.platform); }
+
+    FileRows build(Settings& live)
+    {
+        return BuildFileList(FileListBuilder::TakeSnapshot(live), fixture.services());
+    }
+
+    static QStringList Column(const FileRows& rows, int column)
+    {
+        QStringList texts;
+        for (const FileRow& row : rows)
+            texts.append(FileListModel::cellText(row, column));
+        return texts;
+    }
+
+    DeviceFixture fixture;
+};
+
+TEST_F(FileListBuilderTest, ListsEveryDefaultSessionSortedTogetherByName)
+{
+    fixture.makeFile("docs/b.txt", 2048);
+    fixture.makeFile("docs/A.txt", 10);
+    fixture.makeFile("docs/c.doc");
+    fixture.makeFile("docs/sub/deep.txt");
+    Settings settings;
+    settings.Sessions.insert("Office", PutLine("\\docs"));
+    settings.Sessions.insert("Home", PutLine("\\docs\\"));
+    settings.DefaultSession = {"Office", "Home"};
+
+    const FileRows rows = build(settings);
+    // The same folder for two sessions: every file twice, rows of equal names
+    // in session order; the sub-folder is not listed (ShowFolder off).
+    EXPECT_EQ(Column(rows, 0), (QStringList{"A.txt", "A.txt", "b.txt", "b.txt", "c.doc", "c.doc"}));
+    EXPECT_EQ(Column(rows, 4), (QStringList{"Office", "Home", "Office", "Home", "Office", "Home"}));
+    // The folder written with and without its trailing separator gives one Path text.
+    EXPECT_EQ(Column(rows, 3).at(0), "\\docs\\");
+    EXPECT_EQ(Column(rows, 3).at(1), "\\docs\\");
+    EXPECT_EQ(Column(rows, 2).mid(0, 3), (QStringList{"0k", "0k", "2k"}));
+    EXPECT_FALSE(rows.at(0).date.isEmpty());
+    EXPECT_EQ(fixture.messages.waitCursorDepth(), 0);
+    EXPECT_GE(fixture.messages.waitCursorCount(), 2);
+    EXPECT_TRUE(fixture.messages.texts().isEmpty());
+}
+
+TEST_F(FileListBuilderTest, GivesOneIconPerExtensionAndTheFolderIconToFolders)
+{
+    fixture.makeFile("d/one.txt");
+    fixture.makeFile("d/TWO.TXT");
+    fixture.makeFile("d/three.pdf");
+    fixture.makeFile("d/noext");
+    fixture.makeFolder("d/sub.txt");
+    Settings settings;
+    settings.ShowFolder = true;
+    settings.Filter = "*";
+    settings.Sessions.insert("S", PutLine("\\d"));
+    settings.DefaultSession = {"S"};
+
+    const FileRows rows = build(settings);
+    ASSERT_EQ(Column(rows, 0),
+              (QStringList{"noext", "one.txt", "sub.txt", "three.pdf", "TWO.TXT"}));
+    EXPECT_EQ(rows.at(1).icon, rows.at(4).icon);
+    EXPECT_NE(rows.at(1).icon, rows.at(3).icon);
+    EXPECT_NE(rows.at(0).icon, rows.at(1).icon);
+    EXPECT_EQ(rows.at(2).icon, FileTypeIcons::FolderIndex);
+    EXPECT_EQ(fixture.icons.type(rows.at(3).icon).extension, ".pdf");
+}
+
+TEST_F(FileListBuilderTest, AppliesTheAttributeMaskToHiddenAndReadOnlyFiles)
+{
+    fixture.makeFile("d/.hidden.txt");
+    fixture.makeFile("d/plain.txt");
+    fixture.makeFile("d/locked.txt");
+    QFile::setPermissions(fixture.device.filePath("d/locked.txt"), QFile::ReadOwner);
+    Settings settings;
+    settings.Sessions.insert("S", PutLine("\\d"));
+    settings.DefaultSession = {"S"};
+
+    settings.ShowAttributes = 0;
+    EXPECT_EQ(Column(build(settings), 0), (QStringList{"plain.txt"}));
+    settings.ShowAttributes = FileAttribute::Hidden | FileAttribute::ReadOnly;
+    EXPECT_EQ(Column(build(settings), 0), (QStringList{".hidden.txt", "locked.txt", "plain.txt"}));
+}
+
+TEST_F(FileListBuilderTest, SkipsUnknownAndDirectionlessSessionsAndUnreadableFolders)
+{
+    fixture.makeFile("d/a.txt");
+    Settings settings;
+    settings.Sessions.insert("Missing", PutLine("\\nowhere"));
+    settings.Sessions.insert("None", "Net,None,\\\\pc\\docs,WG,\\d,\\,None,,u,p");
+    settings.Sessions.insert("Ftp", "Ftp,Put,host,\\d");
+    settings.Sessions.insert("Good", PutLine("\\d"));
+    settings.DefaultSession = {"Unknown", "Missing", "None", "Ftp", "Good"};
+
+    const FileRows rows = build(settings);
+    EXPECT_EQ(Column(rows, 4), (QStringList{"Good"}));
+    // The lookup of an unknown name adds it to the live table with an empty line.
+    EXPECT_TRUE(settings.Sessions.contains("Unknown"));
+    EXPECT_EQ(settings.Sessions.value("Unknown"), QString());
+    EXPECT_TRUE(fixture.messages.texts().isEmpty());
+
+    FileListBuilder builder(settings, fixture.services());
+    FileRows none;
+    EXPECT_EQ(builder.FillFromFolder("Missing", "\\nowhere", none), -1);
+    EXPECT_EQ(builder.FillFromFolder("Good", "\\d", none), 1);
+
+    settings.DefaultSession.clear();
+    EXPECT_TRUE(build(settings).isEmpty());
+}
+
+TEST_F(FileListBuilderTest, StopsBetweenEntriesWhenCancelled)
+{
+    for (int i = 0; i < 50; ++i)
+        fixture.makeFile(QStringLiteral("d/f%1.txt").arg(i));
+    Settings settings;
+    settings.Sessions.insert("S", PutLine("\\d"));
+    settings.DefaultSession = {"S", "S"};
+    std::atomic_bool cancel{true};
+    FileListBuilder builder(settings, fixture.services());
+    builder.setCancelFlag(&cancel);
+    int batches = 0;
+    EXPECT_EQ(builder.RefreshList([&](FileRows&&) { ++batches; }), 0);
+    EXPECT_EQ(batches, 0);
+}
+
+// The refresher as the window uses it: jobs on worker threads, rows merged into
+// the model on this thread.
+TEST_F(FileListBuilderTest, ARefreshStartedDuringAnotherNeverDoublesRows)
+{
+    for (int i = 0; i < 300; ++i)
+        fixture.makeFile(QStringLiteral("d/f%1.txt").arg(i));
+    Settings settings;
+    settings.Sessions.insert("S", PutLine("\\d"));
+    settings.Sessions.insert("T", PutLine("\\d"));
+    settings.DefaultSession = {"S", "T"};
+
+    FileListModel model;
+    FileListRefresher refresher(model, fixture.services());
+    QSignalSpy finished(&refresher, &FileListRefresher::finished);
+    for (int i = 0; i < 5; ++i) {
+        refresher.start(FileListBuilder::TakeSnapshot(settings));
+        QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(finished.size(), 1);
+    EXPECT_EQ(model.rowCount(), 600);
+    EXPECT_FALSE(refresher.isRunning());
+    EXPECT_TRUE(finished.first().first().toBool());
+
+    // Stopping in the middle leaves no thread behind and adds nothing later.
+    refresher.start(FileListBuilder::TakeSnapshot(settings));
+    refresher.stop();
+    EXPECT_FALSE(refresher.isRunning());
+    const int afterStop = model.rowCount();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.rowCount(), afterStop);
+}
+
+} // namespace
+} // namespace tarvo

@@ -1,0 +1,66 @@
+#include "ui/FileListTexts.h"
+
+#include <QDateTime>
+
+namespace tarvo {
+
+namespace {
+
+// 100-ns intervals between 1 January 1601 and 1 January 1970.
+constexpr qint64 EpochOffset = 116444736000000000LL;
+
+QDateTime LocalTime(FileTime fileTime)
+{
+    const qint64 msecs = (qint64(fileTime) - EpochOffset) / 10000;
+    return QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC).toLocalTime();
+}
+
+} // namespace
+
+QString FileDateText(FileTime fileTime, bool dateOnly)
+{
+    const QDateTime local = LocalTime(fileTime);
+    if (!local.isValid())
+        return {};
+    const QLocale locale = QLocale::system();
+    const QString date = locale.toString(local.date(), QLocale::ShortFormat);
+    if (date.isEmpty() || dateOnly)
+        return date;
+    const QString time = locale.toString(local.time(), QLocale::ShortFormat);
+    return time.isEmpty() ? QString() : date + u' ' + time;
+}
+
+QString FileSizeText(quint64 size)
+{
+    const quint32 low = quint32(size & 0xFFFFFFFFu);
+    return QString::number(low / 1024) + u'k';
+}
+
+QString FileDateFormatter::dateText(FileTime fileTime)
+{
+    const QDateTime local = LocalTime(fileTime);
+    if (!local.isValid())
+        return {};
+    if (local.date() != m_lastDate) {
+        m_lastDate = local.date();
+        m_lastText = m_locale.toString(m_lastDate, QLocale::ShortFormat);
+    }
+    return m_lastText;
+}
+
+namespace FileListColumns {
+
+QStringList headerTexts()
+{
+    return {QStringLiteral(" File Name "), QStringLiteral(" Date "), QStringLiteral("Size"),
+            QStringLiteral("Path"), QStringLiteral("Session")};
+}
+
+QList<int> widths(int w)
+{
+    return {w / 2, w / 3 - 12, w / 6 - 4, w * 3 / 4, w / 2};
+}
+
+} // namespace FileListColumns
+
+} // namespace tarvo

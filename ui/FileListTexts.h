@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/FileTypes.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+namespace tarvo {
+
+// A file time as the user reads it: the local short date, and with dateOnly
+// false a blank and the local time. Empty when the time cannot be formatted.
+QString FileDateText(FileTime fileTime, bool dateOnly);
+
+// The Size column: the low 32 bits of the size in whole kilobytes, "%uk".
+QString FileSizeText(quint64 size);
+
+// The same date texts for many files at once: files of one day share one
+// formatted (and implicitly shared) text.
+class FileDateFormatter
+{
+public:
+    QString dateText(FileTime fileTime);
+
+private:
+    QLocale m_locale = QLocale::system();
+    QDate m_lastDate;
+    QString m_lastText;
+};
+
+// The five columns of the main list.
+namespace FileListColumns {
+enum Column { Name = 0, Date = 1, Size = 2, Path = 3, Session = 4, Count = 5 };
+
+QStringList headerTexts();
+
+// Column widths for a list whose client area is clientWidth pixels wide.
+QList<int> widths(int clientWidth);
+} // namespace FileListColumns
+
+} // namespace tarvo

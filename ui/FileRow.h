@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QMetaType>
+#include <QString>
+
+namespace tarvo {
+
+// One row of the main list: its five texts and an icon index. Rows of one
+// folder share their Path and Session texts (implicit sharing).
+struct FileRow
+{
+    QString name;
+    QString date;
+    QString size;
+    QString path;
+    QString session;
+    int icon = -1;
+};
+
+using FileRows = QList<FileRow>;
+
+// The list's order: by name, letter case ignored; ties keep their arrival order.
+inline bool FileRowLess(const FileRow& a, const FileRow& b)
+{
+    return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+}
+
+} // namespace tarvo
+
+Q_DECLARE_METATYPE(tarvo::FileRows)

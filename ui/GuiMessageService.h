@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/MessageService.h"
+
+#include <functional>
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+namespace tarvo {
+
+// Message boxes and the wait cursor of the window. Callable from any thread:
+// a worker's call hops to the window's thread and waits there for the answer;
+// the window's thread itself never waits for a worker. Must be created on the
+// window's thread.
+class GuiMessageService : public QObject, public MessageService
+{
+    Q_OBJECT
+
+public:
+    // The dialog that asks "Confirm File Replace"; runs on the window's thread.
+    using ReplaceDialog =
+        std::function<ReplaceReply(const QString& existingPath, const QString& newPath)>;
+
+    explicit GuiMessageService(QObject* parent = nullptr);
+
+    // Message boxes are centred on this window while it exists.
+    void setParentWindow(QWidget* window) { m_window = window; }
+
+    // The transfer's replace question; without it the question ends unanswered.
+    void setReplaceDialog(ReplaceDialog dialog) { m_replaceDialog = std::move(dialog); }
+
+    MessageResult showMessage(const QString& text, MessageIcon icon,
+                              MessageButtons buttons) override;
+    ReplaceReply confirmReplace(const QString& existingPath, const QString& newPath) override;
+    void beginWaitCursor() override;
+    void endWaitCursor() override;
+
+private:
+    // Runs work on the window's thread, waiting for it when called from elsewhere.
+    template <typename Work> void onGuiThread(Work work, bool wait);
+
+    MessageResult showHere(const QString& text, MessageIcon icon, MessageButtons buttons);
+
+    QPointer<QWidget> m_window;
+    ReplaceDialog m_replaceDialog;
+};
+
+} // namespace tarvo
