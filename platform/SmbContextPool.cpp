@@ -1,8 +1,9 @@
 #include "platform/SmbContextPool.h"
 
+#include "platform/SmbCalls.h"
+
 #include <cstring>
 #include <libsmbclient.h>
-#include <mutex>
 #include <QByteArray>
 #include <QMutexLocker>
 
@@ -30,32 +31,29 @@ void answerLogon(SMBCCTX* context, const char*, const char*, char*, int, char* u
     copyText(password, passwordSize, credentials ? credentials->password : QString());
 }
 
-// The library loads its configuration while a context starts; one at a time.
-QMutex& creationMutex()
+void configure(SMBCCTX* context)
 {
-    static QMutex mutex;
-    return mutex;
+    smbc_setDebug(context, 0); // never a log line, never a password in one
+    smbc_setTimeout(context, SmbContextPool::TimeoutMilliseconds);
+    smbc_setOptionUseKerberos(context, false);
+    smbc_setOptionFallbackAfterKerberos(context, true);
+    smbc_setOptionNoAutoAnonymousLogin(context, true);
+    smbc_setOptionUseCCache(context, false);
+    smbc_setFunctionAuthDataWithContext(context, answerLogon);
 }
 
 } // namespace
 
 bool SmbContextPool::initialiseLibrary(QString* error)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { smbc_thread_posix(); });
-    QMutexLocker lock(&creationMutex());
-    SMBCCTX* probe = smbc_new_context();
-    if (probe)
-        smbc_setDebug(probe, 0);
-    if (!probe || !smbc_init_context(probe)) {
-        if (probe)
-            smbc_free_context(probe, 1);
+    SMBCCTX* probe = smb::newContext(configure);
+    if (!probe) {
         if (error)
             *error = QStringLiteral("The SMB client library cannot start: %1")
                          .arg(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    smbc_free_context(probe, 1);
+    smb::freeContext(probe);
     return true;
 }
 
@@ -66,27 +64,12 @@ SmbContextPool::SmbContextPool(const ShareConnectionTable& table)
 SmbContextPool::~SmbContextPool()
 {
     for (const Idle& idle : std::as_const(m_idle))
-        smbc_free_context(idle.context, 1);
+        smb::freeContext(idle.context);
 }
 
 SMBCCTX* SmbContextPool::newContext()
 {
-    QMutexLocker lock(&creationMutex());
-    SMBCCTX* context = smbc_new_context();
-    if (!context)
-        return nullptr;
-    smbc_setDebug(context, 0); // never a log line, never a password in one
-    smbc_setTimeout(context, TimeoutMilliseconds);
-    smbc_setOptionUseKerberos(context, false);
-    smbc_setOptionFallbackAfterKerberos(context, true);
-    smbc_setOptionNoAutoAnonymousLogin(context, true);
-    smbc_setOptionUseCCache(context, false);
-    smbc_setFunctionAuthDataWithContext(context, answerLogon);
-    if (!smbc_init_context(context)) {
-        smbc_free_context(context, 1);
-        return nullptr;
-    }
-    return context;
+    return smb::newContext(configure);
 }
 
 SmbContextPool::Lease SmbContextPool::lease(SMBCCTX* context, quint64 generation,
@@ -99,7 +82,7 @@ SmbContextPool::Lease SmbContextPool::lease(SMBCCTX* context, quint64 generation
     result.m_context = context;
     result.m_generation = generation;
     result.m_credentials = std::make_unique<ShareCredentials>(credentials);
-    smbc_setOptionUserData(context, result.m_credentials.get());
+    smb::setUserData(context, result.m_credentials.get());
     return result;
 }
 
@@ -118,7 +101,7 @@ SmbContextPool::Lease SmbContextPool::acquire(const ShareCredentials& credential
     }
     // A connection went since this context logged on: forget its sessions.
     if (stale)
-        smbc_getFunctionPurgeCachedServers(context)(context);
+        smb::purgeCachedServers(context);
     return lease(context ? context : newContext(), generation, credentials);
 }
 
@@ -129,7 +112,7 @@ SmbContextPool::Lease SmbContextPool::fresh(const ShareCredentials& credentials)
 
 void SmbContextPool::giveBack(SMBCCTX* context, quint64 generation)
 {
-    smbc_setOptionUserData(context, nullptr);
+    smb::setUserData(context, nullptr);
     QMutexLocker lock(&m_mutex);
     m_idle.append({context, generation});
 }

@@ -3,6 +3,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileTimes.h"
 #include "platform/PosixErrors.h"
+#include "platform/SmbCalls.h"
 
 #include <cerrno>
 #include <libsmbclient.h>
@@ -94,7 +95,7 @@ public:
     }
 
     int error() const { return m_error; }
-    SMBCCTX* context() const { return m_lease.context(); }
+    smb::Context* context() const { return m_lease.context(); }
     const ShareAddress& address() const { return m_address; }
     QByteArray url() const { return SmbFileSystem::url(m_address); }
 
@@ -120,54 +121,50 @@ namespace {
 class SmbSource : public SourceFile
 {
 public:
-    SmbSource(std::unique_ptr<SmbOperation> operation, SMBCFILE* file, const FileInfo& info)
+    SmbSource(std::unique_ptr<SmbOperation> operation, smb::File* file, const FileInfo& info)
         : m_operation(std::move(operation))
         , m_file(file)
         , m_info(info)
     {}
-    ~SmbSource() override
-    {
-        smbc_getFunctionClose(m_operation->context())(m_operation->context(), m_file);
-    }
+    ~SmbSource() override { smb::close(m_operation->context(), m_file); }
 
     const FileInfo& info() const override { return m_info; }
 
     qint64 read(char* buffer, qint64 size) override
     {
-        SMBCCTX* context = m_operation->context();
-        const ssize_t got = smbc_getFunctionRead(context)(context, m_file, buffer, size_t(size));
+        smb::Context* context = m_operation->context();
+        const ssize_t got = smb::read(context, m_file, buffer, size_t(size));
         return got >= 0 ? got : -m_operation->fail(errno);
     }
 
 private:
     std::unique_ptr<SmbOperation> m_operation;
-    SMBCFILE* m_file;
+    smb::File* m_file;
     FileInfo m_info;
 };
 
 class SmbPart : public PartFile
 {
 public:
-    SmbPart(std::unique_ptr<SmbOperation> operation, SMBCFILE* file, QByteArray partUrl)
+    SmbPart(std::unique_ptr<SmbOperation> operation, smb::File* file, QByteArray partUrl)
         : m_operation(std::move(operation))
         , m_file(file)
         , m_partUrl(std::move(partUrl))
     {}
     ~SmbPart() override
     {
-        SMBCCTX* context = m_operation->context();
+        smb::Context* context = m_operation->context();
         if (m_file)
-            smbc_getFunctionClose(context)(context, m_file);
+            smb::close(context, m_file);
         if (!m_committed)
-            smbc_getFunctionUnlink(context)(context, m_partUrl.constData());
+            smb::unlink(context, m_partUrl.constData());
     }
 
     int write(const char* data, qint64 size) override
     {
-        SMBCCTX* context = m_operation->context();
+        smb::Context* context = m_operation->context();
         while (size > 0) {
-            const ssize_t done =
-                smbc_getFunctionWrite(context)(context, m_file, data, size_t(size));
+            const ssize_t done = smb::write(context, m_file, data, size_t(size));
             if (done <= 0)
                 return done < 0 ? m_operation->fail(errno) : PlatformError::WriteFault;
             data += done;
@@ -178,25 +175,23 @@ public:
 
     int commit(const FileInfo& source, bool failIfExists) override
     {
-        SMBCCTX* context = m_operation->context();
-        if (smbc_getFunctionClose(context)(context, std::exchange(m_file, nullptr)) != 0)
+        smb::Context* context = m_operation->context();
+        if (smb::close(context, std::exchange(m_file, nullptr)) != 0)
             return m_operation->fail(errno);
         // Closing sets the write time, so the source's is set after the close.
         const timespec access = timespecFromFileTime(source.LastAccessTime);
         const timespec write = timespecFromFileTime(source.LastWriteTime);
         timeval times[2] = {{access.tv_sec, access.tv_nsec / 1000},
                             {write.tv_sec, write.tv_nsec / 1000}};
-        if (smbc_getFunctionUtimes(context)(context, m_partUrl.constData(), times) != 0)
+        if (smb::utimes(context, m_partUrl.constData(), times) != 0)
             return m_operation->fail(errno);
         const QByteArray target = m_operation->url();
         // libsmbclient's rename replaces an existing target, so a copy that
         // must not replace looks first.
         struct stat status;
-        if (failIfExists &&
-            smbc_getFunctionStat(context)(context, target.constData(), &status) == 0)
+        if (failIfExists && smb::stat(context, target.constData(), &status) == 0)
             return PlatformError::FileExists;
-        if (smbc_getFunctionRename(context)(context, m_partUrl.constData(), context,
-                                            target.constData()) != 0)
+        if (smb::rename(context, m_partUrl.constData(), target.constData()) != 0)
             return m_operation->fail(errno);
         m_committed = true;
         return PlatformError::Success;
@@ -204,7 +199,7 @@ public:
 
 private:
     std::unique_ptr<SmbOperation> m_operation;
-    SMBCFILE* m_file;
+    smb::File* m_file;
     QByteArray m_partUrl;
     bool m_committed = false;
 };
@@ -234,8 +229,8 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
     SmbContextPool::Lease lease = m_contexts.fresh(credentials);
     if (!lease)
         return PlatformError::NotEnoughMemory;
-    SMBCCTX* context = lease.context();
-    SMBCFILE* top = smbc_getFunctionOpendir(context)(context, url(credentials.address).constData());
+    smb::Context* context = lease.context();
+    smb::File* top = smb::opendir(context, url(credentials.address).constData());
     if (!top) {
         switch (errno) {
         case EACCES:
@@ -252,7 +247,7 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
             return platformErrorFromErrno(errno);
         }
     }
-    smbc_getFunctionClosedir(context)(context, top);
+    smb::closedir(context, top);
     return PlatformError::Success; // the lease goes to the pool, logged on
 }
 
@@ -261,15 +256,14 @@ bool SmbFileSystem::canOpenForReading(const QString& path)
     SmbOperation operation(*this, path, ShareConnectionTable::UseKind::OpenFile);
     if (operation.error())
         return false;
-    SMBCCTX* context = operation.context();
+    smb::Context* context = operation.context();
     const QByteArray address = operation.url();
-    if (SMBCFILE* file = smbc_getFunctionOpen(context)(context, address.constData(), O_RDONLY, 0)) {
-        smbc_getFunctionClose(context)(context, file);
+    if (smb::File* file = smb::open(context, address.constData(), O_RDONLY, 0)) {
+        smb::close(context, file);
         return true;
     }
     struct stat status;
-    return smbc_getFunctionStat(context)(context, address.constData(), &status) == 0 &&
-           S_ISDIR(status.st_mode);
+    return smb::stat(context, address.constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 int SmbFileSystem::readAttributes(const QString& path, FileInfo& info)
@@ -277,9 +271,9 @@ int SmbFileSystem::readAttributes(const QString& path, FileInfo& info)
     SmbOperation operation(*this, path, ShareConnectionTable::UseKind::Listing);
     if (operation.error())
         return operation.error();
-    SMBCCTX* context = operation.context();
+    smb::Context* context = operation.context();
     struct stat status;
-    if (smbc_getFunctionStat(context)(context, operation.url().constData(), &status) != 0)
+    if (smb::stat(context, operation.url().constData(), &status) != 0)
         return operation.fail(errno);
     info = infoFromStat(status);
     return PlatformError::Success;
@@ -290,16 +284,15 @@ int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
     SmbOperation operation(*this, folder, ShareConnectionTable::UseKind::Listing);
     if (operation.error())
         return operation.error();
-    SMBCCTX* context = operation.context();
-    SMBCFILE* dir = smbc_getFunctionOpendir(context)(context, operation.url().constData());
+    smb::Context* context = operation.context();
+    smb::File* dir = smb::opendir(context, operation.url().constData());
     if (!dir) {
         if (errno == ENOENT || errno == ENOTDIR)
             return PlatformError::PathNotFound;
         return operation.fail(errno);
     }
     struct stat status;
-    while (const libsmb_file_info* entry =
-               smbc_getFunctionReaddirPlus2(context)(context, dir, &status)) {
+    while (const libsmb_file_info* entry = smb::readdirplus2(context, dir, &status)) {
         DirEntry found;
         found.Name = QString::fromUtf8(entry->name);
         if (!isPlainName(found.Name))
@@ -312,7 +305,7 @@ int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
         if (!visit(found))
             break;
     }
-    smbc_getFunctionClosedir(context)(context, dir);
+    smb::closedir(context, dir);
     return PlatformError::Success;
 }
 
@@ -336,16 +329,16 @@ int SmbFileSystem::moveFile(const QString& source, const QString& target)
     if (operation.error())
         return operation.error();
     const std::optional<ShareAddress> to = ShareAddress::parse(target);
-    SMBCCTX* context = operation.context();
+    smb::Context* context = operation.context();
     const QByteArray from = operation.url();
     const QByteArray toUrl = url(*to);
     struct stat status;
-    if (smbc_getFunctionStat(context)(context, from.constData(), &status) != 0)
+    if (smb::stat(context, from.constData(), &status) != 0)
         return operation.fail(errno);
     // libsmbclient's rename replaces an existing target; a move never does.
-    if (smbc_getFunctionStat(context)(context, toUrl.constData(), &status) == 0)
+    if (smb::stat(context, toUrl.constData(), &status) == 0)
         return PlatformError::FileExists;
-    if (smbc_getFunctionRename(context)(context, from.constData(), context, toUrl.constData()) != 0)
+    if (smb::rename(context, from.constData(), toUrl.constData()) != 0)
         return operation.fail(errno);
     return PlatformError::Success;
 }
@@ -355,8 +348,8 @@ int SmbFileSystem::deleteFile(const QString& path)
     SmbOperation operation(*this, path, ShareConnectionTable::UseKind::OpenFile);
     if (operation.error())
         return operation.error();
-    SMBCCTX* context = operation.context();
-    if (smbc_getFunctionUnlink(context)(context, operation.url().constData()) != 0)
+    smb::Context* context = operation.context();
+    if (smb::unlink(context, operation.url().constData()) != 0)
         return operation.fail(errno);
     return PlatformError::Success;
 }
@@ -367,15 +360,14 @@ int SmbFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& 
         std::make_unique<SmbOperation>(*this, path, ShareConnectionTable::UseKind::OpenFile);
     if (operation->error())
         return operation->error();
-    SMBCCTX* context = operation->context();
-    SMBCFILE* handle =
-        smbc_getFunctionOpen(context)(context, operation->url().constData(), O_RDONLY, 0);
+    smb::Context* context = operation->context();
+    smb::File* handle = smb::open(context, operation->url().constData(), O_RDONLY, 0);
     if (!handle)
         return operation->fail(errno);
     struct stat status;
-    if (smbc_getFunctionFstat(context)(context, handle, &status) != 0) {
+    if (smb::fstat(context, handle, &status) != 0) {
         const int error = operation->fail(errno);
-        smbc_getFunctionClose(context)(context, handle);
+        smb::close(context, handle);
         return error;
     }
     file = std::make_unique<SmbSource>(std::move(operation), handle, infoFromStat(status));
@@ -394,9 +386,8 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
     part.folders.last() = QStringLiteral(".tarvo-%1.part")
                               .arg(QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0'));
     const QByteArray partUrl = url(part);
-    SMBCCTX* context = operation->context();
-    SMBCFILE* handle = smbc_getFunctionOpen(context)(context, partUrl.constData(),
-                                                     O_WRONLY | O_CREAT | O_EXCL, 0644);
+    smb::Context* context = operation->context();
+    smb::File* handle = smb::open(context, partUrl.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (!handle)
         return errno == ENOENT ? PlatformError::PathNotFound : operation->fail(errno);
     file = std::make_unique<SmbPart>(std::move(operation), handle, partUrl);

@@ -1,0 +1,283 @@
+#include "platform/ErrorCodes.h"
+#include "platform/ProcessServices.h"
+#include "tests/support/SambaServer.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <sys/stat.h>
+
+namespace tarvo {
+namespace {
+
+class ShareFilesTest : public test::SambaTest
+{
+protected:
+    void SetUp() override
+    {
+        SambaTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ASSERT_EQ(0, services.connections().addConnection("S", samba().shareText(), "tester",
+                                                          samba().password(), true));
+    }
+
+    // A network path below the test share.
+    QString share(const QString& below) const { return samba().shareText() + u'\\' + below; }
+    QString onServer(const QString& below) const { return samba().shareFolder() + u'/' + below; }
+    QString local(const QString& below) const { return m_device.filePath(below); }
+
+    static void write(const QString& file, const QByteArray& content)
+    {
+        QDir().mkpath(QFileInfo(file).path());
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+    }
+    static QByteArray read(const QString& file)
+    {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<missing>");
+    }
+    static void setWriteTime(const QString& file, time_t seconds, long nanoseconds)
+    {
+        const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+        ASSERT_EQ(0, ::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0));
+    }
+    QStringList namesIn(const QString& folder)
+    {
+        DirEntryList entries;
+        EXPECT_EQ(0, services.files().listFolder(folder, entries));
+        QStringList names;
+        for (const DirEntry& entry : entries)
+            names.append(entry.Name);
+        names.sort();
+        return names;
+    }
+
+    QTemporaryDir m_device;
+    ProcessServices services{m_device.path()};
+};
+
+TEST_F(ShareFilesTest, CopiesBothWaysKeepTheLastWriteTimeSoSyncSeesThemEqual)
+{
+    write(local("Out/a.txt"), "from the device");
+    setWriteTime(local("Out/a.txt"), 1'650'000'000, 123'456'789);
+    write(onServer("In/b.txt"), "from the share");
+    setWriteTime(onServer("In/b.txt"), 1'660'000'000, 987'654'321);
+    QDir().mkpath(onServer("Out"));
+    QDir().mkpath(local("In"));
+
+    const struct
+    {
+        QString source, target;
+    } copies[] = {
+        {"\\Out\\a.txt", share("Out\\a.txt")},
+        {share("In\\b.txt"), "\\In\\b.txt"},
+        {share("In\\b.txt"), share("Out\\b.txt")},
+        {"\\Out\\a.txt", "\\In\\a.txt"},
+    };
+    for (const auto& copy : copies) {
+        SCOPED_TRACE(copy.source.toStdString() + " -> " + copy.target.toStdString());
+        ASSERT_EQ(0, services.files().copyFile(copy.source, copy.target, true));
+        FileInfo source, target;
+        ASSERT_EQ(0, services.files().readAttributes(copy.source, source));
+        ASSERT_EQ(0, services.files().readAttributes(copy.target, target));
+        EXPECT_EQ(source.LastWriteTime, target.LastWriteTime);
+        EXPECT_EQ(source.Size, target.Size);
+    }
+    EXPECT_EQ("from the device", read(onServer("Out/a.txt")));
+    EXPECT_EQ("from the share", read(local("In/b.txt")));
+    EXPECT_EQ(QStringList({"a.txt", "b.txt"}), namesIn(share("Out")));
+
+    // The listing reports the same time as the attributes.
+    DirEntryList entries;
+    ASSERT_EQ(0, services.files().listFolder(share("Out"), entries));
+    FileInfo copied;
+    ASSERT_EQ(0, services.files().readAttributes("\\Out\\a.txt", copied));
+    for (const DirEntry& entry : entries) {
+        if (entry.Name == u"a.txt") {
+            EXPECT_EQ(copied.LastWriteTime, entry.Info.LastWriteTime);
+        }
+    }
+}
+
+TEST_F(ShareFilesTest, ExistingTargetsGiveTheSameCodeOnBothSides)
+{
+    write(local("a.txt"), "new");
+    write(local("old.txt"), "old");
+    write(onServer("a.txt"), "old");
+    write(onServer("b.txt"), "b");
+
+    const struct
+    {
+        QString source, target;
+    } cases[] = {
+        {"\\a.txt", share("a.txt")},
+        {share("b.txt"), "\\old.txt"},
+        {share("b.txt"), share("a.txt")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        EXPECT_EQ(PlatformError::FileExists, services.files().copyFile(c.source, c.target, true));
+        EXPECT_EQ(PlatformError::FileExists, services.files().moveFile(c.source, c.target));
+        EXPECT_TRUE(services.files().canOpenForReading(c.source));
+    }
+    EXPECT_EQ("old", read(onServer("a.txt")));
+    EXPECT_EQ("old", read(local("old.txt")));
+
+    EXPECT_EQ(0, services.files().copyFile("\\a.txt", share("a.txt"), false));
+    EXPECT_EQ("new", read(onServer("a.txt")));
+    EXPECT_EQ(QStringList({"a.txt", "b.txt"}), namesIn(share("")));
+}
+
+TEST_F(ShareFilesTest, MoveAndDeleteOnTheShareAndAcross)
+{
+    write(onServer("a.txt"), "a");
+    write(local("b.txt"), "b");
+    QDir().mkpath(onServer("Sent"));
+
+    EXPECT_EQ(0, services.files().moveFile(share("a.txt"), share("Sent\\a.txt")));
+    EXPECT_EQ(0, services.files().moveFile("\\b.txt", share("Sent\\b.txt")));
+    EXPECT_EQ(0, services.files().moveFile(share("Sent\\a.txt"), "\\a.txt"));
+    EXPECT_EQ(QStringList({"b.txt"}), namesIn(share("Sent")));
+    EXPECT_EQ(QStringList({"a.txt"}), namesIn("\\"));
+
+    EXPECT_EQ(0, services.files().deleteFile(share("Sent\\b.txt")));
+    EXPECT_EQ(PlatformError::FileNotFound, services.files().deleteFile(share("Sent\\b.txt")));
+    EXPECT_EQ(PlatformError::FileNotFound,
+              services.files().copyFile(share("none.txt"), "\\none.txt", false));
+    EXPECT_EQ(PlatformError::PathNotFound,
+              services.files().copyFile("\\a.txt", share("No\\a.txt"), false));
+    EXPECT_EQ(PlatformError::PathNotFound,
+              services.files().listFolder(share("No"), [](const DirEntry&) { return true; }));
+    EXPECT_FALSE(services.files().canOpenForReading(share("none.txt")));
+    EXPECT_TRUE(services.files().canOpenForReading(share("Sent")));
+}
+
+TEST_F(ShareFilesTest, ListingGivesNamesAndAttributesButNeverDotOrDotDot)
+{
+    write(onServer("Docs/a b%20#&.txt"), "x");
+    write(onServer("Docs/Überweisung.pdf"), "xy");
+    QDir().mkpath(onServer("Docs/Sub"));
+    write(onServer("Docs/.profile"), "x");
+
+    DirEntryList entries;
+    ASSERT_EQ(0, services.files().listFolder(share("Docs"), entries));
+    QMap<QString, FileInfo> byName;
+    for (const DirEntry& entry : entries)
+        byName.insert(entry.Name, entry.Info);
+    EXPECT_EQ(QStringList({".profile", "Sub", "a b%20#&.txt", "Überweisung.pdf"}), byName.keys());
+    EXPECT_TRUE(byName["Sub"].isDirectory());
+    EXPECT_FALSE(byName["a b%20#&.txt"].isDirectory());
+    EXPECT_EQ(2u, byName["Überweisung.pdf"].Size);
+    // The server's own attributes: Samba hides dot files.
+    EXPECT_EQ(FileAttribute::Hidden, byName[".profile"].Attributes & FileAttribute::Hidden);
+
+    // Names with characters that URLs reserve reach the right file.
+    ASSERT_EQ(0, services.files().copyFile(share("Docs\\a b%20#&.txt"), "\\copy.txt", false));
+    EXPECT_EQ("x", read(local("copy.txt")));
+}
+
+TEST_F(ShareFilesTest, PathsThatWouldLeaveTheShareAreRefused)
+{
+    ASSERT_TRUE(samba().addShare("other"));
+    write(samba().shareFolder("other") + "/secret.txt", "secret");
+    write(local("a.txt"), "a");
+
+    const QString escapes[] = {
+        share("..\\other\\secret.txt"),
+        share("Docs\\..\\..\\other\\secret.txt"),
+        share("."),
+        samba().shareText() + "/../other/secret.txt",
+    };
+    for (const QString& path : escapes) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(PlatformError::InvalidName, services.files().copyFile(path, "\\b.txt", false));
+        EXPECT_EQ(PlatformError::InvalidName, services.files().copyFile("\\a.txt", path, false));
+        EXPECT_EQ(PlatformError::InvalidName, services.files().deleteFile(path));
+    }
+    EXPECT_EQ("secret", read(samba().shareFolder("other") + "/secret.txt"));
+    EXPECT_FALSE(QFile::exists(local("b.txt")));
+    samba().removeShare("other");
+}
+
+// A server that goes away in the middle of a copy: the old target stays as it
+// was, and the copy fails within seconds instead of hanging.
+TEST_F(ShareFilesTest, CopyCutOffByTheServerLeavesTheOldTarget)
+{
+    write(local("big.bin"), QByteArray(256 << 20, 'n'));
+    write(onServer("big.bin"), "old target");
+
+    int result = -1;
+    QThread* copier = QThread::create(
+        [&] { result = services.files().copyFile("\\big.bin", share("big.bin"), false); });
+    copier->start();
+    // Stop the server once the part file has grown a little.
+    QElapsedTimer waited;
+    waited.start();
+    bool growing = false;
+    while (!growing && waited.elapsed() < 20000 && copier->isRunning()) {
+        for (const QFileInfo& file :
+             QDir(samba().shareFolder()).entryInfoList(QDir::Hidden | QDir::Files))
+            growing = growing || (file.fileName().endsWith(".part") && file.size() > (8 << 20));
+        QThread::msleep(1);
+    }
+    ASSERT_TRUE(growing) << "the copy finished before it could be cut off";
+    samba().stop();
+    QElapsedTimer failing;
+    failing.start();
+    ASSERT_TRUE(copier->wait(30000));
+    delete copier;
+
+    EXPECT_NE(0, result);
+    EXPECT_LT(failing.elapsed(), 15000);
+    EXPECT_EQ("old target", read(onServer("big.bin")));
+
+    // The connection is unavailable now; reconnected, the copy goes through.
+    QString remote;
+    EXPECT_EQ(PlatformError::ConnectionUnavailable,
+              services.connections().getConnection("S", remote));
+    ASSERT_TRUE(samba().start());
+    EXPECT_EQ(0, services.connections().cancelConnection("S", true, false));
+    ASSERT_EQ(0, services.connections().addConnection("S", samba().shareText(), "tester",
+                                                      samba().password(), true));
+    EXPECT_EQ(0, services.files().copyFile("\\big.bin", share("big.bin"), false));
+    EXPECT_EQ(QFileInfo(local("big.bin")).size(), QFileInfo(onServer("big.bin")).size());
+}
+
+TEST_F(ShareFilesTest, GetCutOffByTheServerLeavesNoPartialFile)
+{
+    write(onServer("big.bin"), QByteArray(256 << 20, 's'));
+    write(local("big.bin"), "old target");
+
+    int result = -1;
+    QThread* copier = QThread::create(
+        [&] { result = services.files().copyFile(share("big.bin"), "\\big.bin", false); });
+    copier->start();
+    QElapsedTimer waited;
+    waited.start();
+    bool growing = false;
+    while (!growing && waited.elapsed() < 20000 && copier->isRunning()) {
+        for (const QFileInfo& file :
+             QDir(m_device.path()).entryInfoList(QDir::Hidden | QDir::Files))
+            growing = growing || (file.fileName().endsWith(".part") && file.size() > (8 << 20));
+        QThread::msleep(1);
+    }
+    ASSERT_TRUE(growing) << "the copy finished before it could be cut off";
+    samba().stop();
+    ASSERT_TRUE(copier->wait(30000));
+    delete copier;
+
+    EXPECT_NE(0, result);
+    EXPECT_EQ("old target", read(local("big.bin")));
+    EXPECT_EQ(QStringList({"big.bin"}),
+              QDir(m_device.path()).entryList(QDir::Files | QDir::Hidden));
+}
+
+} // namespace
+} // namespace tarvo

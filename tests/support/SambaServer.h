@@ -1,0 +1,89 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace tarvo::test {
+
+// A private Samba server on 127.0.0.1 for tests: smbd with its own
+// configuration, password database and share folders in a temporary folder,
+// on a free port, reached as "\\127.0.0.1:PORT\share" with user "tester".
+// It runs as root (the tester logs on as root through a username map) and is
+// stopped by its process group, so the children serving connections go too.
+class SambaServer
+{
+public:
+    static constexpr const char* UserName = "tester";
+    static constexpr const char* DefaultShare = "share";
+
+    SambaServer();
+    ~SambaServer();
+    SambaServer(const SambaServer&) = delete;
+    SambaServer& operator=(const SambaServer&) = delete;
+
+    // True when smbd and smbpasswd are installed.
+    static bool isInstalled();
+
+    // Starts smbd (again, on the same port after stop()) and waits until the
+    // port answers. False with the reason in error() when it cannot.
+    bool start();
+    // Kills smbd and every process serving a connection, at once: a transfer
+    // in flight is cut off as by a server that went away.
+    void stop();
+    bool isRunning() const { return m_pid > 0; }
+
+    // The tester's password; changePassword() sets a new one on the server.
+    const QString& password() const { return m_password; }
+    bool changePassword(const QString& password);
+
+    // Shares beyond the default one; a running server restarts to see them.
+    bool addShare(const QString& name);
+    bool removeShare(const QString& name);
+    // Empties every share's folder.
+    void clearShares();
+
+    int port() const { return m_port; }
+    // The local folder behind a share.
+    QString shareFolder(const QString& share = DefaultShare) const;
+    // "\\127.0.0.1:PORT\share"
+    QString shareText(const QString& share = DefaultShare) const;
+    QString server() const;
+    const QString& error() const { return m_error; }
+
+private:
+    bool writeConfiguration();
+    bool setPassword(const QString& password);
+    bool waitForPort(bool open) const;
+    qint64 readPid() const;
+
+    QTemporaryDir m_folder;
+    QStringList m_shares;
+    QString m_password;
+    QString m_error;
+    int m_port = 0;
+    qint64 m_pid = 0;
+    bool m_passwordSet = false;
+};
+
+// Test suites that share one Samba server: started before the first test of
+// the suite, stopped after the last. A test that stops it or changes the
+// password puts it back (restoreServer()) so the next test finds it as new.
+class SambaTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    static SambaServer& samba() { return *s_server; }
+
+private:
+    static std::unique_ptr<SambaServer> s_server;
+    static QString s_firstPassword;
+};
+
+} // namespace tarvo::test
