@@ -80,48 +80,8 @@ QString executableConfigPath(const QString& executablePath)
     return stem + QStringLiteral(".txt");
 }
 
-} // namespace
-
-QString GetConfigFilePath(const ConfigLocation& location)
+void loadSettings(Settings& settings, ConfigFile& file)
 {
-    if (!location.explicitPath.isEmpty())
-        return location.explicitPath;
-    if (location.registry) {
-        const auto value = location.registry->readValue(QString::fromUtf16(RegistryKey),
-                                                        QStringLiteral("Setting"));
-        if (value) {
-            // The value must be a string short enough for the 255-byte read buffer.
-            if (!value->isString || value->text.size() > 126)
-                return QString();
-            return value->text;
-        }
-    }
-    return executableConfigPath(location.executablePath);
-}
-
-bool FileExists(const QString& path)
-{
-    if (path.isEmpty())
-        return false;
-    QFile file(path);
-    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
-}
-
-void SetDefaultSettings(Settings& settings)
-{
-    settings.Filter = QStringLiteral("*.*");
-    settings.FilterExclude = false;
-    settings.ShowFolder = false;
-    settings.TreeSpeed = false;
-    settings.DefaultSelect = true;
-    settings.EnableOption = true;
-    settings.DefaultChoice = 0;
-    settings.ShowAttributes = Settings::DefaultShowAttributes;
-}
-
-void LoadSettingsFromFile(Settings& settings, const QString& path)
-{
-    ConfigFile file(path);
 
     file.GetValue(SettingSection, QStringLiteral("Filter"), settings.Filter, QStringLiteral("*.*"));
 
@@ -167,6 +127,57 @@ void LoadSettingsFromFile(Settings& settings, const QString& path)
     file.ReadSection(lines, SessionSection, &names);
     for (const QString& name : std::as_const(names))
         settings.Sessions.insert(name, lines.value(name));
+}
+
+} // namespace
+
+QString GetConfigFilePath(const ConfigLocation& location)
+{
+    if (!location.explicitPath.isEmpty())
+        return location.explicitPath;
+    if (location.registry) {
+        const auto value = location.registry->readValue(QString::fromUtf16(RegistryKey),
+                                                        QStringLiteral("Setting"));
+        if (value) {
+            // The value must be a string short enough for the 255-byte read buffer.
+            if (!value->isString || value->text.size() > 126)
+                return QString();
+            return value->text;
+        }
+    }
+    return executableConfigPath(location.executablePath);
+}
+
+bool FileExists(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    QFile file(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+}
+
+void SetDefaultSettings(Settings& settings)
+{
+    settings.Filter = QStringLiteral("*.*");
+    settings.FilterExclude = false;
+    settings.ShowFolder = false;
+    settings.TreeSpeed = false;
+    settings.DefaultSelect = true;
+    settings.EnableOption = true;
+    settings.DefaultChoice = 0;
+    settings.ShowAttributes = Settings::DefaultShowAttributes;
+}
+
+void LoadSettingsFromFile(Settings& settings, const QString& path)
+{
+    ConfigFile file(path);
+    loadSettings(settings, file);
+}
+
+void LoadSettingsFromBytes(Settings& settings, const QByteArray& bytes)
+{
+    ConfigFile file(bytes);
+    loadSettings(settings, file);
 }
 
 bool LoadSettings(Settings& settings, const QString& path, MessageService& messages)

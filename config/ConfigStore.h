@@ -30,8 +30,9 @@ bool FileExists(const QString& path);
 // whether to use the default settings; false when the user declines.
 bool LoadSettings(Settings& settings, const QString& path, MessageService& messages);
 
-// Loads from text already read (no file needed).
+// Loads an existing file, or the bytes of one, without any question.
 void LoadSettingsFromFile(Settings& settings, const QString& path);
+void LoadSettingsFromBytes(Settings& settings, const QByteArray& bytes);
 
 void SetDefaultSettings(Settings& settings);
 

@@ -21,6 +21,8 @@ struct Settings
     QStringList DefaultSession;
     SessionTable Sessions;
 
+    bool operator==(const Settings&) const = default;
+
     // Read-only, hidden, system and archive; not in-ROM.
     static constexpr quint32 DefaultShowAttributes = FileAttribute::ReadOnly |
                                                      FileAttribute::Hidden | FileAttribute::System |

@@ -56,10 +56,17 @@ bool TextFile::open(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    m_bytes = file.readAll();
+    setBytes(file.readAll());
+    return true;
+}
+
+void TextFile::setBytes(const QByteArray& bytes)
+{
+    m_bytes = bytes;
+    m_position = 0;
+    m_lastLength = 0;
     m_utf8 = isValidUtf8(m_bytes);
     m_open = true;
-    return true;
 }
 
 void TextFile::rewind()

@@ -17,6 +17,8 @@ public:
 
     // Opens an existing file for reading; false (and no file) when it cannot.
     bool open(const QString& path);
+    // Reads from bytes already in memory instead of a file.
+    void setBytes(const QByteArray& bytes);
     bool isOpen() const { return m_open; }
 
     qint64 length() const { return m_bytes.size(); }
@@ -51,6 +53,7 @@ class ConfigFile : public TextFile
 public:
     ConfigFile() = default;
     explicit ConfigFile(const QString& path) { open(path); }
+    explicit ConfigFile(const QByteArray& bytes) { setBytes(bytes); }
 
     bool FindSection(const QString& name);
     bool NextKeyValue(QString& key, QString& value);

@@ -20,3 +20,6 @@ run_suite build/test
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=address,undefined
+
+echo "== Fuzzing"
+scripts/fuzz.sh 20
