@@ -1,0 +1,23 @@
+#pragma once
+
+#include "config/NetSession.h"
+#include "platform/MessageService.h"
+#include "platform/ShareConnections.h"
+
+namespace tarvo {
+
+// Connects the share of a Net session line under the session's name; shows
+// "Failed to map to network share \\%s\%s" when it cannot. 0 or -1.
+int ConnectSessionShare(const QString& name, const QString& line, ShareConnections& connections,
+                        MessageService& messages);
+
+// 0 when the share is connected under the session's name (newly, or already
+// and in use), else the platform's error code.
+int MapShare(const NetSession& session, ShareConnections& connections);
+
+// Cancels the session's connection: 0, or the platform's code, with
+// DeviceInUse (2404) for a busy connection to this very share and OpenFiles
+// (2401) for a busy connection that points elsewhere.
+int DisconnectShare(const NetSession& session, ShareConnections& connections);
+
+} // namespace tarvo
