@@ -1,0 +1,147 @@
+#include "transfer/PostOperations.h"
+
+#include "config/NetSession.h"
+#include "config/PathHelpers.h"
+#include "platform/ErrorCodes.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageService.h"
+
+#include <QSet>
+
+namespace tarvo {
+
+int CompareFileInfos(const FileInfo& a, const FileInfo& b)
+{
+    int mask = 0;
+    if (a.sizeLow() != b.sizeLow() || a.sizeHigh() != b.sizeHigh())
+        mask |= CompareBit::Size;
+    if (a.LastWriteTime != b.LastWriteTime)
+        mask |= CompareBit::LastWrite;
+    if (a.Attributes != b.Attributes)
+        mask |= CompareBit::Attributes;
+    if (a.CreationTime != b.CreationTime)
+        mask |= CompareBit::Creation;
+    if (a.LastAccessTime != b.LastAccessTime)
+        mask |= CompareBit::LastAccess;
+    return mask;
+}
+
+PostOperations::PostOperations(FileSystem& files, MessageService& messages)
+    : m_files(files)
+    , m_messages(messages)
+{}
+
+int PostOperations::ApplyPostOperation(const QString& source, const QString& postTarget, int postOp)
+{
+    switch (postOp) {
+    case PostCopy:
+        for (;;) {
+            const int error = m_files.copyFile(source, postTarget, true);
+            if (error != PlatformError::FileExists)
+                return error;
+            const QString question = QStringLiteral("File %1 exists. Overwrite?").arg(postTarget);
+            if (m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel) ==
+                MessageResult::Cancel)
+                return PlatformError::FileExists;
+            if (const int deleteError = m_files.deleteFile(postTarget)) {
+                m_messages.showMessage(
+                    QStringLiteral("Failed to overwrite file %1").arg(postTarget),
+                    MessageIcon::Information, MessageButtons::Ok);
+                return deleteError;
+            }
+        }
+    case PostDel: {
+        const QString question = QStringLiteral("Delete file %1 ?").arg(source);
+        if (m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel) ==
+            MessageResult::Cancel)
+            return 0;
+        const int error = m_files.deleteFile(source);
+        if (error)
+            m_messages.showMessage(QStringLiteral("Failed to delete file %1").arg(source),
+                                   MessageIcon::Information, MessageButtons::Ok);
+        return error;
+    }
+    case PostMove: {
+        const int error = m_files.moveFile(source, postTarget);
+        if (error)
+            m_messages.showMessage(
+                QStringLiteral("Failed to move file %1 to %2").arg(source, postTarget),
+                MessageIcon::Information, MessageButtons::Ok);
+        return error;
+    }
+    default:
+        return 0;
+    }
+}
+
+bool PostOperations::NeedsSyncCopy(const QString& source, const QString& target, int& remembered)
+{
+    if (!m_files.canOpenForReading(target))
+        return true;
+    return DecideSyncCopy(true, CompareFileInfo(source, target), source, target, remembered);
+}
+
+bool PostOperations::DecideSyncCopy(bool targetExists, int compareMask, const QString& source,
+                                    const QString& target, int& remembered)
+{
+    if (!targetExists || (compareMask & SyncCompareMask))
+        return true;
+    if (remembered == ReplaceYesToAll)
+        return true;
+    if (remembered == ReplaceNoToAll)
+        return false;
+    const ReplaceReply reply = m_messages.confirmReplace(target, source);
+    if (!reply.accepted)
+        return false;
+    remembered = reply.answer;
+    return reply.answer == ReplaceYes || reply.answer == ReplaceYesToAll;
+}
+
+int PostOperations::CompareFileInfo(const QString& a, const QString& b)
+{
+    FileInfo infoA;
+    FileInfo infoB;
+    if (m_files.readAttributes(a, infoA) || m_files.readAttributes(b, infoB))
+        return 0;
+    return CompareFileInfos(infoA, infoB);
+}
+
+int PostOperations::ListFolderFiles(const QString& folder, QStringList& list,
+                                    FolderSnapshot* snapshot)
+{
+    const QString prefix = AddTrailingSeparator(folder);
+    QStringList found;
+    const int error = m_files.listFolder(prefix, [&](const DirEntry& entry) {
+        if (entry.Info.isDirectory() || entry.Name == u"." || entry.Name == u"..")
+            return true;
+        found.append(prefix + entry.Name);
+        if (snapshot)
+            snapshot->insert(found.last().toCaseFolded(), entry.Info);
+        return true;
+    });
+    if (error)
+        return -1;
+    list.append(found);
+    return int(list.size());
+}
+
+void PostOperations::PruneSyncTarget(const QStringList& targetFiles,
+                                     const QStringList& transferList, const QString& name,
+                                     const QString& line)
+{
+    // The targets that the session's entries map to, looked up once per file
+    // instead of walking the whole run for each.
+    const QString targetFolder = SessionTargetFolder(name, line);
+    QSet<QString> carried;
+    for (const QString& entry : transferList) {
+        const SplitEntryResult split = SplitEntry(entry);
+        if (split.sessionName.compare(name, Qt::CaseInsensitive) == 0)
+            carried.insert((targetFolder + SplitPath(split.path).fileName).toCaseFolded());
+    }
+    for (const QString& file : targetFiles) {
+        if (!carried.contains(file.toCaseFolded()))
+            m_files.deleteFile(file); // a file that cannot go stays, silently
+    }
+}
+
+} // namespace tarvo

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/FileTypes.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+namespace tarvo {
+
+class FileSystem;
+class MessageService;
+
+// The bits of CompareFileInfo: what differs between two files.
+namespace CompareBit {
+constexpr int Size = 0x01;
+constexpr int LastWrite = 0x02;
+constexpr int Creation = 0x04;
+constexpr int LastAccess = 0x08;
+constexpr int Attributes = 0x10;
+} // namespace CompareBit
+
+// Sync decides by size and last-write time only.
+constexpr int SyncCompareMask = CompareBit::Size | CompareBit::LastWrite;
+
+// Files of a folder listing keyed by their case-folded full path, so that a
+// Sync can judge its targets from one listing instead of asking per file.
+using FolderSnapshot = QHash<QString, FileInfo>;
+
+int CompareFileInfos(const FileInfo& a, const FileInfo& b);
+
+// What is done to a source after its copy, and the pieces of Sync.
+class PostOperations
+{
+public:
+    PostOperations(FileSystem& files, MessageService& messages);
+
+    // Copy, Del or Move the source; 0 or the error code of the step that failed.
+    int ApplyPostOperation(const QString& source, const QString& postTarget, int postOp);
+
+    // True when Sync is to copy the source onto the target; may change the
+    // remembered ReplaceAnswer.
+    bool NeedsSyncCopy(const QString& source, const QString& target, int& remembered);
+    // The same decision from what is already known of both files.
+    bool DecideSyncCopy(bool targetExists, int compareMask, const QString& source,
+                        const QString& target, int& remembered);
+
+    // The CompareBit mask; 0 when either file cannot be read.
+    int CompareFileInfo(const QString& a, const QString& b);
+
+    // Appends folder + name of every plain file; the new count, or -1 when
+    // the folder cannot be listed (the list is then unchanged). With a
+    // snapshot, also records each file's attributes.
+    int ListFolderFiles(const QString& folder, QStringList& list,
+                        FolderSnapshot* snapshot = nullptr);
+
+    // Deletes the target files that the run does not carry for the session.
+    void PruneSyncTarget(const QStringList& targetFiles, const QStringList& transferList,
+                         const QString& name, const QString& line);
+
+private:
+    FileSystem& m_files;
+    MessageService& m_messages;
+};
+
+} // namespace tarvo

@@ -1,0 +1,31 @@
+#include "transfer/TransferJob.h"
+
+#include <exception>
+
+namespace tarvo {
+
+TransferJob::TransferJob(TransferParams params, FileSystem& files, ShareConnections& connections,
+                         MessageService& messages, QObject* parent)
+    : QThread(parent)
+    , m_run(std::move(params), TransferServices{files, connections, messages, m_reporter})
+{}
+
+TransferJob::~TransferJob()
+{
+    wait();
+}
+
+void TransferJob::run()
+{
+    try {
+        m_run.RunTransfer();
+    } catch (const std::exception&) {
+        // Nothing may escape a thread; the summary still ends the run, so
+        // the dialog's Done appears and counts what was done.
+    }
+    if (!m_finishedReported)
+        emit runFinished(TransferSummary(m_run.succeeded(), m_run.total()), m_run.succeeded(),
+                         m_run.total());
+}
+
+} // namespace tarvo

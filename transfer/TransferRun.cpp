@@ -1,0 +1,199 @@
+#include "transfer/TransferRun.h"
+
+#include "config/NetSession.h"
+#include "config/PathHelpers.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageService.h"
+#include "transfer/ShareConnector.h"
+#include "transfer/TransferObserver.h"
+#include "ui/FileListTexts.h"
+
+#include <algorithm>
+
+namespace tarvo {
+
+QString TransferSummary(int succeeded, int total)
+{
+    return QStringLiteral("%1 of %2 files are transferred successfully").arg(succeeded).arg(total);
+}
+
+QString FileBytesText(quint64 size)
+{
+    // The whole size: its low 32 bits alone would show a file of 2 GiB or
+    // more with a negative or wrapped size.
+    return FormatThousands(QString::number(size)) + QStringLiteral(" bytes");
+}
+
+TransferRun::TransferRun(TransferParams params, TransferServices services)
+    : m_params(std::move(params))
+    , m_services(services)
+    , m_post(services.files, services.messages)
+{}
+
+int TransferRun::RunTransfer()
+{
+    m_processed = 0;
+    m_succeeded = 0;
+    Settings& settings = m_params.settings;
+    for (qsizetype i = 0; i < settings.DefaultSession.size(); ++i) {
+        const QString name = settings.DefaultSession.at(i);
+        const QString line = settings.Sessions[name];
+        const int direction = SessionDirection(line);
+        m_services.observer.sessionStarted(name);
+
+        const int kind = SessionKind(line);
+        NetSession session;
+        if (kind == KindNet)
+            ParseNetSession(line, session);
+
+        bool connected = true;
+        if (direction == DirectionPut) {
+            WaitCursor wait(m_services.messages);
+            connected =
+                ConnectSessionShare(name, line, m_services.connections, m_services.messages) == 0;
+        }
+        // An Ftp session has no transfer of its own: its entries stay
+        // unprocessed, like those of a share that could not be connected.
+        if (connected && kind == KindNet) {
+            if (session.PostOp == PostSync)
+                SyncSessionFiles(name, line);
+            else
+                TransferSessionFiles(name, line, session.PostOp);
+        }
+        if (kind == KindNet) {
+            session.Name = name;
+            DisconnectShare(session, m_services.connections);
+        }
+    }
+    m_services.observer.runFinished(TransferSummary(m_succeeded, total()), m_succeeded, total());
+    return m_succeeded;
+}
+
+int TransferRun::TransferSessionFiles(const QString& name, const QString& line, int postOp)
+{
+    const QString targetFolder = SessionTargetFolder(name, line);
+    const QString postFolder = SessionPostFolder(name, line);
+    for (const QString& entry : std::as_const(m_params.entries)) {
+        QString source;
+        if (!entryOfSession(entry, name, source))
+            continue;
+        const QString fileName = SplitPath(source).fileName;
+        FileInfo sourceInfo;
+        ShowFileInfo(source, targetFolder, sourceInfo);
+        const QString target = targetFolder + fileName;
+        ++m_processed;
+        {
+            WaitCursor wait(m_services.messages);
+            const bool copied = copyReplacing(source, target);
+            if (copied)
+                ++m_succeeded;
+            // Deleting the source of a failed copy would lose its only copy.
+            if (copied || postOp != PostDel)
+                m_post.ApplyPostOperation(source, postFolder + fileName, postOp);
+        }
+        setPosition();
+    }
+    return m_succeeded;
+}
+
+int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
+{
+    int remembered = m_params.settings.DefaultChoice;
+    const QString targetFolder = SessionTargetFolder(name, line);
+
+    // A session of which nothing was chosen keeps its target folder as it is:
+    // pruning it would delete every file there.
+    const bool hasEntries =
+        std::any_of(m_params.entries.cbegin(), m_params.entries.cend(), [&](const QString& e) {
+            QString source;
+            return entryOfSession(e, name, source);
+        });
+    if (!hasEntries)
+        return m_succeeded;
+
+    FolderSnapshot targets;
+    bool listed = false;
+    {
+        WaitCursor wait(m_services.messages);
+        QStringList files;
+        listed = m_post.ListFolderFiles(targetFolder, files, &targets) >= 0;
+        m_post.PruneSyncTarget(files, m_params.entries, name, line);
+    }
+
+    for (const QString& entry : std::as_const(m_params.entries)) {
+        QString source;
+        if (!entryOfSession(entry, name, source))
+            continue;
+        FileInfo sourceInfo;
+        const bool sourceRead = ShowFileInfo(source, targetFolder, sourceInfo);
+        const QString target = targetFolder + SplitPath(source).fileName;
+        ++m_processed;
+
+        bool needsCopy;
+        if (listed) {
+            // The listing already holds every target's size and time.
+            const auto known = targets.constFind(target.toCaseFolded());
+            const bool exists = known != targets.cend();
+            const int mask = exists && sourceRead ? CompareFileInfos(sourceInfo, *known) : 0;
+            needsCopy = m_post.DecideSyncCopy(exists, mask, source, target, remembered);
+        } else {
+            needsCopy = m_post.NeedsSyncCopy(source, target, remembered);
+        }
+        if (!needsCopy) {
+            ++m_succeeded; // identical, or kept by the user's choice
+        } else {
+            WaitCursor wait(m_services.messages);
+            if (copyReplacing(source, target))
+                ++m_succeeded;
+        }
+        setPosition();
+    }
+    return m_succeeded;
+}
+
+bool TransferRun::entryOfSession(const QString& entry, const QString& name,
+                                 QString& sourcePath) const
+{
+    SplitEntryResult split = SplitEntry(entry);
+    if (split.sessionName.compare(name, Qt::CaseInsensitive) != 0)
+        return false;
+    sourcePath = std::move(split.path);
+    return true;
+}
+
+bool TransferRun::ShowFileInfo(const QString& sourcePath, const QString& targetFolder,
+                               FileInfo& info)
+{
+    const bool read = m_services.files.readAttributes(sourcePath, info) == 0;
+    if (!read)
+        info = FileInfo{};
+    const SplitPathResult split = SplitPath(sourcePath);
+    ShownFile shown;
+    shown.fileName = split.fileName;
+    shown.sizeText = FileBytesText(info.Size);
+    shown.modifiedText = FileDateText(info.LastWriteTime, false);
+    shown.sourceFolder = split.folder;
+    shown.targetFolder = targetFolder;
+    shown.progressLine =
+        QStringLiteral("Transferring file %1 of %2 ...").arg(m_processed + 1).arg(total());
+    m_services.observer.fileShown(shown);
+    setPosition();
+    return read;
+}
+
+bool TransferRun::copyReplacing(const QString& source, const QString& target)
+{
+    if (m_services.files.copyFile(source, target, false) == 0)
+        return true;
+    m_services.messages.showMessage(
+        QStringLiteral("Failed to copy file %1 to %2").arg(source, target), MessageIcon::Error,
+        MessageButtons::Ok);
+    return false;
+}
+
+void TransferRun::setPosition()
+{
+    m_services.observer.positionChanged(total() ? m_processed * 100 / total() : 0);
+}
+
+} // namespace tarvo
