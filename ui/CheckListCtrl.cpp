@@ -129,7 +129,7 @@ QRect CCheckListCtrl::stateIconRect(int row) const
 CCheckListCtrl::Cell CCheckListCtrl::HitTestCell(const QPoint& point) const
 {
     const int rows = topLevelItemCount();
-    const QTreeWidgetItem* top = itemAt(QPoint(0, 0));
+    QTreeWidgetItem* top = itemAt(QPoint(0, 0));
     if (!top || rows == 0)
         return {};
     // From the top visible row to the first row that is not fully visible.
@@ -152,7 +152,7 @@ CCheckListCtrl::Cell CCheckListCtrl::HitTestCell(const QPoint& point) const
 
 void CCheckListCtrl::tapAt(const QPoint& point)
 {
-    const QTreeWidgetItem* item = itemAt(point);
+    QTreeWidgetItem* item = itemAt(point);
     const int row = item ? indexOfTopLevelItem(item) : -1;
     if (row >= 0 && stateIconRect(row).contains(point)) {
         const int newState = state(row) == Ticked ? Unticked : Ticked;
@@ -172,7 +172,7 @@ void CCheckListCtrl::tapAt(const QPoint& point)
 void CCheckListCtrl::mousePressEvent(QMouseEvent* event)
 {
     const QPoint point = event->position().toPoint();
-    const QTreeWidgetItem* item = itemAt(point);
+    QTreeWidgetItem* item = itemAt(point);
     const bool onStateIcon = event->button() == Qt::LeftButton && item &&
                              stateIconRect(indexOfTopLevelItem(item)).contains(point);
     // A tap on the tick toggles it without the list's own selection handling.

@@ -145,7 +145,8 @@ TEST_F(SendDlgTest, TheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
     EXPECT_EQ(boxes.texts(), QStringList{"Failed to map to network share \\\\127.0.0.1:1\\none"});
 
     box->setFocus();
-    QTest::keyClick(box, Qt::Key_Home);
+    QTest::keyClick(box, Qt::Key_Up);
+    QTest::keyClick(box, Qt::Key_Up);
     EXPECT_EQ(window.SessionText(), "Archive");
     EXPECT_EQ(button("sendButton")->text(), "Receive");
     EXPECT_EQ(window.pathBox().text(), "\\\\127.0.0.1:1\\none\\");
