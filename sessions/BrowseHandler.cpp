@@ -1,0 +1,28 @@
+#include "sessions/BrowseHandler.h"
+
+#include "sessions/BrowsedFolder.h"
+#include "sessions/BrowseDlg.h"
+#include "ui/FileListCtrl.h"
+#include "ui/SendApp.h"
+#include "ui/SendDlg.h"
+
+#include <QLineEdit>
+
+namespace tarvo {
+
+void OnBrowse(CSendDlg& window)
+{
+    const QString name = window.SessionText();
+    // Modal over the main window, so the window manager keeps it in front.
+    CBrowseDlg dialog(window.app(), name, &window);
+    if (dialog.exec() == QDialog::Accepted &&
+        StoreBrowsedFolder(window.app().settings().Sessions, name, window.pathBox().text(),
+                           dialog.resultPath())) {
+        window.pathBox().setText(dialog.resultPath());
+        window.StartRefresh();
+    }
+    window.update();
+    window.fileList().setFocus();
+}
+
+} // namespace tarvo
