@@ -23,6 +23,12 @@ struct PostRunCase
     QByteArray postContent; // empty: no post file
 };
 
+// Names the case in failure reports instead of dumping its bytes.
+void PrintTo(const PostRunCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class PostOperationRunTest : public RunFixture, public ::testing::WithParamInterface<PostRunCase>
 {};
 

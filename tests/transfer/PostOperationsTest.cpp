@@ -39,6 +39,12 @@ struct PostCase
     QByteArray postContent; // empty: no post file
 };
 
+// Names the case in failure reports instead of dumping its bytes.
+void PrintTo(const PostCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class ApplyPostOperationTest : public PostOperationsTest,
                                public ::testing::WithParamInterface<PostCase>
 {};
@@ -232,6 +238,12 @@ struct DecideCase
     int rememberedAfter;
     int questions;
 };
+
+// Names the case in failure reports instead of dumping its bytes.
+void PrintTo(const DecideCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class DecideSyncCopyTest : public PostOperationsTest,
                            public ::testing::WithParamInterface<DecideCase>

@@ -49,6 +49,12 @@ struct ExampleCase
     bool aReplaced;
 };
 
+// Names the case in failure reports instead of dumping its bytes.
+void PrintTo(const ExampleCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class SyncExampleTest : public SyncRunTest, public ::testing::WithParamInterface<ExampleCase>
 {};
 
@@ -100,6 +106,12 @@ struct AnswerCase
     int questions;
     int replaced; // how many of the four identical files were copied again
 };
+
+// Names the case in failure reports instead of dumping its bytes.
+void PrintTo(const AnswerCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class SyncAnswerTest : public SyncRunTest, public ::testing::WithParamInterface<AnswerCase>
 {};

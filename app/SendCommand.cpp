@@ -1,0 +1,107 @@
+#include "app/SendCommand.h"
+
+#include "app/ConsoleMessageService.h"
+#include "platform/PlatformServices.h"
+#include "transfer/SendRequest.h"
+#include "transfer/TransferObserver.h"
+#include "ui/FileFilter.h"
+#include "ui/FileListBuilder.h"
+#include "ui/FileTypeIcons.h"
+
+#include <cstdio>
+
+namespace tarvo {
+
+namespace {
+
+// Prints each file as the run reaches it, and the summary last. Each line
+// is flushed so that it stands before any message the file brings.
+class ConsoleTransferPrinter : public TransferObserver
+{
+public:
+    void sessionStarted(const QString&) override {}
+    void fileShown(const ShownFile& file) override
+    {
+        print(file.progressLine + u'\t' + file.sourcePath() + u'\t' + file.targetPath());
+    }
+    void positionChanged(int) override {}
+    void runFinished(const QString& summary, int, int) override { print(summary); }
+
+private:
+    static void print(const QString& line)
+    {
+        const QByteArray bytes = line.toLocal8Bit() + '\n';
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        std::fflush(stdout);
+    }
+};
+
+// The rows that the NAMEs pick, in list order; every row without NAMEs.
+FileRows pickRows(const FileRows& rows, const QStringList& names)
+{
+    if (names.isEmpty())
+        return rows;
+    FileRows picked;
+    for (const FileRow& row : rows) {
+        const bool match = std::any_of(names.cbegin(), names.cend(), [&row](const QString& name) {
+            return MatchWildcard(name, row.name);
+        });
+        if (match)
+            picked.append(row);
+    }
+    return picked;
+}
+
+} // namespace
+
+int RunSendCommand(const QStringList& arguments, const CommandEnvironment& environment)
+{
+    const Command& self = *FindCommand(QStringLiteral("send"));
+    auto policy = ConsoleMessageService::Policy::Ask;
+    QStringList names;
+    for (const QString& argument : arguments) {
+        if (argument == u"--help" || argument == u"-h")
+            return PrintCommandHelp(self);
+        if (argument == u"--yes" || argument == u"--no") {
+            const auto chosen = argument == u"--yes" ? ConsoleMessageService::Policy::Yes
+                                                     : ConsoleMessageService::Policy::No;
+            if (policy != ConsoleMessageService::Policy::Ask && policy != chosen)
+                return UsageError(QStringLiteral("--yes and --no exclude each other"));
+            policy = chosen;
+        } else if (argument.startsWith(u'-')) {
+            return UsageError(QStringLiteral("usage: tarvo %1").arg(QLatin1String(self.synopsis)));
+        } else {
+            names.append(argument);
+        }
+    }
+
+    ConsoleMessageService messages(policy);
+    Settings settings;
+    if (!LoadCommandSettings(environment, messages, settings))
+        return ExitUsage;
+    if (!CheckDefaultSession(settings, messages))
+        return ExitUsage;
+    QString error;
+    const auto platform = PlatformServices::create(environment.deviceRoot(), &error);
+    if (!platform) {
+        std::fprintf(stderr, "tarvo: %s\n", qPrintable(error));
+        return ExitUsage;
+    }
+
+    // The same snapshot for the listing and the run, as a Send from the window.
+    const Settings snapshot = FileListBuilder::TakeSnapshot(settings);
+    FileTypeIcons icons;
+    const FileRows rows =
+        BuildFileList(snapshot, {platform->files(), platform->connections(), messages, icons});
+    const TransferList entries = BuildTransferList(pickRows(rows, names));
+    if (!CheckSelection(entries, messages))
+        return ExitIncomplete;
+
+    ConsoleTransferPrinter printer;
+    TransferRun run({snapshot, entries},
+                    {platform->files(), platform->connections(), messages, printer});
+    const int succeeded = run.RunTransfer();
+    return succeeded == run.total() ? ExitSuccess : ExitIncomplete;
+}
+
+} // namespace tarvo
