@@ -1,6 +1,7 @@
 #include "app/Command.h"
 
 #include "app/ConfigCommands.h"
+#include "app/ListCommand.h"
 #include "config/ConfigStore.h"
 #include "platform/DevicePaths.h"
 #include "platform/Registry.h"
@@ -45,6 +46,10 @@ const QList<Command>& Commands()
          "folder, post-operation, post folder, and whether it is a default session. Passwords "
          "are never shown.",
          RunSessionsCommand},
+        {"list", "list",
+         "Prints the rows of the main list as a refresh fills it, one per line: File Name, "
+         "Date, Size, Path and Session, separated by tabs, in list order.",
+         RunListCommand},
     };
     return commands;
 }

@@ -3,6 +3,9 @@
 // Without a command the main window opens; with one, the program runs the
 // command on the terminal and ends with its exit status.
 #include "app/Command.h"
+#ifdef TARVO_WITH_WINDOW
+#include "app/MainWindow.h"
+#endif
 
 #include <cstdio>
 #include <QCommandLineParser>
@@ -66,6 +69,10 @@ int main(int argc, char** argv)
         return ExitSuccess;
     }
 
+#ifdef TARVO_WITH_WINDOW
+    if (parser.positionalArguments().isEmpty())
+        return RunMainWindow(argc, argv, parser.value(configOption), parser.value(rootOption));
+#endif
     QCoreApplication app(argc, argv);
     CommandEnvironment environment;
     environment.configOption = parser.value(configOption);

@@ -1,0 +1,54 @@
+#include "app/ListCommand.h"
+
+#include "app/ConsoleMessageService.h"
+#include "platform/PlatformServices.h"
+#include "ui/FileListBuilder.h"
+#include "ui/FileListModel.h"
+#include "ui/FileListTexts.h"
+#include "ui/FileTypeIcons.h"
+
+#include <cstdio>
+
+namespace tarvo {
+
+QString ListLine(const FileRow& row)
+{
+    QStringList cells;
+    for (int column = 0; column < FileListColumns::Count; ++column)
+        cells.append(FileListModel::cellText(row, column));
+    return cells.join(u'\t');
+}
+
+int RunListCommand(const QStringList& arguments, const CommandEnvironment& environment)
+{
+    const Command& self = *FindCommand(QStringLiteral("list"));
+    if (arguments.contains(u"--help") || arguments.contains(u"-h"))
+        return PrintCommandHelp(self);
+    if (!arguments.isEmpty())
+        return UsageError(QStringLiteral("usage: tarvo list"));
+
+    ConsoleMessageService messages;
+    Settings settings;
+    if (!LoadCommandSettings(environment, messages, settings))
+        return ExitUsage;
+    QString error;
+    const std::unique_ptr<PlatformServices> platform =
+        PlatformServices::create(environment.deviceRoot(), &error);
+    if (!platform) {
+        std::fprintf(stderr, "tarvo: Windows CE sockets initialization failed. %s\n",
+                     qPrintable(error));
+        return ExitUsage;
+    }
+
+    FileTypeIcons icons;
+    const FileRows rows =
+        BuildFileList(FileListBuilder::TakeSnapshot(settings),
+                      {platform->files(), platform->connections(), messages, icons});
+    for (const FileRow& row : rows) {
+        const QByteArray line = ListLine(row).toLocal8Bit() + '\n';
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    }
+    return std::fflush(stdout) == 0 ? ExitSuccess : ExitIncomplete;
+}
+
+} // namespace tarvo
