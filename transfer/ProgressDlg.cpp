@@ -64,16 +64,16 @@ void CProgressDlg::createControls()
     m_icon = addLabel(this, du, QStringLiteral("icon"), QString(), {7, 17, 21, 20});
     m_icon->setPixmap(ProgramIcon().pixmap(32, 32));
 
-    const QRect labels[] = {{32, 17, 34, 8}, {32, 27, 34, 8}, {32, 37, 34, 8},
+    const QRect labels[] = {{30, 17, 34, 8}, {30, 27, 34, 8}, {30, 37, 34, 8},
                             {7, 50, 30, 8},  {7, 60, 30, 8},  {7, 70, 30, 8}};
     const char* const captions[] = {"File:", "Size:", "Modified:", "From:", "To:", "Session:"};
     for (int i = 0; i < 6; ++i)
         addLabel(this, du, QString(), QString::fromLatin1(captions[i]), labels[i]);
 
     // The texts start empty; the template's placeholders are never shown.
-    m_file = addLabel(this, du, QStringLiteral("file"), QString(), {68, 17, 64, 8});
-    m_size = addLabel(this, du, QStringLiteral("size"), QString(), {68, 27, 64, 8});
-    m_modified = addLabel(this, du, QStringLiteral("modified"), QString(), {68, 37, 64, 8});
+    m_file = addLabel(this, du, QStringLiteral("file"), QString(), {64, 17, 70, 8});
+    m_size = addLabel(this, du, QStringLiteral("size"), QString(), {64, 27, 70, 8});
+    m_modified = addLabel(this, du, QStringLiteral("modified"), QString(), {64, 37, 70, 8});
     m_from = addLabel(this, du, QStringLiteral("from"), QString(), {38, 50, 94, 8});
     m_to = addLabel(this, du, QStringLiteral("to"), QString(), {38, 60, 94, 8});
     m_session = addLabel(this, du, QStringLiteral("session"), QString(), {38, 70, 94, 8});
