@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <QComboBox>
+#include <QLineEdit>
 
 namespace tarvo {
 
@@ -10,6 +11,10 @@ void MakeEditableCombo(QComboBox& box)
     box.setEditable(true);
     box.setInsertPolicy(QComboBox::NoInsert);
     box.setCompleter(nullptr);
+    // Leaving the edit field would otherwise pick the entry equal to the typed
+    // text, and in the session box replace every other field as if the user
+    // had chosen that session from the list.
+    QObject::disconnect(box.lineEdit(), &QLineEdit::editingFinished, &box, nullptr);
 }
 
 void AddSortedItems(QComboBox& box, QStringList items)

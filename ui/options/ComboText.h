@@ -7,7 +7,8 @@ class QComboBox;
 namespace tarvo {
 
 // An editable drop-down box as the Options dialogs use it: the user may type
-// any text, and what is typed is kept exactly (no completion, no new entries).
+// any text, and what is typed is kept exactly (no completion, no new entries,
+// no entry picked for it). Only choosing from the list or Enter selects.
 void MakeEditableCombo(QComboBox& box);
 
 // Adds entries so that the box shows them sorted, letter case ignored.
