@@ -2,6 +2,7 @@
 
 #include "app/ConfigCommands.h"
 #include "app/ListCommand.h"
+#include "app/SendCommand.h"
 #include "config/ConfigStore.h"
 #include "platform/DevicePaths.h"
 #include "platform/Registry.h"
@@ -50,6 +51,13 @@ const QList<Command>& Commands()
          "Prints the rows of the main list as a refresh fills it, one per line: File Name, "
          "Date, Size, Path and Session, separated by tabs, in list order.",
          RunListCommand},
+        {"send", "send [--yes | --no] [NAME ...]",
+         "Transfers the rows of the main list (all of them, or those whose File Name matches "
+         "one of the wildcard NAMEs) as Send does, printing each file and the program's "
+         "messages, and the summary line last. --yes answers every question with OK / Yes To "
+         "All, --no with Cancel / No To All; without a terminal the answer is Cancel / No. "
+         "Exit status 0 when every file was transferred, 1 when not.",
+         RunSendCommand},
     };
     return commands;
 }

@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     const QCommandLineOption configOption(QStringLiteral("config"), QString(),
                                           QStringLiteral("FILE"));
     const QCommandLineOption rootOption(QStringLiteral("root"), QString(), QStringLiteral("DIR"));
-    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption versionOption(QStringLiteral("version"));
     parser.addOptions({configOption, rootOption, helpOption, versionOption});
     if (!parser.parse(argumentList(argc, argv)))
