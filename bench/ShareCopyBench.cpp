@@ -2,10 +2,17 @@
 // in one run: one 1 GiB file put and get, and 5,000 files of 4 KiB put and get.
 // Our copies include everything a transfer does: the part file, the rename
 // into place and the kept last-write time.
+//
+// Timings on a shared machine drift by a factor of two within a minute, so
+// every case runs in rounds that alternate who goes first, and the ratio is
+// that of the summed times; each round's own ratio is printed as well.
+//
+// Usage: tarvo_share_copy_bench [big|small] [COUNT] [rounds=N]
 #include "platform/ProcessServices.h"
 #include "tests/support/SambaServer.h"
 
 #include <cstdio>
+#include <functional>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,7 +26,6 @@ using namespace tarvo;
 namespace {
 
 constexpr qint64 BigSize = qint64(1) << 30;
-constexpr int SmallCount = 5000;
 constexpr int SmallSize = 4096;
 
 void makeFile(const QString& path, qint64 size)
@@ -31,26 +37,61 @@ void makeFile(const QString& path, qint64 size)
         file.write(block.constData(), qMin<qint64>(block.size(), size - done));
 }
 
-// smbclient reads the password from a credentials file, never from its command line.
-double smbclient(const test::SambaServer& samba, const QString& authFile, const QString& commands)
+// Empties a folder, so that every round copies to new names.
+void clearFolder(const QString& path)
 {
-    QProcess process;
+    QDir folder(path);
+    folder.removeRecursively();
+    folder.mkpath(".");
+}
+
+double seconds(const std::function<void()>& run)
+{
     QElapsedTimer timer;
     timer.start();
+    run();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+// smbclient reads the password from a credentials file, never from its command line.
+void smbclient(const test::SambaServer& samba, const QString& authFile, const QString& commands)
+{
+    QProcess process;
     process.start(
         QStandardPaths::findExecutable("smbclient"),
         {"//127.0.0.1/share", "-p", QString::number(samba.port()), "-A", authFile, "-c", commands});
     process.waitForFinished(-1);
-    const double seconds = timer.nsecsElapsed() / 1e9;
     if (process.exitCode() != 0)
         std::fprintf(stderr, "smbclient failed: %s\n", process.readAllStandardError().constData());
-    return seconds;
 }
 
-void report(const char* what, double ours, double theirs, double amount, const char* unit)
+// Runs both sides of one case for the rounds, clearing the targets before each
+// run, and prints the rates and the ratio of the summed times.
+void compare(const char* what, int rounds, double amount, const char* unit,
+             const std::function<void()>& clear, const std::function<void()>& ours,
+             const std::function<void()>& theirs)
 {
-    std::printf("%-22s tarvo %9.1f %s   smbclient %9.1f %s   ratio %.2f\n", what, amount / ours,
-                unit, amount / theirs, unit, theirs / ours);
+    double ourTotal = 0;
+    double theirTotal = 0;
+    QByteArray perRound;
+    for (int round = 0; round < rounds; ++round) {
+        double ourTime = 0;
+        double theirTime = 0;
+        for (int turn = 0; turn < 2; ++turn) {
+            clear();
+            if ((turn == 0) == (round % 2 == 0))
+                ourTime = seconds(ours);
+            else
+                theirTime = seconds(theirs);
+        }
+        ourTotal += ourTime;
+        theirTotal += theirTime;
+        perRound += ' ' + QByteArray::number(theirTime / ourTime, 'f', 2);
+    }
+    std::printf("%-18s tarvo %8.1f %s  smbclient %8.1f %s  ratio %.2f  (rounds:%s)\n", what,
+                amount * rounds / ourTotal, unit, amount * rounds / theirTotal, unit,
+                theirTotal / ourTotal, perRound.constData());
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -58,20 +99,29 @@ void report(const char* what, double ours, double theirs, double amount, const c
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    const bool big = !arguments.contains("small");
+    const bool small = !arguments.contains("big");
+    int smallCount = 5000;
+    int rounds = 2;
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument.startsWith("rounds="))
+            rounds = qMax(1, argument.mid(7).toInt());
+        else if (argument.toInt() > 0)
+            smallCount = argument.toInt();
+    }
     test::SambaServer samba;
     if (!samba.start()) {
         std::fprintf(stderr, "%s\n", qPrintable(samba.error()));
         return 1;
     }
     QTemporaryDir work(QDir::homePath() + "/.tarvo-bench-XXXXXX");
+    const QString device = work.filePath("device");
     QDir(work.path()).mkpath("device/small");
-    QDir(work.path()).mkpath("device/back");
-    QDir(work.path()).mkpath("mget");
-    makeFile(work.filePath("device/big.bin"), BigSize);
-    for (int i = 0; i < SmallCount; ++i)
-        makeFile(work.filePath(QString("device/small/f%1.txt").arg(i)), SmallSize);
-    QDir(samba.shareFolder()).mkpath("small");
-    QDir(samba.shareFolder()).mkpath("smbsmall");
+    if (big)
+        makeFile(device + "/big.bin", BigSize);
+    for (int i = 0; small && i < smallCount; ++i)
+        makeFile(device + QString("/small/f%1.txt").arg(i), SmallSize);
 
     QFile auth(work.filePath("auth"));
     auth.open(QIODevice::WriteOnly);
@@ -79,7 +129,7 @@ int main(int argc, char** argv)
     auth.write(QString("username = tester\npassword = %1\n").arg(samba.password()).toUtf8());
     auth.close();
 
-    ProcessServices services(work.filePath("device"));
+    ProcessServices services(device);
     if (services.connections().addConnection("Bench", samba.shareText(), "tester", samba.password(),
                                              true) != 0) {
         std::fprintf(stderr, "cannot connect\n");
@@ -87,48 +137,76 @@ int main(int argc, char** argv)
     }
     FileSystem& files = services.files();
     const QString share = samba.shareText();
-    const double megabytes = BigSize / 1e6;
+    const QString onServer = samba.shareFolder();
+    const QString back = device + "/back";      // our gets
+    const QString mget = work.filePath("mget"); // smbclient's gets
+    int failures = 0;
+    std::printf("copy buffer %lld KiB, %d rounds\n", services.shareFiles().copyBufferSize() / 1024,
+                rounds);
 
-    QElapsedTimer timer;
-    timer.start();
-    int failures = files.copyFile("\\big.bin", share + "\\big.bin", false);
-    const double ourPut = timer.nsecsElapsed() / 1e9;
-    const double theirPut = smbclient(samba, auth.fileName(),
-                                      "lcd " + work.filePath("device") + "; put big.bin smb.bin");
-    timer.restart();
-    failures += files.copyFile(share + "\\big.bin", "\\back\\big.bin", false);
-    const double ourGet = timer.nsecsElapsed() / 1e9;
-    const double theirGet =
-        smbclient(samba, auth.fileName(), "lcd " + work.filePath("mget") + "; get smb.bin");
-    QFile::remove(samba.shareFolder() + "/big.bin");
-    QFile::remove(samba.shareFolder() + "/smb.bin");
-    QFile::remove(work.filePath("device/back/big.bin"));
-    QFile::remove(work.filePath("mget/smb.bin"));
-
-    timer.restart();
-    for (int i = 0; i < SmallCount; ++i) {
-        const QString name = QString("f%1.txt").arg(i);
-        failures += files.copyFile("\\small\\" + name, share + "\\small\\" + name, false) != 0;
+    if (big) {
+        const double megabytes = BigSize / 1e6;
+        auto clearPut = [&] {
+            QFile::remove(onServer + "/big.bin");
+            QFile::remove(onServer + "/smb.bin");
+        };
+        compare(
+            "1 GiB put", rounds, megabytes, "MB/s   ", clearPut,
+            [&] { failures += files.copyFile("\\big.bin", share + "\\big.bin", false) != 0; },
+            [&] { smbclient(samba, auth.fileName(), "lcd " + device + "; put big.bin smb.bin"); });
+        // Both sides get the same file, put there once more.
+        clearPut();
+        QFile::copy(device + "/big.bin", onServer + "/big.bin");
+        compare(
+            "1 GiB get", rounds, megabytes, "MB/s   ",
+            [&] {
+                clearFolder(back);
+                clearFolder(mget);
+            },
+            [&] { failures += files.copyFile(share + "\\big.bin", "\\back\\big.bin", false) != 0; },
+            [&] { smbclient(samba, auth.fileName(), "lcd " + mget + "; get big.bin"); });
+        clearPut();
     }
-    const double ourMput = timer.nsecsElapsed() / 1e9;
-    const double theirMput =
-        smbclient(samba, auth.fileName(),
-                  "prompt off; lcd " + work.filePath("device/small") + "; cd smbsmall; mput *");
-    timer.restart();
-    for (int i = 0; i < SmallCount; ++i) {
-        const QString name = QString("f%1.txt").arg(i);
-        failures += files.copyFile(share + "\\small\\" + name, "\\back\\" + name, false) != 0;
-    }
-    const double ourMget = timer.nsecsElapsed() / 1e9;
-    const double theirMget =
-        smbclient(samba, auth.fileName(),
-                  "prompt off; lcd " + work.filePath("mget") + "; cd smbsmall; mget *");
 
-    std::printf("copy buffer %lld KiB, %d failed copies\n",
-                services.shareFiles().copyBufferSize() / 1024, failures);
-    report("1 GiB put", ourPut, theirPut, megabytes, "MB/s   ");
-    report("1 GiB get", ourGet, theirGet, megabytes, "MB/s   ");
-    report("5000 x 4 KiB put", ourMput, theirMput, SmallCount, "files/s");
-    report("5000 x 4 KiB get", ourMget, theirMget, SmallCount, "files/s");
+    if (small) {
+        const QByteArray count = QByteArray::number(smallCount);
+        compare(
+            count + " x 4 KiB put", rounds, smallCount, "files/s",
+            [&] {
+                clearFolder(onServer + "/small");
+                clearFolder(onServer + "/smbsmall");
+            },
+            [&] {
+                for (int i = 0; i < smallCount; ++i) {
+                    const QString name = QString("\\small\\f%1.txt").arg(i);
+                    failures += files.copyFile(name, share + name, false) != 0;
+                }
+            },
+            [&] {
+                smbclient(samba, auth.fileName(),
+                          "prompt off; lcd " + device + "/small; cd smbsmall; mput *");
+            });
+        // Both sides get the same files.
+        clearFolder(onServer + "/small");
+        for (int i = 0; i < smallCount; ++i)
+            makeFile(onServer + QString("/small/f%1.txt").arg(i), SmallSize);
+        compare(
+            count + " x 4 KiB get", rounds, smallCount, "files/s",
+            [&] {
+                clearFolder(back);
+                clearFolder(mget);
+            },
+            [&] {
+                for (int i = 0; i < smallCount; ++i) {
+                    const QString name = QString("f%1.txt").arg(i);
+                    failures +=
+                        files.copyFile(share + "\\small\\" + name, "\\back\\" + name, false) != 0;
+                }
+            },
+            [&] {
+                smbclient(samba, auth.fileName(), "prompt off; lcd " + mget + "; cd small; mget *");
+            });
+    }
+    std::printf("%d failed copies\n", failures);
     return failures == 0 ? 0 : 1;
 }

@@ -178,19 +178,24 @@ public:
         smb::Context* context = m_operation->context();
         if (smb::close(context, std::exchange(m_file, nullptr)) != 0)
             return m_operation->fail(errno);
-        // Closing sets the write time, so the source's is set after the close.
+        const QByteArray target = m_operation->url();
+        // libsmbclient's rename replaces an existing target, so a copy that
+        // must not replace looks first (one round trip when there is none).
+        if (failIfExists) {
+            struct stat status;
+            if (smb::stat(context, target.constData(), &status) == 0)
+                return PlatformError::FileExists;
+            if (errno != ENOENT)
+                return m_operation->fail(errno);
+        }
+        // Closing sets the write time, so the source's is set after the close:
+        // libsmbclient can set times only by path, never through the handle.
         const timespec access = timespecFromFileTime(source.LastAccessTime);
         const timespec write = timespecFromFileTime(source.LastWriteTime);
         timeval times[2] = {{access.tv_sec, access.tv_nsec / 1000},
                             {write.tv_sec, write.tv_nsec / 1000}};
         if (smb::utimes(context, m_partUrl.constData(), times) != 0)
             return m_operation->fail(errno);
-        const QByteArray target = m_operation->url();
-        // libsmbclient's rename replaces an existing target, so a copy that
-        // must not replace looks first.
-        struct stat status;
-        if (failIfExists && smb::stat(context, target.constData(), &status) == 0)
-            return PlatformError::FileExists;
         if (smb::rename(context, m_partUrl.constData(), target.constData()) != 0)
             return m_operation->fail(errno);
         m_committed = true;

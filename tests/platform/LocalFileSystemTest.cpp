@@ -120,7 +120,12 @@ TEST_F(LocalFileSystemTest, ListingNamesEveryEntryButDotAndDotDot)
 
 TEST_F(LocalFileSystemTest, CopyKeepsContentAndLastWriteTimeAndLeavesNoPartFile)
 {
-    write("From/a.txt", QByteArray(3 << 20, 'x') + "end");
+    // Several copy blocks, each with other bytes, and a short last one.
+    QByteArray content((3 << 20) + 17, Qt::Uninitialized);
+    for (qsizetype i = 0; i < content.size(); ++i)
+        content[i] = char(i % 251);
+    write("From/a.txt", content);
+    write("From/empty.txt", "");
     setWriteTime("From/a.txt", 1'600'000'000, 987'654'321);
     QDir().mkpath(native("To"));
     ASSERT_EQ(0, files.copyFile("\\From\\a.txt", "\\To\\a.txt", true));
@@ -130,7 +135,9 @@ TEST_F(LocalFileSystemTest, CopyKeepsContentAndLastWriteTimeAndLeavesNoPartFile)
     ASSERT_EQ(0, files.readAttributes("\\From\\a.txt", source));
     ASSERT_EQ(0, files.readAttributes("\\To\\a.txt", target));
     EXPECT_EQ(source.LastWriteTime, target.LastWriteTime);
-    EXPECT_EQ(QStringList({"a.txt"}), namesIn("\\To"));
+    ASSERT_EQ(0, files.copyFile("\\From\\empty.txt", "\\To\\empty.txt", true));
+    EXPECT_EQ("", read("To/empty.txt"));
+    EXPECT_EQ(QStringList({"a.txt", "empty.txt"}), namesIn("\\To"));
 }
 
 TEST_F(LocalFileSystemTest, CopyFailingIfExistsKeepsTheTargetAndReplacingReplacesIt)

@@ -106,6 +106,54 @@ TEST_F(ShareFilesTest, CopiesBothWaysKeepTheLastWriteTimeSoSyncSeesThemEqual)
     }
 }
 
+// Files of several copy blocks (read ahead while the last block is written)
+// and empty files arrive byte for byte, with their times, every way.
+TEST_F(ShareFilesTest, MultiBlockAndEmptyFilesArriveExactlyEveryWay)
+{
+    QByteArray content((5 << 20) / 2 + 17, Qt::Uninitialized);
+    for (qsizetype i = 0; i < content.size(); ++i)
+        content[i] = char(i % 251); // no two blocks alike
+    write(local("Out/big.bin"), content);
+    write(local("Out/empty.txt"), "");
+    setWriteTime(local("Out/big.bin"), 1'650'000'000, 123'456'789);
+    QDir().mkpath(onServer("In"));
+    QDir().mkpath(onServer("Copy"));
+    QDir().mkpath(local("Back"));
+
+    for (const QString name : {"big.bin", "empty.txt"}) {
+        const QString copies[][2] = {
+            {"\\Out\\" + name, share("In\\" + name)},
+            {share("In\\" + name), share("Copy\\" + name)},
+            {share("Copy\\" + name), "\\Back\\" + name},
+        };
+        for (const auto& copy : copies) {
+            SCOPED_TRACE(copy[0].toStdString() + " -> " + copy[1].toStdString());
+            ASSERT_EQ(0, services.files().copyFile(copy[0], copy[1], true));
+            FileInfo source, target;
+            ASSERT_EQ(0, services.files().readAttributes(copy[0], source));
+            ASSERT_EQ(0, services.files().readAttributes(copy[1], target));
+            EXPECT_EQ(source.LastWriteTime, target.LastWriteTime);
+            EXPECT_EQ(source.Size, target.Size);
+        }
+    }
+    EXPECT_TRUE(read(onServer("In/big.bin")) == content);
+    EXPECT_TRUE(read(onServer("Copy/big.bin")) == content);
+    EXPECT_TRUE(read(local("Back/big.bin")) == content);
+    EXPECT_EQ("", read(local("Back/empty.txt")));
+
+    // A big copy that must not replace is refused before it starts, and one
+    // that fits in a block when it is done: either way nothing changes.
+    write(local("Out/small.txt"), "small");
+    for (const QString name : {"big.bin", "small.txt"}) {
+        SCOPED_TRACE(name.toStdString());
+        write(onServer("In/" + name), "old");
+        EXPECT_EQ(PlatformError::FileExists,
+                  services.files().copyFile("\\Out\\" + name, share("In\\" + name), true));
+        EXPECT_EQ("old", read(onServer("In/" + name)));
+    }
+    EXPECT_EQ(QStringList({"big.bin", "empty.txt", "small.txt"}), namesIn(share("In")));
+}
+
 TEST_F(ShareFilesTest, ExistingTargetsGiveTheSameCodeOnBothSides)
 {
     write(local("a.txt"), "new");
