@@ -94,7 +94,7 @@ void FolderTreeModel::expandItem(const QModelIndex& item)
     if (m_pendingListings++ == 0)
         emit busyChanged(true);
 
-    FolderReadJob::Params params{path(item), m_treeSpeed};
+    FolderReadJob::Params params{path(item), m_treeSpeed, m_batchMilliseconds};
     auto deliver = [this, id](FolderReadBatch batch) {
         QMetaObject::invokeMethod(
             this, [this, id, batch = std::move(batch)] { applyBatch(id, batch); },
@@ -278,7 +278,8 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return node->text;
-    if (role == Qt::DecorationRole)
+    // A placeholder shows while its folder is being read: an empty row, no folder picture.
+    if (role == Qt::DecorationRole && !node->placeholder)
         return node == m_root.get() ? m_rootDecoration : m_folderDecoration;
     return {};
 }

@@ -33,6 +33,8 @@ public:
 
     // With TreeSpeed on, folders get an expand button without being probed.
     void setTreeSpeed(bool on) { m_treeSpeed = on; }
+    // How long the probes of a folder gather before their buttons reach the tree.
+    void setBatchInterval(int milliseconds) { m_batchMilliseconds = milliseconds; }
     // Starts the tree anew: the root item alone, with an expand button.
     void setRoot(const QString& text);
     // What the view shows as icons: the root's, and the folders' (open when selected).
@@ -89,6 +91,7 @@ private:
 
     FileSystem& m_files;
     bool m_treeSpeed = false;
+    int m_batchMilliseconds = 100;
     std::unique_ptr<Node> m_root;
     QVariant m_rootDecoration;
     QVariant m_folderDecoration;

@@ -104,6 +104,19 @@ TEST_F(DeviceBrowseTest, ProbeGivesButtonsOnlyToFoldersWithSubfolders)
     EXPECT_EQ(model.flags(placeholder), Qt::NoItemFlags);
 }
 
+TEST_F(DeviceBrowseTest, ButtonsSettleTheSameWhenProbesComeOneAtATime)
+{
+    // Every probe in a batch of its own, as the probes of a large folder on a share come.
+    model.setBatchInterval(0);
+    QSignalSpy read(&model, &FolderTreeModel::folderRead);
+    ASSERT_EQ(ExpandAndWait(model, root()), 4);
+    EXPECT_EQ(read.size(), 1);
+    EXPECT_TRUE(model.hasChildren(ChildNamed(model, root(), "apple")));
+    EXPECT_TRUE(model.hasChildren(ChildNamed(model, root(), ".hidden")));
+    EXPECT_FALSE(model.hasChildren(ChildNamed(model, root(), "cherry")));
+    EXPECT_FALSE(model.hasChildren(ChildNamed(model, root(), "Banana")));
+}
+
 TEST_F(DeviceBrowseTest, HighSpeedGivesEveryFolderAButtonUntilItRefusesToOpen)
 {
     model.setTreeSpeed(true);
