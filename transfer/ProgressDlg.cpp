@@ -1,7 +1,7 @@
 #include "transfer/ProgressDlg.h"
 
+#include "transfer/DialogLayout.h"
 #include "transfer/TransferJob.h"
-#include "ui/DialogUnits.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -11,13 +11,6 @@
 namespace tarvo {
 
 namespace {
-
-DialogUnits unitsOf(const QWidget& widget)
-{
-    const QFontMetrics metrics(widget.font());
-    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    return DialogUnits((metrics.horizontalAdvance(alphabet) / 26 + 1) / 2, metrics.height());
-}
 
 QLabel* addLabel(QWidget* parent, const DialogUnits& du, const QString& name, const QString& text,
                  QRect rect)
@@ -56,7 +49,7 @@ CProgressDlg::~CProgressDlg() = default; // the job waits for its run
 void CProgressDlg::createControls()
 {
     setWindowTitle(QStringLiteral("Progress"));
-    const DialogUnits du = unitsOf(*this);
+    const DialogUnits du = DialogUnitsOf(*this);
     setFixedSize(du.x(138), du.y(160));
 
     addLabel(this, du, QStringLiteral("heading"), QStringLiteral("Transferring file ..."),

@@ -2,8 +2,8 @@
 
 #include "config/PathHelpers.h"
 #include "platform/FileSystem.h"
+#include "transfer/DialogLayout.h"
 #include "transfer/TransferRun.h"
-#include "ui/DialogUnits.h"
 #include "ui/FileListTexts.h"
 
 #include <QLabel>
@@ -12,13 +12,6 @@
 namespace tarvo {
 
 namespace {
-
-DialogUnits unitsOf(const QWidget& widget)
-{
-    const QFontMetrics metrics(widget.font());
-    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    return DialogUnits((metrics.horizontalAdvance(alphabet) / 26 + 1) / 2, metrics.height());
-}
 
 // The three texts and the icon of one file; a file that cannot be read
 // shows zeros.
@@ -45,7 +38,7 @@ CReplaceDlg::CReplaceDlg(const QString& existingPath, const QString& newPath, Fi
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setWindowTitle(QStringLiteral("Confirm File Replace"));
-    const DialogUnits du = unitsOf(*this);
+    const DialogUnits du = DialogUnitsOf(*this);
     setFixedSize(du.x(128), du.y(130));
 
     auto label = [&](const QString& name, const QString& text, int x, int y, int w, int h) {

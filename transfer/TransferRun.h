@@ -11,7 +11,6 @@ class FileSystem;
 class MessageService;
 class ShareConnections;
 class TransferObserver;
-struct ShownFile;
 
 // The entries of one Send: "session,full path of a source file", in row order.
 using TransferList = QStringList;
