@@ -3,6 +3,7 @@
 #include "app/Command.h"
 #include "sessions/BrowseHandler.h"
 #include "transfer/SendHandler.h"
+#include "ui/options/OptionHandler.h"
 #include "ui/SendApp.h"
 
 #include <QApplication>
@@ -21,10 +22,7 @@ int RunMainWindow(int& argc, char** argv, const QString& configOption, const QSt
         return UsageError(QStringLiteral("--root %1 is not a folder").arg(rootOption));
 
     CSendApp app(environment.configPath(), environment.deviceRoot());
-    CSendDlg::Handlers handlers;
-    handlers.send = OnSend;
-    handlers.browse = OnBrowse;
-    app.setDialogHandlers(handlers);
+    app.setDialogHandlers({&OnSend, &OnOption, &OnBrowse});
     return app.InitInstance() == 0 ? ExitSuccess : ExitUsage;
 }
 

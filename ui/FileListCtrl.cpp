@@ -45,7 +45,8 @@ void CFileListCtrl::SetImageLists(const SystemImageList* small, const SystemImag
 
 void CFileListCtrl::CreateColumns()
 {
-    const QList<int> widths = FileListColumns::widths(viewport()->width());
+    // The client area: the viewport learns its size only when the list is shown.
+    const QList<int> widths = FileListColumns::widths(width() - 2 * frameWidth());
     for (int column = 0; column < widths.size(); ++column)
         setColumnWidth(column, widths.at(column));
 }

@@ -27,7 +27,21 @@ DialogUnits UnitsFor(const QFont& font)
     // The average width of the Latin letters, as dialog units are defined.
     const QFontMetrics metrics(font);
     const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    const int averageWidth = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
+    int averageWidth = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
+
+    // Fonts wider than the average suggests would cut the fixed texts: the
+    // units grow until each fits the width that the table gives it.
+    static constexpr struct
+    {
+        const char* text;
+        int width;  // dialog units
+        int margin; // pixels around the text
+    } Texts[] = {{"Session:", 27, 1}, {"Path:", 18, 1},   {"Send", 45, 8}, {"Receive", 45, 8},
+                 {"Option", 29, 8},   {"Refresh", 32, 8}, {"Exit", 17, 8}};
+    for (const auto& fixed : Texts) {
+        const int pixels = metrics.horizontalAdvance(QLatin1String(fixed.text)) + fixed.margin;
+        averageWidth = qMax(averageWidth, (pixels * 4 + fixed.width - 1) / fixed.width);
+    }
     return DialogUnits(averageWidth, metrics.height());
 }
 

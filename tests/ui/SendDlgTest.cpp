@@ -45,7 +45,7 @@ protected:
         EXPECT_TRUE(app->InitSockets());
         EXPECT_TRUE(app->LoadConfiguration());
         app->CreateImageLists();
-        dialog = std::make_unique<CSendDlg>(*app);
+        dialog = std::make_unique<CSendDlg>(*app, handlers);
         QSignalSpy finished(dialog.get(), &CSendDlg::refreshFinished);
         dialog->show();
         EXPECT_TRUE(finished.wait(10000));
@@ -69,6 +69,7 @@ protected:
 
     test::TempFolder device;
     test::MessageBoxWatcher boxes;
+    CSendDlg::Handlers handlers;
     std::unique_ptr<CSendApp> app;
     std::unique_ptr<CSendDlg> dialog;
 };
@@ -126,6 +127,20 @@ TEST_F(SendDlgTest, ShowsOptionWhenEnabled)
 {
     open("EnableOption=Yes", "Office");
     EXPECT_TRUE(button("optionButton")->isVisible());
+}
+
+TEST_F(SendDlgTest, SendOptionAndBrowseRunTheHandlersPluggedIn)
+{
+    QStringList calls;
+    handlers.send = [&](CSendDlg& window) { calls.append("send " + window.SessionText()); };
+    handlers.option = [&](CSendDlg&) { calls.append("option"); };
+    handlers.browse = [&](CSendDlg& window) { calls.append("browse " + window.pathBox().text()); };
+    open("EnableOption=Yes", "Office");
+    for (const char* name : {"sendButton", "optionButton", "browseButton"}) {
+        EXPECT_TRUE(button(name)->isEnabled()) << name;
+        QTest::mouseClick(button(name), Qt::LeftButton);
+    }
+    EXPECT_EQ(calls, (QStringList{"send Office", "option", "browse \\docs\\"}));
 }
 
 TEST_F(SendDlgTest, TheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
