@@ -1,7 +1,5 @@
 #include "transfer/TransferJob.h"
 
-#include <exception>
-
 namespace tarvo {
 
 TransferJob::TransferJob(TransferParams params, FileSystem& files, ShareConnections& connections,
@@ -19,7 +17,7 @@ void TransferJob::run()
 {
     try {
         m_run.RunTransfer();
-    } catch (const std::exception&) {
+    } catch (...) {
         // Nothing may escape a thread; the summary still ends the run, so
         // the dialog's Done appears and counts what was done.
     }
