@@ -60,14 +60,9 @@ QByteArray yesNo(bool value)
     return value ? QByteArrayLiteral("Yes") : QByteArrayLiteral("No");
 }
 
-// A value that holds ";" is written in quotes so that reading does not take
-// the rest of it for a comment.
 QByteArray valueBytes(const QString& value)
 {
-    const QByteArray bytes = value.toUtf8();
-    if (!value.contains(u';'))
-        return bytes;
-    return '"' + bytes + '"';
+    return QuoteValue(value).toUtf8();
 }
 
 QString executableConfigPath(const QString& executablePath)

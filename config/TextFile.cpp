@@ -127,19 +127,45 @@ bool TextFile::ReadLine(QString& line)
     return false;
 }
 
+bool NeedsQuotes(const QString& value)
+{
+    if (value.contains(u';'))
+        return true;
+    // Blanks at either end, here or inside any number of quote pairs that
+    // reading would take off.
+    QStringView rest(value);
+    for (;;) {
+        if (!rest.isEmpty() && (isBlank(rest.front()) || isBlank(rest.back())))
+            return true;
+        if (rest.size() < 2 || rest.front() != u'"' || rest.back() != u'"')
+            return false;
+        rest = rest.mid(1, rest.size() - 2);
+    }
+}
+
+bool IsQuotedValue(const QString& value)
+{
+    return value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"') &&
+           NeedsQuotes(value.mid(1, value.size() - 2));
+}
+
+QString QuoteValue(const QString& value)
+{
+    return NeedsQuotes(value) ? u'"' + value + u'"' : value;
+}
+
+QString UnquoteValue(const QString& value)
+{
+    return IsQuotedValue(value) ? value.mid(1, value.size() - 2) : value;
+}
+
 QString CleanLine(const QString& line)
 {
-    // key="value;with;semicolons" keeps its value whole: the quotes are written
-    // only around values that hold a ";", so no other line reads differently.
     const qsizetype equals = line.indexOf(u'=');
     const qsizetype semicolon = line.indexOf(u';');
-    if (equals >= 0 && semicolon > equals) {
-        const QString value = trimBlanks(line.mid(equals + 1));
-        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"') &&
-            value.indexOf(u';') > 0 && value.indexOf(u';') < value.size() - 1) {
-            return trimBlanks(line.left(equals)) + u'=' + value;
-        }
-    }
+    if (equals >= 0 && (semicolon < 0 || semicolon > equals) &&
+        IsQuotedValue(trimBlanks(line.mid(equals + 1))))
+        return trimBlanks(line);
     return trimBlanks(semicolon < 0 ? line : line.left(semicolon));
 }
 
@@ -175,10 +201,7 @@ bool ConfigFile::NextKeyValue(QString& key, QString& value)
             return false;
         }
         key = trimBlanks(cleaned.left(equals));
-        value = trimBlanks(cleaned.mid(equals + 1));
-        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"') &&
-            value.contains(u';'))
-            value = value.mid(1, value.size() - 2);
+        value = UnquoteValue(trimBlanks(cleaned.mid(equals + 1)));
         return true;
     }
 }

@@ -66,7 +66,16 @@ public:
 };
 
 // Cuts the line at its first ";" and trims white space at both ends. A value
-// written in quotes because it holds a ";" (key="a;b") keeps its ";".
+// written in quotes (key="a;b") keeps its ";" and its blanks.
 QString CleanLine(const QString& line);
+
+// Values that reading would change (a ";" would start a comment, blanks at
+// either end would be trimmed) are written in double quotes; reading takes
+// exactly one pair of quotes off again. Every other value is written as it is,
+// so files without such values read exactly as they always did.
+bool NeedsQuotes(const QString& value);
+bool IsQuotedValue(const QString& value);
+QString QuoteValue(const QString& value);
+QString UnquoteValue(const QString& value);
 
 } // namespace tarvo

@@ -171,3 +171,26 @@ TEST(SplitJoinListTest, Rules)
         EXPECT_EQ(JoinList(list, u','), QString(row.text));
     }
 }
+
+TEST(SaveSettingsTest, QuotedValuesReadBackExactly)
+{
+    TempFolder folder;
+    const QString values[] = {
+        "plain", " leading blank", "trailing blank\t", "a;b",        "\"quoted\"", "\" a\"", "\"\"",
+        "\"",    "\"x;y\"",        "\"\" ; \"\"",      "pass word ", "",
+    };
+    for (const QString& value : values) {
+        Settings settings;
+        settings.Filter = value;
+        settings.Sessions.insert("S", "Net,Put,\\\\pc\\d,W,\\L,\\,None,,u," + value);
+        const QByteArray bytes = SettingsFileBytes(settings);
+        const Settings loaded = loadBytes(folder, bytes);
+        EXPECT_EQ(loaded.Filter, value) << value.toStdString();
+        EXPECT_EQ(loaded.Sessions.value("S"), settings.Sessions.value("S")) << value.toStdString();
+        EXPECT_EQ(SettingsFileBytes(loaded), bytes);
+    }
+    // Values that need no quotes are written exactly as they are.
+    Settings plain;
+    plain.Filter = "\"*.txt\"";
+    EXPECT_TRUE(SettingsFileBytes(plain).contains("\r\nFilter=\"*.txt\"\r\n"));
+}
