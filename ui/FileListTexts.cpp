@@ -38,13 +38,20 @@ QString FileSizeText(quint64 size)
 
 QString FileDateFormatter::dateText(FileTime fileTime)
 {
-    const QDateTime local = LocalTime(fileTime);
+    const qint64 msecs = (qint64(fileTime) - EpochOffset) / 10000;
+    // Converting to local time asks the C library, which looks at the zone
+    // file each time: a time within the local day already seen skips that.
+    if (msecs >= m_dayStart && msecs < m_dayEnd)
+        return m_lastText;
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC).toLocalTime();
     if (!local.isValid())
         return {};
-    if (local.date() != m_lastDate) {
-        m_lastDate = local.date();
-        m_lastText = m_locale.toString(m_lastDate, QLocale::ShortFormat);
-    }
+    const QDate date = local.date();
+    m_lastText = m_locale.toString(date, QLocale::ShortFormat);
+    m_dayStart = QDateTime(date, QTime(0, 0), Qt::LocalTime).toMSecsSinceEpoch();
+    m_dayEnd = QDateTime(date.addDays(1), QTime(0, 0), Qt::LocalTime).toMSecsSinceEpoch();
+    if (msecs < m_dayStart || msecs >= m_dayEnd)
+        m_dayStart = m_dayEnd = 0; // a day that the zone's rules make odd: no shortcut
     return m_lastText;
 }
 

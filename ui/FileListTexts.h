@@ -25,7 +25,8 @@ public:
 
 private:
     QLocale m_locale = QLocale::system();
-    QDate m_lastDate;
+    qint64 m_dayStart = 0; // the last local day seen, in UTC milliseconds
+    qint64 m_dayEnd = 0;
     QString m_lastText;
 };
 
