@@ -93,10 +93,13 @@ FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services servi
 {
     FileListBuilder builder(snapshot, services);
     FileRows all;
-    builder.RefreshList([&all](FileRows&& rows) { all.append(std::move(rows)); });
-    // Each folder's rows came sorted; a stable sort of the whole keeps
-    // rows of equal names in session order, as the merged list shows them.
-    std::stable_sort(all.begin(), all.end(), FileRowLess);
+    builder.RefreshList([&all](FileRows&& rows) {
+        // Each folder's rows come sorted; merging keeps rows of equal names
+        // in session order, as the window's list shows them.
+        const qsizetype middle = all.size();
+        all.append(std::move(rows));
+        std::inplace_merge(all.begin(), all.begin() + middle, all.end(), FileRowLess);
+    });
     return all;
 }
 
