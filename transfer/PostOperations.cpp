@@ -34,22 +34,28 @@ PostOperations::PostOperations(FileSystem& files, MessageService& messages)
 int PostOperations::ApplyPostOperation(const QString& source, const QString& postTarget, int postOp)
 {
     switch (postOp) {
-    case PostCopy:
-        for (;;) {
-            const int error = m_files.copyFile(source, postTarget, true);
-            if (error != PlatformError::FileExists)
-                return error;
-            const QString question = QStringLiteral("File %1 exists. Overwrite?").arg(postTarget);
-            if (m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel) ==
-                MessageResult::Cancel)
-                return PlatformError::FileExists;
-            if (const int deleteError = m_files.deleteFile(postTarget)) {
-                m_messages.showMessage(
-                    QStringLiteral("Failed to overwrite file %1").arg(postTarget),
-                    MessageIcon::Information, MessageButtons::Ok);
-                return deleteError;
-            }
-        }
+    case PostCopy: {
+        const int error = m_files.copyFile(source, postTarget, true);
+        if (error != PlatformError::FileExists)
+            return error;
+        const QString question = QStringLiteral("File %1 exists. Overwrite?").arg(postTarget);
+        if (m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel) ==
+            MessageResult::Cancel)
+            return PlatformError::FileExists;
+        // Replace the old post file in one step instead of deleting it first:
+        // a copy that then failed would leave neither. A read-only post file
+        // stays, as it could not be deleted.
+        FileInfo existing;
+        int replaceError = m_files.readAttributes(postTarget, existing);
+        if (replaceError == 0 && (existing.Attributes & FileAttribute::ReadOnly))
+            replaceError = PlatformError::AccessDenied;
+        if (replaceError == 0)
+            replaceError = m_files.copyFile(source, postTarget, false);
+        if (replaceError)
+            m_messages.showMessage(QStringLiteral("Failed to overwrite file %1").arg(postTarget),
+                                   MessageIcon::Information, MessageButtons::Ok);
+        return replaceError;
+    }
     case PostDel: {
         const QString question = QStringLiteral("Delete file %1 ?").arg(source);
         if (m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel) ==

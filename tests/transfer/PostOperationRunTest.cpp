@@ -41,6 +41,8 @@ TEST_P(PostOperationRunTest, AppliesThePostOperationAfterEachCopy)
     QDir().mkpath(platform->devicePaths().toNative(QStringLiteral("\\Sent")));
     if (c.postFileExists)
         writeDevice(PostFile, "old");
+    if (QByteArray(c.name).contains("ReadOnly"))
+        QFile::setPermissions(platform->devicePaths().toNative(PostFile), QFileDevice::ReadOwner);
     addSession(QStringLiteral("Office"),
                line(QStringLiteral("Put"), QStringLiteral("\\Docs"), QStringLiteral("\\out"),
                     QString::fromLatin1(c.postOp), QStringLiteral("\\Sent")));
@@ -80,6 +82,15 @@ INSTANTIATE_TEST_SUITE_P(
                     {"File %2 exists. Overwrite?"},
                     true,
                     "new"},
+        PostRunCase{"CopyOverwriteReadOnlyPostFile",
+                    "Copy",
+                    false,
+                    true,
+                    {Ok},
+                    1,
+                    {"File %2 exists. Overwrite?", "Failed to overwrite file %2"},
+                    true,
+                    "old"},
         PostRunCase{"CopyOverwriteCancel",
                     "Copy",
                     false,
