@@ -46,8 +46,11 @@ int TransferRun::RunTransfer()
         if (kind == KindNet)
             ParseNetSession(line, session);
 
+        // A Get session is connected as well: its files are read from the share,
+        // and the connection that listed them may be gone by now (another
+        // session on the same share releases it when its transfer ends).
         bool connected = true;
-        if (direction == DirectionPut) {
+        if (direction == DirectionPut || direction == DirectionGet) {
             WaitCursor wait(m_services.messages);
             connected =
                 ConnectSessionShare(name, line, m_services.connections, m_services.messages) == 0;

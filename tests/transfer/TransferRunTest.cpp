@@ -171,6 +171,31 @@ TEST_F(TransferRunTest, FilesComeFromTheShareForAGetSession)
     EXPECT_NE(platform->connections().getConnection(QStringLiteral("Fetch"), remote), 0);
 }
 
+TEST_F(TransferRunTest, PutAndGetSessionsOnOneShareBothTransfer)
+{
+    // Releasing the Put session's connection must not cut off the Get
+    // session that reads from the same share after it.
+    writeDevice(QStringLiteral("\\Outbox\\o.txt"), "out");
+    writeShare(QStringLiteral("in/i.txt"), "in");
+    makeShareFolder(QStringLiteral("out"));
+    QDir().mkpath(platform->devicePaths().toNative(QStringLiteral("\\Inbox")));
+    addSession(QStringLiteral("Send"),
+               line(QStringLiteral("Put"), QStringLiteral("\\Outbox"), QStringLiteral("\\out")));
+    addSession(QStringLiteral("Fetch"),
+               line(QStringLiteral("Get"), QStringLiteral("\\Inbox"), QStringLiteral("\\in")));
+    ASSERT_EQ(platform->connections().addConnection(QStringLiteral("Fetch"), samba().shareText(),
+                                                    QString::fromLatin1(SambaServer::UserName),
+                                                    samba().password(), true),
+              0);
+    params.entries = {entry(QStringLiteral("Send"), QStringLiteral("\\Outbox\\o.txt")),
+                      entry(QStringLiteral("Fetch"), sharePath(QStringLiteral("in/i.txt")))};
+
+    EXPECT_EQ(run(), 2);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(u'\n').toStdString();
+    EXPECT_EQ(readShare(QStringLiteral("out/o.txt")), "out");
+    EXPECT_EQ(readDevice(QStringLiteral("\\Inbox\\i.txt")), "in");
+}
+
 TEST_F(TransferRunTest, AnUnknownDefaultSessionCopiesIntoMyDocuments)
 {
     params.settings.DefaultSession = {QStringLiteral("Nowhere")};
