@@ -11,7 +11,7 @@ using tarvo::test::TempFolder;
 
 namespace {
 
-struct Run
+struct Outcome
 {
     int exitCode = -1;
     QByteArray out;
@@ -21,7 +21,7 @@ struct Run
 class CommandLineTest : public ::testing::Test
 {
 protected:
-    Run tarvo(const QStringList& arguments)
+    Outcome tarvo(const QStringList& arguments)
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -52,7 +52,7 @@ const QByteArray HandWritten = "[ setting ]\n"
 TEST_F(CommandLineTest, ConfigShowPrintsWhatASaveWouldWrite)
 {
     const QString path = folder.write("hand.txt", HandWritten);
-    const Run shown = tarvo({"--config", path, "config", "show"});
+    const Outcome shown = tarvo({"--config", path, "config", "show"});
     EXPECT_EQ(shown.exitCode, 0) << shown.err.constData();
 
     Settings expected;
@@ -69,7 +69,7 @@ TEST_F(CommandLineTest, ConfigShowPrintsWhatASaveWouldWrite)
 
 TEST_F(CommandLineTest, SessionsNeverShowPasswords)
 {
-    const Run run = tarvo({"--config", folder.write("t.txt", HandWritten), "sessions"});
+    const Outcome run = tarvo({"--config", folder.write("t.txt", HandWritten), "sessions"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "Office\tNet\tPut\t\\\\pc\\docs\t\\Out\t\\\tMove\t\\Sent\tdefault\n"
                        "Old\tFtp\tGet\t\t\t\t\t\t-\n");
@@ -80,7 +80,7 @@ TEST_F(CommandLineTest, SessionsNeverShowPasswords)
 TEST_F(CommandLineTest, MissingConfigurationWithoutATerminal)
 {
     const QString path = folder.filePath("absent.txt");
-    const Run run = tarvo({"--config", path, "config", "show"});
+    const Outcome run = tarvo({"--config", path, "config", "show"});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(
         run.err.contains("No configuration file\n" + path.toUtf8() + "\nUse default settings?"));
@@ -92,14 +92,14 @@ TEST_F(CommandLineTest, MissingConfigurationWithoutATerminal)
 TEST_F(CommandLineTest, UsageAndVersion)
 {
     EXPECT_EQ(tarvo({"--version"}).out, "Tarvo 1.1\n");
-    const Run help = tarvo({"--help"});
+    const Outcome help = tarvo({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("config show"));
     EXPECT_TRUE(help.out.contains("sessions"));
     EXPECT_EQ(tarvo({"bogus"}).exitCode, 2);
     EXPECT_EQ(tarvo({"config"}).exitCode, 2);
     EXPECT_EQ(tarvo({"--root", folder.filePath("nowhere"), "sessions"}).exitCode, 2);
-    const Run commandHelp = tarvo({"config", "--help"});
+    const Outcome commandHelp = tarvo({"config", "--help"});
     EXPECT_EQ(commandHelp.exitCode, 0);
     EXPECT_TRUE(commandHelp.out.contains("Usage: tarvo [--config FILE] [--root DIR] config show"));
 }

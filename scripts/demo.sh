@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Runs Tarvo on a demo: a private SMB share on 127.0.0.1 (Samba's smbd, under
+# the demo folder, stopped again when this script ends), a configuration with
+# two default sessions and a few sample files.
+#
+#   scripts/demo.sh TARVO_BINARY [DEMO_FOLDER]
+#
+# With a display it opens the main window; without one it runs
+# `tarvo send --yes` on the demo and prints what happened.
+set -euo pipefail
+
+tarvo="$(realpath "$1")"
+demo="$(realpath -m "${2:-$(dirname "$0")/../build/demo}")"
+
+fail() {
+    echo "tarvo demo: $*" >&2
+    exit 1
+}
+
+smbd="$(command -v smbd || true)"
+[ -n "$smbd" ] || smbd=/usr/sbin/smbd
+smbpasswd="$(command -v smbpasswd || true)"
+[ -n "$smbpasswd" ] || smbpasswd=/usr/bin/smbpasswd
+[ -x "$smbd" ] && [ -x "$smbpasswd" ] ||
+    fail "Samba is not installed. Install it with 'sudo apt-get install samba' (scripts/run.sh does this) and try again."
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || fail "the demo share needs root to start smbd; run this as root or install sudo."
+    sudo="sudo"
+fi
+
+# A port on 127.0.0.1 that nothing listens on.
+port=""
+for candidate in $(seq 44500 44599); do
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
+        port=$candidate
+        break
+    fi
+done
+[ -n "$port" ] || fail "no free port between 44500 and 44599 on 127.0.0.1; stop what uses them and try again."
+
+password="demo-$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')"
+samba="$demo/samba"
+device="$demo/device"
+share="$samba/share"
+
+# Stops the demo's smbd, if the pid file still names a running smbd.
+stop_share() {
+    local pid_file="$samba/pid/smbd.pid" pid
+    [ -f "$pid_file" ] || return 0
+    pid="$(cat "$pid_file")"
+    if [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = smbd ]; then
+        $sudo kill "$pid" 2>/dev/null || true
+    fi
+    $sudo rm -f "$pid_file"
+}
+
+# Leftovers of an earlier demo are removed; the demo folder holds nothing else.
+stop_share
+rm -rf "$demo"
+mkdir -p "$samba"/{private,lock,state,cache,pid,log,ncalrpc} "$share/Incoming" "$share/Reports" \
+    "$device/My Documents/Outbox" "$device/My Documents/Sent" "$device/My Documents/Inbox"
+
+cat >"$samba/smb.conf" <<CONF
+[global]
+smb ports = $port
+interfaces = 127.0.0.1
+bind interfaces only = yes
+disable netbios = yes
+private dir = $samba/private
+lock directory = $samba/lock
+state directory = $samba/state
+cache directory = $samba/cache
+pid directory = $samba/pid
+ncalrpc dir = $samba/ncalrpc
+log file = $samba/log/smbd.log
+load printers = no
+disable spoolss = yes
+printcap name = /dev/null
+server role = standalone server
+passdb backend = tdbsam:$samba/private/passdb.tdb
+map to guest = never
+username map = $samba/users.map
+[demo]
+path = $share
+valid users = root
+read only = no
+CONF
+echo "root = tester" >"$samba/users.map"
+
+# The password reaches smbpasswd on its standard input only.
+printf '%s\n%s\n' "$password" "$password" |
+    $sudo "$smbpasswd" -c "$samba/smb.conf" -s -a root >/dev/null ||
+    fail "could not set up the demo share's user (smbpasswd failed; see $samba/log)."
+$sudo "$smbd" --configfile="$samba/smb.conf" -D ||
+    fail "smbd did not start; see $samba/log/smbd.log."
+
+trap stop_share EXIT
+
+for _ in $(seq 50); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+    sleep 0.1
+done
+(exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null ||
+    fail "smbd did not answer on port $port; see $samba/log/smbd.log."
+
+# Sample files: three to send from the device, two reports to fetch from the share.
+printf 'Quarterly report, draft 3.\n' >"$device/My Documents/Outbox/report.txt"
+printf 'name,amount\nlamps,12\nchairs,40\n' >"$device/My Documents/Outbox/inventory.csv"
+printf 'Notes from the site visit.\n' >"$device/My Documents/Outbox/notes.txt"
+printf 'Sales for November.\n' >"$share/Reports/november.txt"
+printf 'Sales for December.\n' >"$share/Reports/december.txt"
+
+config="$demo/tarvo.txt"
+printf '%s\r\n' \
+    "" "; Specify default settings" "[Setting]" \
+    "EnableOption=Yes" "DefaultChoice=None" "Filter=*.*" "FilterExclude=No" "TreeSpeed=No" \
+    "DefaultSelect=Yes" "ShowFolder=No" "ShowArchive=Yes" "ShowHidden=No" "ShowReadonly=Yes" \
+    "ShowSystem=Yes" "ShowInRom=No" "DefaultSession=Outbox,Reports" "" \
+    "; Specify network share information" \
+    "; session=share,domain,ppc folder,pc folder,post op,post folder,username,password" \
+    "[Session]" \
+    "Outbox=Net,Put,\\\\127.0.0.1:$port\\demo,WORKGROUP,\\My Documents\\Outbox,\\Incoming,Move,\\My Documents\\Sent,tester,$password" \
+    "Reports=Net,Get,\\\\127.0.0.1:$port\\demo,WORKGROUP,\\My Documents\\Inbox,\\Reports,None,,tester,$password" \
+    >"$config"
+chmod 600 "$config"
+
+echo "Demo share \\\\127.0.0.1:$port\\demo is up (folder $share)."
+echo "Configuration: $config   device root: $device"
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${TARVO_DEMO_NO_WINDOW:-}" ]; then
+    "$tarvo" --config "$config" --root "$device"
+else
+    echo "No display: sending the demo's files with 'tarvo send --yes'."
+    status=0
+    "$tarvo" --config "$config" --root "$device" send --yes || status=$?
+    echo
+    echo "On the share now:"
+    (cd "$share" && find . -type f | sort)
+    echo "On the device now:"
+    (cd "$device" && find . -type f | sort)
+    exit $status
+fi
