@@ -14,7 +14,7 @@ namespace tarvo {
 QString CommandEnvironment::configPath() const
 {
     Registry registry;
-    return GetConfigFilePath({configOption, &registry, executablePath});
+    return GetConfigFilePath({configOption, &registry, executablePath, QString()});
 }
 
 QString CommandEnvironment::deviceRoot() const

@@ -6,6 +6,7 @@
 #include "ui/options/OptionHandler.h"
 #include "ui/SendApp.h"
 
+#include <cstdio>
 #include <QApplication>
 #include <QFileInfo>
 
@@ -13,6 +14,14 @@ namespace tarvo {
 
 int RunMainWindow(int& argc, char** argv, const QString& configOption, const QString& rootOption)
 {
+    // Without a display Qt would abort with a message about its platform plugin.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "tarvo: there is no display to open the main window on. Start it "
+                             "from a desktop session, or use a command such as 'tarvo list' or "
+                             "'tarvo send' (see 'tarvo --help').\n");
+        return ExitUsage;
+    }
     QApplication application(argc, argv);
     CommandEnvironment environment;
     environment.configOption = configOption;

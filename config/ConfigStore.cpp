@@ -4,9 +4,11 @@
 #include "platform/MessageService.h"
 #include "platform/Registry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 namespace tarvo {
 
@@ -140,7 +142,21 @@ QString GetConfigFilePath(const ConfigLocation& location)
             return value->text;
         }
     }
-    return executableConfigPath(location.executablePath);
+    const QString besideProgram = executableConfigPath(location.executablePath);
+    const QFileInfo programFolder(QFileInfo(besideProgram).absolutePath());
+    if (QFileInfo::exists(besideProgram) || (programFolder.isDir() && programFolder.isWritable()))
+        return besideProgram;
+    const QString folder = location.userConfigFolder.isEmpty()
+                               ? ConfigLocation::defaultUserConfigFolder()
+                               : location.userConfigFolder;
+    QDir().mkpath(folder); // so that the first save can create the file
+    return folder + QStringLiteral("/tarvo.txt");
+}
+
+QString ConfigLocation::defaultUserConfigFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tarvo");
 }
 
 bool FileExists(const QString& path)

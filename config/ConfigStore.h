@@ -11,12 +11,17 @@ class MessageService;
 class Registry;
 
 // Where the configuration file is: the path given on the command line, else
-// the registry's "Setting" value, else the executable's path with ".txt".
+// the registry's "Setting" value, else the executable's path with ".txt" when
+// that file exists or could be created there, else tarvo.txt in the user's
+// configuration folder (an installed program's folder is not the user's to write).
 struct ConfigLocation
 {
-    QString explicitPath; // --config FILE; wins over both others
+    QString explicitPath; // --config FILE; wins over the others
     Registry* registry = nullptr;
-    QString executablePath; // the running program
+    QString executablePath;   // the running program
+    QString userConfigFolder; // empty: ~/.config/tarvo
+
+    static QString defaultUserConfigFolder();
 };
 
 inline constexpr char16_t RegistryKey[] = u"Software\\Quenda\\Tarvo";

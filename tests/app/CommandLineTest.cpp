@@ -27,6 +27,8 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         // Keep the user's own registry stand-in out of the tests.
         environment.insert("TARVO_REGISTRY", folder.filePath("registry.ini"));
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
         process.setProcessEnvironment(environment);
         process.setStandardInputFile(QProcess::nullDevice());
         process.start(QStringLiteral(TARVO_BINARY_DIR "/app/tarvo"), arguments);
@@ -97,6 +99,9 @@ TEST_F(CommandLineTest, UsageAndVersion)
     EXPECT_TRUE(help.out.contains("config show"));
     EXPECT_TRUE(help.out.contains("sessions"));
     EXPECT_EQ(tarvo({"bogus"}).exitCode, 2);
+    const Outcome noDisplay = tarvo({});
+    EXPECT_EQ(noDisplay.exitCode, 2);
+    EXPECT_TRUE(noDisplay.err.contains("there is no display")) << noDisplay.err.constData();
     EXPECT_EQ(tarvo({"config"}).exitCode, 2);
     EXPECT_EQ(tarvo({"--root", folder.filePath("nowhere"), "sessions"}).exitCode, 2);
     const Outcome commandHelp = tarvo({"config", "--help"});

@@ -179,10 +179,18 @@ TEST(ConfigPathTest, CommandLineRegistryAndExecutable)
 {
     TempFolder folder;
     Registry registry(folder.filePath("registry.ini"));
-    ConfigLocation location{QString(), &registry, "/opt/tarvo/bin/Tarvo.exe"};
-    EXPECT_EQ(GetConfigFilePath(location), "/opt/tarvo/bin/Tarvo.txt");
-    location.executablePath = "/home/u/.local/bin/tarvo";
-    EXPECT_EQ(GetConfigFilePath(location), "/home/u/.local/bin/tarvo.txt");
+    const QString programs = folder.filePath("bin.d");
+    QDir().mkpath(programs);
+    ConfigLocation location{QString(), &registry, programs + "/Tarvo.exe", folder.filePath("user")};
+    EXPECT_EQ(GetConfigFilePath(location), programs + "/Tarvo.txt");
+    location.executablePath = programs + "/tarvo";
+    EXPECT_EQ(GetConfigFilePath(location), programs + "/tarvo.txt");
+
+    // A program in a folder the user cannot write keeps its file in the
+    // user's configuration folder.
+    location.executablePath = "/nonexistent/bin/tarvo";
+    EXPECT_EQ(GetConfigFilePath(location), folder.filePath("user") + "/tarvo.txt");
+    EXPECT_TRUE(QFileInfo(folder.filePath("user")).isDir());
 
     ASSERT_TRUE(registry.writeString(QString::fromUtf16(RegistryKey), "Setting", "/srv/t.txt"));
     EXPECT_EQ(GetConfigFilePath(location), "/srv/t.txt");
