@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <unistd.h>
 
 using namespace tarvo;
 
@@ -74,15 +75,21 @@ void compare(const char* what, int rounds, double amount, const char* unit,
     double ourTotal = 0;
     double theirTotal = 0;
     QByteArray perRound;
+    // Every run starts alike: the last run's files deleted and the disks synced.
+    const auto settle = [&clear] {
+        clear();
+        ::sync();
+    };
+    settle();
     for (int round = 0; round < rounds; ++round) {
         double ourTime = 0;
         double theirTime = 0;
         for (int turn = 0; turn < 2; ++turn) {
-            clear();
             if ((turn == 0) == (round % 2 == 0))
                 ourTime = seconds(ours);
             else
                 theirTime = seconds(theirs);
+            settle();
         }
         ourTotal += ourTime;
         theirTotal += theirTime;

@@ -37,7 +37,8 @@ public:
     virtual int createPart(const QString& target, std::unique_ptr<PartFile>& file) = 0;
     // True when moveFile() can rename source to target without copying.
     virtual bool canRename(const QString& source, const QString& target) const = 0;
-    // The buffer that a copy out of this store reads best with.
+    // The block that copies to or from this store move best; a copy between
+    // two stores uses the bigger of their two.
     virtual qint64 copyBufferSize() const = 0;
 };
 

@@ -24,8 +24,10 @@ public:
     int openSource(const QString& path, std::unique_ptr<SourceFile>& file) override;
     int createPart(const QString& target, std::unique_ptr<PartFile>& file) override;
     bool canRename(const QString& source, const QString& target) const override;
-    // 1 MiB: about 950 MB/s over loopback, 64 KiB only about 350; more gains nothing.
-    qint64 copyBufferSize() const override { return 1 << 20; }
+    // 2 MiB: each libsmbclient read or write is one request that waits for its
+    // answer, so blocks must be big; 2 MiB wrote about 1.7x faster than 1 MiB
+    // over loopback and read as fast, 4 and 8 MiB gained nothing more.
+    qint64 copyBufferSize() const override { return 2 << 20; }
 
     // The logon that adding a connection makes: opens the share's top folder
     // with a context of its own, so a wrong password or share fails here.
