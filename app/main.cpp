@@ -28,8 +28,13 @@ void printHelp()
                 "  --help         show this help; 'tarvo COMMAND --help' shows a command's help\n"
                 "  --version      show the program's name and version\n\n"
                 "Commands:\n");
-    for (const Command& command : Commands())
-        std::printf("  %s\n", command.synopsis);
+    for (const Command& command : Commands()) {
+        // The first sentence of the command's own help.
+        const QString description = QString::fromUtf8(command.description);
+        const qsizetype end = description.indexOf(QStringLiteral(". "));
+        std::printf("  %-32s %s\n", command.synopsis,
+                    qPrintable(end < 0 ? description : description.left(end + 1)));
+    }
     std::printf("\nExit status: 0 when the command did all it was asked, 1 when some files were "
                 "not transferred,\n2 for a usage error or a configuration that could not be "
                 "used.\n");

@@ -17,6 +17,8 @@ run_suite() {
 }
 
 run_suite build/test
+echo "== Screenshot of the main window"
+scripts/screenshot.sh build/test/app/tarvo build/test/main-window.png
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=address,undefined
