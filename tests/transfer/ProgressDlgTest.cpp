@@ -45,19 +45,20 @@ protected:
     {
         platform = PlatformServices::create(device.native(QStringLiteral("\\")));
         ASSERT_TRUE(platform);
-        device.makeFolder(QStringLiteral("\\In"));
+        device.makeFolder(QStringLiteral("\\My Documents"));
         for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
             device.write(QStringLiteral("\\Out\\") + QLatin1String(name), name);
             params.entries.append(QStringLiteral("Local,\\Out\\") + QLatin1String(name));
         }
     }
 
-    // A session that copies from \Out into \In on the device.
+    // A session without a direction copies its entries from \Out into
+    // \My Documents on the device, and needs no share.
     void setSession(const QString& postOp)
     {
         params.settings.Sessions.insert(
             QStringLiteral("Local"),
-            QStringLiteral("Net,Get,\\\\nowhere\\none,WORKGROUP,\\In,\\,%1,,user,").arg(postOp));
+            QStringLiteral("Net,None,\\\\nowhere\\none,WORKGROUP,\\In,\\,%1,,user,").arg(postOp));
         params.settings.DefaultSession = {QStringLiteral("Local")};
     }
 
@@ -115,11 +116,11 @@ TEST_F(ProgressDlgTest, ShowsTheRunAndEndsWithDone)
     EXPECT_EQ(text(dialog, "size"), QStringLiteral("5 bytes"));
     EXPECT_FALSE(text(dialog, "modified").isEmpty());
     EXPECT_EQ(text(dialog, "from"), QStringLiteral("\\Out\\"));
-    EXPECT_EQ(text(dialog, "to"), QStringLiteral("\\In\\"));
+    EXPECT_EQ(text(dialog, "to"), QStringLiteral("\\My Documents\\"));
     EXPECT_EQ(text(dialog, "session"), QStringLiteral("Local"));
     EXPECT_EQ(text(dialog, "progressLine"), QStringLiteral("Transferring file 3 of 3 ..."));
     EXPECT_FALSE(dialog.findChild<QLabel*>(QStringLiteral("icon"))->pixmap().isNull());
-    EXPECT_EQ(device.names(QStringLiteral("\\In")), QStringList({"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(device.names(QStringLiteral("\\My Documents")), QStringList({"a.txt", "b.txt", "c.txt"}));
 
     QTest::mouseClick(done, Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
