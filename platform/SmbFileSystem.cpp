@@ -27,6 +27,7 @@ bool isConnectionLoss(int error)
     case EHOSTUNREACH:
     case ENETUNREACH:
     case EHOSTDOWN:
+    case EIO: // what a dropped session often comes back as; a new logon costs little
         return true;
     default:
         return false;
