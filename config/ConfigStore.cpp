@@ -194,6 +194,16 @@ void LoadSettingsFromBytes(Settings& settings, const QByteArray& bytes)
 bool LoadSettings(Settings& settings, const QString& path, MessageService& messages)
 {
     if (!FileExists(path)) {
+        // Something is there but cannot be read: running with the defaults
+        // would let the next save replace it, so say what is wrong instead.
+        if (QFileInfo::exists(path)) {
+            messages.showMessage(
+                QStringLiteral("The configuration file\r\n%1\r\ncannot be read. Make it a file "
+                               "that you may read, or name another one with --config.")
+                    .arg(path),
+                MessageIcon::Error, MessageButtons::Ok);
+            return false;
+        }
         const QString question =
             QStringLiteral("No configuration file\r\n%1\r\nUse default settings?").arg(path);
         if (messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel) ==

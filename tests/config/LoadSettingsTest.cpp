@@ -132,23 +132,28 @@ TEST(LoadSettingsTest, MissingFileAsksForDefaults)
     EXPECT_FALSE(QFile::exists(path)); // the file is not created by loading
 }
 
-TEST(LoadSettingsTest, UnreadableFileCountsAsMissing)
+TEST(LoadSettingsTest, UnreadableFileIsNotReplacedByDefaults)
 {
     TempFolder folder;
-    // A folder where the file should be cannot be read as a configuration.
+    // A folder where the file should be cannot be read as a configuration;
+    // the defaults are not offered, as a save would then replace it.
     const QString folderPath = folder.filePath("folder.txt");
     QDir().mkpath(folderPath);
     ScriptedMessageService messages;
-    messages.answerNext(MessageResult::Cancel);
     Settings settings;
+    settings.Filter = "unchanged";
     EXPECT_FALSE(LoadSettings(settings, folderPath, messages));
-    EXPECT_EQ(messages.messages().size(), 1);
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_TRUE(messages.messages()[0].text.contains(folderPath));
+    EXPECT_TRUE(messages.messages()[0].text.contains("cannot be read"));
+    EXPECT_EQ(messages.messages()[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(settings.Filter, "unchanged");
 
     if (geteuid() != 0) { // root reads every file whatever its permissions
         const QString path = folder.write("locked.txt", "[Setting]\r\n");
         QFile::setPermissions(path, QFileDevice::WriteOwner);
-        messages.answerNext(MessageResult::Cancel);
         EXPECT_FALSE(LoadSettings(settings, path, messages));
+        EXPECT_EQ(messages.messages().size(), 2);
     }
 }
 
