@@ -4,10 +4,10 @@
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$source_dir"
-seconds="${1:-20}"
+seconds="${1:-15}"
 build_dir=build/fuzz
 
-targets=(config_reader session_line paths)
+targets=(config_reader session_line paths wildcard)
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARVO_FUZZ=ON -DTARVO_SANITIZE=address,undefined \
     -DTARVO_BUILD_GUI=OFF -DTARVO_BUILD_TESTS=OFF -DTARVO_BUILD_BENCH=OFF >/dev/null

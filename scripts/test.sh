@@ -24,4 +24,4 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=address,undefined
 
 echo "== Fuzzing"
-scripts/fuzz.sh 20
+scripts/fuzz.sh 15

@@ -12,8 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (path.folder + path.fileName != text || path.fileName.contains(u'\\'))
         std::abort();
     const SplitEntryResult entry = SplitEntry(text);
-    const QString joined =
-        text.contains(u',') ? entry.sessionName + u',' + entry.path : entry.path;
+    const QString joined = text.contains(u',') ? entry.sessionName + u',' + entry.path : entry.path;
     if (joined != text || entry.sessionName.contains(u','))
         std::abort();
     const QString withSeparator = AddTrailingSeparator(text);

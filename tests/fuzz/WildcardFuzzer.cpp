@@ -1,0 +1,32 @@
+// Pattern matching never crashes or hangs on any pattern and name; a name
+// always matches itself taken as a pattern, and a pattern list matches
+// exactly when one of its pieces does.
+#include "ui/FileFilter.h"
+
+#include <cstdlib>
+#include <QStringList>
+
+using namespace tarvo;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    // The first line is the pattern (or pattern list), the rest the name.
+    const qsizetype newline = text.indexOf(u'\n');
+    const QString pattern = newline < 0 ? text : text.left(newline);
+    const QString name = newline < 0 ? text : text.mid(newline + 1);
+
+    const bool matched = MatchWildcard(pattern, name);
+    if (!name.isEmpty() && !MatchWildcard(name, name))
+        std::abort();
+    if (!name.isEmpty() && !MatchWildcard(QStringLiteral("*"), name))
+        std::abort();
+
+    bool anyPiece = false;
+    for (const QString& piece : pattern.split(u';'))
+        anyPiece = anyPiece || (!piece.trimmed().isEmpty() && MatchWildcard(piece.trimmed(), name));
+    if (MatchPatternList(pattern, name) != anyPiece)
+        std::abort();
+    (void)matched;
+    return 0;
+}
