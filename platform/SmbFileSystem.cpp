@@ -109,6 +109,25 @@ public:
         return platformErrorFromErrno(error);
     }
 
+    // A read or write on an open file fails for few reasons besides a lost
+    // session (whose errno libsmbclient does not report consistently): treat
+    // every other failure as one, which at worst costs a new logon.
+    int failTransfer(int error)
+    {
+        switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return fail(error);
+        default:
+            m_files.m_connections.markUnavailable(m_address);
+            return platformErrorFromErrno(error);
+        }
+    }
+
 private:
     SmbFileSystem& m_files;
     ShareAddress m_address;
@@ -135,7 +154,7 @@ public:
     {
         smb::Context* context = m_operation->context();
         const ssize_t got = smb::read(context, m_file, buffer, size_t(size));
-        return got >= 0 ? got : -m_operation->fail(errno);
+        return got >= 0 ? got : -m_operation->failTransfer(errno);
     }
 
 private:
@@ -167,7 +186,7 @@ public:
         while (size > 0) {
             const ssize_t done = smb::write(context, m_file, data, size_t(size));
             if (done <= 0)
-                return done < 0 ? m_operation->fail(errno) : PlatformError::WriteFault;
+                return done < 0 ? m_operation->failTransfer(errno) : PlatformError::WriteFault;
             data += done;
             size -= done;
         }

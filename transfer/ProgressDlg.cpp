@@ -1,6 +1,6 @@
 #include "transfer/ProgressDlg.h"
 
-#include "transfer/DialogLayout.h"
+#include "ui/DialogLayout.h"
 #include "transfer/TransferJob.h"
 
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 
 #include "config/PathHelpers.h"
 #include "platform/FileSystem.h"
-#include "transfer/DialogLayout.h"
+#include "ui/DialogLayout.h"
 #include "transfer/TransferRun.h"
 #include "ui/FileListTexts.h"
 

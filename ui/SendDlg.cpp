@@ -2,7 +2,7 @@
 
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
-#include "ui/DialogUnits.h"
+#include "ui/DialogLayout.h"
 #include "ui/FileListCtrl.h"
 #include "ui/FileListRefresher.h"
 #include "ui/SendApp.h"
@@ -24,10 +24,8 @@ constexpr int DialogHeight = 150;
 
 DialogUnits UnitsFor(const QFont& font)
 {
-    // The average width of the Latin letters, as dialog units are defined.
     const QFontMetrics metrics(font);
-    const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    int averageWidth = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
+    int averageWidth = DialogUnitsOf(font).x(4);
 
     // Fonts wider than the average suggests would cut the fixed texts: the
     // units grow until each fits the width that the table gives it.

@@ -2,7 +2,7 @@
 
 #include "config/Settings.h"
 #include "sessions/NetPage.h"
-#include "ui/DialogUnits.h"
+#include "ui/DialogLayout.h"
 #include "ui/options/AboutPage.h"
 #include "ui/options/FilterPage.h"
 #include "ui/options/GeneralPage.h"
@@ -19,8 +19,7 @@ namespace {
 // A page of the sheet is 138 x 160 dialog units of the page's font.
 QSize PageSize(const QFont& font)
 {
-    const QFontMetrics metrics(font);
-    const DialogUnits units(metrics.averageCharWidth(), metrics.height());
+    const DialogUnits units = DialogUnitsOf(font);
     return {units.x(138), units.y(160)};
 }
 
