@@ -3,6 +3,7 @@
 // unchanged 5,000 files against the time it took to copy them. The same
 // copies made straight through the platform show how much of the time is
 // the run's own.
+#include "bench/BenchSupport.h"
 #include "platform/ProcessServices.h"
 #include "tests/support/SambaServer.h"
 
@@ -23,15 +24,6 @@ constexpr qint64 BigSize = qint64(1) << 30;
 constexpr int SmallCount = 5000;
 constexpr int SmallSize = 4096;
 
-void makeFile(const QString& path, qint64 size)
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    const QByteArray block(1 << 20, 'x');
-    for (qint64 done = 0; done < size; done += block.size())
-        file.write(block.constData(), qMin<qint64>(block.size(), size - done));
-}
-
 double timed(const QString& program, const QStringList& arguments, int* exitCode = nullptr)
 {
     QProcess process;
@@ -47,14 +39,6 @@ double timed(const QString& program, const QStringList& arguments, int* exitCode
         std::fprintf(stderr, "%s failed (%d): %s\n", qPrintable(program), process.exitCode(),
                      process.readAllStandardError().constData());
     return seconds;
-}
-
-// smbclient reads the password from a credentials file, never from its command line.
-double smbclient(const test::SambaServer& samba, const QString& authFile, const QString& commands)
-{
-    return timed(
-        QStandardPaths::findExecutable("smbclient"),
-        {"//127.0.0.1/share", "-p", QString::number(samba.port()), "-A", authFile, "-c", commands});
 }
 
 // A configuration with one default Put session from a device folder to a
@@ -102,16 +86,12 @@ int main(int argc, char** argv)
     QDir(work.path()).mkpath("device/small");
     QDir(work.path()).mkpath("device/big");
     for (int i = 0; i < SmallCount; ++i)
-        makeFile(work.filePath(QString("device/small/f%1.txt").arg(i)), SmallSize);
-    makeFile(work.filePath("device/big/big.bin"), BigSize);
+        bench::MakeFile(work.filePath(QString("device/small/f%1.txt").arg(i)), SmallSize);
+    bench::MakeFile(work.filePath("device/big/big.bin"), BigSize);
     for (const char* folder : {"small", "smbsmall", "big"})
         QDir(samba.shareFolder()).mkpath(folder);
 
-    QFile auth(work.filePath("auth"));
-    auth.open(QIODevice::WriteOnly);
-    auth.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    auth.write(QString("username = tester\npassword = %1\n").arg(samba.password()).toUtf8());
-    auth.close();
+    const QString auth = bench::WriteSmbclientAuth(work.filePath("auth"), samba);
 
     const QString small =
         writeConfig(work.filePath("small.txt"), samba, "\\small", "\\small", "None");
@@ -120,9 +100,8 @@ int main(int argc, char** argv)
     const QString big = writeConfig(work.filePath("big.txt"), samba, "\\big", "\\big", "None");
 
     const double ourMput = send(small, root);
-    const double theirMput =
-        smbclient(samba, auth.fileName(),
-                  "prompt off; lcd " + work.filePath("device/small") + "; cd smbsmall; mput *");
+    const double theirMput = bench::RunSmbclient(
+        samba, auth, "prompt off; lcd " + work.filePath("device/small") + "; cd smbsmall; mput *");
     const double ourSync = send(sync, root);
 
     ProcessServices services(root);
@@ -138,8 +117,8 @@ int main(int argc, char** argv)
     const double platformMput = timer.nsecsElapsed() / 1e9;
 
     const double ourPut = send(big, root);
-    const double theirPut = smbclient(
-        samba, auth.fileName(), "lcd " + work.filePath("device/big") + "; put big.bin smb.bin");
+    const double theirPut = bench::RunSmbclient(
+        samba, auth, "lcd " + work.filePath("device/big") + "; put big.bin smb.bin");
 
     if (ourMput < 0 || ourSync < 0 || ourPut < 0) {
         std::fprintf(stderr, "a send did not transfer every file\n");

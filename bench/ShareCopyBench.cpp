@@ -8,6 +8,7 @@
 // that of the summed times; each round's own ratio is printed as well.
 //
 // Usage: tarvo_share_copy_bench [big|small] [COUNT] [rounds=N]
+#include "bench/BenchSupport.h"
 #include "platform/ProcessServices.h"
 #include "tests/support/SambaServer.h"
 
@@ -29,15 +30,6 @@ namespace {
 constexpr qint64 BigSize = qint64(1) << 30;
 constexpr int SmallSize = 4096;
 
-void makeFile(const QString& path, qint64 size)
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    const QByteArray block(1 << 20, 'x');
-    for (qint64 done = 0; done < size; done += block.size())
-        file.write(block.constData(), qMin<qint64>(block.size(), size - done));
-}
-
 // Empties a folder, so that every round copies to new names.
 void clearFolder(const QString& path)
 {
@@ -52,18 +44,6 @@ double seconds(const std::function<void()>& run)
     timer.start();
     run();
     return timer.nsecsElapsed() / 1e9;
-}
-
-// smbclient reads the password from a credentials file, never from its command line.
-void smbclient(const test::SambaServer& samba, const QString& authFile, const QString& commands)
-{
-    QProcess process;
-    process.start(
-        QStandardPaths::findExecutable("smbclient"),
-        {"//127.0.0.1/share", "-p", QString::number(samba.port()), "-A", authFile, "-c", commands});
-    process.waitForFinished(-1);
-    if (process.exitCode() != 0)
-        std::fprintf(stderr, "smbclient failed: %s\n", process.readAllStandardError().constData());
 }
 
 // Runs both sides of one case for the rounds, clearing the targets before each
@@ -126,15 +106,11 @@ int main(int argc, char** argv)
     const QString device = work.filePath("device");
     QDir(work.path()).mkpath("device/small");
     if (big)
-        makeFile(device + "/big.bin", BigSize);
+        bench::MakeFile(device + "/big.bin", BigSize);
     for (int i = 0; small && i < smallCount; ++i)
-        makeFile(device + QString("/small/f%1.txt").arg(i), SmallSize);
+        bench::MakeFile(device + QString("/small/f%1.txt").arg(i), SmallSize);
 
-    QFile auth(work.filePath("auth"));
-    auth.open(QIODevice::WriteOnly);
-    auth.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    auth.write(QString("username = tester\npassword = %1\n").arg(samba.password()).toUtf8());
-    auth.close();
+    const QString auth = bench::WriteSmbclientAuth(work.filePath("auth"), samba);
 
     ProcessServices services(device);
     if (services.connections().addConnection("Bench", samba.shareText(), "tester", samba.password(),
@@ -160,7 +136,7 @@ int main(int argc, char** argv)
         compare(
             "1 GiB put", rounds, megabytes, "MB/s   ", clearPut,
             [&] { failures += files.copyFile("\\big.bin", share + "\\big.bin", false) != 0; },
-            [&] { smbclient(samba, auth.fileName(), "lcd " + device + "; put big.bin smb.bin"); });
+            [&] { bench::RunSmbclient(samba, auth, "lcd " + device + "; put big.bin smb.bin"); });
         // Both sides get the same file, put there once more.
         clearPut();
         QFile::copy(device + "/big.bin", onServer + "/big.bin");
@@ -171,7 +147,7 @@ int main(int argc, char** argv)
                 clearFolder(mget);
             },
             [&] { failures += files.copyFile(share + "\\big.bin", "\\back\\big.bin", false) != 0; },
-            [&] { smbclient(samba, auth.fileName(), "lcd " + mget + "; get big.bin"); });
+            [&] { bench::RunSmbclient(samba, auth, "lcd " + mget + "; get big.bin"); });
         clearPut();
     }
 
@@ -190,13 +166,13 @@ int main(int argc, char** argv)
                 }
             },
             [&] {
-                smbclient(samba, auth.fileName(),
-                          "prompt off; lcd " + device + "/small; cd smbsmall; mput *");
+                bench::RunSmbclient(samba, auth,
+                                    "prompt off; lcd " + device + "/small; cd smbsmall; mput *");
             });
         // Both sides get the same files.
         clearFolder(onServer + "/small");
         for (int i = 0; i < smallCount; ++i)
-            makeFile(onServer + QString("/small/f%1.txt").arg(i), SmallSize);
+            bench::MakeFile(onServer + QString("/small/f%1.txt").arg(i), SmallSize);
         compare(
             count + " x 4 KiB get", rounds, smallCount, "files/s",
             [&] {
@@ -211,7 +187,7 @@ int main(int argc, char** argv)
                 }
             },
             [&] {
-                smbclient(samba, auth.fileName(), "prompt off; lcd " + mget + "; cd small; mget *");
+                bench::RunSmbclient(samba, auth, "prompt off; lcd " + mget + "; cd small; mget *");
             });
     }
     std::printf("%d failed copies\n", failures);
