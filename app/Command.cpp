@@ -40,7 +40,7 @@ const QList<Command>& Commands()
     static const QList<Command> commands = {
         {"config", "config show",
          "Writes to standard output exactly the bytes that saving the configuration would "
-         "write for the configuration as loaded.",
+         "write for the configuration as loaded, except that every password shows as ********.",
          RunConfigCommand},
         {"sessions", "sessions",
          "Lists the sessions, one per line: name, kind, direction, share, local folder, PC "

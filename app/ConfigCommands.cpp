@@ -29,6 +29,11 @@ int RunConfigCommand(const QStringList& arguments, const CommandEnvironment& env
     Settings settings;
     if (!LoadCommandSettings(environment, messages, settings))
         return ExitUsage;
+    // What a save writes, but never a password: this text goes to
+    // terminals, logs and bug reports.
+    const QStringList names = settings.Sessions.names();
+    for (const QString& name : names)
+        settings.Sessions.insert(name, HidePassword(settings.Sessions.value(name)));
     const QByteArray bytes = SettingsFileBytes(settings);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     return std::fflush(stdout) == 0 ? ExitSuccess : ExitIncomplete;

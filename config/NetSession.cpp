@@ -183,6 +183,19 @@ QString FormatNetSession(const NetSession& session)
            comma + session.UserName + comma + session.Password;
 }
 
+QString HidePassword(const QString& line)
+{
+    int position = 0;
+    if (!sameText(NextField(line, FieldSeparator, position), u"Net"))
+        return line;
+    // The password is everything after the ninth separator.
+    for (int field = 2; field <= 9 && position >= 0; ++field)
+        NextField(line, FieldSeparator, position);
+    if (position < 0 || position >= line.size())
+        return line;
+    return line.left(position) + QString::fromUtf16(PasswordMask);
+}
+
 void SetSessionFolder(QString& line, const QString& path)
 {
     if (SessionKind(line) != KindNet)

@@ -48,6 +48,12 @@ int PostOpFromName(const QString& name);
 void ParseNetSession(const QString& line, NetSession& session);
 QString FormatNetSession(const NetSession& session);
 
+// The line with a Net session's password, when it has one, replaced by
+// PasswordMask, for text that a user may show or pass on. Every other line
+// comes back as it is.
+inline constexpr char16_t PasswordMask[] = u"********";
+QString HidePassword(const QString& line);
+
 // Stores a folder chosen in the main window into the line: the local folder
 // of a Put session, or the part below the share of a Get session.
 void SetSessionFolder(QString& line, const QString& path);

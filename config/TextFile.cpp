@@ -124,6 +124,27 @@ bool TextFile::ReadLine(QString& line)
             line += QChar(char16_t(character));
         }
     }
+    return skipRestOfLine();
+}
+
+bool TextFile::skipRestOfLine()
+{
+    // The rest of a cut line is no line of its own: read as one, it could
+    // start a section or add a key that nobody wrote, and every line after it
+    // would be lost or misread.
+    char32_t character = 0;
+    while (readChar(character)) {
+        if (character == U'\n')
+            return true;
+        if (character == U'\r') {
+            char32_t next = 0;
+            if (!readChar(next))
+                return false;
+            if (next == U'\n')
+                return true;
+            pushBack();
+        }
+    }
     return false;
 }
 

@@ -32,14 +32,18 @@ public:
     void pushBack();
 
     // Reads one line: true when a line end ended it, false at the end of the
-    // file or when MaxLineLength characters were stored (the text read so far
-    // is still delivered). CR LF and LF end a line; a lone CR is a character,
-    // except as the last byte of the file.
+    // file (the text read so far is still delivered). CR LF and LF end a line;
+    // a lone CR is a character, except as the last byte of the file. A line
+    // longer than MaxLineLength characters is cut there: the rest of it, up
+    // to its line end, is skipped.
     bool ReadLine(QString& line);
 
     static constexpr int MaxLineLength = 10239;
 
 private:
+    // Reads up to and past the next line end; true when there was one.
+    bool skipRestOfLine();
+
     QByteArray m_bytes;
     qint64 m_position = 0;
     qint64 m_lastLength = 0;

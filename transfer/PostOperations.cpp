@@ -3,6 +3,7 @@
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
 #include "platform/ErrorCodes.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"
 
@@ -118,11 +119,13 @@ int PostOperations::ListFolderFiles(const QString& folder, QStringList& list,
     const QString prefix = AddTrailingSeparator(folder);
     QStringList found;
     const int error = m_files.listFolder(prefix, [&](const DirEntry& entry) {
-        if (entry.Info.isDirectory() || entry.Name == u"." || entry.Name == u"..")
+        // A name that is no single entry of the folder ("..", "a\b") would
+        // lead a delete out of it.
+        if (entry.Info.isDirectory() || !IsPlainFileName(entry.Name))
             return true;
         found.append(prefix + entry.Name);
         if (snapshot)
-            snapshot->insert(found.last().toCaseFolded(), entry.Info);
+            snapshot->insert(found.last(), entry.Info);
         return true;
     });
     if (error)
@@ -131,23 +134,45 @@ int PostOperations::ListFolderFiles(const QString& folder, QStringList& list,
     return int(list.size());
 }
 
-void PostOperations::PruneSyncTarget(const QStringList& targetFiles,
-                                     const QStringList& transferList, const QString& name,
-                                     const QString& line)
+int PostOperations::PruneSyncTarget(const QStringList& targetFiles, const QStringList& transferList,
+                                    const QString& name, const QString& line)
 {
     // The targets that the session's entries map to, looked up once per file
     // instead of walking the whole run for each.
     const QString targetFolder = SessionTargetFolder(name, line);
     QSet<QString> carried;
+    QSet<QString> carriedFolded;
     for (const QString& entry : transferList) {
         const SplitEntryResult split = SplitEntry(entry);
-        if (split.sessionName.compare(name, Qt::CaseInsensitive) == 0)
-            carried.insert((targetFolder + SplitPath(split.path).fileName).toCaseFolded());
+        if (split.sessionName.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        const QString target = targetFolder + SplitPath(split.path).fileName;
+        carried.insert(target);
+        carriedFolded.insert(target.toCaseFolded());
     }
+    // Carried names that the folder holds exactly. A file whose name differs
+    // from one of them only in letter case is then surely another file (a
+    // folder that ignores case never lists both); without the exact name it
+    // may be the very file that the copy will replace, so it stays.
+    QSet<QString> presentFolded;
     for (const QString& file : targetFiles) {
-        if (!carried.contains(file.toCaseFolded()))
-            m_files.deleteFile(file); // a file that cannot go stays, silently
+        if (carried.contains(file))
+            presentFolded.insert(file.toCaseFolded());
     }
+    int keptByCase = 0;
+    for (const QString& file : targetFiles) {
+        const bool inFolder =
+            file.startsWith(targetFolder) && IsPlainFileName(file.mid(targetFolder.size()));
+        if (!inFolder || carried.contains(file))
+            continue;
+        const QString folded = file.toCaseFolded();
+        if (carriedFolded.contains(folded) && !presentFolded.contains(folded)) {
+            ++keptByCase;
+            continue;
+        }
+        m_files.deleteFile(file); // a file that cannot go stays, silently
+    }
+    return keptByCase;
 }
 
 } // namespace tarvo

@@ -23,8 +23,8 @@ constexpr int Attributes = 0x10;
 // Sync decides by size and last-write time only.
 constexpr int SyncCompareMask = CompareBit::Size | CompareBit::LastWrite;
 
-// Files of a folder listing keyed by their case-folded full path, so that a
-// Sync can judge its targets from one listing instead of asking per file.
+// Files of a folder listing keyed by their full path, so that a Sync can
+// judge its targets from one listing instead of asking per file.
 using FolderSnapshot = QHash<QString, FileInfo>;
 
 int CompareFileInfos(const FileInfo& a, const FileInfo& b);
@@ -54,9 +54,12 @@ public:
     int ListFolderFiles(const QString& folder, QStringList& list,
                         FolderSnapshot* snapshot = nullptr);
 
-    // Deletes the target files that the run does not carry for the session.
-    void PruneSyncTarget(const QStringList& targetFiles, const QStringList& transferList,
-                         const QString& name, const QString& line);
+    // Deletes the target files that the run does not carry for the session,
+    // never a file outside the target folder. A file whose name differs from
+    // a carried one only in letter case is kept unless the folder also holds
+    // the carried name exactly; the number kept that way.
+    int PruneSyncTarget(const QStringList& targetFiles, const QStringList& transferList,
+                        const QString& name, const QString& line);
 
 private:
     FileSystem& m_files;

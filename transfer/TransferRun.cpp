@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"
 #include "transfer/ShareConnector.h"
+#include "transfer/TargetNames.h"
 #include "transfer/TransferObserver.h"
 #include "ui/FileListTexts.h"
 
@@ -76,10 +77,15 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
 {
     const QString targetFolder = SessionTargetFolder(name, line);
     const QString postFolder = SessionPostFolder(name, line);
+    TargetNames names(m_services.messages);
     for (const QString& entry : std::as_const(m_params.entries)) {
         QString source;
         if (!entryOfSession(entry, name, source))
             continue;
+        if (!names.accept(source)) {
+            skipEntry();
+            continue;
+        }
         const QString fileName = SplitPath(source).fileName;
         FileInfo sourceInfo;
         ShowFileInfo(source, targetFolder, sourceInfo);
@@ -90,8 +96,10 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
             const bool copied = copyReplacing(source, target);
             if (copied)
                 ++m_succeeded;
-            // Deleting the source of a failed copy would lose its only copy.
-            if (copied || postOp != PostDel)
+            // After a failed copy the source stays where it is: deleting it
+            // would lose its only copy, and moving it to the post folder would
+            // file it as sent. Copy still acts, as it changes nothing.
+            if (copied || postOp == PostCopy)
                 m_post.ApplyPostOperation(source, postFolder + fileName, postOp);
         }
         setPosition();
@@ -116,17 +124,23 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
 
     FolderSnapshot targets;
     bool listed = false;
+    int keptByCase = 0;
     {
         WaitCursor wait(m_services.messages);
         QStringList files;
         listed = m_post.ListFolderFiles(targetFolder, files, &targets) >= 0;
-        m_post.PruneSyncTarget(files, m_params.entries, name, line);
+        keptByCase = m_post.PruneSyncTarget(files, m_params.entries, name, line);
     }
 
+    TargetNames names(m_services.messages);
     for (const QString& entry : std::as_const(m_params.entries)) {
         QString source;
         if (!entryOfSession(entry, name, source))
             continue;
+        if (!names.accept(source)) {
+            skipEntry();
+            continue;
+        }
         FileInfo sourceInfo;
         const bool sourceRead = ShowFileInfo(source, targetFolder, sourceInfo);
         const QString target = targetFolder + SplitPath(source).fileName;
@@ -134,8 +148,10 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
 
         bool needsCopy;
         if (listed) {
-            // The listing already holds every target's size and time.
-            const auto known = targets.constFind(target.toCaseFolded());
+            // The listing already holds every target's size and time. Only a
+            // file of exactly that name is the target: one whose name differs
+            // in letter case may be another file, on a device folder.
+            const auto known = targets.constFind(target);
             const bool exists = known != targets.cend();
             const int mask = exists && sourceRead ? CompareFileInfos(sourceInfo, *known) : 0;
             needsCopy = m_post.DecideSyncCopy(exists, mask, source, target, remembered);
@@ -151,7 +167,23 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
         }
         setPosition();
     }
+
+    // A file kept because its name differs from a carried one only in letter
+    // case was either the file that a copy replaced, or, where the folder
+    // now lists both names, another file that the mirror must lose.
+    if (keptByCase > 0) {
+        WaitCursor wait(m_services.messages);
+        QStringList files;
+        if (m_post.ListFolderFiles(targetFolder, files) >= 0)
+            m_post.PruneSyncTarget(files, m_params.entries, name, line);
+    }
     return m_succeeded;
+}
+
+void TransferRun::skipEntry()
+{
+    ++m_processed;
+    setPosition();
 }
 
 bool TransferRun::entryOfSession(const QString& entry, const QString& name,

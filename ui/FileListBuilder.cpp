@@ -2,6 +2,7 @@
 
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"
 #include "transfer/ShareConnector.h"
@@ -63,7 +64,9 @@ int FileListBuilder::FillFromFolder(const QString& sessionName, const QString& f
     const int result = m_services.files.listFolder(folder, [&](const DirEntry& entry) {
         if (cancelled())
             return false;
-        if (!PassesFilter(entry, m_settings))
+        // A name that is no single entry of the folder never becomes a row,
+        // so no transfer can be led out of the session's folders by it.
+        if (!IsPlainFileName(entry.Name) || !PassesFilter(entry, m_settings))
             return true;
         int icon = FileTypeIcons::FolderIndex;
         if (!entry.Info.isDirectory()) {

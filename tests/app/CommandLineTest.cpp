@@ -1,5 +1,6 @@
 // The command line as a user runs it: the real program in a child process.
 #include "config/ConfigStore.h"
+#include "config/NetSession.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -57,9 +58,12 @@ TEST_F(CommandLineTest, ConfigShowPrintsWhatASaveWouldWrite)
     const Outcome shown = tarvo({"--config", path, "config", "show"});
     EXPECT_EQ(shown.exitCode, 0) << shown.err.constData();
 
+    // Byte for byte what a save writes, except that no password is shown.
     Settings expected;
     LoadSettingsFromFile(expected, path);
+    expected.Sessions.insert("Office", HidePassword(expected.Sessions.value("Office")));
     EXPECT_EQ(shown.out, SettingsFileBytes(expected));
+    EXPECT_FALSE(shown.out.contains("secret"));
     EXPECT_TRUE(shown.out.contains("\r\nFilter=*.txt\r\n"));
     EXPECT_TRUE(shown.out.contains("\r\nShowHidden=No\r\n"));
     EXPECT_TRUE(shown.out.contains("\r\nDefaultChoice=Yes\r\n"));

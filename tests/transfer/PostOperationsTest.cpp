@@ -123,8 +123,8 @@ TEST_F(PostOperationsTest, ListFolderFilesAppendsPlainFilesOnly)
     list.sort();
     EXPECT_EQ(list, QStringList({QStringLiteral("\\Out\\x.txt"), QStringLiteral("\\Out\\y.doc"),
                                  QStringLiteral("before")}));
-    ASSERT_TRUE(snapshot.contains(QStringLiteral("\\out\\x.txt")));
-    EXPECT_EQ(snapshot.value(QStringLiteral("\\out\\x.txt")).Size, 1u);
+    ASSERT_TRUE(snapshot.contains(QStringLiteral("\\Out\\x.txt")));
+    EXPECT_EQ(snapshot.value(QStringLiteral("\\Out\\x.txt")).Size, 1u);
 
     EXPECT_EQ(post.ListFolderFiles(QStringLiteral("\\Missing\\"), list), -1);
     EXPECT_EQ(list.size(), 3);
