@@ -148,8 +148,15 @@ private:
     {
         const char* from = m_partPath.constData();
         const char* to = m_target.constData();
-        if (!failIfExists)
+        if (!failIfExists) {
+            // A read-only target is kept, as the device keeps it (and as
+            // deleteFile does), although the folder would allow the rename.
+            struct statx target;
+            if (statAt(AT_FDCWD, to, target) == 0 && !S_ISDIR(target.stx_mode) &&
+                !(target.stx_mode & S_IWUSR))
+                return PlatformError::AccessDenied;
             return ::rename(from, to) == 0 ? 0 : platformErrorFromErrno(errno);
+        }
         if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
             return PlatformError::Success;
         if (errno != EINVAL && errno != ENOSYS)
@@ -198,7 +205,8 @@ FileInfo LocalFileSystem::infoFromStat(const struct statx& status, const QByteAr
 
 bool LocalFileSystem::canOpenForReading(const QString& path)
 {
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe would wait for a writer forever.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     ::close(fd);
@@ -280,12 +288,15 @@ int LocalFileSystem::deleteFile(const QString& path)
 int LocalFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& file)
 {
     const QByteArray name = native(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    // Only plain files are copied: a named pipe would block the open (or the
+    // reads) forever and a device would never end, so neither is waited for.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errorFor(errno, name);
     struct statx status;
     const int error = statAt(fd, "", status, AT_EMPTY_PATH) != 0 ? errno
-                      : S_ISDIR(status.stx_mode)                 ? EISDIR
+                      : !S_ISREG(status.stx_mode)                ? EISDIR
+                      : ::fcntl(fd, F_SETFL, 0) != 0             ? errno // reads block again
                                                                  : 0;
     if (error != 0) {
         ::close(fd);

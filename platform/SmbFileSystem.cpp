@@ -97,6 +97,7 @@ public:
 
     int error() const { return m_error; }
     smb::Context* context() const { return m_lease.context(); }
+    void leaveBehind(const QByteArray& partUrl) { m_files.rememberLeftover(m_address, partUrl); }
     const ShareAddress& address() const { return m_address; }
     QByteArray url() const { return SmbFileSystem::url(m_address); }
 
@@ -176,8 +177,8 @@ public:
         smb::Context* context = m_operation->context();
         if (m_file)
             smb::close(context, m_file);
-        if (!m_committed)
-            smb::unlink(context, m_partUrl.constData());
+        if (!m_committed && smb::unlink(context, m_partUrl.constData()) != 0 && errno != ENOENT)
+            m_operation->leaveBehind(m_partUrl);
     }
 
     int write(const char* data, qint64 size) override
@@ -199,14 +200,17 @@ public:
         if (smb::close(context, std::exchange(m_file, nullptr)) != 0)
             return m_operation->fail(errno);
         const QByteArray target = m_operation->url();
-        // libsmbclient's rename replaces an existing target, so a copy that
-        // must not replace looks first (one round trip when there is none).
-        if (failIfExists) {
-            struct stat status;
-            if (smb::stat(context, target.constData(), &status) == 0)
+        // The server's rename replaces whatever holds the target's name, even
+        // a read-only file or an empty folder: look first, and keep those as
+        // the device keeps them.
+        struct stat status;
+        if (smb::stat(context, target.constData(), &status) == 0) {
+            if (failIfExists)
                 return PlatformError::FileExists;
-            if (errno != ENOENT)
-                return m_operation->fail(errno);
+            if (S_ISDIR(status.st_mode) || !(status.st_mode & S_IWUSR))
+                return PlatformError::AccessDenied;
+        } else if (errno != ENOENT) {
+            return m_operation->fail(errno);
         }
         // Closing sets the write time, so the source's is set after the close:
         // libsmbclient can set times only by path, never through the handle.
@@ -273,7 +277,30 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
         }
     }
     smb::closedir(context, top);
+    removeLeftovers(context, credentials.address);
     return PlatformError::Success; // the lease goes to the pool, logged on
+}
+
+void SmbFileSystem::rememberLeftover(const ShareAddress& share, const QByteArray& url)
+{
+    QMutexLocker lock(&m_leftoverMutex);
+    m_leftovers.append({share, url});
+}
+
+void SmbFileSystem::removeLeftovers(smb::Context* context, const ShareAddress& share)
+{
+    QList<LeftoverPart> mine;
+    {
+        QMutexLocker lock(&m_leftoverMutex);
+        for (qsizetype i = m_leftovers.size() - 1; i >= 0; --i) {
+            if (m_leftovers.at(i).share.sameShare(share))
+                mine.append(m_leftovers.takeAt(i));
+        }
+    }
+    for (const LeftoverPart& part : std::as_const(mine)) {
+        if (smb::unlink(context, part.url.constData()) != 0 && errno != ENOENT)
+            rememberLeftover(part.share, part.url); // the next logon tries again
+    }
 }
 
 bool SmbFileSystem::canOpenForReading(const QString& path)
@@ -394,6 +421,10 @@ int SmbFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& 
         const int error = operation->fail(errno);
         smb::close(context, handle);
         return error;
+    }
+    if (S_ISDIR(status.st_mode)) { // libsmbclient opens a folder as well
+        smb::close(context, handle);
+        return PlatformError::AccessDenied;
     }
     file = std::make_unique<SmbSource>(std::move(operation), handle, infoFromStat(status));
     return PlatformError::Success;

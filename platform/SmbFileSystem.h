@@ -4,6 +4,11 @@
 #include "platform/ShareConnectionTable.h"
 #include "platform/SmbContextPool.h"
 
+#include <QList>
+#include <QMutex>
+
+struct _SMBCCTX;
+
 namespace tarvo {
 
 // Files on SMB shares ("\\server\share\folder\file") through libsmbclient,
@@ -39,8 +44,20 @@ public:
 private:
     friend class SmbOperation;
 
+    // A part file that could not be removed because the server had gone
+    // away; the next logon to its share removes it.
+    struct LeftoverPart
+    {
+        ShareAddress share;
+        QByteArray url;
+    };
+    void rememberLeftover(const ShareAddress& share, const QByteArray& url);
+    void removeLeftovers(_SMBCCTX* context, const ShareAddress& share);
+
     ShareConnectionTable& m_connections;
     SmbContextPool& m_contexts;
+    QMutex m_leftoverMutex;
+    QList<LeftoverPart> m_leftovers;
 };
 
 } // namespace tarvo

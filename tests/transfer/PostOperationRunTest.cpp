@@ -112,10 +112,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Failed to move file %1 to %2"},
                     true,
                     "old"},
-        // After a failed copy Copy and Move still act (they lose nothing),
-        // but Del keeps the source: it would be the file's only copy.
+        // After a failed copy Copy still acts (it loses nothing), but Move
+        // and Del keep the source where it is: it was not sent.
         PostRunCase{"CopyAfterFailedCopy", "Copy", true, false, {}, 0, {CopyFailed}, true, "new"},
-        PostRunCase{"MoveAfterFailedCopy", "Move", true, false, {}, 0, {CopyFailed}, false, "new"},
+        PostRunCase{"MoveAfterFailedCopy", "Move", true, false, {}, 0, {CopyFailed}, true, {}},
         PostRunCase{"DelAfterFailedCopy", "Del", true, false, {Ok}, 0, {CopyFailed}, true, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 

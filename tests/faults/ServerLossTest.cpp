@@ -1,0 +1,125 @@
+#include "tests/faults/FaultRunFixture.h"
+
+#include <gtest/gtest.h>
+#include <QSemaphore>
+
+namespace tarvo::test {
+namespace {
+
+// The server goes away in the middle of a 200 MB copy. The file gets one
+// message, the run tries the next files and sessions, and nothing is lost:
+// the source stays (its post-operation does not act), the old target is
+// whole, and no part file is left on either side once the server is back.
+using ServerLossTest = FaultRunFixture;
+
+TEST_F(ServerLossTest, APutCutOffByTheServerLosesNothing)
+{
+    WriteBigFile(native(QStringLiteral("\\Outbox\\big.bin")), BigFileSize);
+    writeDevice(QStringLiteral("\\Outbox\\next.txt"), "next");
+    writeDevice(QStringLiteral("\\Later\\later.txt"), "later");
+    writeShare(QStringLiteral("out/big.bin"), "old target");
+    makeShareFolder(QStringLiteral("later"));
+    QDir().mkpath(native(QStringLiteral("\\Sent")));
+    addSession(QStringLiteral("Out"), line(QStringLiteral("Put"), QStringLiteral("\\Outbox"),
+                                           QStringLiteral("\\out"), QStringLiteral("Del")));
+    addSession(QStringLiteral("Later"),
+               line(QStringLiteral("Put"), QStringLiteral("\\Later"), QStringLiteral("\\later"),
+                    QStringLiteral("Move"), QStringLiteral("\\Sent")));
+    params.entries = {entry(QStringLiteral("Out"), QStringLiteral("\\Outbox\\big.bin")),
+                      entry(QStringLiteral("Out"), QStringLiteral("\\Outbox\\next.txt")),
+                      entry(QStringLiteral("Later"), QStringLiteral("\\Later\\later.txt"))};
+    // The server is back for the later session.
+    QSemaphore stopped;
+    watcher.onSession = [&](const QString& name) {
+        if (name != u"Later")
+            return;
+        stopped.acquire(); // the copy can fail before stop() has returned
+        if (!samba().start())
+            ADD_FAILURE() << samba().error().toStdString();
+    };
+
+    bool cutOff = false;
+    const int succeeded = runWhile([&](QThread& run) {
+        cutOff = WaitForPartToGrow(onShare(QStringLiteral("out")), 8 << 20, run);
+        if (cutOff)
+            samba().stop();
+        stopped.release();
+    });
+    ASSERT_TRUE(cutOff) << "the copy ended before the server could be stopped";
+    ASSERT_EQ(succeeded, 1) << messages.texts().join(u'\n').toStdString();
+
+    EXPECT_EQ(messages.texts(),
+              QStringList({copyFailed(QStringLiteral("\\Outbox\\big.bin"),
+                                      sharePath(QStringLiteral("out/big.bin"))),
+                           copyFailed(QStringLiteral("\\Outbox\\next.txt"),
+                                      sharePath(QStringLiteral("out/next.txt")))}));
+    EXPECT_EQ(watcher.events().last(), QStringLiteral("1 of 3 files are transferred successfully"));
+    // Del asked nothing and deleted nothing.
+    EXPECT_EQ(QFileInfo(native(QStringLiteral("\\Outbox\\big.bin"))).size(), BigFileSize);
+    EXPECT_EQ(readDevice(QStringLiteral("\\Outbox\\next.txt")), "next");
+    EXPECT_EQ(readShare(QStringLiteral("out/big.bin")), "old target");
+    EXPECT_EQ(shareNames(QStringLiteral("out")), QStringList({"big.bin"}));
+    EXPECT_TRUE(PartFiles(native(QStringLiteral("\\Outbox"))).isEmpty());
+    // The later session ran as usual.
+    EXPECT_EQ(readShare(QStringLiteral("later/later.txt")), "later");
+    EXPECT_EQ(readDevice(QStringLiteral("\\Sent\\later.txt")), "later");
+    EXPECT_FALSE(deviceHas(QStringLiteral("\\Later\\later.txt")));
+}
+
+TEST_F(ServerLossTest, AGetCutOffByTheServerLosesNothing)
+{
+    WriteBigFile(onShare(QStringLiteral("in/big.bin")), BigFileSize);
+    writeShare(QStringLiteral("in/next.txt"), "next");
+    writeShare(QStringLiteral("later/later.txt"), "later");
+    writeDevice(QStringLiteral("\\Inbox\\big.bin"), "old target");
+    QDir().mkpath(native(QStringLiteral("\\Later")));
+    addSession(QStringLiteral("In"),
+               line(QStringLiteral("Get"), QStringLiteral("\\Inbox"), QStringLiteral("\\in"),
+                    QStringLiteral("Move"), QStringLiteral("\\Sent")));
+    addSession(QStringLiteral("Later"), line(QStringLiteral("Get"), QStringLiteral("\\Later"),
+                                             QStringLiteral("\\later"), QStringLiteral("Del")));
+    params.entries = {entry(QStringLiteral("In"), sharePath(QStringLiteral("in/big.bin"))),
+                      entry(QStringLiteral("In"), sharePath(QStringLiteral("in/next.txt"))),
+                      entry(QStringLiteral("Later"), sharePath(QStringLiteral("later/later.txt")))};
+    QSemaphore stopped;
+    watcher.onSession = [&](const QString& name) {
+        if (name != u"Later")
+            return;
+        stopped.acquire(); // the copy can fail before stop() has returned
+        if (!samba().start())
+            ADD_FAILURE() << samba().error().toStdString();
+    };
+
+    bool cutOff = false;
+    const int succeeded = runWhile([&](QThread& run) {
+        cutOff = WaitForPartToGrow(native(QStringLiteral("\\Inbox")), 8 << 20, run);
+        if (cutOff)
+            samba().stop();
+        stopped.release();
+    });
+    ASSERT_TRUE(cutOff) << "the copy ended before the server could be stopped";
+    ASSERT_EQ(succeeded, 1) << messages.texts().join(u'\n').toStdString();
+
+    // One message each, and Move did not act on the files whose copy failed.
+    EXPECT_EQ(messages.texts(),
+              QStringList({copyFailed(sharePath(QStringLiteral("in/big.bin")),
+                                      QStringLiteral("\\Inbox\\big.bin")),
+                           copyFailed(sharePath(QStringLiteral("in/next.txt")),
+                                      QStringLiteral("\\Inbox\\next.txt")),
+                           QStringLiteral("Delete file %1 ?")
+                               .arg(sharePath(QStringLiteral("later/later.txt")))}));
+    EXPECT_EQ(watcher.events().last(), QStringLiteral("1 of 3 files are transferred successfully"));
+    EXPECT_EQ(QFileInfo(onShare(QStringLiteral("in/big.bin"))).size(), BigFileSize);
+    EXPECT_EQ(readShare(QStringLiteral("in/next.txt")), "next");
+    EXPECT_EQ(shareNames(QStringLiteral("in")), QStringList({"big.bin", "next.txt"}));
+    EXPECT_FALSE(deviceHas(QStringLiteral("\\Sent")));
+    EXPECT_EQ(readDevice(QStringLiteral("\\Inbox\\big.bin")), "old target");
+    EXPECT_EQ(QDir(native(QStringLiteral("\\Inbox"))).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"big.bin"}));
+    // The later session fetched its file and deleted it on the share, as asked.
+    EXPECT_EQ(readDevice(QStringLiteral("\\Later\\later.txt")), "later");
+    EXPECT_TRUE(shareNames(QStringLiteral("later")).isEmpty());
+}
+
+} // namespace
+} // namespace tarvo::test
