@@ -1,7 +1,8 @@
 // Copy throughput against a loopback Samba server, side by side with smbclient
 // in one run: one 1 GiB file put and get, and 5,000 files of 4 KiB put and get.
 // Our copies include everything a transfer does: the part file, the rename
-// into place and the kept last-write time.
+// into place and the kept last-write time; a list of files goes through the
+// same copy-ahead as a transfer's session.
 //
 // Timings on a shared machine drift by a factor of two within a minute, so
 // every case runs in rounds that alternate who goes first, and the ratio is
@@ -9,6 +10,7 @@
 //
 // Usage: tarvo_share_copy_bench [big|small] [COUNT] [rounds=N]
 #include "bench/BenchSupport.h"
+#include "platform/CopyAhead.h"
 #include "platform/ProcessServices.h"
 #include "tests/support/SambaServer.h"
 
@@ -36,6 +38,17 @@ void clearFolder(const QString& path)
     QDir folder(path);
     folder.removeRecursively();
     folder.mkpath(".");
+}
+
+// The copies of one list, as a transfer makes them; the number that failed.
+int copyAll(FileSystem& files, const QList<FileCopy>& copies)
+{
+    const int depth = qEnvironmentVariableIntValue("TARVO_COPY_DEPTH");
+    CopyAhead ahead(files, copies, depth > 0 ? depth : CopyAhead::DefaultDepth);
+    int failed = 0;
+    for (qsizetype i = 0; i < copies.size(); ++i)
+        failed += ahead.takeNext() != 0;
+    return failed;
 }
 
 double seconds(const std::function<void()>& run)
@@ -160,10 +173,12 @@ int main(int argc, char** argv)
                 clearFolder(onServer + "/smbsmall");
             },
             [&] {
+                QList<FileCopy> copies;
                 for (int i = 0; i < smallCount; ++i) {
                     const QString name = QString("\\small\\f%1.txt").arg(i);
-                    failures += files.copyFile(name, share + name, false) != 0;
+                    copies.append({name, share + name});
                 }
+                failures += copyAll(files, copies);
             },
             [&] {
                 bench::RunSmbclient(samba, auth,
@@ -180,11 +195,12 @@ int main(int argc, char** argv)
                 clearFolder(mget);
             },
             [&] {
+                QList<FileCopy> copies;
                 for (int i = 0; i < smallCount; ++i) {
                     const QString name = QString("f%1.txt").arg(i);
-                    failures +=
-                        files.copyFile(share + "\\small\\" + name, "\\back\\" + name, false) != 0;
+                    copies.append({share + "\\small\\" + name, "\\back\\" + name});
                 }
+                failures += copyAll(files, copies);
             },
             [&] {
                 bench::RunSmbclient(samba, auth, "prompt off; lcd " + mget + "; cd small; mget *");

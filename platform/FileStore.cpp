@@ -2,8 +2,12 @@
 
 #include "platform/ErrorCodes.h"
 
+#include <condition_variable>
+#include <deque>
 #include <future>
+#include <mutex>
 #include <QByteArray>
+#include <thread>
 #include <utility>
 
 namespace tarvo {
@@ -19,6 +23,149 @@ qint64 nextBlock(quint64 size, quint64 done, qint64 bufferSize)
         return bufferSize; // a source that reports no size is read to its end
     return done >= size ? 0 : qint64(qMin<quint64>(size - done, quint64(bufferSize)));
 }
+
+// A file of this many blocks or more goes through parallel writers where
+// the target offers them; a smaller one would spend more on opening them.
+constexpr quint64 ParallelMinimumBlocks = 4;
+constexpr int ParallelWriterCount = 3;
+
+// The source's blocks one after another to the part file, the next block read
+// on another thread while this one is written, so the waits of the two sides
+// overlap.
+int copyBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 bufferSize)
+{
+    QByteArray current(size == 0 ? 4096 : qint64(qMin<quint64>(size, quint64(bufferSize))),
+                       Qt::Uninitialized);
+    QByteArray ahead;
+    quint64 total = 0;
+    qint64 wanted = nextBlock(size, total, current.size());
+    qint64 got = wanted > 0 ? input.read(current.data(), wanted) : 0;
+    while (got > 0) {
+        total += quint64(got);
+        wanted = nextBlock(size, total, current.size());
+        std::future<qint64> next;
+        if (wanted > 0) {
+            if (ahead.size() < wanted)
+                ahead.resize(current.size());
+            next = std::async(std::launch::async, [&input, &ahead, wanted] {
+                return input.read(ahead.data(), wanted);
+            });
+        }
+        const int error = output.write(current.constData(), got);
+        got = next.valid() ? next.get() : 0;
+        if (error)
+            return error;
+        std::swap(current, ahead);
+    }
+    return got < 0 ? int(-got) : PlatformError::Success;
+}
+
+// The source's blocks read one after another and written by several writers
+// at once, each taking the next block that has been read. The first error
+// stops both sides.
+class ParallelBlockCopy
+{
+public:
+    ParallelBlockCopy(SourceFile& input, quint64 size, qint64 blockSize,
+                      std::vector<std::unique_ptr<BlockWriter>> writers)
+        : m_input(input)
+        , m_size(size)
+        , m_writers(std::move(writers))
+    {
+        // One block in each writer's hands, one being read, one waiting.
+        for (size_t i = 0; i < m_writers.size() + 2; ++i)
+            m_free.emplace_back(blockSize, Qt::Uninitialized);
+    }
+
+    int run()
+    {
+        std::vector<std::thread> threads;
+        threads.reserve(m_writers.size());
+        for (const std::unique_ptr<BlockWriter>& writer : m_writers)
+            threads.emplace_back([this, &writer] { drain(*writer); });
+        readAll();
+        for (std::thread& thread : threads)
+            thread.join();
+        m_writers.clear(); // every handle closed before the part is committed
+        return m_error;
+    }
+
+private:
+    struct Block
+    {
+        quint64 offset;
+        qint64 length;
+        QByteArray data;
+    };
+
+    void readAll()
+    {
+        quint64 offset = 0;
+        for (;;) {
+            QByteArray buffer;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] { return !m_free.empty() || m_error; });
+                if (m_error)
+                    break;
+                buffer = std::move(m_free.back());
+                m_free.pop_back();
+            }
+            const qint64 wanted = nextBlock(m_size, offset, buffer.size());
+            const qint64 got = wanted > 0 ? m_input.read(buffer.data(), wanted) : 0;
+            std::lock_guard lock(m_mutex);
+            if (got <= 0) {
+                if (got < 0)
+                    fail(int(-got));
+                break;
+            }
+            m_full.push_back({offset, got, std::move(buffer)});
+            offset += quint64(got);
+            m_changed.notify_all();
+        }
+        std::lock_guard lock(m_mutex);
+        m_endOfInput = true;
+        m_changed.notify_all();
+    }
+
+    void drain(BlockWriter& writer)
+    {
+        for (;;) {
+            Block block;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] { return !m_full.empty() || m_endOfInput || m_error; });
+                if (m_error || m_full.empty())
+                    return;
+                block = std::move(m_full.front());
+                m_full.pop_front();
+            }
+            const int error = writer.writeAt(block.offset, block.data.constData(), block.length);
+            std::lock_guard lock(m_mutex);
+            if (error)
+                fail(error);
+            else
+                m_free.push_back(std::move(block.data));
+            m_changed.notify_all();
+        }
+    }
+
+    void fail(int error)
+    {
+        if (!m_error)
+            m_error = error;
+    }
+
+    SourceFile& m_input;
+    const quint64 m_size;
+    std::vector<std::unique_ptr<BlockWriter>> m_writers;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<QByteArray> m_free;
+    std::deque<Block> m_full;
+    bool m_endOfInput = false;
+    int m_error = PlatformError::Success;
+};
 
 } // namespace
 
@@ -39,33 +186,14 @@ int copyAcrossStores(FileStore& from, const QString& source, FileStore& to, cons
     if (int error = to.createPart(target, output))
         return error;
 
-    QByteArray current(size == 0 ? 4096 : qint64(qMin<quint64>(size, quint64(bufferSize))),
-                       Qt::Uninitialized);
-    QByteArray ahead;
-    quint64 total = 0;
-    qint64 wanted = nextBlock(size, total, current.size());
-    qint64 got = wanted > 0 ? input->read(current.data(), wanted) : 0;
-    while (got > 0) {
-        total += quint64(got);
-        // A file of several blocks reads the next one on another thread while
-        // this one is written, so the waits of the two sides overlap.
-        wanted = nextBlock(size, total, current.size());
-        std::future<qint64> next;
-        if (wanted > 0) {
-            if (ahead.size() < wanted)
-                ahead.resize(current.size());
-            next = std::async(std::launch::async, [&input, &ahead, wanted] {
-                return input->read(ahead.data(), wanted);
-            });
-        }
-        const int error = output->write(current.constData(), got);
-        got = next.valid() ? next.get() : 0;
-        if (error)
-            return error;
-        std::swap(current, ahead);
-    }
-    if (got < 0)
-        return int(-got);
+    std::vector<std::unique_ptr<BlockWriter>> writers;
+    if (size >= ParallelMinimumBlocks * quint64(bufferSize))
+        writers = output->parallelWriters(ParallelWriterCount);
+    const int error = writers.empty()
+                          ? copyBlocks(*input, *output, size, bufferSize)
+                          : ParallelBlockCopy(*input, size, bufferSize, std::move(writers)).run();
+    if (error)
+        return error;
     const FileInfo sourceInfo = input->info();
     input.reset(); // release the source before the target appears
     return output->commit(sourceInfo, failIfExists);

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <memory>
+#include <vector>
 
 namespace tarvo {
 
@@ -17,6 +18,15 @@ public:
     virtual qint64 read(char* buffer, qint64 size) = 0;
 };
 
+// Puts blocks at given offsets of a part file. Several writers of one part
+// file may run at once, each on its own thread.
+class BlockWriter
+{
+public:
+    virtual ~BlockWriter() = default;
+    virtual int writeAt(quint64 offset, const char* data, qint64 size) = 0;
+};
+
 // A temporary file beside a copy's target. It becomes the target only through
 // commit(); destroyed before that, it removes itself, so a failed or cut-off
 // copy leaves neither a partial file nor a changed target.
@@ -25,6 +35,16 @@ class PartFile
 public:
     virtual ~PartFile() = default;
     virtual int write(const char* data, qint64 size) = 0;
+    // Up to `count` writers that fill the file side by side, for a store
+    // where blocks in flight at once move faster than one after another
+    // (a share: each writer has its own session, so its round trips overlap
+    // with the others'). None where that gains nothing. A file filled through
+    // them is not written through write().
+    virtual std::vector<std::unique_ptr<BlockWriter>> parallelWriters(int count)
+    {
+        Q_UNUSED(count);
+        return {};
+    }
     // Closes the file, gives it the last-write time and renames it into place.
     virtual int commit(const FileInfo& source, bool failIfExists) = 0;
 };

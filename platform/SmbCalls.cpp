@@ -1,6 +1,10 @@
 #include "platform/SmbCalls.h"
 
+#include <cerrno>
+#include <dlfcn.h>
 #include <libsmbclient.h>
+#include <mutex>
+#include <pthread.h>
 #include <QMutex>
 #include <QMutexLocker>
 
@@ -8,24 +12,115 @@ namespace tarvo::smb {
 
 namespace {
 
+// The thread interface of Samba's utility library (libsamba-util). It ships
+// without a header, so its one structure is declared here as the library
+// defines it; the function that takes it is looked up at run time, so a
+// library without it only costs the parallelism.
+struct SambaThreadFunctions
+{
+    int (*createMutex)(const char* name, void** mutex, const char* location);
+    void (*destroyMutex)(void* mutex, const char* location);
+    int (*lockMutex)(void* mutex, int lockType, const char* location);
+    int (*createKey)(const char* name, void** key, const char* location);
+    void (*destroyKey)(void** key, const char* location);
+    int (*setValue)(void* key, const void* value, const char* location);
+    void* (*getValue)(void* key, const char* location);
+};
+
+constexpr int SambaUnlock = 2;
+
+const SambaThreadFunctions PosixThreadFunctions = {
+    [](const char*, void** mutex, const char*) {
+        auto* created = new pthread_mutex_t;
+        pthread_mutex_init(created, nullptr);
+        *mutex = created;
+        return 0;
+    },
+    [](void* mutex, const char*) {
+        pthread_mutex_destroy(static_cast<pthread_mutex_t*>(mutex));
+        delete static_cast<pthread_mutex_t*>(mutex);
+    },
+    [](void* mutex, int lockType, const char*) {
+        auto* held = static_cast<pthread_mutex_t*>(mutex);
+        return lockType == SambaUnlock ? pthread_mutex_unlock(held) : pthread_mutex_lock(held);
+    },
+    [](const char*, void** key, const char*) {
+        auto* created = new pthread_key_t;
+        if (const int error = pthread_key_create(created, nullptr)) {
+            delete created;
+            return error;
+        }
+        *key = created;
+        return 0;
+    },
+    [](void** key, const char*) {
+        pthread_key_delete(*static_cast<pthread_key_t*>(*key));
+        delete static_cast<pthread_key_t*>(*key);
+        *key = nullptr;
+    },
+    [](void* key, const void* value, const char*) {
+        return key ? pthread_setspecific(*static_cast<pthread_key_t*>(key), value) : EINVAL;
+    },
+    // The library asks for a value before it has made the key: none yet.
+    [](void* key, const char*) -> void* {
+        return key ? pthread_getspecific(*static_cast<pthread_key_t*>(key)) : nullptr;
+    },
+};
+
+bool installThreadFunctions()
+{
+    using SetFunctions = int (*)(const SambaThreadFunctions*);
+    const auto set =
+        reinterpret_cast<SetFunctions>(dlsym(RTLD_DEFAULT, "smb_thread_set_functions"));
+    return set && set(&PosixThreadFunctions) == 0;
+}
+
+// Installed once, before the library's first call (every use starts with a
+// new context), and never taken back.
+bool threadFunctionsInstalled()
+{
+    static const bool installed = [] {
+        if (qEnvironmentVariableIsSet("TARVO_SMB_SERIAL"))
+            return false; // for comparing the two ways in benchmarks
+        return installThreadFunctions();
+    }();
+    return installed;
+}
+
 QMutex& libraryLock()
 {
     static QMutex mutex;
     return mutex;
 }
 
-// Runs one library call under the lock; errno survives the unlock.
+// A call that touches the library's globals, always under the lock.
+template <typename Call> auto exclusive(Call&& call)
+{
+    QMutexLocker lock(&libraryLock());
+    return call();
+}
+
+// A call on one context: under the lock only when the library cannot run
+// calls at once. errno survives the unlock.
 template <typename Call> auto locked(Call&& call)
 {
+    if (threadFunctionsInstalled())
+        return call();
     QMutexLocker lock(&libraryLock());
     return call();
 }
 
 } // namespace
 
+bool threadsEnabled()
+{
+    return threadFunctionsInstalled();
+}
+
 Context* newContext(void (*configure)(Context*))
 {
-    return locked([&]() -> Context* {
+    threadFunctionsInstalled();
+    return exclusive([&]() -> Context* {
         SMBCCTX* context = smbc_new_context();
         if (!context)
             return nullptr;
@@ -40,18 +135,29 @@ Context* newContext(void (*configure)(Context*))
 
 void freeContext(Context* context)
 {
-    locked([&] { return smbc_free_context(context, 1); });
+    exclusive([&] { return smbc_free_context(context, 1); });
 }
 
 void purgeCachedServers(Context* context)
 {
-    locked([&] { return smbc_getFunctionPurgeCachedServers(context)(context); });
+    exclusive([&] { return smbc_getFunctionPurgeCachedServers(context)(context); });
 }
 
 void setUserData(Context* context, void* data)
 {
     locked([&] {
         smbc_setOptionUserData(context, data);
+        return 0;
+    });
+}
+
+int connect(Context* context, const char* shareUrl)
+{
+    return exclusive([&] {
+        SMBCFILE* top = smbc_getFunctionOpendir(context)(context, shareUrl);
+        if (!top)
+            return -1;
+        smbc_getFunctionClosedir(context)(context, top);
         return 0;
     });
 }
@@ -69,6 +175,11 @@ ssize_t read(Context* context, File* file, void* buffer, size_t size)
 ssize_t write(Context* context, File* file, const void* data, size_t size)
 {
     return locked([&] { return smbc_getFunctionWrite(context)(context, file, data, size); });
+}
+
+off_t lseek(Context* context, File* file, off_t offset, int whence)
+{
+    return locked([&] { return smbc_getFunctionLseek(context)(context, file, offset, whence); });
 }
 
 int close(Context* context, File* file)
@@ -106,9 +217,9 @@ File* opendir(Context* context, const char* url)
     return locked([&] { return smbc_getFunctionOpendir(context)(context, url); });
 }
 
-const libsmb_file_info* readdirplus2(Context* context, File* dir, struct stat* status)
+const libsmb_file_info* readdirplus(Context* context, File* dir)
 {
-    return locked([&] { return smbc_getFunctionReaddirPlus2(context)(context, dir, status); });
+    return locked([&] { return smbc_getFunctionReaddirPlus(context)(context, dir); });
 }
 
 int closedir(Context* context, File* dir)

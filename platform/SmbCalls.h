@@ -10,22 +10,36 @@ struct libsmb_file_info;
 
 namespace tarvo::smb {
 
-// Every call into libsmbclient goes through here, under one process-wide
-// lock: this build of the library has no thread support to switch on
-// (smbc_thread_posix is not exported), and its internals keep global state.
-// A call holds the lock only while it runs, so a long copy lets a listing
-// in between its blocks.
+// Every call into libsmbclient goes through here. The library keeps per-thread
+// scratch state in its utility library, which runs calls on different contexts
+// at once only after it has been given thread functions; those are installed
+// before the first context exists (see threadsEnabled()). Then a call on one
+// context runs beside calls on others, and only what touches the library's
+// globals (creating, freeing and purging contexts, logging on) takes the one
+// process-wide lock. Without thread functions every call takes that lock,
+// holding it only while it runs, so a long copy lets a listing in between its
+// blocks.
 using Context = _SMBCCTX;
 using File = _SMBCFILE;
+
+// True when calls on different contexts may run at once.
+bool threadsEnabled();
 
 Context* newContext(void (*configure)(Context*));
 void freeContext(Context* context);
 void purgeCachedServers(Context* context);
 void setUserData(Context* context, void* data);
 
+// Logs the context on to the share of the URL (or finds it logged on) under
+// the process-wide lock: connecting touches the library's globals (name
+// resolution, the security mechanisms) even where plain calls do not.
+// 0, or -1 with errno.
+int connect(Context* context, const char* shareUrl);
+
 File* open(Context* context, const char* url, int flags, mode_t mode);
 ssize_t read(Context* context, File* file, void* buffer, size_t size);
 ssize_t write(Context* context, File* file, const void* data, size_t size);
+off_t lseek(Context* context, File* file, off_t offset, int whence);
 int close(Context* context, File* file);
 int fstat(Context* context, File* file, struct stat* status);
 int stat(Context* context, const char* url, struct stat* status);
@@ -33,7 +47,10 @@ int utimes(Context* context, const char* url, timeval* times);
 int rename(Context* context, const char* from, const char* to);
 int unlink(Context* context, const char* url);
 File* opendir(Context* context, const char* url);
-const libsmb_file_info* readdirplus2(Context* context, File* dir, struct stat* status);
+// The next entry of an open folder, or null at its end. Not readdirplus2:
+// that one fills a stat of every entry, asking the system for the user and
+// the library's configuration each time, and costs as much as the listing.
+const libsmb_file_info* readdirplus(Context* context, File* dir);
 int closedir(Context* context, File* dir);
 
 } // namespace tarvo::smb

@@ -72,15 +72,16 @@ SMBCCTX* SmbContextPool::newContext()
     return smb::newContext(configure);
 }
 
-SmbContextPool::Lease SmbContextPool::lease(SMBCCTX* context, quint64 generation,
-                                            const ShareCredentials& credentials)
+SmbContextPool::Lease SmbContextPool::lease(Idle idle, const ShareCredentials& credentials)
 {
     Lease result;
-    if (!context)
+    if (!idle.context)
         return result;
+    SMBCCTX* context = idle.context;
     result.m_pool = this;
     result.m_context = context;
-    result.m_generation = generation;
+    result.m_generation = idle.generation;
+    result.m_shares = std::move(idle.shares);
     result.m_credentials = std::make_unique<ShareCredentials>(credentials);
     smb::setUserData(context, result.m_credentials.get());
     return result;
@@ -89,32 +90,33 @@ SmbContextPool::Lease SmbContextPool::lease(SMBCCTX* context, quint64 generation
 SmbContextPool::Lease SmbContextPool::acquire(const ShareCredentials& credentials)
 {
     const quint64 generation = m_table.generation();
-    SMBCCTX* context = nullptr;
-    bool stale = false;
+    Idle idle{nullptr, generation, {}};
     {
         QMutexLocker lock(&m_mutex);
-        if (!m_idle.isEmpty()) {
-            const Idle idle = m_idle.takeLast();
-            context = idle.context;
-            stale = idle.generation != generation;
-        }
+        if (!m_idle.isEmpty())
+            idle = m_idle.takeLast();
     }
     // A connection went since this context logged on: forget its sessions.
-    if (stale)
-        smb::purgeCachedServers(context);
-    return lease(context ? context : newContext(), generation, credentials);
+    if (idle.context && idle.generation != generation) {
+        smb::purgeCachedServers(idle.context);
+        idle.shares.clear();
+    }
+    if (!idle.context)
+        idle.context = newContext();
+    idle.generation = generation;
+    return lease(std::move(idle), credentials);
 }
 
 SmbContextPool::Lease SmbContextPool::fresh(const ShareCredentials& credentials)
 {
-    return lease(newContext(), m_table.generation(), credentials);
+    return lease({newContext(), m_table.generation(), {}}, credentials);
 }
 
-void SmbContextPool::giveBack(SMBCCTX* context, quint64 generation)
+void SmbContextPool::giveBack(Idle idle)
 {
-    smb::setUserData(context, nullptr);
+    smb::setUserData(idle.context, nullptr);
     QMutexLocker lock(&m_mutex);
-    m_idle.append({context, generation});
+    m_idle.append(std::move(idle));
 }
 
 SmbContextPool::Lease::Lease(Lease&& other) noexcept
@@ -122,6 +124,7 @@ SmbContextPool::Lease::Lease(Lease&& other) noexcept
     , m_context(std::exchange(other.m_context, nullptr))
     , m_credentials(std::move(other.m_credentials))
     , m_generation(other.m_generation)
+    , m_shares(std::move(other.m_shares))
 {}
 
 SmbContextPool::Lease& SmbContextPool::Lease::operator=(Lease&& other) noexcept
@@ -132,6 +135,7 @@ SmbContextPool::Lease& SmbContextPool::Lease::operator=(Lease&& other) noexcept
         m_context = std::exchange(other.m_context, nullptr);
         m_credentials = std::move(other.m_credentials);
         m_generation = other.m_generation;
+        m_shares = std::move(other.m_shares);
     }
     return *this;
 }
@@ -141,10 +145,20 @@ SmbContextPool::Lease::~Lease()
     release();
 }
 
+bool SmbContextPool::Lease::knowsShare(const QString& remoteName) const
+{
+    return m_shares.contains(remoteName.toCaseFolded());
+}
+
+void SmbContextPool::Lease::addShare(const QString& remoteName)
+{
+    m_shares.insert(remoteName.toCaseFolded());
+}
+
 void SmbContextPool::Lease::release()
 {
     if (m_pool && m_context)
-        m_pool->giveBack(m_context, m_generation);
+        m_pool->giveBack({m_context, m_generation, std::move(m_shares)});
     m_pool = nullptr;
     m_context = nullptr;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <QList>
 #include <QMutex>
+#include <QSet>
 
 struct _SMBCCTX;
 
@@ -39,6 +40,11 @@ public:
         _SMBCCTX* context() const { return m_context; }
         explicit operator bool() const { return m_context != nullptr; }
 
+        // Whether this context has logged on to the share ("\\server\share"
+        // folded) since it was made or last forgot its sessions.
+        bool knowsShare(const QString& remoteName) const;
+        void addShare(const QString& remoteName);
+
     private:
         friend class SmbContextPool;
         void release();
@@ -46,6 +52,7 @@ public:
         _SMBCCTX* m_context = nullptr;
         std::unique_ptr<ShareCredentials> m_credentials; // read by the logon callback
         quint64 m_generation = 0;
+        QSet<QString> m_shares;
     };
 
     // A context that logs on with the credentials; fresh() never reuses a
@@ -58,10 +65,11 @@ private:
     {
         _SMBCCTX* context;
         quint64 generation;
+        QSet<QString> shares;
     };
     _SMBCCTX* newContext();
-    Lease lease(_SMBCCTX* context, quint64 generation, const ShareCredentials& credentials);
-    void giveBack(_SMBCCTX* context, quint64 generation);
+    Lease lease(Idle idle, const ShareCredentials& credentials);
+    void giveBack(Idle idle);
 
     const ShareConnectionTable& m_table;
     QMutex m_mutex;

@@ -77,6 +77,8 @@ class SmbOperation
 public:
     SmbOperation(SmbFileSystem& files, const QString& path, ShareConnectionTable::UseKind kind)
         : m_files(files)
+        , m_path(path)
+        , m_kind(kind)
     {
         const std::optional<ShareAddress> address = ShareAddress::parse(path);
         if (!address) {
@@ -91,8 +93,28 @@ public:
             return;
         }
         m_lease = files.m_contexts.acquire(*credentials);
-        if (!m_lease)
+        if (!m_lease) {
             m_error = PlatformError::NotEnoughMemory;
+            return;
+        }
+        // Logging on runs alone; once this context holds the share's session,
+        // its calls run beside those of other contexts.
+        const QString shareKey = m_address.remoteName() + u'\n' + credentials->userName;
+        if (!m_lease.knowsShare(shareKey)) {
+            ShareAddress top = m_address;
+            top.folders.clear();
+            if (smb::connect(context(), SmbFileSystem::url(top).constData()) != 0) {
+                m_error = fail(errno);
+                return;
+            }
+            m_lease.addShare(shareKey);
+        }
+    }
+
+    // Another operation on the same path, with a context of its own.
+    std::unique_ptr<SmbOperation> sibling() const
+    {
+        return std::make_unique<SmbOperation>(m_files, m_path, m_kind);
     }
 
     int error() const { return m_error; }
@@ -131,6 +153,8 @@ public:
 
 private:
     SmbFileSystem& m_files;
+    QString m_path;
+    ShareConnectionTable::UseKind m_kind;
     ShareAddress m_address;
     ShareConnectionTable::ShareUse m_use;
     SmbContextPool::Lease m_lease;
@@ -164,6 +188,37 @@ private:
     FileInfo m_info;
 };
 
+// One more handle on a part file, with a session of its own, that writes
+// blocks wherever the copy puts them.
+class SmbBlockWriter : public BlockWriter
+{
+public:
+    SmbBlockWriter(std::unique_ptr<SmbOperation> operation, smb::File* file)
+        : m_operation(std::move(operation))
+        , m_file(file)
+    {}
+    ~SmbBlockWriter() override { smb::close(m_operation->context(), m_file); }
+
+    int writeAt(quint64 offset, const char* data, qint64 size) override
+    {
+        smb::Context* context = m_operation->context();
+        if (smb::lseek(context, m_file, off_t(offset), SEEK_SET) < 0)
+            return m_operation->failTransfer(errno);
+        while (size > 0) {
+            const ssize_t done = smb::write(context, m_file, data, size_t(size));
+            if (done <= 0)
+                return done < 0 ? m_operation->failTransfer(errno) : PlatformError::WriteFault;
+            data += done;
+            size -= done;
+        }
+        return PlatformError::Success;
+    }
+
+private:
+    std::unique_ptr<SmbOperation> m_operation;
+    smb::File* m_file;
+};
+
 class SmbPart : public PartFile
 {
 public:
@@ -192,6 +247,27 @@ public:
             size -= done;
         }
         return PlatformError::Success;
+    }
+
+    std::vector<std::unique_ptr<BlockWriter>> parallelWriters(int count) override
+    {
+        std::vector<std::unique_ptr<BlockWriter>> writers;
+        // Under the one library lock the writers would only take turns.
+        if (!smb::threadsEnabled())
+            return writers;
+        while (int(writers.size()) < count) {
+            std::unique_ptr<SmbOperation> operation = m_operation->sibling();
+            if (operation->error())
+                break;
+            smb::File* handle = smb::open(operation->context(), m_partUrl.constData(), O_WRONLY, 0);
+            if (!handle)
+                break;
+            writers.push_back(std::make_unique<SmbBlockWriter>(std::move(operation), handle));
+        }
+        // A single writer gains nothing over the part's own handle.
+        if (writers.size() < 2)
+            writers.clear();
+        return writers;
     }
 
     int commit(const FileInfo& source, bool failIfExists) override
@@ -258,9 +334,9 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
     SmbContextPool::Lease lease = m_contexts.fresh(credentials);
     if (!lease)
         return PlatformError::NotEnoughMemory;
-    smb::Context* context = lease.context();
-    smb::File* top = smb::opendir(context, url(credentials.address).constData());
-    if (!top) {
+    ShareAddress top = credentials.address;
+    top.folders.clear();
+    if (smb::connect(lease.context(), url(top).constData()) != 0) {
         switch (errno) {
         case EACCES:
         case EPERM:
@@ -276,8 +352,8 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
             return platformErrorFromErrno(errno);
         }
     }
-    smb::closedir(context, top);
-    removeLeftovers(context, credentials.address);
+    lease.addShare(top.remoteName() + u'\n' + credentials.userName);
+    removeLeftovers(lease.context(), credentials.address);
     return PlatformError::Success; // the lease goes to the pool, logged on
 }
 
@@ -343,8 +419,7 @@ int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
             return PlatformError::PathNotFound;
         return operation.fail(errno);
     }
-    struct stat status;
-    while (const libsmb_file_info* entry = smb::readdirplus2(context, dir, &status)) {
+    while (const libsmb_file_info* entry = smb::readdirplus(context, dir)) {
         DirEntry found;
         found.Name = QString::fromUtf8(entry->name);
         if (!isPlainName(found.Name))

@@ -26,26 +26,28 @@ bool hasDotSteps(const QString& path)
 
 bool TargetNames::accept(const QString& source)
 {
+    const QString why = refusal(source);
+    if (why.isEmpty())
+        return true;
+    m_messages.showMessage(why, MessageIcon::Error, MessageButtons::Ok);
+    return false;
+}
+
+QString TargetNames::refusal(const QString& source)
+{
     const QString fileName = SplitPath(source).fileName;
-    if (!IsPlainFileName(fileName) || hasDotSteps(source)) {
-        m_messages.showMessage(
-            QStringLiteral("The name of %1 cannot be used for a file; it was not copied")
-                .arg(source),
-            MessageIcon::Error, MessageButtons::Ok);
-        return false;
-    }
+    if (!IsPlainFileName(fileName) || hasDotSteps(source))
+        return QStringLiteral("The name of %1 cannot be used for a file; it was not copied")
+            .arg(source);
     const QString key = fileName.toCaseFolded();
     const auto earlier = m_taken.constFind(key);
     if (earlier == m_taken.cend()) {
         m_taken.insert(key, source);
-        return true;
+        return {};
     }
-    m_messages.showMessage(
-        QStringLiteral("%1 was not copied: its name differs from %2 only in letter case, and "
-                       "the target folder would take the two for one file")
-            .arg(source, *earlier),
-        MessageIcon::Error, MessageButtons::Ok);
-    return false;
+    return QStringLiteral("%1 was not copied: its name differs from %2 only in letter case, and "
+                          "the target folder would take the two for one file")
+        .arg(source, *earlier);
 }
 
 } // namespace tarvo

@@ -19,6 +19,9 @@ public:
 
     // True when the file name of source may be written into the target folder.
     bool accept(const QString& source);
+    // The same decision without the message: empty when accepted, else the
+    // message that says why not.
+    QString refusal(const QString& source);
 
 private:
     MessageService& m_messages;

@@ -2,6 +2,7 @@
 
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
+#include "platform/CopyAhead.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"
 #include "transfer/ShareConnector.h"
@@ -77,15 +78,37 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
 {
     const QString targetFolder = SessionTargetFolder(name, line);
     const QString postFolder = SessionPostFolder(name, line);
+
+    // The session's files in entry order, each with the reason it may not be
+    // copied (none for most). The copies run ahead of the file being shown,
+    // a few at once; their results are taken in order, so messages and
+    // post-operations come exactly as if they ran one after another.
+    struct Planned
+    {
+        QString source;
+        QString refusal;
+    };
+    QList<Planned> planned;
+    QList<FileCopy> copies;
     TargetNames names(m_services.messages);
     for (const QString& entry : std::as_const(m_params.entries)) {
         QString source;
         if (!entryOfSession(entry, name, source))
             continue;
-        if (!names.accept(source)) {
+        QString refusal = names.refusal(source);
+        if (refusal.isEmpty())
+            copies.append({source, targetFolder + SplitPath(source).fileName});
+        planned.append({std::move(source), std::move(refusal)});
+    }
+    CopyAhead ahead(m_services.files, std::move(copies));
+
+    for (const Planned& file : std::as_const(planned)) {
+        if (!file.refusal.isEmpty()) {
+            m_services.messages.showMessage(file.refusal, MessageIcon::Error, MessageButtons::Ok);
             skipEntry();
             continue;
         }
+        const QString& source = file.source;
         const QString fileName = SplitPath(source).fileName;
         FileInfo sourceInfo;
         ShowFileInfo(source, targetFolder, sourceInfo);
@@ -93,7 +116,7 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
         ++m_processed;
         {
             WaitCursor wait(m_services.messages);
-            const bool copied = copyReplacing(source, target);
+            const bool copied = reportCopy(ahead.takeNext(), source, target);
             if (copied)
                 ++m_succeeded;
             // After a failed copy the source stays where it is: deleting it
@@ -218,7 +241,12 @@ bool TransferRun::ShowFileInfo(const QString& sourcePath, const QString& targetF
 
 bool TransferRun::copyReplacing(const QString& source, const QString& target)
 {
-    if (m_services.files.copyFile(source, target, false) == 0)
+    return reportCopy(m_services.files.copyFile(source, target, false), source, target);
+}
+
+bool TransferRun::reportCopy(int result, const QString& source, const QString& target)
+{
+    if (result == 0)
         return true;
     m_services.messages.showMessage(
         QStringLiteral("Failed to copy file %1 to %2").arg(source, target), MessageIcon::Error,

@@ -64,6 +64,8 @@ private:
     // source's attributes; false (and zeros) when they cannot be read.
     bool ShowFileInfo(const QString& sourcePath, const QString& targetFolder, FileInfo& info);
     bool copyReplacing(const QString& source, const QString& target);
+    // True for a copy that succeeded; the message for one that failed.
+    bool reportCopy(int result, const QString& source, const QString& target);
     // Counts an entry that is refused without touching any file.
     void skipEntry();
     void setPosition();

@@ -1,3 +1,4 @@
+#include "platform/CopyAhead.h"
 #include "platform/ErrorCodes.h"
 #include "platform/ProcessServices.h"
 #include "tests/support/SambaServer.h"
@@ -114,13 +115,18 @@ TEST_F(ShareFilesTest, MultiBlockAndEmptyFilesArriveExactlyEveryWay)
     for (qsizetype i = 0; i < content.size(); ++i)
         content[i] = char(i % 251); // no two blocks alike
     write(local("Out/big.bin"), content);
+    // Big enough to go through several writers at once on a share.
+    QByteArray huge((9 << 20) + 17, Qt::Uninitialized);
+    for (qsizetype i = 0; i < huge.size(); ++i)
+        huge[i] = char((i / 4096 + i) % 253);
+    write(local("Out/huge.bin"), huge);
     write(local("Out/empty.txt"), "");
     setWriteTime(local("Out/big.bin"), 1'650'000'000, 123'456'789);
     QDir().mkpath(onServer("In"));
     QDir().mkpath(onServer("Copy"));
     QDir().mkpath(local("Back"));
 
-    for (const QString name : {"big.bin", "empty.txt"}) {
+    for (const QString name : {"big.bin", "huge.bin", "empty.txt"}) {
         const QString copies[][2] = {
             {"\\Out\\" + name, share("In\\" + name)},
             {share("In\\" + name), share("Copy\\" + name)},
@@ -139,6 +145,9 @@ TEST_F(ShareFilesTest, MultiBlockAndEmptyFilesArriveExactlyEveryWay)
     EXPECT_TRUE(read(onServer("In/big.bin")) == content);
     EXPECT_TRUE(read(onServer("Copy/big.bin")) == content);
     EXPECT_TRUE(read(local("Back/big.bin")) == content);
+    EXPECT_TRUE(read(onServer("In/huge.bin")) == huge);
+    EXPECT_TRUE(read(onServer("Copy/huge.bin")) == huge);
+    EXPECT_TRUE(read(local("Back/huge.bin")) == huge);
     EXPECT_EQ("", read(local("Back/empty.txt")));
 
     // A big copy that must not replace is refused before it starts, and one
@@ -151,7 +160,7 @@ TEST_F(ShareFilesTest, MultiBlockAndEmptyFilesArriveExactlyEveryWay)
                   services.files().copyFile("\\Out\\" + name, share("In\\" + name), true));
         EXPECT_EQ("old", read(onServer("In/" + name)));
     }
-    EXPECT_EQ(QStringList({"big.bin", "empty.txt", "small.txt"}), namesIn(share("In")));
+    EXPECT_EQ(QStringList({"big.bin", "empty.txt", "huge.bin", "small.txt"}), namesIn(share("In")));
 }
 
 TEST_F(ShareFilesTest, ExistingTargetsGiveTheSameCodeOnBothSides)
@@ -225,6 +234,13 @@ TEST_F(ShareFilesTest, ListingGivesNamesAndAttributesButNeverDotOrDotDot)
     EXPECT_EQ(2u, byName["Überweisung.pdf"].Size);
     // The server's own attributes: Samba hides dot files.
     EXPECT_EQ(FileAttribute::Hidden, byName[".profile"].Attributes & FileAttribute::Hidden);
+    // A listed file carries the times and size that Sync compares, as the
+    // file itself reports them.
+    FileInfo own;
+    ASSERT_EQ(0, services.files().readAttributes(share("Docs\\Überweisung.pdf"), own));
+    EXPECT_NE(0u, own.LastWriteTime);
+    EXPECT_EQ(own.LastWriteTime, byName["Überweisung.pdf"].LastWriteTime);
+    EXPECT_EQ(own.Size, byName["Überweisung.pdf"].Size);
 
     // Names with characters that URLs reserve reach the right file.
     ASSERT_EQ(0, services.files().copyFile(share("Docs\\a b%20#&.txt"), "\\copy.txt", false));
@@ -325,6 +341,50 @@ TEST_F(ShareFilesTest, GetCutOffByTheServerLeavesNoPartialFile)
     EXPECT_EQ("old target", read(local("big.bin")));
     EXPECT_EQ(QStringList({"big.bin"}),
               QDir(m_device.path()).entryList(QDir::Files | QDir::Hidden));
+}
+
+// A session's copies run a few at once ahead of the one being reported, but
+// their results come back in list order, a failed one at its own place, and a
+// copy beyond the depth never starts before the ones before it are taken.
+TEST_F(ShareFilesTest, CopiesAheadComeBackInListOrder)
+{
+    QList<FileCopy> copies;
+    for (int i = 0; i < 12; ++i) {
+        const QString name = QString("f%1.txt").arg(i);
+        if (i != 5) // the sixth source is missing
+            write(local("Ahead/" + name), name.toUtf8());
+        copies.append({"\\Ahead\\" + name, share(name)});
+    }
+    {
+        CopyAhead ahead(services.files(), copies, 3);
+        for (int i = 0; i < 8; ++i) {
+            SCOPED_TRACE(i);
+            const int result = ahead.takeNext();
+            EXPECT_EQ(i == 5 ? PlatformError::FileNotFound : 0, result);
+            if (i != 5)
+                EXPECT_EQ(QString("f%1.txt").arg(i).toUtf8(),
+                          read(onServer(QString("f%1.txt").arg(i))));
+        }
+        // Left with copies still running: the end waits for them.
+    }
+    const QStringList left = QDir(samba().shareFolder()).entryList(QDir::Files | QDir::Hidden);
+    for (int i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        const QString name = QString("f%1.txt").arg(i);
+        EXPECT_EQ(i != 5 && i < 8 + 3, left.contains(name));
+    }
+    EXPECT_EQ(0, left.filter(".part").size());
+
+    // Every copy replaces its target; a list of big files arrives whole too.
+    QByteArray big(3 << 20, 'b');
+    write(local("Ahead/f0.txt"), big);
+    write(local("Ahead/f1.txt"), big + big + big + big);
+    CopyAhead again(services.files(), copies.mid(0, 2));
+    EXPECT_EQ(0, again.takeNext());
+    EXPECT_EQ(0, again.takeNext());
+    EXPECT_TRUE(read(onServer("f0.txt")) == big);
+    EXPECT_TRUE(read(onServer("f1.txt")) == big + big + big + big);
+    EXPECT_EQ(PlatformError::InvalidParameter, again.takeNext());
 }
 
 } // namespace

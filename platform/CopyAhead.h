@@ -1,0 +1,65 @@
+#pragma once
+
+#include <deque>
+#include <future>
+#include <QList>
+#include <QString>
+
+namespace tarvo {
+
+class FileSystem;
+
+// One copy of a list: the source's whole path and the target's.
+struct FileCopy
+{
+    QString source;
+    QString target;
+};
+
+// The copies of a list of files, run a few at once on their own threads
+// ahead of the file that the caller is at, so that the round trips of one
+// file's copy overlap with those of the next ones (on a share, a small file
+// costs several round trips and almost no bytes). The caller takes the
+// results in list order and acts on each (messages, post-operations) as if
+// the copies ran one after another; a copy never starts before every copy
+// more than `depth` places before it has been taken. A copy that failed while
+// an earlier one was running is tried once more when its turn comes, alone,
+// so that nothing fails only for having run beside another (a disk that one
+// big file filled for a moment). Every copy replaces its target. The
+// destructor waits for the copies still running.
+class CopyAhead
+{
+public:
+    CopyAhead(FileSystem& files, QList<FileCopy> copies, int depth = DefaultDepth);
+    ~CopyAhead();
+    CopyAhead(const CopyAhead&) = delete;
+    CopyAhead& operator=(const CopyAhead&) = delete;
+
+    // Copies in flight at once: enough to keep a share's server busy while
+    // each copy waits for its answers, few enough to cost little when the
+    // copies are big.
+    static constexpr int DefaultDepth = 4;
+
+    // The next copy's result (0 or the platform's error code), once it has
+    // ended. Called once per copy, in list order.
+    int takeNext();
+
+    qsizetype size() const { return m_copies.size(); }
+
+private:
+    void startUpTo(qsizetype end);
+
+    FileSystem& m_files;
+    const QList<FileCopy> m_copies;
+    const int m_depth;
+    struct Running
+    {
+        std::future<int> result;
+        bool besideEarlier; // started while an earlier copy was running
+    };
+    std::deque<Running> m_running;
+    qsizetype m_started = 0;
+    qsizetype m_taken = 0;
+};
+
+} // namespace tarvo
