@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QVarLengthArray>
+#include <string_view>
 
 namespace tarvo {
 
@@ -29,8 +30,13 @@ FoldedText FoldFast(QStringView text)
     }
     FoldedText folded;
     folded.reserve(text.size());
-    for (QChar c : text)
-        folded.append(QChar::toCaseFolded(char32_t(c.unicode())));
+    for (QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x80) // most names are plain ASCII: no table lookup
+            folded.append(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit);
+        else
+            folded.append(QChar::toCaseFolded(char32_t(unit)));
+    }
     return folded;
 }
 
@@ -39,14 +45,10 @@ bool Matches(char32_t p, char32_t s)
     return p == s || p == U'?';
 }
 
-} // namespace
-
-bool MatchWildcard(QStringView patternText, QStringView nameText)
+bool MatchFolded(std::u32string_view pattern, std::u32string_view name)
 {
-    const FoldedText pattern = FoldFast(patternText);
-    const FoldedText name = FoldFast(nameText);
-    const qsizetype pEnd = pattern.size();
-    const qsizetype sEnd = name.size();
+    const qsizetype pEnd = qsizetype(pattern.size());
+    const qsizetype sEnd = qsizetype(name.size());
     qsizetype p = 0;
     qsizetype s = 0;
 
@@ -81,6 +83,18 @@ bool MatchWildcard(QStringView patternText, QStringView nameText)
     return p == pEnd;
 }
 
+std::u32string_view View(const FoldedText& text)
+{
+    return {text.constData(), size_t(text.size())};
+}
+
+} // namespace
+
+bool MatchWildcard(QStringView pattern, QStringView name)
+{
+    return MatchFolded(View(FoldFast(pattern)), View(FoldFast(name)));
+}
+
 bool MatchPatternList(const QString& patterns, const QString& name)
 {
     for (QStringView piece : QStringView(patterns).split(u';')) {
@@ -93,18 +107,53 @@ bool MatchPatternList(const QString& patterns, const QString& name)
 
 bool PassesFilter(const DirEntry& entry, const Settings& settings)
 {
+    return EntryFilter(settings).passes(entry);
+}
+
+EntryFilter::EntryFilter(const Settings& settings)
+    : m_showFolder(settings.ShowFolder)
+    , m_showAttributes(settings.ShowAttributes)
+    , m_exclude(settings.FilterExclude)
+{
+    for (QStringView piece : QStringView(settings.Filter).split(u';')) {
+        piece = piece.trimmed();
+        if (piece.isEmpty())
+            continue;
+        const FoldedText folded = FoldFast(piece);
+        m_patterns.emplace_back(View(folded));
+        m_matchesAll =
+            m_matchesAll || m_patterns.back().find_first_not_of(U'*') == std::u32string::npos;
+    }
+}
+
+bool EntryFilter::matchesPatterns(QStringView name) const
+{
+    if (m_matchesAll)
+        return true;
+    if (m_patterns.empty())
+        return false;
+    const FoldedText folded = FoldFast(name);
+    for (const std::u32string& pattern : m_patterns) {
+        if (MatchFolded(pattern, View(folded)))
+            return true;
+    }
+    return false;
+}
+
+bool EntryFilter::passes(const DirEntry& entry) const
+{
     const quint32 attributes = entry.Info.Attributes;
     if (attributes & FileAttribute::Directory)
-        return settings.ShowFolder;
+        return m_showFolder;
 
     static constexpr quint32 Tested[] = {FileAttribute::Archive, FileAttribute::Hidden,
                                          FileAttribute::ReadOnly, FileAttribute::System,
                                          FileAttribute::InRom};
     for (quint32 bit : Tested) {
-        if ((attributes & bit) && !(settings.ShowAttributes & bit))
+        if ((attributes & bit) && !(m_showAttributes & bit))
             return false;
     }
-    return MatchPatternList(settings.Filter, entry.Name) != settings.FilterExclude;
+    return matchesPatterns(entry.Name) != m_exclude;
 }
 
 } // namespace tarvo

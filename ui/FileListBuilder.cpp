@@ -9,10 +9,51 @@
 #include "ui/FileFilter.h"
 #include "ui/FileListTexts.h"
 #include "ui/FileTypeIcons.h"
+#include "ui/NameOrder.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tarvo {
+
+namespace {
+
+// The icon index of each listed entry. Files of one extension usually come
+// in runs, so the shared table is asked only when the extension changes.
+class IconLookup
+{
+public:
+    explicit IconLookup(FileTypeIcons& icons)
+        : m_icons(icons)
+    {}
+
+    int indexFor(const DirEntry& entry)
+    {
+        if (entry.Info.isDirectory())
+            return FileTypeIcons::FolderIndex;
+        // Compared as written: the table folds the case when asked.
+        const qsizetype dot = entry.Name.lastIndexOf(u'.');
+        const QStringView extension = dot < 0 ? QStringView() : QStringView(entry.Name).sliced(dot);
+        if (m_lastIndex < 0 || extension != m_lastExtension) {
+            m_lastExtension = extension.toString();
+            m_lastIndex = m_icons.FileIconIndex(entry.Name);
+        }
+        return m_lastIndex;
+    }
+
+private:
+    FileTypeIcons& m_icons;
+    QString m_lastExtension;
+    int m_lastIndex = -1;
+};
+
+struct ListedEntry
+{
+    DirEntry entry;
+    int icon;
+};
+
+} // namespace
 
 FileListBuilder::FileListBuilder(Settings snapshot, Services services)
     : m_settings(std::move(snapshot))
@@ -43,8 +84,6 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
         FileRows rows;
         if (FillFromFolder(name, SessionSourceFolder(name, line), rows) <= 0)
             continue;
-        // Sorting here keeps that work off the window's thread.
-        std::stable_sort(rows.begin(), rows.end(), FileRowLess);
         total += int(rows.size());
         handler(std::move(rows));
     }
@@ -56,33 +95,36 @@ int FileListBuilder::FillFromFolder(const QString& sessionName, const QString& f
 {
     WaitCursor wait(m_services.messages);
     const QString folder = AddTrailingSeparator(folderText);
-    FileDateFormatter dates;
-    QString lastExtension;
-    int lastIcon = -1;
-    int added = 0;
+    // The entries wait as listed; once the folder is read they become rows in
+    // list order, each formed straight into its place (sorting here also
+    // keeps that work off the window's thread).
+    std::vector<ListedEntry> listed;
+    NameOrder order;
+    const EntryFilter filter(m_settings);
+    IconLookup icons(m_services.icons);
 
     const int result = m_services.files.listFolder(folder, [&](const DirEntry& entry) {
         if (cancelled())
             return false;
         // A name that is no single entry of the folder never becomes a row,
         // so no transfer can be led out of the session's folders by it.
-        if (!IsPlainFileName(entry.Name) || !PassesFilter(entry, m_settings))
+        if (!IsPlainFileName(entry.Name) || !filter.passes(entry))
             return true;
-        int icon = FileTypeIcons::FolderIndex;
-        if (!entry.Info.isDirectory()) {
-            const QString extension = FileTypeIcons::extensionOf(entry.Name);
-            if (lastIcon < 0 || extension != lastExtension) {
-                lastExtension = extension;
-                lastIcon = m_services.icons.FileIconIndex(folder + entry.Name);
-            }
-            icon = lastIcon;
-        }
-        rows.append(InsertFileItem(entry, folder, sessionName, icon,
-                                   dates.dateText(entry.Info.LastWriteTime)));
-        ++added;
+        listed.push_back({entry, icons.indexFor(entry)});
+        order.add(entry.Name);
         return true;
     });
-    return result == 0 ? added : -1;
+    if (result != 0)
+        return -1;
+
+    FileDateFormatter dates;
+    rows.reserve(rows.size() + qsizetype(listed.size()));
+    for (const quint32 index : order.sortedIndices()) {
+        const ListedEntry& item = listed[index];
+        rows.append(InsertFileItem(item.entry, folder, sessionName, item.icon,
+                                   dates.dateText(item.entry.Info.LastWriteTime)));
+    }
+    return int(listed.size());
 }
 
 FileRow InsertFileItem(const DirEntry& entry, const QString& folder, const QString& sessionName,

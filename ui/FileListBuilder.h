@@ -44,8 +44,8 @@ public:
     // Lists every default session in list order; returns the number of rows.
     int RefreshList(const RowsHandler& handler);
 
-    // Lists one folder: the number of rows added to rows, or -1 when the folder
-    // cannot be listed. The rows are in the order the file system gave them.
+    // Lists one folder: the number of rows added to rows, sorted by
+    // FileRowLess, or -1 (and no rows) when the folder cannot be listed.
     int FillFromFolder(const QString& sessionName, const QString& folder, FileRows& rows);
 
     const Settings& settings() const { return m_settings; }

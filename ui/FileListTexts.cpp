@@ -1,5 +1,6 @@
 #include "ui/FileListTexts.h"
 
+#include <iterator>
 #include <QDateTime>
 
 namespace tarvo {
@@ -32,8 +33,16 @@ QString FileDateText(FileTime fileTime, bool dateOnly)
 
 QString FileSizeText(quint64 size)
 {
-    const quint32 low = quint32(size & 0xFFFFFFFFu);
-    return QString::number(low / 1024) + u'k';
+    // Written backwards into a buffer: a single allocation for every row.
+    quint32 kilobytes = quint32(size & 0xFFFFFFFFu) / 1024;
+    char16_t text[12];
+    qsizetype start = std::size(text);
+    text[--start] = u'k';
+    do {
+        text[--start] = char16_t(u'0' + kilobytes % 10);
+        kilobytes /= 10;
+    } while (kilobytes != 0);
+    return QStringView(text + start, std::size(text) - start).toString();
 }
 
 QString FileDateFormatter::dateText(FileTime fileTime)

@@ -1,6 +1,6 @@
 // Pattern matching never crashes or hangs on any pattern and name; a name
-// always matches itself taken as a pattern, and a pattern list matches
-// exactly when one of its pieces does.
+// always matches itself taken as a pattern, a pattern list matches exactly
+// when one of its pieces does, and the list's filter agrees with it.
 #include "ui/FileFilter.h"
 
 #include <cstdlib>
@@ -26,6 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const QString& piece : pattern.split(u';'))
         anyPiece = anyPiece || (!piece.trimmed().isEmpty() && MatchWildcard(piece.trimmed(), name));
     if (MatchPatternList(pattern, name) != anyPiece)
+        std::abort();
+
+    Settings settings;
+    settings.Filter = pattern;
+    settings.ShowAttributes = 0x7F;
+    if (PassesFilter(DirEntry{name, {}}, settings) != anyPiece)
         std::abort();
     (void)matched;
     return 0;

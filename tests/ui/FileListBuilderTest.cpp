@@ -2,6 +2,7 @@
 #include "ui/FileListModel.h"
 #include "ui/FileListRefresher.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -122,6 +123,28 @@ TEST_F(FileListBuilderTest, SkipsUnknownAndDirectionlessSessionsAndUnreadableFol
 
     settings.DefaultSession.clear();
     EXPECT_TRUE(build(settings).isEmpty());
+}
+
+TEST_F(FileListBuilderTest, AFolderAddsItsRowsSortedAfterTheRowsAlreadyThere)
+{
+    QStringList names;
+    for (int i = 0; i < 60; ++i)
+        names.append(QStringLiteral("%1%2.txt").arg(QChar(i % 2 ? u'F' : u'f')).arg((i * 37) % 60));
+    for (const QString& name : names)
+        fixture.makeFile("d/" + name);
+    Settings settings;
+    FileListBuilder builder(settings, fixture.services());
+    FileRows rows{FileRow{"zz.txt", {}, {}, {}, {}, 0}};
+
+    ASSERT_EQ(builder.FillFromFolder("S", "\\d", rows), 60);
+    ASSERT_EQ(rows.size(), 61);
+    EXPECT_EQ(rows.constFirst().name, "zz.txt");
+    EXPECT_TRUE(std::is_sorted(rows.cbegin() + 1, rows.cend(), FileRowLess));
+    QStringList listed = Column(rows, 0).mid(1);
+    listed.sort();
+    names.sort();
+    EXPECT_EQ(listed, names);
+    EXPECT_EQ(Column(rows, 4).mid(1), QStringList(60, "S"));
 }
 
 TEST_F(FileListBuilderTest, StopsBetweenEntriesWhenCancelled)
