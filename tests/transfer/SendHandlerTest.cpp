@@ -7,6 +7,7 @@
 #include "transfer/ProgressDlg.h"
 #include "transfer/ReplaceDlg.h"
 #include "ui/FileListCtrl.h"
+#include "ui/FileListRefresher.h"
 #include "ui/SendApp.h"
 
 #include <gtest/gtest.h>
@@ -36,15 +37,19 @@ protected:
         m_user.start(20);
     }
 
-    CSendDlg& open(const QString& settings, const QString& postOp)
+    // Office sends \docs to the share's \out; extraSessions are more lines of
+    // the [Session] section, defaultSessions the DefaultSession value.
+    CSendDlg& open(const QString& settings, const QString& postOp,
+                   const QString& extraSessions = QString(),
+                   const QString& defaultSessions = QStringLiteral("Office"))
     {
         const QString share = samba().shareText();
         const QString line = QStringLiteral("Net,Put,%1,WG,\\docs,\\out,%2,,tester,%3")
                                  .arg(share, postOp, samba().password());
         const QString config = m_device.write(
             QStringLiteral("tarvo.txt"),
-            QStringLiteral("[Setting]\r\n%1\r\nDefaultSession=Office\r\n[Session]\r\nOffice=%2\r\n")
-                .arg(settings, line)
+            QStringLiteral("[Setting]\r\n%1\r\nDefaultSession=%2\r\n[Session]\r\nOffice=%3\r\n%4")
+                .arg(settings, defaultSessions, line, extraSessions)
                 .toLocal8Bit());
         app = std::make_unique<CSendApp>(config, m_device.path());
         EXPECT_TRUE(app->InitSockets());
@@ -55,6 +60,20 @@ protected:
         window->show();
         EXPECT_TRUE(refreshed.wait(10000));
         return *window;
+    }
+
+    // The session line of Inbox, a Get session of the share's \in, which
+    // gets that many empty files: a folder big enough to take a while to list.
+    QString inboxSession(int files) const
+    {
+        const QString inbox = samba().shareFolder() + QStringLiteral("/in");
+        QDir().mkpath(inbox);
+        for (int i = 0; i < files; ++i) {
+            QFile file(inbox + QStringLiteral("/f%1.dat").arg(i));
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        return QStringLiteral("Inbox=Net,Get,%1,WG,\\In,\\in,None,,tester,%2\r\n")
+            .arg(samba().shareText(), samba().password());
     }
 
     void send()
@@ -150,6 +169,68 @@ TEST_F(SendHandlerTest, TheReplaceQuestionAndMessagesComeFromTheWindowsThread)
               QStringList({QStringLiteral("A file named 'b.txt' already exists.")}));
     EXPECT_EQ(summary, QStringLiteral("1 of 2 files are transferred successfully"));
     EXPECT_TRUE(boxes.allOnGuiThread());
+}
+
+// Send pressed while a refresh still lists a big folder on the share for a
+// Get session: the transfer and the listing share the connection table and
+// the SMB library, the transfer's files arrive, and the refresh after Done
+// lists every file once.
+TEST_F(SendHandlerTest, SendDuringARefreshOfAShareSendsAndTheListEndsWhole)
+{
+    constexpr int ShareFiles = 3000;
+    CSendDlg& window = open(QStringLiteral("DefaultSelect=No"), QStringLiteral("None"),
+                            inboxSession(ShareFiles), QStringLiteral("Office,Inbox"));
+    FileListModel& model = window.fileList().model();
+    ASSERT_EQ(model.rowCount(), ShareFiles + 2);
+
+    // Office is listed first: its two rows arrive while the share is still being listed.
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("refreshButton")),
+                      Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowCount() >= 2; }, 10000));
+    // a.txt and b.txt sort before the share's files, so they stay rows 0 and 1.
+    CFileListCtrl& list = window.fileList();
+    for (int row : {0, 1})
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualRect(model.index(row, 1)).center());
+    ASSERT_EQ(list.selectedRows(), (QList<int>{0, 1}));
+    send();
+
+    EXPECT_EQ(progressDialogs, 1);
+    EXPECT_EQ(summary, QStringLiteral("2 of 2 files are transferred successfully"));
+    EXPECT_EQ(onShare(QStringLiteral("a.txt")), "a");
+    EXPECT_EQ(onShare(QStringLiteral("b.txt")), "b");
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(u'\n').toStdString();
+
+    auto* refresher = window.findChild<FileListRefresher*>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !refresher->isRunning(); }, 20000));
+    QSet<QString> seen;
+    for (const FileRow& row : model.rows())
+        seen.insert(row.session + u'/' + row.name);
+    EXPECT_EQ(model.rowCount(), ShareFiles + 2);
+    EXPECT_EQ(seen.size(), ShareFiles + 2);
+    EXPECT_TRUE(seen.contains(QStringLiteral("Office/a.txt")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("Inbox/f0.dat")));
+}
+
+// Exit while the refresh lists a big folder on the share: the window closes
+// at once, the worker stops between entries, and nothing of it arrives later.
+TEST_F(SendHandlerTest, ExitDuringARefreshOfAShareStopsItAndAddsNothingLater)
+{
+    CSendDlg& window = open(QStringLiteral("DefaultSelect=No"), QStringLiteral("None"),
+                            inboxSession(3000), QStringLiteral("Inbox"));
+    auto* refresher = window.findChild<FileListRefresher*>();
+
+    QSignalSpy rejected(&window, &QDialog::rejected);
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("refreshButton")),
+                      Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("exitButton")), Qt::LeftButton);
+    EXPECT_EQ(rejected.size(), 1);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(refresher->isRunning());
+    const int rows = window.fileList().model().rowCount();
+    QTest::qWait(100);
+    EXPECT_EQ(window.fileList().model().rowCount(), rows);
+    EXPECT_TRUE(boxes.texts().isEmpty());
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "tests/support/ScriptedMessageService.h"
 #include "tests/support/TempFiles.h"
 #include "ui/CheckListCtrl.h"
+#include "ui/FileListCtrl.h"
+#include "ui/FileListRefresher.h"
 #include "ui/ImageLists.h"
 #include "ui/options/FilterPage.h"
 #include "ui/options/GeneralPage.h"
@@ -258,6 +260,41 @@ TEST_F(OptionButtonTest, CancelWritesNothingButNetChangesStayInMemory)
     EXPECT_FALSE(settings.DefaultSelect);
     EXPECT_TRUE(settings.FilterExclude);
     EXPECT_FALSE(settings.Sessions.contains("work"));
+}
+
+// Option pressed right after Refresh: the sheet is built and changes the
+// sessions while the refresh still lists a big folder from its own copy of
+// the settings; the refresh after OK shows only the new default session's
+// files, each once.
+TEST_F(OptionButtonTest, OpensDuringARefreshAndOkListsTheNewDefaultSessionOnly)
+{
+    for (int i = 0; i < 2000; ++i)
+        device.write(QStringLiteral("Home/h%1.dat").arg(i), "h");
+    device.write("Work/w1.dat", "w");
+    device.write("Work/w2.dat", "w");
+    auto* refresher = window->findChild<FileListRefresher*>();
+    ASSERT_NE(refresher, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !refresher->isRunning(); }, 10000));
+
+    ModalScript script({[](QDialog& sheet) {
+        auto& options = static_cast<COptions&>(sheet);
+        options.tabs().setCurrentIndex(2);
+        CCheckListCtrl& list = options.netPage().list();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.stateIconRect(options.netPage().FindRow("work")).center());
+        Click(sheet, "setDefaultButton");
+        PressButton(sheet, QDialogButtonBox::Ok);
+    }});
+    Click(*window, "refreshButton");
+    Click(*window, "optionButton");
+    ASSERT_EQ(script.dialogsSeen(), 1);
+    EXPECT_EQ(app.settings().DefaultSession, QStringList{"work"});
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !refresher->isRunning(); }, 20000));
+    QStringList rows;
+    for (const FileRow& row : window->fileList().model().rows())
+        rows.append(row.session + u'/' + row.name);
+    EXPECT_EQ(rows, (QStringList{"work/w1.dat", "work/w2.dat"}));
 }
 
 } // namespace
