@@ -1,6 +1,7 @@
 #include "sessions/FolderReadJob.h"
 
 #include "config/PathHelpers.h"
+#include "platform/ThreadHandOver.h"
 #include "sessions/FolderReader.h"
 
 #include <QElapsedTimer>
@@ -18,6 +19,7 @@ FolderReadJob::FolderReadJob(FileSystem& files, Params params,
 
 void FolderReadJob::run()
 {
+    HandOverReceived(this); // built on the window's thread
     const FolderReader reader(m_files);
     std::optional<QStringList> names = reader.subfolders(m_params.path, m_cancel.get());
     if (cancelled())

@@ -1,5 +1,6 @@
 #include "sessions/FolderTreeModel.h"
 
+#include "platform/ThreadHandOver.h"
 #include "sessions/BrowseRoot.h"
 
 #include <QItemSelectionModel>
@@ -100,7 +101,9 @@ void FolderTreeModel::expandItem(const QModelIndex& item)
             this, [this, id, batch = std::move(batch)] { applyBatch(id, batch); },
             Qt::QueuedConnection);
     };
-    m_workers.start(new FolderReadJob(m_files, std::move(params), cancel, std::move(deliver)));
+    auto* job = new FolderReadJob(m_files, std::move(params), cancel, std::move(deliver));
+    HandOverSent(job);
+    m_workers.start(job);
 }
 
 void FolderTreeModel::applyBatch(quint64 request, const FolderReadBatch& batch)

@@ -1,5 +1,8 @@
 #include "ui/GuiMessageService.h"
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QThread>
@@ -28,14 +31,78 @@ GuiMessageService::GuiMessageService(QObject* parent)
     : QObject(parent)
 {}
 
+namespace {
+
+// A worker's wait for work that it handed to the window's thread. Qt's
+// blocking queued call would do the same, but it passes the work and its
+// answer through a semaphore inside Qt, which ThreadSanitizer cannot see in
+// Debian's Qt. Here a standard lock that it can see orders them: the worker
+// holds the lock while it posts the call and gives it up only inside wait(),
+// and the work runs under it.
+class HandBack
+{
+public:
+    std::unique_lock<std::mutex> hold() { return std::unique_lock(m_mutex); }
+    void wait(std::unique_lock<std::mutex>& held)
+    {
+        m_condition.wait(held, [this] { return m_finished; });
+    }
+
+    template <typename Work> void run(Work& work)
+    {
+        std::lock_guard lock(m_mutex);
+        work();
+    }
+    void finish()
+    {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_condition.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_condition;
+    bool m_finished = false;
+};
+
+// Ends the worker's wait when the call has run, and also when it never runs
+// because the service went away first (Qt then deletes the call unrun).
+class FinishOnDestruction
+{
+public:
+    explicit FinishOnDestruction(std::shared_ptr<HandBack> handBack)
+        : m_handBack(std::move(handBack))
+    {}
+    FinishOnDestruction(FinishOnDestruction&&) = default;
+    ~FinishOnDestruction()
+    {
+        if (m_handBack)
+            m_handBack->finish();
+    }
+
+private:
+    std::shared_ptr<HandBack> m_handBack;
+};
+
+} // namespace
+
 template <typename Work> void GuiMessageService::onGuiThread(Work work, bool wait)
 {
     if (QThread::currentThread() == thread()) {
         work();
         return;
     }
-    QMetaObject::invokeMethod(this, std::move(work),
-                              wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+    if (!wait) {
+        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+        return;
+    }
+    auto handBack = std::make_shared<HandBack>();
+    std::unique_lock held = handBack->hold();
+    QMetaObject::invokeMethod(
+        this, [&work, handBack, finish = FinishOnDestruction(handBack)] { handBack->run(work); },
+        Qt::QueuedConnection);
+    handBack->wait(held);
 }
 
 MessageResult GuiMessageService::showMessage(const QString& text, MessageIcon icon,
