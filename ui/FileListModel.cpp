@@ -34,9 +34,13 @@ void FileListModel::mergeSorted(FileRows batch)
     const int oldCount = int(m_rows.size());
     const int added = int(batch.size());
     if (oldCount == 0 || !FileRowLess(batch.constFirst(), m_rows.constLast())) {
-        // The batch goes after every row already there: a plain append.
+        // The batch goes after every row already there: a plain append; into
+        // an empty list it is taken over whole instead of row by row.
         beginInsertRows({}, oldCount, oldCount + added - 1);
-        m_rows.append(std::move(batch));
+        if (oldCount == 0)
+            m_rows = std::move(batch);
+        else
+            m_rows.append(std::move(batch));
         endInsertRows();
         return;
     }
