@@ -34,13 +34,9 @@ void FileListModel::mergeSorted(FileRows batch)
     const int oldCount = int(m_rows.size());
     const int added = int(batch.size());
     if (oldCount == 0 || !FileRowLess(batch.constFirst(), m_rows.constLast())) {
-        // The batch goes after every row already there: a plain append; into
-        // an empty list it is taken over whole instead of row by row.
+        // The batch goes after every row already there: a plain append.
         beginInsertRows({}, oldCount, oldCount + added - 1);
-        if (oldCount == 0)
-            m_rows = std::move(batch);
-        else
-            m_rows.append(std::move(batch));
+        m_rows.append(std::move(batch));
         endInsertRows();
         return;
     }
