@@ -74,7 +74,7 @@ public:
     {
         // One block in each writer's hands, one being read, one waiting.
         for (size_t i = 0; i < m_writers.size() + 2; ++i)
-            m_free.emplace_back(blockSize, Qt::Uninitialized);
+            m_free.emplace_back(size_t(blockSize));
     }
 
     int run()
@@ -95,14 +95,14 @@ private:
     {
         quint64 offset;
         qint64 length;
-        QByteArray data;
+        std::vector<char> data;
     };
 
     void readAll()
     {
         quint64 offset = 0;
         for (;;) {
-            QByteArray buffer;
+            std::vector<char> buffer;
             {
                 std::unique_lock lock(m_mutex);
                 m_changed.wait(lock, [this] { return !m_free.empty() || m_error; });
@@ -111,7 +111,7 @@ private:
                 buffer = std::move(m_free.back());
                 m_free.pop_back();
             }
-            const qint64 wanted = nextBlock(m_size, offset, buffer.size());
+            const qint64 wanted = nextBlock(m_size, offset, qint64(buffer.size()));
             const qint64 got = wanted > 0 ? m_input.read(buffer.data(), wanted) : 0;
             std::lock_guard lock(m_mutex);
             if (got <= 0) {
@@ -140,7 +140,7 @@ private:
                 block = std::move(m_full.front());
                 m_full.pop_front();
             }
-            const int error = writer.writeAt(block.offset, block.data.constData(), block.length);
+            const int error = writer.writeAt(block.offset, block.data.data(), block.length);
             std::lock_guard lock(m_mutex);
             if (error)
                 fail(error);
@@ -161,7 +161,8 @@ private:
     std::vector<std::unique_ptr<BlockWriter>> m_writers;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<QByteArray> m_free;
+    // Plain buffers: they pass between threads only under the mutex.
+    std::vector<std::vector<char>> m_free;
     std::deque<Block> m_full;
     bool m_endOfInput = false;
     int m_error = PlatformError::Success;

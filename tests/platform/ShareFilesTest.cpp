@@ -361,9 +361,10 @@ TEST_F(ShareFilesTest, CopiesAheadComeBackInListOrder)
             SCOPED_TRACE(i);
             const int result = ahead.takeNext();
             EXPECT_EQ(i == 5 ? PlatformError::FileNotFound : 0, result);
-            if (i != 5)
+            if (i != 5) {
                 EXPECT_EQ(QString("f%1.txt").arg(i).toUtf8(),
                           read(onServer(QString("f%1.txt").arg(i))));
+            }
         }
         // Left with copies still running: the end waits for them.
     }
@@ -385,6 +386,29 @@ TEST_F(ShareFilesTest, CopiesAheadComeBackInListOrder)
     EXPECT_TRUE(read(onServer("f0.txt")) == big);
     EXPECT_TRUE(read(onServer("f1.txt")) == big + big + big + big);
     EXPECT_EQ(PlatformError::InvalidParameter, again.takeNext());
+}
+
+// A run of copies into one folder keeps what holds a copy's name: an empty
+// folder there is never replaced by the file.
+TEST_F(ShareFilesTest, ManyCopiesIntoOneFolderKeepWhatHoldsTheirNames)
+{
+    const int count = 24;
+    QDir().mkpath(onServer("Many/f20.txt")); // an empty folder
+    for (int i = 0; i < count; ++i)
+        write(local(QString("Many/f%1.txt").arg(i)), QByteArray::number(i));
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        const QString name = QString("f%1.txt").arg(i);
+        const int result =
+            services.files().copyFile("\\Many\\" + name, share("Many\\" + name), false);
+        if (i == 20) {
+            EXPECT_EQ(PlatformError::AccessDenied, result);
+        } else {
+            EXPECT_EQ(0, result);
+            EXPECT_EQ(QByteArray::number(i), read(onServer("Many/" + name)));
+        }
+    }
+    EXPECT_TRUE(QFileInfo(onServer("Many/f20.txt")).isDir());
 }
 
 } // namespace
