@@ -44,8 +44,6 @@ public:
     // ended. Called once per copy, in list order.
     int takeNext();
 
-    qsizetype size() const { return m_copies.size(); }
-
 private:
     void startUpTo(qsizetype end);
 

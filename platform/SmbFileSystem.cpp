@@ -188,6 +188,19 @@ private:
     FileInfo m_info;
 };
 
+// Writes all of data at the file's offset: a share may take a block in parts.
+int writeWhole(SmbOperation& operation, smb::File* file, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t done = smb::write(operation.context(), file, data, size_t(size));
+        if (done <= 0)
+            return done < 0 ? operation.failTransfer(errno) : PlatformError::WriteFault;
+        data += done;
+        size -= done;
+    }
+    return PlatformError::Success;
+}
+
 // One more handle on a part file, with a session of its own, that writes
 // blocks wherever the copy puts them.
 class SmbBlockWriter : public BlockWriter
@@ -201,17 +214,9 @@ public:
 
     int writeAt(quint64 offset, const char* data, qint64 size) override
     {
-        smb::Context* context = m_operation->context();
-        if (smb::lseek(context, m_file, off_t(offset), SEEK_SET) < 0)
+        if (smb::lseek(m_operation->context(), m_file, off_t(offset), SEEK_SET) < 0)
             return m_operation->failTransfer(errno);
-        while (size > 0) {
-            const ssize_t done = smb::write(context, m_file, data, size_t(size));
-            if (done <= 0)
-                return done < 0 ? m_operation->failTransfer(errno) : PlatformError::WriteFault;
-            data += done;
-            size -= done;
-        }
-        return PlatformError::Success;
+        return writeWhole(*m_operation, m_file, data, size);
     }
 
 private:
@@ -238,15 +243,7 @@ public:
 
     int write(const char* data, qint64 size) override
     {
-        smb::Context* context = m_operation->context();
-        while (size > 0) {
-            const ssize_t done = smb::write(context, m_file, data, size_t(size));
-            if (done <= 0)
-                return done < 0 ? m_operation->failTransfer(errno) : PlatformError::WriteFault;
-            data += done;
-            size -= done;
-        }
-        return PlatformError::Success;
+        return writeWhole(*m_operation, m_file, data, size);
     }
 
     std::vector<std::unique_ptr<BlockWriter>> parallelWriters(int count) override

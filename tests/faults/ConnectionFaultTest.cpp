@@ -32,7 +32,7 @@ TEST_F(ConnectionFaultTest, EachUnreachableShareSkipsOnlyItsSession)
 {
     SilentServer silent;
     ASSERT_NE(silent.port(), 0);
-    const QString closed = QStringLiteral("127.0.0.1:%1").arg(ClosedPort());
+    const QString closed = QStringLiteral("127.0.0.1:%1").arg(FreeLoopbackPort());
     ASSERT_TRUE(samba().addShare(QStringLiteral("gone")));
     for (const char* folder : {"\\Fetch", "\\Gone", "\\Closed", "\\Silent", "\\Good"})
         writeDevice(QLatin1String(folder) + QStringLiteral("\\a.txt"), folder);

@@ -81,22 +81,6 @@ private:
     int m_port = 0;
 };
 
-// A port on 127.0.0.1 that nothing listens on.
-inline int ClosedPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
 // A file of the given size whose blocks all differ, written in big blocks:
 // fast, and a copy that mixed up or dropped a block shows it.
 inline void WriteBigFile(const QString& path, qint64 size)

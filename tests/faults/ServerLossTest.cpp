@@ -12,7 +12,32 @@ namespace {
 // whole, and no part file is left on either side once the server is back.
 // The small next file's copy runs ahead of the big one's, so it may have
 // arrived before the cut: then it counts and its post-operation acts.
-using ServerLossTest = FaultRunFixture;
+class ServerLossTest : public FaultRunFixture
+{
+protected:
+    // Runs the transfer, stops the server once a part file in partFolder has
+    // grown past 8 MB, and starts it again when the session "Later" begins.
+    // The number of files transferred; cutOff says whether the stop came
+    // before the copy ended.
+    int runCutOffIn(const QString& partFolder, bool& cutOff)
+    {
+        QSemaphore stopped;
+        watcher.onSession = [&](const QString& name) {
+            if (name != u"Later")
+                return;
+            stopped.acquire(); // the copy can fail before stop() has returned
+            if (!samba().start())
+                ADD_FAILURE() << samba().error().toStdString();
+        };
+        cutOff = false;
+        return runWhile([&](QThread& run) {
+            cutOff = WaitForPartToGrow(partFolder, 8 << 20, run);
+            if (cutOff)
+                samba().stop();
+            stopped.release();
+        });
+    }
+};
 
 TEST_F(ServerLossTest, APutCutOffByTheServerLosesNothing)
 {
@@ -31,28 +56,14 @@ TEST_F(ServerLossTest, APutCutOffByTheServerLosesNothing)
                       entry(QStringLiteral("Out"), QStringLiteral("\\Outbox\\next.txt")),
                       entry(QStringLiteral("Later"), QStringLiteral("\\Later\\later.txt"))};
     // The server is back for the later session.
-    QSemaphore stopped;
-    watcher.onSession = [&](const QString& name) {
-        if (name != u"Later")
-            return;
-        stopped.acquire(); // the copy can fail before stop() has returned
-        if (!samba().start())
-            ADD_FAILURE() << samba().error().toStdString();
-    };
-
     bool cutOff = false;
-    const int succeeded = runWhile([&](QThread& run) {
-        cutOff = WaitForPartToGrow(onShare(QStringLiteral("out")), 8 << 20, run);
-        if (cutOff)
-            samba().stop();
-        stopped.release();
-    });
+    const int succeeded = runCutOffIn(onShare(QStringLiteral("out")), cutOff);
     ASSERT_TRUE(cutOff) << "the copy ended before the server could be stopped";
     const bool nextSent = shareNames(QStringLiteral("out")).contains(u"next.txt");
     ASSERT_EQ(succeeded, nextSent ? 2 : 1) << messages.texts().join(u'\n').toStdString();
 
-    QStringList expected = {copyFailed(QStringLiteral("\\Outbox\\big.bin"),
-                                       sharePath(QStringLiteral("out/big.bin")))};
+    QStringList expected = {
+        copyFailed(QStringLiteral("\\Outbox\\big.bin"), sharePath(QStringLiteral("out/big.bin")))};
     if (nextSent)
         expected.append(QStringLiteral("Delete file \\Outbox\\next.txt ?"));
     else
@@ -92,22 +103,9 @@ TEST_F(ServerLossTest, AGetCutOffByTheServerLosesNothing)
     params.entries = {entry(QStringLiteral("In"), sharePath(QStringLiteral("in/big.bin"))),
                       entry(QStringLiteral("In"), sharePath(QStringLiteral("in/next.txt"))),
                       entry(QStringLiteral("Later"), sharePath(QStringLiteral("later/later.txt")))};
-    QSemaphore stopped;
-    watcher.onSession = [&](const QString& name) {
-        if (name != u"Later")
-            return;
-        stopped.acquire(); // the copy can fail before stop() has returned
-        if (!samba().start())
-            ADD_FAILURE() << samba().error().toStdString();
-    };
-
+    // The server is back for the later session.
     bool cutOff = false;
-    const int succeeded = runWhile([&](QThread& run) {
-        cutOff = WaitForPartToGrow(native(QStringLiteral("\\Inbox")), 8 << 20, run);
-        if (cutOff)
-            samba().stop();
-        stopped.release();
-    });
+    const int succeeded = runCutOffIn(native(QStringLiteral("\\Inbox")), cutOff);
     ASSERT_TRUE(cutOff) << "the copy ended before the server could be stopped";
     const bool nextFetched = deviceHas(QStringLiteral("\\Inbox\\next.txt"));
     ASSERT_EQ(succeeded, nextFetched ? 2 : 1) << messages.texts().join(u'\n').toStdString();
@@ -115,8 +113,8 @@ TEST_F(ServerLossTest, AGetCutOffByTheServerLosesNothing)
     // One message each, and Move did not act on the files whose copy failed;
     // a next file that arrived before the cut could not be moved on the
     // server that had gone.
-    QStringList expected = {copyFailed(sharePath(QStringLiteral("in/big.bin")),
-                                       QStringLiteral("\\Inbox\\big.bin"))};
+    QStringList expected = {
+        copyFailed(sharePath(QStringLiteral("in/big.bin")), QStringLiteral("\\Inbox\\big.bin"))};
     if (nextFetched)
         expected.append(QStringLiteral("Failed to move file %1 to \\Sent\\next.txt")
                             .arg(sharePath(QStringLiteral("in/next.txt"))));

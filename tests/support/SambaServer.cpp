@@ -38,8 +38,14 @@ int connectTo(int port)
     return result;
 }
 
-// A port that nothing listens on now; smbd binds it a moment later.
-int freePort()
+bool processExists(qint64 pid)
+{
+    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
+}
+
+} // namespace
+
+int FreeLoopbackPort()
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -53,13 +59,6 @@ int freePort()
     ::close(fd);
     return port;
 }
-
-bool processExists(qint64 pid)
-{
-    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
-}
-
-} // namespace
 
 SambaServer::SambaServer()
     : m_shares{DefaultShare}
@@ -192,7 +191,7 @@ bool SambaServer::start()
         return false;
     }
     if (m_port == 0)
-        m_port = freePort();
+        m_port = FreeLoopbackPort();
     if (!writeConfiguration() || (!m_passwordSet && !setPassword(m_password)))
         return false;
     // As a daemon smbd leads a process group of its own, which holds the

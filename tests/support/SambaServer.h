@@ -8,6 +8,10 @@
 
 namespace tarvo::test {
 
+// A port on 127.0.0.1 that nothing listens on now (a server may bind it a
+// moment later).
+int FreeLoopbackPort();
+
 // A private Samba server on 127.0.0.1 for tests: smbd with its own
 // configuration, password database and share folders in a temporary folder,
 // on a free port, reached as "\\127.0.0.1:PORT\share" with user "tester".
