@@ -141,7 +141,7 @@ TEST_F(CraftedNamesTest, TheListShowsOnlyNamesOfTheFolder)
 TEST_F(CraftedNamesTest, GetWritesAndDeletesOnlyInsideItsFolders)
 {
     const auto before = filesUnder(device.path());
-    for (const QString postOp : {QStringLiteral("None"), QStringLiteral("Del")}) {
+    for (const QString& postOp : {QStringLiteral("None"), QStringLiteral("Del")}) {
         SCOPED_TRACE(postOp.toStdString());
         messages.clear();
         const int copied =

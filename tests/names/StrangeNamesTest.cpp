@@ -139,7 +139,7 @@ TEST(StrangeNamesConfigTest, FoldersAndFiltersSurviveASaveAndALoad)
     SetNetSessionDefaults(session);
     session.Direction = DirectionPut;
     session.Server = QStringLiteral("server");
-    session.Share = QString::fromUtf8("d\xC3\xB6cs");
+    session.Share = QString::fromUtf8("d\xC3\xB6" "cs");
     session.LocalFolder = QString::fromUtf8(" \\.hidden\\\xE6\x96\x87; \xF0\x9F\x98\x80 ");
     session.PcFolder = QStringLiteral("\\a;b c\\") + QString(200, u'x');
     session.PostOp = PostMove;
