@@ -120,6 +120,7 @@ public:
     int error() const { return m_error; }
     smb::Context* context() const { return m_lease.context(); }
     void leaveBehind(const QByteArray& partUrl) { m_files.rememberLeftover(m_address, partUrl); }
+    ShareFolderNames& folderNames() { return m_files.m_folderNames; }
     const ShareAddress& address() const { return m_address; }
     QByteArray url() const { return SmbFileSystem::url(m_address); }
 
@@ -224,6 +225,20 @@ private:
     smb::File* m_file;
 };
 
+// Every name in a share folder, folded to one case; nothing when the folder
+// cannot be listed (libsmbclient reads the whole listing when it opens it).
+std::optional<QSet<QString>> foldedNames(smb::Context* context, const QByteArray& folderUrl)
+{
+    smb::File* dir = smb::opendir(context, folderUrl.constData());
+    if (!dir)
+        return std::nullopt;
+    QSet<QString> names;
+    while (const libsmb_file_info* entry = smb::readdirplus(context, dir))
+        names.insert(QString::fromUtf8(entry->name).toCaseFolded());
+    smb::closedir(context, dir);
+    return names;
+}
+
 class SmbPart : public PartFile
 {
 public:
@@ -273,17 +288,25 @@ public:
         if (smb::close(context, std::exchange(m_file, nullptr)) != 0)
             return m_operation->fail(errno);
         const QByteArray target = m_operation->url();
+        ShareAddress folder = m_operation->address();
+        const QString name = folder.folders.takeLast();
+        const QByteArray folderUrl = SmbFileSystem::url(folder);
         // The server's rename replaces whatever holds the target's name, even
         // a read-only file or an empty folder: look first, and keep those as
-        // the device keeps them.
-        struct stat status;
-        if (smb::stat(context, target.constData(), &status) == 0) {
-            if (failIfExists)
-                return PlatformError::FileExists;
-            if (S_ISDIR(status.st_mode) || !(status.st_mode & S_IWUSR))
-                return PlatformError::AccessDenied;
-        } else if (errno != ENOENT) {
-            return m_operation->fail(errno);
+        // the device keeps them, unless a recent listing of the folder says
+        // that nothing holds the name.
+        const auto listFolder = [&] { return foldedNames(context, folderUrl); };
+        if (failIfExists ||
+            !m_operation->folderNames().isKnownAbsent(folderUrl, name, listFolder)) {
+            struct stat status;
+            if (smb::stat(context, target.constData(), &status) == 0) {
+                if (failIfExists)
+                    return PlatformError::FileExists;
+                if (S_ISDIR(status.st_mode) || !(status.st_mode & S_IWUSR))
+                    return PlatformError::AccessDenied;
+            } else if (errno != ENOENT) {
+                return m_operation->fail(errno);
+            }
         }
         // Closing sets the write time, so the source's is set after the close:
         // libsmbclient can set times only by path, never through the handle.
@@ -296,6 +319,7 @@ public:
         if (smb::rename(context, m_partUrl.constData(), target.constData()) != 0)
             return m_operation->fail(errno);
         m_committed = true;
+        m_operation->folderNames().added(folderUrl, name);
         return PlatformError::Success;
     }
 
@@ -464,6 +488,10 @@ int SmbFileSystem::moveFile(const QString& source, const QString& target)
         return PlatformError::FileExists;
     if (smb::rename(context, from.constData(), toUrl.constData()) != 0)
         return operation.fail(errno);
+    if (ShareAddress toFolder = *to; !toFolder.folders.isEmpty()) {
+        const QString name = toFolder.folders.takeLast();
+        m_folderNames.added(url(toFolder), name);
+    }
     return PlatformError::Success;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/FileStore.h"
 #include "platform/ShareConnectionTable.h"
+#include "platform/ShareFolderNames.h"
 #include "platform/SmbContextPool.h"
 
 #include <QList>
@@ -56,6 +57,7 @@ private:
 
     ShareConnectionTable& m_connections;
     SmbContextPool& m_contexts;
+    ShareFolderNames m_folderNames;
     QMutex m_leftoverMutex;
     QList<LeftoverPart> m_leftovers;
 };

@@ -64,25 +64,10 @@ protected:
         return ended ? succeeded : -1;
     }
 
-    // Gives a file on the test share the DOS read-only attribute, as a user
-    // of the share would (the server keeps it apart from the mode bits), with
-    // Samba's own client; the password goes in a file, not on its command line.
+    // Gives a file on the test share the DOS read-only attribute.
     bool makeShareFileReadOnly(const QString& relative)
     {
-        TempFolder folder;
-        const QString credentials =
-            folder.write(QStringLiteral("credentials"),
-                         QStringLiteral("username = %1\npassword = %2\n")
-                             .arg(QLatin1String(SambaServer::UserName), samba().password())
-                             .toUtf8());
-        const QString command =
-            QStringLiteral("setmode \"%1\" +r").arg(QString(relative).replace(u'/', u'\\'));
-        QProcess::execute(QStringLiteral("smbclient"),
-                          {QStringLiteral("//127.0.0.1/") + SambaServer::DefaultShare,
-                           QStringLiteral("--port=%1").arg(samba().port()),
-                           QStringLiteral("--configfile=/dev/null"),
-                           QStringLiteral("--authentication-file=") + credentials,
-                           QStringLiteral("--command=") + command});
+        samba().setReadOnly(relative);
         // Whether it took, as the program sees it.
         FileInfo info;
         auto& connections = platform->connections();

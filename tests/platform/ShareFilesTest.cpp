@@ -390,25 +390,37 @@ TEST_F(ShareFilesTest, CopiesAheadComeBackInListOrder)
 
 // A run of copies into one folder keeps what holds a copy's name: an empty
 // folder there is never replaced by the file.
+// Past a few copies into one folder, a copy trusts a listing of the folder
+// instead of asking about each name: what held a name before the run must
+// still be kept, and a name copied twice is replaced the second time.
 TEST_F(ShareFilesTest, ManyCopiesIntoOneFolderKeepWhatHoldsTheirNames)
 {
-    const int count = 24;
+    const int count = 40;
     QDir().mkpath(onServer("Many/f20.txt")); // an empty folder
+    write(onServer("Many/F30.TXT"), "keep");
+    ASSERT_TRUE(samba().setReadOnly("Many/F30.TXT"));
     for (int i = 0; i < count; ++i)
         write(local(QString("Many/f%1.txt").arg(i)), QByteArray::number(i));
+    const auto copy = [&](int i) {
+        const QString name = QString("f%1.txt").arg(i);
+        return services.files().copyFile("\\Many\\" + name, share("Many\\" + name), false);
+    };
     for (int i = 0; i < count; ++i) {
         SCOPED_TRACE(i);
-        const QString name = QString("f%1.txt").arg(i);
-        const int result =
-            services.files().copyFile("\\Many\\" + name, share("Many\\" + name), false);
-        if (i == 20) {
+        const int result = copy(i);
+        if (i == 20 || i == 30) {
             EXPECT_EQ(PlatformError::AccessDenied, result);
         } else {
             EXPECT_EQ(0, result);
-            EXPECT_EQ(QByteArray::number(i), read(onServer("Many/" + name)));
+            EXPECT_EQ(QByteArray::number(i), read(onServer(QString("Many/f%1.txt").arg(i))));
         }
     }
     EXPECT_TRUE(QFileInfo(onServer("Many/f20.txt")).isDir());
+    EXPECT_EQ("keep", read(onServer("Many/F30.TXT")));
+
+    write(local("Many/f35.txt"), "again");
+    EXPECT_EQ(0, copy(35));
+    EXPECT_EQ("again", read(onServer("Many/f35.txt")));
 }
 
 } // namespace

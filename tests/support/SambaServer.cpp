@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QUuid>
 #include <sys/socket.h>
@@ -256,6 +257,26 @@ bool SambaServer::removeShare(const QString& name)
     const bool running = isRunning();
     stop();
     return running ? start() : writeConfiguration();
+}
+
+bool SambaServer::setReadOnly(const QString& relative)
+{
+    QTemporaryDir folder;
+    QFile credentials(folder.filePath(QStringLiteral("credentials")));
+    if (!credentials.open(QIODevice::WriteOnly))
+        return false;
+    credentials.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    credentials.write(
+        QStringLiteral("username = %1\npassword = %2\n").arg(UserName, m_password).toUtf8());
+    credentials.close();
+    const QString command =
+        QStringLiteral("setmode \"%1\" +r").arg(QString(relative).replace(u'/', u'\\'));
+    return QProcess::execute(QStringLiteral("smbclient"),
+                             {QStringLiteral("//127.0.0.1/") + DefaultShare,
+                              QStringLiteral("--port=%1").arg(m_port),
+                              QStringLiteral("--configfile=/dev/null"),
+                              QStringLiteral("--authentication-file=") + credentials.fileName(),
+                              QStringLiteral("--command=") + command}) == 0;
 }
 
 std::unique_ptr<SambaServer> SambaTest::s_server;

@@ -48,6 +48,11 @@ public:
     bool removeShare(const QString& name);
     // Empties every share's folder.
     void clearShares();
+    // Gives a file on the default share the DOS read-only attribute, as a
+    // user of the share would (the server keeps it apart from the mode bits),
+    // with Samba's own client; the password goes in a file, not on its
+    // command line.
+    bool setReadOnly(const QString& relative);
 
     int port() const { return m_port; }
     // The local folder behind a share.
