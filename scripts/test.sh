@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tarvo and runs every test: once in a normal
-# build, once with AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, once with AddressSanitizer and UndefinedBehaviorSanitizer, the
+# threaded tests once more with ThreadSanitizer, then the fuzz targets.
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$source_dir"
@@ -22,6 +23,9 @@ scripts/screenshot.sh build/test/app/tarvo build/test/main-window.png
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=address,undefined
+
+echo "== Threaded tests under ThreadSanitizer"
+scripts/tsan.sh build/tsan
 
 echo "== Fuzzing"
 scripts/fuzz.sh 15

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
 # Builds the test programs whose tests run worker threads (ctest label
 # "threads") with ThreadSanitizer and runs them; any report fails the test.
-# Not yet part of scripts/test.sh: QtCore's thread pool (the folder browser
-# reads on one) still yields reports between its own internals that
-# tests/tsan/suppressions.txt cannot name narrowly, since Debian's Qt has no
-# symbols for them.
+# scripts/test.sh runs it after the other builds.
 #   scripts/tsan.sh [BUILD_DIR] [ctest options...]
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
@@ -17,14 +14,14 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=th
 cmake --build "$build_dir" -j "$(nproc)" --target tarvo_threaded_tests
 
 # halt_on_error: the first report ends the test program, so the test fails.
-# die_after_fork=0: the share tests start smbd and smbpasswd with QProcess
-#   from a program that already runs threads. ThreadSanitizer would end the
-#   forked child as soon as it started a thread, since its own state after
-#   such a fork is not safe to use; but the child only calls exec, which
-#   replaces it with Samba's programs (not instrumented), so it never does.
-# Not ignore_noninstrumented_modules: it silences the memory checks that
-#   Qt's own code makes, but it also hid a plain race between a QThread worker
-#   and the window's thread in a two-thread trial, so it is left off.
+# die_after_fork=0: the share tests start smbd, smbpasswd and smbclient
+#   (with posix_spawn, see tests/support/RunProgram.h) from a program that
+#   may already run threads; ThreadSanitizer would otherwise end such a child
+#   before it reaches exec, which replaces it with Samba's programs.
+# Not ignore_noninstrumented_modules: it would also leave out glibc and
+#   every other library; the suppressions name QtCore and QtGui alone. A
+#   worker appending to a QStringList while the window's thread reads its
+#   size is still reported with them.
 # suppressions: what happens inside Debian's uninstrumented Qt and glibc,
 #   each entry with the reason it is not a race of Tarvo's.
 # QT_STYLE_OVERRIDE=windows: Fusion paints gradients, whose long runs QtGui

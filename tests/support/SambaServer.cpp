@@ -1,12 +1,13 @@
 #include "tests/support/SambaServer.h"
 
+#include "tests/support/RunProgram.h"
+
 #include <arpa/inet.h>
 #include <csignal>
 #include <netinet/in.h>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -133,19 +134,15 @@ bool SambaServer::writeConfiguration()
 // The password goes to smbpasswd on its standard input, never on a command line.
 bool SambaServer::setPassword(const QString& password)
 {
-    QProcess smbpasswd;
     QStringList arguments{QStringLiteral("-c"), m_folder.filePath(QStringLiteral("smb.conf")),
                           QStringLiteral("-s")};
     if (!m_passwordSet)
         arguments << QStringLiteral("-a");
     arguments << QStringLiteral("root");
-    smbpasswd.start(tool("smbpasswd"), arguments);
     const QByteArray line = password.toUtf8() + '\n';
-    smbpasswd.write(line + line);
-    smbpasswd.closeWriteChannel();
-    if (!smbpasswd.waitForFinished(30000) || smbpasswd.exitCode() != 0) {
-        m_error = QStringLiteral("smbpasswd failed: ") +
-                  QString::fromLocal8Bit(smbpasswd.readAllStandardError());
+    QByteArray errors;
+    if (RunProgram(tool("smbpasswd"), arguments, line + line, &errors) != 0) {
+        m_error = QStringLiteral("smbpasswd failed: ") + QString::fromLocal8Bit(errors);
         return false;
     }
     m_passwordSet = true;
@@ -198,9 +195,9 @@ bool SambaServer::start()
     // As a daemon smbd leads a process group of its own, which holds the
     // children that serve connections: stop() ends them all.
     const int exitCode =
-        QProcess::execute(tool("smbd"), {QStringLiteral("--configfile=") +
-                                             m_folder.filePath(QStringLiteral("smb.conf")),
-                                         QStringLiteral("-D")});
+        RunProgram(tool("smbd"),
+                   {QStringLiteral("--configfile=") + m_folder.filePath(QStringLiteral("smb.conf")),
+                    QStringLiteral("-D")});
     if (exitCode != 0 || !waitForPort(true)) {
         m_error = QStringLiteral("smbd did not start on port %1 (exit code %2)")
                       .arg(m_port)
@@ -271,12 +268,12 @@ bool SambaServer::setReadOnly(const QString& relative)
     credentials.close();
     const QString command =
         QStringLiteral("setmode \"%1\" +r").arg(QString(relative).replace(u'/', u'\\'));
-    return QProcess::execute(QStringLiteral("smbclient"),
-                             {QStringLiteral("//127.0.0.1/") + DefaultShare,
-                              QStringLiteral("--port=%1").arg(m_port),
-                              QStringLiteral("--configfile=/dev/null"),
-                              QStringLiteral("--authentication-file=") + credentials.fileName(),
-                              QStringLiteral("--command=") + command}) == 0;
+    return RunProgram(tool("smbclient"),
+                      {QStringLiteral("//127.0.0.1/") + DefaultShare,
+                       QStringLiteral("--port=%1").arg(m_port),
+                       QStringLiteral("--configfile=/dev/null"),
+                       QStringLiteral("--authentication-file=") + credentials.fileName(),
+                       QStringLiteral("--command=") + command}) == 0;
 }
 
 std::unique_ptr<SambaServer> SambaTest::s_server;

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace tarvo::test {
+
+// Runs a program to its end with `input` on its standard input and its
+// output thrown away; returns its exit code, or -1 when it could not run or
+// did not exit normally. The program's standard error goes to `errors` when
+// given.
+//
+// The tests' helper programs (smbd, smbpasswd, smbclient) start through this
+// and not QProcess: QProcess starts a program with a raw clone that
+// ThreadSanitizer does not follow, and from then on the sanitizer no longer
+// sees the locks that the starting thread takes, so every later hand-over
+// between that thread and a worker would be reported as a race.
+int RunProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {},
+               QByteArray* errors = nullptr);
+
+} // namespace tarvo::test
