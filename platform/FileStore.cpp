@@ -2,6 +2,7 @@
 
 #include "platform/ErrorCodes.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <future>
@@ -24,10 +25,11 @@ qint64 nextBlock(quint64 size, quint64 done, qint64 bufferSize)
     return done >= size ? 0 : qint64(qMin<quint64>(size - done, quint64(bufferSize)));
 }
 
-// A file of this many blocks or more goes through parallel writers where
-// the target offers them; a smaller one would spend more on opening them.
+// A file of this many blocks or more goes through parallel readers or
+// writers where the source or target offers them; a smaller one would spend
+// more on opening them.
 constexpr quint64 ParallelMinimumBlocks = 4;
-constexpr int ParallelWriterCount = 3;
+constexpr int ParallelCount = 3;
 
 // The source's blocks one after another to the part file, the next block read
 // on another thread while this one is written, so the waits of the two sides
@@ -168,6 +170,83 @@ private:
     int m_error = PlatformError::Success;
 };
 
+// The source's blocks read by several readers at once, each taking the next
+// block that nobody has taken and writing it where it belongs; for a source
+// whose reads wait on round trips (a share) and a target that places blocks
+// anywhere (a local file). The first error stops every reader.
+class ParallelBlockRead
+{
+public:
+    ParallelBlockRead(std::vector<std::unique_ptr<BlockReader>> readers, BlockWriter& writer,
+                      quint64 size, qint64 blockSize)
+        : m_readers(std::move(readers))
+        , m_writer(writer)
+        , m_size(size)
+        , m_blockSize(quint64(blockSize))
+    {}
+
+    int run()
+    {
+        std::vector<std::thread> threads;
+        threads.reserve(m_readers.size() - 1);
+        for (size_t i = 1; i < m_readers.size(); ++i)
+            threads.emplace_back([this, i] { readAndPlace(*m_readers[i]); });
+        readAndPlace(*m_readers.front());
+        for (std::thread& thread : threads)
+            thread.join();
+        m_readers.clear(); // every handle closed before the part is committed
+        return m_error;
+    }
+
+private:
+    void readAndPlace(BlockReader& reader)
+    {
+        std::vector<char> buffer(m_blockSize);
+        while (m_error.load() == PlatformError::Success) {
+            const quint64 offset = m_next.fetch_add(m_blockSize);
+            if (offset >= m_size)
+                return;
+            const qint64 wanted = qint64(qMin(m_blockSize, m_size - offset));
+            const qint64 got = reader.readAt(offset, buffer.data(), wanted);
+            // A source that shrank since it was opened: copying what is left
+            // would give a file with a hole of zeros, so the copy fails.
+            int error = got < 0 ? int(-got) : got < wanted ? PlatformError::ReadFault : 0;
+            if (!error)
+                error = m_writer.writeAt(offset, buffer.data(), got);
+            if (error) {
+                int none = PlatformError::Success;
+                m_error.compare_exchange_strong(none, error);
+                return;
+            }
+        }
+    }
+
+    std::vector<std::unique_ptr<BlockReader>> m_readers;
+    BlockWriter& m_writer;
+    const quint64 m_size;
+    const quint64 m_blockSize;
+    std::atomic<quint64> m_next{0};
+    std::atomic<int> m_error{PlatformError::Success};
+};
+
+// Moves the source's bytes into the part file the fastest way that both
+// sides offer for a file of this size.
+int copyContent(SourceFile& input, PartFile& output, quint64 size, qint64 bufferSize)
+{
+    if (size < ParallelMinimumBlocks * quint64(bufferSize))
+        return copyBlocks(input, output, size, bufferSize);
+    std::vector<std::unique_ptr<BlockReader>> readers = input.parallelReaders(ParallelCount);
+    if (!readers.empty()) {
+        if (std::unique_ptr<BlockWriter> writer = output.sharedWriter())
+            return ParallelBlockRead(std::move(readers), *writer, size, bufferSize).run();
+        readers.clear();
+    }
+    std::vector<std::unique_ptr<BlockWriter>> writers = output.parallelWriters(ParallelCount);
+    if (!writers.empty())
+        return ParallelBlockCopy(input, size, bufferSize, std::move(writers)).run();
+    return copyBlocks(input, output, size, bufferSize);
+}
+
 } // namespace
 
 int copyAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target,
@@ -187,13 +266,7 @@ int copyAcrossStores(FileStore& from, const QString& source, FileStore& to, cons
     if (int error = to.createPart(target, output))
         return error;
 
-    std::vector<std::unique_ptr<BlockWriter>> writers;
-    if (size >= ParallelMinimumBlocks * quint64(bufferSize))
-        writers = output->parallelWriters(ParallelWriterCount);
-    const int error = writers.empty()
-                          ? copyBlocks(*input, *output, size, bufferSize)
-                          : ParallelBlockCopy(*input, size, bufferSize, std::move(writers)).run();
-    if (error)
+    if (int error = copyContent(*input, *output, size, bufferSize))
         return error;
     const FileInfo sourceInfo = input->info();
     input.reset(); // release the source before the target appears

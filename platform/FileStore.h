@@ -7,6 +7,17 @@
 
 namespace tarvo {
 
+// Reads blocks at given offsets of a source file. Several readers of one
+// file may run at once, each on its own thread.
+class BlockReader
+{
+public:
+    virtual ~BlockReader() = default;
+    // The number of bytes read (fewer only at the end), or a negated
+    // PlatformError code.
+    virtual qint64 readAt(quint64 offset, char* buffer, qint64 size) = 0;
+};
+
 // An open file that a copy reads from.
 class SourceFile
 {
@@ -16,6 +27,14 @@ public:
     virtual const FileInfo& info() const = 0;
     // The number of bytes read, 0 at the end, or a negated PlatformError code.
     virtual qint64 read(char* buffer, qint64 size) = 0;
+    // Up to `count` readers that read the file side by side, for a store
+    // where blocks in flight at once move faster than one after another (a
+    // share: each reader has its own session). None where that gains nothing.
+    virtual std::vector<std::unique_ptr<BlockReader>> parallelReaders(int count)
+    {
+        Q_UNUSED(count);
+        return {};
+    }
 };
 
 // Puts blocks at given offsets of a part file. Several writers of one part
@@ -45,6 +64,11 @@ public:
         Q_UNUSED(count);
         return {};
     }
+    // One writer that places blocks anywhere in the file and may be called
+    // from several threads at once, for a store where that costs nothing
+    // extra (a local file); none elsewhere. Blocks read in parallel from a
+    // share arrive through it in whatever order they come.
+    virtual std::unique_ptr<BlockWriter> sharedWriter() { return nullptr; }
     // Closes the file, gives it the last-write time and renames it into place.
     virtual int commit(const FileInfo& source, bool failIfExists) = 0;
 };

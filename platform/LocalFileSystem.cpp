@@ -94,6 +94,35 @@ private:
     FileInfo m_info;
 };
 
+// Writes at offsets of a part file through its descriptor; pwrite keeps no
+// shared position, so any number of threads may write at once.
+class LocalBlockWriter : public BlockWriter
+{
+public:
+    explicit LocalBlockWriter(int fd)
+        : m_fd(fd)
+    {}
+
+    int writeAt(quint64 offset, const char* data, qint64 size) override
+    {
+        while (size > 0) {
+            const ssize_t done = ::pwrite(m_fd, data, size_t(size), off_t(offset));
+            if (done < 0) {
+                if (errno == EINTR)
+                    continue;
+                return platformErrorFromErrno(errno);
+            }
+            data += done;
+            size -= done;
+            offset += quint64(done);
+        }
+        return PlatformError::Success;
+    }
+
+private:
+    int m_fd;
+};
+
 class LocalPart : public PartFile
 {
 public:
@@ -124,6 +153,11 @@ public:
             size -= done;
         }
         return PlatformError::Success;
+    }
+
+    std::unique_ptr<BlockWriter> sharedWriter() override
+    {
+        return std::make_unique<LocalBlockWriter>(m_fd);
     }
 
     int commit(const FileInfo& source, bool failIfExists) override

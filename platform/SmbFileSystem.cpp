@@ -164,6 +164,39 @@ private:
 
 namespace {
 
+// One more handle on a source file, with a session of its own, that reads
+// blocks wherever the copy asks for them.
+class SmbBlockReader : public BlockReader
+{
+public:
+    SmbBlockReader(std::unique_ptr<SmbOperation> operation, smb::File* file)
+        : m_operation(std::move(operation))
+        , m_file(file)
+    {}
+    ~SmbBlockReader() override { smb::close(m_operation->context(), m_file); }
+
+    qint64 readAt(quint64 offset, char* buffer, qint64 size) override
+    {
+        smb::Context* context = m_operation->context();
+        if (smb::lseek(context, m_file, off_t(offset), SEEK_SET) < 0)
+            return -m_operation->failTransfer(errno);
+        qint64 done = 0;
+        while (done < size) {
+            const ssize_t got = smb::read(context, m_file, buffer + done, size_t(size - done));
+            if (got < 0)
+                return -m_operation->failTransfer(errno);
+            if (got == 0)
+                break;
+            done += got;
+        }
+        return done;
+    }
+
+private:
+    std::unique_ptr<SmbOperation> m_operation;
+    smb::File* m_file;
+};
+
 class SmbSource : public SourceFile
 {
 public:
@@ -181,6 +214,28 @@ public:
         smb::Context* context = m_operation->context();
         const ssize_t got = smb::read(context, m_file, buffer, size_t(size));
         return got >= 0 ? got : -m_operation->failTransfer(errno);
+    }
+
+    std::vector<std::unique_ptr<BlockReader>> parallelReaders(int count) override
+    {
+        std::vector<std::unique_ptr<BlockReader>> readers;
+        // Under the one library lock the readers would only take turns.
+        if (!smb::threadsEnabled())
+            return readers;
+        while (int(readers.size()) < count) {
+            std::unique_ptr<SmbOperation> operation = m_operation->sibling();
+            if (operation->error())
+                break;
+            smb::File* handle =
+                smb::open(operation->context(), operation->url().constData(), O_RDONLY, 0);
+            if (!handle)
+                break;
+            readers.push_back(std::make_unique<SmbBlockReader>(std::move(operation), handle));
+        }
+        // A single reader gains nothing over the source's own handle.
+        if (readers.size() < 2)
+            readers.clear();
+        return readers;
     }
 
 private:
