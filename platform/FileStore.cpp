@@ -132,6 +132,14 @@ private:
 
     void drain(BlockWriter& writer)
     {
+        if (!writer.start()) {
+            // The others take its blocks; without any, nothing would.
+            std::lock_guard lock(m_mutex);
+            if (--m_writersLeft == 0)
+                fail(PlatformError::WriteFault);
+            m_changed.notify_all();
+            return;
+        }
         for (;;) {
             Block block;
             {
@@ -166,6 +174,7 @@ private:
     // Plain buffers: they pass between threads only under the mutex.
     std::vector<std::vector<char>> m_free;
     std::deque<Block> m_full;
+    size_t m_writersLeft = m_writers.size();
     bool m_endOfInput = false;
     int m_error = PlatformError::Success;
 };
@@ -195,12 +204,17 @@ public:
         for (std::thread& thread : threads)
             thread.join();
         m_readers.clear(); // every handle closed before the part is committed
+        // Every byte placed, or the copy fails: no reader may leave a hole.
+        if (m_error == PlatformError::Success && m_placed != m_size)
+            return PlatformError::ReadFault;
         return m_error;
     }
 
 private:
     void readAndPlace(BlockReader& reader)
     {
+        if (!reader.start())
+            return; // the others take its blocks
         std::vector<char> buffer(m_blockSize);
         while (m_error.load() == PlatformError::Success) {
             const quint64 offset = m_next.fetch_add(m_blockSize);
@@ -213,6 +227,8 @@ private:
             int error = got < 0 ? int(-got) : got < wanted ? PlatformError::ReadFault : 0;
             if (!error)
                 error = m_writer.writeAt(offset, buffer.data(), got);
+            if (!error)
+                m_placed += quint64(got);
             if (error) {
                 int none = PlatformError::Success;
                 m_error.compare_exchange_strong(none, error);
@@ -226,6 +242,7 @@ private:
     const quint64 m_size;
     const quint64 m_blockSize;
     std::atomic<quint64> m_next{0};
+    std::atomic<quint64> m_placed{0};
     std::atomic<int> m_error{PlatformError::Success};
 };
 

@@ -13,6 +13,9 @@ class BlockReader
 {
 public:
     virtual ~BlockReader() = default;
+    // Makes the reader ready, on the thread that uses it; false when it
+    // cannot be, and the copy goes on without it.
+    virtual bool start() { return true; }
     // The number of bytes read (fewer only at the end), or a negated
     // PlatformError code.
     virtual qint64 readAt(quint64 offset, char* buffer, qint64 size) = 0;
@@ -27,9 +30,10 @@ public:
     virtual const FileInfo& info() const = 0;
     // The number of bytes read, 0 at the end, or a negated PlatformError code.
     virtual qint64 read(char* buffer, qint64 size) = 0;
-    // Up to `count` readers that read the file side by side, for a store
-    // where blocks in flight at once move faster than one after another (a
-    // share: each reader has its own session). None where that gains nothing.
+    // Readers that read the file side by side, up to `count` beyond the
+    // file's own handle, for a store where blocks in flight at once move
+    // faster than one after another (a share: each reader has its own
+    // session). None where that gains nothing.
     virtual std::vector<std::unique_ptr<BlockReader>> parallelReaders(int count)
     {
         Q_UNUSED(count);
@@ -43,6 +47,9 @@ class BlockWriter
 {
 public:
     virtual ~BlockWriter() = default;
+    // Makes the writer ready, on the thread that uses it; false when it
+    // cannot be, and the copy goes on without it.
+    virtual bool start() { return true; }
     virtual int writeAt(quint64 offset, const char* data, qint64 size) = 0;
 };
 
@@ -54,11 +61,11 @@ class PartFile
 public:
     virtual ~PartFile() = default;
     virtual int write(const char* data, qint64 size) = 0;
-    // Up to `count` writers that fill the file side by side, for a store
-    // where blocks in flight at once move faster than one after another
-    // (a share: each writer has its own session, so its round trips overlap
-    // with the others'). None where that gains nothing. A file filled through
-    // them is not written through write().
+    // Writers that fill the file side by side, up to `count` beyond the
+    // file's own handle, for a store where blocks in flight at once move
+    // faster than one after another (a share: each writer has its own
+    // session, so its round trips overlap with the others'). None where that
+    // gains nothing. A file filled through them is not written through write().
     virtual std::vector<std::unique_ptr<BlockWriter>> parallelWriters(int count)
     {
         Q_UNUSED(count);

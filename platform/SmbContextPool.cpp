@@ -87,14 +87,26 @@ SmbContextPool::Lease SmbContextPool::lease(Idle idle, const ShareCredentials& c
     return result;
 }
 
-SmbContextPool::Lease SmbContextPool::acquire(const ShareCredentials& credentials)
+SmbContextPool::Lease SmbContextPool::acquire(const ShareCredentials& credentials,
+                                              const QString& shareKey)
 {
     const quint64 generation = m_table.generation();
+    const QString folded = shareKey.toCaseFolded();
     Idle idle{nullptr, generation, {}};
     {
         QMutexLocker lock(&m_mutex);
-        if (!m_idle.isEmpty())
-            idle = m_idle.takeLast();
+        // The most recently used context that holds the share's session, so
+        // that no logon is made while one is at hand (a logon that would fail,
+        // too, once the password has changed on the server); else any.
+        qsizetype chosen = m_idle.size() - 1;
+        for (qsizetype i = m_idle.size() - 1; i >= 0; --i) {
+            if (m_idle.at(i).generation == generation && m_idle.at(i).shares.contains(folded)) {
+                chosen = i;
+                break;
+            }
+        }
+        if (chosen >= 0)
+            idle = m_idle.takeAt(chosen);
     }
     // A connection went since this context logged on: forget its sessions.
     if (idle.context && idle.generation != generation) {

@@ -55,9 +55,10 @@ public:
         QSet<QString> m_shares;
     };
 
-    // A context that logs on with the credentials; fresh() never reuses a
-    // cached logon, so a wrong password really fails.
-    Lease acquire(const ShareCredentials& credentials);
+    // A context that logs on with the credentials, preferably one that has
+    // already logged on to the share `shareKey` names (see Lease::knowsShare);
+    // fresh() never reuses a cached logon, so a wrong password really fails.
+    Lease acquire(const ShareCredentials& credentials, const QString& shareKey);
     Lease fresh(const ShareCredentials& credentials);
 
 private:

@@ -92,14 +92,14 @@ public:
             m_error = PlatformError::AccessDenied; // no logon for this share
             return;
         }
-        m_lease = files.m_contexts.acquire(*credentials);
+        // Logging on runs alone; once this context holds the share's session,
+        // its calls run beside those of other contexts.
+        const QString shareKey = m_address.remoteName() + u'\n' + credentials->userName;
+        m_lease = files.m_contexts.acquire(*credentials, shareKey);
         if (!m_lease) {
             m_error = PlatformError::NotEnoughMemory;
             return;
         }
-        // Logging on runs alone; once this context holds the share's session,
-        // its calls run beside those of other contexts.
-        const QString shareKey = m_address.remoteName() + u'\n' + credentials->userName;
         if (!m_lease.knowsShare(shareKey)) {
             ShareAddress top = m_address;
             top.folders.clear();
@@ -164,27 +164,82 @@ private:
 
 namespace {
 
-// One more handle on a source file, with a session of its own, that reads
-// blocks wherever the copy asks for them.
+// A handle for blocks at offsets of one file: either the file's own handle,
+// borrowed, or one more with a session of its own that logs on in start(),
+// on the thread that uses it, while the others already move blocks.
+class SmbBlockHandle
+{
+public:
+    SmbBlockHandle(SmbOperation& operation, smb::File* file)
+        : m_operation(&operation)
+        , m_file(file)
+    {}
+    SmbBlockHandle(const SmbOperation& origin, QByteArray url, int flags)
+        : m_origin(&origin)
+        , m_url(std::move(url))
+        , m_flags(flags)
+    {}
+    ~SmbBlockHandle()
+    {
+        if (m_session && m_file)
+            smb::close(m_session->context(), m_file);
+    }
+    SmbBlockHandle(const SmbBlockHandle&) = delete;
+    SmbBlockHandle& operator=(const SmbBlockHandle&) = delete;
+
+    bool start()
+    {
+        if (m_file)
+            return true;
+        m_session = m_origin->sibling();
+        if (m_session->error())
+            return false;
+        m_operation = m_session.get();
+        m_file = smb::open(m_session->context(), m_url.constData(), m_flags, 0);
+        return m_file != nullptr;
+    }
+
+    // Moves to offset; 0 or the platform's error code.
+    int seek(quint64 offset)
+    {
+        if (smb::lseek(m_operation->context(), m_file, off_t(offset), SEEK_SET) < 0)
+            return m_operation->failTransfer(errno);
+        return PlatformError::Success;
+    }
+
+    SmbOperation& operation() const { return *m_operation; }
+    smb::File* file() const { return m_file; }
+
+private:
+    SmbOperation* m_operation = nullptr;
+    smb::File* m_file = nullptr;
+    const SmbOperation* m_origin = nullptr;
+    QByteArray m_url;
+    int m_flags = 0;
+    std::unique_ptr<SmbOperation> m_session;
+};
+
 class SmbBlockReader : public BlockReader
 {
 public:
-    SmbBlockReader(std::unique_ptr<SmbOperation> operation, smb::File* file)
-        : m_operation(std::move(operation))
-        , m_file(file)
+    template <typename... Arguments>
+    explicit SmbBlockReader(Arguments&&... arguments)
+        : m_handle(std::forward<Arguments>(arguments)...)
     {}
-    ~SmbBlockReader() override { smb::close(m_operation->context(), m_file); }
+
+    bool start() override { return m_handle.start(); }
 
     qint64 readAt(quint64 offset, char* buffer, qint64 size) override
     {
-        smb::Context* context = m_operation->context();
-        if (smb::lseek(context, m_file, off_t(offset), SEEK_SET) < 0)
-            return -m_operation->failTransfer(errno);
+        if (int error = m_handle.seek(offset))
+            return -error;
+        smb::Context* context = m_handle.operation().context();
         qint64 done = 0;
         while (done < size) {
-            const ssize_t got = smb::read(context, m_file, buffer + done, size_t(size - done));
+            const ssize_t got =
+                smb::read(context, m_handle.file(), buffer + done, size_t(size - done));
             if (got < 0)
-                return -m_operation->failTransfer(errno);
+                return -m_handle.operation().failTransfer(errno);
             if (got == 0)
                 break;
             done += got;
@@ -193,8 +248,7 @@ public:
     }
 
 private:
-    std::unique_ptr<SmbOperation> m_operation;
-    smb::File* m_file;
+    SmbBlockHandle m_handle;
 };
 
 class SmbSource : public SourceFile
@@ -222,19 +276,12 @@ public:
         // Under the one library lock the readers would only take turns.
         if (!smb::threadsEnabled())
             return readers;
-        while (int(readers.size()) < count) {
-            std::unique_ptr<SmbOperation> operation = m_operation->sibling();
-            if (operation->error())
-                break;
-            smb::File* handle =
-                smb::open(operation->context(), operation->url().constData(), O_RDONLY, 0);
-            if (!handle)
-                break;
-            readers.push_back(std::make_unique<SmbBlockReader>(std::move(operation), handle));
-        }
-        // A single reader gains nothing over the source's own handle.
-        if (readers.size() < 2)
-            readers.clear();
+        // The source's own handle reads at once; each of the others logs on
+        // first, on its own thread.
+        readers.push_back(std::make_unique<SmbBlockReader>(*m_operation, m_file));
+        for (int i = 0; i < count; ++i)
+            readers.push_back(
+                std::make_unique<SmbBlockReader>(*m_operation, m_operation->url(), O_RDONLY));
         return readers;
     }
 
@@ -257,27 +304,25 @@ int writeWhole(SmbOperation& operation, smb::File* file, const char* data, qint6
     return PlatformError::Success;
 }
 
-// One more handle on a part file, with a session of its own, that writes
-// blocks wherever the copy puts them.
 class SmbBlockWriter : public BlockWriter
 {
 public:
-    SmbBlockWriter(std::unique_ptr<SmbOperation> operation, smb::File* file)
-        : m_operation(std::move(operation))
-        , m_file(file)
+    template <typename... Arguments>
+    explicit SmbBlockWriter(Arguments&&... arguments)
+        : m_handle(std::forward<Arguments>(arguments)...)
     {}
-    ~SmbBlockWriter() override { smb::close(m_operation->context(), m_file); }
+
+    bool start() override { return m_handle.start(); }
 
     int writeAt(quint64 offset, const char* data, qint64 size) override
     {
-        if (smb::lseek(m_operation->context(), m_file, off_t(offset), SEEK_SET) < 0)
-            return m_operation->failTransfer(errno);
-        return writeWhole(*m_operation, m_file, data, size);
+        if (int error = m_handle.seek(offset))
+            return error;
+        return writeWhole(m_handle.operation(), m_handle.file(), data, size);
     }
 
 private:
-    std::unique_ptr<SmbOperation> m_operation;
-    smb::File* m_file;
+    SmbBlockHandle m_handle;
 };
 
 // Every name in a share folder, folded to one case; nothing when the folder
@@ -322,18 +367,11 @@ public:
         // Under the one library lock the writers would only take turns.
         if (!smb::threadsEnabled())
             return writers;
-        while (int(writers.size()) < count) {
-            std::unique_ptr<SmbOperation> operation = m_operation->sibling();
-            if (operation->error())
-                break;
-            smb::File* handle = smb::open(operation->context(), m_partUrl.constData(), O_WRONLY, 0);
-            if (!handle)
-                break;
-            writers.push_back(std::make_unique<SmbBlockWriter>(std::move(operation), handle));
-        }
-        // A single writer gains nothing over the part's own handle.
-        if (writers.size() < 2)
-            writers.clear();
+        // The part's own handle writes at once; each of the others logs on
+        // first, on its own thread.
+        writers.push_back(std::make_unique<SmbBlockWriter>(*m_operation, m_file));
+        for (int i = 0; i < count; ++i)
+            writers.push_back(std::make_unique<SmbBlockWriter>(*m_operation, m_partUrl, O_WRONLY));
         return writers;
     }
 

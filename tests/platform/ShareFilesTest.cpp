@@ -273,6 +273,25 @@ TEST_F(ShareFilesTest, PathsThatWouldLeaveTheShareAreRefused)
     samba().removeShare("other");
 }
 
+// Extra sessions for a big file log on while the file's own session already
+// moves blocks. When they cannot (the password changed on the server after
+// the share was connected), the copy goes through on the one session, both
+// ways, and the pool keeps using the session it has instead of logging on.
+TEST_F(ShareFilesTest, BigCopiesGoThroughWhenNoFurtherSessionCanLogOn)
+{
+    QByteArray data(9 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < data.size(); ++i)
+        data[i] = char((i / 4096 * 7 + i) % 251);
+    write(local("Out/big.bin"), data);
+    QDir().mkpath(local("Back"));
+    ASSERT_TRUE(samba().changePassword("changed on the server"));
+
+    ASSERT_EQ(0, services.files().copyFile("\\Out\\big.bin", share("big.bin"), false));
+    EXPECT_EQ(data, read(onServer("big.bin")));
+    ASSERT_EQ(0, services.files().copyFile(share("big.bin"), "\\Back\\big.bin", false));
+    EXPECT_EQ(data, read(local("Back/big.bin")));
+}
+
 // A server that goes away in the middle of a copy: the old target stays as it
 // was, and the copy fails within seconds instead of hanging.
 TEST_F(ShareFilesTest, CopyCutOffByTheServerLeavesTheOldTarget)
