@@ -180,11 +180,16 @@ TEST_F(FileListBuilderTest, ARefreshStartedDuringAnotherNeverDoublesRows)
         refresher.start(FileListBuilder::TakeSnapshot(settings));
         QCoreApplication::processEvents();
     }
-    ASSERT_TRUE(finished.wait(10000));
-    EXPECT_EQ(finished.size(), 1);
+    // A refresh that ended before the next start reports its end (on a fast
+    // machine some do); one that a newer start cut short never does.
+    if (refresher.isRunning()) {
+        ASSERT_TRUE(finished.wait(10000));
+    }
+    EXPECT_GE(finished.size(), 1);
+    EXPECT_LE(finished.size(), 5);
     EXPECT_EQ(model.rowCount(), 600);
     EXPECT_FALSE(refresher.isRunning());
-    EXPECT_TRUE(finished.first().first().toBool());
+    EXPECT_TRUE(finished.last().first().toBool());
 
     // Stopping in the middle leaves no thread behind and adds nothing later.
     refresher.start(FileListBuilder::TakeSnapshot(settings));
