@@ -292,6 +292,20 @@ TEST_F(ShareFilesTest, BigCopiesGoThroughWhenNoFurtherSessionCanLogOn)
     EXPECT_EQ(data, read(local("Back/big.bin")));
 }
 
+// A logon that failed leaves its context idle beside the one that holds the
+// share's session; a copy takes the latter and needs no new logon, which
+// would fail now that the password has changed on the server.
+TEST_F(ShareFilesTest, CopiesUseTheSessionAtHandBeforeLoggingOnAgain)
+{
+    write(local("a.txt"), "first");
+    ASSERT_TRUE(samba().changePassword("changed on the server"));
+    EXPECT_EQ(PlatformError::LogonFailure,
+              services.connections().addConnection("T", samba().shareText(), "tester",
+                                                   samba().password().chopped(1) + "?", true));
+    EXPECT_EQ(0, services.files().copyFile("\\a.txt", share("a.txt"), false));
+    EXPECT_EQ("first", read(onServer("a.txt")));
+}
+
 // A server that goes away in the middle of a copy: the old target stays as it
 // was, and the copy fails within seconds instead of hanging.
 TEST_F(ShareFilesTest, CopyCutOffByTheServerLeavesTheOldTarget)
