@@ -95,15 +95,20 @@ void clearFolder(const QString& path)
 
 } // namespace
 
-// Usage: tarvo_send_bench [rounds=N]
+// Usage: tarvo_send_bench [rounds=N] [only=small|big]
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     int rounds = 3;
+    QString only;
     for (const QString& argument : app.arguments().mid(1)) {
         if (argument.startsWith("rounds="))
             rounds = qMax(1, argument.mid(7).toInt());
+        if (argument.startsWith("only="))
+            only = argument.mid(5);
     }
+    const int bigRounds = only == "small" ? 0 : rounds;
+    const int smallRounds = only == "big" ? 0 : rounds;
     test::SambaServer samba;
     if (!samba.start()) {
         std::fprintf(stderr, "%s\n", qPrintable(samba.error()));
@@ -115,7 +120,8 @@ int main(int argc, char** argv)
     QDir(work.path()).mkpath("device/big");
     for (int i = 0; i < SmallCount; ++i)
         bench::MakeFile(work.filePath(QString("device/small/f%1.txt").arg(i)), SmallSize);
-    bench::MakeFile(work.filePath("device/big/big.bin"), BigSize);
+    if (bigRounds > 0)
+        bench::MakeFile(work.filePath("device/big/big.bin"), BigSize);
     const QString onServer = samba.shareFolder();
     for (const char* folder : {"small", "smbsmall", "big", "smbbig"})
         clearFolder(onServer + '/' + folder);
@@ -132,11 +138,13 @@ int main(int argc, char** argv)
 
     // The first big transfer after the files are written takes seconds
     // longer here, whoever makes it: one untimed run first.
-    bench::RunSmbclient(samba, auth, "lcd " + bigFolder + "; cd smbbig; put big.bin");
-    clearFolder(onServer + "/smbbig");
+    if (bigRounds > 0) {
+        bench::RunSmbclient(samba, auth, "lcd " + bigFolder + "; cd smbbig; put big.bin");
+        clearFolder(onServer + "/smbbig");
+    }
 
     std::vector<double> ourPut, theirPut, ourMput, theirMput;
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 0; round < bigRounds; ++round) {
         for (int turn = 0; turn < 2; ++turn) {
             if ((turn == 0) == (round % 2 == 0)) {
                 const double seconds = send(big, root);
@@ -150,7 +158,7 @@ int main(int argc, char** argv)
             }
         }
     }
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 0; round < smallRounds; ++round) {
         for (int turn = 0; turn < 2; ++turn) {
             if ((turn == 0) == (round % 2 == 0)) {
                 const double seconds = send(small, root);
@@ -165,43 +173,49 @@ int main(int argc, char** argv)
         }
     }
 
-    // A Sync of the folder once it is on the share: nothing to copy.
-    const double lastSend = send(small, root);
-    const double ourSync = send(sync, root);
-
-    // The same copies straight through the platform, one after another.
     ProcessServices services(root);
     services.connections().addConnection("Bench", samba.shareText(), "tester", samba.password(),
                                          true);
-    clearFolder(onServer + "/raw");
     QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < SmallCount; ++i) {
-        const QString name = QString("\\f%1.txt").arg(i);
-        services.files().copyFile("\\small" + name, samba.shareText() + "\\raw" + name, false);
+    std::printf("%d rounds\n", rounds);
+    if (smallRounds > 0) {
+        // A Sync of the folder once it is on the share: nothing to copy.
+        const double lastSend = send(small, root);
+        const double ourSync = send(sync, root);
+        failed = failed || lastSend < 0 || ourSync < 0;
+
+        // The same copies straight through the platform, one after another.
+        clearFolder(onServer + "/raw");
+        timer.start();
+        for (int i = 0; i < SmallCount; ++i) {
+            const QString name = QString("\\f%1.txt").arg(i);
+            services.files().copyFile("\\small" + name, samba.shareText() + "\\raw" + name, false);
+        }
+        const double platformMput = timer.nsecsElapsed() / 1e9;
+        clearFolder(onServer + "/raw");
+
+        report("5000 x 4 KiB send", ourMput, theirMput, SmallCount, "files/s", 0.8);
+        std::printf("%-20s %.2f s, platform copies one by one %.2f s\n", "5000 x 4 KiB", lastSend,
+                    platformMput);
+        std::printf("%-20s %.2f s against %.2f s to copy them: %.3f of it (under 0.1)\n",
+                    "sync of 5000 same", ourSync, lastSend, ourSync / lastSend);
     }
-    const double platformMput = timer.nsecsElapsed() / 1e9;
+    if (bigRounds > 0) {
+        // The big file straight through the platform: what the run adds to it.
+        clearFolder(onServer + "/raw");
+        timer.start();
+        failed = failed || services.files().copyFile(
+                               "\\big\\big.bin", samba.shareText() + "\\raw\\big.bin", false) != 0;
+        const double platformPut = timer.nsecsElapsed() / 1e9;
+        clearFolder(onServer + "/raw");
 
-    // The big file straight through the platform: what the run adds to it.
-    clearFolder(onServer + "/raw");
-    timer.start();
-    failed = failed || services.files().copyFile("\\big\\big.bin",
-                                                 samba.shareText() + "\\raw\\big.bin", false) != 0;
-    const double platformPut = timer.nsecsElapsed() / 1e9;
-    clearFolder(onServer + "/raw");
-
-    if (failed || lastSend < 0 || ourSync < 0) {
+        report("1 GiB send", ourPut, theirPut, BigSize / 1e6, "MB/s   ", 1.3);
+        std::printf("%-20s best send %.2f s, platform copy alone %.2f s\n", "1 GiB",
+                    *std::min_element(ourPut.begin(), ourPut.end()), platformPut);
+    }
+    if (failed) {
         std::fprintf(stderr, "a send did not transfer every file\n");
         return 1;
     }
-    std::printf("%d rounds\n", rounds);
-    report("5000 x 4 KiB send", ourMput, theirMput, SmallCount, "files/s", 0.8);
-    report("1 GiB send", ourPut, theirPut, BigSize / 1e6, "MB/s   ", 1.3);
-    std::printf("%-20s %.2f s, platform copies one by one %.2f s\n", "5000 x 4 KiB", lastSend,
-                platformMput);
-    std::printf("%-20s best send %.2f s, platform copy alone %.2f s\n", "1 GiB",
-                *std::min_element(ourPut.begin(), ourPut.end()), platformPut);
-    std::printf("%-20s %.2f s against %.2f s to copy them: %.3f of it (under 0.1)\n",
-                "sync of 5000 same", ourSync, lastSend, ourSync / lastSend);
     return 0;
 }

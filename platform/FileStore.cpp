@@ -31,6 +31,39 @@ qint64 nextBlock(quint64 size, quint64 done, qint64 bufferSize)
 constexpr quint64 ParallelMinimumBlocks = 4;
 constexpr int ParallelCount = 3;
 
+// The extra sessions of one big copy, out of ParallelCount for the whole
+// process: a run copies several files at once, and if each big one opened
+// its own extra sessions the server would carry dozens of them for no gain.
+// A copy that finds none free moves its blocks through its own session.
+class ExtraSessions
+{
+public:
+    ExtraSessions()
+        : m_count(take(ParallelCount))
+    {}
+    ~ExtraSessions() { s_free += m_count; }
+    ExtraSessions(const ExtraSessions&) = delete;
+    ExtraSessions& operator=(const ExtraSessions&) = delete;
+
+    int count() const { return m_count; }
+
+private:
+    static int take(int wanted)
+    {
+        int free = s_free.load();
+        int taken = 0;
+        do {
+            taken = qMin(free, wanted);
+            if (taken <= 0)
+                return 0;
+        } while (!s_free.compare_exchange_weak(free, free - taken));
+        return taken;
+    }
+
+    static inline std::atomic<int> s_free{ParallelCount};
+    const int m_count;
+};
+
 // The source's blocks one after another to the part file, the next block read
 // on another thread while this one is written, so the waits of the two sides
 // overlap.
@@ -252,13 +285,16 @@ int copyContent(SourceFile& input, PartFile& output, quint64 size, qint64 buffer
 {
     if (size < ParallelMinimumBlocks * quint64(bufferSize))
         return copyBlocks(input, output, size, bufferSize);
-    std::vector<std::unique_ptr<BlockReader>> readers = input.parallelReaders(ParallelCount);
+    const ExtraSessions extra;
+    if (extra.count() == 0)
+        return copyBlocks(input, output, size, bufferSize);
+    std::vector<std::unique_ptr<BlockReader>> readers = input.parallelReaders(extra.count());
     if (!readers.empty()) {
         if (std::unique_ptr<BlockWriter> writer = output.sharedWriter())
             return ParallelBlockRead(std::move(readers), *writer, size, bufferSize).run();
         readers.clear();
     }
-    std::vector<std::unique_ptr<BlockWriter>> writers = output.parallelWriters(ParallelCount);
+    std::vector<std::unique_ptr<BlockWriter>> writers = output.parallelWriters(extra.count());
     if (!writers.empty())
         return ParallelBlockCopy(input, size, bufferSize, std::move(writers)).run();
     return copyBlocks(input, output, size, bufferSize);

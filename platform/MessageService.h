@@ -47,7 +47,8 @@ public:
 class WaitCursor
 {
 public:
-    explicit WaitCursor(MessageService& messages) : m_messages(messages)
+    explicit WaitCursor(MessageService& messages)
+        : m_messages(messages)
     {
         m_messages.beginWaitCursor();
     }

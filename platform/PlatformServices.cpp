@@ -7,7 +7,8 @@ namespace tarvo {
 ProcessServices::ProcessServices(const QString& deviceRoot)
     : m_local(DevicePaths(deviceRoot))
     , m_connections(
-          [this](const ShareCredentials& credentials) { return m_shares.logOn(credentials); })
+          [this](const ShareCredentials& credentials) { return m_shares.logOn(credentials); },
+          [this](const ShareCredentials& credentials) { m_shares.signOff(credentials); })
     , m_contexts(m_connections)
     , m_shares(m_connections, m_contexts)
     , m_files(m_local, m_shares)

@@ -28,8 +28,9 @@ ShareConnectionTable::ShareUse::~ShareUse()
     (m_kind == UseKind::OpenFile ? m_counters->openFiles : m_counters->listings)--;
 }
 
-ShareConnectionTable::ShareConnectionTable(Logon logon)
+ShareConnectionTable::ShareConnectionTable(Logon logon, SignOff signOff)
     : m_logon(std::move(logon))
+    , m_signOff(std::move(signOff))
 {}
 
 ShareConnectionTable::Entry* ShareConnectionTable::findByLocalName(const QString& name)
@@ -79,38 +80,48 @@ int ShareConnectionTable::getConnection(const QString& localName, QString& remot
 
 int ShareConnectionTable::cancelConnection(const QString& name, bool remember, bool force)
 {
-    QMutexLocker lock(&m_mutex);
-    QList<std::shared_ptr<Entry>> matches;
-    if (Entry* byLocal = findByLocalName(name)) {
-        for (const auto& entry : std::as_const(m_entries)) {
-            if (entry.get() == byLocal)
-                matches.append(entry);
+    QList<ShareCredentials> endedLogons;
+    {
+        QMutexLocker lock(&m_mutex);
+        QList<std::shared_ptr<Entry>> matches;
+        if (Entry* byLocal = findByLocalName(name)) {
+            for (const auto& entry : std::as_const(m_entries)) {
+                if (entry.get() == byLocal)
+                    matches.append(entry);
+            }
+        } else if (const std::optional<ShareAddress> address = ShareAddress::parse(name)) {
+            for (const auto& entry : std::as_const(m_entries)) {
+                if (address->folders.isEmpty() && entry->credentials.address.sameShare(*address))
+                    matches.append(entry);
+            }
         }
-    } else if (const std::optional<ShareAddress> address = ShareAddress::parse(name)) {
-        for (const auto& entry : std::as_const(m_entries)) {
-            if (address->folders.isEmpty() && entry->credentials.address.sameShare(*address))
-                matches.append(entry);
+        if (matches.isEmpty())
+            return PlatformError::NotConnected;
+        if (!force) {
+            for (const auto& entry : std::as_const(matches)) {
+                if (!entry->available)
+                    continue;
+                if (entry->counters->openFiles > 0)
+                    return PlatformError::OpenFiles;
+                if (entry->counters->listings > 0)
+                    return PlatformError::DeviceInUse;
+            }
         }
-    }
-    if (matches.isEmpty())
-        return PlatformError::NotConnected;
-    if (!force) {
         for (const auto& entry : std::as_const(matches)) {
-            if (!entry->available)
-                continue;
-            if (entry->counters->openFiles > 0)
-                return PlatformError::OpenFiles;
-            if (entry->counters->listings > 0)
-                return PlatformError::DeviceInUse;
+            if (entry->available)
+                endedLogons.append(entry->credentials);
+            if (entry->remember && !remember && entry->available)
+                entry->available = false; // remembered: the name stays, the logon goes
+            else
+                m_entries.removeOne(entry);
         }
+        ++m_generation;
     }
-    for (const auto& entry : std::as_const(matches)) {
-        if (entry->remember && !remember && entry->available)
-            entry->available = false; // remembered: the name stays, the logon goes
-        else
-            m_entries.removeOne(entry);
+    // Signing off talks to the server: never under the table's lock.
+    if (m_signOff) {
+        for (const ShareCredentials& credentials : std::as_const(endedLogons))
+            m_signOff(credentials);
     }
-    ++m_generation;
     return PlatformError::Success;
 }
 

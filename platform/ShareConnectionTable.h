@@ -37,7 +37,9 @@ class ShareConnectionTable : public ShareConnections
 public:
     // Logs on to a share once; returns 0 or a PlatformError code.
     using Logon = std::function<int(const ShareCredentials&)>;
-    explicit ShareConnectionTable(Logon logon);
+    // Tidies up on a share whose logon ends while the share still answers.
+    using SignOff = std::function<void(const ShareCredentials&)>;
+    explicit ShareConnectionTable(Logon logon, SignOff signOff = {});
 
     int addConnection(const QString& localName, const QString& remoteName, const QString& userName,
                       const QString& password, bool remember) override;
@@ -79,6 +81,7 @@ private:
     Entry* findByLocalName(const QString& name);
 
     Logon m_logon;
+    SignOff m_signOff;
     mutable QMutex m_mutex;
     QList<std::shared_ptr<Entry>> m_entries;
     std::atomic<quint64> m_generation{0};

@@ -15,8 +15,7 @@ public:
     // Logs on to the share once, so a wrong password, an unknown share or an
     // unreachable server fail here. Returns 0 or a PlatformError code.
     virtual int addConnection(const QString& localName, const QString& remoteName,
-                              const QString& userName, const QString& password,
-                              bool remember) = 0;
+                              const QString& userName, const QString& password, bool remember) = 0;
 
     // 0 with the remote name filled in; ConnectionUnavailable for a name that exists
     // but whose connection is unavailable; NotConnected for an unknown name.

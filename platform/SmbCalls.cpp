@@ -212,6 +212,16 @@ int unlink(Context* context, const char* url)
     return locked([&] { return smbc_getFunctionUnlink(context)(context, url); });
 }
 
+int mkdir(Context* context, const char* url, mode_t mode)
+{
+    return locked([&] { return smbc_getFunctionMkdir(context)(context, url, mode); });
+}
+
+int rmdir(Context* context, const char* url)
+{
+    return locked([&] { return smbc_getFunctionRmdir(context)(context, url); });
+}
+
 File* opendir(Context* context, const char* url)
 {
     return locked([&] { return smbc_getFunctionOpendir(context)(context, url); });

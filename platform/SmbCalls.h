@@ -46,6 +46,8 @@ int stat(Context* context, const char* url, struct stat* status);
 int utimes(Context* context, const char* url, timeval* times);
 int rename(Context* context, const char* from, const char* to);
 int unlink(Context* context, const char* url);
+int mkdir(Context* context, const char* url, mode_t mode);
+int rmdir(Context* context, const char* url);
 File* opendir(Context* context, const char* url);
 // The next entry of an open folder, or null at its end. Not readdirplus2:
 // that one fills a stat of every entry, asking the system for the user and

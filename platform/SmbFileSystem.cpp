@@ -68,6 +68,12 @@ bool isPlainName(const QString& name)
            !name.contains(u'\\');
 }
 
+// Which logged-on contexts can serve a share for a user.
+QString shareKey(const ShareAddress& address, const QString& userName)
+{
+    return address.remoteName() + u'\n' + userName;
+}
+
 } // namespace
 
 // One operation on one share: the path's address, a use of its connection
@@ -94,20 +100,20 @@ public:
         }
         // Logging on runs alone; once this context holds the share's session,
         // its calls run beside those of other contexts.
-        const QString shareKey = m_address.remoteName() + u'\n' + credentials->userName;
-        m_lease = files.m_contexts.acquire(*credentials, shareKey);
+        const QString key = shareKey(m_address, credentials->userName);
+        m_lease = files.m_contexts.acquire(*credentials, key);
         if (!m_lease) {
             m_error = PlatformError::NotEnoughMemory;
             return;
         }
-        if (!m_lease.knowsShare(shareKey)) {
+        if (!m_lease.knowsShare(key)) {
             ShareAddress top = m_address;
             top.folders.clear();
             if (smb::connect(context(), SmbFileSystem::url(top).constData()) != 0) {
                 m_error = fail(errno);
                 return;
             }
-            m_lease.addShare(shareKey);
+            m_lease.addShare(key);
         }
     }
 
@@ -466,7 +472,7 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
             return platformErrorFromErrno(errno);
         }
     }
-    lease.addShare(top.remoteName() + u'\n' + credentials.userName);
+    lease.addShare(shareKey(top, credentials.userName));
     removeLeftovers(lease.context(), credentials.address);
     return PlatformError::Success; // the lease goes to the pool, logged on
 }
@@ -634,13 +640,92 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
     ShareAddress part = operation->address();
     part.folders.last() = QStringLiteral(".tarvo-%1.part")
                               .arg(QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0'));
-    const QByteArray partUrl = url(part);
     smb::Context* context = operation->context();
-    smb::File* handle = smb::open(context, partUrl.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ShareAddress folder = part;
+    const QString partName = folder.folders.takeLast();
+    QByteArray partUrl;
+    smb::File* handle = nullptr;
+    if (m_partFolders.wantsPartFolder(url(folder)))
+        handle = createInPartFolder(context, folder, partName, partUrl);
+    if (!handle) {
+        partUrl = url(part);
+        handle = smb::open(context, partUrl.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    }
     if (!handle)
         return errno == ENOENT ? PlatformError::PathNotFound : operation->fail(errno);
     file = std::make_unique<SmbPart>(std::move(operation), handle, partUrl);
     return PlatformError::Success;
+}
+
+smb::File* SmbFileSystem::createInPartFolder(smb::Context* context, const ShareAddress& folder,
+                                             const QString& partName, QByteArray& partUrl)
+{
+    ShareAddress partFolder = folder;
+    partFolder.folders.append(SharePartFolders::folderName());
+    ShareAddress part = partFolder;
+    part.folders.append(partName);
+    partUrl = url(part);
+    const auto create = [&] {
+        return smb::open(context, partUrl.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    };
+    smb::File* handle = create();
+    // Not there yet, or removed by another run of the program that made it.
+    if (!handle && errno == ENOENT) {
+        if (smb::mkdir(context, url(partFolder).constData(), 0755) == 0)
+            m_partFolders.made(partFolder);
+        handle = create();
+    }
+    // A lost connection fails the copy beside the target as well, and is
+    // reported there; anything else keeps this folder's parts beside.
+    if (!handle && !isConnectionLoss(errno))
+        m_partFolders.unusable(url(folder));
+    return handle;
+}
+
+void SmbFileSystem::signOff(const ShareCredentials& credentials)
+{
+    const QList<ShareAddress> folders = m_partFolders.takeMade(&credentials.address);
+    if (!folders.isEmpty())
+        removePartFolders(credentials, folders);
+}
+
+void SmbFileSystem::removePartFolders(const ShareCredentials& credentials,
+                                      const QList<ShareAddress>& folders)
+{
+    const QString key = shareKey(credentials.address, credentials.userName);
+    SmbContextPool::Lease lease = m_contexts.acquire(credentials, key);
+    if (!lease)
+        return;
+    if (!lease.knowsShare(key)) {
+        ShareAddress top = credentials.address;
+        top.folders.clear();
+        if (smb::connect(lease.context(), url(top).constData()) != 0)
+            return;
+        lease.addShare(key);
+    }
+    // Only an empty folder goes: one that still holds parts is in use by
+    // another run of the program, which removes it when it is done.
+    for (const ShareAddress& folder : folders)
+        smb::rmdir(lease.context(), url(folder).constData());
+}
+
+SmbFileSystem::~SmbFileSystem()
+{
+    QList<ShareAddress> folders = m_partFolders.takeMade();
+    while (!folders.isEmpty()) {
+        const ShareAddress share = folders.first();
+        QList<ShareAddress> onShare;
+        folders.removeIf([&](const ShareAddress& folder) {
+            if (!folder.sameShare(share))
+                return false;
+            onShare.append(folder);
+            return true;
+        });
+        ShareConnectionTable::ShareUse use;
+        if (const std::optional<ShareCredentials> credentials =
+                m_connections.credentialsFor(share, ShareConnectionTable::UseKind::Listing, use))
+            removePartFolders(*credentials, onShare);
+    }
 }
 
 } // namespace tarvo

@@ -3,12 +3,14 @@
 #include "platform/FileStore.h"
 #include "platform/ShareConnectionTable.h"
 #include "platform/ShareFolderNames.h"
+#include "platform/SharePartFolders.h"
 #include "platform/SmbContextPool.h"
 
 #include <QList>
 #include <QMutex>
 
 struct _SMBCCTX;
+struct _SMBCFILE;
 
 namespace tarvo {
 
@@ -18,6 +20,8 @@ class SmbFileSystem : public FileStore
 {
 public:
     SmbFileSystem(ShareConnectionTable& connections, SmbContextPool& contexts);
+    // Removes the part folders still standing on shares that answer.
+    ~SmbFileSystem() override;
 
     bool canOpenForReading(const QString& path) override;
     int readAttributes(const QString& path, FileInfo& info) override;
@@ -38,6 +42,8 @@ public:
     // The logon that adding a connection makes: opens the share's top folder
     // with a context of its own, so a wrong password or share fails here.
     int logOn(const ShareCredentials& credentials);
+    // The end of a logon to a share: removes the part folders made there.
+    void signOff(const ShareCredentials& credentials);
 
     // The smb:// address of a path below a share, every name URL-encoded.
     static QByteArray url(const ShareAddress& address);
@@ -54,10 +60,16 @@ private:
     };
     void rememberLeftover(const ShareAddress& share, const QByteArray& url);
     void removeLeftovers(_SMBCCTX* context, const ShareAddress& share);
+    // A new part file for a target in `folder` inside the folder's part
+    // folder, making that when needed; null when it cannot go there.
+    _SMBCFILE* createInPartFolder(_SMBCCTX* context, const ShareAddress& folder,
+                                  const QString& partName, QByteArray& partUrl);
+    void removePartFolders(const ShareCredentials& credentials, const QList<ShareAddress>& folders);
 
     ShareConnectionTable& m_connections;
     SmbContextPool& m_contexts;
     ShareFolderNames m_folderNames;
+    SharePartFolders m_partFolders;
     QMutex m_leftoverMutex;
     QList<LeftoverPart> m_leftovers;
 };

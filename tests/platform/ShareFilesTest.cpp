@@ -4,6 +4,7 @@
 #include "tests/support/SambaServer.h"
 
 #include <fcntl.h>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <QDir>
@@ -425,6 +426,36 @@ TEST_F(ShareFilesTest, CopiesAheadComeBackInListOrder)
     EXPECT_EQ(PlatformError::InvalidParameter, again.takeNext());
 }
 
+// Big files copied at once share the few extra sessions between them; those
+// that get none move their blocks through their own: all arrive whole.
+TEST_F(ShareFilesTest, BigFilesCopiedAtOnceArriveWholeEveryWay)
+{
+    const int count = 4;
+    QList<FileCopy> puts, gets;
+    QList<QByteArray> contents;
+    for (int i = 0; i < count; ++i) {
+        QByteArray content((9 << 20) + i, Qt::Uninitialized);
+        for (qsizetype at = 0; at < content.size(); ++at)
+            content[at] = char((at + i) % 251);
+        contents.append(content);
+        const QString name = QString("big%1.bin").arg(i);
+        write(local("Big/" + name), content);
+        puts.append({"\\Big\\" + name, share(name)});
+        gets.append({share(name), "\\Back\\" + name});
+    }
+    QDir().mkpath(local("Back"));
+    for (const QList<FileCopy>& copies : {puts, gets}) {
+        CopyAhead ahead(services.files(), copies, count);
+        for (int i = 0; i < count; ++i)
+            EXPECT_EQ(0, ahead.takeNext()) << i;
+    }
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(read(onServer(QString("big%1.bin").arg(i))) == contents.at(i));
+        EXPECT_TRUE(read(local(QString("Back/big%1.bin").arg(i))) == contents.at(i));
+    }
+}
+
 // A run of copies into one folder keeps what holds a copy's name: an empty
 // folder there is never replaced by the file.
 // Past a few copies into one folder, a copy trusts a listing of the folder
@@ -458,6 +489,84 @@ TEST_F(ShareFilesTest, ManyCopiesIntoOneFolderKeepWhatHoldsTheirNames)
     write(local("Many/f35.txt"), "again");
     EXPECT_EQ(0, copy(35));
     EXPECT_EQ("again", read(onServer("Many/f35.txt")));
+}
+
+// In a run of many copies into one folder, the parts go to a folder of their
+// own, made when needed and removed when the program signs off from the
+// share; a folder or file of that name that the program did not make stays.
+TEST_F(ShareFilesTest, PartsOfALongRunGoToAFolderOfTheirOwn)
+{
+    const QString partFolder = ".tarvo-parts";
+    const int count = 40;
+    QByteArray big((9 << 20) + 17, Qt::Uninitialized); // through the parallel writers
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = char(i % 251);
+    for (const char* folder : {"Run", "Blocked", "Theirs"}) {
+        for (int i = 0; i < count; ++i)
+            write(local(QString("%1/f%2.txt").arg(folder).arg(i)), QByteArray::number(i));
+        write(local(QString("%1/big.bin").arg(folder)), big);
+        setWriteTime(local(QString("%1/big.bin").arg(folder)), 1'650'000'000, 500'000'000);
+        QDir().mkpath(onServer(folder));
+    }
+    write(onServer("Blocked/" + partFolder), "a file of that name");
+    write(onServer("Theirs/" + partFolder + "/mine.txt"), "someone else's");
+
+    const auto copyAll = [&](const QString& folder, const std::function<void(int)>& between) {
+        for (int i = 0; i < count; ++i) {
+            SCOPED_TRACE(folder.toStdString() + QString(" f%1").arg(i).toStdString());
+            const QString name = QString("\\f%1.txt").arg(i);
+            ASSERT_EQ(0,
+                      services.files().copyFile('\\' + folder + name, share(folder + name), false));
+            ASSERT_EQ(QByteArray::number(i),
+                      read(onServer(QString("%1/f%2.txt").arg(folder).arg(i))));
+            if (i == count / 2) {
+                ASSERT_EQ(0, services.files().copyFile('\\' + folder + "\\big.bin",
+                                                       share(folder + "\\big.bin"), false));
+            }
+            between(i);
+        }
+        EXPECT_EQ(big, read(onServer(folder + "/big.bin")));
+        FileInfo source, target;
+        ASSERT_EQ(0, services.files().readAttributes('\\' + folder + "\\big.bin", source));
+        ASSERT_EQ(0, services.files().readAttributes(share(folder + "\\big.bin"), target));
+        EXPECT_EQ(source.LastWriteTime, target.LastWriteTime);
+    };
+
+    // Someone removes the part folder halfway: the next copy makes it again.
+    copyAll("Run", [&](int i) {
+        if (i == 30) {
+            EXPECT_TRUE(QDir(onServer("Run/" + partFolder)).isEmpty());
+            EXPECT_TRUE(QDir(onServer("Run")).rmdir(partFolder));
+        }
+    });
+    EXPECT_TRUE(QFileInfo(onServer("Run/" + partFolder)).isDir());
+    EXPECT_TRUE(QDir(onServer("Run/" + partFolder)).isEmpty());
+    copyAll("Blocked", [](int) {});
+    copyAll("Theirs", [](int) {});
+    EXPECT_EQ(count + 2, QDir(onServer("Run"))
+                             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                             .size());
+
+    ASSERT_EQ(0, services.connections().cancelConnection("S", true, false));
+    EXPECT_FALSE(QFileInfo::exists(onServer("Run/" + partFolder)));
+    EXPECT_EQ("a file of that name", read(onServer("Blocked/" + partFolder)));
+    EXPECT_EQ("someone else's", read(onServer("Theirs/" + partFolder + "/mine.txt")));
+    EXPECT_EQ(QStringList({"mine.txt"}),
+              QDir(onServer("Theirs/" + partFolder))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+
+    // A process that ends without signing off removes its part folders too.
+    {
+        ProcessServices other(m_device.path());
+        ASSERT_EQ(0, other.connections().addConnection("T", samba().shareText(), "tester",
+                                                       samba().password(), true));
+        for (int i = 0; i < count; ++i) {
+            const QString name = QString("\\f%1.txt").arg(i);
+            ASSERT_EQ(0, other.files().copyFile("\\Run" + name, share("Run" + name), false));
+        }
+        EXPECT_TRUE(QFileInfo(onServer("Run/" + partFolder)).isDir());
+    }
+    EXPECT_FALSE(QFileInfo::exists(onServer("Run/" + partFolder)));
 }
 
 } // namespace

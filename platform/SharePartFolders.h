@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/ShareAddress.h"
+
+#include <mutex>
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+
+namespace tarvo {
+
+// Where the part files of copies into a share folder are written.
+//
+// On a case-insensitive Samba server, making a name that a folder does not
+// hold reads the whole folder. A part file beside its target makes two such
+// names per copy (the part, and the target on the rename) where a plain copy
+// makes one, and in a run of thousands of small files into a big folder
+// those reads cost more than the copies. So once the program has put several
+// files into one folder, their parts go to a folder of their own inside it,
+// which only ever holds the parts in flight.
+//
+// The program removes the part folders it made when it signs off from their
+// share; one it did not make (another run of the program made it, or it was
+// there before) is left as it is.
+class SharePartFolders
+{
+public:
+    static constexpr int BesideForFirstParts = 16;
+    static QString folderName() { return QStringLiteral(".tarvo-parts"); }
+
+    // Whether the next part for a target in `folder` goes to the folder's
+    // part folder; counts the part either way.
+    bool wantsPartFolder(const QByteArray& folder);
+    // The part folder of `folder` cannot hold parts (a file has its name, or
+    // the share lets no folder be made there): parts go beside their targets.
+    void unusable(const QByteArray& folder);
+    // The program made a part folder at this address.
+    void made(const ShareAddress& partFolder);
+    // The part folders made on a share, or on any share when `share` is null;
+    // forgotten here, for the caller to remove.
+    QList<ShareAddress> takeMade(const ShareAddress* share = nullptr);
+
+private:
+    struct Folder
+    {
+        int parts = 0;
+        bool unusable = false;
+    };
+    std::mutex m_mutex;
+    QHash<QByteArray, Folder> m_folders;
+    QList<ShareAddress> m_made;
+};
+
+} // namespace tarvo
