@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 #include <csignal>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUuid>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,9 +47,8 @@ bool processExists(qint64 pid)
     return pid > 0 && ::kill(pid_t(pid), 0) == 0;
 }
 
-} // namespace
-
-int FreeLoopbackPort()
+// A port that the kernel calls free now, or 0.
+int UnboundLoopbackPort()
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -60,6 +61,29 @@ int FreeLoopbackPort()
         port = ntohs(address.sin_port);
     ::close(fd);
     return port;
+}
+
+} // namespace
+
+int FreeLoopbackPort()
+{
+    // A lock on a file named after the port, held until the process ends,
+    // reserves it among the test processes of this machine.
+    const QString folder = QDir::tempPath() + QStringLiteral("/tarvo-test-ports");
+    QDir().mkpath(folder);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int port = UnboundLoopbackPort();
+        if (port == 0)
+            return 0;
+        const QByteArray lockFile = QFile::encodeName(folder + u'/' + QString::number(port));
+        const int fd = ::open(lockFile.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return port; // no reservation possible: take the port as it is
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return port; // the descriptor stays open, and with it the lock
+        ::close(fd);
+    }
+    return 0;
 }
 
 SambaServer::SambaServer()

@@ -8,8 +8,9 @@
 
 namespace tarvo::test {
 
-// A port on 127.0.0.1 that nothing listens on now (a server may bind it a
-// moment later).
+// A port on 127.0.0.1 that nothing listens on now, reserved for this process
+// until it ends: tests run side by side, and one whose server stops and
+// starts again on its port must never find another test's server there.
 int FreeLoopbackPort();
 
 // A private Samba server on 127.0.0.1 for tests: smbd with its own
