@@ -118,12 +118,14 @@ int main(int argc, char** argv)
     const QString root = work.filePath("device");
     QDir(work.path()).mkpath("device/small");
     QDir(work.path()).mkpath("device/big");
+    QDir(work.path()).mkpath("device/one");
+    bench::MakeFile(work.filePath("device/one/one.txt"), SmallSize);
     for (int i = 0; i < SmallCount; ++i)
         bench::MakeFile(work.filePath(QString("device/small/f%1.txt").arg(i)), SmallSize);
     if (bigRounds > 0)
         bench::MakeFile(work.filePath("device/big/big.bin"), BigSize);
     const QString onServer = samba.shareFolder();
-    for (const char* folder : {"small", "smbsmall", "big", "smbbig"})
+    for (const char* folder : {"small", "smbsmall", "big", "smbbig", "one", "smbone"})
         clearFolder(onServer + '/' + folder);
 
     const QString auth = bench::WriteSmbclientAuth(work.filePath("auth"), samba);
@@ -132,6 +134,7 @@ int main(int argc, char** argv)
     const QString sync =
         writeConfig(work.filePath("sync.txt"), samba, "\\small", "\\small", "Sync");
     const QString big = writeConfig(work.filePath("big.txt"), samba, "\\big", "\\big", "None");
+    const QString one = writeConfig(work.filePath("one.txt"), samba, "\\one", "\\one", "None");
     const QString smallFolder = work.filePath("device/small");
     const QString bigFolder = work.filePath("device/big");
     bool failed = false;
@@ -209,7 +212,18 @@ int main(int argc, char** argv)
         const double platformPut = timer.nsecsElapsed() / 1e9;
         clearFolder(onServer + "/raw");
 
+        // What a send costs beyond its copies: starting, logging on, ending.
+        std::vector<double> ourOne, theirOne;
+        for (int round = 0; round < 5; ++round) {
+            ourOne.push_back(send(one, root));
+            theirOne.push_back(bench::RunSmbclient(
+                samba, auth, "lcd " + work.filePath("device/one") + "; cd smbone; put one.txt"));
+        }
+
         report("1 GiB send", ourPut, theirPut, BigSize / 1e6, "MB/s   ", 1.3);
+        std::printf("%-20s best send %.3f s, smbclient put %.3f s\n", "one 4 KiB file",
+                    *std::min_element(ourOne.begin(), ourOne.end()),
+                    *std::min_element(theirOne.begin(), theirOne.end()));
         std::printf("%-20s best send %.2f s, platform copy alone %.2f s\n", "1 GiB",
                     *std::min_element(ourPut.begin(), ourPut.end()), platformPut);
     }
