@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <numeric>
 #include <QCoreApplication>
 #include <QDir>
@@ -93,6 +94,23 @@ void clearFolder(const QString& path)
     ::sync();
 }
 
+// Rounds of one case in which the send and smbclient take turns at going
+// first, so that neither always meets the machine in the same state.
+void alternate(int rounds, const std::function<double()>& ours,
+               const std::function<double()>& theirs, std::vector<double>& ourTimes,
+               std::vector<double>& theirTimes)
+{
+    for (int round = 0; round < rounds; ++round) {
+        if (round % 2 == 0) {
+            ourTimes.push_back(ours());
+            theirTimes.push_back(theirs());
+        } else {
+            theirTimes.push_back(theirs());
+            ourTimes.push_back(ours());
+        }
+    }
+}
+
 } // namespace
 
 // Usage: tarvo_send_bench [rounds=N] [only=small|big]
@@ -147,34 +165,36 @@ int main(int argc, char** argv)
     }
 
     std::vector<double> ourPut, theirPut, ourMput, theirMput;
-    for (int round = 0; round < bigRounds; ++round) {
-        for (int turn = 0; turn < 2; ++turn) {
-            if ((turn == 0) == (round % 2 == 0)) {
-                const double seconds = send(big, root);
-                failed = failed || seconds < 0;
-                ourPut.push_back(seconds);
-                clearFolder(onServer + "/big");
-            } else {
-                theirPut.push_back(bench::RunSmbclient(
-                    samba, auth, "lcd " + bigFolder + "; cd smbbig; put big.bin"));
-                clearFolder(onServer + "/smbbig");
-            }
-        }
-    }
-    for (int round = 0; round < smallRounds; ++round) {
-        for (int turn = 0; turn < 2; ++turn) {
-            if ((turn == 0) == (round % 2 == 0)) {
-                const double seconds = send(small, root);
-                failed = failed || seconds < 0;
-                ourMput.push_back(seconds);
-                clearFolder(onServer + "/small");
-            } else {
-                theirMput.push_back(bench::RunSmbclient(
-                    samba, auth, "prompt off; lcd " + smallFolder + "; cd smbsmall; mput *"));
-                clearFolder(onServer + "/smbsmall");
-            }
-        }
-    }
+    alternate(
+        bigRounds,
+        [&] {
+            const double seconds = send(big, root);
+            failed = failed || seconds < 0;
+            clearFolder(onServer + "/big");
+            return seconds;
+        },
+        [&] {
+            const double seconds =
+                bench::RunSmbclient(samba, auth, "lcd " + bigFolder + "; cd smbbig; put big.bin");
+            clearFolder(onServer + "/smbbig");
+            return seconds;
+        },
+        ourPut, theirPut);
+    alternate(
+        smallRounds,
+        [&] {
+            const double seconds = send(small, root);
+            failed = failed || seconds < 0;
+            clearFolder(onServer + "/small");
+            return seconds;
+        },
+        [&] {
+            const double seconds = bench::RunSmbclient(
+                samba, auth, "prompt off; lcd " + smallFolder + "; cd smbsmall; mput *");
+            clearFolder(onServer + "/smbsmall");
+            return seconds;
+        },
+        ourMput, theirMput);
 
     ProcessServices services(root);
     services.connections().addConnection("Bench", samba.shareText(), "tester", samba.password(),
