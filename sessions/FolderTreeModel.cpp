@@ -97,9 +97,7 @@ void FolderTreeModel::expandItem(const QModelIndex& item)
 
     FolderReadJob::Params params{path(item), m_treeSpeed, m_batchMilliseconds};
     auto deliver = [this, id](FolderReadBatch batch) {
-        QMetaObject::invokeMethod(
-            this, [this, id, batch = std::move(batch)] { applyBatch(id, batch); },
-            Qt::QueuedConnection);
+        m_posted.post([this, id, batch = std::move(batch)] { applyBatch(id, batch); });
     };
     auto* job = new FolderReadJob(m_files, std::move(params), cancel, std::move(deliver));
     HandOverSent(job);

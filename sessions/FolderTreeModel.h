@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PostedCalls.h"
 #include "sessions/FolderReadJob.h"
 
 #include <atomic>
@@ -98,6 +99,7 @@ private:
     QHash<quint64, Request> m_requests;
     quint64 m_lastRequest = 0;
     int m_pendingListings = 0;
+    PostedCalls m_posted{this}; // the workers' batches; outlives the workers
     QThreadPool m_workers;
 };
 

@@ -50,12 +50,9 @@ void FileListRefresher::launch()
             FileListBuilder builder(snapshot, services);
             builder.setCancelFlag(cancel.get());
             builder.RefreshList([&](FileRows&& rows) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, generation, rows = std::move(rows)]() mutable {
-                        deliver(generation, std::move(rows));
-                    },
-                    Qt::QueuedConnection);
+                m_posted.post([this, generation, rows = std::move(rows)]() mutable {
+                    deliver(generation, std::move(rows));
+                });
             });
         });
     // The thread's end is reported through the event queue after the rows it sent.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/Settings.h"
+#include "platform/PostedCalls.h"
 #include "ui/FileListBuilder.h"
 
 #include <atomic>
@@ -54,6 +55,7 @@ private:
     quint64 m_generation = 0;
     quint64 m_jobCount = 0;
     std::unique_ptr<Settings> m_pending;
+    PostedCalls m_posted{this}; // the worker's rows
 };
 
 } // namespace tarvo

@@ -67,7 +67,7 @@ private:
 };
 
 // Ends the worker's wait when the call has run, and also when it never runs
-// because the service went away first (Qt then deletes the call unrun).
+// because the service went away first and the call was destroyed unrun.
 class FinishOnDestruction
 {
 public:
@@ -94,14 +94,13 @@ template <typename Work> void GuiMessageService::onGuiThread(Work work, bool wai
         return;
     }
     if (!wait) {
-        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+        m_posted.post(std::move(work));
         return;
     }
     auto handBack = std::make_shared<HandBack>();
     std::unique_lock held = handBack->hold();
-    QMetaObject::invokeMethod(
-        this, [&work, handBack, finish = FinishOnDestruction(handBack)] { handBack->run(work); },
-        Qt::QueuedConnection);
+    m_posted.post(
+        [&work, handBack, finish = FinishOnDestruction(handBack)] { handBack->run(work); });
     handBack->wait(held);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MessageService.h"
+#include "platform/PostedCalls.h"
 
 #include <functional>
 #include <QObject>
@@ -44,6 +45,7 @@ private:
 
     QPointer<QWidget> m_window;
     ReplaceDialog m_replaceDialog;
+    PostedCalls m_posted{this};
 };
 
 } // namespace tarvo
