@@ -1,6 +1,7 @@
 #include "tests/transfer/RunFixture.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 
 namespace tarvo::test {
 namespace {
@@ -34,6 +35,30 @@ TEST_F(TransferRunTest, ThreeFilesMoveTheBarInSteps)
     EXPECT_EQ(readShare(QStringLiteral("out/b.txt")), "b.txt");
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(messages.waitCursorDepth(), 0);
+}
+
+// A long run into one share folder writes its temporary files in a folder of
+// their own there; when the session is done, only the sent files are left.
+TEST_F(TransferRunTest, ALongRunLeavesOnlyTheSentFilesInTheShareFolder)
+{
+    makeShareFolder(QStringLiteral("out"));
+    addSession(QStringLiteral("Office"),
+               line(QStringLiteral("Put"), QStringLiteral("\\Docs"), QStringLiteral("\\out")));
+    QStringList names;
+    for (int i = 0; i < 40; ++i) {
+        const QString name = QStringLiteral("f%1.txt").arg(i, 2, 10, QChar(u'0'));
+        writeDevice(QStringLiteral("\\Docs\\") + name, name.toUtf8());
+        params.entries.append(entry(QStringLiteral("Office"), QStringLiteral("\\Docs\\") + name));
+        names.append(name);
+    }
+
+    EXPECT_EQ(run(), 40);
+
+    EXPECT_EQ(shareNames(QStringLiteral("out")), names);
+    EXPECT_EQ(readShare(QStringLiteral("out/f39.txt")), "f39.txt");
+    EXPECT_EQ(QDir(samba().shareFolder() + QStringLiteral("/out"))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              names);
 }
 
 TEST_F(TransferRunTest, ShowsEachFilesTexts)
