@@ -164,36 +164,29 @@ int main(int argc, char** argv)
         clearFolder(onServer + "/smbbig");
     }
 
+    // One timed send or smbclient run, then the folder it filled is emptied.
+    const auto sendInto = [&](const QString& config, const QString& folder) {
+        return [&, config, folder] {
+            const double seconds = send(config, root);
+            failed = failed || seconds < 0;
+            clearFolder(onServer + folder);
+            return seconds;
+        };
+    };
+    const auto smbclientInto = [&](const QString& commands, const QString& folder) {
+        return [&, commands, folder] {
+            const double seconds = bench::RunSmbclient(samba, auth, commands);
+            clearFolder(onServer + folder);
+            return seconds;
+        };
+    };
     std::vector<double> ourPut, theirPut, ourMput, theirMput;
+    alternate(bigRounds, sendInto(big, "/big"),
+              smbclientInto("lcd " + bigFolder + "; cd smbbig; put big.bin", "/smbbig"), ourPut,
+              theirPut);
     alternate(
-        bigRounds,
-        [&] {
-            const double seconds = send(big, root);
-            failed = failed || seconds < 0;
-            clearFolder(onServer + "/big");
-            return seconds;
-        },
-        [&] {
-            const double seconds =
-                bench::RunSmbclient(samba, auth, "lcd " + bigFolder + "; cd smbbig; put big.bin");
-            clearFolder(onServer + "/smbbig");
-            return seconds;
-        },
-        ourPut, theirPut);
-    alternate(
-        smallRounds,
-        [&] {
-            const double seconds = send(small, root);
-            failed = failed || seconds < 0;
-            clearFolder(onServer + "/small");
-            return seconds;
-        },
-        [&] {
-            const double seconds = bench::RunSmbclient(
-                samba, auth, "prompt off; lcd " + smallFolder + "; cd smbsmall; mput *");
-            clearFolder(onServer + "/smbsmall");
-            return seconds;
-        },
+        smallRounds, sendInto(small, "/small"),
+        smbclientInto("prompt off; lcd " + smallFolder + "; cd smbsmall; mput *", "/smbsmall"),
         ourMput, theirMput);
 
     ProcessServices services(root);

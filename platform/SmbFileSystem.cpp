@@ -74,6 +74,32 @@ QString shareKey(const ShareAddress& address, const QString& userName)
     return address.remoteName() + u'\n' + userName;
 }
 
+// A context logged on to the credentials' share: one from the pool that
+// already is, or one that logs on now. Empty when there is no context;
+// `error` is the errno of a logon that failed, else 0.
+SmbContextPool::Lease leaseFor(SmbContextPool& contexts, const ShareCredentials& credentials,
+                               int& error)
+{
+    error = 0;
+    const QString key = shareKey(credentials.address, credentials.userName);
+    SmbContextPool::Lease lease = contexts.acquire(credentials, key);
+    if (!lease || lease.knowsShare(key))
+        return lease;
+    ShareAddress top = credentials.address;
+    top.folders.clear();
+    if (smb::connect(lease.context(), SmbFileSystem::url(top).constData()) != 0)
+        error = errno;
+    else
+        lease.addShare(key);
+    return lease;
+}
+
+// A new file that must not be there yet.
+smb::File* createNew(smb::Context* context, const QByteArray& url)
+{
+    return smb::open(context, url.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+}
+
 } // namespace
 
 // One operation on one share: the path's address, a use of its connection
@@ -100,21 +126,12 @@ public:
         }
         // Logging on runs alone; once this context holds the share's session,
         // its calls run beside those of other contexts.
-        const QString key = shareKey(m_address, credentials->userName);
-        m_lease = files.m_contexts.acquire(*credentials, key);
-        if (!m_lease) {
+        int logonError = 0;
+        m_lease = leaseFor(files.m_contexts, *credentials, logonError);
+        if (!m_lease)
             m_error = PlatformError::NotEnoughMemory;
-            return;
-        }
-        if (!m_lease.knowsShare(key)) {
-            ShareAddress top = m_address;
-            top.folders.clear();
-            if (smb::connect(context(), SmbFileSystem::url(top).constData()) != 0) {
-                m_error = fail(errno);
-                return;
-            }
-            m_lease.addShare(key);
-        }
+        else if (logonError)
+            m_error = fail(logonError);
     }
 
     // Another operation on the same path, with a context of its own.
@@ -649,7 +666,7 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
         handle = createInPartFolder(context, folder, partName, partUrl);
     if (!handle) {
         partUrl = url(part);
-        handle = smb::open(context, partUrl.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        handle = createNew(context, partUrl);
     }
     if (!handle)
         return errno == ENOENT ? PlatformError::PathNotFound : operation->fail(errno);
@@ -665,15 +682,12 @@ smb::File* SmbFileSystem::createInPartFolder(smb::Context* context, const ShareA
     ShareAddress part = partFolder;
     part.folders.append(partName);
     partUrl = url(part);
-    const auto create = [&] {
-        return smb::open(context, partUrl.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    };
-    smb::File* handle = create();
+    smb::File* handle = createNew(context, partUrl);
     // Not there yet, or removed by another run of the program that made it.
     if (!handle && errno == ENOENT) {
         if (smb::mkdir(context, url(partFolder).constData(), 0755) == 0)
             m_partFolders.made(partFolder);
-        handle = create();
+        handle = createNew(context, partUrl);
     }
     // A lost connection fails the copy beside the target as well, and is
     // reported there; anything else keeps this folder's parts beside.
@@ -692,17 +706,10 @@ void SmbFileSystem::signOff(const ShareCredentials& credentials)
 void SmbFileSystem::removePartFolders(const ShareCredentials& credentials,
                                       const QList<ShareAddress>& folders)
 {
-    const QString key = shareKey(credentials.address, credentials.userName);
-    SmbContextPool::Lease lease = m_contexts.acquire(credentials, key);
-    if (!lease)
+    int logonError = 0;
+    SmbContextPool::Lease lease = leaseFor(m_contexts, credentials, logonError);
+    if (!lease || logonError)
         return;
-    if (!lease.knowsShare(key)) {
-        ShareAddress top = credentials.address;
-        top.folders.clear();
-        if (smb::connect(lease.context(), url(top).constData()) != 0)
-            return;
-        lease.addShare(key);
-    }
     // Only an empty folder goes: one that still holds parts is in use by
     // another run of the program, which removes it when it is done.
     for (const ShareAddress& folder : folders)
@@ -711,20 +718,12 @@ void SmbFileSystem::removePartFolders(const ShareCredentials& credentials,
 
 SmbFileSystem::~SmbFileSystem()
 {
-    QList<ShareAddress> folders = m_partFolders.takeMade();
-    while (!folders.isEmpty()) {
-        const ShareAddress share = folders.first();
-        QList<ShareAddress> onShare;
-        folders.removeIf([&](const ShareAddress& folder) {
-            if (!folder.sameShare(share))
-                return false;
-            onShare.append(folder);
-            return true;
-        });
+    // The pool keeps the first logon to a share for that share's other folders.
+    for (const ShareAddress& folder : m_partFolders.takeMade()) {
         ShareConnectionTable::ShareUse use;
         if (const std::optional<ShareCredentials> credentials =
-                m_connections.credentialsFor(share, ShareConnectionTable::UseKind::Listing, use))
-            removePartFolders(*credentials, onShare);
+                m_connections.credentialsFor(folder, ShareConnectionTable::UseKind::Listing, use))
+            removePartFolders(*credentials, {folder});
     }
 }
 
