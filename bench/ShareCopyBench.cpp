@@ -44,13 +44,13 @@ void clearFolder(const QString& path)
 }
 
 // The copies of one list, as a transfer makes them; the number that failed.
-int copyAll(FileSystem& files, const QList<FileCopy>& copies)
+int copyAll(FileSystem& files, const QList<CopyRequest>& copies)
 {
     const int depth = qEnvironmentVariableIntValue("TARVO_COPY_DEPTH");
     CopyAhead ahead(files, copies, depth > 0 ? depth : CopyAhead::DefaultDepth);
     int failed = 0;
     for (qsizetype i = 0; i < copies.size(); ++i)
-        failed += ahead.takeNext() != 0;
+        failed += ahead.takeNext().error != 0;
     return failed;
 }
 
@@ -189,7 +189,7 @@ int main(int argc, char** argv)
                 clearFolder(onServer + "/smbsmall");
             },
             [&] {
-                QList<FileCopy> copies;
+                QList<CopyRequest> copies;
                 for (int i = 0; i < smallCount; ++i) {
                     const QString name = QString("\\small\\f%1.txt").arg(i);
                     copies.append({name, share + name});
@@ -211,7 +211,7 @@ int main(int argc, char** argv)
                 clearFolder(mget);
             },
             [&] {
-                QList<FileCopy> copies;
+                QList<CopyRequest> copies;
                 for (int i = 0; i < smallCount; ++i) {
                     const QString name = QString("f%1.txt").arg(i);
                     copies.append({share + "\\small\\" + name, "\\back\\" + name});

@@ -1,14 +1,13 @@
 #include "platform/CopyAhead.h"
 
 #include "platform/ErrorCodes.h"
-#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <chrono>
 
 namespace tarvo {
 
-CopyAhead::CopyAhead(FileSystem& files, QList<FileCopy> copies, int depth)
+CopyAhead::CopyAhead(FileSystem& files, QList<CopyRequest> copies, int depth)
     : m_files(files)
     , m_copies(std::move(copies))
     , m_depth(qMax(1, depth))
@@ -20,17 +19,17 @@ CopyAhead::~CopyAhead()
         running.result.wait();
 }
 
-int CopyAhead::takeNext()
+CopyOutcome CopyAhead::takeNext()
 {
     if (m_taken >= m_copies.size())
-        return PlatformError::InvalidParameter;
+        return CopyOutcome::failed(PlatformError::InvalidParameter);
     startUpTo(m_taken + m_depth);
     Running next = std::move(m_running.front());
     m_running.pop_front();
-    const FileCopy& copy = m_copies.at(m_taken++);
-    int result = next.result.get();
-    if (result != 0 && next.besideEarlier)
-        result = m_files.copyFile(copy.source, copy.target, false);
+    const CopyRequest& copy = m_copies.at(m_taken++);
+    CopyOutcome result = next.result.get();
+    if (result.error != 0 && result.error != PlatformError::Cancelled && next.besideEarlier)
+        result = m_files.copy(copy);
     startUpTo(m_taken + m_depth);
     return result;
 }
@@ -38,18 +37,15 @@ int CopyAhead::takeNext()
 void CopyAhead::startUpTo(qsizetype end)
 {
     for (; m_started < qMin(end, m_copies.size()); ++m_started) {
-        const FileCopy& copy = m_copies.at(m_started);
+        const CopyRequest& copy = m_copies.at(m_started);
         const bool besideEarlier =
             std::any_of(m_running.cbegin(), m_running.cend(), [](const Running& earlier) {
                 return earlier.result.wait_for(std::chrono::seconds(0)) !=
                        std::future_status::ready;
             });
-        m_running.push_back({std::async(std::launch::async,
-                                        [this, &copy] {
-                                            return m_files.copyFile(copy.source, copy.target,
-                                                                    false);
-                                        }),
-                             besideEarlier});
+        m_running.push_back(
+            {std::async(std::launch::async, [this, &copy] { return m_files.copy(copy); }),
+             besideEarlier});
     }
 }
 

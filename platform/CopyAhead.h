@@ -1,20 +1,12 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <deque>
 #include <future>
 #include <QList>
-#include <QString>
 
 namespace tarvo {
-
-class FileSystem;
-
-// One copy of a list: the source's whole path and the target's.
-struct FileCopy
-{
-    QString source;
-    QString target;
-};
 
 // The copies of a list of files, run a few at once on their own threads
 // ahead of the file that the caller is at, so that the round trips of one
@@ -25,12 +17,12 @@ struct FileCopy
 // more than `depth` places before it has been taken. A copy that failed while
 // an earlier one was running is tried once more when its turn comes, alone,
 // so that nothing fails only for having run beside another (a disk that one
-// big file filled for a moment). Every copy replaces its target. The
+// big file filled for a moment). The
 // destructor waits for the copies still running.
 class CopyAhead
 {
 public:
-    CopyAhead(FileSystem& files, QList<FileCopy> copies, int depth = DefaultDepth);
+    CopyAhead(FileSystem& files, QList<CopyRequest> copies, int depth = DefaultDepth);
     ~CopyAhead();
     CopyAhead(const CopyAhead&) = delete;
     CopyAhead& operator=(const CopyAhead&) = delete;
@@ -41,19 +33,19 @@ public:
     // copies are big, which share a few extra sessions between them.
     static constexpr int DefaultDepth = 8;
 
-    // The next copy's result (0 or the platform's error code), once it has
-    // ended. Called once per copy, in list order.
-    int takeNext();
+    // The next copy's result, once it has ended. Called once per copy, in
+    // list order.
+    CopyOutcome takeNext();
 
 private:
     void startUpTo(qsizetype end);
 
     FileSystem& m_files;
-    const QList<FileCopy> m_copies;
+    const QList<CopyRequest> m_copies;
     const int m_depth;
     struct Running
     {
-        std::future<int> result;
+        std::future<CopyOutcome> result;
         bool besideEarlier; // started while an earlier copy was running
     };
     std::deque<Running> m_running;

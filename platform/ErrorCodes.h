@@ -36,6 +36,14 @@ constexpr int SemTimeout = 121; // the server did not answer in time
 constexpr int NotConnected = 2250;
 constexpr int OpenFiles = 2401;
 constexpr int DeviceInUse = 2404;
+
+// The program's own codes, with the bit that marks a code as an
+// application's rather than the system's.
+constexpr int SourceChanged = 0x20000001;     // the source changed during its copy
+constexpr int ArrivedIncomplete = 0x20000002; // the target holds fewer bytes than were read
+constexpr int NoTemporaryName = 0x20000003;   // the folder refuses every temporary name
+constexpr int Cancelled = 0x20000004;         // the user stopped the copy
+constexpr int ChangedSinceCopy = 0x20000005;  // a sent file changed before its post-operation
 } // namespace PlatformError
 
 } // namespace tarvo

@@ -68,20 +68,55 @@ private:
     const int m_count;
 };
 
+// What moving a file's bytes came to.
+struct Transfer
+{
+    int error = PlatformError::Success;
+    quint64 read = 0;
+    quint64 written = 0;
+    bool parallel = false; // through parallel sessions
+};
+
+// Passes a copy's progress to its watcher, from whichever thread moved the
+// block, and asks it whether to go on.
+class Progress
+{
+public:
+    Progress(CopyWatcher* watcher, quint64 size)
+        : m_watcher(watcher)
+        , m_size(size)
+    {}
+
+    bool stopRequested() const { return m_watcher && m_watcher->stopRequested(); }
+    void arrived(quint64 bytes)
+    {
+        if (m_watcher)
+            m_watcher->blockCopied(m_done.fetch_add(bytes) + bytes, m_size);
+    }
+
+private:
+    CopyWatcher* const m_watcher;
+    const quint64 m_size;
+    std::atomic<quint64> m_done{0};
+};
+
 // The source's blocks one after another to the part file, the next block read
 // on another thread while this one is written, so the waits of the two sides
 // overlap.
-int copyBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 bufferSize)
+Transfer copyBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 bufferSize,
+                    Progress& progress)
 {
+    Transfer result;
+    if (progress.stopRequested())
+        return {PlatformError::Cancelled, 0, 0, false};
     QByteArray current(size == 0 ? 4096 : qint64(qMin<quint64>(size, quint64(bufferSize))),
                        Qt::Uninitialized);
     QByteArray ahead;
-    quint64 total = 0;
-    qint64 wanted = nextBlock(size, total, current.size());
+    qint64 wanted = nextBlock(size, result.read, current.size());
     qint64 got = wanted > 0 ? input.read(current.data(), wanted) : 0;
     while (got > 0) {
-        total += quint64(got);
-        wanted = nextBlock(size, total, current.size());
+        result.read += quint64(got);
+        wanted = progress.stopRequested() ? 0 : nextBlock(size, result.read, current.size());
         std::future<qint64> next;
         if (wanted > 0) {
             if (ahead.size() < wanted)
@@ -91,12 +126,20 @@ int copyBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 bufferS
             });
         }
         const int error = output.write(current.constData(), got);
+        if (!error) {
+            result.written += quint64(got);
+            progress.arrived(quint64(got));
+        }
         got = next.valid() ? next.get() : 0;
         if (error)
-            return error;
+            return {error, result.read, result.written, false};
         std::swap(current, ahead);
     }
-    return got < 0 ? int(-got) : PlatformError::Success;
+    if (got < 0)
+        result.error = int(-got);
+    else if (progress.stopRequested())
+        result.error = PlatformError::Cancelled;
+    return result;
 }
 
 // The source's blocks read one after another and written by several writers
@@ -106,17 +149,18 @@ class ParallelBlockCopy
 {
 public:
     ParallelBlockCopy(SourceFile& input, quint64 size, qint64 blockSize,
-                      std::vector<std::unique_ptr<BlockWriter>> writers)
+                      std::vector<std::unique_ptr<BlockWriter>> writers, Progress& progress)
         : m_input(input)
         , m_size(size)
         , m_writers(std::move(writers))
+        , m_progress(progress)
     {
         // One block in each writer's hands, one being read, one waiting.
         for (size_t i = 0; i < m_writers.size() + 2; ++i)
             m_free.emplace_back(size_t(blockSize));
     }
 
-    int run()
+    Transfer run()
     {
         std::vector<std::thread> threads;
         threads.reserve(m_writers.size());
@@ -125,8 +169,8 @@ public:
         readAll();
         for (std::thread& thread : threads)
             thread.join();
-        m_writers.clear(); // every handle closed before the part is committed
-        return m_error;
+        m_writers.clear(); // every handle closed before the part is looked at
+        return {m_error, m_read, m_written, true};
     }
 
 private:
@@ -139,7 +183,6 @@ private:
 
     void readAll()
     {
-        quint64 offset = 0;
         for (;;) {
             std::vector<char> buffer;
             {
@@ -150,16 +193,17 @@ private:
                 buffer = std::move(m_free.back());
                 m_free.pop_back();
             }
-            const qint64 wanted = nextBlock(m_size, offset, qint64(buffer.size()));
+            const bool stop = m_progress.stopRequested();
+            const qint64 wanted = stop ? 0 : nextBlock(m_size, m_read, qint64(buffer.size()));
             const qint64 got = wanted > 0 ? m_input.read(buffer.data(), wanted) : 0;
             std::lock_guard lock(m_mutex);
             if (got <= 0) {
-                if (got < 0)
-                    fail(int(-got));
+                if (got < 0 || stop)
+                    fail(stop ? PlatformError::Cancelled : int(-got));
                 break;
             }
-            m_full.push_back({offset, got, std::move(buffer)});
-            offset += quint64(got);
+            m_full.push_back({m_read, got, std::move(buffer)});
+            m_read += quint64(got);
             m_changed.notify_all();
         }
         std::lock_guard lock(m_mutex);
@@ -188,11 +232,15 @@ private:
                 m_full.pop_front();
             }
             const int error = writer.writeAt(block.offset, block.data.data(), block.length);
+            if (!error)
+                m_progress.arrived(quint64(block.length));
             std::lock_guard lock(m_mutex);
-            if (error)
+            if (error) {
                 fail(error);
-            else
+            } else {
+                m_written += quint64(block.length);
                 m_free.push_back(std::move(block.data));
+            }
             m_changed.notify_all();
         }
     }
@@ -206,6 +254,7 @@ private:
     SourceFile& m_input;
     const quint64 m_size;
     std::vector<std::unique_ptr<BlockWriter>> m_writers;
+    Progress& m_progress;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     // Plain buffers: they pass between threads only under the mutex.
@@ -213,6 +262,8 @@ private:
     std::deque<Block> m_full;
     size_t m_writersLeft = m_writers.size();
     bool m_endOfInput = false;
+    quint64 m_read = 0;
+    quint64 m_written = 0;
     int m_error = PlatformError::Success;
 };
 
@@ -224,14 +275,15 @@ class ParallelBlockRead
 {
 public:
     ParallelBlockRead(std::vector<std::unique_ptr<BlockReader>> readers, BlockWriter& writer,
-                      quint64 size, qint64 blockSize)
+                      quint64 size, qint64 blockSize, Progress& progress)
         : m_readers(std::move(readers))
         , m_writer(writer)
         , m_size(size)
         , m_blockSize(quint64(blockSize))
+        , m_progress(progress)
     {}
 
-    int run()
+    Transfer run()
     {
         std::vector<std::thread> threads;
         threads.reserve(m_readers.size() - 1);
@@ -240,11 +292,8 @@ public:
         readAndPlace(*m_readers.front());
         for (std::thread& thread : threads)
             thread.join();
-        m_readers.clear(); // every handle closed before the part is committed
-        // Every byte placed, or the copy fails: no reader may leave a hole.
-        if (m_error == PlatformError::Success && m_placed != m_size)
-            return PlatformError::ReadFault;
-        return m_error;
+        m_readers.clear(); // every handle closed before the part is looked at
+        return {m_error.load(), m_read.load(), m_placed.load(), true};
     }
 
 private:
@@ -254,87 +303,167 @@ private:
             return; // the others take its blocks
         std::vector<char> buffer(m_blockSize);
         while (m_error.load() == PlatformError::Success) {
+            if (m_progress.stopRequested()) {
+                failWith(PlatformError::Cancelled);
+                return;
+            }
             const quint64 offset = m_next.fetch_add(m_blockSize);
             if (offset >= m_size)
                 return;
             const qint64 wanted = qint64(qMin(m_blockSize, m_size - offset));
             const qint64 got = reader.readAt(offset, buffer.data(), wanted);
+            if (got > 0)
+                m_read += quint64(got);
             // A source that shrank since it was opened: copying what is left
             // would give a file with a hole of zeros, so the copy fails.
-            int error = got < 0 ? int(-got) : got < wanted ? PlatformError::ReadFault : 0;
+            int error = got < 0 ? int(-got) : got < wanted ? PlatformError::SourceChanged : 0;
             if (!error)
                 error = m_writer.writeAt(offset, buffer.data(), got);
-            if (!error)
-                m_placed += quint64(got);
             if (error) {
-                int none = PlatformError::Success;
-                m_error.compare_exchange_strong(none, error);
+                failWith(error);
                 return;
             }
+            m_placed += quint64(got);
+            m_progress.arrived(quint64(got));
         }
+    }
+
+    void failWith(int error)
+    {
+        int none = PlatformError::Success;
+        m_error.compare_exchange_strong(none, error);
     }
 
     std::vector<std::unique_ptr<BlockReader>> m_readers;
     BlockWriter& m_writer;
     const quint64 m_size;
     const quint64 m_blockSize;
+    Progress& m_progress;
     std::atomic<quint64> m_next{0};
+    std::atomic<quint64> m_read{0};
     std::atomic<quint64> m_placed{0};
     std::atomic<int> m_error{PlatformError::Success};
 };
 
 // Moves the source's bytes into the part file the fastest way that both
 // sides offer for a file of this size.
-int copyContent(SourceFile& input, PartFile& output, quint64 size, qint64 bufferSize)
+Transfer copyContent(SourceFile& input, PartFile& output, quint64 size, qint64 bufferSize,
+                     bool allowParallel, Progress& progress)
 {
-    if (size < ParallelMinimumBlocks * quint64(bufferSize))
-        return copyBlocks(input, output, size, bufferSize);
+    if (!allowParallel || size < ParallelMinimumBlocks * quint64(bufferSize))
+        return copyBlocks(input, output, size, bufferSize, progress);
     const ExtraSessions extra;
     if (extra.count() == 0)
-        return copyBlocks(input, output, size, bufferSize);
+        return copyBlocks(input, output, size, bufferSize, progress);
     std::vector<std::unique_ptr<BlockReader>> readers = input.parallelReaders(extra.count());
     if (!readers.empty()) {
         if (std::unique_ptr<BlockWriter> writer = output.sharedWriter())
-            return ParallelBlockRead(std::move(readers), *writer, size, bufferSize).run();
+            return ParallelBlockRead(std::move(readers), *writer, size, bufferSize, progress).run();
         readers.clear();
     }
     std::vector<std::unique_ptr<BlockWriter>> writers = output.parallelWriters(extra.count());
     if (!writers.empty())
-        return ParallelBlockCopy(input, size, bufferSize, std::move(writers)).run();
-    return copyBlocks(input, output, size, bufferSize);
+        return ParallelBlockCopy(input, size, bufferSize, std::move(writers), progress).run();
+    return copyBlocks(input, output, size, bufferSize, progress);
 }
+
+// One copy of a file, checked before its part becomes the target.
+class VerifiedCopy
+{
+public:
+    VerifiedCopy(FileStore& from, FileStore& to, const CopyRequest& request)
+        : m_from(from)
+        , m_to(to)
+        , m_request(request)
+        , m_bufferSize(qMax(from.copyBufferSize(), to.copyBufferSize()))
+    {}
+
+    CopyOutcome run()
+    {
+        if (int error = m_from.openSource(m_request.source, m_input))
+            return CopyOutcome::failed(error);
+        m_began = m_input->info();
+        if (m_request.copiedAs && !SameVersion(m_began, *m_request.copiedAs))
+            return CopyOutcome::failed(PlatformError::SourceChanged);
+        // Don't copy a big file only to be refused at the end. A file that
+        // fits in one block skips this look: the commit looks anyway, and on
+        // a share every look is a round trip.
+        if (m_request.failIfExists && m_began.Size > quint64(m_bufferSize) &&
+            m_to.canOpenForReading(m_request.target))
+            return CopyOutcome::failed(PlatformError::FileExists);
+
+        std::unique_ptr<PartFile> part;
+        bool parallel = false;
+        int error = fill(true, part, parallel);
+        if (error && parallel && error != PlatformError::SourceChanged &&
+            error != PlatformError::Cancelled) {
+            // Whatever went wrong through the parallel sessions (a server that
+            // refused them halfway, or mishandled a second handle on the
+            // part), the file goes once more through the one session.
+            part.reset();
+            m_input.reset();
+            error = m_from.openSource(m_request.source, m_input);
+            if (!error && !SameVersion(m_input->info(), m_began))
+                error = PlatformError::SourceChanged;
+            if (!error)
+                error = fill(false, part, parallel);
+        }
+        if (error)
+            return CopyOutcome::failed(error);
+        m_input.reset(); // release the source before the target appears
+        if (int commitError = part->commit(m_began, m_request.failIfExists))
+            return CopyOutcome::failed(commitError);
+        return {PlatformError::Success, m_began};
+    }
+
+private:
+    // A new part holding the source's bytes, checked; 0 or why not.
+    int fill(bool allowParallel, std::unique_ptr<PartFile>& part, bool& parallel)
+    {
+        if (int error = m_to.createPart(m_request.target, part))
+            return error;
+        Progress progress(m_request.watcher, m_began.Size);
+        const Transfer moved =
+            copyContent(*m_input, *part, m_began.Size, m_bufferSize, allowParallel, progress);
+        parallel = moved.parallel;
+        if (moved.error)
+            return moved.error;
+        FileInfo now;
+        if (int error = m_input->currentInfo(now))
+            return error;
+        if (!SameVersion(now, m_began))
+            return PlatformError::SourceChanged;
+        if (moved.read != m_began.Size || moved.written != moved.read)
+            return PlatformError::ArrivedIncomplete;
+        quint64 stored = 0;
+        if (int error = part->storedSize(stored))
+            return error;
+        return stored == moved.written ? PlatformError::Success : PlatformError::ArrivedIncomplete;
+    }
+
+    FileStore& m_from;
+    FileStore& m_to;
+    const CopyRequest& m_request;
+    const qint64 m_bufferSize;
+    std::unique_ptr<SourceFile> m_input;
+    FileInfo m_began;
+};
 
 } // namespace
 
-int copyAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target,
-                     bool failIfExists)
+CopyOutcome copyAcrossStores(FileStore& from, FileStore& to, const CopyRequest& request)
 {
-    std::unique_ptr<SourceFile> input;
-    if (int error = from.openSource(source, input))
-        return error;
-    const quint64 size = input->info().Size;
-    const qint64 bufferSize = qMax(from.copyBufferSize(), to.copyBufferSize());
-    // Don't copy a big file only to be refused at the end. A file that fits in
-    // one block skips this look: the commit looks anyway, and on a share every
-    // look is a round trip.
-    if (failIfExists && size > quint64(bufferSize) && to.canOpenForReading(target))
-        return PlatformError::FileExists;
-    std::unique_ptr<PartFile> output;
-    if (int error = to.createPart(target, output))
-        return error;
-
-    if (int error = copyContent(*input, *output, size, bufferSize))
-        return error;
-    const FileInfo sourceInfo = input->info();
-    input.reset(); // release the source before the target appears
-    return output->commit(sourceInfo, failIfExists);
+    return VerifiedCopy(from, to, request).run();
 }
 
-int moveAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target)
+int moveAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target,
+                     const FileInfo* copiedAs)
 {
-    if (int error = copyAcrossStores(from, source, to, target, true))
-        return error;
-    if (int error = from.deleteFile(source)) {
+    const CopyOutcome copied = copyAcrossStores(from, to, {source, target, true, copiedAs});
+    if (copied.error)
+        return copied.error;
+    // Only the version that was copied goes.
+    if (int error = from.deleteFile(source, &copied.source)) {
         to.deleteFile(target);
         return error;
     }

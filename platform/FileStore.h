@@ -30,6 +30,9 @@ public:
     virtual const FileInfo& info() const = 0;
     // The number of bytes read, 0 at the end, or a negated PlatformError code.
     virtual qint64 read(char* buffer, qint64 size) = 0;
+    // The file's attributes as the store reports them now, asked through the
+    // open file, so a copy can tell whether the file changed while it read.
+    virtual int currentInfo(FileInfo& info) = 0;
     // Readers that read the file side by side, up to `count` beyond the
     // file's own handle, for a store where blocks in flight at once move
     // faster than one after another (a share: each reader has its own
@@ -76,6 +79,9 @@ public:
     // extra (a local file); none elsewhere. Blocks read in parallel from a
     // share arrive through it in whatever order they come.
     virtual std::unique_ptr<BlockWriter> sharedWriter() { return nullptr; }
+    // The file's size as the store reports it now, asked through the file's
+    // own handle once every writer has finished.
+    virtual int storedSize(quint64& size) = 0;
     // Closes the file, gives it the last-write time and renames it into place.
     virtual int commit(const FileInfo& source, bool failIfExists) = 0;
 };
@@ -95,13 +101,21 @@ public:
 
 // Copies between two stores, or within one: the source's bytes go to a part
 // file beside the target, which then takes the source's last-write time and
-// is renamed into place.
-int copyAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target,
-                     bool failIfExists);
+// is renamed into place, but only when all of these hold:
+//   - every byte read was written, and the part's size as its store reports
+//     it is that count (else ArrivedIncomplete);
+//   - the source, looked at again after its last byte was read, has the
+//     size and last-write time it had when the copy began, and that size is
+//     what was read (else SourceChanged).
+// A copy through parallel sessions that fails for any reason but a changed
+// source is made once more through the one session: the parallel path is a
+// shortcut, never a risk.
+CopyOutcome copyAcrossStores(FileStore& from, FileStore& to, const CopyRequest& request);
 
 // A move that cannot rename: copy (failing when the target exists), then
 // delete the source. When the source cannot be deleted the copy is removed
 // again, so a failed move leaves both sides as they were.
-int moveAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target);
+int moveAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target,
+                     const FileInfo* copiedAs);
 
 } // namespace tarvo

@@ -6,6 +6,42 @@
 
 namespace tarvo {
 
+// Follows one copy, and may stop it. Called on the copy's own threads, and
+// from several at once when a big file moves through parallel sessions.
+class CopyWatcher
+{
+public:
+    virtual ~CopyWatcher() = default;
+    // After each block that reached the target: `done` of the source's
+    // `size` bytes have arrived so far.
+    virtual void blockCopied(quint64 done, quint64 size) = 0;
+    // Asked before each block; true ends the copy with Cancelled, leaving
+    // the target as it was.
+    virtual bool stopRequested() { return false; }
+};
+
+struct CopyRequest
+{
+    QString source;
+    QString target;
+    bool failIfExists = false;
+    // The version that the source must still be (for filing a file that was
+    // sent): a source whose size or last-write time differs fails the copy
+    // with SourceChanged.
+    const FileInfo* copiedAs = nullptr;
+    CopyWatcher* watcher = nullptr;
+};
+
+struct CopyOutcome
+{
+    int error = 0;
+    // The source as it was copied: its size and last-write time held from
+    // the first byte read to the last. Set when error is 0.
+    FileInfo source;
+
+    static CopyOutcome failed(int error) { return {error, {}}; }
+};
+
 // The files and folders that sessions work on. Paths are the program's own:
 // device paths ("\My Documents\a.txt", "/" accepted as well) name files under
 // the device root, network paths ("\\server\share\folder\a.txt") name files on
@@ -21,20 +57,37 @@ public:
 
     virtual int readAttributes(const QString& path, FileInfo& info) = 0;
 
-    // Calls visit for every entry of the folder ("." and ".." never), in the order
-    // that the file system gives them, until visit returns false. Fails when the
-    // folder cannot be listed; an empty folder lists nothing and succeeds.
+    // Calls visit for every entry of the folder ("." and ".." never, nor the
+    // program's own temporary files), in the order that the file system
+    // gives them, until visit returns false. Fails when the folder cannot be
+    // listed; an empty folder lists nothing and succeeds.
     using Visitor = std::function<bool(const DirEntry&)>;
     virtual int listFolder(const QString& folder, const Visitor& visit) = 0;
 
     // A copy keeps the source's last-write time and never leaves a partial
-    // target: it writes beside the target and renames into place.
-    virtual int copyFile(const QString& source, const QString& target, bool failIfExists) = 0;
+    // target: it writes a part file beside the target and renames it into
+    // place only once every byte read has arrived and the source still is
+    // what it was when the copy began.
+    virtual CopyOutcome copy(const CopyRequest& request) = 0;
 
-    // Fails with FileExists when the target exists.
-    virtual int moveFile(const QString& source, const QString& target) = 0;
+    // Fails with FileExists when the target exists. With `copiedAs`, fails
+    // with SourceChanged, touching nothing, when the source no longer has
+    // that size and last-write time.
+    virtual int moveFile(const QString& source, const QString& target,
+                         const FileInfo* copiedAs) = 0;
 
-    virtual int deleteFile(const QString& path) = 0;
+    // With `copiedAs`, as moveFile.
+    virtual int deleteFile(const QString& path, const FileInfo* copiedAs) = 0;
+
+    int copyFile(const QString& source, const QString& target, bool failIfExists)
+    {
+        return copy({source, target, failIfExists}).error;
+    }
+    int moveFile(const QString& source, const QString& target)
+    {
+        return moveFile(source, target, nullptr);
+    }
+    int deleteFile(const QString& path) { return deleteFile(path, nullptr); }
 
     // Convenience: the whole listing as a list.
     int listFolder(const QString& folder, DirEntryList& entries)

@@ -34,6 +34,14 @@ struct FileInfo
     quint32 sizeHigh() const { return quint32(Size >> 32); }
 };
 
+// Whether two looks at a file saw the same version of it: the same size and
+// last-write time. A copy holds its source to this from the first byte read
+// to the last, and a delete or move of a sent file acts only while it holds.
+inline bool SameVersion(const FileInfo& a, const FileInfo& b)
+{
+    return a.Size == b.Size && a.LastWriteTime == b.LastWriteTime;
+}
+
 // One entry of a folder listing; never "." or "..".
 struct DirEntry
 {

@@ -78,6 +78,15 @@ public:
 
     const FileInfo& info() const override { return m_info; }
 
+    int currentInfo(FileInfo& info) override
+    {
+        struct statx status;
+        if (statAt(m_fd, "", status, AT_EMPTY_PATH) != 0)
+            return platformErrorFromErrno(errno);
+        info = LocalFileSystem::infoFromStat(status, {});
+        return PlatformError::Success;
+    }
+
     qint64 read(char* buffer, qint64 size) override
     {
         for (;;) {
@@ -158,6 +167,15 @@ public:
     std::unique_ptr<BlockWriter> sharedWriter() override
     {
         return std::make_unique<LocalBlockWriter>(m_fd);
+    }
+
+    int storedSize(quint64& size) override
+    {
+        struct statx status;
+        if (statAt(m_fd, "", status, AT_EMPTY_PATH) != 0)
+            return platformErrorFromErrno(errno);
+        size = status.stx_size;
+        return PlatformError::Success;
     }
 
     int commit(const FileInfo& source, bool failIfExists) override
@@ -285,19 +303,27 @@ int LocalFileSystem::listFolder(const QString& folder, const Visitor& visit)
     return PlatformError::Success;
 }
 
-int LocalFileSystem::copyFile(const QString& source, const QString& target, bool failIfExists)
+CopyOutcome LocalFileSystem::copy(const CopyRequest& request)
 {
-    return copyAcrossStores(*this, source, *this, target, failIfExists);
+    return copyAcrossStores(*this, *this, request);
 }
 
-int LocalFileSystem::moveFile(const QString& source, const QString& target)
+int LocalFileSystem::moveFile(const QString& source, const QString& target,
+                              const FileInfo* copiedAs)
 {
     const QByteArray from = native(source);
     const QByteArray to = native(target);
+    if (copiedAs) {
+        FileInfo now;
+        if (int error = readAttributes(source, now))
+            return error;
+        if (!SameVersion(now, *copiedAs))
+            return PlatformError::SourceChanged;
+    }
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
         return PlatformError::Success;
     if (errno == EXDEV)
-        return moveAcrossStores(*this, source, *this, target);
+        return moveAcrossStores(*this, source, *this, target, copiedAs);
     if (errno != EINVAL && errno != ENOSYS)
         return errorFor(errno,
                         errno == ENOENT && ::access(from.constData(), F_OK) == 0 ? to : from);
@@ -307,7 +333,7 @@ int LocalFileSystem::moveFile(const QString& source, const QString& target)
     return PlatformError::Success;
 }
 
-int LocalFileSystem::deleteFile(const QString& path)
+int LocalFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
 {
     FileInfo info;
     if (int error = readAttributes(path, info))
@@ -315,6 +341,8 @@ int LocalFileSystem::deleteFile(const QString& path)
     // As on the device, neither a folder nor a read-only file is deleted as a file.
     if (info.Attributes & (FileAttribute::Directory | FileAttribute::ReadOnly))
         return PlatformError::AccessDenied;
+    if (copiedAs && !SameVersion(info, *copiedAs))
+        return PlatformError::SourceChanged;
     const QByteArray file = native(path);
     return ::unlink(file.constData()) == 0 ? 0 : errorFor(errno, file);
 }

@@ -29,27 +29,28 @@ int RoutingFileSystem::listFolder(const QString& folder, const Visitor& visit)
     return storeFor(folder).listFolder(folder, visit);
 }
 
-int RoutingFileSystem::copyFile(const QString& source, const QString& target, bool failIfExists)
+CopyOutcome RoutingFileSystem::copy(const CopyRequest& request)
 {
-    FileStore& from = storeFor(source);
-    FileStore& to = storeFor(target);
+    FileStore& from = storeFor(request.source);
+    FileStore& to = storeFor(request.target);
     if (&from == &to)
-        return from.copyFile(source, target, failIfExists);
-    return copyAcrossStores(from, source, to, target, failIfExists);
+        return from.copy(request);
+    return copyAcrossStores(from, to, request);
 }
 
-int RoutingFileSystem::moveFile(const QString& source, const QString& target)
+int RoutingFileSystem::moveFile(const QString& source, const QString& target,
+                                const FileInfo* copiedAs)
 {
     FileStore& from = storeFor(source);
     FileStore& to = storeFor(target);
     if (&from == &to && from.canRename(source, target))
-        return from.moveFile(source, target);
-    return moveAcrossStores(from, source, to, target);
+        return from.moveFile(source, target, copiedAs);
+    return moveAcrossStores(from, source, to, target, copiedAs);
 }
 
-int RoutingFileSystem::deleteFile(const QString& path)
+int RoutingFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
 {
-    return storeFor(path).deleteFile(path);
+    return storeFor(path).deleteFile(path, copiedAs);
 }
 
 } // namespace tarvo

@@ -94,10 +94,12 @@ SmbContextPool::Lease leaseFor(SmbContextPool& contexts, const ShareCredentials&
     return lease;
 }
 
-// A new file that must not be there yet.
+// A new file that must not be there yet. Open for reading as well: over
+// SMB2 a handle without read access cannot ask for the file's size, which
+// the copy checks before the part becomes its target.
 smb::File* createNew(smb::Context* context, const QByteArray& url)
 {
-    return smb::open(context, url.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    return smb::open(context, url.constData(), O_RDWR | O_CREAT | O_EXCL, 0644);
 }
 
 } // namespace
@@ -286,6 +288,15 @@ public:
 
     const FileInfo& info() const override { return m_info; }
 
+    int currentInfo(FileInfo& info) override
+    {
+        struct stat status;
+        if (smb::fstat(m_operation->context(), m_file, &status) != 0)
+            return m_operation->failTransfer(errno);
+        info = infoFromStat(status);
+        return PlatformError::Success;
+    }
+
     qint64 read(char* buffer, qint64 size) override
     {
         smb::Context* context = m_operation->context();
@@ -396,6 +407,15 @@ public:
         for (int i = 0; i < count; ++i)
             writers.push_back(std::make_unique<SmbBlockWriter>(*m_operation, m_partUrl, O_WRONLY));
         return writers;
+    }
+
+    int storedSize(quint64& size) override
+    {
+        struct stat status;
+        if (smb::fstat(m_operation->context(), m_file, &status) != 0)
+            return m_operation->failTransfer(errno);
+        size = quint64(status.st_size);
+        return PlatformError::Success;
     }
 
     int commit(const FileInfo& source, bool failIfExists) override
@@ -573,9 +593,9 @@ int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
     return PlatformError::Success;
 }
 
-int SmbFileSystem::copyFile(const QString& source, const QString& target, bool failIfExists)
+CopyOutcome SmbFileSystem::copy(const CopyRequest& request)
 {
-    return copyAcrossStores(*this, source, *this, target, failIfExists);
+    return copyAcrossStores(*this, *this, request);
 }
 
 bool SmbFileSystem::canRename(const QString& source, const QString& target) const
@@ -585,10 +605,10 @@ bool SmbFileSystem::canRename(const QString& source, const QString& target) cons
     return from && to && from->sameShare(*to);
 }
 
-int SmbFileSystem::moveFile(const QString& source, const QString& target)
+int SmbFileSystem::moveFile(const QString& source, const QString& target, const FileInfo* copiedAs)
 {
     if (!canRename(source, target))
-        return moveAcrossStores(*this, source, *this, target);
+        return moveAcrossStores(*this, source, *this, target, copiedAs);
     SmbOperation operation(*this, source, ShareConnectionTable::UseKind::OpenFile);
     if (operation.error())
         return operation.error();
@@ -599,6 +619,8 @@ int SmbFileSystem::moveFile(const QString& source, const QString& target)
     struct stat status;
     if (smb::stat(context, from.constData(), &status) != 0)
         return operation.fail(errno);
+    if (copiedAs && !SameVersion(infoFromStat(status), *copiedAs))
+        return PlatformError::SourceChanged;
     // libsmbclient's rename replaces an existing target; a move never does.
     if (smb::stat(context, toUrl.constData(), &status) == 0)
         return PlatformError::FileExists;
@@ -611,12 +633,19 @@ int SmbFileSystem::moveFile(const QString& source, const QString& target)
     return PlatformError::Success;
 }
 
-int SmbFileSystem::deleteFile(const QString& path)
+int SmbFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
 {
     SmbOperation operation(*this, path, ShareConnectionTable::UseKind::OpenFile);
     if (operation.error())
         return operation.error();
     smb::Context* context = operation.context();
+    if (copiedAs) {
+        struct stat status;
+        if (smb::stat(context, operation.url().constData(), &status) != 0)
+            return operation.fail(errno);
+        if (!SameVersion(infoFromStat(status), *copiedAs))
+            return PlatformError::SourceChanged;
+    }
     if (smb::unlink(context, operation.url().constData()) != 0)
         return operation.fail(errno);
     return PlatformError::Success;

@@ -27,9 +27,11 @@ public:
     int readAttributes(const QString& path, FileInfo& info) override;
     using FileSystem::listFolder;
     int listFolder(const QString& folder, const Visitor& visit) override;
-    int copyFile(const QString& source, const QString& target, bool failIfExists) override;
-    int moveFile(const QString& source, const QString& target) override;
-    int deleteFile(const QString& path) override;
+    CopyOutcome copy(const CopyRequest& request) override;
+    using FileSystem::deleteFile;
+    using FileSystem::moveFile;
+    int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override;
+    int deleteFile(const QString& path, const FileInfo* copiedAs) override;
 
     int openSource(const QString& path, std::unique_ptr<SourceFile>& file) override;
     int createPart(const QString& target, std::unique_ptr<PartFile>& file) override;

@@ -3,6 +3,7 @@
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
 #include "platform/ErrorCodes.h"
+#include "platform/ErrorTexts.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"
@@ -27,18 +28,37 @@ int CompareFileInfos(const FileInfo& a, const FileInfo& b)
     return mask;
 }
 
+namespace {
+
+// The message of a failed post-operation, with its reason.
+QString PostFailure(const QString& message, int error)
+{
+    if (error == PlatformError::SourceChanged)
+        return message + QStringLiteral("\nIt changed after it was copied, so it stays as it is.");
+    return WithReason(message, error);
+}
+
+} // namespace
+
 PostOperations::PostOperations(FileSystem& files, MessageService& messages)
     : m_files(files)
     , m_messages(messages)
 {}
 
-int PostOperations::ApplyPostOperation(const QString& source, const QString& postTarget, int postOp)
+int PostOperations::ApplyPostOperation(const QString& source, const QString& postTarget, int postOp,
+                                       const FileInfo* copiedAs)
 {
     switch (postOp) {
     case PostCopy: {
-        const int error = m_files.copyFile(source, postTarget, true);
-        if (error != PlatformError::FileExists)
+        const QString failed =
+            QStringLiteral("Failed to copy file %1 to %2").arg(source, postTarget);
+        const int error = m_files.copy({source, postTarget, true, copiedAs}).error;
+        if (error != PlatformError::FileExists) {
+            if (error)
+                m_messages.showMessage(PostFailure(failed, error), MessageIcon::Information,
+                                       MessageButtons::Ok);
             return error;
+        }
         const QString question = QStringLiteral("File %1 exists. Overwrite?").arg(postTarget);
         if (m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel) ==
             MessageResult::Cancel)
@@ -51,10 +71,12 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
         if (replaceError == 0 && (existing.Attributes & FileAttribute::ReadOnly))
             replaceError = PlatformError::AccessDenied;
         if (replaceError == 0)
-            replaceError = m_files.copyFile(source, postTarget, false);
+            replaceError = m_files.copy({source, postTarget, false, copiedAs}).error;
         if (replaceError)
-            m_messages.showMessage(QStringLiteral("Failed to overwrite file %1").arg(postTarget),
-                                   MessageIcon::Information, MessageButtons::Ok);
+            m_messages.showMessage(
+                PostFailure(QStringLiteral("Failed to overwrite file %1").arg(postTarget),
+                            replaceError),
+                MessageIcon::Information, MessageButtons::Ok);
         return replaceError;
     }
     case PostDel: {
@@ -62,17 +84,20 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
         if (m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel) ==
             MessageResult::Cancel)
             return 0;
-        const int error = m_files.deleteFile(source);
+        // Right before it acts: the question may have stood open for long.
+        const int error = m_files.deleteFile(source, copiedAs);
         if (error)
-            m_messages.showMessage(QStringLiteral("Failed to delete file %1").arg(source),
-                                   MessageIcon::Information, MessageButtons::Ok);
+            m_messages.showMessage(
+                PostFailure(QStringLiteral("Failed to delete file %1").arg(source), error),
+                MessageIcon::Information, MessageButtons::Ok);
         return error;
     }
     case PostMove: {
-        const int error = m_files.moveFile(source, postTarget);
+        const int error = m_files.moveFile(source, postTarget, copiedAs);
         if (error)
             m_messages.showMessage(
-                QStringLiteral("Failed to move file %1 to %2").arg(source, postTarget),
+                PostFailure(QStringLiteral("Failed to move file %1 to %2").arg(source, postTarget),
+                            error),
                 MessageIcon::Information, MessageButtons::Ok);
         return error;
     }

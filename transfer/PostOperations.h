@@ -35,8 +35,11 @@ class PostOperations
 public:
     PostOperations(FileSystem& files, MessageService& messages);
 
-    // Copy, Del or Move the source; 0 or the error code of the step that failed.
-    int ApplyPostOperation(const QString& source, const QString& postTarget, int postOp);
+    // Copy, Del or Move the source; 0 or the error code of the step that
+    // failed. With `copiedAs` (the source as its transfer read it), a source
+    // that has changed since is left as it is: its new content was not sent.
+    int ApplyPostOperation(const QString& source, const QString& postTarget, int postOp,
+                           const FileInfo* copiedAs = nullptr);
 
     // True when Sync is to copy the source onto the target; may change the
     // remembered ReplaceAnswer.

@@ -3,6 +3,7 @@
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
 #include "platform/CopyAhead.h"
+#include "platform/ErrorTexts.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"
 #include "transfer/ShareConnector.h"
@@ -89,7 +90,7 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
         QString refusal;
     };
     QList<Planned> planned;
-    QList<FileCopy> copies;
+    QList<CopyRequest> copies;
     TargetNames names(m_services.messages);
     for (const QString& entry : std::as_const(m_params.entries)) {
         QString source;
@@ -97,7 +98,8 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
             continue;
         QString refusal = names.refusal(source);
         if (refusal.isEmpty())
-            copies.append({source, targetFolder + SplitPath(source).fileName});
+            copies.append({source, targetFolder + SplitPath(source).fileName, false, nullptr,
+                           m_services.copyWatcher});
         planned.append({std::move(source), std::move(refusal)});
     }
     CopyAhead ahead(m_services.files, std::move(copies));
@@ -116,14 +118,16 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
         ++m_processed;
         {
             WaitCursor wait(m_services.messages);
-            const bool copied = reportCopy(ahead.takeNext(), source, target);
+            const CopyOutcome outcome = ahead.takeNext();
+            const bool copied = reportCopy(outcome.error, source, target);
             if (copied)
                 ++m_succeeded;
             // After a failed copy the source stays where it is: deleting it
-            // would lose its only copy, and moving it to the post folder would
-            // file it as sent. Copy still acts, as it changes nothing.
-            if (copied || postOp == PostCopy)
-                m_post.ApplyPostOperation(source, postFolder + fileName, postOp);
+            // would lose its only copy, and filing it in the post folder
+            // (moved or copied) would file it as sent. After a good one, the
+            // post-operation acts only on the version of the source that was sent.
+            if (copied)
+                m_post.ApplyPostOperation(source, postFolder + fileName, postOp, &outcome.source);
         }
         setPosition();
     }
@@ -241,7 +245,9 @@ bool TransferRun::ShowFileInfo(const QString& sourcePath, const QString& targetF
 
 bool TransferRun::copyReplacing(const QString& source, const QString& target)
 {
-    return reportCopy(m_services.files.copyFile(source, target, false), source, target);
+    return reportCopy(
+        m_services.files.copy({source, target, false, nullptr, m_services.copyWatcher}).error,
+        source, target);
 }
 
 bool TransferRun::reportCopy(int result, const QString& source, const QString& target)
@@ -249,8 +255,8 @@ bool TransferRun::reportCopy(int result, const QString& source, const QString& t
     if (result == 0)
         return true;
     m_services.messages.showMessage(
-        QStringLiteral("Failed to copy file %1 to %2").arg(source, target), MessageIcon::Error,
-        MessageButtons::Ok);
+        WithReason(QStringLiteral("Failed to copy file %1 to %2").arg(source, target), result),
+        MessageIcon::Error, MessageButtons::Ok);
     return false;
 }
 

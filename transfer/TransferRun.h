@@ -7,6 +7,7 @@
 
 namespace tarvo {
 
+class CopyWatcher;
 class FileSystem;
 class MessageService;
 class ShareConnections;
@@ -30,6 +31,7 @@ struct TransferServices
     ShareConnections& connections;
     MessageService& messages;
     TransferObserver& observer;
+    CopyWatcher* copyWatcher = nullptr; // follows every copy of the run, when given
 };
 
 // One transfer: every default session in list order, each session's entries
@@ -64,7 +66,8 @@ private:
     // source's attributes; false (and zeros) when they cannot be read.
     bool ShowFileInfo(const QString& sourcePath, const QString& targetFolder, FileInfo& info);
     bool copyReplacing(const QString& source, const QString& target);
-    // True for a copy that succeeded; the message for one that failed.
+    // True for a copy that succeeded; the message, with its reason, for one
+    // that failed.
     bool reportCopy(int result, const QString& source, const QString& target);
     // Counts an entry that is refused without touching any file.
     void skipEntry();

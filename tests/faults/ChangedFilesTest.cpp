@@ -7,6 +7,10 @@
 namespace tarvo::test {
 namespace {
 
+const char* const Gone = "The file does not exist (any more).";
+const char* const Denied = "Access is denied.";
+const char* const NoFolder = "The folder does not exist.";
+
 // Files that changed between the list and the Send: a source that vanished,
 // became a folder or a named pipe; a target folder that is gone; a target
 // that is read-only or a folder. Each file gets one message and loses
@@ -45,12 +49,14 @@ TEST_F(ChangedFilesTest, PutOfChangedFilesFailsOneByOne)
     EXPECT_EQ(runWhile([](QThread&) {}), 1);
     EXPECT_LT(runMilliseconds, 20000); // the pipe is not waited for
 
+    const char* const reasons[] = {Gone, Denied, Denied, Denied, Denied};
     QStringList expected;
-    for (const QString& name : names.first(names.size() - 1))
-        expected.append(copyFailed(QStringLiteral("\\Docs\\") + name, sharePath("out/" + name)));
+    for (qsizetype i = 0; i < names.size() - 1; ++i)
+        expected.append(copyFailed(QStringLiteral("\\Docs\\") + names[i],
+                                   sharePath("out/" + names[i]), reasons[i]));
     expected.append(QStringLiteral("Delete file \\Docs\\ok.txt ?"));
     expected.append(copyFailed(QStringLiteral("\\Other\\a.txt"),
-                               sharePath(QStringLiteral("no such folder/a.txt"))));
+                               sharePath(QStringLiteral("no such folder/a.txt")), NoFolder));
     EXPECT_EQ(messages.texts(), expected);
     EXPECT_EQ(watcher.events().last(), QStringLiteral("1 of 7 files are transferred successfully"));
     EXPECT_EQ(readShare(QStringLiteral("out/ro.txt")), "old");
@@ -102,10 +108,11 @@ TEST_F(ChangedFilesTest, GetOfChangedFilesFailsOneByOne)
 
     QStringList expected;
     for (const QString& name : names.first(names.size() - 1))
-        expected.append(copyFailed(sharePath("in/" + name), QStringLiteral("\\Inbox\\") + name));
+        expected.append(copyFailed(sharePath("in/" + name), QStringLiteral("\\Inbox\\") + name,
+                                   name == u"gone.txt" ? Gone : Denied));
     expected.append(QStringLiteral("Delete file %1 ?").arg(sharePath(QStringLiteral("in/ok.txt"))));
-    expected.append(
-        copyFailed(sharePath(QStringLiteral("other/a.txt")), QStringLiteral("\\No Inbox\\a.txt")));
+    expected.append(copyFailed(sharePath(QStringLiteral("other/a.txt")),
+                               QStringLiteral("\\No Inbox\\a.txt"), NoFolder));
     EXPECT_EQ(messages.texts(), expected);
     EXPECT_EQ(watcher.events().last(),
               QStringLiteral("1 of %1 files are transferred successfully").arg(names.size() + 1));

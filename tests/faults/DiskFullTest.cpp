@@ -5,6 +5,8 @@
 namespace tarvo::test {
 namespace {
 
+const char* const Full = "There is not enough space left on the disk.";
+
 // The target runs out of space: a small tmpfs as the share's folder or as
 // the local target folder. The file that does not fit gets one message and
 // leaves no part file, so the files after it still fit; nothing is lost.
@@ -30,9 +32,10 @@ TEST_F(DiskFullTest, AFullShareKeepsTheOldTargetAndTheNextFilesFit)
 
     EXPECT_EQ(runWhile([](QThread&) {}), 1);
 
-    EXPECT_EQ(messages.texts(), QStringList({copyFailed(QStringLiteral("\\Outbox\\big.bin"),
-                                                        sharePath(QStringLiteral("out/big.bin"))),
-                                             QStringLiteral("Delete file \\Outbox\\small.txt ?")}));
+    EXPECT_EQ(messages.texts(),
+              QStringList({copyFailed(QStringLiteral("\\Outbox\\big.bin"),
+                                      sharePath(QStringLiteral("out/big.bin")), Full),
+                           QStringLiteral("Delete file \\Outbox\\small.txt ?")}));
     EXPECT_EQ(watcher.events().last(), QStringLiteral("1 of 2 files are transferred successfully"));
     EXPECT_EQ(QFileInfo(native(QStringLiteral("\\Outbox\\big.bin"))).size(), TooBig);
     EXPECT_FALSE(deviceHas(QStringLiteral("\\Outbox\\small.txt")));
@@ -59,8 +62,9 @@ TEST_F(DiskFullTest, AFullLocalFolderKeepsTheOldTargetAndTheNextFilesFit)
     EXPECT_EQ(runWhile([](QThread&) {}), 1);
 
     // Move did not act on the file that did not fit.
-    EXPECT_EQ(messages.texts(), QStringList({copyFailed(sharePath(QStringLiteral("in/big.bin")),
-                                                        QStringLiteral("\\Inbox\\big.bin"))}));
+    EXPECT_EQ(messages.texts(),
+              QStringList({copyFailed(sharePath(QStringLiteral("in/big.bin")),
+                                      QStringLiteral("\\Inbox\\big.bin"), Full)}));
     EXPECT_EQ(watcher.events().last(), QStringLiteral("1 of 2 files are transferred successfully"));
     EXPECT_EQ(QFileInfo(onShare(QStringLiteral("in/big.bin"))).size(), TooBig);
     EXPECT_EQ(shareNames(QStringLiteral("in")), QStringList({"big.bin"}));

@@ -82,9 +82,10 @@ protected:
         return readOnly;
     }
 
-    QString copyFailed(const QString& source, const QString& target) const
+    static QString copyFailed(const QString& source, const QString& target, const char* reason)
     {
-        return QStringLiteral("Failed to copy file %1 to %2").arg(source, target);
+        return QStringLiteral("Failed to copy file %1 to %2\n").arg(source, target) +
+               QLatin1String(reason);
     }
 
     HookedObserver watcher;

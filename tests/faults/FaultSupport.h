@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/QtPrinters.h"
+
 #include <arpa/inet.h>
 #include <cstring>
 #include <netinet/in.h>
@@ -16,11 +18,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-// Failure reports show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace tarvo::test {
 

@@ -6,6 +6,9 @@
 namespace tarvo::test {
 namespace {
 
+// What a copy cut off by a server that went away says.
+const char* const Lost = "The server cannot be reached.";
+
 // The server goes away in the middle of a 200 MB copy. The file gets one
 // message, the run tries the next files and sessions, and nothing is lost:
 // the source stays (its post-operation does not act), the old target is
@@ -62,13 +65,13 @@ TEST_F(ServerLossTest, APutCutOffByTheServerLosesNothing)
     const bool nextSent = shareNames(QStringLiteral("out")).contains(u"next.txt");
     ASSERT_EQ(succeeded, nextSent ? 2 : 1) << messages.texts().join(u'\n').toStdString();
 
-    QStringList expected = {
-        copyFailed(QStringLiteral("\\Outbox\\big.bin"), sharePath(QStringLiteral("out/big.bin")))};
+    QStringList expected = {copyFailed(QStringLiteral("\\Outbox\\big.bin"),
+                                       sharePath(QStringLiteral("out/big.bin")), Lost)};
     if (nextSent)
         expected.append(QStringLiteral("Delete file \\Outbox\\next.txt ?"));
     else
         expected.append(copyFailed(QStringLiteral("\\Outbox\\next.txt"),
-                                   sharePath(QStringLiteral("out/next.txt"))));
+                                   sharePath(QStringLiteral("out/next.txt")), Lost));
     EXPECT_EQ(messages.texts(), expected);
     EXPECT_EQ(watcher.events().last(),
               QStringLiteral("%1 of 3 files are transferred successfully").arg(succeeded));
@@ -113,14 +116,14 @@ TEST_F(ServerLossTest, AGetCutOffByTheServerLosesNothing)
     // One message each, and Move did not act on the files whose copy failed;
     // a next file that arrived before the cut could not be moved on the
     // server that had gone.
-    QStringList expected = {
-        copyFailed(sharePath(QStringLiteral("in/big.bin")), QStringLiteral("\\Inbox\\big.bin"))};
+    QStringList expected = {copyFailed(sharePath(QStringLiteral("in/big.bin")),
+                                       QStringLiteral("\\Inbox\\big.bin"), Lost)};
     if (nextFetched)
-        expected.append(QStringLiteral("Failed to move file %1 to \\Sent\\next.txt")
-                            .arg(sharePath(QStringLiteral("in/next.txt"))));
+        expected.append(QStringLiteral("Failed to move file %1 to \\Sent\\next.txt\n%2")
+                            .arg(sharePath(QStringLiteral("in/next.txt")), Lost));
     else
         expected.append(copyFailed(sharePath(QStringLiteral("in/next.txt")),
-                                   QStringLiteral("\\Inbox\\next.txt")));
+                                   QStringLiteral("\\Inbox\\next.txt"), Lost));
     expected.append(
         QStringLiteral("Delete file %1 ?").arg(sharePath(QStringLiteral("later/later.txt"))));
     EXPECT_EQ(messages.texts(), expected);

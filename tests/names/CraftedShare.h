@@ -45,15 +45,17 @@ public:
         }
         return PlatformError::Success;
     }
-    int copyFile(const QString& source, const QString& target, bool failIfExists) override
+    CopyOutcome copy(const CopyRequest& request) override
     {
-        return copyAcrossStores(*this, source, *this, target, failIfExists);
+        return copyAcrossStores(*this, *this, request);
     }
-    int moveFile(const QString& source, const QString& target) override
+    using FileSystem::deleteFile;
+    using FileSystem::moveFile;
+    int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override
     {
-        return moveAcrossStores(*this, source, *this, target);
+        return moveAcrossStores(*this, source, *this, target, copiedAs);
     }
-    int deleteFile(const QString& path) override
+    int deleteFile(const QString& path, const FileInfo*) override
     {
         QMutexLocker lock(&m_mutex);
         m_deletes.append(path);
@@ -92,6 +94,11 @@ private:
             m_position += count;
             return count;
         }
+        int currentInfo(FileInfo& info) override
+        {
+            info = m_info;
+            return PlatformError::Success;
+        }
 
     private:
         QByteArray m_bytes;
@@ -109,6 +116,11 @@ private:
         int write(const char* data, qint64 size) override
         {
             m_bytes.append(data, size);
+            return PlatformError::Success;
+        }
+        int storedSize(quint64& size) override
+        {
+            size = quint64(m_bytes.size());
             return PlatformError::Success;
         }
         int commit(const FileInfo&, bool) override

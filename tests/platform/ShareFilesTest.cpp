@@ -386,7 +386,7 @@ TEST_F(ShareFilesTest, GetCutOffByTheServerLeavesNoPartialFile)
 // copy beyond the depth never starts before the ones before it are taken.
 TEST_F(ShareFilesTest, CopiesAheadComeBackInListOrder)
 {
-    QList<FileCopy> copies;
+    QList<CopyRequest> copies;
     for (int i = 0; i < 12; ++i) {
         const QString name = QString("f%1.txt").arg(i);
         if (i != 5) // the sixth source is missing
@@ -397,7 +397,7 @@ TEST_F(ShareFilesTest, CopiesAheadComeBackInListOrder)
         CopyAhead ahead(services.files(), copies, 3);
         for (int i = 0; i < 8; ++i) {
             SCOPED_TRACE(i);
-            const int result = ahead.takeNext();
+            const int result = ahead.takeNext().error;
             EXPECT_EQ(i == 5 ? PlatformError::FileNotFound : 0, result);
             if (i != 5) {
                 EXPECT_EQ(QString("f%1.txt").arg(i).toUtf8(),
@@ -419,11 +419,11 @@ TEST_F(ShareFilesTest, CopiesAheadComeBackInListOrder)
     write(local("Ahead/f0.txt"), big);
     write(local("Ahead/f1.txt"), big + big + big + big);
     CopyAhead again(services.files(), copies.mid(0, 2));
-    EXPECT_EQ(0, again.takeNext());
-    EXPECT_EQ(0, again.takeNext());
+    EXPECT_EQ(0, again.takeNext().error);
+    EXPECT_EQ(0, again.takeNext().error);
     EXPECT_TRUE(read(onServer("f0.txt")) == big);
     EXPECT_TRUE(read(onServer("f1.txt")) == big + big + big + big);
-    EXPECT_EQ(PlatformError::InvalidParameter, again.takeNext());
+    EXPECT_EQ(PlatformError::InvalidParameter, again.takeNext().error);
 }
 
 // Big files copied at once share the few extra sessions between them; those
@@ -431,7 +431,7 @@ TEST_F(ShareFilesTest, CopiesAheadComeBackInListOrder)
 TEST_F(ShareFilesTest, BigFilesCopiedAtOnceArriveWholeEveryWay)
 {
     const int count = 4;
-    QList<FileCopy> puts, gets;
+    QList<CopyRequest> puts, gets;
     QList<QByteArray> contents;
     for (int i = 0; i < count; ++i) {
         QByteArray content((9 << 20) + i, Qt::Uninitialized);
@@ -444,10 +444,10 @@ TEST_F(ShareFilesTest, BigFilesCopiedAtOnceArriveWholeEveryWay)
         gets.append({share(name), "\\Back\\" + name});
     }
     QDir().mkpath(local("Back"));
-    for (const QList<FileCopy>& copies : {puts, gets}) {
+    for (const QList<CopyRequest>& copies : {puts, gets}) {
         CopyAhead ahead(services.files(), copies, count);
         for (int i = 0; i < count; ++i)
-            EXPECT_EQ(0, ahead.takeNext()) << i;
+            EXPECT_EQ(0, ahead.takeNext().error) << i;
     }
     for (int i = 0; i < count; ++i) {
         SCOPED_TRACE(i);

@@ -2,19 +2,13 @@
 
 #include "config/SessionTable.h"
 #include "sessions/NetSessionDlg.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 
-#include <ostream>
-
-// Lets GoogleTest show texts in its failure messages.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace tarvo::test {
 

@@ -8,6 +8,8 @@ namespace tarvo::test {
 MessageResult ScriptedMessageService::showMessage(const QString& text, MessageIcon icon,
                                                   MessageButtons buttons)
 {
+    if (onMessage)
+        onMessage(text);
     QMutexLocker lock(&m_mutex);
     m_shown.append({text, icon, buttons});
     if (buttons == MessageButtons::Ok)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/MessageService.h"
+#include "tests/support/QtPrinters.h"
 
+#include <functional>
 #include <QList>
 #include <QMutex>
 #include <QString>
@@ -43,6 +45,8 @@ public:
     void clear();
 
     MessageResult defaultResult = MessageResult::Ok;
+    // Called with each message before it is answered, on the asking thread.
+    std::function<void(const QString&)> onMessage;
     ReplaceReply defaultReplace{false, ReplaceAsk};
 
 private:

@@ -67,7 +67,7 @@ TEST_P(PostOperationRunTest, AppliesThePostOperationAfterEachCopy)
 
 const MessageResult Ok = MessageResult::Ok;
 const MessageResult Cancel = MessageResult::Cancel;
-const char* const CopyFailed = "Failed to copy file %1 to %3";
+const char* const CopyFailed = "Failed to copy file %1 to %3\nThe folder does not exist.";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PostOperationRunTest,
@@ -82,15 +82,16 @@ INSTANTIATE_TEST_SUITE_P(
                     {"File %2 exists. Overwrite?"},
                     true,
                     "new"},
-        PostRunCase{"CopyOverwriteReadOnlyPostFile",
-                    "Copy",
-                    false,
-                    true,
-                    {Ok},
-                    1,
-                    {"File %2 exists. Overwrite?", "Failed to overwrite file %2"},
-                    true,
-                    "old"},
+        PostRunCase{
+            "CopyOverwriteReadOnlyPostFile",
+            "Copy",
+            false,
+            true,
+            {Ok},
+            1,
+            {"File %2 exists. Overwrite?", "Failed to overwrite file %2\nAccess is denied."},
+            true,
+            "old"},
         PostRunCase{"CopyOverwriteCancel",
                     "Copy",
                     false,
@@ -109,12 +110,12 @@ INSTANTIATE_TEST_SUITE_P(
                     true,
                     {},
                     1,
-                    {"Failed to move file %1 to %2"},
+                    {"Failed to move file %1 to %2\nA file of that name already exists."},
                     true,
                     "old"},
-        // After a failed copy Copy still acts (it loses nothing), but Move
-        // and Del keep the source where it is: it was not sent.
-        PostRunCase{"CopyAfterFailedCopy", "Copy", true, false, {}, 0, {CopyFailed}, true, "new"},
+        // After a failed copy no post-operation acts: the source was not
+        // sent, so it is neither filed nor deleted.
+        PostRunCase{"CopyAfterFailedCopy", "Copy", true, false, {}, 0, {CopyFailed}, true, {}},
         PostRunCase{"MoveAfterFailedCopy", "Move", true, false, {}, 0, {CopyFailed}, true, {}},
         PostRunCase{"DelAfterFailedCopy", "Del", true, false, {Ok}, 0, {CopyFailed}, true, {}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -148,8 +148,8 @@ protected:
 
     int run()
     {
-        TransferRun transfer(params,
-                             {platform->files(), platform->connections(), messages, observer});
+        TransferRun transfer(params, {platform->files(), platform->connections(), messages,
+                                      observer, copyWatcher});
         return transfer.RunTransfer();
     }
 
@@ -157,9 +157,10 @@ protected:
     ScriptedMessageService messages;
     RecordingObserver observer;
     TransferParams params;
+    CopyWatcher* copyWatcher = nullptr;
 
-private:
-    static void writeLocal(const QString& path, const QByteArray& bytes, const QDateTime& modified)
+    static void writeLocal(const QString& path, const QByteArray& bytes,
+                           const QDateTime& modified = stamp())
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
@@ -169,6 +170,7 @@ private:
         file.setFileTime(modified, QFileDevice::FileModificationTime);
     }
 
+private:
     TempFolder m_root;
 };
 

@@ -162,9 +162,11 @@ TEST_F(SendHandlerTest, TheReplaceQuestionAndMessagesComeFromTheWindowsThread)
         QFile::remove(app->platform().devicePaths().toNative(QStringLiteral("\\docs\\a.txt"))));
     send();
 
-    EXPECT_EQ(boxes.texts(),
-              QStringList({QStringLiteral("Failed to copy file \\docs\\a.txt to %1\\out\\a.txt")
-                               .arg(samba().shareText())}));
+    EXPECT_EQ(
+        boxes.texts(),
+        QStringList({QStringLiteral("Failed to copy file \\docs\\a.txt to %1\\out\\a.txt\nThe "
+                                    "file does not exist (any more).")
+                         .arg(samba().shareText())}));
     EXPECT_EQ(replaceQuestions,
               QStringList({QStringLiteral("A file named 'b.txt' already exists.")}));
     EXPECT_EQ(summary, QStringLiteral("1 of 2 files are transferred successfully"));

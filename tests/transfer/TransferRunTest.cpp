@@ -166,9 +166,11 @@ TEST_F(TransferRunTest, AFailedCopyLeavesTheOldTargetWholeAndNoPartialFile)
 
     EXPECT_EQ(run(), 0);
 
-    EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Failed to copy file %1 to %2")
-                                                 .arg(QStringLiteral("\\Docs\\a.txt"),
-                                                      sharePath(QStringLiteral("out/a.txt")))}));
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList(
+            {QStringLiteral("Failed to copy file %1 to %2\nThe folder does not exist.")
+                 .arg(QStringLiteral("\\Docs\\a.txt"), sharePath(QStringLiteral("out/a.txt")))}));
     EXPECT_EQ(messages.messages().first().icon, MessageIcon::Error);
     EXPECT_EQ(readShare(QStringLiteral("out/a.txt")), "old");
     EXPECT_EQ(shareNames(QStringLiteral("out")), QStringList({"a.txt"}));
