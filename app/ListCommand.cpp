@@ -41,14 +41,16 @@ int RunListCommand(const QStringList& arguments, const CommandEnvironment& envir
     }
 
     FileTypeIcons icons;
+    int unlisted = 0;
     const FileRows rows =
         BuildFileList(FileListBuilder::TakeSnapshot(settings),
-                      {platform->files(), platform->connections(), messages, icons});
+                      {platform->files(), platform->connections(), messages, icons}, &unlisted);
     for (const FileRow& row : rows) {
         const QByteArray line = ListLine(row).toLocal8Bit() + '\n';
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     }
-    return std::fflush(stdout) == 0 ? ExitSuccess : ExitIncomplete;
+    // A session that could not be listed was reported; its rows are missing.
+    return std::fflush(stdout) == 0 && unlisted == 0 ? ExitSuccess : ExitIncomplete;
 }
 
 } // namespace tarvo

@@ -43,7 +43,7 @@ constexpr int SourceChanged = 0x20000001;     // the source changed during its c
 constexpr int ArrivedIncomplete = 0x20000002; // the target holds fewer bytes than were read
 constexpr int NoTemporaryName = 0x20000003;   // the folder refuses every temporary name
 constexpr int Cancelled = 0x20000004;         // the user stopped the copy
-constexpr int ChangedSinceCopy = 0x20000005;  // a sent file changed before its post-operation
+constexpr int UnreadableName = 0x20000005;    // a listing holds a name the client cannot read
 } // namespace PlatformError
 
 } // namespace tarvo

@@ -54,6 +54,9 @@ QString ErrorReason(int platformError)
     case NoTemporaryName:
         return QStringLiteral("The server refuses temporary files in that folder, so the "
                               "existing file was not replaced.");
+    case UnreadableName:
+        return QStringLiteral("The folder holds a name that cannot be read over the network "
+                              "(one with a backslash, for example), so it cannot be listed.");
     case Cancelled:
         return QStringLiteral("The transfer was cancelled.");
     case DirNotEmpty:
@@ -66,7 +69,7 @@ QString ErrorReason(int platformError)
 QString WithReason(const QString& message, int platformError)
 {
     const QString reason = ErrorReason(platformError);
-    return reason.isEmpty() ? message : message + u'\n' + reason;
+    return reason.isEmpty() ? message : message + QStringLiteral("\r\n") + reason;
 }
 
 } // namespace tarvo

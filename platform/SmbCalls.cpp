@@ -1,9 +1,11 @@
 #include "platform/SmbCalls.h"
 
 #include <cerrno>
+#include <cstring>
 #include <dlfcn.h>
 #include <libsmbclient.h>
 #include <mutex>
+#include <utility>
 #include <pthread.h>
 #include <QMutex>
 #include <QMutexLocker>
@@ -87,6 +89,25 @@ bool threadFunctionsInstalled()
     return installed;
 }
 
+thread_local bool t_unrepresentableName = false;
+
+// Where the library's log goes instead of standard output, where it would mix
+// with the program's own output. The library tells its log level itself.
+void libraryLog(void*, int, const char* message)
+{
+    if (std::strstr(message, "bad finfo->name"))
+        t_unrepresentableName = true;
+}
+
+// Set before the first context exists: making it loads the library's
+// configuration, whose warnings would otherwise reach standard output. The
+// log is the library's own, process-wide, and needs no context.
+void routeLibraryLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { smbc_setLogCallback(nullptr, nullptr, libraryLog); });
+}
+
 QMutex& libraryLock()
 {
     static QMutex mutex;
@@ -117,9 +138,15 @@ bool threadsEnabled()
     return threadFunctionsInstalled();
 }
 
+bool takeUnrepresentableNameNote()
+{
+    return std::exchange(t_unrepresentableName, false);
+}
+
 Context* newContext(void (*configure)(Context*))
 {
     threadFunctionsInstalled();
+    routeLibraryLog();
     return exclusive([&]() -> Context* {
         SMBCCTX* context = smbc_new_context();
         if (!context)

@@ -25,6 +25,11 @@ using File = _SMBCFILE;
 // True when calls on different contexts may run at once.
 bool threadsEnabled();
 
+// Whether the library has said, on this thread since the last ask, that a
+// server sent a name it cannot represent (it then fails the whole listing).
+// The library's log goes nowhere else: never to the terminal.
+bool takeUnrepresentableNameNote();
+
 Context* newContext(void (*configure)(Context*));
 void freeContext(Context* context);
 void purgeCachedServers(Context* context);

@@ -570,10 +570,15 @@ int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
     if (operation.error())
         return operation.error();
     smb::Context* context = operation.context();
+    smb::takeUnrepresentableNameNote();
     smb::File* dir = smb::opendir(context, operation.url().constData());
     if (!dir) {
         if (errno == ENOENT || errno == ENOTDIR)
             return PlatformError::PathNotFound;
+        // The library drops the whole listing for one name it cannot
+        // represent, and no other listing call of it gets past that name.
+        if (smb::takeUnrepresentableNameNote())
+            return PlatformError::UnreadableName;
         return operation.fail(errno);
     }
     while (const libsmb_file_info* entry = smb::readdirplus(context, dir)) {

@@ -34,7 +34,8 @@ namespace {
 QString PostFailure(const QString& message, int error)
 {
     if (error == PlatformError::SourceChanged)
-        return message + QStringLiteral("\nIt changed after it was copied, so it stays as it is.");
+        return message +
+               QStringLiteral("\r\nIt changed after it was copied, so it stays as it is.");
     return WithReason(message, error);
 }
 

@@ -2,6 +2,7 @@
 
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
+#include "platform/ErrorTexts.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"
@@ -78,11 +79,26 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
         if (direction != DirectionPut && direction != DirectionGet)
             continue;
         if (direction == DirectionGet &&
-            ConnectSessionShare(name, line, m_services.connections, m_services.messages) != 0)
+            ConnectSessionShare(name, line, m_services.connections, m_services.messages) != 0) {
+            ++m_unlisted;
             continue;
+        }
 
         FileRows rows;
-        if (FillFromFolder(name, SessionSourceFolder(name, line), rows) <= 0)
+        const QString folder = SessionSourceFolder(name, line);
+        int error = 0;
+        const int count = FillFromFolder(name, folder, rows, &error);
+        // An Ftp session lists the default folder, which the user never
+        // chose: its absence is no fault of theirs.
+        if (count < 0 && !cancelled() && SessionKind(line) == KindNet) {
+            ++m_unlisted;
+            m_services.messages.showMessage(
+                WithReason(
+                    QStringLiteral("Failed to list folder %1 of session %2").arg(folder, name),
+                    error),
+                MessageIcon::Error, MessageButtons::Ok);
+        }
+        if (count <= 0)
             continue;
         total += int(rows.size());
         handler(std::move(rows));
@@ -91,7 +107,7 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
 }
 
 int FileListBuilder::FillFromFolder(const QString& sessionName, const QString& folderText,
-                                    FileRows& rows)
+                                    FileRows& rows, int* error)
 {
     WaitCursor wait(m_services.messages);
     const QString folder = AddTrailingSeparator(folderText);
@@ -114,8 +130,11 @@ int FileListBuilder::FillFromFolder(const QString& sessionName, const QString& f
         order.add(entry.Name);
         return true;
     });
-    if (result != 0)
+    if (result != 0) {
+        if (error)
+            *error = result;
         return -1;
+    }
 
     FileDateFormatter dates;
     rows.reserve(rows.size() + qsizetype(listed.size()));
@@ -134,7 +153,7 @@ FileRow InsertFileItem(const DirEntry& entry, const QString& folder, const QStri
                    folder,     sessionName, iconIndex};
 }
 
-FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services services)
+FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services services, int* unlisted)
 {
     FileListBuilder builder(snapshot, services);
     FileRows all;
@@ -145,6 +164,8 @@ FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services servi
         all.append(std::move(rows));
         std::inplace_merge(all.begin(), all.begin() + middle, all.end(), FileRowLess);
     });
+    if (unlisted)
+        *unlisted = builder.unlisted();
     return all;
 }
 

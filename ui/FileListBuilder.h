@@ -42,11 +42,16 @@ public:
     void setCancelFlag(const std::atomic_bool* cancel) { m_cancel = cancel; }
 
     // Lists every default session in list order; returns the number of rows.
+    // A session whose share cannot be connected or whose folder cannot be
+    // listed is reported, never shown as empty, and counted in unlisted().
     int RefreshList(const RowsHandler& handler);
+    int unlisted() const { return m_unlisted; }
 
     // Lists one folder: the number of rows added to rows, sorted by
-    // FileRowLess, or -1 (and no rows) when the folder cannot be listed.
-    int FillFromFolder(const QString& sessionName, const QString& folder, FileRows& rows);
+    // FileRowLess, or -1 (and no rows, and the platform's code in `error`)
+    // when the folder cannot be listed.
+    int FillFromFolder(const QString& sessionName, const QString& folder, FileRows& rows,
+                       int* error = nullptr);
 
     const Settings& settings() const { return m_settings; }
 
@@ -56,13 +61,16 @@ private:
     Settings m_settings;
     Services m_services;
     const std::atomic_bool* m_cancel = nullptr;
+    int m_unlisted = 0;
 };
 
 // Forms the row of one entry listed from folder (which ends with "\").
 FileRow InsertFileItem(const DirEntry& entry, const QString& folder, const QString& sessionName,
                        int iconIndex, const QString& dateText);
 
-// Every row of a refresh in list order, for `tarvo list`: a refresh run to the end.
-FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services services);
+// Every row of a refresh in list order, for `tarvo list`: a refresh run to the
+// end. With `unlisted`, the number of sessions that could not be listed.
+FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services services,
+                       int* unlisted = nullptr);
 
 } // namespace tarvo

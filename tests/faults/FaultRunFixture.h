@@ -84,7 +84,7 @@ protected:
 
     static QString copyFailed(const QString& source, const QString& target, const char* reason)
     {
-        return QStringLiteral("Failed to copy file %1 to %2\n").arg(source, target) +
+        return QStringLiteral("Failed to copy file %1 to %2\r\n").arg(source, target) +
                QLatin1String(reason);
     }
 

@@ -119,7 +119,7 @@ TEST_F(ServerLossTest, AGetCutOffByTheServerLosesNothing)
     QStringList expected = {copyFailed(sharePath(QStringLiteral("in/big.bin")),
                                        QStringLiteral("\\Inbox\\big.bin"), Lost)};
     if (nextFetched)
-        expected.append(QStringLiteral("Failed to move file %1 to \\Sent\\next.txt\n%2")
+        expected.append(QStringLiteral("Failed to move file %1 to \\Sent\\next.txt\r\n%2")
                             .arg(sharePath(QStringLiteral("in/next.txt")), Lost));
     else
         expected.append(copyFailed(sharePath(QStringLiteral("in/next.txt")),

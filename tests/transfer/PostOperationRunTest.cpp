@@ -67,7 +67,7 @@ TEST_P(PostOperationRunTest, AppliesThePostOperationAfterEachCopy)
 
 const MessageResult Ok = MessageResult::Ok;
 const MessageResult Cancel = MessageResult::Cancel;
-const char* const CopyFailed = "Failed to copy file %1 to %3\nThe folder does not exist.";
+const char* const CopyFailed = "Failed to copy file %1 to %3\r\nThe folder does not exist.";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PostOperationRunTest,
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
             true,
             {Ok},
             1,
-            {"File %2 exists. Overwrite?", "Failed to overwrite file %2\nAccess is denied."},
+            {"File %2 exists. Overwrite?", "Failed to overwrite file %2\r\nAccess is denied."},
             true,
             "old"},
         PostRunCase{"CopyOverwriteCancel",
@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                     true,
                     {},
                     1,
-                    {"Failed to move file %1 to %2\nA file of that name already exists."},
+                    {"Failed to move file %1 to %2\r\nA file of that name already exists."},
                     true,
                     "old"},
         // After a failed copy no post-operation acts: the source was not

@@ -54,7 +54,7 @@ TEST_F(PostOperationsTest, FailuresThatCannotBeUndoneAreReported)
     messages.answerNext(MessageResult::Ok);
     EXPECT_NE(post.ApplyPostOperation(Source, PostTarget, PostCopy), 0);
     EXPECT_EQ(messages.texts().last(),
-              QStringLiteral("Failed to overwrite file %1\nAccess is denied.").arg(PostTarget));
+              QStringLiteral("Failed to overwrite file %1\r\nAccess is denied.").arg(PostTarget));
     EXPECT_EQ(messages.messages().last().icon, MessageIcon::Information);
 
     messages.clear();
@@ -63,7 +63,7 @@ TEST_F(PostOperationsTest, FailuresThatCannotBeUndoneAreReported)
     EXPECT_NE(post.ApplyPostOperation(missing, PostTarget, PostDel), 0);
     EXPECT_EQ(messages.texts(),
               QStringList({QStringLiteral("Delete file %1 ?").arg(missing),
-                           QStringLiteral("Failed to delete file %1\nThe file does not exist "
+                           QStringLiteral("Failed to delete file %1\r\nThe file does not exist "
                                           "(any more).")
                                .arg(missing)}));
 
@@ -71,7 +71,7 @@ TEST_F(PostOperationsTest, FailuresThatCannotBeUndoneAreReported)
     messages.clear();
     const QString other = QStringLiteral("\\Sent\\b.txt");
     EXPECT_NE(post.ApplyPostOperation(missing, other, PostCopy), 0);
-    EXPECT_EQ(messages.texts(), QStringList(QStringLiteral("Failed to copy file %1 to %2\nThe file "
+    EXPECT_EQ(messages.texts(), QStringList(QStringLiteral("Failed to copy file %1 to %2\r\nThe file "
                                                            "does not exist (any more).")
                                                 .arg(missing, other)));
 }

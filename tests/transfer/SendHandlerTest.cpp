@@ -164,7 +164,7 @@ TEST_F(SendHandlerTest, TheReplaceQuestionAndMessagesComeFromTheWindowsThread)
 
     EXPECT_EQ(
         boxes.texts(),
-        QStringList({QStringLiteral("Failed to copy file \\docs\\a.txt to %1\\out\\a.txt\nThe "
+        QStringList({QStringLiteral("Failed to copy file \\docs\\a.txt to %1\\out\\a.txt\r\nThe "
                                     "file does not exist (any more).")
                          .arg(samba().shareText())}));
     EXPECT_EQ(replaceQuestions,

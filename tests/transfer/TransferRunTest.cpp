@@ -169,7 +169,7 @@ TEST_F(TransferRunTest, AFailedCopyLeavesTheOldTargetWholeAndNoPartialFile)
     EXPECT_EQ(
         messages.texts(),
         QStringList(
-            {QStringLiteral("Failed to copy file %1 to %2\nThe folder does not exist.")
+            {QStringLiteral("Failed to copy file %1 to %2\r\nThe folder does not exist.")
                  .arg(QStringLiteral("\\Docs\\a.txt"), sharePath(QStringLiteral("out/a.txt")))}));
     EXPECT_EQ(messages.messages().first().icon, MessageIcon::Error);
     EXPECT_EQ(readShare(QStringLiteral("out/a.txt")), "old");

@@ -99,7 +99,7 @@ TEST_F(FileListBuilderTest, AppliesTheAttributeMaskToHiddenAndReadOnlyFiles)
     EXPECT_EQ(Column(build(settings), 0), (QStringList{".hidden.txt", "locked.txt", "plain.txt"}));
 }
 
-TEST_F(FileListBuilderTest, SkipsUnknownAndDirectionlessSessionsAndUnreadableFolders)
+TEST_F(FileListBuilderTest, SkipsUnknownAndDirectionlessSessionsAndReportsUnreadableFolders)
 {
     fixture.makeFile("d/a.txt");
     Settings settings;
@@ -114,7 +114,10 @@ TEST_F(FileListBuilderTest, SkipsUnknownAndDirectionlessSessionsAndUnreadableFol
     // The lookup of an unknown name adds it to the live table with an empty line.
     EXPECT_TRUE(settings.Sessions.contains("Unknown"));
     EXPECT_EQ(settings.Sessions.value("Unknown"), QString());
-    EXPECT_TRUE(fixture.messages.texts().isEmpty());
+    // A folder that cannot be listed is never shown as merely empty.
+    EXPECT_EQ(fixture.messages.texts(),
+              QStringList("Failed to list folder \\nowhere\\ of session Missing\r\nThe folder "
+                          "does not exist."));
 
     FileListBuilder builder(settings, fixture.services());
     FileRows none;
