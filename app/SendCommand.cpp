@@ -1,6 +1,7 @@
 #include "app/SendCommand.h"
 
 #include "app/ConsoleMessageService.h"
+#include "platform/FileSystem.h"
 #include "platform/PlatformServices.h"
 #include "transfer/SendRequest.h"
 #include "transfer/TransferObserver.h"
@@ -8,6 +9,8 @@
 #include "ui/FileListBuilder.h"
 #include "ui/FileTypeIcons.h"
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 
 namespace tarvo {
@@ -34,6 +37,26 @@ private:
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
         std::fflush(stdout);
     }
+};
+
+// For tests of a run cut off halfway (a killed process, a power loss): with
+// TARVO_STOP_AFTER_BYTES=N in its environment, the process stops itself
+// once a copy has moved N bytes, so that a test can kill it at a known point.
+class StopAfterBytes : public CopyWatcher
+{
+public:
+    explicit StopAfterBytes(quint64 bytes)
+        : m_bytes(bytes)
+    {}
+    void blockCopied(quint64 done, quint64) override
+    {
+        if (done >= m_bytes && !m_stopped.exchange(true))
+            std::raise(SIGSTOP);
+    }
+
+private:
+    const quint64 m_bytes;
+    std::atomic_bool m_stopped{false};
 };
 
 // The rows that the NAMEs pick, in list order; every row without NAMEs.
@@ -98,8 +121,10 @@ int RunSendCommand(const QStringList& arguments, const CommandEnvironment& envir
         return ExitIncomplete;
 
     ConsoleTransferPrinter printer;
-    TransferRun run({snapshot, entries},
-                    {platform->files(), platform->connections(), messages, printer});
+    bool stopHook = false;
+    StopAfterBytes stop(qEnvironmentVariable("TARVO_STOP_AFTER_BYTES").toULongLong(&stopHook));
+    TransferRun run({snapshot, entries}, {platform->files(), platform->connections(), messages,
+                                          printer, stopHook ? &stop : nullptr});
     const int succeeded = run.RunTransfer();
     return succeeded == run.total() ? ExitSuccess : ExitIncomplete;
 }

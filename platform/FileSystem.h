@@ -79,6 +79,16 @@ public:
     // With `copiedAs`, as moveFile.
     virtual int deleteFile(const QString& path, const FileInfo* copiedAs) = 0;
 
+    // How finely the folder's file system keeps the last-write time that a
+    // copy gives a file there, in FileTime ticks; 0 when it does not keep
+    // the time it is given at all.
+    virtual FileTime timeResolution(const QString& folder)
+    {
+        Q_UNUSED(folder);
+        return MicrosecondTicks;
+    }
+    static constexpr FileTime MicrosecondTicks = 10;
+
     int copyFile(const QString& source, const QString& target, bool failIfExists)
     {
         return copy({source, target, failIfExists}).error;

@@ -2,6 +2,7 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/FileTimes.h"
+#include "platform/PartNames.h"
 #include "platform/PosixErrors.h"
 
 #include <cerrno>
@@ -291,7 +292,8 @@ int LocalFileSystem::listFolder(const QString& folder, const Visitor& visit)
         found.Name = QFile::decodeName(name);
         // A name that does not survive the trip to text, or that holds a
         // separator of device paths, could never be opened again.
-        if (QFile::encodeName(found.Name) != name || found.Name.contains(u'\\'))
+        if (QFile::encodeName(found.Name) != name || found.Name.contains(u'\\') ||
+            PartNames::isProgramOwn(found.Name))
             continue;
         struct statx status;
         if (statAt(::dirfd(dir), entry->d_name, status) != 0)
@@ -373,12 +375,31 @@ int LocalFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>
     const QByteArray to = native(target);
     if (to == QFile::encodeName(m_paths.root()))
         return PlatformError::AccessDenied;
-    QByteArray partPath = folderOf(to) + "/.tarvo-XXXXXX.part";
-    const int fd = ::mkostemps(partPath.data(), 5, O_CLOEXEC);
+    const QByteArray folder = folderOf(to);
+    if (m_sweeps.firstVisit(folder))
+        sweepLeftovers(folder);
+    QByteArray partPath =
+        folder + '/' + QFile::encodeName(PartNames::make(PartNames::Shape::Hidden));
+    const int fd = ::open(partPath.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return errno == ENOENT ? PlatformError::PathNotFound : platformErrorFromErrno(errno);
     file = std::make_unique<LocalPart>(fd, std::move(partPath), to);
     return PlatformError::Success;
+}
+
+void LocalFileSystem::sweepLeftovers(const QByteArray& folder)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const auto closer = qScopeGuard([dir] { ::closedir(dir); });
+    while (const dirent* entry = ::readdir(dir)) {
+        struct statx status;
+        const QString name = QFile::decodeName(entry->d_name);
+        if (PartNames::isPart(name) && statAt(::dirfd(dir), entry->d_name, status) == 0 &&
+            S_ISREG(status.stx_mode) && PartNames::isLeftover(name, status.stx_mtime.tv_sec))
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
 }
 
 } // namespace tarvo

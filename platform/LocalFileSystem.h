@@ -2,6 +2,7 @@
 
 #include "platform/DevicePaths.h"
 #include "platform/FileStore.h"
+#include "platform/PartNames.h"
 
 #include <sys/stat.h>
 
@@ -37,8 +38,11 @@ public:
 
 private:
     QByteArray native(const QString& path) const;
+    // Removes what dead runs of the program left in the folder.
+    void sweepLeftovers(const QByteArray& folder);
 
     DevicePaths m_paths;
+    LeftoverSweeps m_sweeps;
 };
 
 } // namespace tarvo

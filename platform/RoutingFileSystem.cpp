@@ -48,6 +48,11 @@ int RoutingFileSystem::moveFile(const QString& source, const QString& target,
     return moveAcrossStores(from, source, to, target, copiedAs);
 }
 
+FileTime RoutingFileSystem::timeResolution(const QString& folder)
+{
+    return storeFor(folder).timeResolution(folder);
+}
+
 int RoutingFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
 {
     return storeFor(path).deleteFile(path, copiedAs);

@@ -20,6 +20,7 @@ public:
     using FileSystem::moveFile;
     int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override;
     int deleteFile(const QString& path, const FileInfo* copiedAs) override;
+    FileTime timeResolution(const QString& folder) override;
 
 private:
     FileStore& storeFor(const QString& path);

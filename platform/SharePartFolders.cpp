@@ -2,17 +2,36 @@
 
 namespace tarvo {
 
-bool SharePartFolders::wantsPartFolder(const QByteArray& folder)
+QList<SharePartFolders::Place> SharePartFolders::placesFor(const QByteArray& folder)
 {
     std::lock_guard lock(m_mutex);
     Folder& known = m_folders[folder];
-    return !known.unusable && ++known.parts > BesideForFirstParts;
+    QList<Place> places;
+    // The part folder's name and the parts in it are hidden names too.
+    if (++known.parts > BesideForFirstParts && !known.partFolderRefused && !known.hiddenRefused)
+        places.append(Place::PartFolder);
+    if (!known.hiddenRefused)
+        places.append(Place::Hidden);
+    if (!known.plainRefused)
+        places.append(Place::Plain);
+    return places;
 }
 
-void SharePartFolders::unusable(const QByteArray& folder)
+void SharePartFolders::refused(const QByteArray& folder, Place place)
 {
     std::lock_guard lock(m_mutex);
-    m_folders[folder].unusable = true;
+    Folder& known = m_folders[folder];
+    switch (place) {
+    case Place::PartFolder:
+        known.partFolderRefused = true;
+        break;
+    case Place::Hidden:
+        known.hiddenRefused = true;
+        break;
+    case Place::Plain:
+        known.plainRefused = true;
+        break;
+    }
 }
 
 void SharePartFolders::made(const ShareAddress& partFolder)

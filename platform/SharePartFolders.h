@@ -9,7 +9,14 @@
 
 namespace tarvo {
 
-// Where the part files of copies into a share folder are written.
+// Where the part files of copies into a share folder are written, as the
+// folder's first parts teach it.
+//
+// Beside the target, under the usual hidden name, unless the server refuses
+// that name (a share that vetoes dot files or ".part" files): then under the
+// plain name, and when the server refuses that too, nowhere (the copy then
+// writes a new target under its own name, and never replaces an existing one
+// in place).
 //
 // On a case-insensitive Samba server, making a name that a folder does not
 // hold reads the whole folder. A part file beside its target makes two such
@@ -26,14 +33,15 @@ class SharePartFolders
 {
 public:
     static constexpr int BesideForFirstParts = 16;
-    static QString folderName() { return QStringLiteral(".tarvo-parts"); }
 
-    // Whether the next part for a target in `folder` goes to the folder's
-    // part folder; counts the part either way.
-    bool wantsPartFolder(const QByteArray& folder);
-    // The part folder of `folder` cannot hold parts (a file has its name, or
-    // the share lets no folder be made there): parts go beside their targets.
-    void unusable(const QByteArray& folder);
+    enum class Place { PartFolder, Hidden, Plain };
+
+    // The places to try for the next part in `folder`, best first; empty when
+    // the folder refuses every temporary name. Counts the part.
+    QList<Place> placesFor(const QByteArray& folder);
+    // The folder refuses parts at `place` (for the part folder: a file has its
+    // name, or the share lets no folder be made there).
+    void refused(const QByteArray& folder, Place place);
     // The program made a part folder at this address.
     void made(const ShareAddress& partFolder);
     // The part folders made on a share, or on any share when `share` is null;
@@ -44,7 +52,9 @@ private:
     struct Folder
     {
         int parts = 0;
-        bool unusable = false;
+        bool partFolderRefused = false;
+        bool hiddenRefused = false;
+        bool plainRefused = false;
     };
     std::mutex m_mutex;
     QHash<QByteArray, Folder> m_folders;

@@ -5,10 +5,10 @@
 #include <dlfcn.h>
 #include <libsmbclient.h>
 #include <mutex>
-#include <utility>
 #include <pthread.h>
 #include <QMutex>
 #include <QMutexLocker>
+#include <utility>
 
 namespace tarvo::smb {
 
@@ -180,12 +180,11 @@ void setUserData(Context* context, void* data)
 
 int connect(Context* context, const char* shareUrl)
 {
+    // A look at the share's top folder, not a listing of it: the top folder
+    // of a real share may hold thousands of names.
     return exclusive([&] {
-        SMBCFILE* top = smbc_getFunctionOpendir(context)(context, shareUrl);
-        if (!top)
-            return -1;
-        smbc_getFunctionClosedir(context)(context, top);
-        return 0;
+        struct stat status;
+        return smbc_getFunctionStat(context)(context, shareUrl, &status);
     });
 }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <libsmbclient.h>
 #include <QByteArray>
-#include <QMutexLocker>
+#include <QCryptographicHash>
 
 namespace tarvo {
 
@@ -33,7 +33,7 @@ void answerLogon(SMBCCTX* context, const char*, const char*, char*, int, char* u
 
 void configure(SMBCCTX* context)
 {
-    smbc_setDebug(context, 0); // never a log line, never a password in one
+    smbc_setDebug(context, 0);
     smbc_setTimeout(context, SmbContextPool::TimeoutMilliseconds);
     smbc_setOptionUseKerberos(context, false);
     smbc_setOptionFallbackAfterKerberos(context, true);
@@ -55,6 +55,22 @@ bool SmbContextPool::initialiseLibrary(QString* error)
     }
     smb::freeContext(probe);
     return true;
+}
+
+QString SmbContextPool::logonKey(const ShareCredentials& credentials)
+{
+    // The password only as a digest: the key tells logons apart, it need not
+    // hold the secret.
+    const QByteArray digest =
+        QCryptographicHash::hash(credentials.password.toUtf8(), QCryptographicHash::Sha256);
+    return credentials.address.remoteName().toCaseFolded() + u'\n' + credentials.userName + u'\n' +
+           QString::fromLatin1(digest.toHex().left(16));
+}
+
+QString SmbContextPool::serverOf(const QString& logonKey)
+{
+    // "\\server\share\n...": up to the separator before the share.
+    return logonKey.left(logonKey.indexOf(u'\\', 2));
 }
 
 SmbContextPool::SmbContextPool(const ShareConnectionTable& table)
@@ -81,38 +97,45 @@ SmbContextPool::Lease SmbContextPool::lease(Idle idle, const ShareCredentials& c
     result.m_pool = this;
     result.m_context = context;
     result.m_generation = idle.generation;
-    result.m_shares = std::move(idle.shares);
+    result.m_logons = std::move(idle.logons);
     result.m_credentials = std::make_unique<ShareCredentials>(credentials);
     smb::setUserData(context, result.m_credentials.get());
     return result;
 }
 
 SmbContextPool::Lease SmbContextPool::acquire(const ShareCredentials& credentials,
-                                              const QString& shareKey)
+                                              const QString& key)
 {
     const quint64 generation = m_table.generation();
-    const QString folded = shareKey.toCaseFolded();
     Idle idle{nullptr, generation, {}};
+    bool knowsKey = false;
+    bool purge = false;
     {
-        QMutexLocker lock(&m_mutex);
-        // The most recently used context that holds the share's session, so
-        // that no logon is made while one is at hand (a logon that would fail,
-        // too, once the password has changed on the server); else any.
+        std::lock_guard lock(m_mutex);
+        // The most recently used context that holds this logon, so that no
+        // logon is made while one is at hand (a logon that would fail, too,
+        // once the password has changed on the server); else any.
         qsizetype chosen = m_idle.size() - 1;
         for (qsizetype i = m_idle.size() - 1; i >= 0; --i) {
-            if (m_idle.at(i).generation == generation && m_idle.at(i).shares.contains(folded)) {
+            if (m_idle.at(i).logons.contains(key)) {
                 chosen = i;
+                knowsKey = true;
                 break;
             }
         }
         if (chosen >= 0)
             idle = m_idle.takeAt(chosen);
+        // A connection went since this context logged on, and it holds no
+        // logon with these very credentials: forget its sessions, so that
+        // the next use logs on with the credentials now in the table.
+        if (idle.context && idle.generation != generation && !knowsKey) {
+            forgetLogons(idle.logons);
+            idle.logons.clear();
+            purge = true;
+        }
     }
-    // A connection went since this context logged on: forget its sessions.
-    if (idle.context && idle.generation != generation) {
+    if (purge)
         smb::purgeCachedServers(idle.context);
-        idle.shares.clear();
-    }
     if (!idle.context)
         idle.context = newContext();
     idle.generation = generation;
@@ -124,11 +147,83 @@ SmbContextPool::Lease SmbContextPool::fresh(const ShareCredentials& credentials)
     return lease({newContext(), m_table.generation(), {}}, credentials);
 }
 
+SmbContextPool::Lease SmbContextPool::acquireLoggedOn(const ShareCredentials& credentials,
+                                                      const QString& key,
+                                                      std::chrono::milliseconds wait)
+{
+    Idle idle{nullptr, 0, {}};
+    {
+        std::unique_lock lock(m_mutex);
+        const auto found = [&] {
+            for (qsizetype i = m_idle.size() - 1; i >= 0; --i) {
+                if (m_idle.at(i).logons.contains(key)) {
+                    idle = m_idle.takeAt(i);
+                    return true;
+                }
+            }
+            return false;
+        };
+        if (!m_givenBack.wait_for(lock, wait, found) && !found())
+            return {};
+    }
+    idle.generation = m_table.generation();
+    return lease(std::move(idle), credentials);
+}
+
+void SmbContextPool::closeIdle(const QString& server)
+{
+    QList<SMBCCTX*> closing;
+    {
+        std::lock_guard lock(m_mutex);
+        m_idle.removeIf([&](const Idle& idle) {
+            const bool onServer =
+                std::any_of(idle.logons.cbegin(), idle.logons.cend(),
+                            [&](const QString& key) { return serverOf(key) == server; });
+            if (onServer) {
+                forgetLogons(idle.logons);
+                closing.append(idle.context);
+            }
+            return onServer;
+        });
+    }
+    for (SMBCCTX* context : std::as_const(closing))
+        smb::freeContext(context);
+}
+
+void SmbContextPool::setFull(const QString& key)
+{
+    std::lock_guard lock(m_mutex);
+    m_full.insert(serverOf(key));
+}
+
+bool SmbContextPool::isFull(const QString& key) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_full.contains(serverOf(key));
+}
+
+bool SmbContextPool::hasLogon(const QString& key) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_logonCount.value(key) > 0;
+}
+
+void SmbContextPool::forgetLogons(const QSet<QString>& logons)
+{
+    for (const QString& key : logons) {
+        if (--m_logonCount[key] <= 0)
+            m_logonCount.remove(key);
+    }
+}
+
 void SmbContextPool::giveBack(Idle idle)
 {
     smb::setUserData(idle.context, nullptr);
-    QMutexLocker lock(&m_mutex);
-    m_idle.append(std::move(idle));
+    {
+        std::lock_guard lock(m_mutex);
+        m_idle.append(std::move(idle));
+    }
+    m_givenBack.notify_all();
 }
 
 SmbContextPool::Lease::Lease(Lease&& other) noexcept
@@ -136,7 +231,7 @@ SmbContextPool::Lease::Lease(Lease&& other) noexcept
     , m_context(std::exchange(other.m_context, nullptr))
     , m_credentials(std::move(other.m_credentials))
     , m_generation(other.m_generation)
-    , m_shares(std::move(other.m_shares))
+    , m_logons(std::move(other.m_logons))
 {}
 
 SmbContextPool::Lease& SmbContextPool::Lease::operator=(Lease&& other) noexcept
@@ -147,7 +242,7 @@ SmbContextPool::Lease& SmbContextPool::Lease::operator=(Lease&& other) noexcept
         m_context = std::exchange(other.m_context, nullptr);
         m_credentials = std::move(other.m_credentials);
         m_generation = other.m_generation;
-        m_shares = std::move(other.m_shares);
+        m_logons = std::move(other.m_logons);
     }
     return *this;
 }
@@ -157,20 +252,40 @@ SmbContextPool::Lease::~Lease()
     release();
 }
 
-bool SmbContextPool::Lease::knowsShare(const QString& remoteName) const
+bool SmbContextPool::Lease::knowsLogon(const QString& key) const
 {
-    return m_shares.contains(remoteName.toCaseFolded());
+    return m_logons.contains(key);
 }
 
-void SmbContextPool::Lease::addShare(const QString& remoteName)
+void SmbContextPool::Lease::addLogon(const QString& key)
 {
-    m_shares.insert(remoteName.toCaseFolded());
+    if (m_logons.contains(key))
+        return;
+    m_logons.insert(key);
+    if (m_pool) {
+        std::lock_guard lock(m_pool->m_mutex);
+        ++m_pool->m_logonCount[key];
+    }
+}
+
+void SmbContextPool::Lease::discard()
+{
+    if (m_pool && m_context) {
+        {
+            std::lock_guard lock(m_pool->m_mutex);
+            m_pool->forgetLogons(m_logons);
+        }
+        smb::freeContext(m_context);
+    }
+    m_logons.clear();
+    m_pool = nullptr;
+    m_context = nullptr;
 }
 
 void SmbContextPool::Lease::release()
 {
     if (m_pool && m_context)
-        m_pool->giveBack({m_context, m_generation, std::move(m_shares)});
+        m_pool->giveBack({m_context, m_generation, std::move(m_logons)});
     m_pool = nullptr;
     m_context = nullptr;
 }

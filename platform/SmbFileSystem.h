@@ -1,16 +1,10 @@
 #pragma once
 
 #include "platform/FileStore.h"
-#include "platform/ShareConnectionTable.h"
-#include "platform/ShareFolderNames.h"
-#include "platform/SharePartFolders.h"
-#include "platform/SmbContextPool.h"
+#include "platform/SmbOperation.h"
 
-#include <QList>
-#include <QMutex>
-
-struct _SMBCCTX;
-struct _SMBCFILE;
+#include <mutex>
+#include <QHash>
 
 namespace tarvo {
 
@@ -32,6 +26,11 @@ public:
     using FileSystem::moveFile;
     int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override;
     int deleteFile(const QString& path, const FileInfo* copiedAs) override;
+    // Learnt once per share: a file made there is given a time with an odd
+    // second and a fraction, and the time read back tells what the share
+    // keeps (FAT disks behind a NAS, and Samba's "dos filetime resolution",
+    // keep even seconds).
+    FileTime timeResolution(const QString& folder) override;
 
     int openSource(const QString& path, std::unique_ptr<SourceFile>& file) override;
     int createPart(const QString& target, std::unique_ptr<PartFile>& file) override;
@@ -41,39 +40,25 @@ public:
     // over loopback and read as fast, 4 and 8 MiB gained nothing more.
     qint64 copyBufferSize() const override { return 2 << 20; }
 
-    // The logon that adding a connection makes: opens the share's top folder
-    // with a context of its own, so a wrong password or share fails here.
+    // The logon that adding a connection makes, so that a wrong password or
+    // share fails there: with a context already logged on with the very same
+    // credentials, or with a new one.
     int logOn(const ShareCredentials& credentials);
     // The end of a logon to a share: removes the part folders made there.
     void signOff(const ShareCredentials& credentials);
 
-    // The smb:// address of a path below a share, every name URL-encoded.
-    static QByteArray url(const ShareAddress& address);
-
 private:
-    friend class SmbOperation;
-
-    // A part file that could not be removed because the server had gone
-    // away; the next logon to its share removes it.
-    struct LeftoverPart
-    {
-        ShareAddress share;
-        QByteArray url;
-    };
-    void rememberLeftover(const ShareAddress& share, const QByteArray& url);
-    void removeLeftovers(_SMBCCTX* context, const ShareAddress& share);
-    // A new part file for a target in `folder` inside the folder's part
-    // folder, making that when needed; null when it cannot go there.
-    _SMBCFILE* createInPartFolder(_SMBCCTX* context, const ShareAddress& folder,
-                                  const QString& partName, QByteArray& partUrl);
+    // A new part for a target in `folder`, at the first place the folder
+    // accepts; null with errno when it refuses the place.
+    smb::File* createAt(smb::Context* context, const ShareAddress& folder,
+                        SharePartFolders::Place place, QByteArray& partUrl);
+    // Removes what dead runs of the program left in the folder.
+    void sweepLeftovers(smb::Context* context, const ShareAddress& folder);
     void removePartFolders(const ShareCredentials& credentials, const QList<ShareAddress>& folders);
 
-    ShareConnectionTable& m_connections;
-    SmbContextPool& m_contexts;
-    ShareFolderNames m_folderNames;
-    SharePartFolders m_partFolders;
-    QMutex m_leftoverMutex;
-    QList<LeftoverPart> m_leftovers;
+    SmbShares m_shares;
+    std::mutex m_resolutionMutex;
+    QHash<QString, FileTime> m_resolutions; // by share
 };
 
 } // namespace tarvo

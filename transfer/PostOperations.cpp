@@ -111,7 +111,37 @@ bool PostOperations::NeedsSyncCopy(const QString& source, const QString& target,
 {
     if (!m_files.canOpenForReading(target))
         return true;
-    return DecideSyncCopy(true, CompareFileInfo(source, target), source, target, remembered);
+    FileInfo sourceInfo;
+    FileInfo targetInfo;
+    const int mask =
+        m_files.readAttributes(source, sourceInfo) || m_files.readAttributes(target, targetInfo)
+            ? 0
+            : SyncCompare(sourceInfo, targetInfo, SplitPath(target).folder);
+    return DecideSyncCopy(true, mask, source, target, remembered);
+}
+
+int PostOperations::SyncCompare(const FileInfo& source, const FileInfo& target,
+                                const QString& targetFolder)
+{
+    int mask = CompareFileInfos(source, target);
+    // Only when the sizes agree does the time decide; only then is it worth
+    // learning how finely the target's file system keeps it.
+    if ((mask & CompareBit::LastWrite) && !(mask & CompareBit::Size)) {
+        const FileTime resolution = m_files.timeResolution(targetFolder);
+        const FileTime apart = source.LastWriteTime > target.LastWriteTime
+                                   ? source.LastWriteTime - target.LastWriteTime
+                                   : target.LastWriteTime - source.LastWriteTime;
+        if (resolution == 0 && !std::exchange(m_timelessSaid, true)) {
+            m_messages.showMessage(QStringLiteral("%1 does not keep the last-write times of its "
+                                                  "files, so Sync cannot tell unchanged files and "
+                                                  "copies them again.")
+                                       .arg(targetFolder),
+                                   MessageIcon::Information, MessageButtons::Ok);
+        } else if (apart < resolution) {
+            mask &= ~CompareBit::LastWrite;
+        }
+    }
+    return mask;
 }
 
 bool PostOperations::DecideSyncCopy(bool targetExists, int compareMask, const QString& source,

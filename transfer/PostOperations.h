@@ -51,6 +51,11 @@ public:
     // The CompareBit mask; 0 when either file cannot be read.
     int CompareFileInfo(const QString& a, const QString& b);
 
+    // The mask that Sync decides by, for a target in targetFolder: two
+    // last-write times closer than the folder's file system keeps them count
+    // as the same. A folder that keeps no time at all is said once.
+    int SyncCompare(const FileInfo& source, const FileInfo& target, const QString& targetFolder);
+
     // Appends folder + name of every plain file; the new count, or -1 when
     // the folder cannot be listed (the list is then unchanged). With a
     // snapshot, also records each file's attributes.
@@ -67,6 +72,7 @@ public:
 private:
     FileSystem& m_files;
     MessageService& m_messages;
+    bool m_timelessSaid = false;
 };
 
 } // namespace tarvo

@@ -180,7 +180,8 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
             // in letter case may be another file, on a device folder.
             const auto known = targets.constFind(target);
             const bool exists = known != targets.cend();
-            const int mask = exists && sourceRead ? CompareFileInfos(sourceInfo, *known) : 0;
+            const int mask =
+                exists && sourceRead ? m_post.SyncCompare(sourceInfo, *known, targetFolder) : 0;
             needsCopy = m_post.DecideSyncCopy(exists, mask, source, target, remembered);
         } else {
             needsCopy = m_post.NeedsSyncCopy(source, target, remembered);

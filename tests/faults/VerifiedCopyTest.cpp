@@ -157,10 +157,11 @@ TEST_F(VerifiedCopyTest, DelLeavesASourceThatChangedAfterItWasSent)
 
     EXPECT_EQ(run(), 1);
 
-    EXPECT_EQ(messages.texts(),
-              QStringList({QStringLiteral("Delete file \\Outbox\\a.txt ?"),
-                           QStringLiteral("Failed to delete file \\Outbox\\a.txt\r\nIt changed after "
-                                          "it was copied, so it stays as it is.")}));
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList({QStringLiteral("Delete file \\Outbox\\a.txt ?"),
+                     QStringLiteral("Failed to delete file \\Outbox\\a.txt\r\nIt changed after "
+                                    "it was copied, so it stays as it is.")}));
     EXPECT_EQ(readDevice(QStringLiteral("\\Outbox\\a.txt")), "first and second");
     EXPECT_EQ(readShare(QStringLiteral("out/a.txt")), "first");
 }

@@ -94,4 +94,40 @@ int RunProgram(const QString& program, const QStringList& arguments, const QByte
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+qint64 StartProgram(const QString& program, const QStringList& arguments,
+                    const QStringList& environment, const QString& outputFile,
+                    const QString& errorFile)
+{
+    std::vector<QByteArray> words{program.toLocal8Bit()};
+    for (const QString& argument : arguments)
+        words.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<QByteArray> variables;
+    for (char** variable = environ; *variable; ++variable)
+        variables.emplace_back(*variable);
+    for (const QString& variable : environment)
+        variables.push_back(variable.toLocal8Bit());
+    std::vector<char*> envp;
+    for (QByteArray& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
+    const QByteArray out = outputFile.toLocal8Bit();
+    const QByteArray err = errorFile.toLocal8Bit();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : -1;
+}
+
 } // namespace tarvo::test

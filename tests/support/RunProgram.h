@@ -19,4 +19,11 @@ namespace tarvo::test {
 int RunProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {},
                QByteArray* errors = nullptr);
 
+// Starts a program with these variables added to the environment
+// ("NAME=value") and its standard output and error written to the files;
+// the child's pid, or -1. The caller waits for it.
+qint64 StartProgram(const QString& program, const QStringList& arguments,
+                    const QStringList& environment, const QString& outputFile,
+                    const QString& errorFile);
+
 } // namespace tarvo::test

@@ -145,9 +145,13 @@ bool SambaServer::writeConfiguration()
                                   "username map = %2/users.map\n")
                        .arg(m_port)
                        .arg(root);
+    for (const QString& option : std::as_const(m_serverOptions))
+        text += option + u'\n';
     for (const QString& share : std::as_const(m_shares)) {
         text += QStringLiteral("[%1]\npath = %2\nvalid users = root\nread only = no\n")
                     .arg(share, shareFolder(share));
+        for (const QString& option : std::as_const(m_shareOptions))
+            text += option + u'\n';
     }
     QFile map(root + QStringLiteral("/users.map"));
     QFile configuration(root + QStringLiteral("/smb.conf"));
@@ -259,6 +263,15 @@ void SambaServer::clearShares()
         folder.removeRecursively();
         folder.mkpath(QStringLiteral("."));
     }
+}
+
+bool SambaServer::configure(const QStringList& serverOptions, const QStringList& shareOptions)
+{
+    m_serverOptions = serverOptions;
+    m_shareOptions = shareOptions;
+    const bool running = isRunning();
+    stop();
+    return running ? start() : writeConfiguration();
 }
 
 bool SambaServer::addShare(const QString& name)

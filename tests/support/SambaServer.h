@@ -44,6 +44,11 @@ public:
     const QString& password() const { return m_password; }
     bool changePassword(const QString& password);
 
+    // Options an office sets, in smb.conf's words: for the server ("max smbd
+    // processes = 3") and for every share ("veto files = /.*/"). A running
+    // server restarts to see them.
+    bool configure(const QStringList& serverOptions, const QStringList& shareOptions);
+
     // Shares beyond the default one; a running server restarts to see them.
     bool addShare(const QString& name);
     bool removeShare(const QString& name);
@@ -71,6 +76,8 @@ private:
 
     QTemporaryDir m_folder;
     QStringList m_shares;
+    QStringList m_serverOptions;
+    QStringList m_shareOptions;
     QString m_password;
     QString m_error;
     int m_port = 0;

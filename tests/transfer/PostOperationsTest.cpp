@@ -71,9 +71,10 @@ TEST_F(PostOperationsTest, FailuresThatCannotBeUndoneAreReported)
     messages.clear();
     const QString other = QStringLiteral("\\Sent\\b.txt");
     EXPECT_NE(post.ApplyPostOperation(missing, other, PostCopy), 0);
-    EXPECT_EQ(messages.texts(), QStringList(QStringLiteral("Failed to copy file %1 to %2\r\nThe file "
-                                                           "does not exist (any more).")
-                                                .arg(missing, other)));
+    EXPECT_EQ(messages.texts(),
+              QStringList(QStringLiteral("Failed to copy file %1 to %2\r\nThe file "
+                                         "does not exist (any more).")
+                              .arg(missing, other)));
 }
 
 TEST_F(PostOperationsTest, CompareFileInfoSetsABitPerDifference)
@@ -218,5 +219,60 @@ TEST_F(PostOperationsTest, NeedsSyncCopyAsksOnlyAboutIdenticalTargets)
     EXPECT_EQ(messages.replaceQuestions()[0].newPath, Source);
 }
 
+// A file system that keeps last-write times only so finely (0: not at all).
+class CoarseFiles : public LocalFileSystem
+{
+public:
+    CoarseFiles(const DevicePaths& paths, FileTime resolution)
+        : LocalFileSystem(paths)
+        , m_resolution(resolution)
+    {}
+    FileTime timeResolution(const QString&) override
+    {
+        ++asked;
+        return m_resolution;
+    }
+    int asked = 0;
+
+private:
+    FileTime m_resolution;
+};
+
+// Sync takes two times closer than the target keeps them for the same, asks
+// how finely only when the sizes agree, and says once per run when the
+// target keeps no time at all.
+TEST_F(PostOperationsTest, SyncComparesTimesAsFinelyAsTheTargetKeepsThem)
+{
+    constexpr FileTime second = 10'000'000;
+    FileInfo source;
+    source.Size = 7;
+    source.LastWriteTime = 1000 * second + second / 2;
+    FileInfo kept = source;
+    kept.LastWriteTime = 1000 * second; // cut to even seconds
+    FileInfo older = source;
+    older.LastWriteTime = 998 * second;
+    FileInfo longer = kept;
+    longer.Size = 8;
+
+    CoarseFiles twoSeconds(device.files().paths(), 2 * second);
+    PostOperations coarse(twoSeconds, messages);
+    EXPECT_EQ(coarse.SyncCompare(source, kept, "\\Sent\\"), 0);
+    EXPECT_EQ(coarse.SyncCompare(source, older, "\\Sent\\"), CompareBit::LastWrite);
+    EXPECT_TRUE(coarse.SyncCompare(source, longer, "\\Sent\\") & CompareBit::Size);
+    EXPECT_EQ(twoSeconds.asked, 2);
+
+    CoarseFiles fine(device.files().paths(), FileSystem::MicrosecondTicks);
+    EXPECT_EQ(PostOperations(fine, messages).SyncCompare(source, kept, "\\Sent\\"),
+              CompareBit::LastWrite);
+
+    CoarseFiles timeless(device.files().paths(), 0);
+    PostOperations run(timeless, messages);
+    EXPECT_EQ(run.SyncCompare(source, kept, "\\Sent\\"), CompareBit::LastWrite);
+    EXPECT_EQ(run.SyncCompare(source, older, "\\Sent\\"), CompareBit::LastWrite);
+    EXPECT_EQ(messages.texts(),
+              QStringList("\\Sent\\ does not keep the last-write times of its files, so Sync "
+                          "cannot tell unchanged files and copies them again."));
+    EXPECT_EQ(messages.messages().first().icon, MessageIcon::Information);
+}
 } // namespace
 } // namespace tarvo::test
