@@ -1,0 +1,415 @@
+#!/usr/bin/env bash
+# Whole-process timings of `tarvo send` against smbclient, as a user would
+# take them: each program is started, does its transfer and ends, and the
+# wall time and the processor time of the process (user and system) are
+# taken from outside. The share is a private Samba server (smbd) on
+# 127.0.0.1; the share's folder, the device folder (--root) and smbd's own
+# folders all live on a tmpfs, so that no disk takes part.
+#
+#   bench/whole_process.sh [options] [NAME=TARVO_BINARY ...]
+#
+# Options:
+#   --rounds N     timed runs of each program in each case (default 5)
+#   --cases LIST   which cases to run, any of a b c d (default abcd):
+#                    a  Put of one 1 GiB file into an empty folder
+#                    b  Put of one 1 GiB file over an existing 1 GiB target
+#                    c  Get of one 1 GiB file into an empty folder
+#                    d  Put of 2,000 files of 4 KiB into an empty folder
+#   --work DIR     where the tmpfs is mounted (default /mnt/tarvo-bench)
+#   --size SIZE    size of the tmpfs (default 6g)
+#   --no-smbclient time only the Tarvo binaries against each other
+#   --results FILE also write every run as a tab-separated line to FILE
+#
+# Without NAME=TARVO_BINARY it times build/release/app/tarvo of this
+# checkout as "tarvo". Give several (for example base=... change=...) to
+# compare builds: every binary and smbclient run once per round, in an order
+# that moves on by one place each round, so that no program always meets
+# the machine in the same state.
+#
+# Each line of output is one run: case, round, program, wall seconds, user
+# and system seconds of the process, the processor seconds that smbd spent
+# on it (all of smbd's processes, those that ended included) and whether the
+# run succeeded and left every file in place (1) or not (0). The
+# summary gives the medians per program, the ratio of each program's median
+# wall time to smbclient's and to the first Tarvo binary's, and the median of
+# the ratios to the first Tarvo binary in the same round.
+#
+# It needs root (to mount the tmpfs and to start smbd) and Samba's smbd,
+# smbpasswd and smbclient. It stops smbd and unmounts the tmpfs when it ends.
+set -euo pipefail
+
+source_dir="$(cd "$(dirname "$0")/.." && pwd)"
+rounds=5
+cases=abcd
+work=/mnt/tarvo-bench
+tmpfs_size=6g
+with_smbclient=1
+results=""
+names=()
+binaries=()
+
+fail() {
+    echo "whole_process: $*" >&2
+    exit 1
+}
+
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --rounds) rounds="$2"; shift 2 ;;
+    --cases) cases="$2"; shift 2 ;;
+    --work) work="$2"; shift 2 ;;
+    --size) tmpfs_size="$2"; shift 2 ;;
+    --no-smbclient) with_smbclient=0; shift ;;
+    --results) results="$(realpath -m "$2")"; shift 2 ;;
+    -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    *=*) names+=("${1%%=*}"); binaries+=("$(realpath "${1#*=}")"); shift ;;
+    *) fail "unknown argument '$1' (see --help)" ;;
+    esac
+done
+if [ ${#names[@]} -eq 0 ]; then
+    names=(tarvo)
+    binaries=("$source_dir/build/release/app/tarvo")
+fi
+for binary in "${binaries[@]}"; do
+    [ -x "$binary" ] || fail "$binary is not an executable; build Tarvo first"
+done
+[ "$(id -u)" -eq 0 ] || fail "run this as root: it mounts a tmpfs and starts smbd"
+for tool in smbd smbpasswd smbclient; do
+    command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] || fail "$tool is not installed (apt-get install samba smbclient)"
+done
+[ -x /usr/bin/time ] || fail "/usr/bin/time is missing (apt-get install time)"
+smbd="$(command -v smbd || echo /usr/sbin/smbd)"
+smbpasswd="$(command -v smbpasswd || echo /usr/sbin/smbpasswd)"
+
+contenders=("${names[@]}")
+[ "$with_smbclient" -eq 1 ] && contenders+=(smbclient)
+ticks_per_second="$(getconf CLK_TCK)"
+
+# --- The tmpfs and the server -------------------------------------------------
+
+mounted=0
+smbd_pid=""
+samba="$work/samba"
+share="$samba/share"
+device="$work/device"
+
+finish() {
+    if [ -n "$smbd_pid" ]; then
+        # smbd -D leads a process group of its own, which holds its children.
+        kill -TERM -- "-$smbd_pid" 2>/dev/null || true
+        for _ in $(seq 50); do
+            kill -0 "$smbd_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -KILL -- "-$smbd_pid" 2>/dev/null || true
+    fi
+    if [ "$mounted" -eq 1 ]; then
+        cd /
+        umount "$work" || echo "whole_process: could not unmount $work" >&2
+        rmdir "$work" 2>/dev/null || true
+    fi
+}
+trap finish EXIT
+
+mkdir -p "$work"
+if mountpoint -q "$work"; then
+    fail "$work is already a mount point; unmount it or choose another --work"
+fi
+mount -t tmpfs -o "size=$tmpfs_size" tmpfs "$work"
+mounted=1
+
+# A port on 127.0.0.1 that nothing listens on.
+port=""
+for candidate in $(seq 44600 44699); do
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
+        port=$candidate
+        break
+    fi
+done
+[ -n "$port" ] || fail "no free port between 44600 and 44699 on 127.0.0.1"
+
+password="bench-$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')"
+mkdir -p "$samba"/{private,lock,state,cache,pid,log,ncalrpc} "$share" "$device"
+cat >"$samba/smb.conf" <<CONF
+[global]
+smb ports = $port
+interfaces = 127.0.0.1
+bind interfaces only = yes
+disable netbios = yes
+private dir = $samba/private
+lock directory = $samba/lock
+state directory = $samba/state
+cache directory = $samba/cache
+pid directory = $samba/pid
+ncalrpc dir = $samba/ncalrpc
+log file = $samba/log/smbd.log
+log level = 0
+load printers = no
+disable spoolss = yes
+printcap name = /dev/null
+server role = standalone server
+passdb backend = tdbsam:$samba/private/passdb.tdb
+map to guest = never
+username map = $samba/users.map
+[share]
+path = $share
+valid users = root
+read only = no
+CONF
+echo "root = tester" >"$samba/users.map"
+printf '%s\n%s\n' "$password" "$password" | "$smbpasswd" -c "$samba/smb.conf" -s -a root >/dev/null ||
+    fail "smbpasswd failed"
+"$smbd" --configfile="$samba/smb.conf" -D || fail "smbd did not start; see $samba/log"
+for _ in $(seq 100); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+    sleep 0.1
+done
+for pid_file in "$samba"/pid/smbd*.pid; do
+    [ -f "$pid_file" ] && smbd_pid="$(cat "$pid_file")"
+done
+[ -n "$smbd_pid" ] || fail "smbd wrote no pid file; see $samba/log"
+
+# smbclient reads the password from a file, never from its command line.
+auth="$work/auth"
+printf 'username = tester\npassword = %s\n' "$password" >"$auth"
+chmod 600 "$auth"
+
+# --- Processor time of smbd ---------------------------------------------------
+
+# The processes of smbd's process group.
+smbd_processes() {
+    local stat
+    for stat in /proc/[0-9]*/stat; do
+        local line fields
+        read -r line 2>/dev/null <"$stat" || continue
+        # The fields after the command name (which may hold blanks), from the
+        # third on: fields[2] is the fifth, the process group.
+        read -ra fields <<<"${line##*) }"
+        [ "${fields[2]}" = "$smbd_pid" ] && echo "${stat%/stat}"
+    done
+    return 0
+}
+
+# Waits (up to 5 s) until only smbd's lasting processes are left: the
+# process that served a client ends a little after the client went.
+wait_for_idle_smbd() {
+    for _ in $(seq 100); do
+        [ "$(smbd_processes | wc -l)" -le "$idle_process_count" ] && return
+        sleep 0.05
+    done
+}
+
+# Processor ticks of smbd: of its living processes and of those that ended
+# (counted in their parent's children times once it has reaped them).
+smbd_ticks() {
+    local total=0 dir line fields
+    for dir in $(smbd_processes); do
+        read -r line 2>/dev/null <"$dir/stat" || continue
+        read -ra fields <<<"${line##*) }"
+        # utime, stime, cutime and cstime: fields 14 to 17 of stat.
+        total=$((total + fields[11] + fields[12] + fields[13] + fields[14]))
+    done
+    echo "$total"
+}
+
+sleep 0.5
+idle_process_count="$(smbd_processes | wc -l)"
+
+# --- Sample files and configurations -----------------------------------------
+
+echo "Writing sample files on $work ..."
+mkdir -p "$device"/{big,small} "$share/getsrc"
+head -c 1G /dev/urandom >"$device/big/big.bin"
+cp "$device/big/big.bin" "$share/getsrc/big.bin"
+for i in $(seq 0 1999); do
+    head -c 4096 /dev/zero | tr '\0' 'x' >"$device/small/f$i.txt"
+done
+
+# A configuration with one default session. For a Put the local folder is
+# the source and the share's folder the target; for a Get the other way round.
+write_config() { # file direction local-folder share-folder
+    printf '[Setting]\r\nDefaultChoice=No\r\nDefaultSession=Bench\r\n[Session]\r\nBench=Net,%s,\\\\127.0.0.1:%s\\share,WORKGROUP,%s,%s,None,,tester,%s\r\n' \
+        "$2" "$port" "$3" "$4" "$password" >"$1"
+    chmod 600 "$1"
+}
+
+# Empties a folder and writes the disks out, so that every run starts alike.
+clear_folder() {
+    rm -rf "$1"
+    mkdir -p "$1"
+    sync
+}
+
+# The folder that a program's run fills in a case. Each program has folders
+# of its own, except in case b, where every run replaces the file that the
+# run before it left.
+target_folder() { # case program
+    local suffix="$2"
+    case "$1" in
+    a) echo "$share/put-$suffix" ;;
+    b) echo "$share/replace" ;;
+    c) echo "$device/get-$suffix" ;;
+    d) echo "$share/small-$suffix" ;;
+    esac
+}
+
+# The command line of one run, into the array "command".
+command_for() { # case program
+    local target
+    target="$(target_folder "$1" "$2")"
+    local folder="${target##*/}"
+    if [ "$2" = smbclient ]; then
+        local commands
+        case "$1" in
+        a | b) commands="prompt off; lcd $device/big; cd $folder; mput *" ;;
+        c) commands="prompt off; lcd $target; cd getsrc; mget *" ;;
+        d) commands="prompt off; lcd $device/small; cd $folder; mput *" ;;
+        esac
+        command=(smbclient //127.0.0.1/share -p "$port" -A "$auth" -c "$commands")
+    else
+        local index binary config="$work/$1-$2.txt"
+        for index in "${!names[@]}"; do
+            [ "${names[$index]}" = "$2" ] && binary="${binaries[$index]}"
+        done
+        # Each program's configuration names its own target folder.
+        local local_folder='\big' share_folder="\\$folder" direction=Put
+        case "$1" in
+        c) direction=Get local_folder="\\$folder" share_folder='\getsrc' ;;
+        d) local_folder='\small' ;;
+        esac
+        [ -f "$config" ] || write_config "$config" "$direction" "$local_folder" "$share_folder"
+        command=("$binary" --config "$config" --root "$device" send --yes)
+    fi
+}
+
+# One run: prints "wall user system server ok" (seconds; ok is 1 when the
+# program succeeded and left every file in the target folder, else 0).
+run_once() { # case program
+    local target
+    target="$(target_folder "$1" "$2")"
+    if [ "$1" = b ]; then
+        # The target is there from the run before; only the first run finds
+        # it missing, and gets it first.
+        if [ ! -f "$target/big.bin" ]; then
+            mkdir -p "$target"
+            cp "$device/big/big.bin" "$target/big.bin"
+            sync
+        fi
+    else
+        clear_folder "$target"
+    fi
+    wait_for_idle_smbd
+    local times="$work/times" before after start end status=0
+    before="$(smbd_ticks)"
+    start="$(date +%s%N)"
+    command_for "$1" "$2"
+    /usr/bin/time -f '%U %S' -o "$times" "${command[@]}" >"$work/output" 2>&1 || status=$?
+    end="$(date +%s%N)"
+    wait_for_idle_smbd
+    after="$(smbd_ticks)"
+    if [ "$status" -ne 0 ]; then
+        echo "whole_process: $2 failed in case $1 (exit status $status):" >&2
+        tail -5 "$work/output" >&2
+    fi
+    local expected=1 ok=1
+    [ "$1" = d ] && expected=2000
+    [ "$status" -eq 0 ] || ok=0
+    local found
+    found="$(find "$target" -maxdepth 1 -type f | wc -l)"
+    if [ "$found" -ne "$expected" ]; then
+        echo "whole_process: $2 left $found files in $target in case $1, not $expected" >&2
+        ok=0
+    fi
+    # What the run wrote goes at once: the tmpfs holds one copy of the big file
+    # beside the sample files, not one for each program.
+    [ "$1" = b ] || rm -rf "$target"
+    awk -v s="$start" -v e="$end" -v b="$before" -v a="$after" -v t="$ticks_per_second" \
+        -v cpu="$(tail -1 "$times")" -v ok="$ok" \
+        'BEGIN { split(cpu, c, " "); printf "%.3f %.2f %.2f %.2f %d\n", (e - s) / 1e9, c[1], c[2], (a - b) / t, ok }'
+}
+
+# --- The runs -----------------------------------------------------------------
+
+all="$work/all.tsv"
+: >"$all"
+printf '%-5s %-5s %-12s %8s %8s %8s %8s %3s\n' case round program wall user system smbd ok
+for (( c = 0; c < ${#cases}; c++ )); do
+    case_name="${cases:$c:1}"
+    case "$case_name" in a | b | c | d) ;; *) fail "unknown case '$case_name'" ;; esac
+    # One run of each program first, untimed: the first run after the
+    # sample files were written meets the machine in another state.
+    for program in "${contenders[@]}"; do
+        run_once "$case_name" "$program" >/dev/null
+    done
+    for (( round = 1; round <= rounds; round++ )); do
+        count=${#contenders[@]}
+        for (( k = 0; k < count; k++ )); do
+            program="${contenders[$(( (k + round - 1) % count ))]}"
+            read -r wall user system server ok < <(run_once "$case_name" "$program")
+            printf '%-5s %-5s %-12s %8s %8s %8s %8s %3s\n' "$case_name" "$round" "$program" \
+                "$wall" "$user" "$system" "$server" "$ok"
+            printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$case_name" "$round" "$program" \
+                "$wall" "$user" "$system" "$server" "$ok" >>"$all"
+        done
+    done
+    rm -rf "$share/replace"
+done
+[ -n "$results" ] && cp "$all" "$results"
+
+# --- Summary ------------------------------------------------------------------
+
+echo
+echo "Medians over $rounds rounds (seconds; cpu = user + system of the process); runs that"
+echo "failed count under 'failed' and stay out of the medians and ratios."
+echo "  /smbclient   median wall / smbclient's median wall"
+echo "  /${names[0]}   median wall / ${names[0]}'s median wall"
+echo "  paired       median over the rounds of (wall / ${names[0]}'s wall in the same round)"
+printf '%-5s %-12s %8s %8s %8s %8s %8s %10s %10s %8s %6s\n' case program wall user system cpu smbd \
+    /smbclient "/${names[0]}" paired failed
+awk -F'\t' -v first="${names[0]}" '
+function median(list,    n, values, i, j, swap) {
+    n = split(list, values, " ")
+    for (i = 2; i <= n; i++)
+        for (j = i; j > 1 && values[j - 1] + 0 > values[j] + 0; j--) {
+            swap = values[j]; values[j] = values[j - 1]; values[j - 1] = swap
+        }
+    return n % 2 ? values[(n + 1) / 2] : (values[n / 2] + values[n / 2 + 1]) / 2
+}
+{
+    key = $1 SUBSEP $3
+    if (!(key in seen)) { order[++count] = key; seen[key] = 1 }
+    if ($8 != 1) { failed[key]++; next }
+    wall_of[key] = wall_of[key] " " $4
+    user_of[key] = user_of[key] " " $5
+    sys_of[key] = sys_of[key] " " $6
+    cpu_of[key] = cpu_of[key] " " ($5 + $6)
+    smbd_of[key] = smbd_of[key] " " $7
+    wall_in_round[$1 SUBSEP $2 SUBSEP $3] = $4
+    rounds_of[key] = rounds_of[key] " " $2
+}
+END {
+    for (i = 1; i <= count; i++) {
+        key = order[i]
+        split(key, part, SUBSEP)
+        the_case = part[1]; program = part[2]
+        first_key = the_case SUBSEP first
+        if (!(key in wall_of) || !(first_key in wall_of)) {
+            printf "%-5s %-12s %8s %8s %8s %8s %8s %10s %10s %8s %6d\n", the_case, program,
+                "-", "-", "-", "-", "-", "-", "-", "-", failed[key]
+            continue
+        }
+        wall = median(wall_of[key])
+        smbclient_key = the_case SUBSEP "smbclient"
+        versus_smbclient = smbclient_key in wall_of ? sprintf("%.3f", wall / median(wall_of[smbclient_key])) : "-"
+        versus_first = sprintf("%.3f", wall / median(wall_of[first_key]))
+        n = split(rounds_of[key], numbers, " ")
+        ratios = ""
+        for (j = 1; j <= n; j++)
+            if ((the_case SUBSEP numbers[j] SUBSEP first) in wall_in_round)
+                ratios = ratios " " wall_in_round[the_case SUBSEP numbers[j] SUBSEP program] / \
+                                    wall_in_round[the_case SUBSEP numbers[j] SUBSEP first]
+        printf "%-5s %-12s %8.3f %8.2f %8.2f %8.2f %8.2f %10s %10s %8.3f %6d\n", the_case, program,
+            wall, median(user_of[key]), median(sys_of[key]), median(cpu_of[key]),
+            median(smbd_of[key]), versus_smbclient, versus_first, median(ratios), failed[key]
+    }
+}' "$all"
