@@ -51,12 +51,16 @@ const QList<Command>& Commands()
          "Prints the rows of the main list as a refresh fills it, one per line: File Name, "
          "Date, Size, Path and Session, separated by tabs, in list order.",
          RunListCommand},
-        {"send", "send [--yes | --no] [NAME ...]",
+        {"send", "send [--yes | --no] [--dry-run] [NAME ...]",
          "Transfers the rows of the main list (all of them, or those whose File Name matches "
          "one of the wildcard NAMEs) as Send does, printing each file and the program's "
-         "messages, and the summary line last. --yes answers every question with OK / Yes To "
-         "All, --no with Cancel / No To All; without a terminal the answer is Cancel / No. "
-         "Exit status 0 when every file was transferred, 1 when not.",
+         "messages, and the summary line last. A Sync session given NAMEs mirrors only the "
+         "files they match. --yes answers every question with OK / Yes To All, --no with "
+         "Cancel / No To All; without a terminal the answer is Cancel / No. --dry-run prints "
+         "what the send would do (copy, replace, keep, prune, and each post-operation with "
+         "its target) and changes nothing. Exit status 0 when every file was transferred and "
+         "every post-operation done, or when there was nothing to send; 1 when a copy, a "
+         "post-operation or a session failed.",
          RunSendCommand},
     };
     return commands;

@@ -3,6 +3,7 @@
 #include "app/ConsoleMessageService.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformServices.h"
+#include "transfer/DryRunFileSystem.h"
 #include "transfer/SendRequest.h"
 #include "transfer/TransferObserver.h"
 #include "ui/FileFilter.h"
@@ -17,18 +18,41 @@ namespace tarvo {
 
 namespace {
 
-// Prints each file as the run reaches it, and the summary last. Each line
-// is flushed so that it stands before any message the file brings.
+// Prints each file as the run reaches it, and the summary last, with the
+// count of failed post-operations after it when there are any. Each line is
+// flushed so that it stands before any message the file brings. A dry run
+// prints what it would do instead.
 class ConsoleTransferPrinter : public TransferObserver
 {
 public:
+    explicit ConsoleTransferPrinter(bool dryRun)
+        : m_dryRun(dryRun)
+    {}
+
     void sessionStarted(const QString&) override {}
     void fileShown(const ShownFile& file) override
     {
-        print(file.progressLine + u'\t' + file.sourcePath() + u'\t' + file.targetPath());
+        if (!m_dryRun)
+            print(file.progressLine + u'\t' + file.sourcePath() + u'\t' + file.targetPath());
     }
     void positionChanged(int) override {}
-    void runFinished(const QString& summary, int, int) override { print(summary); }
+    void fileKept(const QString& source, const QString& target) override
+    {
+        if (m_dryRun)
+            print(QStringLiteral("keep\t") + source + u'\t' + target);
+    }
+    void runFinished(const RunSummary& summary) override
+    {
+        if (m_dryRun) {
+            print(QStringLiteral("Nothing was changed: this was a dry run."));
+            return;
+        }
+        print(summary.text());
+        if (summary.failedPostOperations > 0)
+            print(summary.postOperationsText());
+    }
+    // A line of a dry run: what the run would do.
+    void action(const QString& line) { print(line); }
 
 private:
     static void print(const QString& line)
@@ -37,6 +61,8 @@ private:
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
         std::fflush(stdout);
     }
+
+    const bool m_dryRun;
 };
 
 // For tests of a run cut off halfway (a killed process, a power loss): with
@@ -82,9 +108,14 @@ int RunSendCommand(const QStringList& arguments, const CommandEnvironment& envir
     const Command& self = *FindCommand(QStringLiteral("send"));
     auto policy = ConsoleMessageService::Policy::Ask;
     QStringList names;
+    bool dryRun = false;
     for (const QString& argument : arguments) {
         if (argument == u"--help" || argument == u"-h")
             return PrintCommandHelp(self);
+        if (argument == u"--dry-run") {
+            dryRun = true;
+            continue;
+        }
         if (argument == u"--yes" || argument == u"--no") {
             const auto chosen = argument == u"--yes" ? ConsoleMessageService::Policy::Yes
                                                      : ConsoleMessageService::Policy::No;
@@ -114,19 +145,31 @@ int RunSendCommand(const QStringList& arguments, const CommandEnvironment& envir
     // The same snapshot for the listing and the run, as a Send from the window.
     const Settings snapshot = FileListBuilder::TakeSnapshot(settings);
     FileTypeIcons icons;
-    const FileRows rows =
-        BuildFileList(snapshot, {platform->files(), platform->connections(), messages, icons});
+    int unlisted = 0;
+    const FileRows rows = BuildFileList(
+        snapshot, {platform->files(), platform->connections(), messages, icons}, &unlisted);
     const TransferList entries = BuildTransferList(pickRows(rows, names));
-    if (!CheckSelection(entries, messages))
-        return ExitIncomplete;
+    // A session that could not be listed was reported; its files are missing.
+    const int listed = unlisted == 0 ? ExitSuccess : ExitIncomplete;
+    if (entries.isEmpty()) {
+        // An empty outbox is no failure: a cron job finds one often.
+        std::fputs("Nothing to send\n", stderr);
+        return listed;
+    }
 
-    ConsoleTransferPrinter printer;
+    ConsoleTransferPrinter printer(dryRun);
+    DryRunFileSystem dry(platform->files(),
+                         [&printer](const QString& line) { printer.action(line); });
     bool stopHook = false;
     StopAfterBytes stop(qEnvironmentVariable("TARVO_STOP_AFTER_BYTES").toULongLong(&stopHook));
-    TransferRun run({snapshot, entries}, {platform->files(), platform->connections(), messages,
-                                          printer, stopHook ? &stop : nullptr});
-    const int succeeded = run.RunTransfer();
-    return succeeded == run.total() ? ExitSuccess : ExitIncomplete;
+    TransferRun run({snapshot, entries, names},
+                    {dryRun ? static_cast<FileSystem&>(dry) : platform->files(),
+                     platform->connections(), messages, printer, stopHook ? &stop : nullptr});
+    run.RunTransfer();
+    const RunSummary summary = run.summary();
+    if (dryRun)
+        return summary.unreachableSessions == 0 ? listed : ExitIncomplete;
+    return summary.complete() ? listed : ExitIncomplete;
 }
 
 } // namespace tarvo

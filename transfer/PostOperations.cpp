@@ -7,7 +7,9 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"
+#include "ui/FileFilter.h"
 
+#include <algorithm>
 #include <QSet>
 
 namespace tarvo {
@@ -56,8 +58,7 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
         const int error = m_files.copy({source, postTarget, true, copiedAs}).error;
         if (error != PlatformError::FileExists) {
             if (error)
-                m_messages.showMessage(PostFailure(failed, error), MessageIcon::Information,
-                                       MessageButtons::Ok);
+                reportFailure(PostFailure(failed, error));
             return error;
         }
         const QString question = QStringLiteral("File %1 exists. Overwrite?").arg(postTarget);
@@ -74,10 +75,8 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
         if (replaceError == 0)
             replaceError = m_files.copy({source, postTarget, false, copiedAs}).error;
         if (replaceError)
-            m_messages.showMessage(
-                PostFailure(QStringLiteral("Failed to overwrite file %1").arg(postTarget),
-                            replaceError),
-                MessageIcon::Information, MessageButtons::Ok);
+            reportFailure(PostFailure(QStringLiteral("Failed to overwrite file %1").arg(postTarget),
+                                      replaceError));
         return replaceError;
     }
     case PostDel: {
@@ -88,23 +87,26 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
         // Right before it acts: the question may have stood open for long.
         const int error = m_files.deleteFile(source, copiedAs);
         if (error)
-            m_messages.showMessage(
-                PostFailure(QStringLiteral("Failed to delete file %1").arg(source), error),
-                MessageIcon::Information, MessageButtons::Ok);
+            reportFailure(
+                PostFailure(QStringLiteral("Failed to delete file %1").arg(source), error));
         return error;
     }
     case PostMove: {
         const int error = m_files.moveFile(source, postTarget, copiedAs);
         if (error)
-            m_messages.showMessage(
-                PostFailure(QStringLiteral("Failed to move file %1 to %2").arg(source, postTarget),
-                            error),
-                MessageIcon::Information, MessageButtons::Ok);
+            reportFailure(PostFailure(
+                QStringLiteral("Failed to move file %1 to %2").arg(source, postTarget), error));
         return error;
     }
     default:
         return 0;
     }
+}
+
+void PostOperations::reportFailure(const QString& message)
+{
+    ++m_failures;
+    m_messages.showMessage(message, MessageIcon::Information, MessageButtons::Ok);
 }
 
 bool PostOperations::NeedsSyncCopy(const QString& source, const QString& target, int& remembered)
@@ -191,7 +193,8 @@ int PostOperations::ListFolderFiles(const QString& folder, QStringList& list,
 }
 
 int PostOperations::PruneSyncTarget(const QStringList& targetFiles, const QStringList& transferList,
-                                    const QString& name, const QString& line)
+                                    const QString& name, const QString& line,
+                                    const QStringList& namePatterns)
 {
     // The targets that the session's entries map to, looked up once per file
     // instead of walking the whole run for each.
@@ -200,7 +203,7 @@ int PostOperations::PruneSyncTarget(const QStringList& targetFiles, const QStrin
     QSet<QString> carriedFolded;
     for (const QString& entry : transferList) {
         const SplitEntryResult split = SplitEntry(entry);
-        if (split.sessionName.compare(name, Qt::CaseInsensitive) != 0)
+        if (split.sessionName != name)
             continue;
         const QString target = targetFolder + SplitPath(split.path).fileName;
         carried.insert(target);
@@ -217,9 +220,16 @@ int PostOperations::PruneSyncTarget(const QStringList& targetFiles, const QStrin
     }
     int keptByCase = 0;
     for (const QString& file : targetFiles) {
-        const bool inFolder =
-            file.startsWith(targetFolder) && IsPlainFileName(file.mid(targetFolder.size()));
+        const QString fileName = file.mid(targetFolder.size());
+        const bool inFolder = file.startsWith(targetFolder) && IsPlainFileName(fileName);
         if (!inFolder || carried.contains(file))
+            continue;
+        // Files that the patterns leave out are no part of the mirror.
+        const bool chosen =
+            namePatterns.isEmpty() ||
+            std::any_of(namePatterns.cbegin(), namePatterns.cend(),
+                        [&](const QString& p) { return MatchWildcard(p, fileName); });
+        if (!chosen)
             continue;
         const QString folded = file.toCaseFolded();
         if (carriedFolded.contains(folded) && !presentFolded.contains(folded)) {

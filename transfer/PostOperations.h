@@ -65,14 +65,23 @@ public:
     // Deletes the target files that the run does not carry for the session,
     // never a file outside the target folder. A file whose name differs from
     // a carried one only in letter case is kept unless the folder also holds
-    // the carried name exactly; the number kept that way.
+    // the carried name exactly; the number kept that way. With name
+    // patterns, only target files whose names match one are mirrored.
     int PruneSyncTarget(const QStringList& targetFiles, const QStringList& transferList,
-                        const QString& name, const QString& line);
+                        const QString& name, const QString& line,
+                        const QStringList& namePatterns = {});
+
+    // The post-operations that failed so far (a question answered Cancel is
+    // no failure).
+    int failures() const { return m_failures; }
 
 private:
+    void reportFailure(const QString& message);
+
     FileSystem& m_files;
     MessageService& m_messages;
     bool m_timelessSaid = false;
+    int m_failures = 0;
 };
 
 } // namespace tarvo

@@ -46,6 +46,7 @@ private:
 
     void showSession(const QString& name);
     void showFile(const ShownFile& file);
+    void showRunEnd(const RunSummary& summary);
     void showSummary();
 
     std::unique_ptr<TransferJob> m_job;

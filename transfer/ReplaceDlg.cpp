@@ -2,8 +2,8 @@
 
 #include "config/PathHelpers.h"
 #include "platform/FileSystem.h"
-#include "ui/DialogLayout.h"
 #include "transfer/TransferRun.h"
+#include "ui/DialogLayout.h"
 #include "ui/FileListTexts.h"
 
 #include <QLabel>

@@ -22,8 +22,7 @@ void TransferJob::run()
         // the dialog's Done appears and counts what was done.
     }
     if (!m_finishedReported)
-        emit runFinished(TransferSummary(m_run.succeeded(), m_run.total()), m_run.succeeded(),
-                         m_run.total());
+        emit runFinished(m_run.summary());
 }
 
 } // namespace tarvo

@@ -26,7 +26,7 @@ signals:
     void sessionStarted(const QString& name);
     void fileShown(const tarvo::ShownFile& file);
     void positionChanged(int percent);
-    void runFinished(const QString& summary, int succeeded, int total);
+    void runFinished(const tarvo::RunSummary& summary);
 
 protected:
     void run() override;
@@ -42,10 +42,10 @@ private:
         void sessionStarted(const QString& name) override { emit m_job.sessionStarted(name); }
         void fileShown(const ShownFile& file) override { emit m_job.fileShown(file); }
         void positionChanged(int percent) override { emit m_job.positionChanged(percent); }
-        void runFinished(const QString& summary, int succeeded, int total) override
+        void runFinished(const RunSummary& summary) override
         {
             m_job.m_finishedReported = true;
-            emit m_job.runFinished(summary, succeeded, total);
+            emit m_job.runFinished(summary);
         }
 
     private:
@@ -60,3 +60,4 @@ private:
 } // namespace tarvo
 
 Q_DECLARE_METATYPE(tarvo::ShownFile)
+Q_DECLARE_METATYPE(tarvo::RunSummary)

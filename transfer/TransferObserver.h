@@ -18,6 +18,25 @@ struct ShownFile
     QString targetPath() const { return targetFolder + fileName; }
 };
 
+// How a transfer run ended.
+struct RunSummary
+{
+    int succeeded = 0;
+    int total = 0;
+    int failedPostOperations = 0;
+    int unreachableSessions = 0; // sessions whose share could not be connected
+
+    // "%d of %d files are transferred successfully"
+    QString text() const;
+    // The count of failed post-operations, or nothing when none failed.
+    QString postOperationsText() const;
+    // Everything asked was done.
+    bool complete() const
+    {
+        return succeeded == total && failedPostOperations == 0 && unreachableSessions == 0;
+    }
+};
+
 // How a transfer run reports its progress. Called on the run's own thread:
 // the console prints, the window turns each call into a queued signal.
 class TransferObserver
@@ -28,8 +47,14 @@ public:
     virtual void sessionStarted(const QString& name) = 0;
     virtual void fileShown(const ShownFile& file) = 0;
     virtual void positionChanged(int percent) = 0;
-    // The last call: "%d of %d files are transferred successfully".
-    virtual void runFinished(const QString& summary, int succeeded, int total) = 0;
+    // A Sync target that looks the same as its source and stays as it is.
+    virtual void fileKept(const QString& source, const QString& target)
+    {
+        Q_UNUSED(source);
+        Q_UNUSED(target);
+    }
+    // The last call.
+    virtual void runFinished(const RunSummary& summary) = 0;
 };
 
 } // namespace tarvo

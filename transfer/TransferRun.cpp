@@ -12,12 +12,22 @@
 #include "ui/FileListTexts.h"
 
 #include <algorithm>
+#include <QSet>
 
 namespace tarvo {
 
-QString TransferSummary(int succeeded, int total)
+QString RunSummary::text() const
 {
     return QStringLiteral("%1 of %2 files are transferred successfully").arg(succeeded).arg(total);
+}
+
+QString RunSummary::postOperationsText() const
+{
+    if (failedPostOperations == 0)
+        return {};
+    return failedPostOperations == 1
+               ? QStringLiteral("1 post-operation failed")
+               : QStringLiteral("%1 post-operations failed").arg(failedPostOperations);
 }
 
 QString FileBytesText(quint64 size)
@@ -33,13 +43,24 @@ TransferRun::TransferRun(TransferParams params, TransferServices services)
     , m_post(services.files, services.messages)
 {}
 
+RunSummary TransferRun::summary() const
+{
+    return {m_succeeded, total(), m_post.failures(), m_unreachable};
+}
+
 int TransferRun::RunTransfer()
 {
     m_processed = 0;
     m_succeeded = 0;
+    m_unreachable = 0;
     Settings& settings = m_params.settings;
+    QSet<QString> visited;
     for (qsizetype i = 0; i < settings.DefaultSession.size(); ++i) {
         const QString name = settings.DefaultSession.at(i);
+        // A session listed twice is one session: its files go once.
+        if (visited.contains(name))
+            continue;
+        visited.insert(name);
         const QString line = settings.Sessions[name];
         const int direction = SessionDirection(line);
         m_services.observer.sessionStarted(name);
@@ -51,12 +72,15 @@ int TransferRun::RunTransfer()
 
         // A Get session is connected as well: its files are read from the share,
         // and the connection that listed them may be gone by now (another
-        // session on the same share releases it when its transfer ends).
+        // session on the same share releases it when its transfer ends). An
+        // Ftp session has no share to connect.
         bool connected = true;
-        if (direction == DirectionPut || direction == DirectionGet) {
+        if (kind == KindNet && (direction == DirectionPut || direction == DirectionGet)) {
             WaitCursor wait(m_services.messages);
             connected =
                 ConnectSessionShare(name, line, m_services.connections, m_services.messages) == 0;
+            if (!connected)
+                ++m_unreachable;
         }
         // An Ftp session has no transfer of its own: its entries stay
         // unprocessed, like those of a share that could not be connected.
@@ -71,7 +95,7 @@ int TransferRun::RunTransfer()
             DisconnectShare(session, m_services.connections);
         }
     }
-    m_services.observer.runFinished(TransferSummary(m_succeeded, total()), m_succeeded, total());
+    m_services.observer.runFinished(summary());
     return m_succeeded;
 }
 
@@ -156,7 +180,8 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
         WaitCursor wait(m_services.messages);
         QStringList files;
         listed = m_post.ListFolderFiles(targetFolder, files, &targets) >= 0;
-        keptByCase = m_post.PruneSyncTarget(files, m_params.entries, name, line);
+        keptByCase =
+            m_post.PruneSyncTarget(files, m_params.entries, name, line, m_params.namePatterns);
     }
 
     TargetNames names(m_services.messages);
@@ -188,6 +213,7 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
         }
         if (!needsCopy) {
             ++m_succeeded; // identical, or kept by the user's choice
+            m_services.observer.fileKept(source, target);
         } else {
             WaitCursor wait(m_services.messages);
             if (copyReplacing(source, target))
@@ -203,7 +229,7 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
         WaitCursor wait(m_services.messages);
         QStringList files;
         if (m_post.ListFolderFiles(targetFolder, files) >= 0)
-            m_post.PruneSyncTarget(files, m_params.entries, name, line);
+            m_post.PruneSyncTarget(files, m_params.entries, name, line, m_params.namePatterns);
     }
     return m_succeeded;
 }
@@ -217,8 +243,10 @@ void TransferRun::skipEntry()
 bool TransferRun::entryOfSession(const QString& entry, const QString& name,
                                  QString& sourcePath) const
 {
+    // By exact name, as the session table knows them: "Office" and "office"
+    // may be two sessions.
     SplitEntryResult split = SplitEntry(entry);
-    if (split.sessionName.compare(name, Qt::CaseInsensitive) != 0)
+    if (split.sessionName != name)
         return false;
     sourcePath = std::move(split.path);
     return true;

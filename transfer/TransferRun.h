@@ -2,6 +2,7 @@
 
 #include "config/Settings.h"
 #include "transfer/PostOperations.h"
+#include "transfer/TransferObserver.h"
 
 #include <QStringList>
 
@@ -11,7 +12,6 @@ class CopyWatcher;
 class FileSystem;
 class MessageService;
 class ShareConnections;
-class TransferObserver;
 
 // The entries of one Send: "session,full path of a source file", in row order.
 using TransferList = QStringList;
@@ -22,6 +22,10 @@ struct TransferParams
 {
     Settings settings;
     TransferList entries;
+    // The file-name patterns that chose the entries, on the command line;
+    // a Sync session then mirrors only what they match, and leaves the other
+    // target files alone. Empty: every file (the window's Send).
+    QStringList namePatterns;
 };
 
 // Where a run reaches the outside world.
@@ -58,6 +62,7 @@ public:
     int total() const { return int(m_params.entries.size()); }
     int processed() const { return m_processed; }
     int succeeded() const { return m_succeeded; }
+    RunSummary summary() const;
 
 private:
     // The entry's source path when it belongs to the session.
@@ -78,9 +83,8 @@ private:
     PostOperations m_post;
     int m_processed = 0;
     int m_succeeded = 0;
+    int m_unreachable = 0;
 };
-
-QString TransferSummary(int succeeded, int total);
 
 // "1,234,567 bytes", as the Progress and replace dialogs show a file's size.
 QString FileBytesText(quint64 size);

@@ -144,7 +144,7 @@ TEST_F(PostOperationsTest, PruneSyncTargetDeletesWhatTheSessionDoesNotCarry)
         device.write(QStringLiteral("\\Mirror\\") + QLatin1String(name), "x");
     const QStringList targets{QStringLiteral("\\Mirror\\a.txt"), QStringLiteral("\\Mirror\\b.txt"),
                               QStringLiteral("\\Mirror\\E.TXT")};
-    const QStringList run{QStringLiteral("MIRROR,\\\\pc\\docs\\A.txt"),
+    const QStringList run{QStringLiteral("Mirror,\\\\pc\\docs\\A.txt"),
                           QStringLiteral("Other,\\\\pc\\docs\\b.txt"),
                           QStringLiteral("Mirror,\\\\pc\\docs\\e.txt")};
 

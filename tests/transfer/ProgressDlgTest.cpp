@@ -120,7 +120,8 @@ TEST_F(ProgressDlgTest, ShowsTheRunAndEndsWithDone)
     EXPECT_EQ(text(dialog, "session"), QStringLiteral("Local"));
     EXPECT_EQ(text(dialog, "progressLine"), QStringLiteral("Transferring file 3 of 3 ..."));
     EXPECT_FALSE(dialog.findChild<QLabel*>(QStringLiteral("icon"))->pixmap().isNull());
-    EXPECT_EQ(device.names(QStringLiteral("\\My Documents")), QStringList({"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(device.names(QStringLiteral("\\My Documents")),
+              QStringList({"a.txt", "b.txt", "c.txt"}));
 
     QTest::mouseClick(done, Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);

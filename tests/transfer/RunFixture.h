@@ -29,7 +29,12 @@ public:
         m_events.append(file.progressLine);
     }
     void positionChanged(int percent) override { add(QStringLiteral("bar %1").arg(percent)); }
-    void runFinished(const QString& summary, int, int) override { add(summary); }
+    void runFinished(const RunSummary& summary) override
+    {
+        add(summary.text());
+        if (summary.failedPostOperations > 0)
+            add(summary.postOperationsText());
+    }
 
     QStringList events() const
     {

@@ -173,10 +173,11 @@ TEST_F(SyncRunTest, AFailedSyncCopyIsNotCounted)
     params.entries.append(QStringLiteral("Mirror,\\Docs\\missing.txt"));
 
     EXPECT_EQ(run(), 1);
-    EXPECT_EQ(messages.texts(),
-              QStringList({QStringLiteral("Failed to copy file \\Docs\\missing.txt to %1\r\nThe file "
-                                          "does not exist (any more).")
-                               .arg(sharePath(QStringLiteral("out/missing.txt")))}));
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList({QStringLiteral("Failed to copy file \\Docs\\missing.txt to %1\r\nThe file "
+                                    "does not exist (any more).")
+                         .arg(sharePath(QStringLiteral("out/missing.txt")))}));
     EXPECT_EQ(shareNames(QStringLiteral("out")), QStringList({"a.txt"}));
 }
 

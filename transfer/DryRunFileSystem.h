@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <functional>
+
+namespace tarvo {
+
+// A file system that reads as the one it wraps and changes nothing: every
+// copy, move and delete is told as a line of what it would do, and succeeds
+// as far as can be known without doing it (a missing source still fails).
+// A run over it goes exactly as a real run would, asking the same questions.
+//
+// The lines, tab-separated: "copy" or "replace" (a copy onto a file that
+// exists) with source and target, "move" with source and target, "delete"
+// with the file (a sent source, deleted as its post-operation), "prune" with
+// the file (a target file that a Sync mirror drops: deleted without a
+// version it was sent as).
+class DryRunFileSystem : public FileSystem
+{
+public:
+    using Report = std::function<void(const QString& line)>;
+
+    DryRunFileSystem(FileSystem& files, Report report);
+
+    bool canOpenForReading(const QString& path) override;
+    int readAttributes(const QString& path, FileInfo& info) override;
+    using FileSystem::listFolder;
+    int listFolder(const QString& folder, const Visitor& visit) override;
+    CopyOutcome copy(const CopyRequest& request) override;
+    using FileSystem::deleteFile;
+    using FileSystem::moveFile;
+    int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override;
+    int deleteFile(const QString& path, const FileInfo* copiedAs) override;
+    FileTime timeResolution(const QString& folder) override;
+
+private:
+    FileSystem& m_files;
+    Report m_report;
+};
+
+} // namespace tarvo
