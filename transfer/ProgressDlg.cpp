@@ -36,7 +36,7 @@ CProgressDlg::CProgressDlg(TransferParams params, FileSystem& files, ShareConnec
             Qt::QueuedConnection);
     connect(m_job.get(), &TransferJob::positionChanged, m_bar, &QProgressBar::setValue,
             Qt::QueuedConnection);
-    connect(m_job.get(), &TransferJob::runFinished, m_summary, &QLabel::setText,
+    connect(m_job.get(), &TransferJob::runFinished, this, &CProgressDlg::showRunEnd,
             Qt::QueuedConnection);
     // Done appears once the thread has ended, so nothing ever waits for it.
     connect(m_job.get(), &QThread::finished, this, &CProgressDlg::showSummary,
@@ -121,6 +121,14 @@ void CProgressDlg::showFile(const ShownFile& file)
     m_to->setText(file.targetFolder);
     m_icon->setPixmap(m_icons(file.sourcePath()).pixmap(32, 32));
     m_progressLine->setText(file.progressLine);
+}
+
+void CProgressDlg::showRunEnd(const RunSummary& summary)
+{
+    // The count of failed post-operations, when any, is the last line.
+    const QString postOperations = summary.postOperationsText();
+    m_summary->setText(postOperations.isEmpty() ? summary.text()
+                                                : summary.text() + u'\n' + postOperations);
 }
 
 void CProgressDlg::showSummary()
