@@ -177,11 +177,25 @@ void CNetPage::runSessionDialog(const SessionForm& values)
     CNetSessionDlg dialog(values, m_settings.Sessions, m_messages, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    // Stored under the dialog's name: a renamed session leaves the old one as it was.
+    // Stored under the dialog's name: a renamed session leaves the old one as
+    // it was, unless only the letter case of its name changed.
     const SessionForm form = dialog.values();
     const QString line = EncodeSessionLine(form);
+    if (RenamesLetterCase(values.sessionName, form.sessionName, m_settings.Sessions.names()))
+        renameSession(values.sessionName, form.sessionName);
     m_settings.Sessions.insert(form.sessionName, line);
     ShowSession(form.sessionName, line);
+}
+
+void CNetPage::renameSession(const QString& from, const QString& to)
+{
+    m_settings.Sessions.remove(from);
+    const qsizetype index = m_settings.DefaultSession.indexOf(from);
+    if (index >= 0)
+        m_settings.DefaultSession[index] = to;
+    // Names equal but for letter case sort alike: the row keeps its place.
+    if (QTreeWidgetItem* item = m_list->topLevelItem(FindRow(from)))
+        item->setText(0, to);
 }
 
 void CNetPage::OnRemove()

@@ -55,6 +55,9 @@ private:
     void OnInitDialog();
     // Runs one dialog; on OK stores its session and shows it.
     void runSessionDialog(const SessionForm& values);
+    // Takes a session from under its old spelling, for the caller to store it
+    // under the new one: its row, tick and place among the defaults go along.
+    void renameSession(const QString& from, const QString& to);
     int insertSorted(const QStringList& texts, int image);
     QString rowName(int row) const;
 

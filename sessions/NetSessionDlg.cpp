@@ -39,6 +39,7 @@ CNetSessionDlg::CNetSessionDlg(const SessionForm& values, const SessionTable& se
     : QDialog(parent)
     , m_sessions(sessions)
     , m_messages(messages)
+    , m_editedName(values.sessionName)
     , m_sessionBox(makeCombo(this, "sessionBox"))
     , m_share(makeEdit(this, "shareEdit"))
     , m_domain(makeEdit(this, "domainEdit"))
@@ -190,7 +191,7 @@ void CNetSessionDlg::OnSelChangePost()
 
 void CNetSessionDlg::accept()
 {
-    if (const auto problem = CheckSessionForm(values())) {
+    if (const auto problem = CheckSessionForm(values(), m_sessions.names(), m_editedName)) {
         m_messages.showMessage(problem->message, MessageIcon::Stop, MessageButtons::Ok);
         control(problem->field)->setFocus();
         return;

@@ -20,7 +20,8 @@ class CNetSessionDlg : public QDialog
     Q_OBJECT
 
 public:
-    // values: SessionFormForAdd() for Add, SessionFormFrom(session) for Edit.
+    // values: SessionFormForAdd() for Add, SessionFormFrom(session) for Edit;
+    // their session name is the edited session's, empty for a new one.
     CNetSessionDlg(const SessionForm& values, const SessionTable& sessions,
                    MessageService& messages, QWidget* parent = nullptr);
 
@@ -33,7 +34,9 @@ public:
     void OnSelChangeSession();
     void OnSelChangePost();
 
-    // Refuses values that would not read back, naming the field.
+    // Refuses values that would not read back, naming the field, an empty
+    // session name, and a new name that differs from another session's only
+    // in letter case.
     void accept() override;
 
 private:
@@ -43,6 +46,7 @@ private:
 
     const SessionTable& m_sessions;
     MessageService& m_messages;
+    const QString m_editedName;
     QComboBox* m_sessionBox;
     QLineEdit* m_share;
     QLineEdit* m_domain;

@@ -35,6 +35,8 @@ FieldProblem problem(SessionField field, const QString& what)
 
 std::optional<FieldProblem> checkName(const QString& name)
 {
+    if (name.isEmpty())
+        return problem(SessionField::SessionName, QStringLiteral("be empty"));
     for (const QChar c : {QChar(u'='), QChar(u';')}) {
         if (name.contains(c))
             return problem(SessionField::SessionName, QStringLiteral("contain \"%1\"").arg(c));
@@ -43,6 +45,31 @@ std::optional<FieldProblem> checkName(const QString& name)
         return problem(SessionField::SessionName, QStringLiteral("begin with \"[\""));
     if (!name.isEmpty() && (name.front().isSpace() || name.back().isSpace()))
         return problem(SessionField::SessionName, QStringLiteral("begin or end with a blank"));
+    return std::nullopt;
+}
+
+bool differOnlyInLetterCase(const QString& a, const QString& b)
+{
+    return a != b && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The table compares names exactly, but a user tells sessions apart by what
+// they read: "Office" and "office" would look like one session.
+std::optional<FieldProblem> checkLetterCase(const QString& name, const QStringList& sessionNames,
+                                            const QString& editedName)
+{
+    // The edited session under its own name, or a session stored anew under
+    // its exact name, adds no name to the table.
+    if (name == editedName || sessionNames.contains(name))
+        return std::nullopt;
+    for (const QString& other : sessionNames) {
+        if (other != editedName && differOnlyInLetterCase(name, other))
+            return FieldProblem{SessionField::SessionName,
+                                QStringLiteral("The session name \"%1\" differs from the "
+                                               "session \"%2\" only in letter case. Choose "
+                                               "another name.")
+                                    .arg(name, other)};
+    }
     return std::nullopt;
 }
 
@@ -119,7 +146,9 @@ QString FieldName(SessionField field)
     return QString();
 }
 
-std::optional<FieldProblem> CheckSessionForm(const SessionForm& form)
+std::optional<FieldProblem> CheckSessionForm(const SessionForm& form,
+                                             const QStringList& sessionNames,
+                                             const QString& editedName)
 {
     for (const FieldValue& value : fieldsTopToBottom(form)) {
         if (value.text.contains(u'\n') || value.text.contains(u'\r'))
@@ -132,9 +161,17 @@ std::optional<FieldProblem> CheckSessionForm(const SessionForm& form)
         if (value.field == SessionField::SessionName) {
             if (auto nameProblem = checkName(value.text))
                 return nameProblem;
+            if (auto caseProblem = checkLetterCase(value.text, sessionNames, editedName))
+                return caseProblem;
         }
     }
     return std::nullopt;
+}
+
+bool RenamesLetterCase(const QString& editedName, const QString& newName,
+                       const QStringList& sessionNames)
+{
+    return differOnlyInLetterCase(newName, editedName) && !sessionNames.contains(newName);
 }
 
 } // namespace tarvo

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <QString>
+#include <QStringList>
 
 namespace tarvo {
 
@@ -69,6 +70,18 @@ QString FieldName(SessionField field);
 // would shift the fields after it; a line break would end the file's line;
 // the session name is the file's key, so it may also not hold "=" or ";",
 // begin with "[" or begin or end with a blank.
-std::optional<FieldProblem> CheckSessionForm(const SessionForm& form);
+// The session name may also not be empty, and a name new to sessionNames (the
+// session table's) may not differ from another session's name only in letter
+// case. editedName is the name of the session being edited, empty for a new
+// one: keeping it, or changing only its letter case, clashes with nothing.
+std::optional<FieldProblem> CheckSessionForm(const SessionForm& form,
+                                             const QStringList& sessionNames = {},
+                                             const QString& editedName = {});
+
+// Whether storing the form under newName gives the edited session a new
+// spelling of its name, rather than a second session beside it: newName
+// differs from editedName only in letter case and names no session yet.
+bool RenamesLetterCase(const QString& editedName, const QString& newName,
+                       const QStringList& sessionNames);
 
 } // namespace tarvo

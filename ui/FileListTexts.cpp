@@ -34,8 +34,8 @@ QString FileDateText(FileTime fileTime, bool dateOnly)
 QString FileSizeText(quint64 size)
 {
     // Written backwards into a buffer: a single allocation for every row.
-    quint32 kilobytes = quint32(size & 0xFFFFFFFFu) / 1024;
-    char16_t text[12];
+    quint64 kilobytes = size / 1024;
+    char16_t text[18]; // the 17 digits of the largest size, and the "k"
     qsizetype start = std::size(text);
     text[--start] = u'k';
     do {

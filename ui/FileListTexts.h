@@ -13,7 +13,8 @@ namespace tarvo {
 // false a blank and the local time. Empty when the time cannot be formatted.
 QString FileDateText(FileTime fileTime, bool dateOnly);
 
-// The Size column: the low 32 bits of the size in whole kilobytes, "%uk".
+// The Size column: the whole size in whole kilobytes, rounded down, and a
+// "k": 5 GiB is "5242880k".
 QString FileSizeText(quint64 size);
 
 // The same date texts for many files at once: files of one day share one

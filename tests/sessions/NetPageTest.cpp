@@ -226,6 +226,27 @@ TEST_F(NetPageTest, EditRunsOneDialogPerSelectedSessionInRowOrder)
     EXPECT_EQ(column(0), QStringList({"Alpha", "beta", "delta", "gamma", "Gamma"}));
 }
 
+TEST_F(NetPageTest, EditChangingOnlyTheLetterCaseRenamesTheSession)
+{
+    open();
+    tick("beta");
+    list().topLevelItem(page->FindRow("beta"))->setSelected(true);
+    ModalScript script({[](QDialog& dialog) {
+        TypeInto(SessionDialog(dialog), SessionField::SessionName, "Beta");
+        TypeInto(SessionDialog(dialog), SessionField::Domain, "CORP");
+        dialog.accept();
+    }});
+    click("editButton");
+
+    EXPECT_FALSE(settings.Sessions.contains("beta"));
+    EXPECT_EQ(settings.Sessions.value("Beta"), "Net,Put,\\\\b\\docs,CORP,\\Docs,\\,None,,ann,pw");
+    // Still the default, still ticked, in the same row.
+    EXPECT_EQ(settings.DefaultSession, QStringList({"Beta", "ALPHA"}));
+    EXPECT_EQ(column(0), QStringList({"Alpha", "Beta", "gamma", "Gamma"}));
+    EXPECT_EQ(iconOf("Beta"), 13);
+    EXPECT_TRUE(list().isTicked(page->FindRow("Beta")));
+}
+
 TEST_F(NetPageTest, RemoveTakesTheTickedRowsAndAsksForDefaults)
 {
     open();

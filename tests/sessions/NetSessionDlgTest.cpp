@@ -208,6 +208,7 @@ TEST_F(NetSessionDlgTest, OkRefusesACommaAndNamesTheField)
     for (const auto& c : cases) {
         messages.clear();
         const auto dialog = open(SessionFormForAdd());
+        TypeInto(*dialog, SessionField::SessionName, "New");
         TypeInto(*dialog, c.field, "a,b");
         pressOk(*dialog);
         EXPECT_TRUE(dialog->isVisible()) << c.message;
@@ -221,6 +222,97 @@ TEST_F(NetSessionDlgTest, OkRefusesACommaAndNamesTheField)
             << c.message;
     }
 }
+
+struct NameCase
+{
+    const char* name;
+    const char* edited; // empty: Add
+    const char* typed;
+    const char* message; // empty: accepted
+};
+
+class NetSessionDlgNameTest : public NetSessionDlgTest,
+                              public ::testing::WithParamInterface<NameCase>
+{};
+
+TEST_P(NetSessionDlgNameTest, OkRefusesAnEmptyNameOrOneLikeAnotherSessions)
+{
+    const NameCase& c = GetParam();
+    SessionForm values = SessionFormForAdd();
+    if (*c.edited) {
+        NetSession session;
+        session.Name = QString::fromUtf8(c.edited);
+        ParseNetSession(sessions.value(session.Name), session);
+        values = SessionFormFrom(session);
+    }
+    const auto dialog = open(values);
+    TypeInto(*dialog, SessionField::SessionName, c.typed);
+    pressOk(*dialog);
+    if (!*c.message) {
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        EXPECT_TRUE(messages.texts().isEmpty());
+        return;
+    }
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages()[0].text, c.message);
+    EXPECT_EQ(messages.messages()[0].icon, MessageIcon::Stop);
+    EXPECT_TRUE(dialog->control(SessionField::SessionName)->isAncestorOf(dialog->focusWidget()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, NetSessionDlgNameTest,
+    ::testing::Values(NameCase{"Empty", "", "", "Session may not be empty."},
+                      NameCase{"NewLikeAnother", "", "home",
+                               "The session name \"home\" differs from the session \"Home\" "
+                               "only in letter case. Choose another name."},
+                      NameCase{"OwnNameInOtherCase", "Home", "HOME", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct NameRuleCase
+{
+    const char* name;
+    const char* edited; // empty: a new session
+    const char* typed;
+    QString message; // empty: accepted
+    bool renames;    // RenamesLetterCase, were the name accepted
+};
+
+class SessionNameRuleTest : public ::testing::TestWithParam<NameRuleCase>
+{};
+
+TEST_P(SessionNameRuleTest, RefusesANewNameThatDiffersFromAnotherOnlyInLetterCase)
+{
+    const QStringList table{"Office", "work", "AB", "ab", ""};
+    const NameRuleCase& c = GetParam();
+    SessionForm form = SessionFormForAdd();
+    form.sessionName = QString::fromUtf8(c.typed);
+    const auto problem = CheckSessionForm(form, table, QString::fromUtf8(c.edited));
+    EXPECT_EQ(problem ? problem->message : QString(), c.message);
+    EXPECT_TRUE(!problem || problem->field == SessionField::SessionName);
+    EXPECT_EQ(RenamesLetterCase(c.edited, c.typed, table), c.renames);
+}
+
+QString Like(const char* typed, const char* other)
+{
+    return QStringLiteral("The session name \"%1\" differs from the session \"%2\" only in "
+                          "letter case. Choose another name.")
+        .arg(QLatin1String(typed), QLatin1String(other));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SessionNameRuleTest,
+    ::testing::Values(
+        NameRuleCase{"NewName", "", "Office 2", "", false},
+        NameRuleCase{"NewLikeAnother", "", "office", Like("office", "Office"), false},
+        NameRuleCase{"RenameLikeAnother", "work", "OFFICE", Like("OFFICE", "Office"), false},
+        NameRuleCase{"EmptyOnAdd", "", "", "Session may not be empty.", false},
+        NameRuleCase{"ExactNameOfAnother", "", "Office", "", false},
+        NameRuleCase{"OwnNameBesideASibling", "ab", "ab", "", false},
+        NameRuleCase{"OwnNameInOtherCase", "work", "Work", "", true},
+        NameRuleCase{"OwnNameInOtherCaseLikeASibling", "ab", "Ab", Like("Ab", "AB"), true},
+        NameRuleCase{"OwnNameOntoASibling", "AB", "ab", "", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SessionFormTest, RefusesOnlyWhatWouldNotReadBack)
 {
@@ -241,7 +333,6 @@ TEST(SessionFormTest, RefusesOnlyWhatWouldNotReadBack)
         const char* message; // empty: accepted
     } cases[] = {
         {withName("Office 2"), ""},
-        {withName(""), ""},
         {withName("a=b"), "Session may not contain \"=\"."},
         {withName("a;b"), "Session may not contain \";\"."},
         {withName("[Setting]"), "Session may not begin with \"[\"."},
@@ -261,6 +352,7 @@ TEST(SessionFormTest, RefusesOnlyWhatWouldNotReadBack)
     }
     // The topmost field is named first.
     SessionForm two = SessionFormForAdd();
+    two.sessionName = QStringLiteral("s");
     two.op = QStringLiteral("P,ut");
     two.share = QStringLiteral("\\\\a,b\\c");
     EXPECT_EQ(CheckSessionForm(two)->field, SessionField::Share);

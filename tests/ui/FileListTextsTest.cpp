@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <QDateTime>
 #include <QItemSelectionModel>
 #include <QLocale>
@@ -11,22 +12,36 @@
 namespace tarvo {
 namespace {
 
-TEST(FileSizeText, ShowsWholeKilobytesOfTheLow32Bits)
+struct SizeCase
 {
-    const struct
-    {
-        quint64 size;
-        const char* text;
-    } cases[] = {{0, "0k"},
-                 {1023, "0k"},
-                 {1024, "1k"},
-                 {2047, "1k"},
-                 {1048576, "1024k"},
-                 {0xFFFFFFFFull, "4194303k"},
-                 {(1ull << 32) + 5 * 1024 + 7, "5k"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(FileSizeText(c.size), QString::fromLatin1(c.text)) << c.size;
+    const char* name;
+    quint64 size;
+    const char* text;
+};
+
+void PrintTo(const SizeCase& c, std::ostream* out)
+{
+    *out << c.size << " bytes";
 }
+
+class FileSizeTextTest : public ::testing::TestWithParam<SizeCase>
+{};
+
+TEST_P(FileSizeTextTest, ShowsTheWholeSizeInWholeKilobytes)
+{
+    EXPECT_EQ(FileSizeText(GetParam().size), QString::fromLatin1(GetParam().text));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FileSizeTextTest,
+                         ::testing::Values(SizeCase{"Empty", 0, "0k"},
+                                           SizeCase{"UnderOneKilobyte", 1023, "0k"},
+                                           SizeCase{"OneKilobyte", 1024, "1k"},
+                                           SizeCase{"RoundedDown", 2047, "1k"},
+                                           SizeCase{"Under4GiB", (1ull << 32) - 1, "4194303k"},
+                                           SizeCase{"Exactly4GiB", 1ull << 32, "4194304k"},
+                                           SizeCase{"FiveGiB", 5ull << 30, "5242880k"},
+                                           SizeCase{"Largest", ~0ull, "18014398509481983k"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 FileTime FileTimeOf(const QDateTime& utc)
 {
