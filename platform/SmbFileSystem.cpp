@@ -88,6 +88,7 @@ int logonError(int error)
     case ENOTDIR:
         return PlatformError::BadNetName;
     case ETIMEDOUT:
+        return PlatformError::SemTimeout; // something there, but no answer
     case EHOSTDOWN:
         return PlatformError::BadNetPath; // no server answers there
     default:

@@ -1,6 +1,8 @@
 #include "transfer/ShareConnector.h"
 
 #include "platform/ErrorCodes.h"
+#include "platform/ErrorTexts.h"
+#include "platform/SmbContextPool.h"
 
 namespace tarvo {
 
@@ -13,11 +15,48 @@ int ConnectSessionShare(const QString& name, const QString& line, ShareConnectio
     WaitCursor wait(messages);
     const int result = MapShare(session, connections);
     if (result != PlatformError::Success) {
-        messages.showMessage(QStringLiteral("Failed to map to network share \\\\%1\\%2")
-                                 .arg(session.Server, session.Share),
-                             MessageIcon::Error, MessageButtons::Ok);
+        messages.showMessage(
+            QStringLiteral("Failed to map to network share \\\\%1\\%2\r\n%3")
+                .arg(session.Server, session.Share, MapFailureReason(result, session)),
+            MessageIcon::Error, MessageButtons::Ok);
     }
     return result == PlatformError::Success ? 0 : -1;
+}
+
+QString MapFailureReason(int error, const NetSession& session)
+{
+    // "host:port", or the host alone on SMB's own port.
+    QString host = session.Server;
+    QString port = QStringLiteral("445");
+    if (const qsizetype colon = host.lastIndexOf(u':'); colon > 0) {
+        port = host.mid(colon + 1);
+        host.truncate(colon);
+    }
+    switch (error) {
+    case PlatformError::LogonFailure:
+    case PlatformError::InvalidPassword:
+        return QStringLiteral("Wrong user name or password.");
+    case PlatformError::BadNetName:
+        return session.Share.isEmpty()
+                   ? QStringLiteral("The session names no share.")
+                   : QStringLiteral("The server has no share named \"%1\".").arg(session.Share);
+    case PlatformError::BadNetPath:
+        return QStringLiteral("No server answers at %1, port %2.").arg(host, port);
+    case PlatformError::SemTimeout:
+        return QStringLiteral("The server at %1, port %2, did not answer within %3 seconds.")
+            .arg(host, port)
+            .arg(SmbContextPool::TimeoutMilliseconds / 1000);
+    case PlatformError::InvalidParameter:
+        return session.Server.isEmpty() || session.Share.isEmpty()
+                   ? QStringLiteral("The session names no server or no share.")
+                   : QStringLiteral("The server name \"%1\" cannot be found.").arg(host);
+    case PlatformError::OpenFiles:
+        return QStringLiteral("The connection of this name is in use for another share.");
+    case PlatformError::NetworkBusy:
+        return QStringLiteral("The server at %1 takes no more connections.").arg(host);
+    default:
+        return ErrorReason(error);
+    }
 }
 
 int MapShare(const NetSession& session, ShareConnections& connections)

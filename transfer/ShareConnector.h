@@ -7,9 +7,14 @@
 namespace tarvo {
 
 // Connects the share of a Net session line under the session's name; shows
-// "Failed to map to network share \\%s\%s" when it cannot. 0 or -1.
+// "Failed to map to network share \\%s\%s" with the reason when it cannot.
+// 0 or -1.
 int ConnectSessionShare(const QString& name, const QString& line, ShareConnections& connections,
                         MessageService& messages);
+
+// Why the session's share could not be connected, in words a user can act
+// on: the second line of the message.
+QString MapFailureReason(int error, const NetSession& session);
 
 // 0 when the share is connected under the session's name (newly, or already
 // and in use), else the platform's error code.

@@ -22,9 +22,16 @@ protected:
         session.Share = share;
         return FormatNetSession(session);
     }
-    QString mapFailed(const QString& server, const QString& share) const
+    static QString mapFailed(const QString& server, const QString& share, const QString& reason)
     {
-        return QStringLiteral("Failed to map to network share \\\\%1\\%2").arg(server, share);
+        return QStringLiteral("Failed to map to network share \\\\%1\\%2\r\n").arg(server, share) +
+               reason;
+    }
+    // "127.0.0.1" and "port N" of a server written host:port.
+    static QString at(const QString& server)
+    {
+        return server.left(server.indexOf(u':')) + QStringLiteral(", port ") +
+               server.mid(server.indexOf(u':') + 1);
     }
 };
 
@@ -40,8 +47,7 @@ TEST_F(ConnectionFaultTest, EachUnreachableShareSkipsOnlyItsSession)
     makeShareFolder(QStringLiteral("out"));
     addSession(QStringLiteral("Fetch"),
                line(QStringLiteral("Get"), QStringLiteral("\\Fetch"), QStringLiteral("\\in")));
-    addSession(QStringLiteral("Gone"),
-               lineFor(samba().server(), QStringLiteral("gone"), QStringLiteral("\\Gone")));
+    addSession(QStringLiteral("Gone"), QString()); // its line comes with the new password
     addSession(QStringLiteral("Closed"),
                lineFor(closed, QStringLiteral("share"), QStringLiteral("\\Closed")));
     addSession(QStringLiteral("Silent"),
@@ -62,6 +68,8 @@ TEST_F(ConnectionFaultTest, EachUnreachableShareSkipsOnlyItsSession)
     ASSERT_TRUE(samba().removeShare(QStringLiteral("gone")));
     params.settings.Sessions[QStringLiteral("Good")] =
         line(QStringLiteral("Put"), QStringLiteral("\\Good"), QStringLiteral("\\out"));
+    params.settings.Sessions[QStringLiteral("Gone")] =
+        lineFor(samba().server(), QStringLiteral("gone"), QStringLiteral("\\Gone"));
 
     QList<qint64> sessionTimes;
     QElapsedTimer clock;
@@ -69,10 +77,18 @@ TEST_F(ConnectionFaultTest, EachUnreachableShareSkipsOnlyItsSession)
     watcher.onSession = [&](const QString&) { sessionTimes.append(clock.elapsed()); };
     EXPECT_EQ(runWhile([](QThread&) {}), 1);
 
-    EXPECT_EQ(messages.texts(), QStringList({mapFailed(samba().server(), QStringLiteral("share")),
-                                             mapFailed(samba().server(), QStringLiteral("gone")),
-                                             mapFailed(closed, QStringLiteral("share")),
-                                             mapFailed(silent.server(), QStringLiteral("share"))}));
+    // Each says why, in words the user can act on.
+    EXPECT_EQ(messages.texts(),
+              QStringList({mapFailed(samba().server(), QStringLiteral("share"),
+                                     QStringLiteral("Wrong user name or password.")),
+                           mapFailed(samba().server(), QStringLiteral("gone"),
+                                     QStringLiteral("The server has no share named \"gone\".")),
+                           mapFailed(closed, QStringLiteral("share"),
+                                     QStringLiteral("No server answers at %1.").arg(at(closed))),
+                           mapFailed(silent.server(), QStringLiteral("share"),
+                                     QStringLiteral("The server at %1, did not answer within 5 "
+                                                    "seconds.")
+                                         .arg(at(silent.server())))}));
     EXPECT_EQ(watcher.events().last(), QStringLiteral("1 of 5 files are transferred successfully"));
     EXPECT_EQ(readShare(QStringLiteral("out/a.txt")), "\\Good");
     EXPECT_EQ(shareNames(QStringLiteral("out")), QStringList({"a.txt"}));
@@ -116,7 +132,11 @@ TEST_F(ConnectionFaultTest, SendFromTheCommandLineGivesUpOnASilentServer)
     EXPECT_EQ(send.exitCode(), 1);
     const QString err = QString::fromLocal8Bit(send.readAllStandardError());
     EXPECT_EQ(err.count(QStringLiteral("Failed to map")), 1) << err.toStdString();
-    EXPECT_TRUE(err.contains(mapFailed(silent.server(), QStringLiteral("share"))));
+    // The terminal shows the message's lines one under the other.
+    EXPECT_TRUE(err.contains(QStringLiteral("Failed to map to network share \\\\%1\\share\nThe "
+                                            "server at %2, did not answer within 5 seconds.")
+                                 .arg(silent.server(), at(silent.server()))))
+        << err.toStdString();
     const QStringList out =
         QString::fromLocal8Bit(send.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_FALSE(out.isEmpty());

@@ -62,8 +62,10 @@ TEST_F(SilentServerWindowTest, TheWindowStaysResponsiveWhileAServerDoesNotAnswer
     EXPECT_LT(longestGap, 1000);
     EXPECT_EQ(
         boxes.texts(),
-        QStringList(
-            {QStringLiteral("Failed to map to network share \\\\%1\\share").arg(silent.server())}));
+        QStringList({QStringLiteral("Failed to map to network share \\\\%1\\share\r\nThe server at "
+                                    "127.0.0.1, port %2, did not answer within 5 seconds.")
+                         .arg(silent.server())
+                         .arg(silent.port())}));
 }
 
 } // namespace

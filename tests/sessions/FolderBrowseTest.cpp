@@ -229,7 +229,8 @@ TEST_F(ShareBrowseTest, ShareThatCannotBeConnectedLeavesTheRootAlone)
         BrowseRootText("Office", getLine("wrong"), tree.platform->connections(), messages);
     EXPECT_EQ(root, samba().shareText());
     EXPECT_EQ(messages.texts(),
-              QStringList({"Failed to map to network share \\\\" + samba().server() + "\\share"}));
+              QStringList({"Failed to map to network share \\\\" + samba().server() +
+                           "\\share\r\nWrong user name or password."}));
 
     FolderTreeModel model(tree.platform->files());
     model.setRoot(root);

@@ -19,12 +19,13 @@ class ShareConnectorTest : public test::SambaTest
 {
 protected:
     // The line of a Put session for a share of the test server.
-    QString line(const QString& server, const QString& share, const QString& password) const
+    QString line(const QString& server, const QString& share, const QString& password,
+                 const QString& user = QStringLiteral("tester")) const
     {
         NetSession session;
         session.Server = server;
         session.Share = share;
-        session.UserName = QStringLiteral("tester");
+        session.UserName = user;
         session.Password = password;
         session.Direction = DirectionPut;
         session.LocalFolder = QStringLiteral("\\My Documents");
@@ -46,10 +47,12 @@ protected:
         return services.connections().getConnection(name, remote) == 0 ? remote : QString();
     }
 
-    QString failure(const QString& share = "share") const
+    QString failure(const QString& share, const QString& reason) const
     {
-        return "Failed to map to network share \\\\" + samba().server() + "\\" + share;
+        return "Failed to map to network share \\\\" + samba().server() + "\\" + share + "\r\n" +
+               reason;
     }
+    static constexpr const char* WrongPassword = "Wrong user name or password.";
 
     QTemporaryDir m_device;
     ProcessServices services{m_device.path()};
@@ -80,10 +83,15 @@ TEST_F(ShareConnectorTest, AShareThatCannotBeConnectedShowsOneMessageNamingIt)
         QString line;
         QString message;
     } cases[] = {
-        {"wrong password", line(samba().server(), "share", "not-the-password"), failure()},
-        {"unknown share", line(samba().server(), "nosuch", samba().password()), failure("nosuch")},
+        {"wrong password", line(samba().server(), "share", "not-the-password"),
+         failure("share", WrongPassword)},
+        {"unknown user", line(samba().server(), "share", samba().password(), "nobody-here"),
+         failure("share", WrongPassword)},
+        {"unknown share", line(samba().server(), "nosuch", samba().password()),
+         failure("nosuch", "The server has no share named \"nosuch\".")},
         {"closed port", line(closedPort, "share", samba().password()),
-         "Failed to map to network share \\\\127.0.0.1:1\\share"},
+         "Failed to map to network share \\\\127.0.0.1:1\\share\r\nNo server answers at "
+         "127.0.0.1, port 1."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -110,7 +118,7 @@ TEST_F(ShareConnectorTest, ReconnectingAnIdleConnectionLogsOnAgain)
     ASSERT_TRUE(samba().changePassword("Changed-1"));
 
     EXPECT_EQ(-1, connect("Office", oldLine));
-    EXPECT_EQ(QStringList({failure()}), messages.texts());
+    EXPECT_EQ(QStringList({failure("share", WrongPassword)}), messages.texts());
     EXPECT_EQ(0, connect("Office", line()));
     EXPECT_EQ(samba().shareText(), remoteOf("Office"));
 }
@@ -192,7 +200,9 @@ TEST_F(ShareConnectorTest, ABusyConnectionToAnotherShareFailsAndNamesTheNewShare
             EXPECT_EQ(PlatformError::OpenFiles, DisconnectShare(session, services.connections()));
             EXPECT_EQ(-1, connect("Office", line("other")));
         });
-        EXPECT_EQ(QStringList({failure("other")}), messages.texts());
+        EXPECT_EQ(QStringList({failure("other", "The connection of this name is in use for "
+                                                "another share.")}),
+                  messages.texts());
         EXPECT_EQ(samba().shareText(), remoteOf("Office"));
     }
     // Once idle, the session moves to the other share.

@@ -137,7 +137,9 @@ TEST_F(TransferRunTest, AShareThatRefusesThePasswordSkipsOnlyItsSession)
 
     const QString share = samba().shareText();
     EXPECT_EQ(messages.texts(),
-              QStringList({QStringLiteral("Failed to map to network share %1").arg(share)}));
+              QStringList({QStringLiteral("Failed to map to network share %1\r\nWrong user name "
+                                          "or password.")
+                               .arg(share)}));
     EXPECT_EQ(messages.messages().first().icon, MessageIcon::Error);
     ASSERT_EQ(observer.files().size(), 1);
     EXPECT_EQ(observer.files().first().progressLine,

@@ -157,7 +157,9 @@ TEST_F(SendDlgTest, TheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
     const int rows = list().model().rowCount();
     EXPECT_EQ(rows, 5);
     // The Get session's share cannot be reached: its message, once.
-    EXPECT_EQ(boxes.texts(), QStringList{"Failed to map to network share \\\\127.0.0.1:1\\none"});
+    EXPECT_EQ(boxes.texts(),
+              QStringList{"Failed to map to network share \\\\127.0.0.1:1\\none\r\nNo "
+                          "server answers at 127.0.0.1, port 1."});
 
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Up);

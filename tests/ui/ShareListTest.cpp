@@ -80,7 +80,9 @@ TEST_F(ShareListTest, AWrongPasswordShowsTheConnectMessageOnceAndTheOthersStillL
     const auto shown = fixture.messages.messages();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown.first().text,
-              QStringLiteral("Failed to map to network share \\\\%1\\share").arg(samba().server()));
+              QStringLiteral("Failed to map to network share \\\\%1\\share\r\nWrong user name or "
+                             "password.")
+                  .arg(samba().server()));
     EXPECT_EQ(shown.first().icon, MessageIcon::Error);
     EXPECT_FALSE(shown.first().text.contains("wrong-password"));
 }
