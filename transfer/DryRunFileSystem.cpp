@@ -1,8 +1,23 @@
 #include "transfer/DryRunFileSystem.h"
 
+#include "config/PathHelpers.h"
 #include "platform/ErrorCodes.h"
 
 namespace tarvo {
+
+namespace {
+
+// Whether the folder that would hold the target is there: a copy or move
+// into a missing folder fails, and the dry run says so as the send would.
+int folderOf(FileSystem& files, const QString& target)
+{
+    FileInfo folder;
+    if (int error = files.readAttributes(SplitPath(target).folder, folder))
+        return error == PlatformError::FileNotFound ? PlatformError::PathNotFound : error;
+    return folder.isDirectory() ? PlatformError::Success : PlatformError::PathNotFound;
+}
+
+} // namespace
 
 DryRunFileSystem::DryRunFileSystem(FileSystem& files, Report report)
     : m_files(files)
@@ -36,6 +51,8 @@ CopyOutcome DryRunFileSystem::copy(const CopyRequest& request)
         return CopyOutcome::failed(error);
     if (source.isDirectory())
         return CopyOutcome::failed(PlatformError::AccessDenied);
+    if (int error = folderOf(m_files, request.target))
+        return CopyOutcome::failed(error);
     const bool exists = m_files.canOpenForReading(request.target);
     if (exists && request.failIfExists)
         return CopyOutcome::failed(PlatformError::FileExists);
@@ -51,6 +68,8 @@ int DryRunFileSystem::moveFile(const QString& source, const QString& target, con
         return error;
     if (m_files.canOpenForReading(target))
         return PlatformError::FileExists;
+    if (int error = folderOf(m_files, target))
+        return error;
     m_report(QStringLiteral("move\t") + source + u'\t' + target);
     return PlatformError::Success;
 }

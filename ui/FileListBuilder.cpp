@@ -78,7 +78,8 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
         const int direction = SessionDirection(line);
         if (direction != DirectionPut && direction != DirectionGet)
             continue;
-        if (direction == DirectionGet &&
+        // An Ftp session has no share: it lists the default folder, never connects.
+        if (direction == DirectionGet && SessionKind(line) == KindNet &&
             ConnectSessionShare(name, line, m_services.connections, m_services.messages) != 0) {
             ++m_unlisted;
             continue;

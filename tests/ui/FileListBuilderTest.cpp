@@ -106,8 +106,9 @@ TEST_F(FileListBuilderTest, SkipsUnknownAndDirectionlessSessionsAndReportsUnread
     settings.Sessions.insert("Missing", PutLine("\\nowhere"));
     settings.Sessions.insert("None", "Net,None,\\\\pc\\docs,WG,\\d,\\,None,,u,p");
     settings.Sessions.insert("Ftp", "Ftp,Put,host,\\d");
+    settings.Sessions.insert("FtpGet", "Ftp,Get,host,\\d"); // has no share: never connected
     settings.Sessions.insert("Good", PutLine("\\d"));
-    settings.DefaultSession = {"Unknown", "Missing", "None", "Ftp", "Good"};
+    settings.DefaultSession = {"Unknown", "Missing", "None", "Ftp", "FtpGet", "Good"};
 
     const FileRows rows = build(settings);
     EXPECT_EQ(Column(rows, 4), (QStringList{"Good"}));
