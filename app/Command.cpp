@@ -3,8 +3,10 @@
 #include "app/ConfigCommands.h"
 #include "app/ListCommand.h"
 #include "app/SendCommand.h"
+#include "config/ConfigCheck.h"
 #include "config/ConfigStore.h"
 #include "platform/DevicePaths.h"
+#include "platform/MessageService.h"
 #include "platform/Registry.h"
 
 #include <cstdio>
@@ -26,8 +28,13 @@ bool LoadCommandSettings(const CommandEnvironment& environment, MessageService& 
                          Settings& settings)
 {
     const QString path = environment.configPath();
-    if (LoadSettings(settings, path, messages))
+    if (LoadSettings(settings, path, messages)) {
+        // Mistakes that loading passed over go to standard error ("Note: ..."),
+        // never into a command's output.
+        for (const QString& note : CheckConfigurationFile(settings, path))
+            messages.showMessage(note, MessageIcon::Information, MessageButtons::Ok);
         return true;
+    }
     std::fprintf(stderr,
                  "tarvo: no configuration to use. Create %s (see the README for its format), "
                  "name another file with --config, or answer OK to run with the defaults.\n",

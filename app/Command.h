@@ -27,7 +27,8 @@ struct CommandEnvironment
 enum ExitStatus : int { ExitSuccess = 0, ExitIncomplete = 1, ExitUsage = 2 };
 
 // Loads the configuration for a command; a missing file asks the question on
-// the terminal. False (after telling why) when the configuration cannot be used.
+// the terminal, and the mistakes that the configuration check finds are shown
+// as notes. False (after telling why) when the configuration cannot be used.
 bool LoadCommandSettings(const CommandEnvironment& environment, MessageService& messages,
                          Settings& settings);
 

@@ -1,5 +1,6 @@
 #include "ui/SendApp.h"
 
+#include "config/ConfigCheck.h"
 #include "config/ConfigStore.h"
 #include "config/NetSession.h"
 #include "platform/PlatformServices.h"
@@ -41,7 +42,13 @@ bool CSendApp::InitSockets()
 
 bool CSendApp::LoadConfiguration()
 {
-    return LoadSettings(m_settings, m_configFilePath, m_messages);
+    if (!LoadSettings(m_settings, m_configFilePath, m_messages))
+        return false;
+    const QStringList notes = CheckConfigurationFile(m_settings, m_configFilePath);
+    if (!notes.isEmpty())
+        m_messages.showMessage(ConfigurationNotesMessage(m_configFilePath, notes),
+                               MessageIcon::Information, MessageButtons::Ok);
+    return true;
 }
 
 void CSendApp::CreateImageLists()

@@ -40,6 +40,8 @@ public:
 
     // The steps of start-up, for callers that run the window themselves.
     bool InitSockets();
+    // Loads the file, then shows one message that lists the mistakes that
+    // the configuration check finds in it, if any.
     bool LoadConfiguration();
     void CreateImageLists();
     void ReleaseDefaultShares();

@@ -83,6 +83,33 @@ TEST_F(CommandLineTest, SessionsNeverShowPasswords)
     EXPECT_FALSE(run.err.contains("secret"));
 }
 
+TEST_F(CommandLineTest, MistakesInTheFileAreNotedOnStandardError)
+{
+    const QByteArray text = "[Setting]\r\nDefaultSession=Ofice\r\n[Session]\r\n"
+                            "Office=Net,Putt,\\\\pc:99999\\docs,W,\\Out,\\,Move,,u,p\r\n"
+                            "Office=Net,Put,\\\\pc,W,\\Out,\\,Mov,,u,p\r\n";
+    const QString path = folder.write("mistakes.txt", text);
+    const QByteArray notes =
+        "Note: Session \"Office\": \"\\\\pc\" names no share; write \\\\server\\share.\n"
+        "Note: Session \"Office\": unknown post-operation \"Mov\"; it is taken as None.\n"
+        "Note: Session \"Office\" is defined twice; the last line is used.\n"
+        "Note: DefaultSession names \"Ofice\", which is no session.\n";
+
+    const Outcome sessions = tarvo({"--config", path, "sessions"});
+    EXPECT_EQ(sessions.exitCode, 0);
+    EXPECT_EQ(sessions.out, "Office\tNet\tPut\t\\\\\\pc\t\\Out\t\\\tNone\t\t-\n");
+    EXPECT_EQ(sessions.err, notes);
+
+    // The notes never reach a command's output.
+    const Outcome shown = tarvo({"--config", path, "config", "show"});
+    EXPECT_EQ(shown.err, notes);
+    Settings loaded;
+    LoadSettingsFromBytes(loaded, text);
+    loaded.Sessions.insert("Office", HidePassword(loaded.Sessions.value("Office")));
+    EXPECT_EQ(shown.out, SettingsFileBytes(loaded));
+    EXPECT_EQ(TempFolder::read(path), text);
+}
+
 TEST_F(CommandLineTest, MissingConfigurationWithoutATerminal)
 {
     const QString path = folder.filePath("absent.txt");

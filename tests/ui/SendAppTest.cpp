@@ -1,5 +1,6 @@
 #include "ui/SendApp.h"
 
+#include "config/ConfigCheck.h"
 #include "tests/support/TempFiles.h"
 #include "tests/ui/MessageBoxWatcher.h"
 
@@ -61,6 +62,25 @@ TEST(SendApp, AMissingConfigurationAsksAndCancelEndsTheStart)
         EXPECT_TRUE(app.settings().DefaultSelect);
         EXPECT_FALSE(QFile::exists(path)); // written only by Options with OK
     }
+}
+
+TEST(SendApp, MistakesInTheConfigurationShowOneMessageAtStart)
+{
+    test::TempFolder device;
+    const QString path =
+        device.write("tarvo.txt", "[Setting]\r\nDefaultSession=Office,Ofice\r\n[Session]\r\n"
+                                  "Office=Net,Putt,\\\\pc\\docs,W,\\,\\,Mov,,u,p\r\n");
+    test::MessageBoxWatcher boxes;
+    CSendApp app(path, device.path());
+    ASSERT_TRUE(app.InitSockets());
+    EXPECT_TRUE(app.LoadConfiguration());
+    EXPECT_EQ(boxes.texts(),
+              QStringList{ConfigurationNotesMessage(
+                  path, {"Session \"Office\": unknown direction \"Putt\"; it is taken as None.",
+                         "Session \"Office\": unknown post-operation \"Mov\"; it is taken as None.",
+                         "DefaultSession names \"Ofice\", which is no session."})});
+    EXPECT_EQ(boxes.icons(), QList<QMessageBox::Icon>{QMessageBox::Information});
+    EXPECT_EQ(app.settings().DefaultSession, (QStringList{"Office", "Ofice"}));
 }
 
 } // namespace
