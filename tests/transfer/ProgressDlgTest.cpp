@@ -128,6 +128,19 @@ TEST_F(ProgressDlgTest, ShowsTheRunAndEndsWithDone)
     EXPECT_FALSE(dialog.isVisible());
 }
 
+// A post-operation that failed is counted on the last line, under the summary.
+TEST_F(ProgressDlgTest, CountsFailedPostOperationsUnderTheSummary)
+{
+    setSession(QStringLiteral("Move")); // into the device's root, where a.txt stands
+    device.write(QStringLiteral("\\a.txt"), "taken");
+    ScriptedMessageService messages;
+    CProgressDlg dialog(params, platform->files(), platform->connections(), messages);
+    dialog.show();
+    ASSERT_TRUE(waitFor([&dialog] { return !dialog.isRunning(); }));
+    EXPECT_EQ(text(dialog, "summary"), QStringLiteral("3 of 3 files are transferred successfully\n"
+                                                      "1 post-operation failed"));
+}
+
 TEST_F(ProgressDlgTest, CannotBeClosedWhileTheRunGoesOn)
 {
     setSession(QStringLiteral("Del"));
