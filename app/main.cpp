@@ -2,9 +2,9 @@
 //
 // Without a command the main window opens; with one, the program runs the
 // command on the terminal and ends with its exit status.
-#include "app/Command.h"
+#include "cli/Command.h"
 #ifdef TARVO_WITH_WINDOW
-#include "app/MainWindow.h"
+#include "gui/main/MainWindow.h"
 #endif
 
 #include <cstdio>
@@ -74,17 +74,17 @@ int main(int argc, char** argv)
         return ExitSuccess;
     }
 
+    StartOptions options;
+    options.configOption = parser.value(configOption);
+    options.rootOption = parser.value(rootOption);
+    if (!options.rootOption.isEmpty() && !QFileInfo(options.rootOption).isDir())
+        return UsageError(QStringLiteral("--root %1 is not a folder").arg(options.rootOption));
 #ifdef TARVO_WITH_WINDOW
     if (parser.positionalArguments().isEmpty())
-        return RunMainWindow(argc, argv, parser.value(configOption), parser.value(rootOption));
+        return RunMainWindow(argc, argv, options);
 #endif
     QCoreApplication app(argc, argv);
-    CommandEnvironment environment;
-    environment.configOption = parser.value(configOption);
-    environment.rootOption = parser.value(rootOption);
-    environment.executablePath = QCoreApplication::applicationFilePath();
-    if (!environment.rootOption.isEmpty() && !QFileInfo(environment.rootOption).isDir())
-        return UsageError(QStringLiteral("--root %1 is not a folder").arg(environment.rootOption));
+    options.executablePath = QCoreApplication::applicationFilePath();
 
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
@@ -93,5 +93,5 @@ int main(int argc, char** argv)
     const Command* command = FindCommand(name);
     if (!command)
         return UsageError(QStringLiteral("unknown command '%1'").arg(name));
-    return command->run(positional, environment);
+    return command->run(positional, options);
 }

@@ -5,10 +5,10 @@
 // - what the window feels: the time until the folders show, until every
 //   button is settled, and the longest stall of its event loop meanwhile
 //   (the largest gap between the ticks of a 5 ms timer).
+#include "core/browse/FolderReader.h"
+#include "core/browse/FolderTreeModel.h"
 #include "platform/PlatformServices.h"
 #include "platform/ShareConnections.h"
-#include "sessions/FolderReader.h"
-#include "sessions/FolderTreeModel.h"
 #include "tests/support/SambaServer.h"
 
 #include <cstdio>

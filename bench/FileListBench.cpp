@@ -6,12 +6,12 @@
 //   2. a Get session's share folder of 50,000 files on a private Samba server:
 //      the refresh job's listing against `smbclient -c ls`.
 // Usage: tarvo_file_list_bench [LOCAL_FILES] [SHARE_FILES]
+#include "core/filelist/FileListBuilder.h"
+#include "gui/main/FileListCtrl.h"
+#include "gui/main/SendApp.h"
+#include "gui/main/SendDlg.h"
 #include "platform/PlatformServices.h"
 #include "tests/support/SambaServer.h"
-#include "ui/FileListBuilder.h"
-#include "ui/FileListCtrl.h"
-#include "ui/SendApp.h"
-#include "ui/SendDlg.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -12,7 +12,7 @@
 //
 // Usage: tarvo_share_copy_bench [big|small] [COUNT] [rounds=N]
 #include "bench/BenchSupport.h"
-#include "platform/CopyAhead.h"
+#include "core/copy/CopyAhead.h"
 #include "platform/ProcessServices.h"
 #include "tests/support/SambaServer.h"
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/LocalFileSystem.h"
+#include "platform/local/LocalFileSystem.h"
 #include "platform/PlatformServices.h"
 #include "platform/RoutingFileSystem.h"
-#include "platform/ShareConnectionTable.h"
-#include "platform/SmbContextPool.h"
-#include "platform/SmbFileSystem.h"
+#include "platform/smb/ShareConnectionTable.h"
+#include "platform/smb/SmbContextPool.h"
+#include "platform/smb/SmbFileSystem.h"
 
 namespace tarvo {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileStore.h"
+#include "platform/copy/FileStore.h"
 
 namespace tarvo {
 

@@ -7,6 +7,7 @@ source_dir="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$source_dir"
 
 scripts/install-deps.sh
+scripts/check-layers.sh
 
 run_suite() {
     local build_dir="$1"

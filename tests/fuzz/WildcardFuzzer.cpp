@@ -1,7 +1,7 @@
 // Pattern matching never crashes or hangs on any pattern and name; a name
 // always matches itself taken as a pattern, a pattern list matches exactly
 // when one of its pieces does, and the list's filter agrees with it.
-#include "ui/FileFilter.h"
+#include "core/filelist/FileFilter.h"
 
 #include <cstdlib>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "platform/LocalFileSystem.h"
+#include "platform/local/LocalFileSystem.h"
 
 #include "platform/ErrorCodes.h"
 #include "platform/FileTimes.h"

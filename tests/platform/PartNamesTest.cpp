@@ -1,4 +1,4 @@
-#include "platform/PartNames.h"
+#include "platform/copy/PartNames.h"
 
 #include <gtest/gtest.h>
 #include <QDateTime>

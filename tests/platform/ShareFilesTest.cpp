@@ -1,4 +1,4 @@
-#include "platform/CopyAhead.h"
+#include "core/copy/CopyAhead.h"
 #include "platform/ErrorCodes.h"
 #include "platform/ProcessServices.h"
 #include "tests/support/SambaServer.h"

@@ -1,4 +1,4 @@
-#include "platform/ShareFolderNames.h"
+#include "platform/smb/ShareFolderNames.h"
 
 #include <gtest/gtest.h>
 #include <QThread>

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "config/Settings.h"
+#include "config/StartOptions.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tarvo {
+
+class MessageService;
+
+// Loads the configuration for a command; a missing file asks the question on
+// the terminal, and the mistakes that the configuration check finds are shown
+// as notes. False (after telling why) when the configuration cannot be used.
+bool LoadCommandSettings(const StartOptions& environment, MessageService& messages,
+                         Settings& settings);
+
+// One command of the command line.
+struct Command
+{
+    const char* name;
+    const char* synopsis;    // "send [--yes | --no] [NAME ...]"
+    const char* description; // what it does, for --help
+    int (*run)(const QStringList& arguments, const StartOptions& environment);
+};
+
+const QList<Command>& Commands();
+const Command* FindCommand(const QString& name);
+
+// Prints a command's help; returns ExitSuccess.
+int PrintCommandHelp(const Command& command);
+// Reports a usage error on standard error; returns ExitUsage.
+int UsageError(const QString& text);
+
+} // namespace tarvo

@@ -1,0 +1,56 @@
+#include "cli/ListCommand.h"
+
+#include "cli/ConsoleMessageService.h"
+#include "core/filelist/FileListBuilder.h"
+#include "core/filelist/FileListModel.h"
+#include "core/filelist/FileListTexts.h"
+#include "core/filelist/FileTypeIcons.h"
+#include "platform/PlatformServices.h"
+
+#include <cstdio>
+
+namespace tarvo {
+
+QString ListLine(const FileRow& row)
+{
+    QStringList cells;
+    for (int column = 0; column < FileListColumns::Count; ++column)
+        cells.append(FileListModel::cellText(row, column));
+    return cells.join(u'\t');
+}
+
+int RunListCommand(const QStringList& arguments, const StartOptions& environment)
+{
+    const Command& self = *FindCommand(QStringLiteral("list"));
+    if (arguments.contains(u"--help") || arguments.contains(u"-h"))
+        return PrintCommandHelp(self);
+    if (!arguments.isEmpty())
+        return UsageError(QStringLiteral("usage: tarvo list"));
+
+    ConsoleMessageService messages;
+    Settings settings;
+    if (!LoadCommandSettings(environment, messages, settings))
+        return ExitUsage;
+    QString error;
+    const std::unique_ptr<PlatformServices> platform =
+        PlatformServices::create(environment.deviceRoot(), &error);
+    if (!platform) {
+        std::fprintf(stderr, "tarvo: Windows CE sockets initialization failed. %s\n",
+                     qPrintable(error));
+        return ExitUsage;
+    }
+
+    FileTypeIcons icons;
+    int unlisted = 0;
+    const FileRows rows =
+        BuildFileList(FileListBuilder::TakeSnapshot(settings),
+                      {platform->files(), platform->connections(), messages, icons}, &unlisted);
+    for (const FileRow& row : rows) {
+        const QByteArray line = ListLine(row).toLocal8Bit() + '\n';
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    }
+    // A session that could not be listed was reported; its rows are missing.
+    return std::fflush(stdout) == 0 && unlisted == 0 ? ExitSuccess : ExitIncomplete;
+}
+
+} // namespace tarvo

@@ -1,0 +1,175 @@
+#include "cli/SendCommand.h"
+
+#include "cli/ConsoleMessageService.h"
+#include "core/filelist/FileFilter.h"
+#include "core/filelist/FileListBuilder.h"
+#include "core/filelist/FileTypeIcons.h"
+#include "core/transfer/DryRunFileSystem.h"
+#include "core/transfer/SendRequest.h"
+#include "core/transfer/TransferObserver.h"
+#include "platform/FileSystem.h"
+#include "platform/PlatformServices.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+namespace tarvo {
+
+namespace {
+
+// Prints each file as the run reaches it, and the summary last, with the
+// count of failed post-operations after it when there are any. Each line is
+// flushed so that it stands before any message the file brings. A dry run
+// prints what it would do instead.
+class ConsoleTransferPrinter : public TransferObserver
+{
+public:
+    explicit ConsoleTransferPrinter(bool dryRun)
+        : m_dryRun(dryRun)
+    {}
+
+    void sessionStarted(const QString&) override {}
+    void fileShown(const ShownFile& file) override
+    {
+        if (!m_dryRun)
+            print(file.progressLine + u'\t' + file.sourcePath() + u'\t' + file.targetPath());
+    }
+    void positionChanged(int) override {}
+    void fileKept(const QString& source, const QString& target) override
+    {
+        if (m_dryRun)
+            print(QStringLiteral("keep\t") + source + u'\t' + target);
+    }
+    void runFinished(const RunSummary& summary) override
+    {
+        if (m_dryRun) {
+            print(QStringLiteral("Nothing was changed: this was a dry run."));
+            return;
+        }
+        print(summary.text());
+        if (summary.failedPostOperations > 0)
+            print(summary.postOperationsText());
+    }
+    // A line of a dry run: what the run would do.
+    void action(const QString& line) { print(line); }
+
+private:
+    static void print(const QString& line)
+    {
+        const QByteArray bytes = line.toLocal8Bit() + '\n';
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        std::fflush(stdout);
+    }
+
+    const bool m_dryRun;
+};
+
+// For tests of a run cut off halfway (a killed process, a power loss): with
+// TARVO_STOP_AFTER_BYTES=N in its environment, the process stops itself
+// once a copy has moved N bytes, so that a test can kill it at a known point.
+class StopAfterBytes : public CopyWatcher
+{
+public:
+    explicit StopAfterBytes(quint64 bytes)
+        : m_bytes(bytes)
+    {}
+    void blockCopied(quint64 done, quint64) override
+    {
+        if (done >= m_bytes && !m_stopped.exchange(true))
+            std::raise(SIGSTOP);
+    }
+
+private:
+    const quint64 m_bytes;
+    std::atomic_bool m_stopped{false};
+};
+
+// The rows that the NAMEs pick, in list order; every row without NAMEs.
+FileRows pickRows(const FileRows& rows, const QStringList& names)
+{
+    if (names.isEmpty())
+        return rows;
+    FileRows picked;
+    for (const FileRow& row : rows) {
+        const bool match = std::any_of(names.cbegin(), names.cend(), [&row](const QString& name) {
+            return MatchWildcard(name, row.name);
+        });
+        if (match)
+            picked.append(row);
+    }
+    return picked;
+}
+
+} // namespace
+
+int RunSendCommand(const QStringList& arguments, const StartOptions& environment)
+{
+    const Command& self = *FindCommand(QStringLiteral("send"));
+    auto policy = ConsoleMessageService::Policy::Ask;
+    QStringList names;
+    bool dryRun = false;
+    for (const QString& argument : arguments) {
+        if (argument == u"--help" || argument == u"-h")
+            return PrintCommandHelp(self);
+        if (argument == u"--dry-run") {
+            dryRun = true;
+            continue;
+        }
+        if (argument == u"--yes" || argument == u"--no") {
+            const auto chosen = argument == u"--yes" ? ConsoleMessageService::Policy::Yes
+                                                     : ConsoleMessageService::Policy::No;
+            if (policy != ConsoleMessageService::Policy::Ask && policy != chosen)
+                return UsageError(QStringLiteral("--yes and --no exclude each other"));
+            policy = chosen;
+        } else if (argument.startsWith(u'-')) {
+            return UsageError(QStringLiteral("usage: tarvo %1").arg(QLatin1String(self.synopsis)));
+        } else {
+            names.append(argument);
+        }
+    }
+
+    ConsoleMessageService messages(policy);
+    Settings settings;
+    if (!LoadCommandSettings(environment, messages, settings))
+        return ExitUsage;
+    if (!CheckDefaultSession(settings, messages))
+        return ExitUsage;
+    QString error;
+    const auto platform = PlatformServices::create(environment.deviceRoot(), &error);
+    if (!platform) {
+        std::fprintf(stderr, "tarvo: %s\n", qPrintable(error));
+        return ExitUsage;
+    }
+
+    // The same snapshot for the listing and the run, as a Send from the window.
+    const Settings snapshot = FileListBuilder::TakeSnapshot(settings);
+    FileTypeIcons icons;
+    int unlisted = 0;
+    const FileRows rows = BuildFileList(
+        snapshot, {platform->files(), platform->connections(), messages, icons}, &unlisted);
+    const TransferList entries = BuildTransferList(pickRows(rows, names));
+    // A session that could not be listed was reported; its files are missing.
+    const int listed = unlisted == 0 ? ExitSuccess : ExitIncomplete;
+    if (entries.isEmpty()) {
+        // An empty outbox is no failure: a cron job finds one often.
+        std::fputs("Nothing to send\n", stderr);
+        return listed;
+    }
+
+    ConsoleTransferPrinter printer(dryRun);
+    DryRunFileSystem dry(platform->files(),
+                         [&printer](const QString& line) { printer.action(line); });
+    bool stopHook = false;
+    StopAfterBytes stop(qEnvironmentVariable("TARVO_STOP_AFTER_BYTES").toULongLong(&stopHook));
+    TransferRun run({snapshot, entries, names},
+                    {dryRun ? static_cast<FileSystem&>(dry) : platform->files(),
+                     platform->connections(), messages, printer, stopHook ? &stop : nullptr});
+    run.RunTransfer();
+    const RunSummary summary = run.summary();
+    if (dryRun)
+        return summary.unreachableSessions == 0 ? listed : ExitIncomplete;
+    return summary.complete() ? listed : ExitIncomplete;
+}
+
+} // namespace tarvo

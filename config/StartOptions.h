@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvo {
+
+// What the program was started with, whether it opens the window or runs a
+// command: the global options and its own path.
+struct StartOptions
+{
+    QString configOption;   // --config FILE, empty when not given
+    QString rootOption;     // --root DIR, empty when not given
+    QString executablePath; // the running program
+
+    // The configuration file: --config, else the registry's "Setting" value,
+    // else the program's own path with ".txt".
+    QString configPath() const;
+    // The folder that stands for the device: --root, else the home folder.
+    QString deviceRoot() const;
+};
+
+// How the program ends.
+enum ExitStatus : int { ExitSuccess = 0, ExitIncomplete = 1, ExitUsage = 2 };
+
+} // namespace tarvo

@@ -1,0 +1,173 @@
+#include "core/filelist/FileListBuilder.h"
+
+#include "config/NetSession.h"
+#include "config/PathHelpers.h"
+#include "core/filelist/FileFilter.h"
+#include "core/filelist/FileListTexts.h"
+#include "core/filelist/FileTypeIcons.h"
+#include "core/filelist/NameOrder.h"
+#include "core/shares/ShareConnector.h"
+#include "platform/ErrorTexts.h"
+#include "platform/FileNames.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageService.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tarvo {
+
+namespace {
+
+// The icon index of each listed entry. Files of one extension usually come
+// in runs, so the shared table is asked only when the extension changes.
+class IconLookup
+{
+public:
+    explicit IconLookup(FileTypeIcons& icons)
+        : m_icons(icons)
+    {}
+
+    int indexFor(const DirEntry& entry)
+    {
+        if (entry.Info.isDirectory())
+            return FileTypeIcons::FolderIndex;
+        // Compared as written: the table folds the case when asked.
+        const qsizetype dot = entry.Name.lastIndexOf(u'.');
+        const QStringView extension = dot < 0 ? QStringView() : QStringView(entry.Name).sliced(dot);
+        if (m_lastIndex < 0 || extension != m_lastExtension) {
+            m_lastExtension = extension.toString();
+            m_lastIndex = m_icons.FileIconIndex(entry.Name);
+        }
+        return m_lastIndex;
+    }
+
+private:
+    FileTypeIcons& m_icons;
+    QString m_lastExtension;
+    int m_lastIndex = -1;
+};
+
+struct ListedEntry
+{
+    DirEntry entry;
+    int icon;
+};
+
+} // namespace
+
+FileListBuilder::FileListBuilder(Settings snapshot, Services services)
+    : m_settings(std::move(snapshot))
+    , m_services(services)
+{}
+
+Settings FileListBuilder::TakeSnapshot(Settings& live)
+{
+    for (const QString& name : std::as_const(live.DefaultSession))
+        live.Sessions[name];
+    return live;
+}
+
+int FileListBuilder::RefreshList(const RowsHandler& handler)
+{
+    int total = 0;
+    for (const QString& name : std::as_const(m_settings.DefaultSession)) {
+        if (cancelled())
+            break;
+        const QString line = m_settings.Sessions.value(name);
+        const int direction = SessionDirection(line);
+        if (direction != DirectionPut && direction != DirectionGet)
+            continue;
+        // An Ftp session has no share: it lists the default folder, never connects.
+        if (direction == DirectionGet && SessionKind(line) == KindNet &&
+            ConnectSessionShare(name, line, m_services.connections, m_services.messages) != 0) {
+            ++m_unlisted;
+            continue;
+        }
+
+        FileRows rows;
+        const QString folder = SessionSourceFolder(name, line);
+        int error = 0;
+        const int count = FillFromFolder(name, folder, rows, &error);
+        // An Ftp session lists the default folder, which the user never
+        // chose: its absence is no fault of theirs.
+        if (count < 0 && !cancelled() && SessionKind(line) == KindNet) {
+            ++m_unlisted;
+            m_services.messages.showMessage(
+                WithReason(
+                    QStringLiteral("Failed to list folder %1 of session %2").arg(folder, name),
+                    error),
+                MessageIcon::Error, MessageButtons::Ok);
+        }
+        if (count <= 0)
+            continue;
+        total += int(rows.size());
+        handler(std::move(rows));
+    }
+    return total;
+}
+
+int FileListBuilder::FillFromFolder(const QString& sessionName, const QString& folderText,
+                                    FileRows& rows, int* error)
+{
+    WaitCursor wait(m_services.messages);
+    const QString folder = AddTrailingSeparator(folderText);
+    // The entries wait as listed; once the folder is read they become rows in
+    // list order, each formed straight into its place (sorting here also
+    // keeps that work off the window's thread).
+    std::vector<ListedEntry> listed;
+    NameOrder order;
+    const EntryFilter filter(m_settings);
+    IconLookup icons(m_services.icons);
+
+    const int result = m_services.files.listFolder(folder, [&](const DirEntry& entry) {
+        if (cancelled())
+            return false;
+        // A name that is no single entry of the folder never becomes a row,
+        // so no transfer can be led out of the session's folders by it.
+        if (!IsPlainFileName(entry.Name) || !filter.passes(entry))
+            return true;
+        listed.push_back({entry, icons.indexFor(entry)});
+        order.add(entry.Name);
+        return true;
+    });
+    if (result != 0) {
+        if (error)
+            *error = result;
+        return -1;
+    }
+
+    FileDateFormatter dates;
+    rows.reserve(rows.size() + qsizetype(listed.size()));
+    for (const quint32 index : order.sortedIndices()) {
+        const ListedEntry& item = listed[index];
+        rows.append(InsertFileItem(item.entry, folder, sessionName, item.icon,
+                                   dates.dateText(item.entry.Info.LastWriteTime)));
+    }
+    return int(listed.size());
+}
+
+FileRow InsertFileItem(const DirEntry& entry, const QString& folder, const QString& sessionName,
+                       int iconIndex, const QString& dateText)
+{
+    return FileRow{entry.Name, dateText,    FileSizeText(entry.Info.Size),
+                   folder,     sessionName, iconIndex};
+}
+
+FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services services, int* unlisted)
+{
+    FileListBuilder builder(snapshot, services);
+    FileRows all;
+    builder.RefreshList([&all](FileRows&& rows) {
+        // Each folder's rows come sorted; merging keeps rows of equal names
+        // in session order, as the window's list shows them.
+        const qsizetype middle = all.size();
+        all.append(std::move(rows));
+        std::inplace_merge(all.begin(), all.begin() + middle, all.end(), FileRowLess);
+    });
+    if (unlisted)
+        *unlisted = builder.unlisted();
+    return all;
+}
+
+} // namespace tarvo

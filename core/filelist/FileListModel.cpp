@@ -1,0 +1,121 @@
+#include "core/filelist/FileListModel.h"
+
+#include "core/filelist/FileListTexts.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace tarvo {
+
+FileListModel::FileListModel(QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_headers(FileListColumns::headerTexts())
+{}
+
+void FileListModel::setIconProvider(IconProvider provider)
+{
+    m_iconProvider = std::move(provider);
+}
+
+void FileListModel::clear()
+{
+    if (m_rows.isEmpty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+void FileListModel::mergeSorted(FileRows batch)
+{
+    if (batch.isEmpty())
+        return;
+    const int oldCount = int(m_rows.size());
+    const int added = int(batch.size());
+    if (oldCount == 0 || !FileRowLess(batch.constFirst(), m_rows.constLast())) {
+        // The batch goes after every row already there: a plain append.
+        beginInsertRows({}, oldCount, oldCount + added - 1);
+        m_rows.append(std::move(batch));
+        endInsertRows();
+        return;
+    }
+
+    // Append, then move every row to its sorted place as one layout change, so
+    // the view keeps its selection and current row.
+    beginInsertRows({}, oldCount, oldCount + added - 1);
+    m_rows.append(std::move(batch));
+    endInsertRows();
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> order(m_rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::inplace_merge(order.begin(), order.begin() + oldCount, order.end(),
+                       [this](int a, int b) { return FileRowLess(m_rows.at(a), m_rows.at(b)); });
+    std::vector<int> newRowOf(order.size());
+    FileRows merged;
+    merged.reserve(m_rows.size());
+    for (int newRow = 0; newRow < int(order.size()); ++newRow) {
+        newRowOf[order[newRow]] = newRow;
+        merged.append(std::move(m_rows[order[newRow]]));
+    }
+    m_rows = std::move(merged);
+
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after.append(this->index(newRowOf[index.row()], index.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+int FileListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int FileListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : FileListColumns::Count;
+}
+
+QString FileListModel::cellText(const FileRow& row, int column)
+{
+    switch (column) {
+    case FileListColumns::Name:
+        return row.name;
+    case FileListColumns::Date:
+        return row.date;
+    case FileListColumns::Size:
+        return row.size;
+    case FileListColumns::Path:
+        return row.path;
+    case FileListColumns::Session:
+        return row.session;
+    default:
+        return {};
+    }
+}
+
+QVariant FileListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const FileRow& row = m_rows.at(index.row());
+    if (role == Qt::DisplayRole)
+        return cellText(row, index.column());
+    if (role == Qt::DecorationRole && index.column() == FileListColumns::Name && m_iconProvider)
+        return m_iconProvider(row.icon);
+    return {};
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < m_headers.size())
+        return m_headers.at(section);
+    return {};
+}
+
+} // namespace tarvo

@@ -1,0 +1,86 @@
+#include "core/transfer/DryRunFileSystem.h"
+
+#include "config/PathHelpers.h"
+#include "platform/ErrorCodes.h"
+
+namespace tarvo {
+
+namespace {
+
+// Whether the folder that would hold the target is there: a copy or move
+// into a missing folder fails, and the dry run says so as the send would.
+int folderOf(FileSystem& files, const QString& target)
+{
+    FileInfo folder;
+    if (int error = files.readAttributes(SplitPath(target).folder, folder))
+        return error == PlatformError::FileNotFound ? PlatformError::PathNotFound : error;
+    return folder.isDirectory() ? PlatformError::Success : PlatformError::PathNotFound;
+}
+
+} // namespace
+
+DryRunFileSystem::DryRunFileSystem(FileSystem& files, Report report)
+    : m_files(files)
+    , m_report(std::move(report))
+{}
+
+bool DryRunFileSystem::canOpenForReading(const QString& path)
+{
+    return m_files.canOpenForReading(path);
+}
+
+int DryRunFileSystem::readAttributes(const QString& path, FileInfo& info)
+{
+    return m_files.readAttributes(path, info);
+}
+
+int DryRunFileSystem::listFolder(const QString& folder, const Visitor& visit)
+{
+    return m_files.listFolder(folder, visit);
+}
+
+FileTime DryRunFileSystem::timeResolution(const QString& folder)
+{
+    return m_files.timeResolution(folder);
+}
+
+CopyOutcome DryRunFileSystem::copy(const CopyRequest& request)
+{
+    FileInfo source;
+    if (int error = m_files.readAttributes(request.source, source))
+        return CopyOutcome::failed(error);
+    if (source.isDirectory())
+        return CopyOutcome::failed(PlatformError::AccessDenied);
+    if (int error = folderOf(m_files, request.target))
+        return CopyOutcome::failed(error);
+    const bool exists = m_files.canOpenForReading(request.target);
+    if (exists && request.failIfExists)
+        return CopyOutcome::failed(PlatformError::FileExists);
+    m_report((exists ? QStringLiteral("replace\t") : QStringLiteral("copy\t")) + request.source +
+             u'\t' + request.target);
+    return {PlatformError::Success, source};
+}
+
+int DryRunFileSystem::moveFile(const QString& source, const QString& target, const FileInfo*)
+{
+    FileInfo info;
+    if (int error = m_files.readAttributes(source, info))
+        return error;
+    if (m_files.canOpenForReading(target))
+        return PlatformError::FileExists;
+    if (int error = folderOf(m_files, target))
+        return error;
+    m_report(QStringLiteral("move\t") + source + u'\t' + target);
+    return PlatformError::Success;
+}
+
+int DryRunFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
+{
+    FileInfo info;
+    if (int error = m_files.readAttributes(path, info))
+        return error;
+    m_report((copiedAs ? QStringLiteral("delete\t") : QStringLiteral("prune\t")) + path);
+    return PlatformError::Success;
+}
+
+} // namespace tarvo

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/filelist/FileRow.h"
+#include "core/transfer/TransferRun.h"
+
+namespace tarvo {
+
+class MessageService;
+
+// One entry per row, in the order given: Session column, ",", the Path
+// column with its trailing separator, and the File Name column.
+TransferList BuildTransferList(const FileRows& selectedRows);
+
+// Send's two refusals, each shown with the stop icon and checked in this
+// order: no default session, then no row selected. True when Send may go on.
+bool CheckDefaultSession(const Settings& settings, MessageService& messages);
+bool CheckSelection(const TransferList& entries, MessageService& messages);
+
+} // namespace tarvo

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/transfer/TransferObserver.h"
+#include "core/transfer/TransferRun.h"
+
+#include <QMetaType>
+#include <QThread>
+
+namespace tarvo {
+
+// The Progress dialog's worker: runs one TransferRun on its own thread and
+// turns every progress report into a signal, which receivers on the GUI
+// thread take queued. Questions and messages go through the MessageService,
+// whose window implementation blocks this thread, never the GUI thread.
+class TransferJob : public QThread
+{
+    Q_OBJECT
+
+public:
+    TransferJob(TransferParams params, FileSystem& files, ShareConnections& connections,
+                MessageService& messages, QObject* parent = nullptr);
+    // Waits for the run: nothing it uses may go away under it.
+    ~TransferJob() override;
+
+signals:
+    void sessionStarted(const QString& name);
+    void fileShown(const tarvo::ShownFile& file);
+    void positionChanged(int percent);
+    void runFinished(const tarvo::RunSummary& summary);
+
+protected:
+    void run() override;
+
+private:
+    // Forwards the run's reports to the signals, on the job's thread.
+    class Reporter : public TransferObserver
+    {
+    public:
+        explicit Reporter(TransferJob& job)
+            : m_job(job)
+        {}
+        void sessionStarted(const QString& name) override { emit m_job.sessionStarted(name); }
+        void fileShown(const ShownFile& file) override { emit m_job.fileShown(file); }
+        void positionChanged(int percent) override { emit m_job.positionChanged(percent); }
+        void runFinished(const RunSummary& summary) override
+        {
+            m_job.m_finishedReported = true;
+            emit m_job.runFinished(summary);
+        }
+
+    private:
+        TransferJob& m_job;
+    };
+
+    Reporter m_reporter{*this};
+    TransferRun m_run;
+    bool m_finishedReported = false;
+};
+
+} // namespace tarvo
+
+Q_DECLARE_METATYPE(tarvo::ShownFile)
+Q_DECLARE_METATYPE(tarvo::RunSummary)

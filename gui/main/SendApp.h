@@ -1,0 +1,83 @@
+#pragma once
+
+#include "config/Settings.h"
+#include "core/filelist/FileListBuilder.h"
+#include "core/filelist/FileTypeIcons.h"
+#include "gui/main/GuiMessageService.h"
+#include "gui/main/ImageLists.h"
+#include "gui/main/SendDlg.h"
+
+#include <memory>
+#include <QIcon>
+#include <QString>
+
+namespace tarvo {
+
+class PlatformServices;
+
+// The application object: for the whole run it owns the settings, the
+// platform's services, the message service and the image lists that the
+// dialogs share; dialogs get it by reference. InitInstance() is the start-up:
+// the SMB library, the configuration file, the image lists, then the main
+// window until it closes, and the release of the default sessions' shares.
+class CSendApp
+{
+public:
+    // configFilePath: the file LoadSettings reads; deviceRoot: the local folder
+    // that stands for the device. Needs a QApplication.
+    CSendApp(QString configFilePath, QString deviceRoot);
+    ~CSendApp();
+
+    CSendApp(const CSendApp&) = delete;
+    CSendApp& operator=(const CSendApp&) = delete;
+
+    // Plugs Send, Option and "..." into the main window before InitInstance.
+    void setDialogHandlers(CSendDlg::Handlers handlers) { m_handlers = std::move(handlers); }
+
+    // Runs the program; the exit status: 0 after the window closed, 1 when
+    // start-up ended before it (no SMB library, or the defaults declined).
+    int InitInstance();
+
+    // The steps of start-up, for callers that run the window themselves.
+    bool InitSockets();
+    // Loads the file, then shows one message that lists the mistakes that
+    // the configuration check finds in it, if any.
+    bool LoadConfiguration();
+    void CreateImageLists();
+    void ReleaseDefaultShares();
+
+    Settings& settings() { return m_settings; }
+    const QString& configFilePath() const { return m_configFilePath; }
+    PlatformServices& platform() { return *m_platform; }
+    GuiMessageService& messages() { return m_messages; }
+    FileTypeIcons& fileTypes() { return m_fileTypes; }
+    FileListBuilder::Services refreshServices();
+
+    const SystemImageList& systemSmallIcons() const { return m_systemSmallIcons; }
+    const SystemImageList& systemLargeIcons() const { return m_systemLargeIcons; }
+    ImageList& sessionIcons() { return m_sessionIcons; }
+    const ImageList& checkBoxIcons() const { return m_checkBoxIcons; }
+    QIcon appIcon() const;
+
+    static QString productName() { return QStringLiteral("Tarvo"); }
+    static QString version() { return QStringLiteral("1.1"); }
+    static QString socketsFailedText()
+    {
+        return QStringLiteral("Windows CE sockets initialization failed.");
+    }
+
+private:
+    QString m_configFilePath;
+    QString m_deviceRoot;
+    Settings m_settings;
+    std::unique_ptr<PlatformServices> m_platform;
+    GuiMessageService m_messages;
+    FileTypeIcons m_fileTypes;
+    SystemImageList m_systemSmallIcons;
+    SystemImageList m_systemLargeIcons;
+    ImageList m_sessionIcons;
+    ImageList m_checkBoxIcons;
+    CSendDlg::Handlers m_handlers;
+};
+
+} // namespace tarvo

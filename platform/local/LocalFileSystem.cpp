@@ -1,0 +1,405 @@
+#include "platform/local/LocalFileSystem.h"
+
+#include "platform/copy/PartNames.h"
+#include "platform/ErrorCodes.h"
+#include "platform/FileTimes.h"
+#include "platform/PosixErrors.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <QFile>
+#include <QScopeGuard>
+#include <unistd.h>
+#include <utility>
+
+namespace tarvo {
+
+namespace {
+
+QByteArray baseName(const QByteArray& path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+QByteArray folderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+// ENOENT names the file when its folder exists, else the path.
+int errorFor(int error, const QByteArray& path)
+{
+    if (error == ENOENT && ::access(folderOf(path).constData(), F_OK) != 0)
+        return PlatformError::PathNotFound;
+    return platformErrorFromErrno(error);
+}
+
+int statAt(int folder, const char* path, struct statx& status, int flags = 0)
+{
+    return ::statx(folder, path, flags | AT_STATX_SYNC_AS_STAT,
+                   STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME,
+                   &status);
+}
+
+timespec toTimespec(const statx_timestamp& time)
+{
+    return timespec{time_t(time.tv_sec), long(time.tv_nsec)};
+}
+
+// New files get the permissions that the user's umask allows. The mask is
+// read, not set, so no other thread ever sees it change.
+mode_t fileCreationMode()
+{
+    static const mode_t mode = [] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        mode_t mask = 022;
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("Umask:"))
+                    mask = mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+            }
+        }
+        return mode_t(0666 & ~mask);
+    }();
+    return mode;
+}
+
+class LocalSource : public SourceFile
+{
+public:
+    LocalSource(int fd, const FileInfo& info)
+        : m_fd(fd)
+        , m_info(info)
+    {}
+    ~LocalSource() override { ::close(m_fd); }
+
+    const FileInfo& info() const override { return m_info; }
+
+    int currentInfo(FileInfo& info) override
+    {
+        struct statx status;
+        if (statAt(m_fd, "", status, AT_EMPTY_PATH) != 0)
+            return platformErrorFromErrno(errno);
+        info = LocalFileSystem::infoFromStat(status, {});
+        return PlatformError::Success;
+    }
+
+    qint64 read(char* buffer, qint64 size) override
+    {
+        for (;;) {
+            const ssize_t got = ::read(m_fd, buffer, size_t(size));
+            if (got >= 0)
+                return got;
+            if (errno != EINTR)
+                return -platformErrorFromErrno(errno);
+        }
+    }
+
+private:
+    int m_fd;
+    FileInfo m_info;
+};
+
+// Writes at offsets of a part file through its descriptor; pwrite keeps no
+// shared position, so any number of threads may write at once.
+class LocalBlockWriter : public BlockWriter
+{
+public:
+    explicit LocalBlockWriter(int fd)
+        : m_fd(fd)
+    {}
+
+    int writeAt(quint64 offset, const char* data, qint64 size) override
+    {
+        while (size > 0) {
+            const ssize_t done = ::pwrite(m_fd, data, size_t(size), off_t(offset));
+            if (done < 0) {
+                if (errno == EINTR)
+                    continue;
+                return platformErrorFromErrno(errno);
+            }
+            data += done;
+            size -= done;
+            offset += quint64(done);
+        }
+        return PlatformError::Success;
+    }
+
+private:
+    int m_fd;
+};
+
+class LocalPart : public PartFile
+{
+public:
+    LocalPart(int fd, QByteArray partPath, QByteArray target)
+        : m_fd(fd)
+        , m_partPath(std::move(partPath))
+        , m_target(std::move(target))
+    {}
+
+    ~LocalPart() override
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_committed)
+            ::unlink(m_partPath.constData());
+    }
+
+    int write(const char* data, qint64 size) override
+    {
+        while (size > 0) {
+            const ssize_t done = ::write(m_fd, data, size_t(size));
+            if (done < 0) {
+                if (errno == EINTR)
+                    continue;
+                return platformErrorFromErrno(errno);
+            }
+            data += done;
+            size -= done;
+        }
+        return PlatformError::Success;
+    }
+
+    std::unique_ptr<BlockWriter> sharedWriter() override
+    {
+        return std::make_unique<LocalBlockWriter>(m_fd);
+    }
+
+    int storedSize(quint64& size) override
+    {
+        struct statx status;
+        if (statAt(m_fd, "", status, AT_EMPTY_PATH) != 0)
+            return platformErrorFromErrno(errno);
+        size = status.stx_size;
+        return PlatformError::Success;
+    }
+
+    int commit(const FileInfo& source, bool failIfExists) override
+    {
+        const timespec times[2] = {{0, UTIME_OMIT}, timespecFromFileTime(source.LastWriteTime)};
+        const mode_t mode = (source.Attributes & FileAttribute::ReadOnly)
+                                ? (fileCreationMode() & 0444)
+                                : fileCreationMode();
+        if (::futimens(m_fd, times) != 0 || ::fchmod(m_fd, mode) != 0)
+            return platformErrorFromErrno(errno);
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0)
+            return platformErrorFromErrno(errno); // a write that failed late
+        if (int error = renameInto(failIfExists))
+            return error;
+        m_committed = true;
+        return PlatformError::Success;
+    }
+
+private:
+    int renameInto(bool failIfExists)
+    {
+        const char* from = m_partPath.constData();
+        const char* to = m_target.constData();
+        if (!failIfExists) {
+            // A read-only target is kept, as the device keeps it (and as
+            // deleteFile does), although the folder would allow the rename.
+            struct statx target;
+            if (statAt(AT_FDCWD, to, target) == 0 && !S_ISDIR(target.stx_mode) &&
+                !(target.stx_mode & S_IWUSR))
+                return PlatformError::AccessDenied;
+            return ::rename(from, to) == 0 ? 0 : platformErrorFromErrno(errno);
+        }
+        if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+            return PlatformError::Success;
+        if (errno != EINVAL && errno != ENOSYS)
+            return platformErrorFromErrno(errno);
+        // A file system without RENAME_NOREPLACE: link() refuses an existing name as well.
+        if (::link(from, to) != 0)
+            return platformErrorFromErrno(errno);
+        ::unlink(from);
+        return PlatformError::Success;
+    }
+
+    int m_fd;
+    QByteArray m_partPath;
+    QByteArray m_target;
+    bool m_committed = false;
+};
+
+} // namespace
+
+LocalFileSystem::LocalFileSystem(DevicePaths paths)
+    : m_paths(std::move(paths))
+{}
+
+QByteArray LocalFileSystem::native(const QString& path) const
+{
+    return QFile::encodeName(m_paths.toNative(path));
+}
+
+FileInfo LocalFileSystem::infoFromStat(const struct statx& status, const QByteArray& name)
+{
+    FileInfo info;
+    if (S_ISDIR(status.stx_mode))
+        info.Attributes |= FileAttribute::Directory;
+    if (!(status.stx_mode & S_IWUSR))
+        info.Attributes |= FileAttribute::ReadOnly;
+    if (name.startsWith('.'))
+        info.Attributes |= FileAttribute::Hidden;
+    const bool hasBirth = status.stx_mask & STATX_BTIME;
+    info.CreationTime =
+        fileTimeFromTimespec(toTimespec(hasBirth ? status.stx_btime : status.stx_mtime));
+    info.LastAccessTime = fileTimeFromTimespec(toTimespec(status.stx_atime));
+    info.LastWriteTime = fileTimeFromTimespec(toTimespec(status.stx_mtime));
+    info.Size = info.isDirectory() ? 0 : status.stx_size;
+    return info;
+}
+
+bool LocalFileSystem::canOpenForReading(const QString& path)
+{
+    // Without O_NONBLOCK, opening a named pipe would wait for a writer forever.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+int LocalFileSystem::readAttributes(const QString& path, FileInfo& info)
+{
+    const QByteArray file = native(path);
+    struct statx status;
+    if (statAt(AT_FDCWD, file.constData(), status) != 0)
+        return errorFor(errno, file);
+    info = infoFromStat(status, baseName(file));
+    return PlatformError::Success;
+}
+
+int LocalFileSystem::listFolder(const QString& folder, const Visitor& visit)
+{
+    const QByteArray path = native(folder);
+    DIR* dir = ::opendir(path.constData());
+    if (!dir)
+        return errno == ENOENT || errno == ENOTDIR ? PlatformError::PathNotFound
+                                                   : platformErrorFromErrno(errno);
+    const auto closer = qScopeGuard([dir] { ::closedir(dir); });
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        DirEntry found;
+        found.Name = QFile::decodeName(name);
+        // A name that does not survive the trip to text, or that holds a
+        // separator of device paths, could never be opened again.
+        if (QFile::encodeName(found.Name) != name || found.Name.contains(u'\\') ||
+            PartNames::isProgramOwn(found.Name))
+            continue;
+        struct statx status;
+        if (statAt(::dirfd(dir), entry->d_name, status) != 0)
+            continue; // gone meanwhile, or a dangling link
+        found.Info = infoFromStat(status, name);
+        if (!visit(found))
+            break;
+    }
+    return PlatformError::Success;
+}
+
+CopyOutcome LocalFileSystem::copy(const CopyRequest& request)
+{
+    return copyAcrossStores(*this, *this, request);
+}
+
+int LocalFileSystem::moveFile(const QString& source, const QString& target,
+                              const FileInfo* copiedAs)
+{
+    const QByteArray from = native(source);
+    const QByteArray to = native(target);
+    if (copiedAs) {
+        FileInfo now;
+        if (int error = readAttributes(source, now))
+            return error;
+        if (!SameVersion(now, *copiedAs))
+            return PlatformError::SourceChanged;
+    }
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return PlatformError::Success;
+    if (errno == EXDEV)
+        return moveAcrossStores(*this, source, *this, target, copiedAs);
+    if (errno != EINVAL && errno != ENOSYS)
+        return errorFor(errno,
+                        errno == ENOENT && ::access(from.constData(), F_OK) == 0 ? to : from);
+    if (::link(from.constData(), to.constData()) != 0)
+        return errorFor(errno, to);
+    ::unlink(from.constData());
+    return PlatformError::Success;
+}
+
+int LocalFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
+{
+    FileInfo info;
+    if (int error = readAttributes(path, info))
+        return error;
+    // As on the device, neither a folder nor a read-only file is deleted as a file.
+    if (info.Attributes & (FileAttribute::Directory | FileAttribute::ReadOnly))
+        return PlatformError::AccessDenied;
+    if (copiedAs && !SameVersion(info, *copiedAs))
+        return PlatformError::SourceChanged;
+    const QByteArray file = native(path);
+    return ::unlink(file.constData()) == 0 ? 0 : errorFor(errno, file);
+}
+
+int LocalFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& file)
+{
+    const QByteArray name = native(path);
+    // Only plain files are copied: a named pipe would block the open (or the
+    // reads) forever and a device would never end, so neither is waited for.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errorFor(errno, name);
+    struct statx status;
+    const int error = statAt(fd, "", status, AT_EMPTY_PATH) != 0 ? errno
+                      : !S_ISREG(status.stx_mode)                ? EISDIR
+                      : ::fcntl(fd, F_SETFL, 0) != 0             ? errno // reads block again
+                                                                 : 0;
+    if (error != 0) {
+        ::close(fd);
+        return platformErrorFromErrno(error);
+    }
+    file = std::make_unique<LocalSource>(fd, infoFromStat(status, baseName(name)));
+    return PlatformError::Success;
+}
+
+int LocalFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& file)
+{
+    const QByteArray to = native(target);
+    if (to == QFile::encodeName(m_paths.root()))
+        return PlatformError::AccessDenied;
+    const QByteArray folder = folderOf(to);
+    if (m_sweeps.firstVisit(folder))
+        sweepLeftovers(folder);
+    QByteArray partPath =
+        folder + '/' + QFile::encodeName(PartNames::make(PartNames::Shape::Hidden));
+    const int fd = ::open(partPath.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno == ENOENT ? PlatformError::PathNotFound : platformErrorFromErrno(errno);
+    file = std::make_unique<LocalPart>(fd, std::move(partPath), to);
+    return PlatformError::Success;
+}
+
+void LocalFileSystem::sweepLeftovers(const QByteArray& folder)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const auto closer = qScopeGuard([dir] { ::closedir(dir); });
+    while (const dirent* entry = ::readdir(dir)) {
+        struct statx status;
+        const QString name = QFile::decodeName(entry->d_name);
+        if (PartNames::isPart(name) && statAt(::dirfd(dir), entry->d_name, status) == 0 &&
+            S_ISREG(status.stx_mode) && PartNames::isLeftover(name, status.stx_mtime.tv_sec))
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+}
+
+} // namespace tarvo

@@ -1,0 +1,459 @@
+#include "platform/smb/SmbFileSystem.h"
+
+#include "platform/copy/PartNames.h"
+#include "platform/ErrorCodes.h"
+#include "platform/FileTimes.h"
+#include "platform/PosixErrors.h"
+#include "platform/smb/SmbStreams.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <libsmbclient.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace tarvo {
+
+namespace {
+
+using Place = SharePartFolders::Place;
+
+// A name that a server sends back is used only when it names one entry of
+// the folder: never a separator, never "." or "..".
+bool isPlainName(const QString& name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
+           !name.contains(u'\\');
+}
+
+// A new file that must not be there yet. Open for reading as well: over
+// SMB2 a handle without read access cannot ask for the file's size, which
+// the copy checks before the part becomes its target.
+smb::File* createNew(smb::Context* context, const QByteArray& url)
+{
+    return smb::open(context, url.constData(), O_RDWR | O_CREAT | O_EXCL, 0644);
+}
+
+// How a server refuses a name it will not hold: a vetoed name is "not
+// found", an invalid one "invalid", and some refuse dot files outright.
+bool isNameRefusal(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case EACCES:
+    case EPERM:
+    case EINVAL:
+    case EILSEQ:
+    case ENAMETOOLONG:
+    case EEXIST:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isFolder(smb::Context* context, const QByteArray& url)
+{
+    struct stat status;
+    return smb::stat(context, url.constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+ShareAddress below(ShareAddress folder, const QString& name)
+{
+    folder.folders.append(name);
+    return folder;
+}
+
+// The entries of a folder as the server lists them, the program's own
+// temporary files included; false when it cannot be listed.
+template <typename Visit> bool listRaw(smb::Context* context, const QByteArray& url, Visit visit)
+{
+    smb::File* dir = smb::opendir(context, url.constData());
+    if (!dir)
+        return false;
+    while (const libsmb_file_info* entry = smb::readdirplus(context, dir))
+        visit(*entry);
+    smb::closedir(context, dir);
+    return true;
+}
+
+int logonError(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return PlatformError::LogonFailure;
+    case ENOENT:
+    case ENODEV:
+    case ENOTDIR:
+        return PlatformError::BadNetName;
+    case ETIMEDOUT:
+        return PlatformError::SemTimeout; // something there, but no answer
+    case EHOSTDOWN:
+        return PlatformError::BadNetPath; // no server answers there
+    default:
+        return IsServerFull(error) ? PlatformError::NetworkBusy : platformErrorFromErrno(error);
+    }
+}
+
+} // namespace
+
+SmbFileSystem::SmbFileSystem(ShareConnectionTable& connections, SmbContextPool& contexts)
+    : m_shares(connections, contexts)
+{}
+
+int SmbFileSystem::logOn(const ShareCredentials& credentials)
+{
+    SmbContextPool& contexts = m_shares.contexts;
+    const QString key = SmbContextPool::logonKey(credentials);
+    ShareAddress top = credentials.address;
+    top.folders.clear();
+    const QByteArray topUrl = SmbUrl(top);
+    const auto loggedOn = [&](SmbContextPool::Lease& lease) {
+        lease.addLogon(key);
+        for (const QByteArray& url : m_shares.takeLeftovers(credentials.address)) {
+            if (smb::unlink(lease.context(), url.constData()) != 0 && errno != ENOENT)
+                m_shares.rememberLeftover(credentials.address, url); // the next logon tries again
+        }
+        return PlatformError::Success; // the lease goes to the pool, logged on
+    };
+    for (int attempt = 0;; ++attempt) {
+        SmbContextPool::Lease lease = contexts.fresh(credentials);
+        if (!lease)
+            return PlatformError::NotEnoughMemory;
+        if (smb::connect(lease.context(), topUrl.constData()) == 0)
+            return loggedOn(lease);
+        const int error = errno;
+        lease.discard();
+        if (!IsServerFull(error) || attempt == 5)
+            return logonError(error);
+        // A server that takes no more connections: a context of the process
+        // that is logged on with these very credentials proves them as well
+        // (the listing before a transfer, say). Otherwise the process's own
+        // idle connections may be what fills it: close them, and give the
+        // server's processes for them a moment to go.
+        if (SmbContextPool::Lease known =
+                contexts.acquireLoggedOn(credentials, key, std::chrono::milliseconds(0))) {
+            if (smb::connect(known.context(), topUrl.constData()) == 0)
+                return loggedOn(known);
+            known.discard();
+        }
+        contexts.closeIdle(SmbContextPool::serverOf(key));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 << attempt));
+    }
+}
+
+bool SmbFileSystem::canOpenForReading(const QString& path)
+{
+    SmbOperation operation(m_shares, path, ShareConnectionTable::UseKind::OpenFile);
+    if (operation.error())
+        return false;
+    smb::Context* context = operation.context();
+    const QByteArray address = operation.url();
+    if (smb::File* file = smb::open(context, address.constData(), O_RDONLY, 0)) {
+        smb::close(context, file);
+        return true;
+    }
+    return isFolder(context, address);
+}
+
+int SmbFileSystem::readAttributes(const QString& path, FileInfo& info)
+{
+    SmbOperation operation(m_shares, path, ShareConnectionTable::UseKind::Listing);
+    if (operation.error())
+        return operation.error();
+    struct stat status;
+    if (smb::stat(operation.context(), operation.url().constData(), &status) != 0)
+        return operation.fail(errno);
+    info = SmbInfoFromStat(status);
+    return PlatformError::Success;
+}
+
+int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
+{
+    SmbOperation operation(m_shares, folder, ShareConnectionTable::UseKind::Listing);
+    if (operation.error())
+        return operation.error();
+    smb::Context* context = operation.context();
+    smb::takeUnrepresentableNameNote();
+    smb::File* dir = smb::opendir(context, operation.url().constData());
+    if (!dir) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return PlatformError::PathNotFound;
+        // The library drops the whole listing for one name it cannot
+        // represent, and no other listing call of it gets past that name.
+        if (smb::takeUnrepresentableNameNote())
+            return PlatformError::UnreadableName;
+        return operation.fail(errno);
+    }
+    while (const libsmb_file_info* entry = smb::readdirplus(context, dir)) {
+        DirEntry found;
+        found.Name = QString::fromUtf8(entry->name);
+        if (!isPlainName(found.Name) || PartNames::isProgramOwn(found.Name))
+            continue;
+        found.Info.Attributes = entry->attrs;
+        found.Info.CreationTime = fileTimeFromTimespec(entry->btime_ts);
+        found.Info.LastAccessTime = fileTimeFromTimespec(entry->atime_ts);
+        found.Info.LastWriteTime = fileTimeFromTimespec(entry->mtime_ts);
+        found.Info.Size = found.Info.isDirectory() ? 0 : entry->size;
+        if (!visit(found))
+            break;
+    }
+    smb::closedir(context, dir);
+    return PlatformError::Success;
+}
+
+CopyOutcome SmbFileSystem::copy(const CopyRequest& request)
+{
+    return copyAcrossStores(*this, *this, request);
+}
+
+FileTime SmbFileSystem::timeResolution(const QString& folder)
+{
+    const std::optional<ShareAddress> address = ShareAddress::parse(folder);
+    if (!address)
+        return MicrosecondTicks;
+    const QString share = address->remoteName().toCaseFolded();
+    {
+        std::lock_guard lock(m_resolutionMutex);
+        if (const auto known = m_resolutions.constFind(share); known != m_resolutions.cend())
+            return *known;
+    }
+    SmbOperation operation(m_shares, folder, ShareConnectionTable::UseKind::OpenFile);
+    if (operation.error())
+        return MicrosecondTicks; // unknown: compare times as they are
+    smb::Context* context = operation.context();
+    QByteArray probeUrl;
+    smb::File* probe = createAt(context, *address, Place::Hidden, probeUrl);
+    if (!probe)
+        probe = createAt(context, *address, Place::Plain, probeUrl);
+    if (!probe)
+        return MicrosecondTicks;
+    smb::close(context, probe);
+    constexpr qint64 second = qint64(FileTimeTicksPerSecond);
+    timeval given[2] = {{1700000001, 500000}, {1700000001, 500000}};
+    struct stat status;
+    FileTime resolution = 0; // the server kept no time it was given
+    if (smb::utimes(context, probeUrl.constData(), given) == 0 &&
+        smb::stat(context, probeUrl.constData(), &status) == 0) {
+        const qint64 kept = qint64(fileTimeFromTimespec(status.st_mtim));
+        const qint64 wanted = (UnixEpochInFileTimeSeconds + 1700000001) * second + second / 2;
+        const qint64 off = qAbs(kept - wanted);
+        resolution = off == 0           ? MicrosecondTicks
+                     : off < second     ? FileTime(second)
+                     : off < 2 * second ? FileTime(2 * second)
+                                        : 0;
+    }
+    smb::unlink(context, probeUrl.constData());
+    std::lock_guard lock(m_resolutionMutex);
+    m_resolutions.insert(share, resolution);
+    return resolution;
+}
+
+bool SmbFileSystem::canRename(const QString& source, const QString& target) const
+{
+    const std::optional<ShareAddress> from = ShareAddress::parse(source);
+    const std::optional<ShareAddress> to = ShareAddress::parse(target);
+    return from && to && from->sameShare(*to);
+}
+
+int SmbFileSystem::moveFile(const QString& source, const QString& target, const FileInfo* copiedAs)
+{
+    if (!canRename(source, target))
+        return moveAcrossStores(*this, source, *this, target, copiedAs);
+    SmbOperation operation(m_shares, source, ShareConnectionTable::UseKind::OpenFile);
+    if (operation.error())
+        return operation.error();
+    const std::optional<ShareAddress> to = ShareAddress::parse(target);
+    smb::Context* context = operation.context();
+    const QByteArray from = operation.url();
+    const QByteArray toUrl = SmbUrl(*to);
+    struct stat status;
+    if (smb::stat(context, from.constData(), &status) != 0)
+        return operation.fail(errno);
+    if (copiedAs && !SameVersion(SmbInfoFromStat(status), *copiedAs))
+        return PlatformError::SourceChanged;
+    // libsmbclient's rename replaces an existing target; a move never does.
+    if (smb::stat(context, toUrl.constData(), &status) == 0)
+        return PlatformError::FileExists;
+    if (smb::rename(context, from.constData(), toUrl.constData()) != 0)
+        return operation.fail(errno);
+    if (ShareAddress toFolder = *to; !toFolder.folders.isEmpty()) {
+        const QString name = toFolder.folders.takeLast();
+        m_shares.folderNames.added(SmbUrl(toFolder), name);
+    }
+    return PlatformError::Success;
+}
+
+int SmbFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
+{
+    SmbOperation operation(m_shares, path, ShareConnectionTable::UseKind::OpenFile);
+    if (operation.error())
+        return operation.error();
+    smb::Context* context = operation.context();
+    if (copiedAs) {
+        struct stat status;
+        if (smb::stat(context, operation.url().constData(), &status) != 0)
+            return operation.fail(errno);
+        if (!SameVersion(SmbInfoFromStat(status), *copiedAs))
+            return PlatformError::SourceChanged;
+    }
+    if (smb::unlink(context, operation.url().constData()) != 0)
+        return operation.fail(errno);
+    return PlatformError::Success;
+}
+
+int SmbFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& file)
+{
+    auto operation =
+        std::make_unique<SmbOperation>(m_shares, path, ShareConnectionTable::UseKind::OpenFile);
+    if (operation->error())
+        return operation->error();
+    smb::Context* context = operation->context();
+    smb::File* handle = smb::open(context, operation->url().constData(), O_RDONLY, 0);
+    if (!handle)
+        return operation->fail(errno);
+    struct stat status;
+    if (smb::fstat(context, handle, &status) != 0) {
+        const int error = operation->fail(errno);
+        smb::close(context, handle);
+        return error;
+    }
+    if (S_ISDIR(status.st_mode)) { // libsmbclient opens a folder as well
+        smb::close(context, handle);
+        return PlatformError::AccessDenied;
+    }
+    file = std::make_unique<SmbSource>(std::move(operation), handle, SmbInfoFromStat(status));
+    return PlatformError::Success;
+}
+
+int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& file)
+{
+    auto operation =
+        std::make_unique<SmbOperation>(m_shares, target, ShareConnectionTable::UseKind::OpenFile);
+    if (operation->error())
+        return operation->error();
+    if (operation->address().folders.isEmpty())
+        return PlatformError::AccessDenied; // the share itself is no file
+    ShareAddress folder = operation->address();
+    folder.folders.removeLast();
+    const QByteArray folderUrl = SmbUrl(folder);
+    smb::Context* context = operation->context();
+    if (m_shares.sweeps.firstVisit(folderUrl))
+        sweepLeftovers(context, folder);
+
+    for (const Place place : m_shares.partFolders.placesFor(folderUrl)) {
+        QByteArray partUrl;
+        if (smb::File* handle = createAt(context, folder, place, partUrl)) {
+            file = std::make_unique<SmbPart>(std::move(operation), handle, partUrl,
+                                             SmbPart::Kind::Part);
+            return PlatformError::Success;
+        }
+        const int error = errno;
+        // A lost connection fails the copy wherever its part goes.
+        if (IsConnectionLoss(error))
+            return operation->fail(error);
+        if (place != Place::PartFolder) {
+            if (error == ENOENT && !isFolder(context, folderUrl))
+                return PlatformError::PathNotFound;
+            if (!isNameRefusal(error))
+                return operation->fail(error);
+        }
+        m_shares.partFolders.refused(folderUrl, place);
+    }
+
+    // The server refuses every temporary name here. A new target may be
+    // written under its own name, and goes again unless the copy commits; an
+    // existing one is never overwritten in place.
+    const QByteArray targetUrl = operation->url();
+    struct stat status;
+    if (smb::stat(context, targetUrl.constData(), &status) == 0)
+        return PlatformError::NoTemporaryName;
+    smb::File* handle = createNew(context, targetUrl);
+    if (!handle)
+        return errno == ENOENT ? PlatformError::PathNotFound : operation->fail(errno);
+    file = std::make_unique<SmbPart>(std::move(operation), handle, targetUrl,
+                                     SmbPart::Kind::NewTarget);
+    return PlatformError::Success;
+}
+
+smb::File* SmbFileSystem::createAt(smb::Context* context, const ShareAddress& folder, Place place,
+                                   QByteArray& partUrl)
+{
+    if (place == Place::Plain) {
+        partUrl = SmbUrl(below(folder, PartNames::make(PartNames::Shape::Plain)));
+        return createNew(context, partUrl);
+    }
+    if (place == Place::Hidden) {
+        partUrl = SmbUrl(below(folder, PartNames::make(PartNames::Shape::Hidden)));
+        return createNew(context, partUrl);
+    }
+    const ShareAddress partFolder = below(folder, PartNames::folderName());
+    partUrl = SmbUrl(below(partFolder, PartNames::make(PartNames::Shape::Hidden)));
+    smb::File* handle = createNew(context, partUrl);
+    // Not there yet, or removed by another run of the program that made it.
+    if (!handle && errno == ENOENT) {
+        if (smb::mkdir(context, SmbUrl(partFolder).constData(), 0755) == 0)
+            m_shares.partFolders.made(partFolder);
+        handle = createNew(context, partUrl);
+    }
+    return handle;
+}
+
+void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& folder)
+{
+    const auto sweep = [&](const ShareAddress& where) {
+        bool partFolderSeen = false;
+        QList<QByteArray> leftovers;
+        listRaw(context, SmbUrl(where), [&](const libsmb_file_info& entry) {
+            const QString name = QString::fromUtf8(entry.name);
+            if (entry.attrs & FileAttribute::Directory)
+                partFolderSeen = partFolderSeen || name == PartNames::folderName();
+            else if (PartNames::isLeftover(name, entry.mtime_ts.tv_sec))
+                leftovers.append(SmbUrl(below(where, name)));
+        });
+        // A part that a live run on another machine still writes is open,
+        // and the server refuses to remove it.
+        for (const QByteArray& url : std::as_const(leftovers))
+            smb::unlink(context, url.constData());
+        return partFolderSeen;
+    };
+    if (sweep(folder)) {
+        const ShareAddress partFolder = below(folder, PartNames::folderName());
+        sweep(partFolder);
+        // Only an empty one goes; a run that finds it gone makes it again.
+        smb::rmdir(context, SmbUrl(partFolder).constData());
+    }
+}
+
+void SmbFileSystem::signOff(const ShareCredentials& credentials)
+{
+    const QList<ShareAddress> folders = m_shares.partFolders.takeMade(&credentials.address);
+    if (!folders.isEmpty())
+        removePartFolders(credentials, folders);
+}
+
+void SmbFileSystem::removePartFolders(const ShareCredentials& credentials,
+                                      const QList<ShareAddress>& folders)
+{
+    SmbOperation operation(m_shares, credentials);
+    if (operation.error())
+        return;
+    // Only an empty folder goes: one that still holds parts is in use by
+    // another run of the program, which removes it when it is done.
+    for (const ShareAddress& folder : folders)
+        smb::rmdir(operation.context(), SmbUrl(folder).constData());
+}
+
+SmbFileSystem::~SmbFileSystem()
+{
+    // The pool keeps the first logon to a share for that share's other folders.
+    for (const ShareAddress& folder : m_shares.partFolders.takeMade()) {
+        ShareConnectionTable::ShareUse use;
+        if (const std::optional<ShareCredentials> credentials = m_shares.connections.credentialsFor(
+                folder, ShareConnectionTable::UseKind::Listing, use))
+            removePartFolders(*credentials, {folder});
+    }
+}
+
+} // namespace tarvo

@@ -1,0 +1,314 @@
+#include "platform/smb/SmbStreams.h"
+
+#include "platform/ErrorCodes.h"
+#include "platform/FileTimes.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <libsmbclient.h>
+#include <QSet>
+#include <sys/stat.h>
+
+namespace tarvo {
+
+namespace {
+
+// A handle for blocks at offsets of one file: either the file's own handle,
+// borrowed, or one more with a session of its own that logs on in start(),
+// on the thread that uses it, while the others already move blocks.
+class SmbBlockHandle
+{
+public:
+    SmbBlockHandle(SmbOperation& operation, smb::File* file)
+        : m_operation(&operation)
+        , m_file(file)
+    {}
+    SmbBlockHandle(const SmbOperation& origin, QByteArray url, int flags)
+        : m_origin(&origin)
+        , m_url(std::move(url))
+        , m_flags(flags)
+    {}
+    ~SmbBlockHandle()
+    {
+        if (m_session && m_file)
+            smb::close(m_session->context(), m_file);
+    }
+    SmbBlockHandle(const SmbBlockHandle&) = delete;
+    SmbBlockHandle& operator=(const SmbBlockHandle&) = delete;
+
+    bool start()
+    {
+        if (m_file)
+            return true;
+        m_session = m_origin->extraSession();
+        if (m_session->error())
+            return false;
+        m_operation = m_session.get();
+        m_file = smb::open(m_session->context(), m_url.constData(), m_flags, 0);
+        return m_file != nullptr;
+    }
+
+    // Moves to offset; 0 or the platform's error code.
+    int seek(quint64 offset)
+    {
+        if (smb::lseek(m_operation->context(), m_file, off_t(offset), SEEK_SET) < 0)
+            return m_operation->failTransfer(errno);
+        return PlatformError::Success;
+    }
+
+    SmbOperation& operation() const { return *m_operation; }
+    smb::File* file() const { return m_file; }
+
+private:
+    SmbOperation* m_operation = nullptr;
+    smb::File* m_file = nullptr;
+    const SmbOperation* m_origin = nullptr;
+    QByteArray m_url;
+    int m_flags = 0;
+    std::unique_ptr<SmbOperation> m_session;
+};
+
+class SmbBlockReader : public BlockReader
+{
+public:
+    template <typename... Arguments>
+    explicit SmbBlockReader(Arguments&&... arguments)
+        : m_handle(std::forward<Arguments>(arguments)...)
+    {}
+
+    bool start() override { return m_handle.start(); }
+
+    qint64 readAt(quint64 offset, char* buffer, qint64 size) override
+    {
+        if (int error = m_handle.seek(offset))
+            return -error;
+        smb::Context* context = m_handle.operation().context();
+        qint64 done = 0;
+        while (done < size) {
+            const ssize_t got =
+                smb::read(context, m_handle.file(), buffer + done, size_t(size - done));
+            if (got < 0)
+                return -m_handle.operation().failTransfer(errno);
+            if (got == 0)
+                break;
+            done += got;
+        }
+        return done;
+    }
+
+private:
+    SmbBlockHandle m_handle;
+};
+
+// Writes all of data at the file's offset: a share may take a block in parts.
+int writeWhole(SmbOperation& operation, smb::File* file, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t done = smb::write(operation.context(), file, data, size_t(size));
+        if (done <= 0)
+            return done < 0 ? operation.failTransfer(errno) : PlatformError::WriteFault;
+        data += done;
+        size -= done;
+    }
+    return PlatformError::Success;
+}
+
+class SmbBlockWriter : public BlockWriter
+{
+public:
+    template <typename... Arguments>
+    explicit SmbBlockWriter(Arguments&&... arguments)
+        : m_handle(std::forward<Arguments>(arguments)...)
+    {}
+
+    bool start() override { return m_handle.start(); }
+
+    int writeAt(quint64 offset, const char* data, qint64 size) override
+    {
+        if (int error = m_handle.seek(offset))
+            return error;
+        return writeWhole(m_handle.operation(), m_handle.file(), data, size);
+    }
+
+private:
+    SmbBlockHandle m_handle;
+};
+
+// Every name in a share folder, folded to one case; nothing when the folder
+// cannot be listed (libsmbclient reads the whole listing when it opens it).
+std::optional<QSet<QString>> foldedNames(smb::Context* context, const QByteArray& folderUrl)
+{
+    smb::File* dir = smb::opendir(context, folderUrl.constData());
+    if (!dir)
+        return std::nullopt;
+    QSet<QString> names;
+    while (const libsmb_file_info* entry = smb::readdirplus(context, dir))
+        names.insert(QString::fromUtf8(entry->name).toCaseFolded());
+    smb::closedir(context, dir);
+    return names;
+}
+
+// Gives the file at url the source's times. Only after the file is closed:
+// closing sets the write time, and libsmbclient can set times only by path.
+int setTimes(SmbOperation& operation, const QByteArray& url, const FileInfo& source)
+{
+    const timespec access = timespecFromFileTime(source.LastAccessTime);
+    const timespec write = timespecFromFileTime(source.LastWriteTime);
+    timeval times[2] = {{access.tv_sec, access.tv_nsec / 1000},
+                        {write.tv_sec, write.tv_nsec / 1000}};
+    if (smb::utimes(operation.context(), url.constData(), times) == 0)
+        return PlatformError::Success;
+    // A server that lets nobody but a file's owner set its times still takes
+    // the file whole; only its time is the server's own (Sync says so).
+    if (errno == EACCES || errno == EPERM)
+        return PlatformError::Success;
+    return operation.fail(errno);
+}
+
+} // namespace
+
+SmbSource::SmbSource(std::unique_ptr<SmbOperation> operation, smb::File* file, const FileInfo& info)
+    : m_operation(std::move(operation))
+    , m_file(file)
+    , m_info(info)
+{}
+
+SmbSource::~SmbSource()
+{
+    smb::close(m_operation->context(), m_file);
+}
+
+int SmbSource::currentInfo(FileInfo& info)
+{
+    struct stat status;
+    if (smb::fstat(m_operation->context(), m_file, &status) != 0)
+        return m_operation->failTransfer(errno);
+    info = SmbInfoFromStat(status);
+    return PlatformError::Success;
+}
+
+qint64 SmbSource::read(char* buffer, qint64 size)
+{
+    const ssize_t got = smb::read(m_operation->context(), m_file, buffer, size_t(size));
+    return got >= 0 ? got : -m_operation->failTransfer(errno);
+}
+
+std::vector<std::unique_ptr<BlockReader>> SmbSource::parallelReaders(int count)
+{
+    std::vector<std::unique_ptr<BlockReader>> readers;
+    // Under the one library lock the readers would only take turns.
+    if (!smb::threadsEnabled())
+        return readers;
+    // The source's own handle reads at once; each of the others logs on
+    // first, on its own thread.
+    readers.push_back(std::make_unique<SmbBlockReader>(*m_operation, m_file));
+    for (int i = 0; i < count; ++i)
+        readers.push_back(
+            std::make_unique<SmbBlockReader>(*m_operation, m_operation->url(), O_RDONLY));
+    return readers;
+}
+
+SmbPart::SmbPart(std::unique_ptr<SmbOperation> operation, smb::File* file, QByteArray url,
+                 Kind kind)
+    : m_operation(std::move(operation))
+    , m_file(file)
+    , m_url(std::move(url))
+    , m_kind(kind)
+{}
+
+SmbPart::~SmbPart()
+{
+    smb::Context* context = m_operation->context();
+    if (m_file)
+        smb::close(context, m_file);
+    if (!m_committed && smb::unlink(context, m_url.constData()) != 0 && errno != ENOENT)
+        m_operation->leaveBehind(m_url);
+}
+
+int SmbPart::write(const char* data, qint64 size)
+{
+    return writeWhole(*m_operation, m_file, data, size);
+}
+
+std::vector<std::unique_ptr<BlockWriter>> SmbPart::parallelWriters(int count)
+{
+    std::vector<std::unique_ptr<BlockWriter>> writers;
+    // Under the one library lock the writers would only take turns.
+    if (!smb::threadsEnabled())
+        return writers;
+    // The part's own handle writes at once; each of the others logs on
+    // first, on its own thread.
+    writers.push_back(std::make_unique<SmbBlockWriter>(*m_operation, m_file));
+    for (int i = 0; i < count; ++i)
+        writers.push_back(std::make_unique<SmbBlockWriter>(*m_operation, m_url, O_WRONLY));
+    return writers;
+}
+
+int SmbPart::storedSize(quint64& size)
+{
+    struct stat status;
+    if (smb::fstat(m_operation->context(), m_file, &status) != 0)
+        return m_operation->failTransfer(errno);
+    size = quint64(status.st_size);
+    return PlatformError::Success;
+}
+
+int SmbPart::checkTarget(smb::Context* context, bool failIfExists)
+{
+    const QByteArray target = m_operation->url();
+    ShareAddress folder = m_operation->address();
+    const QString name = folder.folders.takeLast();
+    const QByteArray folderUrl = SmbUrl(folder);
+    // The server's rename replaces whatever holds the target's name, even a
+    // read-only file or an empty folder: look first, and keep those as the
+    // device keeps them, unless a recent listing of the folder says that
+    // nothing holds the name.
+    const auto listFolder = [&] { return foldedNames(context, folderUrl); };
+    if (!failIfExists &&
+        m_operation->shares().folderNames.isKnownAbsent(folderUrl, name, listFolder))
+        return PlatformError::Success;
+    struct stat status;
+    if (smb::stat(context, target.constData(), &status) == 0) {
+        if (failIfExists)
+            return PlatformError::FileExists;
+        if (S_ISDIR(status.st_mode) || !(status.st_mode & S_IWUSR))
+            return PlatformError::AccessDenied;
+    } else if (errno != ENOENT) {
+        return m_operation->fail(errno);
+    }
+    return PlatformError::Success;
+}
+
+int SmbPart::commit(const FileInfo& source, bool failIfExists)
+{
+    smb::Context* context = m_operation->context();
+    if (smb::close(context, std::exchange(m_file, nullptr)) != 0)
+        return m_operation->fail(errno);
+    if (m_kind == Kind::NewTarget) {
+        // Made with the target's name, where nothing stood: only the times.
+        if (int error = setTimes(*m_operation, m_url, source))
+            return error;
+        m_committed = true;
+        noteAdded();
+        return PlatformError::Success;
+    }
+    if (int error = checkTarget(context, failIfExists))
+        return error;
+    if (int error = setTimes(*m_operation, m_url, source))
+        return error;
+    const QByteArray target = m_operation->url();
+    if (smb::rename(context, m_url.constData(), target.constData()) != 0)
+        return m_operation->fail(errno);
+    m_committed = true;
+    noteAdded();
+    return PlatformError::Success;
+}
+
+void SmbPart::noteAdded()
+{
+    ShareAddress folder = m_operation->address();
+    const QString name = folder.folders.takeLast();
+    m_operation->shares().folderNames.added(SmbUrl(folder), name);
+}
+
+} // namespace tarvo

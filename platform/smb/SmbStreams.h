@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/copy/FileStore.h"
+#include "platform/smb/SmbOperation.h"
+
+namespace tarvo {
+
+// An open file on a share that a copy reads from.
+class SmbSource : public SourceFile
+{
+public:
+    SmbSource(std::unique_ptr<SmbOperation> operation, smb::File* file, const FileInfo& info);
+    ~SmbSource() override;
+
+    const FileInfo& info() const override { return m_info; }
+    int currentInfo(FileInfo& info) override;
+    qint64 read(char* buffer, qint64 size) override;
+    std::vector<std::unique_ptr<BlockReader>> parallelReaders(int count) override;
+
+private:
+    std::unique_ptr<SmbOperation> m_operation;
+    smb::File* m_file;
+    FileInfo m_info;
+};
+
+// The file on a share that a copy writes: a part file that becomes the target
+// by a rename, or, in a folder that refuses every temporary name, the new
+// target itself, removed again unless the copy commits.
+class SmbPart : public PartFile
+{
+public:
+    enum class Kind { Part, NewTarget };
+
+    SmbPart(std::unique_ptr<SmbOperation> operation, smb::File* file, QByteArray url, Kind kind);
+    ~SmbPart() override;
+
+    int write(const char* data, qint64 size) override;
+    std::vector<std::unique_ptr<BlockWriter>> parallelWriters(int count) override;
+    int storedSize(quint64& size) override;
+    int commit(const FileInfo& source, bool failIfExists) override;
+
+private:
+    // Whether the target's name holds something that a rename must not
+    // replace; 0, or why the commit fails.
+    int checkTarget(smb::Context* context, bool failIfExists);
+    // The target folder's known names gain the target's.
+    void noteAdded();
+
+    std::unique_ptr<SmbOperation> m_operation;
+    smb::File* m_file;
+    QByteArray m_url;
+    Kind m_kind;
+    bool m_committed = false;
+};
+
+} // namespace tarvo

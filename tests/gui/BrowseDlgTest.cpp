@@ -1,0 +1,276 @@
+// The "Browse" dialog on the offscreen platform, and "..." in the real main
+// window storing the chosen folder into the session.
+#include "gui/browse/BrowseDlg.h"
+
+#include "config/NetSession.h"
+#include "config/Settings.h"
+#include "gui/browse/BrowseHandler.h"
+#include "gui/main/FileListCtrl.h"
+#include "gui/main/ImageLists.h"
+#include "gui/main/SendApp.h"
+#include "gui/main/SendDlg.h"
+#include "tests/gui/MessageBoxWatcher.h"
+#include "tests/support/BrowseTestSupport.h"
+#include "tests/support/SambaServer.h"
+#include "tests/support/ScriptedMessageService.h"
+
+#include <functional>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace tarvo {
+namespace {
+
+using test::ChildNamed;
+using test::ChildTexts;
+
+// Waits until the tree shows the item open with its folders read.
+bool WaitUntilOpen(CBrowseDlg& dialog, const QModelIndex& item)
+{
+    return QTest::qWaitFor(
+        [&] {
+            return !dialog.model().isBusy() && dialog.tree().isExpanded(item) &&
+                   !dialog.model().isPlaceholder(dialog.model().index(0, 0, item));
+        },
+        20000);
+}
+
+QPushButton* Button(QWidget& dialog, const char* name)
+{
+    return dialog.findChild<QPushButton*>(QLatin1String(name));
+}
+
+class BrowseDlgTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tree.platform);
+        tree.makeFolders({"cherry", "apple/inner/deepest", "Banana"});
+        settings.Sessions.insert("Office", "Net,Put,\\\\pc\\docs,WG,\\apple,\\,None,,u,p");
+    }
+
+    std::unique_ptr<CBrowseDlg> open(const QString& name)
+    {
+        auto dialog = std::make_unique<CBrowseDlg>(
+            CBrowseDlg::Services{settings, tree.platform->files(), tree.platform->connections(),
+                                 messages, icons},
+            name);
+        dialog->show();
+        EXPECT_TRUE(WaitUntilOpen(*dialog, dialog->model().rootItem()));
+        return dialog;
+    }
+
+    test::DeviceTree tree;
+    Settings settings;
+    test::ScriptedMessageService messages;
+    ImageList icons =
+        ImageList::fromStrip(QStringLiteral(":/res/bitmap131.xpm"), 16, QColor(255, 0, 255));
+};
+
+TEST_F(BrowseDlgTest, OpensOnTheDeviceRootReadOneLevelAndSelected)
+{
+    auto dialog = open("Office");
+    EXPECT_EQ(dialog->windowTitle(), "Browse");
+    ASSERT_TRUE(dialog->findChild<QLabel*>());
+    EXPECT_EQ(dialog->findChild<QLabel*>()->text(), "Please select a folder:");
+    EXPECT_EQ(Button(*dialog, "okButton")->text(), "OK");
+    EXPECT_EQ(Button(*dialog, "cancelButton")->text(), "Cancel");
+
+    QTreeView& view = dialog->tree();
+    const QModelIndex root = dialog->model().rootItem();
+    EXPECT_EQ(root.data().toString(), "Pocket PC");
+    EXPECT_EQ(view.currentIndex(), root);
+    EXPECT_EQ(ChildTexts(dialog->model(), root), QStringList({"apple", "Banana", "cherry"}));
+    // The session's own folder is not looked for: nothing below the first level is open.
+    EXPECT_FALSE(view.isExpanded(ChildNamed(dialog->model(), root, "apple")));
+    EXPECT_FALSE(root.data(Qt::DecorationRole).isNull());
+
+    Button(*dialog, "okButton")->click();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->resultPath(), "\\");
+}
+
+TEST_F(BrowseDlgTest, KeysOpenFoldersAndEnterTakesTheOneTwoLevelsDown)
+{
+    auto dialog = open("Office");
+    QTreeView& view = dialog->tree();
+    const QModelIndex apple = ChildNamed(dialog->model(), dialog->model().rootItem(), "apple");
+    view.setCurrentIndex(apple);
+    QTest::keyClick(&view, Qt::Key_Right);
+    ASSERT_TRUE(WaitUntilOpen(*dialog, apple));
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(view.currentIndex().data().toString(), "inner");
+
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->resultPath(), "\\apple\\inner");
+}
+
+TEST_F(BrowseDlgTest, FolderWithoutSubfoldersClosesAgainInHighSpeed)
+{
+    settings.TreeSpeed = true;
+    auto dialog = open("Office");
+    const QModelIndex cherry = ChildNamed(dialog->model(), dialog->model().rootItem(), "cherry");
+    ASSERT_TRUE(dialog->model().hasChildren(cherry));
+    dialog->tree().expand(cherry);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->model().hasChildren(cherry); }, 20000));
+    EXPECT_FALSE(dialog->tree().isExpanded(cherry));
+}
+
+TEST_F(BrowseDlgTest, CancelGivesNoPathAndAnUnknownNameAddsNothing)
+{
+    auto dialog = open("");
+    EXPECT_EQ(dialog->model().rootItem().data().toString(), "Pocket PC");
+    Button(*dialog, "cancelButton")->click();
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_TRUE(dialog->resultPath().isEmpty());
+    EXPECT_FALSE(settings.Sessions.contains(""));
+}
+
+// Plays the user at the "Browse" dialog when "..." opens it: waits for the
+// tree, lets choose() pick an item (invalid for none) and presses OK.
+class BrowserScript
+{
+public:
+    using Choose = std::function<QModelIndex(CBrowseDlg&)>;
+
+    explicit BrowserScript(Choose choose)
+        : m_choose(std::move(choose))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { poll(); });
+        m_timer.start(10);
+    }
+    bool ran() const { return m_ran; }
+
+private:
+    void poll()
+    {
+        auto* dialog = qobject_cast<CBrowseDlg*>(QApplication::activeModalWidget());
+        if (!dialog || m_ran)
+            return;
+        m_ran = true;
+        m_timer.stop();
+        if (WaitUntilOpen(*dialog, dialog->model().rootItem()))
+            dialog->tree().setCurrentIndex(m_choose(*dialog));
+        Button(*dialog, "okButton")->click();
+    }
+
+    Choose m_choose;
+    QTimer m_timer;
+    bool m_ran = false;
+};
+
+// The main window on a configuration file, with "..." plugged in.
+class MainWindowBrowse
+{
+public:
+    CSendDlg& open(const QString& sessions, const QString& defaultSession)
+    {
+        const QString config = folder.write(
+            "tarvo.txt", QStringLiteral("[Setting]\r\nDefaultSession=%1\r\n[Session]\r\n%2")
+                             .arg(defaultSession, sessions)
+                             .toLocal8Bit());
+        app = std::make_unique<CSendApp>(config, tree.device.path());
+        EXPECT_TRUE(app->InitSockets());
+        EXPECT_TRUE(app->LoadConfiguration());
+        app->CreateImageLists();
+        CSendDlg::Handlers handlers;
+        handlers.browse = &tarvo::OnBrowse;
+        window = std::make_unique<CSendDlg>(*app, handlers);
+        QSignalSpy refreshed(window.get(), &CSendDlg::refreshFinished);
+        window->show();
+        EXPECT_TRUE(refreshed.wait(20000));
+        return *window;
+    }
+
+    // Presses "..." and picks the child of the root named name.
+    bool browseTo(const QString& name)
+    {
+        BrowserScript script([name](CBrowseDlg& dialog) {
+            return ChildNamed(dialog.model(), dialog.model().rootItem(), name);
+        });
+        Button(*window, "browseButton")->click();
+        return script.ran();
+    }
+
+    QString line(const QString& name) const { return app->settings().Sessions.value(name); }
+    QString pathBox() const { return window->pathBox().text(); }
+
+    test::TempFolder folder;
+    test::DeviceTree tree;
+    test::MessageBoxWatcher boxes;
+    std::unique_ptr<CSendApp> app;
+    std::unique_ptr<CSendDlg> window;
+};
+
+TEST(OnBrowseTest, PutSessionTakesTheLocalFolderAndTheListFollows)
+{
+    MainWindowBrowse main;
+    main.tree.makeFolders({"docs", "work"});
+    main.tree.device.write("work/report.txt", "x");
+    CSendDlg& window =
+        main.open("Office=Net,Put,\\\\pc\\docs,WG,\\docs,\\,None,,u,p\r\n", "Office");
+    EXPECT_EQ(main.pathBox(), "\\docs\\");
+
+    QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
+    ASSERT_TRUE(main.browseTo("work"));
+    NetSession session;
+    ParseNetSession(main.line("Office"), session);
+    EXPECT_EQ(session.LocalFolder, "\\work");
+    EXPECT_EQ(main.pathBox(), "\\work");
+    ASSERT_TRUE(refreshed.wait(20000));
+    EXPECT_EQ(window.fileList().model().rowCount(), 1) << "the list shows the new folder's file";
+    EXPECT_TRUE(main.boxes.texts().isEmpty());
+}
+
+TEST(OnBrowseTest, SameFolderAsThePathBoxLeavesEverythingAlone)
+{
+    MainWindowBrowse main;
+    main.tree.makeFolders({"docs", "work"});
+    const QString office = "Net,Put,\\\\pc\\docs,WG,\\docs,\\,None,,u,p";
+    main.open("Office=" + office + "\r\n", "Office");
+
+    QSignalSpy refreshed(main.window.get(), &CSendDlg::refreshFinished);
+    ASSERT_TRUE(main.browseTo("docs"));
+    EXPECT_EQ(main.line("Office"), office);
+    EXPECT_EQ(main.pathBox(), "\\docs\\");
+    EXPECT_FALSE(refreshed.wait(300)) << "no refresh for an unchanged folder";
+}
+
+TEST(OnBrowseTest, WithoutASessionNothingIsStored)
+{
+    MainWindowBrowse main;
+    main.tree.makeFolders({"work"});
+    main.open("", "");
+    const SessionTable before = main.app->settings().Sessions;
+    ASSERT_TRUE(main.browseTo("work"));
+    EXPECT_TRUE(main.app->settings().Sessions == before) << "no Net line under the empty name";
+    EXPECT_EQ(main.pathBox(), "\\My Documents\\");
+}
+
+class OnBrowseShareTest : public test::SambaTest
+{};
+
+TEST_F(OnBrowseShareTest, GetSessionTakesTheFolderBelowTheShare)
+{
+    ASSERT_TRUE(QDir(samba().shareFolder()).mkpath("Reports/2026"));
+    MainWindowBrowse main;
+    const QString line = QStringLiteral("Net,Get,%1,WG,\\In,\\,None,,tester,%2")
+                             .arg(samba().shareText(), samba().password());
+    main.open("Files=" + line + "\r\n", "Files");
+    EXPECT_EQ(main.pathBox(), samba().shareText() + "\\");
+
+    ASSERT_TRUE(main.browseTo("Reports"));
+    NetSession session;
+    ParseNetSession(main.line("Files"), session);
+    EXPECT_EQ(session.PcFolder, "\\Reports");
+    EXPECT_EQ(session.LocalFolder, "\\In");
+    EXPECT_EQ(main.pathBox(), samba().shareText() + "\\Reports");
+    EXPECT_TRUE(main.boxes.texts().isEmpty()) << main.boxes.texts().join('\n').toStdString();
+}
+
+} // namespace
+} // namespace tarvo

@@ -1,0 +1,182 @@
+#pragma once
+
+#include "config/NetSession.h"
+#include "core/transfer/TransferObserver.h"
+#include "core/transfer/TransferRun.h"
+#include "platform/PlatformServices.h"
+#include "tests/support/SambaServer.h"
+#include "tests/support/ScriptedMessageService.h"
+#include "tests/support/TempFiles.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QRegularExpression>
+
+namespace tarvo::test {
+
+// Records what a run reports, one text per report: "session X", the
+// progress line of each file, "bar N" and the summary.
+class RecordingObserver : public TransferObserver
+{
+public:
+    void sessionStarted(const QString& name) override { add(QStringLiteral("session ") + name); }
+    void fileShown(const ShownFile& file) override
+    {
+        QMutexLocker lock(&m_mutex);
+        m_files.append(file);
+        m_events.append(file.progressLine);
+    }
+    void positionChanged(int percent) override { add(QStringLiteral("bar %1").arg(percent)); }
+    void runFinished(const RunSummary& summary) override
+    {
+        add(summary.text());
+        if (summary.failedPostOperations > 0)
+            add(summary.postOperationsText());
+    }
+
+    QStringList events() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_events;
+    }
+    QStringList filtered(const QString& prefix) const
+    {
+        return events().filter(QRegularExpression(QStringLiteral("^") + prefix));
+    }
+    QList<ShownFile> files() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_files;
+    }
+
+private:
+    void add(const QString& event)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_events.append(event);
+    }
+
+    mutable QMutex m_mutex;
+    QStringList m_events;
+    QList<ShownFile> m_files;
+};
+
+// A device root, the real platform services over it and the test Samba
+// server, with helpers that write and read files on both sides.
+class RunFixture : public SambaTest
+{
+protected:
+    void SetUp() override
+    {
+        SambaTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        QString error;
+        platform = PlatformServices::create(m_root.path(), &error);
+        ASSERT_TRUE(platform) << error.toStdString();
+    }
+
+    static const QDateTime& stamp()
+    {
+        static const QDateTime time(QDate(2026, 11, 2), QTime(9, 30), Qt::UTC);
+        return time;
+    }
+
+    // A file on the device, by device path.
+    void writeDevice(const QString& devicePath, const QByteArray& bytes,
+                     const QDateTime& modified = stamp())
+    {
+        writeLocal(platform->devicePaths().toNative(devicePath), bytes, modified);
+    }
+    QByteArray readDevice(const QString& devicePath) const
+    {
+        return TempFolder::read(platform->devicePaths().toNative(devicePath));
+    }
+    bool deviceHas(const QString& devicePath) const
+    {
+        return QFile::exists(platform->devicePaths().toNative(devicePath));
+    }
+
+    // A file on the share, by its path inside the share ("out/a.txt").
+    void writeShare(const QString& relative, const QByteArray& bytes,
+                    const QDateTime& modified = stamp())
+    {
+        writeLocal(samba().shareFolder() + u'/' + relative, bytes, modified);
+    }
+    QByteArray readShare(const QString& relative) const
+    {
+        return TempFolder::read(samba().shareFolder() + u'/' + relative);
+    }
+    QStringList shareNames(const QString& folder) const
+    {
+        return QDir(samba().shareFolder() + u'/' + folder)
+            .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+    void makeShareFolder(const QString& folder) const
+    {
+        QDir().mkpath(samba().shareFolder() + u'/' + folder);
+    }
+    // "\\127.0.0.1:port\share\" + relative with backslashes
+    QString sharePath(const QString& relative) const
+    {
+        return samba().shareText() + u'\\' + QString(relative).replace(u'/', u'\\');
+    }
+
+    // A Net session line for the test share.
+    QString line(const QString& direction, const QString& localFolder, const QString& pcFolder,
+                 const QString& postOp = QStringLiteral("None"),
+                 const QString& postFolder = QString(), const QString& password = {}) const
+    {
+        NetSession session;
+        session.Direction = DirectionFromName(direction);
+        const QString share = samba().shareText();
+        session.Server = share.mid(2, share.lastIndexOf(u'\\') - 2);
+        session.Share = share.mid(share.lastIndexOf(u'\\') + 1);
+        session.Domain = QStringLiteral("WORKGROUP");
+        session.LocalFolder = localFolder;
+        session.PcFolder = pcFolder;
+        session.PostOp = PostOpFromName(postOp);
+        session.PostFolder = postFolder;
+        session.UserName = QString::fromLatin1(SambaServer::UserName);
+        session.Password = password.isNull() ? samba().password() : password;
+        return FormatNetSession(session);
+    }
+
+    void addSession(const QString& name, const QString& sessionLine, bool isDefault = true)
+    {
+        params.settings.Sessions.insert(name, sessionLine);
+        if (isDefault)
+            params.settings.DefaultSession.append(name);
+    }
+
+    int run()
+    {
+        TransferRun transfer(
+            params, {platform->files(), platform->connections(), messages, observer, copyWatcher});
+        return transfer.RunTransfer();
+    }
+
+    std::unique_ptr<PlatformServices> platform;
+    ScriptedMessageService messages;
+    RecordingObserver observer;
+    TransferParams params;
+    CopyWatcher* copyWatcher = nullptr;
+
+    static void writeLocal(const QString& path, const QByteArray& bytes,
+                           const QDateTime& modified = stamp())
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(bytes);
+        file.flush(); // a later write would move the time again
+        file.setFileTime(modified, QFileDevice::FileModificationTime);
+    }
+
+private:
+    TempFolder m_root;
+};
+
+} // namespace tarvo::test
