@@ -53,7 +53,7 @@ QStringList argumentList(int argc, char** argv)
 int main(int argc, char** argv)
 {
     QCoreApplication::setApplicationName(QStringLiteral("Tarvo"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.1"));
+    QCoreApplication::setApplicationVersion(ProgramVersion());
 
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
@@ -70,7 +70,7 @@ int main(int argc, char** argv)
         return ExitSuccess;
     }
     if (parser.isSet(versionOption)) {
-        std::printf("Tarvo 1.1\n");
+        std::printf("Tarvo %s\n", qPrintable(ProgramVersion()));
         return ExitSuccess;
     }
 
@@ -93,5 +93,5 @@ int main(int argc, char** argv)
     const Command* command = FindCommand(name);
     if (!command)
         return UsageError(QStringLiteral("unknown command '%1'").arg(name));
-    return command->run(positional, options);
+    return RunCommand(*command, positional, options);
 }

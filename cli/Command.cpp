@@ -69,11 +69,14 @@ const Command* FindCommand(const QString& name)
     return nullptr;
 }
 
-int PrintCommandHelp(const Command& command)
+int RunCommand(const Command& command, const QStringList& arguments, const StartOptions& options)
 {
-    std::printf("Usage: tarvo [--config FILE] [--root DIR] %s\n\n%s\n", command.synopsis,
-                command.description);
-    return ExitSuccess;
+    if (arguments.contains(u"--help") || arguments.contains(u"-h")) {
+        std::printf("Usage: tarvo [--config FILE] [--root DIR] %s\n\n%s\n", command.synopsis,
+                    command.description);
+        return ExitSuccess;
+    }
+    return command.run(arguments, options);
 }
 
 int UsageError(const QString& text)

@@ -28,8 +28,9 @@ struct Command
 const QList<Command>& Commands();
 const Command* FindCommand(const QString& name);
 
-// Prints a command's help; returns ExitSuccess.
-int PrintCommandHelp(const Command& command);
+// Runs the command with its arguments, or prints its help when they ask
+// for it ("--help", "-h"); the exit status.
+int RunCommand(const Command& command, const QStringList& arguments, const StartOptions& options);
 // Reports a usage error on standard error; returns ExitUsage.
 int UsageError(const QString& text);
 

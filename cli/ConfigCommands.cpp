@@ -8,20 +8,8 @@
 
 namespace tarvo {
 
-namespace {
-
-bool wantsHelp(const QStringList& arguments)
-{
-    return arguments.contains(u"--help") || arguments.contains(u"-h");
-}
-
-} // namespace
-
 int RunConfigCommand(const QStringList& arguments, const StartOptions& environment)
 {
-    const Command& self = *FindCommand(QStringLiteral("config"));
-    if (wantsHelp(arguments))
-        return PrintCommandHelp(self);
     if (arguments != QStringList{QStringLiteral("show")})
         return UsageError(QStringLiteral("usage: tarvo config show"));
 
@@ -70,9 +58,6 @@ QString SessionSummary(const QString& name, const QString& line, bool isDefault)
 
 int RunSessionsCommand(const QStringList& arguments, const StartOptions& environment)
 {
-    const Command& self = *FindCommand(QStringLiteral("sessions"));
-    if (wantsHelp(arguments))
-        return PrintCommandHelp(self);
     if (!arguments.isEmpty())
         return UsageError(QStringLiteral("'sessions' takes no arguments"));
 

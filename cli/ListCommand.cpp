@@ -21,9 +21,6 @@ QString ListLine(const FileRow& row)
 
 int RunListCommand(const QStringList& arguments, const StartOptions& environment)
 {
-    const Command& self = *FindCommand(QStringLiteral("list"));
-    if (arguments.contains(u"--help") || arguments.contains(u"-h"))
-        return PrintCommandHelp(self);
     if (!arguments.isEmpty())
         return UsageError(QStringLiteral("usage: tarvo list"));
 

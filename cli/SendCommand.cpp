@@ -110,8 +110,6 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
     QStringList names;
     bool dryRun = false;
     for (const QString& argument : arguments) {
-        if (argument == u"--help" || argument == u"-h")
-            return PrintCommandHelp(self);
         if (argument == u"--dry-run") {
             dryRun = true;
             continue;

@@ -79,14 +79,8 @@ QString executableConfigPath(const QString& executablePath)
 
 void loadSettings(Settings& settings, ConfigFile& file)
 {
-
+    SetDefaultSettings(settings);
     file.GetValue(SettingSection, QStringLiteral("Filter"), settings.Filter, QStringLiteral("*.*"));
-
-    settings.FilterExclude = false;
-    settings.ShowFolder = false;
-    settings.TreeSpeed = false;
-    settings.DefaultSelect = true;
-    settings.EnableOption = true;
     readFlag(file, u"FilterExclude", u"No", settings.FilterExclude);
     readFlag(file, u"ShowFolder", u"No", settings.ShowFolder);
     readFlag(file, u"TreeSpeed", u"No", settings.TreeSpeed);
@@ -169,14 +163,11 @@ bool FileExists(const QString& path)
 
 void SetDefaultSettings(Settings& settings)
 {
-    settings.Filter = QStringLiteral("*.*");
-    settings.FilterExclude = false;
-    settings.ShowFolder = false;
-    settings.TreeSpeed = false;
-    settings.DefaultSelect = true;
-    settings.EnableOption = true;
-    settings.DefaultChoice = 0;
-    settings.ShowAttributes = Settings::DefaultShowAttributes;
+    // The [Setting] values as a new Settings has them; the sessions stay.
+    Settings defaults;
+    defaults.DefaultSession = std::move(settings.DefaultSession);
+    defaults.Sessions = std::move(settings.Sessions);
+    settings = std::move(defaults);
 }
 
 void LoadSettingsFromFile(Settings& settings, const QString& path)

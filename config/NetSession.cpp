@@ -176,11 +176,26 @@ void ParseNetSession(const QString& line, NetSession& session)
 
 QString FormatNetSession(const NetSession& session)
 {
-    const QChar comma = FieldSeparator;
-    return QStringLiteral("Net") + comma + DirectionName(session.Direction) + comma +
-           session.shareText() + comma + session.Domain + comma + session.LocalFolder + comma +
-           session.PcFolder + comma + PostOpName(session.PostOp) + comma + session.PostFolder +
-           comma + session.UserName + comma + session.Password;
+    return NetSessionLine(DirectionName(session.Direction), session.shareText(), session.Domain,
+                          session.LocalFolder, session.PcFolder, PostOpName(session.PostOp),
+                          session.PostFolder, session.UserName, session.Password);
+}
+
+QString NetSessionLine(const QString& direction, const QString& share, const QString& domain,
+                       const QString& localFolder, const QString& pcFolder, const QString& postOp,
+                       const QString& postFolder, const QString& userName, const QString& password)
+{
+    return QStringList{QStringLiteral("Net"),
+                       direction,
+                       share,
+                       domain,
+                       localFolder,
+                       pcFolder,
+                       postOp,
+                       postFolder,
+                       userName,
+                       password}
+        .join(FieldSeparator);
 }
 
 QString HidePassword(const QString& line)

@@ -47,6 +47,12 @@ int PostOpFromName(const QString& name);
 // Missing trailing fields read as empty.
 void ParseNetSession(const QString& line, NetSession& session);
 QString FormatNetSession(const NetSession& session);
+// The line of a Net session from its fields as written (the share as
+// "\\server\share", the direction and post-operation by name), in the
+// line's order.
+QString NetSessionLine(const QString& direction, const QString& share, const QString& domain,
+                       const QString& localFolder, const QString& pcFolder, const QString& postOp,
+                       const QString& postFolder, const QString& userName, const QString& password);
 
 // The line with a Net session's password, when it has one, replaced by
 // PasswordMask, for text that a user may show or pass on. Every other line

@@ -105,25 +105,4 @@ SplitEntryResult SplitEntry(const QString& entry)
     return {entry.left(comma), entry.mid(comma + 1)};
 }
 
-QString FormatThousands(const QString& digits)
-{
-    QString reversed = digits;
-    std::reverse(reversed.begin(), reversed.end());
-    QString output;
-    qsizetype position = 0;
-    while (reversed.size() - position > 3) {
-        output += QStringView(reversed).mid(position, 3);
-        output += u',';
-        position += 3;
-    }
-    output += QStringView(reversed).mid(position);
-    std::reverse(output.begin(), output.end());
-    return output;
-}
-
-int GetPlatformType()
-{
-    return 3;
-}
-
 } // namespace tarvo

@@ -30,9 +30,4 @@ struct SplitEntryResult
 };
 SplitEntryResult SplitEntry(const QString& entry);
 
-QString FormatThousands(const QString& digits);
-
-// 3: not Windows CE.
-int GetPlatformType();
-
 } // namespace tarvo

@@ -19,6 +19,12 @@ struct StartOptions
     QString deviceRoot() const;
 };
 
+// The program's version, as the build names it.
+inline QString ProgramVersion()
+{
+    return QStringLiteral(TARVO_VERSION);
+}
+
 // How the program ends.
 enum ExitStatus : int { ExitSuccess = 0, ExitIncomplete = 1, ExitUsage = 2 };
 

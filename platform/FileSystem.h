@@ -1,13 +1,14 @@
 #pragma once
 
+#include "platform/CancelToken.h"
 #include "platform/FileTypes.h"
 
 #include <functional>
 
 namespace tarvo {
 
-// Follows one copy, and may stop it. Called on the copy's own threads, and
-// from several at once when a big file moves through parallel sessions.
+// Follows one copy. Called on the copy's own threads, and from several at
+// once when a big file moves through parallel sessions.
 class CopyWatcher
 {
 public:
@@ -15,9 +16,6 @@ public:
     // After each block that reached the target: `done` of the source's
     // `size` bytes have arrived so far.
     virtual void blockCopied(quint64 done, quint64 size) = 0;
-    // Asked before each block; true ends the copy with Cancelled, leaving
-    // the target as it was.
-    virtual bool stopRequested() { return false; }
 };
 
 struct CopyRequest
@@ -30,6 +28,9 @@ struct CopyRequest
     // with SourceChanged.
     const FileInfo* copiedAs = nullptr;
     CopyWatcher* watcher = nullptr;
+    // Looked at before each block: once cancelled, the copy ends with
+    // Cancelled, its part goes and the target stays as it was.
+    CancelToken cancel{};
 };
 
 struct CopyOutcome

@@ -21,6 +21,12 @@ constexpr FileTime fileTimeFromTimespec(const timespec& time)
     return quint64(seconds) * FileTimeTicksPerSecond + micros * 10;
 }
 
+// Milliseconds since 1970, for QDateTime.
+constexpr qint64 unixMillisecondsFromFileTime(FileTime time)
+{
+    return qint64(time / 10'000) - UnixEpochInFileTimeSeconds * 1000;
+}
+
 constexpr timespec timespecFromFileTime(FileTime time)
 {
     timespec result{};

@@ -2,15 +2,13 @@
 
 #include "config/PathHelpers.h"
 #include "core/browse/FolderReader.h"
-#include "platform/ThreadHandOver.h"
 
 #include <QElapsedTimer>
 #include <utility>
 
 namespace tarvo {
 
-FolderReadJob::FolderReadJob(FileSystem& files, Params params,
-                             std::shared_ptr<std::atomic_bool> cancel, Deliver deliver)
+FolderReadJob::FolderReadJob(FileSystem& files, Params params, CancelToken cancel, Deliver deliver)
     : m_files(files)
     , m_params(std::move(params))
     , m_cancel(std::move(cancel))
@@ -19,9 +17,8 @@ FolderReadJob::FolderReadJob(FileSystem& files, Params params,
 
 void FolderReadJob::run()
 {
-    HandOverReceived(this); // built on the window's thread
     const FolderReader reader(m_files);
-    std::optional<QStringList> names = reader.subfolders(m_params.path, m_cancel.get());
+    std::optional<QStringList> names = reader.subfolders(m_params.path, m_cancel);
     if (cancelled())
         return;
     FolderReadBatch batch;

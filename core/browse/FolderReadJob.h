@@ -1,10 +1,9 @@
 #pragma once
 
-#include <atomic>
+#include "platform/CancelToken.h"
+
 #include <functional>
-#include <memory>
 #include <QList>
-#include <QRunnable>
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +26,7 @@ struct FolderReadBatch
 // the tree's order. A folder of thousands of subfolders is shown as soon as
 // it is listed; the probes follow in batches a fraction of a second apart,
 // and a small folder comes in one batch with every button settled.
-class FolderReadJob : public QRunnable
+class FolderReadJob
 {
 public:
     using Deliver = std::function<void(FolderReadBatch)>; // called on the worker thread
@@ -39,17 +38,16 @@ public:
         int batchMilliseconds = 100;
     };
 
-    FolderReadJob(FileSystem& files, Params params, std::shared_ptr<std::atomic_bool> cancel,
-                  Deliver deliver);
+    FolderReadJob(FileSystem& files, Params params, CancelToken cancel, Deliver deliver);
 
-    void run() override;
+    void run();
 
 private:
-    bool cancelled() const { return m_cancel->load(std::memory_order_relaxed); }
+    bool cancelled() const { return m_cancel.cancelled(); }
 
     FileSystem& m_files;
     Params m_params;
-    std::shared_ptr<std::atomic_bool> m_cancel;
+    CancelToken m_cancel;
     Deliver m_deliver;
 };
 

@@ -19,13 +19,13 @@ bool FolderReader::isShownFolder(const DirEntry& entry)
 }
 
 std::optional<QStringList> FolderReader::subfolders(const QString& path,
-                                                    const std::atomic_bool* cancel) const
+                                                    const CancelToken& cancel) const
 {
     QStringList names;
     const int result = m_files.listFolder(path, [&](const DirEntry& entry) {
         if (isShownFolder(entry))
             names.append(entry.Name);
-        return !(cancel && cancel->load(std::memory_order_relaxed));
+        return !cancel.cancelled();
     });
     if (result != 0)
         return std::nullopt;

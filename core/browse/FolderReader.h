@@ -1,6 +1,7 @@
 #pragma once
 
-#include <atomic>
+#include "platform/CancelToken.h"
+
 #include <optional>
 #include <QString>
 #include <QStringList>
@@ -24,7 +25,7 @@ public:
     // The names of the folder's subfolders, sorted for the tree; nothing when
     // the folder cannot be listed. Stops early, with what it has, when cancel is set.
     std::optional<QStringList> subfolders(const QString& path,
-                                          const std::atomic_bool* cancel = nullptr) const;
+                                          const CancelToken& cancel = {}) const;
 
     // True when the folder lists at least one subfolder; false also when it
     // cannot be listed. Stops at the first subfolder found.

@@ -26,16 +26,13 @@ struct FolderTreeModel::Node
 FolderTreeModel::FolderTreeModel(FileSystem& files, QObject* parent)
     : QAbstractItemModel(parent)
     , m_files(files)
-{
-    // Reads of several folders may be in flight: a slow share must not hold up the next one.
-    m_workers.setMaxThreadCount(4);
-}
+{}
 
 FolderTreeModel::~FolderTreeModel()
 {
-    for (const Request& request : std::as_const(m_requests))
-        request.cancel->store(true);
-    m_workers.waitForDone();
+    for (const auto& worker : m_workers)
+        worker.second->cancel();
+    m_workers.clear(); // waits for each
 }
 
 void FolderTreeModel::setRoot(const QString& text)
@@ -88,20 +85,23 @@ void FolderTreeModel::expandItem(const QModelIndex& item)
         cancelReads(node); // probes of an earlier reading: this one starts over
     }
     const quint64 id = ++m_lastRequest;
-    auto cancel = std::make_shared<std::atomic_bool>(false);
-    m_requests.insert(id, {node, cancel});
     node->request = id;
     node->listing = true;
     if (m_pendingListings++ == 0)
         emit busyChanged(true);
 
+    // Reads of several folders may be in flight: a slow share must not hold
+    // up the next one. A read's end is posted after its batches.
     FolderReadJob::Params params{path(item), m_treeSpeed, m_batchMilliseconds};
-    auto deliver = [this, id](FolderReadBatch batch) {
-        m_posted.post([this, id, batch = std::move(batch)] { applyBatch(id, batch); });
-    };
-    auto* job = new FolderReadJob(m_files, std::move(params), cancel, std::move(deliver));
-    HandOverSent(job);
-    m_workers.start(job);
+    auto worker = std::make_unique<WorkerThread>();
+    worker->start([this, id, params = std::move(params)](const CancelToken& token) {
+        FolderReadJob(m_files, params, token, [this, id](FolderReadBatch batch) {
+            m_posted.post([this, id, batch = std::move(batch)] { applyBatch(id, batch); });
+        }).run();
+        m_posted.post([this, id] { m_workers.erase(id); });
+    });
+    m_requests.insert(id, {node, worker->token()});
+    m_workers.emplace(id, std::move(worker));
 }
 
 void FolderTreeModel::applyBatch(quint64 request, const FolderReadBatch& batch)
@@ -215,7 +215,7 @@ void FolderTreeModel::finishRequest(Node* node)
 {
     setListingDone(node);
     if (const auto found = m_requests.constFind(node->request); found != m_requests.cend()) {
-        found->cancel->store(true);
+        found->cancel.cancel();
         m_requests.erase(found);
     }
     node->request = 0;

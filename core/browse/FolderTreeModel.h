@@ -1,14 +1,16 @@
 #pragma once
 
 #include "core/browse/FolderReadJob.h"
+#include "platform/CancelToken.h"
 #include "platform/PostedCalls.h"
+#include "platform/WorkerThread.h"
 
 #include <atomic>
 #include <memory>
 #include <QAbstractItemModel>
 #include <QHash>
-#include <QThreadPool>
 #include <QVariant>
+#include <unordered_map>
 #include <vector>
 
 class QItemSelectionModel;
@@ -75,7 +77,7 @@ private:
     struct Request
     {
         Node* node;
-        std::shared_ptr<std::atomic_bool> cancel;
+        CancelToken cancel;
     };
 
     Node* nodeFrom(const QModelIndex& index) const;
@@ -99,8 +101,10 @@ private:
     QHash<quint64, Request> m_requests;
     quint64 m_lastRequest = 0;
     int m_pendingListings = 0;
-    PostedCalls m_posted{this}; // the workers' batches; outlives the workers
-    QThreadPool m_workers;
+    PostedCalls m_posted{this}; // the workers' batches and ends; outlives the workers
+    // The reads under way, cancelled or not, until each has ended: the
+    // window's thread never waits for a read.
+    std::unordered_map<quint64, std::unique_ptr<WorkerThread>> m_workers;
 };
 
 // Before a folder's children go, a selected item among them, or below them,

@@ -13,9 +13,8 @@ CopyAhead::CopyAhead(FileSystem& files, QList<CopyRequest> copies, int depth)
     // The same few threads for the whole list: a thread per copy would cost
     // its start, and the SMB library's scratch state for it, once per file.
     const int workers = int(qMin<qsizetype>(m_depth, m_copies.size()));
-    m_workers.reserve(size_t(workers));
     for (int i = 0; i < workers; ++i)
-        m_workers.emplace_back([this] { work(); });
+        m_workers.push_back(std::make_unique<WorkerThread>([this](const CancelToken&) { work(); }));
 }
 
 CopyAhead::~CopyAhead()
@@ -25,8 +24,7 @@ CopyAhead::~CopyAhead()
         m_stopping = true;
     }
     m_changed.notify_all();
-    for (std::thread& worker : m_workers)
-        worker.join();
+    m_workers.clear(); // each waits for its thread
 }
 
 void CopyAhead::work()

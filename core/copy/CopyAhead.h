@@ -1,12 +1,13 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/WorkerThread.h"
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <QList>
-#include <thread>
 #include <vector>
 
 namespace tarvo {
@@ -61,7 +62,7 @@ private:
     qsizetype m_taken = 0;
     int m_running = 0;
     bool m_stopping = false;
-    std::vector<std::thread> m_workers;
+    std::vector<std::unique_ptr<WorkerThread>> m_workers;
 };
 
 } // namespace tarvo

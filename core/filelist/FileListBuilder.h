@@ -2,8 +2,8 @@
 
 #include "config/Settings.h"
 #include "core/filelist/FileRow.h"
+#include "platform/CancelToken.h"
 
-#include <atomic>
 #include <functional>
 
 namespace tarvo {
@@ -38,8 +38,8 @@ public:
     // gains its empty line in the live table, as a lookup always does).
     static Settings TakeSnapshot(Settings& live);
 
-    // Stops the job between entries when the flag is set.
-    void setCancelFlag(const std::atomic_bool* cancel) { m_cancel = cancel; }
+    // Stops the job between entries once the token is cancelled.
+    void setCancelToken(CancelToken token) { m_cancel = std::move(token); }
 
     // Lists every default session in list order; returns the number of rows.
     // A session whose share cannot be connected or whose folder cannot be
@@ -56,11 +56,11 @@ public:
     const Settings& settings() const { return m_settings; }
 
 private:
-    bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+    bool cancelled() const { return m_cancel.cancelled(); }
 
     Settings m_settings;
     Services m_services;
-    const std::atomic_bool* m_cancel = nullptr;
+    CancelToken m_cancel;
     int m_unlisted = 0;
 };
 

@@ -2,9 +2,6 @@
 
 #include "core/filelist/FileListModel.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QThread>
 #include <utility>
 
 namespace tarvo {
@@ -27,9 +24,9 @@ void FileListRefresher::start(Settings snapshot)
     ++m_generation;
     m_model.clear();
     m_pending = std::make_unique<Settings>(std::move(snapshot));
-    if (m_thread) {
-        m_cancel->store(true);
-        return; // launched when the running job's thread has ended
+    if (m_worker) {
+        m_worker->cancel();
+        return; // launched when the running job has ended
     }
     launch();
 }
@@ -38,29 +35,26 @@ void FileListRefresher::launch()
 {
     const Settings snapshot = std::move(*m_pending);
     m_pending.reset();
-    m_cancel = std::make_shared<std::atomic_bool>(false);
 
     const quint64 generation = m_generation;
     const bool defaultSelect = snapshot.DefaultSelect;
     const quint64 job = ++m_jobCount;
-    // The refresher outlives every thread it starts (stop() waits), and calls
-    // queued to it are dropped if it is gone, so the worker may name it.
-    m_thread =
-        QThread::create([this, snapshot, services = m_services, cancel = m_cancel, generation] {
-            FileListBuilder builder(snapshot, services);
-            builder.setCancelFlag(cancel.get());
-            builder.RefreshList([&](FileRows&& rows) {
-                m_posted.post([this, generation, rows = std::move(rows)]() mutable {
-                    deliver(generation, std::move(rows));
-                });
+    // The refresher outlives every job it starts (stop() waits), and calls
+    // posted to it are dropped if it is gone, so the job may name it. Its end
+    // is posted after the rows it sent.
+    m_worker = std::make_unique<WorkerThread>([this, snapshot, services = m_services, generation,
+                                               job, defaultSelect](const CancelToken& token) {
+        FileListBuilder builder(snapshot, services);
+        builder.setCancelToken(token);
+        builder.RefreshList([&](FileRows&& rows) {
+            m_posted.post([this, generation, rows = std::move(rows)]() mutable {
+                deliver(generation, std::move(rows));
             });
         });
-    // The thread's end is reported through the event queue after the rows it sent.
-    connect(
-        m_thread, &QThread::finished, this,
-        [this, job, generation, defaultSelect] { threadEnded(job, generation, defaultSelect); },
-        Qt::QueuedConnection);
-    m_thread->start();
+        m_posted.post([this, job, generation, defaultSelect] {
+            threadEnded(job, generation, defaultSelect);
+        });
+    });
 }
 
 void FileListRefresher::deliver(quint64 generation, FileRows rows)
@@ -71,11 +65,10 @@ void FileListRefresher::deliver(quint64 generation, FileRows rows)
 
 void FileListRefresher::threadEnded(quint64 job, quint64 generation, bool defaultSelect)
 {
-    if (!m_thread || job != m_jobCount)
-        return; // stop() has already collected that thread
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
+    if (!m_worker || job != m_jobCount)
+        return;       // stop() has already collected that job
+    m_worker.reset(); // waits for the thread's last steps
+
     if (m_pending) {
         launch();
         return;
@@ -87,15 +80,13 @@ void FileListRefresher::threadEnded(quint64 job, quint64 generation, bool defaul
 void FileListRefresher::stop()
 {
     m_pending.reset();
-    if (!m_thread)
+    if (!m_worker)
         return;
     ++m_generation;
-    m_cancel->store(true);
-    // Taken out first: the queued end-of-thread call then finds nothing to collect.
-    QThread* thread = std::exchange(m_thread, nullptr);
-    while (!thread->wait(QDeadlineTimer(20)))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    delete thread;
+    // Taken out first: the posted end of the job then finds nothing to collect.
+    const std::unique_ptr<WorkerThread> worker = std::move(m_worker);
+    worker->cancel();
+    worker->wait(true);
 }
 
 } // namespace tarvo

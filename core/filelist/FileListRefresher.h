@@ -3,12 +3,10 @@
 #include "config/Settings.h"
 #include "core/filelist/FileListBuilder.h"
 #include "platform/PostedCalls.h"
+#include "platform/WorkerThread.h"
 
-#include <atomic>
 #include <memory>
 #include <QObject>
-
-class QThread;
 
 namespace tarvo {
 
@@ -36,7 +34,7 @@ public:
     // events meanwhile so that a question the worker asks can still be answered.
     void stop();
 
-    bool isRunning() const { return m_thread != nullptr; }
+    bool isRunning() const { return m_worker != nullptr; }
 
 signals:
     // The job has ended and its rows are all in the model; defaultSelect is the
@@ -50,12 +48,11 @@ private:
 
     FileListModel& m_model;
     FileListBuilder::Services m_services;
-    QThread* m_thread = nullptr;
-    std::shared_ptr<std::atomic_bool> m_cancel;
+    std::unique_ptr<WorkerThread> m_worker;
     quint64 m_generation = 0;
     quint64 m_jobCount = 0;
     std::unique_ptr<Settings> m_pending;
-    PostedCalls m_posted{this}; // the worker's rows
+    PostedCalls m_posted{this}; // the worker's rows, then its end
 };
 
 } // namespace tarvo

@@ -1,5 +1,8 @@
 #include "core/filelist/FileListTexts.h"
 
+#include "platform/FileTimes.h"
+
+#include <algorithm>
 #include <iterator>
 #include <QDateTime>
 
@@ -7,13 +10,10 @@ namespace tarvo {
 
 namespace {
 
-// 100-ns intervals between 1 January 1601 and 1 January 1970.
-constexpr qint64 EpochOffset = 116444736000000000LL;
-
 QDateTime LocalTime(FileTime fileTime)
 {
-    const qint64 msecs = (qint64(fileTime) - EpochOffset) / 10000;
-    return QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC).toLocalTime();
+    return QDateTime::fromMSecsSinceEpoch(unixMillisecondsFromFileTime(fileTime), Qt::UTC)
+        .toLocalTime();
 }
 
 } // namespace
@@ -29,6 +29,29 @@ QString FileDateText(FileTime fileTime, bool dateOnly)
         return date;
     const QString time = locale.toString(local.time(), QLocale::ShortFormat);
     return time.isEmpty() ? QString() : date + u' ' + time;
+}
+
+QString FormatThousands(const QString& digits)
+{
+    QString reversed = digits;
+    std::reverse(reversed.begin(), reversed.end());
+    QString output;
+    qsizetype position = 0;
+    while (reversed.size() - position > 3) {
+        output += QStringView(reversed).mid(position, 3);
+        output += u',';
+        position += 3;
+    }
+    output += QStringView(reversed).mid(position);
+    std::reverse(output.begin(), output.end());
+    return output;
+}
+
+QString FileBytesText(quint64 size)
+{
+    // The whole size: its low 32 bits alone would show a file of 2 GiB or
+    // more with a negative or wrapped size.
+    return FormatThousands(QString::number(size)) + QStringLiteral(" bytes");
 }
 
 QString FileSizeText(quint64 size)
@@ -47,7 +70,7 @@ QString FileSizeText(quint64 size)
 
 QString FileDateFormatter::dateText(FileTime fileTime)
 {
-    const qint64 msecs = (qint64(fileTime) - EpochOffset) / 10000;
+    const qint64 msecs = unixMillisecondsFromFileTime(fileTime);
     // Converting to local time asks the C library, which looks at the zone
     // file each time: a time within the local day already seen skips that.
     if (msecs >= m_dayStart && msecs < m_dayEnd)

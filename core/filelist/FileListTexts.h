@@ -17,6 +17,13 @@ QString FileDateText(FileTime fileTime, bool dateOnly);
 // "k": 5 GiB is "5242880k".
 QString FileSizeText(quint64 size);
 
+// "1,234,567 bytes", as the Progress and replace dialogs show a file's size.
+QString FileBytesText(quint64 size);
+
+// The digits with "," between groups of three from the right: 1234567 gives
+// 1,234,567.
+QString FormatThousands(const QString& digits);
+
 // The same date texts for many files at once: files of one day share one
 // formatted (and implicitly shared) text.
 class FileDateFormatter

@@ -107,10 +107,8 @@ void FillFromSession(SessionForm& form, const NetSession& session)
 
 QString EncodeSessionLine(const SessionForm& form)
 {
-    return QStringList{QStringLiteral("Net"), form.op,       form.share, form.domain,
-                       form.localFolder,      form.pcFolder, form.post,  form.postFolder,
-                       form.userName,         form.password}
-        .join(u',');
+    return NetSessionLine(form.op, form.share, form.domain, form.localFolder, form.pcFolder,
+                          form.post, form.postFolder, form.userName, form.password);
 }
 
 bool PostFolderEnabled(const QString& postName)

@@ -4,25 +4,35 @@ namespace tarvo {
 
 TransferJob::TransferJob(TransferParams params, FileSystem& files, ShareConnections& connections,
                          MessageService& messages, QObject* parent)
-    : QThread(parent)
-    , m_run(std::move(params), TransferServices{files, connections, messages, m_reporter})
+    : QObject(parent)
+    , m_params(std::move(params))
+    , m_services{files, connections, messages, m_reporter}
 {}
 
 TransferJob::~TransferJob()
 {
-    wait();
+    m_worker.wait();
 }
 
-void TransferJob::run()
+void TransferJob::start()
 {
+    m_worker.start([this](const CancelToken& token) { run(token); });
+}
+
+void TransferJob::run(const CancelToken& token)
+{
+    TransferServices services = m_services;
+    services.cancel = token;
+    TransferRun transfer(m_params, services);
     try {
-        m_run.RunTransfer();
+        transfer.RunTransfer();
     } catch (...) {
         // Nothing may escape a thread; the summary still ends the run, so
         // the dialog's Done appears and counts what was done.
     }
     if (!m_finishedReported)
-        emit runFinished(m_run.summary());
+        emit runFinished(transfer.summary());
+    emit ended();
 }
 
 } // namespace tarvo

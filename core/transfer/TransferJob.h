@@ -2,17 +2,18 @@
 
 #include "core/transfer/TransferObserver.h"
 #include "core/transfer/TransferRun.h"
+#include "platform/WorkerThread.h"
 
 #include <QMetaType>
-#include <QThread>
+#include <QObject>
 
 namespace tarvo {
 
-// The Progress dialog's worker: runs one TransferRun on its own thread and
+// The Progress dialog's worker: runs one TransferRun on a worker thread and
 // turns every progress report into a signal, which receivers on the GUI
 // thread take queued. Questions and messages go through the MessageService,
-// whose window implementation blocks this thread, never the GUI thread.
-class TransferJob : public QThread
+// whose window implementation blocks the worker, never the GUI thread.
+class TransferJob : public QObject
 {
     Q_OBJECT
 
@@ -22,14 +23,17 @@ public:
     // Waits for the run: nothing it uses may go away under it.
     ~TransferJob() override;
 
+    void start();
+    // Stops the run between files and between blocks of a file.
+    void cancel() { m_worker.cancel(); }
+
 signals:
     void sessionStarted(const QString& name);
     void fileShown(const tarvo::ShownFile& file);
     void positionChanged(int percent);
     void runFinished(const tarvo::RunSummary& summary);
-
-protected:
-    void run() override;
+    // The run is over: the last signal, after every other.
+    void ended();
 
 private:
     // Forwards the run's reports to the signals, on the job's thread.
@@ -52,9 +56,13 @@ private:
         TransferJob& m_job;
     };
 
+    void run(const CancelToken& token);
+
     Reporter m_reporter{*this};
-    TransferRun m_run;
+    TransferParams m_params;
+    TransferServices m_services;
     bool m_finishedReported = false;
+    WorkerThread m_worker;
 };
 
 } // namespace tarvo

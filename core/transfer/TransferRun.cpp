@@ -7,6 +7,7 @@
 #include "core/shares/ShareConnector.h"
 #include "core/transfer/TargetNames.h"
 #include "core/transfer/TransferObserver.h"
+#include "platform/ErrorCodes.h"
 #include "platform/ErrorTexts.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"
@@ -30,13 +31,6 @@ QString RunSummary::postOperationsText() const
                : QStringLiteral("%1 post-operations failed").arg(failedPostOperations);
 }
 
-QString FileBytesText(quint64 size)
-{
-    // The whole size: its low 32 bits alone would show a file of 2 GiB or
-    // more with a negative or wrapped size.
-    return FormatThousands(QString::number(size)) + QStringLiteral(" bytes");
-}
-
 TransferRun::TransferRun(TransferParams params, TransferServices services)
     : m_params(std::move(params))
     , m_services(services)
@@ -55,7 +49,7 @@ int TransferRun::RunTransfer()
     m_unreachable = 0;
     Settings& settings = m_params.settings;
     QSet<QString> visited;
-    for (qsizetype i = 0; i < settings.DefaultSession.size(); ++i) {
+    for (qsizetype i = 0; i < settings.DefaultSession.size() && !stopped(); ++i) {
         const QString name = settings.DefaultSession.at(i);
         // A session listed twice is one session: its files go once.
         if (visited.contains(name))
@@ -123,12 +117,14 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
         QString refusal = names.refusal(source);
         if (refusal.isEmpty())
             copies.append({source, targetFolder + SplitPath(source).fileName, false, nullptr,
-                           m_services.copyWatcher});
+                           m_services.copyWatcher, m_services.cancel});
         planned.append({std::move(source), std::move(refusal)});
     }
     CopyAhead ahead(m_services.files, std::move(copies));
 
     for (const Planned& file : std::as_const(planned)) {
+        if (stopped())
+            break; // the copies ahead end as cancelled, unreported
         if (!file.refusal.isEmpty()) {
             m_services.messages.showMessage(file.refusal, MessageIcon::Error, MessageButtons::Ok);
             skipEntry();
@@ -186,6 +182,8 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
 
     TargetNames names(m_services.messages);
     for (const QString& entry : std::as_const(m_params.entries)) {
+        if (stopped())
+            return m_succeeded;
         QString source;
         if (!entryOfSession(entry, name, source))
             continue;
@@ -275,7 +273,9 @@ bool TransferRun::ShowFileInfo(const QString& sourcePath, const QString& targetF
 bool TransferRun::copyReplacing(const QString& source, const QString& target)
 {
     return reportCopy(
-        m_services.files.copy({source, target, false, nullptr, m_services.copyWatcher}).error,
+        m_services.files
+            .copy({source, target, false, nullptr, m_services.copyWatcher, m_services.cancel})
+            .error,
         source, target);
 }
 
@@ -283,6 +283,8 @@ bool TransferRun::reportCopy(int result, const QString& source, const QString& t
 {
     if (result == 0)
         return true;
+    if (result == PlatformError::Cancelled)
+        return false; // the user stopped the run: no failure to report
     m_services.messages.showMessage(
         WithReason(QStringLiteral("Failed to copy file %1 to %2").arg(source, target), result),
         MessageIcon::Error, MessageButtons::Ok);

@@ -3,6 +3,7 @@
 #include "config/Settings.h"
 #include "core/transfer/PostOperations.h"
 #include "core/transfer/TransferObserver.h"
+#include "platform/CancelToken.h"
 
 #include <QStringList>
 
@@ -36,6 +37,7 @@ struct TransferServices
     MessageService& messages;
     TransferObserver& observer;
     CopyWatcher* copyWatcher = nullptr; // follows every copy of the run, when given
+    CancelToken cancel{};               // stops the run between files and blocks
 };
 
 // One transfer: every default session in list order, each session's entries
@@ -76,6 +78,8 @@ private:
     bool reportCopy(int result, const QString& source, const QString& target);
     // Counts an entry that is refused without touching any file.
     void skipEntry();
+    // The run was cancelled: no more files start.
+    bool stopped() const { return m_services.cancel.cancelled(); }
     void setPosition();
 
     TransferParams m_params;
@@ -85,8 +89,5 @@ private:
     int m_succeeded = 0;
     int m_unreachable = 0;
 };
-
-// "1,234,567 bytes", as the Progress and replace dialogs show a file's size.
-QString FileBytesText(quint64 size);
 
 } // namespace tarvo

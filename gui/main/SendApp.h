@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/Settings.h"
+#include "config/StartOptions.h"
 #include "core/filelist/FileListBuilder.h"
 #include "core/filelist/FileTypeIcons.h"
 #include "gui/main/GuiMessageService.h"
@@ -60,7 +61,7 @@ public:
     QIcon appIcon() const;
 
     static QString productName() { return QStringLiteral("Tarvo"); }
-    static QString version() { return QStringLiteral("1.1"); }
+    static QString version() { return ProgramVersion(); }
     static QString socketsFailedText()
     {
         return QStringLiteral("Windows CE sockets initialization failed.");

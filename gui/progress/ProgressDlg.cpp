@@ -39,7 +39,7 @@ CProgressDlg::CProgressDlg(TransferParams params, FileSystem& files, ShareConnec
     connect(m_job.get(), &TransferJob::runFinished, this, &CProgressDlg::showRunEnd,
             Qt::QueuedConnection);
     // Done appears once the thread has ended, so nothing ever waits for it.
-    connect(m_job.get(), &QThread::finished, this, &CProgressDlg::showSummary,
+    connect(m_job.get(), &TransferJob::ended, this, &CProgressDlg::showSummary,
             Qt::QueuedConnection);
     connect(m_done, &QPushButton::clicked, this, &CProgressDlg::OnDone);
 }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <QFile>
 #include <QScopeGuard>
 #include <unistd.h>
@@ -48,6 +49,40 @@ int statAt(int folder, const char* path, struct statx& status, int flags = 0)
 timespec toTimespec(const statx_timestamp& time)
 {
     return timespec{time_t(time.tv_sec), long(time.tv_nsec)};
+}
+
+// Writes all of data: at the descriptor's position, or at `offset` (pwrite
+// keeps no shared position, so any number of threads may write at once).
+int writeAll(int fd, const char* data, qint64 size, std::optional<quint64> offset = {})
+{
+    while (size > 0) {
+        const ssize_t done = offset ? ::pwrite(fd, data, size_t(size), off_t(*offset))
+                                    : ::write(fd, data, size_t(size));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return platformErrorFromErrno(errno);
+        }
+        data += done;
+        size -= done;
+        if (offset)
+            *offset += quint64(done);
+    }
+    return PlatformError::Success;
+}
+
+// Renames, never over an existing name: 0, or errno.
+int renameNoReplace(const char* from, const char* to)
+{
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without RENAME_NOREPLACE: link() refuses an existing name as well.
+    if (::link(from, to) != 0)
+        return errno;
+    ::unlink(from);
+    return 0;
 }
 
 // New files get the permissions that the user's umask allows. The mask is
@@ -115,18 +150,7 @@ public:
 
     int writeAt(quint64 offset, const char* data, qint64 size) override
     {
-        while (size > 0) {
-            const ssize_t done = ::pwrite(m_fd, data, size_t(size), off_t(offset));
-            if (done < 0) {
-                if (errno == EINTR)
-                    continue;
-                return platformErrorFromErrno(errno);
-            }
-            data += done;
-            size -= done;
-            offset += quint64(done);
-        }
-        return PlatformError::Success;
+        return writeAll(m_fd, data, size, offset);
     }
 
 private:
@@ -150,20 +174,7 @@ public:
             ::unlink(m_partPath.constData());
     }
 
-    int write(const char* data, qint64 size) override
-    {
-        while (size > 0) {
-            const ssize_t done = ::write(m_fd, data, size_t(size));
-            if (done < 0) {
-                if (errno == EINTR)
-                    continue;
-                return platformErrorFromErrno(errno);
-            }
-            data += done;
-            size -= done;
-        }
-        return PlatformError::Success;
-    }
+    int write(const char* data, qint64 size) override { return writeAll(m_fd, data, size); }
 
     std::unique_ptr<BlockWriter> sharedWriter() override
     {
@@ -210,15 +221,8 @@ private:
                 return PlatformError::AccessDenied;
             return ::rename(from, to) == 0 ? 0 : platformErrorFromErrno(errno);
         }
-        if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
-            return PlatformError::Success;
-        if (errno != EINVAL && errno != ENOSYS)
-            return platformErrorFromErrno(errno);
-        // A file system without RENAME_NOREPLACE: link() refuses an existing name as well.
-        if (::link(from, to) != 0)
-            return platformErrorFromErrno(errno);
-        ::unlink(from);
-        return PlatformError::Success;
+        const int error = renameNoReplace(from, to);
+        return error == 0 ? PlatformError::Success : platformErrorFromErrno(error);
     }
 
     int m_fd;
@@ -322,17 +326,13 @@ int LocalFileSystem::moveFile(const QString& source, const QString& target,
         if (!SameVersion(now, *copiedAs))
             return PlatformError::SourceChanged;
     }
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+    const int error = renameNoReplace(from.constData(), to.constData());
+    if (error == 0)
         return PlatformError::Success;
-    if (errno == EXDEV)
+    if (error == EXDEV)
         return moveAcrossStores(*this, source, *this, target, copiedAs);
-    if (errno != EINVAL && errno != ENOSYS)
-        return errorFor(errno,
-                        errno == ENOENT && ::access(from.constData(), F_OK) == 0 ? to : from);
-    if (::link(from.constData(), to.constData()) != 0)
-        return errorFor(errno, to);
-    ::unlink(from.constData());
-    return PlatformError::Success;
+    // ENOENT names the target's folder when the source is there.
+    return errorFor(error, error == ENOENT && ::access(from.constData(), F_OK) == 0 ? to : from);
 }
 
 int LocalFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)

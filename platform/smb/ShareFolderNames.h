@@ -18,6 +18,10 @@ namespace tarvo {
 // the whole folder; in a run of thousands of small files those questions
 // cost more than the copies themselves.
 //
+// It lives here, beside the SMB file system, rather than in the core: it
+// decides which requests a copy into a share sends, which only the file
+// system sees; the core never asks about target names.
+//
 // A folder is listed only once it has been asked about several times (a run
 // of copies, not a single one), and its listing is trusted for a short while:
 // the longer of `minimumTrust` and ten times what the listing took. Names

@@ -26,6 +26,10 @@ namespace tarvo {
 // files into one folder, their parts go to a folder of their own inside it,
 // which only ever holds the parts in flight.
 //
+// It lives here, beside the SMB file system, rather than in the core: where
+// a part goes is decided request by request as the server answers, and the
+// core never sees part files.
+//
 // The program removes the part folders it made when it signs off from their
 // share; one it did not make (another run of the program made it, or it was
 // there before) is left as it is.

@@ -62,17 +62,3 @@ TEST(PathHelpersTest, SplitPathAndEntry)
     EXPECT_EQ(SplitEntry("\\no\\session").sessionName, "");
     EXPECT_EQ(SplitEntry("\\no\\session").path, "\\no\\session");
 }
-
-TEST(PathHelpersTest, ThousandsAndPlatform)
-{
-    struct Row
-    {
-        const char* in;
-        const char* out;
-    };
-    const Row rows[] = {{"1234567", "1,234,567"}, {"1000", "1,000"},    {"123", "123"}, {"", ""},
-                        {"12345", "12,345"},      {"100000", "100,000"}};
-    for (const Row& row : rows)
-        EXPECT_EQ(FormatThousands(row.in), QString(row.out));
-    EXPECT_EQ(GetPlatformType(), 3);
-}

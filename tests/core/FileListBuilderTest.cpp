@@ -158,9 +158,10 @@ TEST_F(FileListBuilderTest, StopsBetweenEntriesWhenCancelled)
     Settings settings;
     settings.Sessions.insert("S", PutLine("\\d"));
     settings.DefaultSession = {"S", "S"};
-    std::atomic_bool cancel{true};
+    CancelToken cancel;
+    cancel.cancel();
     FileListBuilder builder(settings, fixture.services());
-    builder.setCancelFlag(&cancel);
+    builder.setCancelToken(cancel);
     int batches = 0;
     EXPECT_EQ(builder.RefreshList([&](FileRows&&) { ++batches; }), 0);
     EXPECT_EQ(batches, 0);

@@ -1,6 +1,7 @@
 #include "core/filelist/FileListTexts.h"
 
 #include "core/filelist/FileListModel.h"
+#include "platform/PlatformType.h"
 
 #include <ctime>
 #include <gtest/gtest.h>
@@ -134,6 +135,20 @@ TEST(FileListModel, MergesSortedBatchesByNameIgnoringCaseKeepingSelections)
 
     model.clear();
     EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(FileListTextsTest, ThousandsAndPlatform)
+{
+    struct Row
+    {
+        const char* in;
+        const char* out;
+    };
+    const Row rows[] = {{"1234567", "1,234,567"}, {"1000", "1,000"},    {"123", "123"}, {"", ""},
+                        {"12345", "12,345"},      {"100000", "100,000"}};
+    for (const Row& row : rows)
+        EXPECT_EQ(FormatThousands(row.in), QString(row.out));
+    EXPECT_EQ(GetPlatformType(), 3);
 }
 
 } // namespace

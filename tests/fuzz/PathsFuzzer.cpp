@@ -1,5 +1,6 @@
 // Splitting paths and transfer entries loses nothing and never crashes.
 #include "config/PathHelpers.h"
+#include "core/filelist/FileListTexts.h"
 
 #include <cstdlib>
 

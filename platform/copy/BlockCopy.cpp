@@ -1,15 +1,12 @@
-#include "platform/copy/FileStore.h"
+#include "platform/copy/BlockCopy.h"
 
 #include "platform/ErrorCodes.h"
+#include "platform/WorkerThread.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
-#include <future>
 #include <mutex>
-#include <QByteArray>
-#include <thread>
-#include <utility>
+#include <vector>
 
 namespace tarvo {
 
@@ -68,80 +65,6 @@ private:
     const int m_count;
 };
 
-// What moving a file's bytes came to.
-struct Transfer
-{
-    int error = PlatformError::Success;
-    quint64 read = 0;
-    quint64 written = 0;
-    bool parallel = false; // through parallel sessions
-};
-
-// Passes a copy's progress to its watcher, from whichever thread moved the
-// block, and asks it whether to go on.
-class Progress
-{
-public:
-    Progress(CopyWatcher* watcher, quint64 size)
-        : m_watcher(watcher)
-        , m_size(size)
-    {}
-
-    bool stopRequested() const { return m_watcher && m_watcher->stopRequested(); }
-    void arrived(quint64 bytes)
-    {
-        if (m_watcher)
-            m_watcher->blockCopied(m_done.fetch_add(bytes) + bytes, m_size);
-    }
-
-private:
-    CopyWatcher* const m_watcher;
-    const quint64 m_size;
-    std::atomic<quint64> m_done{0};
-};
-
-// The source's blocks one after another to the part file, the next block read
-// on another thread while this one is written, so the waits of the two sides
-// overlap.
-Transfer copyBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 bufferSize,
-                    Progress& progress)
-{
-    Transfer result;
-    if (progress.stopRequested())
-        return {PlatformError::Cancelled, 0, 0, false};
-    QByteArray current(size == 0 ? 4096 : qint64(qMin<quint64>(size, quint64(bufferSize))),
-                       Qt::Uninitialized);
-    QByteArray ahead;
-    qint64 wanted = nextBlock(size, result.read, current.size());
-    qint64 got = wanted > 0 ? input.read(current.data(), wanted) : 0;
-    while (got > 0) {
-        result.read += quint64(got);
-        wanted = progress.stopRequested() ? 0 : nextBlock(size, result.read, current.size());
-        std::future<qint64> next;
-        if (wanted > 0) {
-            if (ahead.size() < wanted)
-                ahead.resize(current.size());
-            next = std::async(std::launch::async, [&input, &ahead, wanted] {
-                return input.read(ahead.data(), wanted);
-            });
-        }
-        const int error = output.write(current.constData(), got);
-        if (!error) {
-            result.written += quint64(got);
-            progress.arrived(quint64(got));
-        }
-        got = next.valid() ? next.get() : 0;
-        if (error)
-            return {error, result.read, result.written, false};
-        std::swap(current, ahead);
-    }
-    if (got < 0)
-        result.error = int(-got);
-    else if (progress.stopRequested())
-        result.error = PlatformError::Cancelled;
-    return result;
-}
-
 // The source's blocks read one after another and written by several writers
 // at once, each taking the next block that has been read. The first error
 // stops both sides.
@@ -149,28 +72,30 @@ class ParallelBlockCopy
 {
 public:
     ParallelBlockCopy(SourceFile& input, quint64 size, qint64 blockSize,
-                      std::vector<std::unique_ptr<BlockWriter>> writers, Progress& progress)
+                      std::vector<std::unique_ptr<BlockWriter>> writers, BlockProgress& progress,
+                      bool parallel = true)
         : m_input(input)
         , m_size(size)
         , m_writers(std::move(writers))
         , m_progress(progress)
+        , m_parallel(parallel)
     {
         // One block in each writer's hands, one being read, one waiting.
         for (size_t i = 0; i < m_writers.size() + 2; ++i)
             m_free.emplace_back(size_t(blockSize));
     }
 
-    Transfer run()
+    BlockTransfer run()
     {
-        std::vector<std::thread> threads;
-        threads.reserve(m_writers.size());
+        std::vector<std::unique_ptr<WorkerThread>> threads;
         for (const std::unique_ptr<BlockWriter>& writer : m_writers)
-            threads.emplace_back([this, &writer] { drain(*writer); });
+            threads.push_back(std::make_unique<WorkerThread>(
+                [this, &writer](const CancelToken&) { drain(*writer); }));
         readAll();
-        for (std::thread& thread : threads)
-            thread.join();
+        for (const std::unique_ptr<WorkerThread>& thread : threads)
+            thread->wait();
         m_writers.clear(); // every handle closed before the part is looked at
-        return {m_error, m_read, m_written, true};
+        return {m_error, m_read, m_written, m_parallel};
     }
 
 private:
@@ -254,7 +179,8 @@ private:
     SourceFile& m_input;
     const quint64 m_size;
     std::vector<std::unique_ptr<BlockWriter>> m_writers;
-    Progress& m_progress;
+    BlockProgress& m_progress;
+    const bool m_parallel;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     // Plain buffers: they pass between threads only under the mutex.
@@ -275,7 +201,7 @@ class ParallelBlockRead
 {
 public:
     ParallelBlockRead(std::vector<std::unique_ptr<BlockReader>> readers, BlockWriter& writer,
-                      quint64 size, qint64 blockSize, Progress& progress)
+                      quint64 size, qint64 blockSize, BlockProgress& progress)
         : m_readers(std::move(readers))
         , m_writer(writer)
         , m_size(size)
@@ -283,15 +209,15 @@ public:
         , m_progress(progress)
     {}
 
-    Transfer run()
+    BlockTransfer run()
     {
-        std::vector<std::thread> threads;
-        threads.reserve(m_readers.size() - 1);
+        std::vector<std::unique_ptr<WorkerThread>> threads;
         for (size_t i = 1; i < m_readers.size(); ++i)
-            threads.emplace_back([this, i] { readAndPlace(*m_readers[i]); });
+            threads.push_back(std::make_unique<WorkerThread>(
+                [this, i](const CancelToken&) { readAndPlace(*m_readers[i]); }));
         readAndPlace(*m_readers.front());
-        for (std::thread& thread : threads)
-            thread.join();
+        for (const std::unique_ptr<WorkerThread>& thread : threads)
+            thread->wait();
         m_readers.clear(); // every handle closed before the part is looked at
         return {m_error.load(), m_read.load(), m_placed.load(), true};
     }
@@ -338,136 +264,86 @@ private:
     BlockWriter& m_writer;
     const quint64 m_size;
     const quint64 m_blockSize;
-    Progress& m_progress;
+    BlockProgress& m_progress;
     std::atomic<quint64> m_next{0};
     std::atomic<quint64> m_read{0};
     std::atomic<quint64> m_placed{0};
     std::atomic<int> m_error{PlatformError::Success};
 };
 
-// Moves the source's bytes into the part file the fastest way that both
-// sides offer for a file of this size.
-Transfer copyContent(SourceFile& input, PartFile& output, quint64 size, qint64 bufferSize,
-                     bool allowParallel, Progress& progress)
+// Places blocks one after another through the part file's own handle: with
+// one writer taking the blocks in the order they were read, that is their
+// order in the file.
+class SequentialWriter : public BlockWriter
 {
-    if (!allowParallel || size < ParallelMinimumBlocks * quint64(bufferSize))
-        return copyBlocks(input, output, size, bufferSize, progress);
+public:
+    explicit SequentialWriter(PartFile& part)
+        : m_part(part)
+    {}
+    int writeAt(quint64, const char* data, qint64 size) override
+    {
+        return m_part.write(data, size);
+    }
+
+private:
+    PartFile& m_part;
+};
+
+// A file of one block: read, then written, on the copy's own thread.
+BlockTransfer copyOneBlock(SourceFile& input, PartFile& output, quint64 size, qint64 blockSize,
+                           BlockProgress& progress)
+{
+    if (progress.stopRequested())
+        return {PlatformError::Cancelled, 0, 0, false};
+    std::vector<char> buffer(size == 0 ? 4096 : size_t(size));
+    BlockTransfer result;
+    for (;;) {
+        const qint64 wanted = nextBlock(size, result.read, qint64(buffer.size()));
+        const qint64 got = wanted > 0 ? input.read(buffer.data(), wanted) : 0;
+        if (got < 0)
+            return {int(-got), result.read, result.written, false};
+        if (got == 0)
+            return result;
+        result.read += quint64(got);
+        if (int error = output.write(buffer.data(), got))
+            return {error, result.read, result.written, false};
+        result.written += quint64(got);
+        progress.arrived(quint64(got));
+        if (size != 0 && result.read >= size)
+            return result;
+        Q_UNUSED(blockSize);
+    }
+}
+
+} // namespace
+
+BlockTransfer MoveBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 blockSize,
+                         bool allowParallel, BlockProgress& progress)
+{
+    if (size <= quint64(blockSize) && size != 0)
+        return copyOneBlock(input, output, size, blockSize, progress);
+    // Blocks read while the one before is written, so the waits of the two
+    // sides overlap.
+    const auto oneSession = [&] {
+        std::vector<std::unique_ptr<BlockWriter>> writer;
+        writer.push_back(std::make_unique<SequentialWriter>(output));
+        return ParallelBlockCopy(input, size, blockSize, std::move(writer), progress, false).run();
+    };
+    if (!allowParallel || size < ParallelMinimumBlocks * quint64(blockSize))
+        return oneSession();
     const ExtraSessions extra;
     if (extra.count() == 0)
-        return copyBlocks(input, output, size, bufferSize, progress);
+        return oneSession();
     std::vector<std::unique_ptr<BlockReader>> readers = input.parallelReaders(extra.count());
     if (!readers.empty()) {
         if (std::unique_ptr<BlockWriter> writer = output.sharedWriter())
-            return ParallelBlockRead(std::move(readers), *writer, size, bufferSize, progress).run();
+            return ParallelBlockRead(std::move(readers), *writer, size, blockSize, progress).run();
         readers.clear();
     }
     std::vector<std::unique_ptr<BlockWriter>> writers = output.parallelWriters(extra.count());
     if (!writers.empty())
-        return ParallelBlockCopy(input, size, bufferSize, std::move(writers), progress).run();
-    return copyBlocks(input, output, size, bufferSize, progress);
-}
-
-// One copy of a file, checked before its part becomes the target.
-class VerifiedCopy
-{
-public:
-    VerifiedCopy(FileStore& from, FileStore& to, const CopyRequest& request)
-        : m_from(from)
-        , m_to(to)
-        , m_request(request)
-        , m_bufferSize(qMax(from.copyBufferSize(), to.copyBufferSize()))
-    {}
-
-    CopyOutcome run()
-    {
-        if (int error = m_from.openSource(m_request.source, m_input))
-            return CopyOutcome::failed(error);
-        m_began = m_input->info();
-        if (m_request.copiedAs && !SameVersion(m_began, *m_request.copiedAs))
-            return CopyOutcome::failed(PlatformError::SourceChanged);
-        // Don't copy a big file only to be refused at the end. A file that
-        // fits in one block skips this look: the commit looks anyway, and on
-        // a share every look is a round trip.
-        if (m_request.failIfExists && m_began.Size > quint64(m_bufferSize) &&
-            m_to.canOpenForReading(m_request.target))
-            return CopyOutcome::failed(PlatformError::FileExists);
-
-        std::unique_ptr<PartFile> part;
-        bool parallel = false;
-        int error = fill(true, part, parallel);
-        if (error && parallel && error != PlatformError::SourceChanged &&
-            error != PlatformError::Cancelled) {
-            // Whatever went wrong through the parallel sessions (a server that
-            // refused them halfway, or mishandled a second handle on the
-            // part), the file goes once more through the one session.
-            part.reset();
-            m_input.reset();
-            error = m_from.openSource(m_request.source, m_input);
-            if (!error && !SameVersion(m_input->info(), m_began))
-                error = PlatformError::SourceChanged;
-            if (!error)
-                error = fill(false, part, parallel);
-        }
-        if (error)
-            return CopyOutcome::failed(error);
-        m_input.reset(); // release the source before the target appears
-        if (int commitError = part->commit(m_began, m_request.failIfExists))
-            return CopyOutcome::failed(commitError);
-        return {PlatformError::Success, m_began};
-    }
-
-private:
-    // A new part holding the source's bytes, checked; 0 or why not.
-    int fill(bool allowParallel, std::unique_ptr<PartFile>& part, bool& parallel)
-    {
-        if (int error = m_to.createPart(m_request.target, part))
-            return error;
-        Progress progress(m_request.watcher, m_began.Size);
-        const Transfer moved =
-            copyContent(*m_input, *part, m_began.Size, m_bufferSize, allowParallel, progress);
-        parallel = moved.parallel;
-        if (moved.error)
-            return moved.error;
-        FileInfo now;
-        if (int error = m_input->currentInfo(now))
-            return error;
-        if (!SameVersion(now, m_began))
-            return PlatformError::SourceChanged;
-        if (moved.read != m_began.Size || moved.written != moved.read)
-            return PlatformError::ArrivedIncomplete;
-        quint64 stored = 0;
-        if (int error = part->storedSize(stored))
-            return error;
-        return stored == moved.written ? PlatformError::Success : PlatformError::ArrivedIncomplete;
-    }
-
-    FileStore& m_from;
-    FileStore& m_to;
-    const CopyRequest& m_request;
-    const qint64 m_bufferSize;
-    std::unique_ptr<SourceFile> m_input;
-    FileInfo m_began;
-};
-
-} // namespace
-
-CopyOutcome copyAcrossStores(FileStore& from, FileStore& to, const CopyRequest& request)
-{
-    return VerifiedCopy(from, to, request).run();
-}
-
-int moveAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target,
-                     const FileInfo* copiedAs)
-{
-    const CopyOutcome copied = copyAcrossStores(from, to, {source, target, true, copiedAs});
-    if (copied.error)
-        return copied.error;
-    // Only the version that was copied goes.
-    if (int error = from.deleteFile(source, &copied.source)) {
-        to.deleteFile(target);
-        return error;
-    }
-    return PlatformError::Success;
+        return ParallelBlockCopy(input, size, blockSize, std::move(writers), progress).run();
+    return oneSession();
 }
 
 } // namespace tarvo

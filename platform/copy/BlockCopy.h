@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/CancelToken.h"
+#include "platform/copy/FileStore.h"
+
+#include <atomic>
+
+namespace tarvo {
+
+// What moving a file's bytes came to.
+struct BlockTransfer
+{
+    int error = 0;
+    quint64 read = 0;
+    quint64 written = 0;
+    bool parallel = false; // through parallel sessions
+};
+
+// Passes a copy's progress to its watcher, from whichever thread moved the
+// block, and tells whether the copy is to stop.
+class BlockProgress
+{
+public:
+    BlockProgress(CopyWatcher* watcher, CancelToken cancel, quint64 size)
+        : m_watcher(watcher)
+        , m_cancel(std::move(cancel))
+        , m_size(size)
+    {}
+
+    bool stopRequested() const { return m_cancel.cancelled(); }
+    void arrived(quint64 bytes)
+    {
+        if (m_watcher)
+            m_watcher->blockCopied(m_done.fetch_add(bytes) + bytes, m_size);
+    }
+
+private:
+    CopyWatcher* const m_watcher;
+    const CancelToken m_cancel;
+    const quint64 m_size;
+    std::atomic<quint64> m_done{0};
+};
+
+// Moves the source's `size` bytes into the part file, in blocks of
+// `blockSize`, the fastest way that both sides offer for a file of this size:
+// one block at once, blocks read while the one before is written, or blocks
+// through parallel sessions of a share (unless `allowParallel` is false).
+//
+// The parallel sessions are the copy's own business, not the core's: which
+// requests a copy sends, and on how many sessions, is decided by the file
+// systems down here, where the server's refusals are seen and answered.
+BlockTransfer MoveBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 blockSize,
+                         bool allowParallel, BlockProgress& progress);
+
+} // namespace tarvo
