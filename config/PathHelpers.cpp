@@ -34,50 +34,43 @@ QString AddTrailingSeparator(const QString& path)
     return endsWithSeparator(path) ? path : path + u'\\';
 }
 
-QString SessionSourceFolder(const QString& name, const QString& line)
+namespace {
+
+// The folder a session lists (source) or transfers into (target): its local
+// folder on one side, the share's folder on the other, "\My Documents" for
+// a session without a direction. The share's folder is the share text, a
+// separator unless PcFolder starts with one, and PcFolder: where the share
+// text ends in a separator (an empty share name), the source folder adds
+// none, the target folder adds one all the same.
+QString sessionFolder(const QString& name, const QString& line, bool source)
 {
     QString folder = QString::fromUtf16(DefaultDeviceFolder);
     NetSession session;
     SetNetSessionDefaults(session);
-    if (parseNamedNetSession(name, line, session)) {
-        switch (SessionDirection(line)) {
-        case DirectionPut:
-            folder = session.LocalFolder;
-            break;
-        case DirectionGet:
-            folder = session.shareText();
-            if (!session.PcFolder.startsWith(u'\\'))
-                folder = AddTrailingSeparator(folder);
-            folder += session.PcFolder;
-            break;
-        default:
-            break;
-        }
-    }
-    return AddTrailingSeparator(folder);
+    if (!parseNamedNetSession(name, line, session))
+        return AddTrailingSeparator(folder);
+    const int direction = SessionDirection(line);
+    if (direction != DirectionPut && direction != DirectionGet)
+        return AddTrailingSeparator(folder);
+    const bool shareSide = (direction == DirectionGet) == source;
+    if (!shareSide)
+        return AddTrailingSeparator(session.LocalFolder);
+    folder = session.shareText();
+    if (!session.PcFolder.startsWith(u'\\'))
+        folder = source ? AddTrailingSeparator(folder) : folder + u'\\';
+    return AddTrailingSeparator(folder + session.PcFolder);
+}
+
+} // namespace
+
+QString SessionSourceFolder(const QString& name, const QString& line)
+{
+    return sessionFolder(name, line, true);
 }
 
 QString SessionTargetFolder(const QString& name, const QString& line)
 {
-    QString folder = QString::fromUtf16(DefaultDeviceFolder);
-    NetSession session;
-    SetNetSessionDefaults(session);
-    if (parseNamedNetSession(name, line, session)) {
-        switch (SessionDirection(line)) {
-        case DirectionPut:
-            folder = session.shareText();
-            if (!session.PcFolder.startsWith(u'\\'))
-                folder += u'\\';
-            folder += session.PcFolder;
-            break;
-        case DirectionGet:
-            folder = session.LocalFolder;
-            break;
-        default:
-            break;
-        }
-    }
-    return AddTrailingSeparator(folder);
+    return sessionFolder(name, line, false);
 }
 
 QString SessionPostFolder(const QString& name, const QString& line)
