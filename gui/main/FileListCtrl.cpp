@@ -8,8 +8,9 @@
 
 namespace tarvo {
 
-CFileListCtrl::CFileListCtrl(QWidget* parent)
+CFileListCtrl::CFileListCtrl(FileListModel& model, QWidget* parent)
     : QTableView(parent)
+    , m_model(model)
 {
     setModel(&m_model);
     setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -8,15 +8,16 @@ namespace tarvo {
 
 class SystemImageList;
 
-// The main list: the rows of FileListModel in five columns. A tap toggles the
-// row under it and leaves every other row as it is, so taps build up a
-// selection of several rows; there is no drag, no edit, no sorting by header.
+// The main list: a view of the rows of a FileListModel, which its owner fills,
+// in five columns. A tap toggles the row under it and leaves every other row
+// as it is, so taps build up a selection of several rows; there is no drag,
+// no edit, no sorting by header.
 class CFileListCtrl : public QTableView
 {
     Q_OBJECT
 
 public:
-    explicit CFileListCtrl(QWidget* parent = nullptr);
+    explicit CFileListCtrl(FileListModel& model, QWidget* parent = nullptr);
 
     FileListModel& model() { return m_model; }
     const FileListModel& model() const { return m_model; }
@@ -46,7 +47,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    FileListModel m_model;
+    FileListModel& m_model;
     const SystemImageList* m_largeIcons = nullptr;
 };
 

@@ -56,12 +56,12 @@ CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
     , m_pathLabel(new QLabel(QStringLiteral("Path:"), this))
     , m_pathBox(new QLineEdit(this))
     , m_browseButton(addButton(QStringLiteral("..."), "browseButton"))
-    , m_fileList(new CFileListCtrl(this))
+    , m_fileList(new CFileListCtrl(m_listModel, this))
     , m_sendButton(addButton(QStringLiteral("Send"), "sendButton"))
     , m_optionButton(addButton(QStringLiteral("Option"), "optionButton"))
     , m_refreshButton(addButton(QStringLiteral("Refresh"), "refreshButton"))
     , m_exitButton(addButton(QStringLiteral("Exit"), "exitButton"))
-    , m_refresher(new FileListRefresher(m_fileList->model(), app.refreshServices(), this))
+    , m_refresher(new FileListRefresher(m_listModel, app.refreshServices(), this))
 {
     setWindowTitle(QStringLiteral("Tarvo"));
     setObjectName(QStringLiteral("sendDialog"));
@@ -95,6 +95,10 @@ CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
 CSendDlg::~CSendDlg()
 {
     m_refresher->stop();
+    // The list and the refresher use the model, which goes before the
+    // dialog's children would.
+    delete m_refresher;
+    delete m_fileList;
 }
 
 QPushButton* CSendDlg::addButton(const QString& text, const char* objectName)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/filelist/FileListModel.h"
+
 #include <functional>
 #include <QDialog>
 
@@ -72,6 +74,7 @@ private:
     QPushButton* addButton(const QString& text, const char* objectName);
 
     CSendApp& m_app;
+    FileListModel m_listModel; // the list's rows, which the refresher fills
     Handlers m_handlers;
     QLabel* m_sessionLabel;
     QComboBox* m_sessionBox;
