@@ -37,9 +37,9 @@ public:
         QStyleOptionViewItem rest = option;
         rest.rect.setLeft(option.rect.left() + StateIconSize + 2);
         QStyledItemDelegate::paint(painter, rest, index);
-        if (m_list.m_stateImages) {
+        if (const ImageList* states = m_list.stateImages()) {
             const int cell = index.data(StateRole).toInt() == CCheckListCtrl::Ticked ? 1 : 0;
-            const QPixmap picture = m_list.m_stateImages->pixmap(cell);
+            const QPixmap picture = states->pixmap(cell);
             const int top = option.rect.top() + (option.rect.height() - picture.height()) / 2;
             painter->drawPixmap(option.rect.left(), top, picture);
         }

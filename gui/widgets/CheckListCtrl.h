@@ -29,6 +29,9 @@ public:
 
     // stateImages: cell 0 unticked, cell 1 ticked; smallImages: row icons. Not owned.
     void setImageLists(const ImageList* smallImages, const ImageList* stateImages);
+    // The state icons, cell 0 unticked and cell 1 ticked; null before
+    // setImageLists().
+    const ImageList* stateImages() const { return m_stateImages; }
 
     // Appends a row of texts with an image from the small images; unticked.
     int addRow(const QStringList& texts, int image = -1);
@@ -58,7 +61,6 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    friend class CheckListDelegate;
     void takeFocusForScrolling();
 
     const ImageList* m_smallImages = nullptr;

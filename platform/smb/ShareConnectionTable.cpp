@@ -21,6 +21,13 @@ struct ShareConnectionTable::Entry
     std::shared_ptr<ShareUse::Counters> counters = std::make_shared<ShareUse::Counters>();
 };
 
+ShareConnectionTable::ShareUse::ShareUse(std::shared_ptr<Counters> counters, UseKind kind)
+    : m_counters(std::move(counters))
+    , m_kind(kind)
+{
+    (m_kind == UseKind::OpenFile ? m_counters->openFiles : m_counters->listings)++;
+}
+
 ShareConnectionTable::ShareUse::~ShareUse()
 {
     if (!m_counters)
@@ -136,9 +143,7 @@ ShareConnectionTable::credentialsFor(const ShareAddress& address, UseKind kind, 
     }
     if (!found)
         return std::nullopt;
-    use.m_counters = found->counters;
-    use.m_kind = kind;
-    (kind == UseKind::OpenFile ? found->counters->openFiles : found->counters->listings)++;
+    use = ShareUse(found->counters, kind);
     return found->credentials;
 }
 

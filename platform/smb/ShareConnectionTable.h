@@ -52,14 +52,16 @@ public:
     class ShareUse
     {
     public:
+        struct Counters;
+
         ShareUse() = default;
+        // Counts one use of the kind on the counters, until it goes.
+        ShareUse(std::shared_ptr<Counters> counters, UseKind kind);
         ShareUse(ShareUse&&) = default;
         ShareUse& operator=(ShareUse&&) = default;
         ~ShareUse();
 
     private:
-        friend class ShareConnectionTable;
-        struct Counters;
         std::shared_ptr<Counters> m_counters;
         UseKind m_kind = UseKind::Listing;
     };

@@ -90,17 +90,9 @@ SMBCCTX* SmbContextPool::newContext()
 
 SmbContextPool::Lease SmbContextPool::lease(Idle idle, const ShareCredentials& credentials)
 {
-    Lease result;
     if (!idle.context)
-        return result;
-    SMBCCTX* context = idle.context;
-    result.m_pool = this;
-    result.m_context = context;
-    result.m_generation = idle.generation;
-    result.m_logons = std::move(idle.logons);
-    result.m_credentials = std::make_unique<ShareCredentials>(credentials);
-    smb::setUserData(context, result.m_credentials.get());
-    return result;
+        return {};
+    return Lease(*this, idle.context, idle.generation, std::move(idle.logons), credentials);
 }
 
 SmbContextPool::Lease SmbContextPool::acquire(const ShareCredentials& credentials,
@@ -224,6 +216,17 @@ void SmbContextPool::giveBack(Idle idle)
         m_idle.append(std::move(idle));
     }
     m_givenBack.notify_all();
+}
+
+SmbContextPool::Lease::Lease(SmbContextPool& pool, SMBCCTX* context, quint64 generation,
+                             QSet<QString> logons, const ShareCredentials& credentials)
+    : m_pool(&pool)
+    , m_context(context)
+    , m_credentials(std::make_unique<ShareCredentials>(credentials))
+    , m_generation(generation)
+    , m_logons(std::move(logons))
+{
+    smb::setUserData(context, m_credentials.get());
 }
 
 SmbContextPool::Lease::Lease(Lease&& other) noexcept

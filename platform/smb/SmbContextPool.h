@@ -48,6 +48,10 @@ public:
     {
     public:
         Lease() = default;
+        // The context, from the pool, logged on under `logons`, answering
+        // a logon with the credentials; given back when the lease goes.
+        Lease(SmbContextPool& pool, _SMBCCTX* context, quint64 generation, QSet<QString> logons,
+              const ShareCredentials& credentials);
         Lease(Lease&& other) noexcept;
         Lease& operator=(Lease&& other) noexcept;
         ~Lease();
@@ -64,7 +68,6 @@ public:
         void discard();
 
     private:
-        friend class SmbContextPool;
         void release();
         SmbContextPool* m_pool = nullptr;
         _SMBCCTX* m_context = nullptr;
