@@ -39,6 +39,7 @@
 set -euo pipefail
 
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
+source "$source_dir/scripts/samba-share.sh"
 rounds=5
 cases=abcd
 work=/mnt/tarvo-bench
@@ -118,52 +119,16 @@ fi
 mount -t tmpfs -o "size=$tmpfs_size" tmpfs "$work"
 mounted=1
 
-# A port on 127.0.0.1 that nothing listens on.
-port=""
-for candidate in $(seq 44600 44699); do
-    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
-        port=$candidate
-        break
-    fi
-done
+port="$(samba_free_port 44600 44699)"
 [ -n "$port" ] || fail "no free port between 44600 and 44699 on 127.0.0.1"
 
 password="bench-$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')"
-mkdir -p "$samba"/{private,lock,state,cache,pid,log,ncalrpc} "$share" "$device"
-cat >"$samba/smb.conf" <<CONF
-[global]
-smb ports = $port
-interfaces = 127.0.0.1
-bind interfaces only = yes
-disable netbios = yes
-private dir = $samba/private
-lock directory = $samba/lock
-state directory = $samba/state
-cache directory = $samba/cache
-pid directory = $samba/pid
-ncalrpc dir = $samba/ncalrpc
-log file = $samba/log/smbd.log
-log level = 0
-load printers = no
-disable spoolss = yes
-printcap name = /dev/null
-server role = standalone server
-passdb backend = tdbsam:$samba/private/passdb.tdb
-map to guest = never
-username map = $samba/users.map
-[share]
-path = $share
-valid users = root
-read only = no
-CONF
-echo "root = tester" >"$samba/users.map"
+mkdir -p "$share" "$device"
+samba_write_conf "$samba" "$port" share "$share"
 printf '%s\n%s\n' "$password" "$password" | "$smbpasswd" -c "$samba/smb.conf" -s -a root >/dev/null ||
     fail "smbpasswd failed"
 "$smbd" --configfile="$samba/smb.conf" -D || fail "smbd did not start; see $samba/log"
-for _ in $(seq 100); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-    sleep 0.1
-done
+samba_wait_for_port "$port" || fail "smbd did not answer on port $port; see $samba/log"
 for pid_file in "$samba"/pid/smbd*.pid; do
     [ -f "$pid_file" ] && smbd_pid="$(cat "$pid_file")"
 done

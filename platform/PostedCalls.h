@@ -18,6 +18,10 @@ namespace tarvo {
 // that says "run what is waiting", marked as handed over. Calls still
 // waiting when the object goes are destroyed unrun. The object must outlive
 // every thread that posts to it.
+//
+// It stays beside WorkerThread because a worker's results (the list's rows,
+// a folder's children, a message box the copy asks for) must reach objects
+// that live on the window's thread, and this is the one way they get there.
 class PostedCalls : public QObject
 {
 public:

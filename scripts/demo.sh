@@ -8,6 +8,7 @@
 # With a display it opens the main window; without one it runs
 # `tarvo send --yes` on the demo and prints what happened.
 set -euo pipefail
+source "$(dirname "$0")/samba-share.sh"
 
 tarvo="$(realpath "$1")"
 demo="$(realpath -m "${2:-$(dirname "$0")/../build/demo}")"
@@ -30,14 +31,7 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
 fi
 
-# A port on 127.0.0.1 that nothing listens on.
-port=""
-for candidate in $(seq 44500 44599); do
-    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
-        port=$candidate
-        break
-    fi
-done
+port="$(samba_free_port 44500 44599)"
 [ -n "$port" ] || fail "no free port between 44500 and 44599 on 127.0.0.1; stop what uses them and try again."
 
 password="demo-$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')"
@@ -62,32 +56,7 @@ rm -rf "$demo"
 mkdir -p "$samba"/{private,lock,state,cache,pid,log,ncalrpc} "$share/Incoming" "$share/Reports" \
     "$device/My Documents/Outbox" "$device/My Documents/Sent" "$device/My Documents/Inbox"
 
-cat >"$samba/smb.conf" <<CONF
-[global]
-smb ports = $port
-interfaces = 127.0.0.1
-bind interfaces only = yes
-disable netbios = yes
-private dir = $samba/private
-lock directory = $samba/lock
-state directory = $samba/state
-cache directory = $samba/cache
-pid directory = $samba/pid
-ncalrpc dir = $samba/ncalrpc
-log file = $samba/log/smbd.log
-load printers = no
-disable spoolss = yes
-printcap name = /dev/null
-server role = standalone server
-passdb backend = tdbsam:$samba/private/passdb.tdb
-map to guest = never
-username map = $samba/users.map
-[demo]
-path = $share
-valid users = root
-read only = no
-CONF
-echo "root = tester" >"$samba/users.map"
+samba_write_conf "$samba" "$port" demo "$share"
 
 # The password reaches smbpasswd on its standard input only.
 printf '%s\n%s\n' "$password" "$password" |
@@ -98,11 +67,7 @@ $sudo "$smbd" --configfile="$samba/smb.conf" -D ||
 
 trap stop_share EXIT
 
-for _ in $(seq 50); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-    sleep 0.1
-done
-(exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null ||
+samba_wait_for_port "$port" ||
     fail "smbd did not answer on port $port; see $samba/log/smbd.log."
 
 # Sample files: three to send from the device, two reports to fetch from the share.
