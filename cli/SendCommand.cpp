@@ -47,9 +47,8 @@ public:
             print(QStringLiteral("Nothing was changed: this was a dry run."));
             return;
         }
-        print(summary.text());
-        if (summary.failedPostOperations > 0)
-            print(summary.postOperationsText());
+        for (const QString& line : summary.lines())
+            print(line);
     }
     // A line of a dry run: what the run would do.
     void action(const QString& line) { print(line); }
@@ -146,7 +145,8 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
     int unlisted = 0;
     const FileRows rows = BuildFileList(
         snapshot, {platform->files(), platform->connections(), messages, icons}, &unlisted);
-    const TransferList entries = BuildTransferList(pickRows(rows, names));
+    const FileRows picked = pickRows(rows, names);
+    const TransferList entries = BuildTransferList(picked);
     // A session that could not be listed was reported; its files are missing.
     const int listed = unlisted == 0 ? ExitSuccess : ExitIncomplete;
     if (entries.isEmpty()) {
@@ -160,7 +160,7 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
                          [&printer](const QString& line) { printer.action(line); });
     bool stopHook = false;
     StopAfterBytes stop(qEnvironmentVariable("TARVO_STOP_AFTER_BYTES").toULongLong(&stopHook));
-    TransferRun run({snapshot, entries, names},
+    TransferRun run({snapshot, entries, names, TransferSizes(picked)},
                     {dryRun ? static_cast<FileSystem&>(dry) : platform->files(),
                      platform->connections(), messages, printer, stopHook ? &stop : nullptr});
     run.RunTransfer();

@@ -27,6 +27,7 @@ public:
     // Starts the job with a new token; the thread must not be running.
     void start(Job job);
     void cancel() const { m_token.cancel(); }
+    bool cancelled() const { return m_token.cancelled(); }
     const CancelToken& token() const { return m_token; }
     bool running() const;
     // Waits for the job. With `keepEventsFlowing`, the calling thread serves

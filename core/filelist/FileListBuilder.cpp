@@ -151,7 +151,7 @@ FileRow InsertFileItem(const DirEntry& entry, const QString& folder, const QStri
                        int iconIndex, const QString& dateText)
 {
     return FileRow{entry.Name, dateText,    FileSizeText(entry.Info.Size),
-                   folder,     sessionName, iconIndex};
+                   folder,     sessionName, iconIndex, entry.Info.Size};
 }
 
 FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services services, int* unlisted)

@@ -16,6 +16,7 @@ struct FileRow
     QString path;
     QString session;
     int icon = -1;
+    quint64 bytes = 0; // the size the Size column shows
 };
 
 using FileRows = QList<FileRow>;

@@ -15,6 +15,15 @@ TransferList BuildTransferList(const FileRows& selectedRows)
     return entries;
 }
 
+QList<quint64> TransferSizes(const FileRows& selectedRows)
+{
+    QList<quint64> sizes;
+    sizes.reserve(selectedRows.size());
+    for (const FileRow& row : selectedRows)
+        sizes.append(row.bytes);
+    return sizes;
+}
+
 bool CheckDefaultSession(const Settings& settings, MessageService& messages)
 {
     if (!FirstDefaultSession(settings.DefaultSession).isEmpty())

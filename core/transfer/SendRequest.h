@@ -10,6 +10,8 @@ class MessageService;
 // One entry per row, in the order given: Session column, ",", the Path
 // column with its trailing separator, and the File Name column.
 TransferList BuildTransferList(const FileRows& selectedRows);
+// The rows' sizes, in the same order.
+QList<quint64> TransferSizes(const FileRows& selectedRows);
 
 // Send's two refusals, each shown with the stop icon and checked in this
 // order: no default session, then no row selected. True when Send may go on.

@@ -23,6 +23,7 @@ void TransferJob::run(const CancelToken& token)
 {
     TransferServices services = m_services;
     services.cancel = token;
+    services.progress = &m_progress;
     TransferRun transfer(m_params, services);
     try {
         transfer.RunTransfer();

@@ -26,6 +26,9 @@ public:
     void start();
     // Stops the run between files and between blocks of a file.
     void cancel() { m_worker.cancel(); }
+    bool cancelled() const { return m_worker.cancelled(); }
+    // How far the run has come; callable from any thread, at any time.
+    ProgressSnapshot progress() const { return m_progress.snapshot(); }
 
 signals:
     void sessionStarted(const QString& name);
@@ -60,6 +63,7 @@ private:
 
     Reporter m_reporter{*this};
     TransferParams m_params;
+    RunProgress m_progress{int(m_params.entries.size()), m_params.sizes};
     TransferServices m_services;
     bool m_finishedReported = false;
     WorkerThread m_worker;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tarvo {
 
@@ -25,15 +26,21 @@ struct RunSummary
     int total = 0;
     int failedPostOperations = 0;
     int unreachableSessions = 0; // sessions whose share could not be connected
+    bool cancelled = false;      // the user stopped the run
 
     // "%d of %d files are transferred successfully"
     QString text() const;
     // The count of failed post-operations, or nothing when none failed.
     QString postOperationsText() const;
+    // That the run was stopped, or nothing when it ran to its end.
+    QString cancelledText() const;
+    // Every line above that has something to say, in that order.
+    QStringList lines() const;
     // Everything asked was done.
     bool complete() const
     {
-        return succeeded == total && failedPostOperations == 0 && unreachableSessions == 0;
+        return succeeded == total && failedPostOperations == 0 && unreachableSessions == 0 &&
+               !cancelled;
     }
 };
 

@@ -31,15 +31,31 @@ QString RunSummary::postOperationsText() const
                : QStringLiteral("%1 post-operations failed").arg(failedPostOperations);
 }
 
+QString RunSummary::cancelledText() const
+{
+    return cancelled ? QStringLiteral("The run was cancelled; the files after it were not started.")
+                     : QString();
+}
+
+QStringList RunSummary::lines() const
+{
+    QStringList all{text(), postOperationsText(), cancelledText()};
+    all.removeAll(QString());
+    return all;
+}
+
 TransferRun::TransferRun(TransferParams params, TransferServices services)
     : m_params(std::move(params))
     , m_services(services)
     , m_post(services.files, services.messages)
+    , m_ownProgress(services.progress ? nullptr
+                                      : std::make_unique<RunProgress>(total(), m_params.sizes))
+    , m_progress(services.progress ? services.progress : m_ownProgress.get())
 {}
 
 RunSummary TransferRun::summary() const
 {
-    return {m_succeeded, total(), m_post.failures(), m_unreachable};
+    return {m_succeeded, total(), m_post.failures(), m_unreachable, stopped()};
 }
 
 int TransferRun::RunTransfer()
@@ -104,21 +120,22 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
     // post-operations come exactly as if they ran one after another.
     struct Planned
     {
+        int index;
         QString source;
         QString refusal;
     };
     QList<Planned> planned;
     QList<CopyRequest> copies;
     TargetNames names(m_services.messages);
-    for (const QString& entry : std::as_const(m_params.entries)) {
+    for (int index = 0; index < total(); ++index) {
         QString source;
-        if (!entryOfSession(entry, name, source))
+        if (!entryOfSession(m_params.entries.at(index), name, source))
             continue;
         QString refusal = names.refusal(source);
         if (refusal.isEmpty())
             copies.append({source, targetFolder + SplitPath(source).fileName, false, nullptr,
-                           m_services.copyWatcher, m_services.cancel});
-        planned.append({std::move(source), std::move(refusal)});
+                           m_progress->watcher(index, m_services.copyWatcher), m_services.cancel});
+        planned.append({index, std::move(source), std::move(refusal)});
     }
     CopyAhead ahead(m_services.files, std::move(copies));
 
@@ -127,13 +144,13 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
             break; // the copies ahead end as cancelled, unreported
         if (!file.refusal.isEmpty()) {
             m_services.messages.showMessage(file.refusal, MessageIcon::Error, MessageButtons::Ok);
-            skipEntry();
+            skipEntry(file.index);
             continue;
         }
         const QString& source = file.source;
         const QString fileName = SplitPath(source).fileName;
         FileInfo sourceInfo;
-        ShowFileInfo(source, targetFolder, sourceInfo);
+        ShowFileInfo(file.index, source, targetFolder, sourceInfo);
         const QString target = targetFolder + fileName;
         ++m_processed;
         {
@@ -149,7 +166,7 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
             if (copied)
                 m_post.ApplyPostOperation(source, postFolder + fileName, postOp, &outcome.source);
         }
-        setPosition();
+        finishEntry(file.index);
     }
     return m_succeeded;
 }
@@ -181,18 +198,18 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
     }
 
     TargetNames names(m_services.messages);
-    for (const QString& entry : std::as_const(m_params.entries)) {
+    for (int index = 0; index < total(); ++index) {
         if (stopped())
             return m_succeeded;
         QString source;
-        if (!entryOfSession(entry, name, source))
+        if (!entryOfSession(m_params.entries.at(index), name, source))
             continue;
         if (!names.accept(source)) {
-            skipEntry();
+            skipEntry(index);
             continue;
         }
         FileInfo sourceInfo;
-        const bool sourceRead = ShowFileInfo(source, targetFolder, sourceInfo);
+        const bool sourceRead = ShowFileInfo(index, source, targetFolder, sourceInfo);
         const QString target = targetFolder + SplitPath(source).fileName;
         ++m_processed;
 
@@ -214,10 +231,10 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
             m_services.observer.fileKept(source, target);
         } else {
             WaitCursor wait(m_services.messages);
-            if (copyReplacing(source, target))
+            if (copyReplacing(index, source, target))
                 ++m_succeeded;
         }
-        setPosition();
+        finishEntry(index);
     }
 
     // A file kept because its name differs from a carried one only in letter
@@ -232,9 +249,15 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
     return m_succeeded;
 }
 
-void TransferRun::skipEntry()
+void TransferRun::skipEntry(int index)
 {
     ++m_processed;
+    finishEntry(index);
+}
+
+void TransferRun::finishEntry(int index)
+{
+    m_progress->finish(index);
     setPosition();
 }
 
@@ -250,7 +273,7 @@ bool TransferRun::entryOfSession(const QString& entry, const QString& name,
     return true;
 }
 
-bool TransferRun::ShowFileInfo(const QString& sourcePath, const QString& targetFolder,
+bool TransferRun::ShowFileInfo(int index, const QString& sourcePath, const QString& targetFolder,
                                FileInfo& info)
 {
     const bool read = m_services.files.readAttributes(sourcePath, info) == 0;
@@ -265,16 +288,18 @@ bool TransferRun::ShowFileInfo(const QString& sourcePath, const QString& targetF
     shown.targetFolder = targetFolder;
     shown.progressLine =
         QStringLiteral("Transferring file %1 of %2 ...").arg(m_processed + 1).arg(total());
+    m_progress->show(index, m_processed + 1, info.Size);
     m_services.observer.fileShown(shown);
     setPosition();
     return read;
 }
 
-bool TransferRun::copyReplacing(const QString& source, const QString& target)
+bool TransferRun::copyReplacing(int index, const QString& source, const QString& target)
 {
     return reportCopy(
         m_services.files
-            .copy({source, target, false, nullptr, m_services.copyWatcher, m_services.cancel})
+            .copy({source, target, false, nullptr,
+                   m_progress->watcher(index, m_services.copyWatcher), m_services.cancel})
             .error,
         source, target);
 }
@@ -293,7 +318,7 @@ bool TransferRun::reportCopy(int result, const QString& source, const QString& t
 
 void TransferRun::setPosition()
 {
-    m_services.observer.positionChanged(total() ? m_processed * 100 / total() : 0);
+    m_services.observer.positionChanged(m_progress->snapshot().percent());
 }
 
 } // namespace tarvo

@@ -2,14 +2,17 @@
 
 #include "config/Settings.h"
 #include "core/transfer/PostOperations.h"
+#include "core/transfer/RunProgress.h"
 #include "core/transfer/TransferObserver.h"
 #include "platform/CancelToken.h"
 
+#include <memory>
 #include <QStringList>
 
 namespace tarvo {
 
 class CopyWatcher;
+class RunProgress;
 class FileSystem;
 class MessageService;
 class ShareConnections;
@@ -27,6 +30,10 @@ struct TransferParams
     // a Sync session then mirrors only what they match, and leaves the other
     // target files alone. Empty: every file (the window's Send).
     QStringList namePatterns;
+    // The entries' sizes as the list showed them, in entry order, so that
+    // the bar can weigh each file by its bytes; without them every file
+    // weighs the same.
+    QList<quint64> sizes;
 };
 
 // Where a run reaches the outside world.
@@ -38,6 +45,7 @@ struct TransferServices
     TransferObserver& observer;
     CopyWatcher* copyWatcher = nullptr; // follows every copy of the run, when given
     CancelToken cancel{};               // stops the run between files and blocks
+    RunProgress* progress = nullptr;    // counts the bytes, when the caller looks at them
 };
 
 // One transfer: every default session in list order, each session's entries
@@ -71,13 +79,16 @@ private:
     bool entryOfSession(const QString& entry, const QString& name, QString& sourcePath) const;
     // Shows the file and moves the bar to its starting position. Fills in the
     // source's attributes; false (and zeros) when they cannot be read.
-    bool ShowFileInfo(const QString& sourcePath, const QString& targetFolder, FileInfo& info);
-    bool copyReplacing(const QString& source, const QString& target);
+    bool ShowFileInfo(int index, const QString& sourcePath, const QString& targetFolder,
+                      FileInfo& info);
+    bool copyReplacing(int index, const QString& source, const QString& target);
     // True for a copy that succeeded; the message, with its reason, for one
     // that failed.
     bool reportCopy(int result, const QString& source, const QString& target);
     // Counts an entry that is refused without touching any file.
-    void skipEntry();
+    void skipEntry(int index);
+    // The run is done with the entry, however it ended.
+    void finishEntry(int index);
     // The run was cancelled: no more files start.
     bool stopped() const { return m_services.cancel.cancelled(); }
     void setPosition();
@@ -85,6 +96,8 @@ private:
     TransferParams m_params;
     TransferServices m_services;
     PostOperations m_post;
+    std::unique_ptr<RunProgress> m_ownProgress; // when the caller gives none
+    RunProgress* m_progress;
     int m_processed = 0;
     int m_succeeded = 0;
     int m_unreachable = 0;

@@ -125,10 +125,8 @@ void CProgressDlg::showFile(const ShownFile& file)
 
 void CProgressDlg::showRunEnd(const RunSummary& summary)
 {
-    // The count of failed post-operations, when any, is the last line.
-    const QString postOperations = summary.postOperationsText();
-    m_summary->setText(postOperations.isEmpty() ? summary.text()
-                                                : summary.text() + u'\n' + postOperations);
+    // The count of failed post-operations, when any, follows the count of files.
+    m_summary->setText(summary.lines().join(u'\n'));
 }
 
 void CProgressDlg::showSummary()

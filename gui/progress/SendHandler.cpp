@@ -34,7 +34,8 @@ void OnSend(CSendDlg& window)
 
         // The run reads a copy; the live table gains a line for every unknown
         // default session first, as the run's lookups would have added it.
-        TransferParams params{FileListBuilder::TakeSnapshot(app.settings()), entries, {}};
+        TransferParams params{
+            FileListBuilder::TakeSnapshot(app.settings()), entries, {}, TransferSizes(selected)};
         CProgressDlg progress(std::move(params), files, app.platform().connections(),
                               app.messages(), lookup);
         if (progress.exec() == QDialog::Accepted)
