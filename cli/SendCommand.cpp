@@ -1,6 +1,8 @@
 #include "cli/SendCommand.h"
 
 #include "cli/ConsoleMessageService.h"
+#include "cli/StopSignals.h"
+#include "cli/TerminalProgress.h"
 #include "core/filelist/FileFilter.h"
 #include "core/filelist/FileListBuilder.h"
 #include "core/filelist/FileTypeIcons.h"
@@ -13,6 +15,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace tarvo {
 
@@ -21,7 +24,8 @@ namespace {
 // Prints each file as the run reaches it, and the summary last, with the
 // count of failed post-operations after it when there are any. Each line is
 // flushed so that it stands before any message the file brings. A dry run
-// prints what it would do instead.
+// prints what it would do instead. On a terminal the progress line follows
+// the file being copied, under these lines.
 class ConsoleTransferPrinter : public TransferObserver
 {
 public:
@@ -29,11 +33,16 @@ public:
         : m_dryRun(dryRun)
     {}
 
+    void setProgressLine(TerminalProgress* line) { m_line = line; }
+
     void sessionStarted(const QString&) override {}
     void fileShown(const ShownFile& file) override
     {
-        if (!m_dryRun)
-            print(file.progressLine + u'\t' + file.sourcePath() + u'\t' + file.targetPath());
+        if (m_dryRun)
+            return;
+        print(file.progressLine + u'\t' + file.sourcePath() + u'\t' + file.targetPath());
+        if (m_line)
+            m_line->setFileName(file.fileName);
     }
     void positionChanged(int) override {}
     void fileKept(const QString& source, const QString& target) override
@@ -54,14 +63,21 @@ public:
     void action(const QString& line) { print(line); }
 
 private:
-    static void print(const QString& line)
+    void print(const QString& line)
     {
         const QByteArray bytes = line.toLocal8Bit() + '\n';
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-        std::fflush(stdout);
+        const auto write = [&bytes] {
+            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+            std::fflush(stdout);
+        };
+        if (m_line)
+            m_line->aside(write);
+        else
+            write();
     }
 
     const bool m_dryRun;
+    TerminalProgress* m_line = nullptr;
 };
 
 // For tests of a run cut off halfway (a killed process, a power loss): with
@@ -155,16 +171,34 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
         return listed;
     }
 
+    const QList<quint64> sizes = TransferSizes(picked);
+    RunProgress progress(int(entries.size()), sizes);
     ConsoleTransferPrinter printer(dryRun);
+    std::optional<TerminalProgress> progressLine;
+    std::optional<MessagesBesideProgress> messagesBesideLine;
+    if (!dryRun && TerminalProgress::isTerminal(stdout)) {
+        progressLine.emplace(progress, stdout);
+        messagesBesideLine.emplace(messages, *progressLine);
+        printer.setProgressLine(&*progressLine);
+    }
+    MessageService& runMessages =
+        messagesBesideLine ? static_cast<MessageService&>(*messagesBesideLine) : messages;
+
     DryRunFileSystem dry(platform->files(),
                          [&printer](const QString& line) { printer.action(line); });
     bool stopHook = false;
     StopAfterBytes stop(qEnvironmentVariable("TARVO_STOP_AFTER_BYTES").toULongLong(&stopHook));
-    TransferRun run({snapshot, entries, names, TransferSizes(picked)},
+    CancelToken cancel;
+    const StopSignals stopSignals(cancel);
+    TransferRun run({snapshot, entries, names, sizes},
                     {dryRun ? static_cast<FileSystem&>(dry) : platform->files(),
-                     platform->connections(), messages, printer, stopHook ? &stop : nullptr});
+                     platform->connections(), runMessages, printer, stopHook ? &stop : nullptr,
+                     cancel, &progress});
     run.RunTransfer();
     const RunSummary summary = run.summary();
+    // Stopped by a signal: the shell's usual status for it (130 for Ctrl-C).
+    if (stopSignals.received() != 0)
+        return 128 + stopSignals.received();
     if (dryRun)
         return summary.unreachableSessions == 0 ? listed : ExitIncomplete;
     return summary.complete() ? listed : ExitIncomplete;

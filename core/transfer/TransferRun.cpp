@@ -140,8 +140,16 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
     CopyAhead ahead(m_services.files, std::move(copies));
 
     for (const Planned& file : std::as_const(planned)) {
-        if (stopped())
-            break; // the copies ahead end as cancelled, unreported
+        if (stopped()) {
+            // The copies ahead that ended before the stop put their files in
+            // place: each counts as sent and gets its post-operation, so that
+            // the summary tells what the target folder holds. The others end
+            // as cancelled, their parts removed, unreported.
+            if (file.refusal.isEmpty())
+                finishCopiedAhead(file.index, ahead.takeNext(), file.source, targetFolder,
+                                  postFolder, postOp);
+            continue;
+        }
         if (!file.refusal.isEmpty()) {
             m_services.messages.showMessage(file.refusal, MessageIcon::Error, MessageButtons::Ok);
             skipEntry(file.index);
@@ -169,6 +177,21 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
         finishEntry(file.index);
     }
     return m_succeeded;
+}
+
+void TransferRun::finishCopiedAhead(int index, const CopyOutcome& outcome, const QString& source,
+                                    const QString& targetFolder, const QString& postFolder,
+                                    int postOp)
+{
+    if (outcome.error)
+        return;
+    const QString fileName = SplitPath(source).fileName;
+    FileInfo shown;
+    ShowFileInfo(index, source, targetFolder, shown);
+    ++m_processed;
+    ++m_succeeded;
+    m_post.ApplyPostOperation(source, postFolder + fileName, postOp, &outcome.source);
+    finishEntry(index);
 }
 
 int TransferRun::SyncSessionFiles(const QString& name, const QString& line)

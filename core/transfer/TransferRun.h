@@ -12,6 +12,7 @@
 namespace tarvo {
 
 class CopyWatcher;
+struct CopyOutcome;
 class RunProgress;
 class FileSystem;
 class MessageService;
@@ -82,6 +83,9 @@ private:
     bool ShowFileInfo(int index, const QString& sourcePath, const QString& targetFolder,
                       FileInfo& info);
     bool copyReplacing(int index, const QString& source, const QString& target);
+    // After a stop: a copy that ran ahead and ended well counts as sent.
+    void finishCopiedAhead(int index, const CopyOutcome& outcome, const QString& source,
+                           const QString& targetFolder, const QString& postFolder, int postOp);
     // True for a copy that succeeded; the message, with its reason, for one
     // that failed.
     bool reportCopy(int result, const QString& source, const QString& target);

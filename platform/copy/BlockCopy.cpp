@@ -156,7 +156,11 @@ private:
                 block = std::move(m_full.front());
                 m_full.pop_front();
             }
-            const int error = writer.writeAt(block.offset, block.data.data(), block.length);
+            // Blocks read ahead go unwritten once the copy is to stop: a
+            // small file may be read whole long before its last write.
+            const int error = m_progress.stopRequested()
+                                  ? int(PlatformError::Cancelled)
+                                  : writer.writeAt(block.offset, block.data.data(), block.length);
             if (!error)
                 m_progress.arrived(quint64(block.length));
             std::lock_guard lock(m_mutex);
