@@ -31,10 +31,5 @@ cmake --build "$build_dir" -j "$(nproc)" --target tarvo_threaded_tests
 #   depends on the style; it runs no thread and is left out here.
 export QT_STYLE_OVERRIDE=windows
 export TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:suppressions=$source_dir/tests/tsan/suppressions.txt"
-# --repeat until-pass:2: a test that fails is run once more before it counts.
-#   Its first report stays in the log. Calls that workers hand to the
-#   window's thread go through PostedCalls, which the sanitizer can follow,
-#   and each test server keeps its port to itself; the repeat stays for what
-#   a loaded machine may still bring out once.
 ctest --test-dir "$build_dir" -L threads -E '^CheckListCtrlTest\.' --output-on-failure -j 2 \
-    --timeout 600 --repeat until-pass:2 "$@"
+    --timeout 600 "$@"
