@@ -3,7 +3,8 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QThread>
 
@@ -112,18 +113,46 @@ MessageResult GuiMessageService::showMessage(const QString& text, MessageIcon ic
     return result;
 }
 
+void GuiMessageService::beginRun(FailureList unshown)
+{
+    m_run = RunBoxes{true, 0, false, std::move(unshown)};
+}
+
+void GuiMessageService::endRun()
+{
+    m_run = RunBoxes{};
+}
+
+QWidget* GuiMessageService::boxParent() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return m_window;
+}
+
 MessageResult GuiMessageService::showHere(const QString& text, MessageIcon icon,
                                           MessageButtons buttons)
 {
+    const bool failure =
+        m_run.active && icon == MessageIcon::Error && buttons == MessageButtons::Ok;
+    if (failure && m_run.hidden) {
+        if (m_run.unshown)
+            m_run.unshown(text);
+        return MessageResult::Ok;
+    }
     QMessageBox box(BoxIcon(icon), QStringLiteral("Tarvo"), text,
                     buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                         : QMessageBox::Ok,
-                    m_window);
+                    boxParent());
     box.setDefaultButton(QMessageBox::Ok);
+    if (failure && ++m_run.shown >= 2)
+        box.setCheckBox(new QCheckBox(QStringLiteral("Don't show again in this run")));
     // The wait cursor of a running job must not hide the arrow over the box.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     const int pressed = box.exec();
     QGuiApplication::restoreOverrideCursor();
+    if (box.checkBox() && box.checkBox()->isChecked())
+        m_run.hidden = true;
     return pressed == QMessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
 

@@ -25,8 +25,20 @@ public:
 
     explicit GuiMessageService(QObject* parent = nullptr);
 
-    // Message boxes are centred on this window while it exists.
+    // Message boxes are centred on this window while it exists, unless a
+    // modal window (the Progress dialog) is open: then they stand on that
+    // one, so that a box never raises the window beneath it.
     void setParentWindow(QWidget* window) { m_window = window; }
+
+    // The failure boxes of one run (error messages with only OK). From the
+    // run's second failure box on, the box offers "Don't show again in this
+    // run"; once that is ticked, the run's later failures are handed to
+    // `unshown` (on the window's thread) instead of being shown. Questions
+    // are always asked. Called on the window's thread; a new run starts with
+    // every box shown again, and endRun() shows them as usual after it.
+    using FailureList = std::function<void(const QString& text)>;
+    void beginRun(FailureList unshown);
+    void endRun();
 
     // The transfer's replace question; without it the question ends unanswered.
     void setReplaceDialog(ReplaceDialog dialog) { m_replaceDialog = std::move(dialog); }
@@ -42,8 +54,19 @@ private:
     template <typename Work> void onGuiThread(Work work, bool wait);
 
     MessageResult showHere(const QString& text, MessageIcon icon, MessageButtons buttons);
+    QWidget* boxParent() const;
+
+    // The run's failure boxes; touched on the window's thread only.
+    struct RunBoxes
+    {
+        bool active = false;
+        int shown = 0;
+        bool hidden = false; // "Don't show again in this run" was ticked
+        FailureList unshown;
+    };
 
     QPointer<QWidget> m_window;
+    RunBoxes m_run;
     ReplaceDialog m_replaceDialog;
     PostedCalls m_posted{this};
 };

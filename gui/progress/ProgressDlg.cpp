@@ -1,24 +1,58 @@
 #include "gui/progress/ProgressDlg.h"
 
 #include "core/transfer/TransferJob.h"
-#include "gui/widgets/DialogLayout.h"
+#include "gui/widgets/ElidedLabel.h"
 
-#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace tarvo {
 
 namespace {
 
-QLabel* addLabel(QWidget* parent, const DialogUnits& du, const QString& name, const QString& text,
-                 QRect rect)
+// Room for about this many average characters across: a path of a usual
+// depth shows whole at first, and a longer one loses its middle.
+constexpr int PreferredCharacters = 72;
+constexpr int FailureLines = 6;
+constexpr int IconSize = 32;
+
+// A label that keeps the height of a line of text while it is still empty,
+// so that the dialog does not jump when the first file is shown.
+template <typename Label> Label* addLabel(QWidget* parent, const char* name)
+{
+    auto* label = new Label(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setMinimumHeight(label->fontMetrics().height());
+    return label;
+}
+
+// A label for a text that is there from the start, one line or more.
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text)
 {
     auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(du.rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+QLabel* addCaption(QWidget* parent, const char* text)
+{
+    auto* caption = new QLabel(QLatin1String(text), parent);
+    caption->setTextFormat(Qt::PlainText);
+    return caption;
+}
+
+QString FailureCountText(int count)
+{
+    return count == 1 ? QStringLiteral("1 further failure was not shown as a box:")
+                      : QStringLiteral("%1 further failures were not shown as boxes:").arg(count);
 }
 
 } // namespace
@@ -34,14 +68,16 @@ CProgressDlg::CProgressDlg(TransferParams params, FileSystem& files, ShareConnec
             Qt::QueuedConnection);
     connect(m_job.get(), &TransferJob::fileShown, this, &CProgressDlg::showFile,
             Qt::QueuedConnection);
-    connect(m_job.get(), &TransferJob::positionChanged, m_bar, &QProgressBar::setValue,
-            Qt::QueuedConnection);
     connect(m_job.get(), &TransferJob::runFinished, this, &CProgressDlg::showRunEnd,
             Qt::QueuedConnection);
     // Done appears once the thread has ended, so nothing ever waits for it.
     connect(m_job.get(), &TransferJob::ended, this, &CProgressDlg::showSummary,
             Qt::QueuedConnection);
     connect(m_done, &QPushButton::clicked, this, &CProgressDlg::OnDone);
+    connect(m_cancel, &QPushButton::clicked, this, &CProgressDlg::cancelRun);
+    // The bar follows the bytes, which the copies count as they go.
+    m_poll.setInterval(PollMilliseconds);
+    connect(&m_poll, &QTimer::timeout, this, &CProgressDlg::showProgress);
 }
 
 CProgressDlg::~CProgressDlg() = default; // the job waits for its run
@@ -49,47 +85,94 @@ CProgressDlg::~CProgressDlg() = default; // the job waits for its run
 void CProgressDlg::createControls()
 {
     setWindowTitle(QStringLiteral("Progress"));
-    const DialogUnits du = DialogUnitsOf(*this);
-    setFixedSize(du.x(138), du.y(160));
 
-    addLabel(this, du, QStringLiteral("heading"), QStringLiteral("Transferring file ..."),
-             {7, 5, 124, 8});
-    m_icon = addLabel(this, du, QStringLiteral("icon"), QString(), {7, 17, 21, 20});
-    m_icon->setPixmap(ProgramIcon().pixmap(32, 32));
-
-    const QRect labels[] = {{30, 17, 34, 8}, {30, 27, 34, 8}, {30, 37, 34, 8},
-                            {7, 50, 30, 8},  {7, 60, 30, 8},  {7, 70, 30, 8}};
-    const char* const captions[] = {"File:", "Size:", "Modified:", "From:", "To:", "Session:"};
-    for (int i = 0; i < 6; ++i)
-        addLabel(this, du, QString(), QString::fromLatin1(captions[i]), labels[i]);
+    auto* heading = addLabel(this, "heading", QStringLiteral("Transferring file ..."));
+    m_icon = new QLabel(this);
+    m_icon->setObjectName(QStringLiteral("icon"));
+    m_icon->setFixedSize(IconSize, IconSize);
+    m_icon->setPixmap(ProgramIcon().pixmap(IconSize, IconSize));
 
     // The texts start empty; the template's placeholders are never shown.
-    m_file = addLabel(this, du, QStringLiteral("file"), QString(), {64, 17, 70, 8});
-    m_size = addLabel(this, du, QStringLiteral("size"), QString(), {64, 27, 70, 8});
-    m_modified = addLabel(this, du, QStringLiteral("modified"), QString(), {64, 37, 70, 8});
-    m_from = addLabel(this, du, QStringLiteral("from"), QString(), {38, 50, 94, 8});
-    m_to = addLabel(this, du, QStringLiteral("to"), QString(), {38, 60, 94, 8});
-    m_session = addLabel(this, du, QStringLiteral("session"), QString(), {38, 70, 94, 8});
-    m_progressLine = addLabel(this, du, QStringLiteral("progressLine"),
-                              QStringLiteral("Transferring file ..."), {7, 86, 124, 8});
+    auto* fileGrid = new QGridLayout;
+    m_file = addLabel<ElidedLabel>(this, "file");
+    m_size = addLabel<QLabel>(this, "size");
+    m_modified = addLabel<QLabel>(this, "modified");
+    fileGrid->addWidget(addCaption(this, "File:"), 0, 0);
+    fileGrid->addWidget(m_file, 0, 1);
+    fileGrid->addWidget(addCaption(this, "Size:"), 1, 0);
+    fileGrid->addWidget(m_size, 1, 1);
+    fileGrid->addWidget(addCaption(this, "Modified:"), 2, 0);
+    fileGrid->addWidget(m_modified, 2, 1);
+    fileGrid->setColumnStretch(1, 1);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(m_icon, 0, Qt::AlignTop);
+    fileRow->addLayout(fileGrid, 1);
 
+    auto* placeGrid = new QGridLayout;
+    m_from = addLabel<ElidedLabel>(this, "from");
+    m_to = addLabel<ElidedLabel>(this, "to");
+    m_session = addLabel<QLabel>(this, "session");
+    placeGrid->addWidget(addCaption(this, "From:"), 0, 0);
+    placeGrid->addWidget(m_from, 0, 1);
+    placeGrid->addWidget(addCaption(this, "To:"), 1, 0);
+    placeGrid->addWidget(m_to, 1, 1);
+    placeGrid->addWidget(addCaption(this, "Session:"), 2, 0);
+    placeGrid->addWidget(m_session, 2, 1);
+    placeGrid->setColumnStretch(1, 1);
+
+    m_progressLine = addLabel(this, "progressLine", QStringLiteral("Transferring file ..."));
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("progressBar"));
-    m_bar->setGeometry(du.rect(7, 97, 124, 10));
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
     m_bar->setTextVisible(false);
 
-    m_summary =
-        addLabel(this, du, QStringLiteral("summary"),
-                 QStringLiteral("All files are transferred successfully"), {7, 114, 124, 16});
-    m_summary->setWordWrap(true);
-    m_summary->hide();
+    // The current file's bytes on the left, the run's speed on the right.
+    m_fileBytes = addLabel<QLabel>(this, "fileBytes");
+    m_speed = addLabel<QLabel>(this, "speed");
+    auto* bytesRow = new QHBoxLayout;
+    bytesRow->addWidget(m_fileBytes);
+    bytesRow->addStretch(1);
+    bytesRow->addWidget(m_speed);
 
+    m_summary = addLabel(this, "summary", QStringLiteral("All files are transferred successfully"));
+    m_summary->hide();
+    m_failureCount = addLabel(this, "failureCount", QString());
+    m_failureCount->hide();
+    m_failures = new QListWidget(this);
+    m_failures->setObjectName(QStringLiteral("failures"));
+    m_failures->setMinimumHeight(m_failures->fontMetrics().lineSpacing() * FailureLines);
+    m_failures->hide();
+
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("cancel"));
+    // Enter must not stop a run by chance; Cancel takes a click or Space.
+    m_cancel->setAutoDefault(false);
     m_done = new QPushButton(QStringLiteral("Done"), this);
     m_done->setObjectName(QStringLiteral("done"));
-    m_done->setGeometry(du.rect(44, 138, 50, 14));
     m_done->hide();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancel);
+    buttons->addWidget(m_done);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addLayout(fileRow);
+    layout->addLayout(placeGrid);
+    layout->addSpacing(heading->fontMetrics().height() / 2);
+    layout->addWidget(m_progressLine);
+    layout->addWidget(m_bar);
+    layout->addLayout(bytesRow);
+    layout->addWidget(m_summary);
+    layout->addWidget(m_failureCount);
+    layout->addWidget(m_failures, 1);
+    layout->addStretch(0);
+    layout->addLayout(buttons);
+
+    const int preferredWidth = fontMetrics().averageCharWidth() * PreferredCharacters;
+    resize(qMax(sizeHint().width(), preferredWidth), sizeHint().height());
 }
 
 void CProgressDlg::showEvent(QShowEvent* event)
@@ -105,6 +188,7 @@ void CProgressDlg::OnInitDialog()
     m_running = true;
     m_bar->setValue(0);
     m_job->start();
+    m_poll.start();
 }
 
 void CProgressDlg::showSession(const QString& name)
@@ -114,24 +198,66 @@ void CProgressDlg::showSession(const QString& name)
 
 void CProgressDlg::showFile(const ShownFile& file)
 {
-    m_file->setText(file.fileName);
+    m_file->setFullText(file.fileName);
     m_size->setText(file.sizeText);
     m_modified->setText(file.modifiedText);
-    m_from->setText(file.sourceFolder);
-    m_to->setText(file.targetFolder);
-    m_icon->setPixmap(m_icons(file.sourcePath()).pixmap(32, 32));
+    m_from->setFullText(file.sourceFolder);
+    m_to->setFullText(file.targetFolder);
+    m_icon->setPixmap(m_icons(file.sourcePath()).pixmap(IconSize, IconSize));
     m_progressLine->setText(file.progressLine);
+    showProgress();
+}
+
+void CProgressDlg::showProgress()
+{
+    // Once the user has stopped the run, the bar stays where it was stopped.
+    if (m_stopping)
+        return;
+    const ProgressSnapshot shot = m_job->progress();
+    m_bar->setValue(shot.percent());
+    if (shot.fileNumber > 0)
+        m_fileBytes->setText(QStringLiteral("This file: ") +
+                             BytesOfText(shot.fileDone, shot.fileSize));
+    m_rate.add(TransferRate::Clock::now(), shot.bytesDone);
+    if (m_running)
+        m_speed->setText(m_rate.text(shot.bytesTotal - shot.bytesDone));
+}
+
+void CProgressDlg::cancelRun()
+{
+    if (!m_running || m_stopping)
+        return;
+    m_job->cancel();
+    m_stopping = true;
+    m_cancel->setEnabled(false);
+    m_speed->setText(QStringLiteral("Stopping the run ..."));
+}
+
+void CProgressDlg::listFailure(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    auto* item = new QListWidgetItem(shown, m_failures);
+    item->setToolTip(shown);
+    m_failures->scrollToItem(item);
+    m_failureCount->setText(FailureCountText(m_failures->count()));
+    m_failureCount->show();
+    m_failures->show();
 }
 
 void CProgressDlg::showRunEnd(const RunSummary& summary)
 {
-    // The count of failed post-operations, when any, follows the count of files.
+    // The count of failed post-operations, and a stop, follow the count of files.
     m_summary->setText(summary.lines().join(u'\n'));
 }
 
 void CProgressDlg::showSummary()
 {
+    showProgress();
+    m_poll.stop();
     m_running = false;
+    m_speed->clear();
+    m_cancel->hide();
     m_done->show();
     m_summary->show();
     m_done->setDefault(true);
@@ -151,16 +277,19 @@ void CProgressDlg::accept()
 
 void CProgressDlg::reject()
 {
-    if (!m_running)
+    if (!m_running) {
         QDialog::reject();
-}
-
-void CProgressDlg::closeEvent(QCloseEvent* event)
-{
-    if (m_running)
-        event->ignore();
-    else
-        QDialog::closeEvent(event);
+        return;
+    }
+    if (m_stopping)
+        return;
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, QStringLiteral("Tarvo"),
+        QStringLiteral("Cancel the run? The copy of the current file is abandoned, and the "
+                       "files after it are not started."),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes)
+        cancelRun();
 }
 
 } // namespace tarvo

@@ -38,7 +38,11 @@ void OnSend(CSendDlg& window)
             FileListBuilder::TakeSnapshot(app.settings()), entries, {}, TransferSizes(selected)};
         CProgressDlg progress(std::move(params), files, app.platform().connections(),
                               app.messages(), lookup);
-        if (progress.exec() == QDialog::Accepted)
+        // The failures that the user chose not to see as boxes go to the dialog.
+        app.messages().beginRun([&progress](const QString& text) { progress.listFailure(text); });
+        const int result = progress.exec();
+        app.messages().endRun();
+        if (result == QDialog::Accepted)
             window.StartRefresh();
         window.update();
     }

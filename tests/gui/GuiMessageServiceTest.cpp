@@ -1,9 +1,11 @@
 #include "gui/main/GuiMessageService.h"
 
 #include "tests/gui/MessageBoxWatcher.h"
+#include "tests/gui/ModalScript.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <QCheckBox>
 #include <QTest>
 #include <thread>
 
@@ -11,6 +13,45 @@ namespace tarvo {
 namespace {
 
 using test::MessageBoxWatcher;
+using test::ModalScript;
+
+// A user who answers each box with OK, ticking "Don't show again in this
+// run" when asked to, and notes what each box offered.
+class BoxUser
+{
+public:
+    ModalScript::Step ok(bool tick = false)
+    {
+        return [this, tick](QDialog& shown) {
+            auto* box = qobject_cast<QMessageBox*>(&shown);
+            if (!box) {
+                shown.reject();
+                return;
+            }
+            offers.append(box->checkBox() ? box->checkBox()->text() : QStringLiteral("-"));
+            if (tick && box->checkBox())
+                box->checkBox()->setChecked(true);
+            box->button(QMessageBox::Ok)->click();
+        };
+    }
+
+    QStringList offers;
+};
+
+// Shows the messages from a worker, as a run does, and waits until it is done.
+void ShowFromWorker(GuiMessageService& messages, const QList<MessageIcon>& icons)
+{
+    std::atomic_bool done{false};
+    std::thread worker([&] {
+        for (int i = 0; i < icons.size(); ++i)
+            messages.showMessage(QStringLiteral("message %1").arg(i + 1), icons.at(i),
+                                 icons.at(i) == MessageIcon::Question ? MessageButtons::OkCancel
+                                                                      : MessageButtons::Ok);
+        done = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 10000));
+    worker.join();
+}
 
 TEST(GuiMessageService, AWorkersQuestionIsShownOnTheWindowsThreadAndAnswered)
 {
@@ -41,6 +82,46 @@ TEST(GuiMessageService, ShowsEachIconWithItsButtons)
     EXPECT_EQ(watcher.icons(),
               (QList<QMessageBox::Icon>{QMessageBox::Critical, QMessageBox::Information,
                                         QMessageBox::Critical}));
+}
+
+// From the second failure box of a run on, the box offers to show no more
+// of them; once ticked, the run's later failures are handed on instead, while
+// questions and other messages are still shown. The next run starts afresh.
+TEST(GuiMessageService, ARunsFailureBoxesCanBeTurnedOffForTheRestOfTheRun)
+{
+    GuiMessageService messages;
+    BoxUser user;
+    QStringList unshown;
+    messages.beginRun([&unshown](const QString& text) { unshown.append(text); });
+    {
+        ModalScript script({user.ok(), user.ok(true), user.ok(), user.ok()});
+        ShowFromWorker(messages,
+                       {MessageIcon::Error, MessageIcon::Error, MessageIcon::Error,
+                        MessageIcon::Question, MessageIcon::Information, MessageIcon::Error});
+        EXPECT_EQ(script.dialogsSeen(), 4);
+    }
+    const QString offer = QStringLiteral("Don't show again in this run");
+    EXPECT_EQ(user.offers, QStringList({"-", offer, "-", "-"}));
+    EXPECT_EQ(unshown, QStringList({"message 3", "message 6"}));
+
+    // Between runs every box is shown, and none offers anything.
+    messages.endRun();
+    user.offers.clear();
+    {
+        ModalScript script({user.ok(), user.ok()});
+        ShowFromWorker(messages, {MessageIcon::Error, MessageIcon::Error});
+    }
+    EXPECT_EQ(user.offers, QStringList({"-", "-"}));
+
+    // A new run shows its first failures again, whatever the last one chose.
+    messages.beginRun([&unshown](const QString& text) { unshown.append(text); });
+    user.offers.clear();
+    {
+        ModalScript script({user.ok(), user.ok(), user.ok()});
+        ShowFromWorker(messages, {MessageIcon::Error, MessageIcon::Error, MessageIcon::Error});
+    }
+    EXPECT_EQ(user.offers, QStringList({"-", offer, offer}));
+    EXPECT_EQ(unshown.size(), 2);
 }
 
 TEST(GuiMessageService, TheReplaceQuestionGoesToTheDialogOnTheWindowsThread)
