@@ -25,9 +25,8 @@ QString ProgressLineText(const QString& fileName, const ProgressSnapshot& shot,
                          std::optional<double> bytesPerSecond, int width)
 {
     const int percent = shot.fileSize ? int(shot.fileDone * 100 / shot.fileSize) : 100;
-    QString line = QStringLiteral("%1%  %2")
-                       .arg(percent, 3)
-                       .arg(ProgressBytesText(shot.fileDone, shot.fileSize));
+    QString line =
+        QStringLiteral("%1%  %2").arg(percent, 3).arg(BytesOfText(shot.fileDone, shot.fileSize));
     if (bytesPerSecond)
         line += QStringLiteral("  ") + SpeedText(*bytesPerSecond);
     // The name takes what room is left, shortened in the middle.

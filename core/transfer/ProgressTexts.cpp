@@ -1,38 +1,34 @@
 #include "core/transfer/ProgressTexts.h"
 
+#include <algorithm>
 #include <QLocale>
 
 namespace tarvo {
 
-namespace {
-
-QString SizeText(quint64 bytes)
+QString DataSizeText(quint64 bytes)
 {
-    return QLocale::c().formattedDataSize(qint64(bytes), 1, QLocale::DataSizeIecFormat);
+    return QLocale().formattedDataSize(qint64(bytes), 1, QLocale::DataSizeTraditionalFormat);
 }
 
-} // namespace
-
-QString ProgressBytesText(quint64 done, quint64 size)
+QString BytesOfText(quint64 done, quint64 total)
 {
-    return QStringLiteral("%1 of %2").arg(SizeText(done), SizeText(size));
+    return QStringLiteral("%1 of %2").arg(DataSizeText(done), DataSizeText(total));
 }
 
 QString SpeedText(double bytesPerSecond)
 {
-    return SizeText(quint64(std::max(bytesPerSecond, 0.0))) + QStringLiteral("/s");
+    return DataSizeText(quint64(std::max(bytesPerSecond, 0.0))) + QStringLiteral("/s");
 }
 
 QString TimeLeftText(std::chrono::seconds left)
 {
-    const qint64 total = std::max<qint64>(left.count(), 0);
-    const qint64 hours = total / 3600;
-    const QString minutesSeconds =
-        QStringLiteral("%1:%2")
-            .arg(hours ? (total / 60) % 60 : total / 60, hours ? 2 : 1, 10, QLatin1Char('0'))
-            .arg(total % 60, 2, 10, QLatin1Char('0'));
-    return (hours ? QString::number(hours) + u':' + minutesSeconds : minutesSeconds) +
-           QStringLiteral(" left");
+    const qint64 seconds = std::max<qint64>(left.count(), 0);
+    if (seconds < 60)
+        return QStringLiteral("%1 s left").arg(seconds);
+    const qint64 minutes = (seconds + 59) / 60;
+    if (minutes < 60)
+        return QStringLiteral("%1 min left").arg(minutes);
+    return QStringLiteral("%1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
 }
 
 } // namespace tarvo

@@ -6,13 +6,16 @@
 namespace tarvo {
 
 // The texts that follow a running copy, the same in the window and on the
-// terminal. Sizes are in binary units with one decimal ("460.8 MiB").
+// terminal, in the default locale's digits.
 
-// "460.8 MiB of 1.0 GiB"
-QString ProgressBytesText(quint64 done, quint64 size);
-// "112.3 MiB/s"
+// "12.3 MB" (1 MB is 1024 KB, as file managers count them).
+QString DataSizeText(quint64 bytes);
+// "12.3 MB of 1.0 GB"
+QString BytesOfText(quint64 done, quint64 total);
+// "3.2 MB/s"
 QString SpeedText(double bytesPerSecond);
-// "0:05 left", "1:02:03 left"
+// "45 s left", "5 min left", "2 h 5 min left": seconds only under a minute,
+// and whole minutes rounded up above it, so that it never promises too little.
 QString TimeLeftText(std::chrono::seconds left);
 
 } // namespace tarvo

@@ -1,8 +1,8 @@
 #include "core/transfer/TransferRate.h"
 
-#include <algorithm>
+#include "core/transfer/ProgressTexts.h"
+
 #include <cmath>
-#include <QLocale>
 
 namespace tarvo {
 
@@ -43,32 +43,6 @@ QString TransferRate::text(quint64 remaining) const
     const std::optional<std::chrono::seconds> left = timeLeft(remaining);
     return left ? SpeedText(*speed) + QStringLiteral(", ") + TimeLeftText(*left)
                 : SpeedText(*speed);
-}
-
-QString DataSizeText(quint64 bytes)
-{
-    return QLocale().formattedDataSize(qint64(bytes), 1, QLocale::DataSizeTraditionalFormat);
-}
-
-QString BytesOfText(quint64 done, quint64 total)
-{
-    return QStringLiteral("%1 of %2").arg(DataSizeText(done), DataSizeText(total));
-}
-
-QString SpeedText(double bytesPerSecond)
-{
-    return DataSizeText(quint64(std::max(bytesPerSecond, 0.0))) + QStringLiteral("/s");
-}
-
-QString TimeLeftText(std::chrono::seconds left)
-{
-    const qint64 seconds = std::max<qint64>(left.count(), 0);
-    if (seconds < 60)
-        return QStringLiteral("%1 s left").arg(seconds);
-    const qint64 minutes = (seconds + 59) / 60;
-    if (minutes < 60)
-        return QStringLiteral("%1 min left").arg(minutes);
-    return QStringLiteral("%1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
 }
 
 } // namespace tarvo

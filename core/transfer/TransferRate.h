@@ -36,15 +36,4 @@ private:
     std::deque<Sample> m_samples;
 };
 
-// The texts of a transfer's progress, in the default locale's digits:
-// "12.3 MB" (1 MB is 1024 KB, as file managers count them).
-QString DataSizeText(quint64 bytes);
-// "12.3 MB of 1.0 GB"
-QString BytesOfText(quint64 done, quint64 total);
-// "3.2 MB/s"
-QString SpeedText(double bytesPerSecond);
-// "45 s left", "5 min left", "2 h 5 min left": seconds only under a minute,
-// and whole minutes rounded up above it, so that it never promises too little.
-QString TimeLeftText(std::chrono::seconds left);
-
 } // namespace tarvo

@@ -55,7 +55,9 @@ TransferRun::TransferRun(TransferParams params, TransferServices services)
 
 RunSummary TransferRun::summary() const
 {
-    return {m_succeeded, total(), m_post.failures(), m_unreachable, stopped()};
+    // A stop that came after the last file had ended stopped nothing.
+    const bool cut = m_abandoned > 0 || m_finished < total();
+    return {m_succeeded, total(), m_post.failures(), m_unreachable, stopped() && cut};
 }
 
 int TransferRun::RunTransfer()
@@ -63,6 +65,8 @@ int TransferRun::RunTransfer()
     m_processed = 0;
     m_succeeded = 0;
     m_unreachable = 0;
+    m_finished = 0;
+    m_abandoned = 0;
     Settings& settings = m_params.settings;
     QSet<QString> visited;
     for (qsizetype i = 0; i < settings.DefaultSession.size() && !stopped(); ++i) {
@@ -280,6 +284,7 @@ void TransferRun::skipEntry(int index)
 
 void TransferRun::finishEntry(int index)
 {
+    ++m_finished;
     m_progress->finish(index);
     setPosition();
 }
@@ -331,8 +336,10 @@ bool TransferRun::reportCopy(int result, const QString& source, const QString& t
 {
     if (result == 0)
         return true;
-    if (result == PlatformError::Cancelled)
+    if (result == PlatformError::Cancelled) {
+        ++m_abandoned;
         return false; // the user stopped the run: no failure to report
+    }
     m_services.messages.showMessage(
         WithReason(QStringLiteral("Failed to copy file %1 to %2").arg(source, target), result),
         MessageIcon::Error, MessageButtons::Ok);

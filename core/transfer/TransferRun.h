@@ -105,6 +105,8 @@ private:
     int m_processed = 0;
     int m_succeeded = 0;
     int m_unreachable = 0;
+    int m_finished = 0;  // entries the run is done with, however they ended
+    int m_abandoned = 0; // copies cut off by a stop
 };
 
 } // namespace tarvo

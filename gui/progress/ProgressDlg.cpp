@@ -1,5 +1,6 @@
 #include "gui/progress/ProgressDlg.h"
 
+#include "core/transfer/ProgressTexts.h"
 #include "core/transfer/TransferJob.h"
 #include "gui/widgets/ElidedLabel.h"
 

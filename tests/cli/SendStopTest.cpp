@@ -164,7 +164,7 @@ TEST_F(SendStopTest, OnATerminalAProgressLineFollowsTheFile)
     // Drawn from the line's start, ending by clearing what an older, longer
     // line left; each file's line is taken away before the next printed line.
     EXPECT_TRUE(out.contains("\rbig.bin  ")) << out.constData();
-    EXPECT_TRUE(out.contains("of 8.0 MiB")) << out.constData();
+    EXPECT_TRUE(out.contains("of 8.0 MB")) << out.constData();
     EXPECT_TRUE(out.contains("\r\033[K2 of 2 files are transferred successfully"))
         << out.constData();
 }
@@ -178,13 +178,13 @@ TEST(ProgressLineTest, FitsTheTerminalAndShortensTheNameInTheMiddle)
     const QString name = QStringLiteral("quarterly-report-of-the-northern-region.csv");
 
     const QString wide = ProgressLineText(name, shot, 2.5 * (1 << 20), 120);
-    EXPECT_EQ(wide, name + QStringLiteral("   25%  1.0 MiB of 4.0 MiB  2.5 MiB/s"));
+    EXPECT_EQ(wide, name + QStringLiteral("   25%  1.0 MB of 4.0 MB  2.5 MB/s"));
 
     const QString narrow = ProgressLineText(name, shot, std::nullopt, 50);
     EXPECT_LT(narrow.size(), 50);
     EXPECT_TRUE(narrow.startsWith(QStringLiteral("quarterly-")));
     EXPECT_TRUE(narrow.contains(QStringLiteral("~")));
-    EXPECT_TRUE(narrow.endsWith(QStringLiteral("25%  1.0 MiB of 4.0 MiB")));
+    EXPECT_TRUE(narrow.endsWith(QStringLiteral("25%  1.0 MB of 4.0 MB")));
 
     // Too narrow for a name: the numbers alone, still on one line.
     EXPECT_LT(ProgressLineText(name, shot, std::nullopt, 20).size(), 20);

@@ -1,5 +1,6 @@
 #include "core/transfer/RunProgress.h"
 
+#include "core/transfer/ProgressTexts.h"
 #include "core/transfer/TransferRate.h"
 #include "tests/support/QtPrinters.h"
 

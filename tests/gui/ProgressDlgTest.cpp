@@ -1,5 +1,6 @@
 #include "gui/progress/ProgressDlg.h"
 
+#include "core/transfer/ProgressTexts.h"
 #include "core/transfer/TransferRate.h"
 #include "gui/main/GuiMessageService.h"
 #include "gui/widgets/ElidedLabel.h"
