@@ -67,8 +67,11 @@ CReplaceDlg::CReplaceDlg(const ReplaceFile& existing, const ReplaceFile& incomin
     grid->addWidget(bitmap, 0, 0, Qt::AlignTop);
     // The name shown is the new file's.
     grid->addWidget(makeMessage(SplitPath(incoming.path).fileName, this), 0, 1);
-    grid->addWidget(makeLabel(QString(), QStringLiteral("Replace the existing file"), this), 1, 1);
+    const int gap = fontMetrics().height() / 2;
+    grid->setRowMinimumHeight(1, gap);
+    grid->addWidget(makeLabel(QString(), QStringLiteral("Replace the existing file"), this), 2, 1);
     addFileRows(*grid, QStringLiteral("existing"), existing, icons(existing.path));
+    grid->setRowMinimumHeight(grid->rowCount(), gap);
     grid->addWidget(makeLabel(QString(), QStringLiteral("with this one?"), this), grid->rowCount(),
                     1);
     addFileRows(*grid, QStringLiteral("new"), incoming, icons(incoming.path));
@@ -95,7 +98,7 @@ CReplaceDlg::CReplaceDlg(const ReplaceFile& existing, const ReplaceFile& incomin
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addSpacing(fontMetrics().height() / 2);
+    layout->addSpacing(gap);
     layout->addLayout(buttons);
     layout->activate();
     setMinimumWidth(std::max(minimumSizeHint().width(), titleBarWidth(*this)));
