@@ -82,13 +82,13 @@ MessageResult ConsoleMessageService::showMessage(const QString& text, MessageIco
     return result;
 }
 
-ReplaceReply ConsoleMessageService::confirmReplace(const QString& existingPath,
-                                                   const QString& newPath)
+ReplaceReply ConsoleMessageService::confirmReplace(const ReplaceFile& existing,
+                                                   const ReplaceFile& incoming)
 {
     QMutexLocker lock(&m_mutex);
     std::fflush(stdout);
-    std::fprintf(m_output, "Confirm File Replace: replace %s\nwith %s?\n", qPrintable(existingPath),
-                 qPrintable(newPath));
+    std::fprintf(m_output, "Confirm File Replace: replace %s\nwith %s?\n",
+                 qPrintable(existing.path), qPrintable(incoming.path));
     ReplaceReply reply{true, ReplaceNo};
     if (m_policy == Policy::Yes) {
         reply.answer = ReplaceYesToAll;

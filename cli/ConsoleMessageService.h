@@ -20,7 +20,7 @@ public:
 
     MessageResult showMessage(const QString& text, MessageIcon icon,
                               MessageButtons buttons) override;
-    ReplaceReply confirmReplace(const QString& existingPath, const QString& newPath) override;
+    ReplaceReply confirmReplace(const ReplaceFile& existing, const ReplaceFile& incoming) override;
 
     // Whether questions can be put to a person at the terminal.
     bool interactive() const;

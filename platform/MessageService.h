@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileTypes.h"
+
 #include <QString>
 
 namespace tarvo {
@@ -16,6 +18,15 @@ enum ReplaceAnswer : int {
     ReplaceYesToAll = 2,
     ReplaceNo = 3,
     ReplaceNoToAll = 4,
+};
+
+// One file of the replace question: its path and what the asker last read
+// of it (all zero when it could not be read). The question shows these and
+// reads nothing itself.
+struct ReplaceFile
+{
+    QString path;
+    FileInfo info;
 };
 
 struct ReplaceReply
@@ -37,7 +48,8 @@ public:
                                       MessageButtons buttons) = 0;
 
     // Asks whether the existing file is to be replaced with the new one.
-    virtual ReplaceReply confirmReplace(const QString& existingPath, const QString& newPath) = 0;
+    virtual ReplaceReply confirmReplace(const ReplaceFile& existing,
+                                        const ReplaceFile& incoming) = 0;
 
     virtual void beginWaitCursor() {}
     virtual void endWaitCursor() {}

@@ -4,19 +4,46 @@
 #include "config/PathHelpers.h"
 #include "core/shares/ShareConnector.h"
 
+#include <QList>
+
 namespace tarvo {
 
-QString BrowseRootText(const QString& name, const QString& line, ShareConnections& connections,
-                       MessageService& messages)
+// The messages of a connection attempt, kept on the worker's thread for the
+// window's thread to show. The attempt only ever tells; it asks nothing.
+class HeldMessages : public MessageService
+{
+public:
+    MessageResult showMessage(const QString& text, MessageIcon icon,
+                              MessageButtons buttons) override
+    {
+        m_held.append({text, icon, buttons});
+        return MessageResult::Ok;
+    }
+    ReplaceReply confirmReplace(const ReplaceFile&, const ReplaceFile&) override { return {}; }
+
+    void showWith(MessageService& messages) const
+    {
+        for (const Held& held : m_held)
+            messages.showMessage(held.text, held.icon, held.buttons);
+    }
+
+private:
+    struct Held
+    {
+        QString text;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+    QList<Held> m_held;
+};
+
+BrowseRoot BrowseRootOf(const QString& line)
 {
     if (SessionDirection(line) != DirectionGet || SessionKind(line) != KindNet)
-        return QString::fromUtf16(DeviceRootText);
-    // The share is listed right away: connect it first. A failure has shown
-    // its message; the tree then holds the share's root alone.
-    ConnectSessionShare(name, line, connections, messages);
+        return {QString::fromUtf16(DeviceRootText), false};
     NetSession session;
     ParseNetSession(line, session);
-    return session.shareText();
+    return {session.shareText(), true};
 }
 
 QString FolderItemPath(const QStringList& textsFromRoot)
@@ -31,6 +58,53 @@ QString FolderItemPath(const QStringList& textsFromRoot)
         return path;
     // The device root stands for "\"; below it, its text gives way to the separator.
     return textsFromRoot.size() == 1 ? QStringLiteral("\\") : path.mid(device.size());
+}
+
+RootConnector::RootConnector(ShareConnections& connections, MessageService& messages,
+                             QObject* parent)
+    : QObject(parent)
+    , m_connections(connections)
+    , m_messages(messages)
+{}
+
+RootConnector::~RootConnector()
+{
+    abandon();
+    // Taken out first: the attempt's end, posted while this waits, then finds
+    // nothing to collect.
+    if (const std::unique_ptr<WorkerThread> worker = std::move(m_worker))
+        worker->wait(true);
+}
+
+void RootConnector::start(const QString& name, const QString& line)
+{
+    if (m_worker)
+        return; // one attempt for each connector
+    // The connector outlives the attempt (its destructor waits), and calls
+    // posted to it are dropped once it is gone, so the job may name it.
+    m_worker = std::make_unique<WorkerThread>(
+        [this, name, line, &connections = m_connections](const CancelToken&) {
+            // A connection cannot be interrupted: an abandoned one runs to its end.
+            auto held = std::make_shared<HeldMessages>();
+            const bool connected = ConnectSessionShare(name, line, connections, *held) == 0;
+            m_posted.post([this, connected, held] { ended(connected, *held); });
+        });
+}
+
+void RootConnector::abandon()
+{
+    m_abandoned = true;
+}
+
+void RootConnector::ended(bool connected, const HeldMessages& messages)
+{
+    if (!m_worker)
+        return;       // the destructor is collecting the thread
+    m_worker.reset(); // its job has posted this as its last step
+    if (m_abandoned)
+        return;
+    messages.showWith(m_messages);
+    emit finished(connected);
 }
 
 } // namespace tarvo

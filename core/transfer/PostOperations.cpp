@@ -115,11 +115,12 @@ bool PostOperations::NeedsSyncCopy(const QString& source, const QString& target,
         return true;
     FileInfo sourceInfo;
     FileInfo targetInfo;
-    const int mask =
-        m_files.readAttributes(source, sourceInfo) || m_files.readAttributes(target, targetInfo)
-            ? 0
-            : SyncCompare(sourceInfo, targetInfo, SplitPath(target).folder);
-    return DecideSyncCopy(true, mask, source, target, remembered);
+    const bool read =
+        !m_files.readAttributes(source, sourceInfo) && !m_files.readAttributes(target, targetInfo);
+    if (!read)
+        sourceInfo = targetInfo = FileInfo{};
+    const int mask = read ? SyncCompare(sourceInfo, targetInfo, SplitPath(target).folder) : 0;
+    return DecideSyncCopy(true, mask, {source, sourceInfo}, {target, targetInfo}, remembered);
 }
 
 int PostOperations::SyncCompare(const FileInfo& source, const FileInfo& target,
@@ -146,8 +147,8 @@ int PostOperations::SyncCompare(const FileInfo& source, const FileInfo& target,
     return mask;
 }
 
-bool PostOperations::DecideSyncCopy(bool targetExists, int compareMask, const QString& source,
-                                    const QString& target, int& remembered)
+bool PostOperations::DecideSyncCopy(bool targetExists, int compareMask, const ReplaceFile& source,
+                                    const ReplaceFile& target, int& remembered)
 {
     if (!targetExists || (compareMask & SyncCompareMask))
         return true;

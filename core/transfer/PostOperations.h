@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileTypes.h"
+#include "platform/MessageService.h"
 
 #include <QHash>
 #include <QString>
@@ -9,7 +10,6 @@
 namespace tarvo {
 
 class FileSystem;
-class MessageService;
 
 // The bits of CompareFileInfo: what differs between two files.
 namespace CompareBit {
@@ -44,9 +44,10 @@ public:
     // True when Sync is to copy the source onto the target; may change the
     // remembered ReplaceAnswer.
     bool NeedsSyncCopy(const QString& source, const QString& target, int& remembered);
-    // The same decision from what is already known of both files.
-    bool DecideSyncCopy(bool targetExists, int compareMask, const QString& source,
-                        const QString& target, int& remembered);
+    // The same decision from what is already known of both files; their
+    // attributes as read are what the replace question shows.
+    bool DecideSyncCopy(bool targetExists, int compareMask, const ReplaceFile& source,
+                        const ReplaceFile& target, int& remembered);
 
     // The CompareBit mask; 0 when either file cannot be read.
     int CompareFileInfo(const QString& a, const QString& b);

@@ -249,7 +249,8 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
             const bool exists = known != targets.cend();
             const int mask =
                 exists && sourceRead ? m_post.SyncCompare(sourceInfo, *known, targetFolder) : 0;
-            needsCopy = m_post.DecideSyncCopy(exists, mask, source, target, remembered);
+            needsCopy = m_post.DecideSyncCopy(exists, mask, {source, sourceInfo},
+                                              {target, exists ? *known : FileInfo{}}, remembered);
         } else {
             needsCopy = m_post.NeedsSyncCopy(source, target, remembered);
         }

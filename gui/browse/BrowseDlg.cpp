@@ -53,9 +53,9 @@ CBrowseDlg::CBrowseDlg(Services services, QString sessionName, QWidget* parent)
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-    ok->setText(QStringLiteral("OK"));
-    ok->setObjectName(QStringLiteral("okButton"));
+    m_ok = buttons->button(QDialogButtonBox::Ok);
+    m_ok->setText(QStringLiteral("OK"));
+    m_ok->setObjectName(QStringLiteral("okButton"));
     QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
     cancel->setText(QStringLiteral("Cancel"));
     cancel->setObjectName(QStringLiteral("cancelButton"));
@@ -78,7 +78,11 @@ CBrowseDlg::CBrowseDlg(CSendApp& app, QString sessionName, QWidget* parent)
                  std::move(sessionName), parent)
 {}
 
-CBrowseDlg::~CBrowseDlg() = default;
+CBrowseDlg::~CBrowseDlg()
+{
+    // Gone before the widgets: waiting for its thread serves events.
+    m_connector.reset();
+}
 
 void CBrowseDlg::OnInitDialog(const Services& services)
 {
@@ -87,7 +91,8 @@ void CBrowseDlg::OnInitDialog(const Services& services)
                             FolderIcon(services.sessionIcons));
     // Reading the line must not add the name to the table: value(), not [].
     const QString line = services.settings.Sessions.value(m_sessionName);
-    m_model->setRoot(BrowseRootText(m_sessionName, line, services.connections, services.messages));
+    const BrowseRoot root = BrowseRootOf(line);
+    m_model->setRoot(root.text);
     m_tree->setModel(m_model);
     KeepSelectionOnParent(*m_model, *m_tree->selectionModel());
 
@@ -100,6 +105,38 @@ void CBrowseDlg::OnInitDialog(const Services& services)
             m_tree->viewport()->unsetCursor();
     });
 
+    m_connector = std::make_unique<RootConnector>(services.connections, services.messages);
+    if (!root.connectFirst) {
+        openRoot();
+        return;
+    }
+    // The root already names the share; it is read once the connection has
+    // been tried, whether or not it succeeded (a failure has been shown).
+    setConnecting(true);
+    connect(m_connector.get(), &RootConnector::finished, this, [this] {
+        setConnecting(false);
+        openRoot();
+    });
+    m_connector->start(m_sessionName, line);
+}
+
+bool CBrowseDlg::isConnecting() const
+{
+    return m_connector && m_connector->isConnecting();
+}
+
+void CBrowseDlg::setConnecting(bool connecting)
+{
+    m_ok->setEnabled(!connecting);
+    m_tree->setEnabled(!connecting);
+    if (connecting)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void CBrowseDlg::openRoot()
+{
     const QModelIndex root = m_model->rootItem();
     m_tree->expand(root);
     m_tree->setCurrentIndex(root);
@@ -115,9 +152,18 @@ void CBrowseDlg::OnItemRead(const QModelIndex& item, int count)
 
 void CBrowseDlg::accept()
 {
+    if (isConnecting())
+        return; // nothing to choose from yet
     const QModelIndexList selected = m_tree->selectionModel()->selectedIndexes();
     m_resultPath = selected.isEmpty() ? QString() : m_model->path(selected.first());
     QDialog::accept();
+}
+
+void CBrowseDlg::done(int result)
+{
+    if (m_connector)
+        m_connector->abandon();
+    QDialog::done(result);
 }
 
 } // namespace tarvo

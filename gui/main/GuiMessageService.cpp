@@ -156,13 +156,14 @@ MessageResult GuiMessageService::showHere(const QString& text, MessageIcon icon,
     return pressed == QMessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
 
-ReplaceReply GuiMessageService::confirmReplace(const QString& existingPath, const QString& newPath)
+ReplaceReply GuiMessageService::confirmReplace(const ReplaceFile& existing,
+                                               const ReplaceFile& incoming)
 {
     ReplaceReply reply;
     onGuiThread(
         [&] {
             if (m_replaceDialog)
-                reply = m_replaceDialog(existingPath, newPath);
+                reply = m_replaceDialog(existing, incoming);
         },
         true);
     return reply;

@@ -21,7 +21,7 @@ class GuiMessageService : public QObject, public MessageService
 public:
     // The dialog that asks "Confirm File Replace"; runs on the window's thread.
     using ReplaceDialog =
-        std::function<ReplaceReply(const QString& existingPath, const QString& newPath)>;
+        std::function<ReplaceReply(const ReplaceFile& existing, const ReplaceFile& incoming)>;
 
     explicit GuiMessageService(QObject* parent = nullptr);
 
@@ -45,7 +45,7 @@ public:
 
     MessageResult showMessage(const QString& text, MessageIcon icon,
                               MessageButtons buttons) override;
-    ReplaceReply confirmReplace(const QString& existingPath, const QString& newPath) override;
+    ReplaceReply confirmReplace(const ReplaceFile& existing, const ReplaceFile& incoming) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
 

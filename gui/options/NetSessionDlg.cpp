@@ -89,6 +89,8 @@ void CNetSessionDlg::layOut()
     addRow(QStringLiteral("Post:"), m_postBox, m_postFolder);
     addRow(QStringLiteral("Op:"), m_opBox);
     grid->setColumnStretch(2, 1);
+    // Room for a share's path without scrolling.
+    m_share->setMinimumWidth(fontMetrics().averageCharWidth() * 32);
 
     // The handheld confirmed from its title bar; here OK is a button, and the
     // default one, so that Enter keeps what was typed.

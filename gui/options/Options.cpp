@@ -5,25 +5,12 @@
 #include "gui/options/FilterPage.h"
 #include "gui/options/GeneralPage.h"
 #include "gui/options/NetPage.h"
-#include "gui/widgets/DialogLayout.h"
 
 #include <QDialogButtonBox>
-#include <QFontMetrics>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace tarvo {
-
-namespace {
-
-// A page of the sheet is 138 x 160 dialog units of the page's font.
-QSize PageSize(const QFont& font)
-{
-    const DialogUnits units = DialogUnitsOf(font);
-    return {units.x(138), units.y(160)};
-}
-
-} // namespace
 
 COptions::COptions(const QString& caption, const OptionsContext& context, QWidget* parent)
     : QDialog(parent)
@@ -43,7 +30,6 @@ COptions::COptions(const QString& caption, const OptionsContext& context, QWidge
     m_tabs->addTab(m_net, QStringLiteral("Net"));
     m_tabs->addTab(m_about, QStringLiteral("About"));
     m_tabs->setCurrentIndex(0);
-    m_general->setMinimumSize(PageSize(font()));
 
     // The handheld had OK in the title bar; a desktop window needs buttons.
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -2,94 +2,127 @@
 
 #include "config/PathHelpers.h"
 #include "core/filelist/FileListTexts.h"
-#include "core/transfer/TransferRun.h"
-#include "gui/widgets/DialogLayout.h"
-#include "platform/FileSystem.h"
+#include "gui/widgets/ElidedLabel.h"
 
+#include <algorithm>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace tarvo {
 
 namespace {
 
-// The three texts and the icon of one file; a file that cannot be read
-// shows zeros.
-struct FileTexts
-{
-    QString folder;
-    QString size;
-    QString date;
-};
+// The message line grows with the file name up to about this many average
+// characters; a longer name loses its middle.
+constexpr int MessageCharacters = 64;
 
-FileTexts textsOf(const QString& path, FileSystem& files)
+QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
 {
-    FileInfo info;
-    if (files.readAttributes(path, info))
-        info = FileInfo{};
-    return {SplitPath(path).folder, FileBytesText(info.Size),
-            FileDateText(info.LastWriteTime, false)};
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+// "A file named '%1' already exists.", the name shortened in its middle when
+// the line would be too long; the tooltip then holds it whole.
+QLabel* makeMessage(const QString& fileName, QWidget* parent)
+{
+    const QString format = QStringLiteral("A file named '%1' already exists.");
+    const QFontMetrics metrics(parent->font());
+    const int room = metrics.averageCharWidth() * MessageCharacters -
+                     metrics.horizontalAdvance(format.arg(QString()));
+    const QString shown = metrics.elidedText(fileName, Qt::ElideMiddle, room);
+    QLabel* message = makeLabel(QStringLiteral("message"), format.arg(shown), parent);
+    if (shown != fileName)
+        message->setToolTip(format.arg(fileName));
+    return message;
+}
+
+// What a title bar needs for the title in a bold face, with room for its
+// icon and buttons.
+int titleBarWidth(const QWidget& window)
+{
+    QFont bold = window.font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    return metrics.horizontalAdvance(window.windowTitle()) + 6 * metrics.height();
 }
 
 } // namespace
 
-CReplaceDlg::CReplaceDlg(const QString& existingPath, const QString& newPath, FileSystem& files,
+CReplaceDlg::CReplaceDlg(const ReplaceFile& existing, const ReplaceFile& incoming,
                          FileIconLookup icons, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setWindowTitle(QStringLiteral("Confirm File Replace"));
-    const DialogUnits du = DialogUnitsOf(*this);
-    setFixedSize(du.x(128), du.y(130));
 
-    auto label = [&](const QString& name, const QString& text, int x, int y, int w, int h) {
-        auto* control = new QLabel(text, this);
-        control->setObjectName(name);
-        control->setGeometry(du.rect(x, y, w, h));
-        return control;
-    };
-
-    QLabel* bitmap = label(QStringLiteral("bitmap"), QString(), 4, 4, 0, 0);
+    auto* grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    QLabel* bitmap = makeLabel(QStringLiteral("bitmap"), QString(), this);
     bitmap->setPixmap(ReplaceBitmap());
-    bitmap->resize(37, 40); // a bitmap keeps its pixel size
-    const QString fileName = SplitPath(newPath).fileName;
-    label(QStringLiteral("message"),
-          QStringLiteral("A file named '%1' already exists.").arg(fileName), 32, 6, 92, 16)
-        ->setWordWrap(true);
-    label(QString(), QStringLiteral("Replace the existing file"), 32, 24, 92, 8);
-    label(QString(), QStringLiteral("with this one?"), 32, 64, 92, 8);
+    bitmap->setFixedSize(37, 40); // a bitmap keeps its pixel size
+    grid->addWidget(bitmap, 0, 0, Qt::AlignTop);
+    // The name shown is the new file's.
+    grid->addWidget(makeMessage(SplitPath(incoming.path).fileName, this), 0, 1);
+    const int gap = fontMetrics().height() / 2;
+    grid->setRowMinimumHeight(1, gap);
+    grid->addWidget(makeLabel(QString(), QStringLiteral("Replace the existing file"), this), 2, 1);
+    addFileRows(*grid, QStringLiteral("existing"), existing, icons(existing.path));
+    grid->setRowMinimumHeight(grid->rowCount(), gap);
+    grid->addWidget(makeLabel(QString(), QStringLiteral("with this one?"), this), grid->rowCount(),
+                    1);
+    addFileRows(*grid, QStringLiteral("new"), incoming, icons(incoming.path));
 
-    const FileTexts existing = textsOf(existingPath, files);
-    label(QStringLiteral("existingIcon"), QString(), 8, 34, 20, 20)
-        ->setPixmap(icons(existingPath).pixmap(32, 32));
-    label(QStringLiteral("existingFolder"), existing.folder, 32, 34, 92, 8);
-    label(QStringLiteral("existingSize"), existing.size, 32, 43, 92, 8);
-    label(QStringLiteral("existingDate"), existing.date, 32, 52, 92, 8);
-
-    const FileTexts incoming = textsOf(newPath, files);
-    label(QStringLiteral("newIcon"), QString(), 8, 74, 20, 20)
-        ->setPixmap(icons(newPath).pixmap(32, 32));
-    label(QStringLiteral("newFolder"), incoming.folder, 32, 74, 92, 8);
-    label(QStringLiteral("newSize"), incoming.size, 32, 83, 92, 8);
-    label(QStringLiteral("newDate"), incoming.date, 32, 92, 92, 8);
-
+    auto* buttons = new QGridLayout;
     const struct
     {
         const char* text;
         ReplaceAnswer answer;
-        QRect rect;
-    } buttons[] = {{"Yes", ReplaceYes, {10, 102, 52, 12}},
-                   {"Yes To All", ReplaceYesToAll, {66, 102, 52, 12}},
-                   {"No", ReplaceNo, {10, 116, 52, 12}},
-                   {"No To All", ReplaceNoToAll, {66, 116, 52, 12}}};
-    for (const auto& choice : buttons) {
+    } choices[] = {{"Yes", ReplaceYes},
+                   {"Yes To All", ReplaceYesToAll},
+                   {"No", ReplaceNo},
+                   {"No To All", ReplaceNoToAll}};
+    int index = 0;
+    for (const auto& choice : choices) {
         auto* button = new QPushButton(QString::fromLatin1(choice.text), this);
         button->setObjectName(QString::fromLatin1(choice.text));
-        button->setGeometry(
-            du.rect(choice.rect.x(), choice.rect.y(), choice.rect.width(), choice.rect.height()));
         button->setAutoDefault(false); // none of the four is the default answer
         const ReplaceAnswer answer = choice.answer;
         connect(button, &QPushButton::clicked, this, [this, answer] { answerWith(answer); });
+        buttons->addWidget(button, index / 2, index % 2);
+        ++index;
     }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addSpacing(gap);
+    layout->addLayout(buttons);
+    layout->activate();
+    setMinimumWidth(std::max(minimumSizeHint().width(), titleBarWidth(*this)));
+    resize(std::max(sizeHint().width(), minimumWidth()), sizeHint().height());
+}
+
+// The icon beside three lines: the folder (shortened in its middle when the
+// dialog is too narrow), the size and the last-write date and time.
+void CReplaceDlg::addFileRows(QGridLayout& grid, const QString& name, const ReplaceFile& file,
+                              const QIcon& icon)
+{
+    const int row = grid.rowCount();
+    QLabel* picture = makeLabel(name + QStringLiteral("Icon"), QString(), this);
+    picture->setPixmap(icon.pixmap(32, 32));
+    grid.addWidget(picture, row, 0, 3, 1, Qt::AlignTop | Qt::AlignHCenter);
+
+    auto* folder = new ElidedLabel(SplitPath(file.path).folder, this);
+    folder->setObjectName(name + QStringLiteral("Folder"));
+    grid.addWidget(folder, row, 1);
+    grid.addWidget(makeLabel(name + QStringLiteral("Size"), FileBytesText(file.info.Size), this),
+                   row + 1, 1);
+    grid.addWidget(makeLabel(name + QStringLiteral("Date"),
+                             FileDateText(file.info.LastWriteTime, false), this),
+                   row + 2, 1);
 }
 
 void CReplaceDlg::answerWith(ReplaceAnswer answer)
@@ -98,10 +131,10 @@ void CReplaceDlg::answerWith(ReplaceAnswer answer)
     accept();
 }
 
-ReplaceReply AskReplace(const QString& existingPath, const QString& newPath, FileSystem& files,
+ReplaceReply AskReplace(const ReplaceFile& existing, const ReplaceFile& incoming,
                         FileIconLookup icons, QWidget* parent)
 {
-    CReplaceDlg dialog(existingPath, newPath, files, std::move(icons), parent);
+    CReplaceDlg dialog(existing, incoming, std::move(icons), parent);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     return {accepted, accepted ? dialog.answer() : ReplaceAsk};
 }

@@ -28,8 +28,8 @@ void OnSend(CSendDlg& window)
             return icons.icon(types.FileIconIndex(path));
         };
         app.messages().setReplaceDialog(
-            [&files, lookup](const QString& existing, const QString& incoming) {
-                return AskReplace(existing, incoming, files, lookup);
+            [lookup](const ReplaceFile& existing, const ReplaceFile& incoming) {
+                return AskReplace(existing, incoming, lookup);
             });
 
         // The run reads a copy; the live table gains a line for every unknown

@@ -8,10 +8,12 @@
 #include "core/browse/FolderReader.h"
 #include "platform/ShareConnections.h"
 #include "tests/support/BrowseTestSupport.h"
+#include "tests/support/HeldConnections.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
 
 #include <QItemSelectionModel>
+#include <QTimer>
 
 namespace tarvo {
 namespace {
@@ -195,6 +197,20 @@ protected:
         ASSERT_TRUE(QDir(samba().shareFolder()).mkpath(relativePath));
     }
 
+    // The root of the session's tree, once its share has been tried; false
+    // when the connection failed.
+    bool connectRoot(const QString& line, QString& root)
+    {
+        const BrowseRoot browseRoot = BrowseRootOf(line);
+        EXPECT_TRUE(browseRoot.connectFirst);
+        root = browseRoot.text;
+        RootConnector connector(tree.platform->connections(), messages);
+        QSignalSpy finished(&connector, &RootConnector::finished);
+        connector.start("Office", line);
+        EXPECT_TRUE(finished.wait(20000));
+        return !finished.isEmpty() && finished.first().first().toBool();
+    }
+
     test::DeviceTree tree;
     test::ScriptedMessageService messages;
 };
@@ -204,8 +220,8 @@ TEST_F(ShareBrowseTest, GetSessionConnectsItsShareAndBrowsesItWithNetworkPaths)
     makeOnShare("Reports/2026");
     makeOnShare("archive");
     ShareConnections& connections = tree.platform->connections();
-    const QString root =
-        BrowseRootText("Office", getLine(samba().password()), connections, messages);
+    QString root;
+    EXPECT_TRUE(connectRoot(getLine(samba().password()), root));
     EXPECT_EQ(root, samba().shareText());
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
     QString remote;
@@ -225,8 +241,8 @@ TEST_F(ShareBrowseTest, GetSessionConnectsItsShareAndBrowsesItWithNetworkPaths)
 
 TEST_F(ShareBrowseTest, ShareThatCannotBeConnectedLeavesTheRootAlone)
 {
-    const QString root =
-        BrowseRootText("Office", getLine("wrong"), tree.platform->connections(), messages);
+    QString root;
+    EXPECT_FALSE(connectRoot(getLine("wrong"), root));
     EXPECT_EQ(root, samba().shareText());
     EXPECT_EQ(messages.texts(),
               QStringList({"Failed to map to network share \\\\" + samba().server() +
@@ -241,15 +257,66 @@ TEST_F(ShareBrowseTest, ShareThatCannotBeConnectedLeavesTheRootAlone)
 
 TEST(BrowseRootTest, EveryOtherSessionBrowsesTheDevice)
 {
-    test::DeviceTree tree;
-    test::ScriptedMessageService messages;
     for (const QString line :
          {"Net,Put,\\\\pc\\docs,WG,\\My Documents,\\,None,,u,p",
           "Net,None,\\\\pc\\docs,WG,\\My Documents,\\,None,,u,p", "Ftp,Get,host,u,p", ""}) {
-        EXPECT_EQ(BrowseRootText("S", line, tree.platform->connections(), messages), "Pocket PC")
-            << line.toStdString();
+        const BrowseRoot root = BrowseRootOf(line);
+        EXPECT_EQ(root.text, "Pocket PC") << line.toStdString();
+        EXPECT_FALSE(root.connectFirst) << "no connection is tried";
     }
-    EXPECT_TRUE(messages.texts().isEmpty()) << "no connection is tried";
+}
+
+const QString SilentLine = QStringLiteral("Net,Get,\\\\127.0.0.1:1\\share,WG,\\In,\\,None,,u,p");
+
+// The share of a Get session is connected off the window's thread: a server
+// that says nothing holds up no event, and its failure is shown once known.
+TEST(RootConnectorTest, TheWindowsThreadGoesOnWhileTheServerSaysNothing)
+{
+    test::HeldConnections connections;
+    test::ScriptedMessageService messages;
+    RootConnector connector(connections, messages);
+    QSignalSpy finished(&connector, &RootConnector::finished);
+    connector.start("Silent", SilentLine);
+    ASSERT_TRUE(connections.waitUntilAsked());
+
+    bool served = false;
+    QTimer::singleShot(0, &connector, [&] { served = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return served; }, 20000));
+    EXPECT_TRUE(connector.isConnecting());
+    EXPECT_TRUE(finished.isEmpty());
+    EXPECT_TRUE(messages.texts().isEmpty());
+
+    connections.release(PlatformError::SemTimeout);
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_FALSE(finished.first().first().toBool());
+    EXPECT_FALSE(connector.isConnecting());
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_TRUE(messages.texts().first().startsWith(
+        "Failed to map to network share \\\\127.0.0.1:1\\share\r\nThe server at 127.0.0.1, port 1, "
+        "did not answer"))
+        << messages.texts().first().toStdString();
+    EXPECT_EQ(messages.messages().first().icon, MessageIcon::Error);
+}
+
+TEST(RootConnectorTest, AnAbandonedAttemptEndsOnItsOwnAndShowsNothing)
+{
+    test::HeldConnections connections;
+    test::ScriptedMessageService messages;
+    auto connector = std::make_unique<RootConnector>(connections, messages);
+    bool reported = false;
+    QObject::connect(connector.get(), &RootConnector::finished, [&] { reported = true; });
+    connector->start("Silent", SilentLine);
+    ASSERT_TRUE(connections.waitUntilAsked());
+    connector->abandon();
+    EXPECT_FALSE(connector->isConnecting());
+
+    // Going away waits for the logon while serving events, so the release
+    // posted here ends it; without them the logon would give up by itself.
+    QTimer::singleShot(0, connector.get(), [&] { connections.release(PlatformError::SemTimeout); });
+    connector.reset();
+    EXPECT_TRUE(connections.released());
+    EXPECT_FALSE(reported);
+    EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 TEST(StoreBrowsedFolderTest, StoresADifferentFolderIntoTheSessionsLine)

@@ -181,7 +181,7 @@ TEST_P(DecideSyncCopyTest, IdenticalFilesFollowTheRememberedAnswer)
     for (const ReplaceReply& reply : c.replies)
         messages.answerNextReplace(reply);
     int remembered = c.remembered;
-    EXPECT_EQ(post.DecideSyncCopy(true, 0, Source, PostTarget, remembered), c.copy);
+    EXPECT_EQ(post.DecideSyncCopy(true, 0, {Source, {}}, {PostTarget, {}}, remembered), c.copy);
     EXPECT_EQ(remembered, c.rememberedAfter);
     EXPECT_EQ(messages.replaceQuestions().size(), c.questions);
 }
@@ -215,8 +215,16 @@ TEST_F(PostOperationsTest, NeedsSyncCopyAsksOnlyAboutIdenticalTargets)
     messages.answerNextReplace({true, ReplaceNo});
     EXPECT_FALSE(post.NeedsSyncCopy(Source, identical, remembered));
     ASSERT_EQ(messages.replaceQuestions().size(), 1);
-    EXPECT_EQ(messages.replaceQuestions()[0].existingPath, identical);
-    EXPECT_EQ(messages.replaceQuestions()[0].newPath, Source);
+    // The question carries what was read of both files: it reads nothing itself.
+    const auto asked = messages.replaceQuestions()[0];
+    FileInfo sourceInfo;
+    ASSERT_EQ(device.files().readAttributes(Source, sourceInfo), 0);
+    EXPECT_EQ(asked.existing.path, identical);
+    EXPECT_EQ(asked.incoming.path, Source);
+    for (const ReplaceFile& file : {asked.existing, asked.incoming}) {
+        EXPECT_EQ(file.info.Size, 3u);
+        EXPECT_EQ(file.info.LastWriteTime, sourceInfo.LastWriteTime);
+    }
 }
 
 // A file system that keeps last-write times only so finely (0: not at all).

@@ -82,6 +82,13 @@ TEST_P(SyncExampleTest, MirrorsTheRunIntoTheTargetFolder)
     EXPECT_EQ(readShare(QStringLiteral("out/a.txt")), "a-new");
     EXPECT_EQ(inodeOnShare(QStringLiteral("out/a.txt")) != aBefore, c.aReplaced);
     EXPECT_EQ(messages.replaceQuestions().size(), c.questions);
+    for (const auto& asked : messages.replaceQuestions()) {
+        // The question shows what the target listing and the source's read gave.
+        EXPECT_EQ(asked.existing.info.Size, 5u);
+        EXPECT_EQ(asked.incoming.info.Size, 5u);
+        EXPECT_EQ(asked.existing.info.LastWriteTime, asked.incoming.info.LastWriteTime);
+        EXPECT_NE(asked.existing.info.LastWriteTime, 0u);
+    }
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(observer.events().last(),
               QStringLiteral("2 of 2 files are transferred successfully"));

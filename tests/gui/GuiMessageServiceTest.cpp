@@ -128,19 +128,19 @@ TEST(GuiMessageService, TheReplaceQuestionGoesToTheDialogOnTheWindowsThread)
 {
     GuiMessageService messages;
     // Without a dialog the question ends unanswered.
-    EXPECT_FALSE(messages.confirmReplace("old", "new").accepted);
+    EXPECT_FALSE(messages.confirmReplace({"old", {}}, {"new", {}}).accepted);
 
     QThread* askedOn = nullptr;
     QString asked;
-    messages.setReplaceDialog([&](const QString& existing, const QString& incoming) {
+    messages.setReplaceDialog([&](const ReplaceFile& existing, const ReplaceFile& incoming) {
         askedOn = QThread::currentThread();
-        asked = existing + u'|' + incoming;
+        asked = existing.path + u'|' + incoming.path;
         return ReplaceReply{true, ReplaceNoToAll};
     });
     std::atomic_bool done{false};
     ReplaceReply reply;
     std::thread worker([&] {
-        reply = messages.confirmReplace("\\a.txt", "\\\\pc\\docs\\a.txt");
+        reply = messages.confirmReplace({"\\a.txt", {}}, {"\\\\pc\\docs\\a.txt", {}});
         done = true;
     });
     EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 5000));

@@ -1,6 +1,7 @@
 #include "gui/progress/ReplaceDlg.h"
 
-#include "tests/support/DeviceFiles.h"
+#include "gui/widgets/ElidedLabel.h"
+#include "platform/FileTimes.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -12,19 +13,27 @@
 namespace tarvo::test {
 namespace {
 
+// A file as the worker read it, last written at the given time (UTC).
+ReplaceFile Read(const QString& path, quint64 size, const QDateTime& utc)
+{
+    timespec time{};
+    time.tv_sec = time_t(utc.toSecsSinceEpoch());
+    FileInfo info;
+    info.Size = size;
+    info.LastWriteTime = fileTimeFromTimespec(time);
+    return {path, info};
+}
+
 class ReplaceDlgTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        device.write(Existing, QByteArray(1234567, 'o'));
-        device.write(New, "new", QDateTime(QDate(2026, 12, 1), QTime(17, 5), Qt::UTC));
-    }
-
     QString text(const QDialog& dialog, const char* name) const
     {
-        const auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(name));
-        return label ? label->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+        const QString objectName = QString::fromLatin1(name);
+        if (const auto* elided = dialog.findChild<ElidedLabel*>(objectName))
+            return elided->fullText();
+        const auto* label = dialog.findChild<QLabel*>(objectName);
+        return label ? label->text() : QStringLiteral("<missing %1>").arg(objectName);
     }
 
     static QString dateText(const QDateTime& utc)
@@ -34,31 +43,31 @@ protected:
                QLocale::system().toString(local.time(), QLocale::ShortFormat);
     }
 
-    const QString Existing = QStringLiteral("\\Share Copy\\report.txt");
-    const QString New = QStringLiteral("\\My Documents\\report.txt");
-    DeviceFiles device;
+    const QDateTime ExistingTime{QDate(2026, 11, 2), QTime(9, 30), Qt::UTC};
+    const QDateTime NewTime{QDate(2026, 12, 1), QTime(17, 5), Qt::UTC};
+    // Neither file exists: the dialog shows what it is given and reads nothing.
+    const ReplaceFile Existing =
+        Read(QStringLiteral("\\\\pc\\Share Copy\\report.txt"), 1234567, ExistingTime);
+    const ReplaceFile New = Read(QStringLiteral("\\My Documents\\report.txt"), 3, NewTime);
 };
 
-TEST_F(ReplaceDlgTest, ShowsBothFiles)
+TEST_F(ReplaceDlgTest, ShowsBothFilesAsTheyWereRead)
 {
-    CReplaceDlg dialog(Existing, New, device.files());
+    CReplaceDlg dialog(Existing, New);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Confirm File Replace"));
     EXPECT_EQ(text(dialog, "message"), QStringLiteral("A file named 'report.txt' already exists."));
-    EXPECT_EQ(text(dialog, "existingFolder"), QStringLiteral("\\Share Copy\\"));
+    EXPECT_EQ(text(dialog, "existingFolder"), QStringLiteral("\\\\pc\\Share Copy\\"));
     EXPECT_EQ(text(dialog, "existingSize"), QStringLiteral("1,234,567 bytes"));
-    EXPECT_EQ(text(dialog, "existingDate"),
-              dateText(QDateTime(QDate(2026, 11, 2), QTime(9, 30), Qt::UTC)));
+    EXPECT_EQ(text(dialog, "existingDate"), dateText(ExistingTime));
     EXPECT_EQ(text(dialog, "newFolder"), QStringLiteral("\\My Documents\\"));
     EXPECT_EQ(text(dialog, "newSize"), QStringLiteral("3 bytes"));
-    EXPECT_EQ(text(dialog, "newDate"),
-              dateText(QDateTime(QDate(2026, 12, 1), QTime(17, 5), Qt::UTC)));
+    EXPECT_EQ(text(dialog, "newDate"), dateText(NewTime));
     for (const char* name : {"existingIcon", "newIcon", "bitmap"}) {
         const auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(name));
         ASSERT_TRUE(label) << name;
         EXPECT_FALSE(label->pixmap().isNull()) << name;
     }
-    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("bitmap"))->size(), QSize(37, 40));
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
 
     const auto buttons = dialog.findChildren<QPushButton*>();
@@ -68,13 +77,36 @@ TEST_F(ReplaceDlgTest, ShowsBothFiles)
         EXPECT_FALSE(button->isDefault() || button->autoDefault()) << button->text().toStdString();
     }
     EXPECT_EQ(captions, QStringList({"Yes", "Yes To All", "No", "No To All"}));
+
+    // A file that could not be read comes with zeros.
+    CReplaceDlg unread({QStringLiteral("\\gone\\report.txt"), {}}, New);
+    EXPECT_EQ(text(unread, "existingSize"), QStringLiteral("0 bytes"));
+    EXPECT_EQ(text(unread, "existingFolder"), QStringLiteral("\\gone\\"));
 }
 
-TEST_F(ReplaceDlgTest, AFileThatCannotBeReadShowsZeros)
+TEST_F(ReplaceDlgTest, SizesToItsTitleAndShortensOnlyLongNames)
 {
-    CReplaceDlg dialog(QStringLiteral("\\gone\\report.txt"), New, device.files());
-    EXPECT_EQ(text(dialog, "existingSize"), QStringLiteral("0 bytes"));
-    EXPECT_EQ(text(dialog, "existingFolder"), QStringLiteral("\\gone\\"));
+    CReplaceDlg dialog(Existing, New);
+    dialog.show();
+    QFont bold = dialog.font();
+    bold.setBold(true);
+    EXPECT_GT(dialog.width(), QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()));
+    EXPECT_TRUE(dialog.findChild<QLabel*>("message")->toolTip().isEmpty());
+
+    // A name too long for one line loses its middle; the tooltip holds the message whole.
+    const QString name = QString(300, u'n') + QStringLiteral(".txt");
+    CReplaceDlg longName(Read("\\Sent\\" + name, 1, NewTime), Read("\\Out\\" + name, 1, NewTime));
+    longName.show();
+    const auto* message = longName.findChild<QLabel*>("message");
+    const QString whole = QStringLiteral("A file named '%1' already exists.").arg(name);
+    EXPECT_EQ(message->toolTip(), whole);
+    EXPECT_TRUE(message->text().startsWith("A file named 'nnn")) << message->text().toStdString();
+    EXPECT_TRUE(message->text().endsWith("n.txt' already exists."))
+        << message->text().toStdString();
+    EXPECT_TRUE(message->text().contains(QChar(0x2026)));
+    EXPECT_LE(message->fontMetrics().horizontalAdvance(message->text()),
+              message->contentsRect().width());
+    EXPECT_LT(longName.width(), message->fontMetrics().horizontalAdvance(whole) / 2);
 }
 
 // Ends the dialog that AskReplace is about to show, the way the user would.
@@ -102,7 +134,7 @@ TEST_F(ReplaceDlgTest, EachButtonGivesItsAnswer)
             QTest::mouseClick(dialog.findChild<QPushButton*>(QString::fromLatin1(c.button)),
                               Qt::LeftButton);
         });
-        const ReplaceReply reply = AskReplace(Existing, New, device.files());
+        const ReplaceReply reply = AskReplace(Existing, New);
         EXPECT_TRUE(reply.accepted) << c.button;
         EXPECT_EQ(reply.answer, c.answer) << c.button;
     }
@@ -111,7 +143,7 @@ TEST_F(ReplaceDlgTest, EachButtonGivesItsAnswer)
 TEST_F(ReplaceDlgTest, EndedWithoutAButtonGivesNoAnswer)
 {
     endActiveDialogWith([](QDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
-    ReplaceReply reply = AskReplace(Existing, New, device.files());
+    ReplaceReply reply = AskReplace(Existing, New);
     EXPECT_FALSE(reply.accepted);
     EXPECT_EQ(reply.answer, ReplaceAsk);
 
@@ -121,7 +153,7 @@ TEST_F(ReplaceDlgTest, EndedWithoutAButtonGivesNoAnswer)
         if (dialog.isVisible())
             dialog.reject();
     });
-    reply = AskReplace(Existing, New, device.files());
+    reply = AskReplace(Existing, New);
     EXPECT_FALSE(reply.accepted);
 }
 

@@ -17,11 +17,11 @@ MessageResult ScriptedMessageService::showMessage(const QString& text, MessageIc
     return m_answers.isEmpty() ? defaultResult : m_answers.takeFirst();
 }
 
-ReplaceReply ScriptedMessageService::confirmReplace(const QString& existingPath,
-                                                    const QString& newPath)
+ReplaceReply ScriptedMessageService::confirmReplace(const ReplaceFile& existing,
+                                                    const ReplaceFile& incoming)
 {
     QMutexLocker lock(&m_mutex);
-    m_asked.append({existingPath, newPath});
+    m_asked.append({existing, incoming});
     return m_replaceAnswers.isEmpty() ? defaultReplace : m_replaceAnswers.takeFirst();
 }
 

@@ -24,13 +24,13 @@ public:
     };
     struct Asked
     {
-        QString existingPath;
-        QString newPath;
+        ReplaceFile existing;
+        ReplaceFile incoming;
     };
 
     MessageResult showMessage(const QString& text, MessageIcon icon,
                               MessageButtons buttons) override;
-    ReplaceReply confirmReplace(const QString& existingPath, const QString& newPath) override;
+    ReplaceReply confirmReplace(const ReplaceFile& existing, const ReplaceFile& incoming) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
 
