@@ -115,11 +115,11 @@ MessageResult MessagesBesideProgress::showMessage(const QString& text, MessageIc
     return result;
 }
 
-ReplaceReply MessagesBesideProgress::confirmReplace(const QString& existingPath,
-                                                    const QString& newPath)
+ReplaceReply MessagesBesideProgress::confirmReplace(const ReplaceFile& existing,
+                                                    const ReplaceFile& incoming)
 {
     ReplaceReply reply;
-    m_progress.aside([&] { reply = m_messages.confirmReplace(existingPath, newPath); });
+    m_progress.aside([&] { reply = m_messages.confirmReplace(existing, incoming); });
     return reply;
 }
 

@@ -67,7 +67,7 @@ public:
 
     MessageResult showMessage(const QString& text, MessageIcon icon,
                               MessageButtons buttons) override;
-    ReplaceReply confirmReplace(const QString& existingPath, const QString& newPath) override;
+    ReplaceReply confirmReplace(const ReplaceFile& existing, const ReplaceFile& incoming) override;
 
 private:
     MessageService& m_messages;
