@@ -1,7 +1,6 @@
-#include "gui/main/SendDlg.h"
-
 #include "gui/main/FileListCtrl.h"
 #include "gui/main/SendApp.h"
+#include "gui/main/SendDlg.h"
 #include "tests/gui/MessageBoxWatcher.h"
 #include "tests/support/TempFiles.h"
 #include "tests/support/UiTestSupport.h"
@@ -19,6 +18,16 @@ namespace tarvo {
 namespace {
 
 using test::PutLine;
+
+// Returns once the window's thread has handled every event posted before the
+// call: a stopped worker posts nothing after it has ended.
+void WaitForEventsPostedSoFar(QObject& receiver)
+{
+    bool reached = false;
+    QMetaObject::invokeMethod(
+        &receiver, [&] { reached = true; }, Qt::QueuedConnection);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reached; }));
+}
 
 // The main window on a real configuration file and a device root of real files.
 class SendDlgTest : public ::testing::Test
@@ -59,10 +68,10 @@ protected:
     QPushButton* button(const char* name) const { return child<QPushButton>(name); }
     CFileListCtrl& list() const { return dialog->fileList(); }
 
-    void tapRow(int row) const
+    void tapRow(int row, Qt::KeyboardModifiers modifiers = {}) const
     {
         const QRect cell = list().visualRect(list().model().index(row, 1));
-        QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseClick(list().viewport(), Qt::LeftButton, modifiers, cell.center());
     }
 
     QList<int> selected() const { return list().selectedRows(); }
@@ -174,7 +183,7 @@ TEST_F(SendDlgTest, TheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
     EXPECT_EQ(list().model().rowCount(), rows);
 }
 
-TEST_F(SendDlgTest, TapsToggleOneRowAndKeepTheOthers)
+TEST_F(SendDlgTest, TapsToggleOneRowAndShiftTapsAddTheRowsFromTheLastTap)
 {
     open("DefaultSelect=No\r\nFilter=*", "Office");
     ASSERT_EQ(list().model().rowCount(), 4);
@@ -187,6 +196,13 @@ TEST_F(SendDlgTest, TapsToggleOneRowAndKeepTheOthers)
     EXPECT_EQ(list().currentIndex().row(), 0);
     tapRow(3);
     EXPECT_EQ(selected(), (QList<int>{2, 3}));
+
+    tapRow(0);
+    tapRow(0);
+    tapRow(1, Qt::ShiftModifier); // from row 0, which the taps left unselected
+    EXPECT_EQ(selected(), (QList<int>{0, 1, 2, 3}));
+    tapRow(0, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (QList<int>{0, 2, 3})) << "the range shrinks, the rest stays";
 }
 
 TEST_F(SendDlgTest, SelectAllAndInvertWorkWhateverDefaultSelectSays)
@@ -219,7 +235,7 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherNeverDoublesRowsAndSelectsByDefaultSelec
     for (int i = 0; i < 3; ++i)
         QTest::mouseClick(button("refreshButton"), Qt::LeftButton);
     ASSERT_TRUE(finished.wait(10000));
-    QTest::qWait(100);
+    WaitForEventsPostedSoFar(window);
     EXPECT_EQ(finished.size(), 1);
     EXPECT_EQ(list().model().rowCount(), 6);
     EXPECT_EQ(selected().size(), 6);
@@ -236,8 +252,40 @@ TEST_F(SendDlgTest, ExitClosesTheWindowEvenDuringARefresh)
     EXPECT_EQ(window.result(), QDialog::Rejected);
     // Nothing of the stopped job arrives later.
     const int rows = list().model().rowCount();
-    QTest::qWait(100);
+    WaitForEventsPostedSoFar(window);
     EXPECT_EQ(list().model().rowCount(), rows);
+}
+
+TEST_F(SendDlgTest, ArrowsKeepTheSelectionSpaceTogglesAndShiftArrowsExtendARange)
+{
+    open("DefaultSelect=No\r\nFilter=*", "Office");
+    ASSERT_EQ(list().model().rowCount(), 4);
+    const auto keys = [&](QList<Qt::Key> keys, Qt::KeyboardModifiers modifiers = {}) {
+        for (Qt::Key key : keys)
+            QTest::keyClick(&list(), key, modifiers);
+    };
+    tapRow(3);
+    keys({Qt::Key_Up, Qt::Key_Up, Qt::Key_Up});
+    EXPECT_EQ(list().currentIndex().row(), 0);
+    EXPECT_EQ(selected(), (QList<int>{3})) << "moving keeps the tapped row";
+    keys({Qt::Key_Space});
+    EXPECT_EQ(selected(), (QList<int>{0, 3}));
+    keys({Qt::Key_Space});
+    EXPECT_EQ(selected(), (QList<int>{3}));
+
+    keys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (QList<int>{0, 1, 3}));
+    // Moving on keeps the range, and the next range starts where the move ends.
+    keys({Qt::Key_Down});
+    EXPECT_EQ(selected(), (QList<int>{0, 1, 3}));
+    keys({Qt::Key_Down}, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (QList<int>{0, 1, 2, 3}));
+
+    // "I" inverts a range too, and the next range does not undo that.
+    QTest::mouseClick(button("invertButton"), Qt::LeftButton);
+    EXPECT_TRUE(selected().isEmpty());
+    keys({Qt::Key_Up}, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (QList<int>{2}));
 }
 
 } // namespace
