@@ -1,7 +1,14 @@
+#include "gui/main/SendDlg.h"
+
+#include "config/NetSession.h"
+#include "core/browse/FolderTreeModel.h"
+#include "gui/browse/BrowseDlg.h"
+#include "gui/browse/BrowseHandler.h"
 #include "gui/main/FileListCtrl.h"
 #include "gui/main/SendApp.h"
-#include "gui/main/SendDlg.h"
 #include "tests/gui/MessageBoxWatcher.h"
+#include "tests/gui/ModalScript.h"
+#include "tests/support/BrowseTestSupport.h"
 #include "tests/support/TempFiles.h"
 #include "tests/support/UiTestSupport.h"
 
@@ -13,6 +20,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTreeView>
 
 namespace tarvo {
 namespace {
@@ -109,7 +117,7 @@ TEST_F(SendDlgTest, ShowsEveryControlWithItsTextInTheTablesPlaces)
             list().model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
     EXPECT_EQ(headers, (QStringList{" File Name ", " Date ", "Size", "Path", "Session"}));
 
-    // EnableOption=No hides Option; the others keep their places in rows.
+    // EnableOption=No hides Option; the others keep the table's order.
     EXPECT_FALSE(button("optionButton")->isVisible());
     EXPECT_TRUE(button("refreshButton")->isVisible());
     const QRect sessionBox = child<QComboBox>("sessionBox")->geometry();
@@ -118,18 +126,8 @@ TEST_F(SendDlgTest, ShowsEveryControlWithItsTextInTheTablesPlaces)
               button("invertButton")->geometry().left());
     EXPECT_LT(list().geometry().bottom(), button("sendButton")->geometry().top());
     EXPECT_GT(list().geometry().top(), child<QLineEdit>("pathBox")->geometry().bottom());
-    EXPECT_EQ(list().geometry().width(), window.width());
-
-    // The list takes what the window gains.
-    const QRect before = list().geometry();
-    const int exitMargin = window.height() - button("exitButton")->geometry().bottom();
-    const QRect exitBefore = button("exitButton")->geometry();
-    window.resize(window.width() + 100, window.height() + 80);
-    EXPECT_EQ(list().geometry().width(), before.width() + 100);
-    EXPECT_EQ(list().geometry().height(), before.height() + 80);
-    EXPECT_EQ(window.height() - button("exitButton")->geometry().bottom(), exitMargin);
-    EXPECT_EQ(button("exitButton")->geometry().left(), exitBefore.left());
-    EXPECT_GT(button("sendButton")->geometry().top(), list().geometry().bottom());
+    EXPECT_LT(button("sendButton")->geometry().right(), button("refreshButton")->geometry().left());
+    EXPECT_LT(button("refreshButton")->geometry().right(), button("exitButton")->geometry().left());
 }
 
 TEST_F(SendDlgTest, ShowsOptionWhenEnabled)
@@ -286,6 +284,79 @@ TEST_F(SendDlgTest, ArrowsKeepTheSelectionSpaceTogglesAndShiftArrowsExtendARange
     EXPECT_TRUE(selected().isEmpty());
     keys({Qt::Key_Up}, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (QList<int>{2}));
+}
+
+TEST_F(SendDlgTest, ThePathBoxTakesAFolderWithEnterAndOtherwiseShowsTheSessionsOwn)
+{
+    CSendDlg& window = open("DefaultSelect=No\r\nFilter=*", "Office");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QByteArray configBytes = test::TempFolder::read(app->configFilePath());
+    QLineEdit& box = window.pathBox();
+    const auto enter = [&](const QString& text) {
+        box.setFocus();
+        box.selectAll();
+        QTest::keyClicks(&box, text);
+        QTest::keyClick(&box, Qt::Key_Return);
+    };
+    QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
+    enter("/pics/");
+    EXPECT_EQ(box.text(), "\\pics\\");
+    const QString line = app->settings().Sessions.value("Office");
+    NetSession session;
+    ParseNetSession(line, session);
+    EXPECT_EQ(session.LocalFolder, "\\pics");
+    ASSERT_TRUE(refreshed.wait(10000));
+    EXPECT_EQ(list().model().rowCount(), 1) << "the list shows the new folder";
+    EXPECT_EQ(test::TempFolder::read(app->configFilePath()), configBytes)
+        << "written only when Options closes with OK";
+
+    // Refused: its message, and the session's folder again.
+    enter("\\\\pc\\docs");
+    EXPECT_EQ(boxes.texts(), QStringList{"\\\\pc\\docs\r\nis a network path; the session "
+                                         "\"Office\" sends the files of a folder of this device."});
+    EXPECT_EQ(box.text(), "\\pics\\");
+    EXPECT_EQ(app->settings().Sessions.value("Office"), line);
+
+    // Typing without Enter counts for nothing: Esc, or leaving the box, puts it back.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    box.setFocus();
+    QTest::keyClicks(&box, "x");
+    QTest::keyClick(&box, Qt::Key_Escape);
+    EXPECT_EQ(box.text(), "\\pics\\");
+    EXPECT_TRUE(window.isVisible());
+    QTest::keyClicks(&box, "x");
+    QTest::keyClick(&box, Qt::Key_Tab);
+    EXPECT_FALSE(box.hasFocus());
+    EXPECT_EQ(box.text(), "\\pics\\");
+    EXPECT_EQ(app->settings().Sessions.value("Office"), line);
+}
+
+TEST_F(SendDlgTest, ThePickIsComparedWithTheSessionsFolderNotWithTheBoxsText)
+{
+    handlers.browse = &OnBrowse;
+    CSendDlg& window = open("DefaultSelect=No\r\nFilter=*", "Office");
+    // Typed, not entered: it must not make the pick of the same folder look like no change.
+    window.pathBox().setText("\\pics");
+    test::ModalScript script({[](QDialog& dialog) {
+        auto& browser = static_cast<CBrowseDlg&>(dialog);
+        QModelIndex pics;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            pics = test::ChildNamed(browser.model(), browser.model().rootItem(), "pics");
+            return pics.isValid();
+        }));
+        browser.tree().setCurrentIndex(pics);
+        browser.accept();
+    }});
+    QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
+    button("browseButton")->click();
+    EXPECT_EQ(script.titles(), QStringList{"Browse"});
+    NetSession session;
+    ParseNetSession(app->settings().Sessions.value("Office"), session);
+    EXPECT_EQ(session.LocalFolder, "\\pics");
+    EXPECT_EQ(window.pathBox().text(), "\\pics\\");
+    ASSERT_TRUE(refreshed.wait(10000));
+    EXPECT_EQ(list().model().rowCount(), 1);
 }
 
 } // namespace
