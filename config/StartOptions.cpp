@@ -4,6 +4,9 @@
 #include "platform/DevicePaths.h"
 #include "platform/Registry.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 namespace tarvo {
 
 QString StartOptions::configPath() const
@@ -15,6 +18,19 @@ QString StartOptions::configPath() const
 QString StartOptions::deviceRoot() const
 {
     return rootOption.isEmpty() ? DevicePaths::defaultRoot() : rootOption;
+}
+
+QString StartOptions::windowStatePath() const
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericStateLocation);
+#else
+    // A relative folder in the variable is not to be used, the XDG rules say.
+    QString folder = qEnvironmentVariable("XDG_STATE_HOME");
+    if (folder.isEmpty() || QDir::isRelativePath(folder))
+        folder = QDir::homePath() + QStringLiteral("/.local/state");
+#endif
+    return folder + QStringLiteral("/tarvo/window.ini");
 }
 
 } // namespace tarvo

@@ -17,6 +17,10 @@ struct StartOptions
     QString configPath() const;
     // The folder that stands for the device: --root, else the home folder.
     QString deviceRoot() const;
+    // The file that keeps the main window's size and place between runs, in
+    // the user's state folder ($XDG_STATE_HOME, else ~/.local/state), apart
+    // from the configuration file.
+    QString windowStatePath() const;
 };
 
 // The program's version, as the build names it.

@@ -26,6 +26,7 @@ printf '%s\r\n' "[Setting]" "DefaultChoice=None" "ShowArchive=Yes" "ShowReadonly
     >"$work/tarvo.txt"
 
 export TARVO_REGISTRY="$work/registry.ini"
+export XDG_STATE_HOME="$work/state" # the window's start size, not the size of your last run
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$0" --config "$1" --root "$2" &
     pid=$!

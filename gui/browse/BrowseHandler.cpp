@@ -1,12 +1,9 @@
 #include "gui/browse/BrowseHandler.h"
 
-#include "core/browse/BrowsedFolder.h"
 #include "gui/browse/BrowseDlg.h"
 #include "gui/main/FileListCtrl.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/SendDlg.h"
-
-#include <QLineEdit>
 
 namespace tarvo {
 
@@ -15,12 +12,8 @@ void OnBrowse(CSendDlg& window)
     const QString name = window.SessionText();
     // Modal over the main window, so the window manager keeps it in front.
     CBrowseDlg dialog(window.app(), name, &window);
-    if (dialog.exec() == QDialog::Accepted &&
-        StoreBrowsedFolder(window.app().settings().Sessions, name, window.pathBox().text(),
-                           dialog.resultPath())) {
-        window.pathBox().setText(dialog.resultPath());
-        window.StartRefresh();
-    }
+    if (dialog.exec() == QDialog::Accepted)
+        window.ApplySessionFolder(name, dialog.resultPath());
     window.update();
     window.fileList().setFocus();
 }

@@ -9,9 +9,12 @@ namespace tarvo {
 class SystemImageList;
 
 // The main list: a view of the rows of a FileListModel, which its owner fills,
-// in five columns. A tap toggles the row under it and leaves every other row
-// as it is, so taps build up a selection of several rows; there is no drag,
-// no edit, no sorting by header.
+// in five columns that share the list's width. A tap toggles the row under it
+// and leaves every other row as it is, so taps build up a selection of several
+// rows; Shift with a tap or an arrow key selects the rows from the last row
+// tapped or moved to; the arrow keys move the current row and keep the
+// selection; Space toggles the current row. There is no drag, no edit, no
+// sorting by header.
 class CFileListCtrl : public QTableView
 {
     Q_OBJECT
@@ -25,7 +28,8 @@ public:
     // Small icons for the rows; the large list is kept for views with big icons.
     void SetImageLists(const SystemImageList* small, const SystemImageList* large);
 
-    // The five columns, sized from the width of the client area now.
+    // The five columns, in the proportions of the widths that the list's
+    // client area gives now; from then on they share the list's width.
     void CreateColumns();
 
     // Selects every row when condition is true; changes nothing otherwise.
@@ -37,18 +41,26 @@ public:
     QList<int> selectedRows() const;
     bool isRowSelected(int row) const;
 
-    // What a tap at a point of the list's viewport does.
-    void tapAt(const QPoint& point);
-
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Ends the range that Shift extends: what it selected stays selected.
+    void commitSelection();
+    void shareColumns();
+    void fitRowsToFont();
+    void columnResized(int column, int oldWidth, int newWidth);
+
     FileListModel& m_model;
     const SystemImageList* m_largeIcons = nullptr;
+    QList<double> m_columnShares; // each column's part of the client area's width
+    bool m_sharingColumns = false;
 };
 
 } // namespace tarvo

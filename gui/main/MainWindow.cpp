@@ -24,6 +24,7 @@ int RunMainWindow(int& argc, char** argv, StartOptions options)
     options.executablePath = QCoreApplication::applicationFilePath();
     CSendApp app(options.configPath(), options.deviceRoot());
     app.setDialogHandlers({&OnSend, &OnOption, &OnBrowse});
+    app.setWindowStatePath(options.windowStatePath());
     return app.InitInstance() == 0 ? ExitSuccess : ExitUsage;
 }
 

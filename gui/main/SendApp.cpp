@@ -6,6 +6,8 @@
 #include "core/shares/ShareConnector.h"
 #include "platform/PlatformServices.h"
 
+#include <QEventLoop>
+
 namespace tarvo {
 
 CSendApp::CSendApp(QString configFilePath, QString deviceRoot)
@@ -23,9 +25,14 @@ int CSendApp::InitInstance()
         return 1;
     CreateImageLists();
     {
-        CSendDlg dialog(*this, m_handlers);
-        m_messages.setParentWindow(&dialog);
-        dialog.exec();
+        // Shown as an ordinary window, not a modal one, which window managers
+        // may leave out of their task lists.
+        CSendDlg window(*this, m_handlers);
+        m_messages.setParentWindow(&window);
+        QEventLoop loop;
+        QObject::connect(&window, &QDialog::finished, &loop, &QEventLoop::quit);
+        window.show();
+        loop.exec();
     }
     ReleaseDefaultShares();
     return 0;

@@ -20,7 +20,7 @@ class PlatformServices;
 // platform's services, the message service and the image lists that the
 // dialogs share; dialogs get it by reference. InitInstance() is the start-up:
 // the SMB library, the configuration file, the image lists, then the main
-// window until it closes, and the release of the default sessions' shares.
+// window until it finishes, and the release of the default sessions' shares.
 class CSendApp
 {
 public:
@@ -34,6 +34,11 @@ public:
 
     // Plugs Send, Option and "..." into the main window before InitInstance.
     void setDialogHandlers(CSendDlg::Handlers handlers) { m_handlers = std::move(handlers); }
+
+    // The file that keeps the main window's size and place between runs;
+    // none (the default) keeps nothing.
+    void setWindowStatePath(QString path) { m_windowStatePath = std::move(path); }
+    const QString& windowStatePath() const { return m_windowStatePath; }
 
     // Runs the program; the exit status: 0 after the window closed, 1 when
     // start-up ended before it (no SMB library, or the defaults declined).
@@ -79,6 +84,7 @@ private:
     ImageList m_sessionIcons;
     ImageList m_checkBoxIcons;
     CSendDlg::Handlers m_handlers;
+    QString m_windowStatePath;
 };
 
 } // namespace tarvo

@@ -2,62 +2,85 @@
 
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
+#include "config/SessionFolder.h"
 #include "core/filelist/FileListRefresher.h"
 #include "gui/main/FileListCtrl.h"
+#include "gui/main/PathBox.h"
 #include "gui/main/SendApp.h"
-#include "gui/widgets/DialogLayout.h"
+#include "gui/main/WindowState.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
-#include <QGuiApplication>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionButton>
 
 namespace tarvo {
 
 namespace {
 
-// The dialog's size in dialog units: the controls' table fills 138 x 150.
-constexpr int DialogWidth = 138;
-constexpr int DialogHeight = 150;
-
-DialogUnits UnitsFor(const QFont& font)
+// A button of the main window. A narrow one ("A", "I", "...") is as wide as
+// its text needs, or as it is high, where the style would give every button
+// with a text 80 pixels; one with two labels ("Send" and "Receive") keeps the
+// width of the wider, so that its neighbours stay put.
+class WindowButton : public QPushButton
 {
-    const QFontMetrics metrics(font);
-    int averageWidth = DialogUnitsOf(font).x(4);
+public:
+    WindowButton(const QString& text, QWidget* parent)
+        : QPushButton(text, parent)
+    {}
 
-    // Fonts wider than the average suggests would cut the fixed texts: the
-    // units grow until each fits the width that the table gives it.
-    static constexpr struct
+    void setNarrow()
     {
-        const char* text;
-        int width;  // dialog units
-        int margin; // pixels around the text
-    } Texts[] = {{"Session:", 27, 1}, {"Path:", 18, 1},   {"Send", 45, 8}, {"Receive", 45, 8},
-                 {"Option", 29, 8},   {"Refresh", 32, 8}, {"Exit", 17, 8}};
-    for (const auto& fixed : Texts) {
-        const int pixels = metrics.horizontalAdvance(QLatin1String(fixed.text)) + fixed.margin;
-        averageWidth = qMax(averageWidth, (pixels * 4 + fixed.width - 1) / fixed.width);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        m_narrow = true;
     }
-    return DialogUnits(averageWidth, metrics.height());
-}
+    void setWidestText(const QString& text) { m_widestText = text; }
+
+    QSize sizeHint() const override
+    {
+        QSize hint = QPushButton::sizeHint();
+        if (m_narrow) {
+            QStyleOptionButton option;
+            initStyleOption(&option);
+            const int margins =
+                2 * (style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this) +
+                     style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this));
+            hint.setWidth(qMax(fontMetrics().horizontalAdvance(text()) + margins, hint.height()));
+        }
+        const int extra =
+            fontMetrics().horizontalAdvance(m_widestText) - fontMetrics().horizontalAdvance(text());
+        if (extra > 0)
+            hint.rwidth() += extra;
+        return hint;
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+private:
+    bool m_narrow = false;
+    QString m_widestText;
+};
 
 } // namespace
 
 CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
-    : QDialog(parent)
+    : QDialog(parent, Qt::Window)
     , m_app(app)
     , m_handlers(std::move(handlers))
     , m_sessionLabel(new QLabel(QStringLiteral("Session:"), this))
     , m_sessionBox(new QComboBox(this))
-    , m_selectAllButton(addButton(QStringLiteral("A"), "selectAllButton"))
-    , m_invertButton(addButton(QStringLiteral("I"), "invertButton"))
+    , m_selectAllButton(addButton(QStringLiteral("A"), "selectAllButton", true))
+    , m_invertButton(addButton(QStringLiteral("I"), "invertButton", true))
     , m_pathLabel(new QLabel(QStringLiteral("Path:"), this))
-    , m_pathBox(new QLineEdit(this))
-    , m_browseButton(addButton(QStringLiteral("..."), "browseButton"))
+    , m_pathBox(new PathBox(this))
+    , m_browseButton(addButton(QStringLiteral("..."), "browseButton", true))
     , m_fileList(new CFileListCtrl(m_listModel, this))
-    , m_sendButton(addButton(QStringLiteral("Send"), "sendButton"))
+    , m_sendButton(
+          addButton(QStringLiteral("Send"), "sendButton", false, QStringLiteral("Receive")))
     , m_optionButton(addButton(QStringLiteral("Option"), "optionButton"))
     , m_refreshButton(addButton(QStringLiteral("Refresh"), "refreshButton"))
     , m_exitButton(addButton(QStringLiteral("Exit"), "exitButton"))
@@ -68,6 +91,9 @@ CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
     m_sessionBox->setObjectName(QStringLiteral("sessionBox"));
     m_sessionBox->setEditable(true);
     m_sessionBox->setInsertPolicy(QComboBox::NoInsert);
+    // A long session name widens the box's list, not the window.
+    m_sessionBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_sessionBox->setMinimumContentsLength(12);
     m_pathBox->setObjectName(QStringLiteral("pathBox"));
     m_fileList->setObjectName(QStringLiteral("fileList"));
     m_sessionLabel->setBuddy(m_sessionBox);
@@ -75,6 +101,7 @@ CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
     // Enter in the Path box must not press a button and close the window.
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);
+    layOutControls();
 
     connect(m_browseButton, &QPushButton::clicked, this, &CSendDlg::OnBrowse);
     connect(m_optionButton, &QPushButton::clicked, this, &CSendDlg::OnOption);
@@ -84,6 +111,8 @@ CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
     connect(m_invertButton, &QPushButton::clicked, this, &CSendDlg::OnInvert);
     connect(m_exitButton, &QPushButton::clicked, this, &CSendDlg::reject);
     connect(m_sessionBox, &QComboBox::activated, this, &CSendDlg::OnSelChangeSession);
+    connect(m_pathBox, &PathBox::folderEntered, this,
+            [this](const QString& folder) { ApplySessionFolder(SessionText(), folder); });
     connect(m_refresher, &FileListRefresher::finished, this, [this](bool defaultSelect) {
         m_fileList->SelectAll(defaultSelect);
         emit refreshFinished();
@@ -101,11 +130,66 @@ CSendDlg::~CSendDlg()
     delete m_fileList;
 }
 
-QPushButton* CSendDlg::addButton(const QString& text, const char* objectName)
+QLineEdit& CSendDlg::pathBox()
 {
-    auto* button = new QPushButton(text, this);
+    return *m_pathBox;
+}
+
+QPushButton* CSendDlg::addButton(const QString& text, const char* objectName, bool narrow,
+                                 const QString& otherText)
+{
+    auto* button = new WindowButton(text, this);
     button->setObjectName(QLatin1String(objectName));
+    if (narrow)
+        button->setNarrow();
+    button->setWidestText(otherText);
     return button;
+}
+
+void CSendDlg::layOutControls()
+{
+    // The controls keep the order of the handheld's dialog: the session box
+    // and the Path box take the width, the list takes the height.
+    for (QLabel* label : {m_sessionLabel, m_pathLabel})
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* boxes = new QGridLayout;
+    boxes->addWidget(m_sessionLabel, 0, 0);
+    boxes->addWidget(m_sessionBox, 0, 1);
+    boxes->addWidget(m_selectAllButton, 0, 2);
+    boxes->addWidget(m_invertButton, 0, 3);
+    boxes->addWidget(m_pathLabel, 1, 0);
+    boxes->addWidget(m_pathBox, 1, 1, 1, 2);
+    boxes->addWidget(m_browseButton, 1, 3);
+    boxes->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_sendButton);
+    buttons->addWidget(m_optionButton);
+    buttons->addWidget(m_refreshButton);
+    buttons->addStretch(1);
+    buttons->addWidget(m_exitButton);
+
+    auto* window = new QVBoxLayout(this);
+    window->addLayout(boxes);
+    window->addWidget(m_fileList, 1);
+    window->addLayout(buttons);
+    // Room for a few rows however small the window gets.
+    m_fileList->setMinimumHeight(m_fileList->horizontalHeader()->sizeHint().height() +
+                                 5 * m_fileList->verticalHeader()->defaultSectionSize());
+}
+
+void CSendDlg::placeWindow()
+{
+    // The size of the last run, else one that shows the list comfortably,
+    // centred on the screen.
+    const QRect available = screen()->availableGeometry();
+    resize(StartWindowSize(available.size()).expandedTo(minimumSizeHint()));
+    move(available.center() - rect().center());
+    const QByteArray saved = ReadWindowGeometry(m_app.windowStatePath());
+    // Qt brings a window that would lie off the screens back onto one, and
+    // refuses what is not a geometry it wrote.
+    if (!saved.isEmpty())
+        restoreGeometry(saved);
 }
 
 void CSendDlg::OnInitDialog()
@@ -117,54 +201,14 @@ void CSendDlg::OnInitDialog()
     m_browseButton->setEnabled(bool(m_handlers.browse));
 
     setWindowIcon(m_app.appIcon());
-    const DialogUnits units = UnitsFor(font());
-    resize(units.x(DialogWidth), units.y(DialogHeight));
-    setMinimumSize(size());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    placeControls();
+    placeWindow();
+    layout()->activate(); // the list gets its width, which the columns share
 
     m_fileList->SetImageLists(&m_app.systemSmallIcons(), &m_app.systemLargeIcons());
     m_fileList->CreateColumns();
     UpdateForFirstSession();
     StartRefresh();
     m_fileList->setFocus();
-}
-
-void CSendDlg::placeControls()
-{
-    const DialogUnits units = UnitsFor(font());
-    // The window grows below and to the right of the table's 138 x 150 units:
-    // the list takes the extra room, the bottom buttons keep their distance to the bottom.
-    const int extraWidth = width() - units.x(DialogWidth);
-    const int extraHeight = height() - units.y(DialogHeight);
-    const auto place = [&](QWidget* control, int x, int y, int w, int h) {
-        control->setGeometry(units.rect(x, y, w, h));
-    };
-    const auto placeBottom = [&](QWidget* control, int x, int y, int w, int h) {
-        control->setGeometry(units.rect(x, y, w, h).translated(0, extraHeight));
-    };
-
-    place(m_sessionLabel, 2, 5, 27, 8);
-    m_sessionBox->setGeometry(units.x(29), units.y(3), units.x(72),
-                              qMax(units.y(12), m_sessionBox->sizeHint().height()));
-    place(m_selectAllButton, 104, 3, 14, 12);
-    place(m_invertButton, 121, 3, 14, 12);
-    place(m_pathLabel, 10, 20, 18, 8);
-    place(m_pathBox, 29, 19, 89, 13);
-    place(m_browseButton, 121, 19, 14, 13);
-    m_fileList->setGeometry(
-        units.rect(0, 35, DialogWidth, 97).adjusted(0, 0, extraWidth, extraHeight));
-    placeBottom(m_sendButton, 2, 136, 45, 14);
-    placeBottom(m_optionButton, 54, 136, 29, 14);
-    placeBottom(m_refreshButton, 85, 136, 32, 14);
-    placeBottom(m_exitButton, 119, 136, 17, 14);
-}
-
-void CSendDlg::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    placeControls();
 }
 
 void CSendDlg::FillSessionCombo(const QString& name)
@@ -211,7 +255,7 @@ void CSendDlg::UpdateForFirstSession()
     const QString name = FirstDefaultSession(settings.DefaultSession);
     const QString line = settings.Sessions[name];
     SetSendLabel(SessionDirection(line));
-    m_pathBox->setText(SessionSourceFolder(name, line));
+    m_pathBox->showFolder(SessionSourceFolder(name, line));
     FillSessionCombo(name);
 }
 
@@ -219,9 +263,30 @@ void CSendDlg::OnSelChangeSession()
 {
     const QString name = SessionText();
     const QString line = m_app.settings().Sessions[name];
-    m_pathBox->setText(SessionSourceFolder(name, line));
+    m_pathBox->showFolder(SessionSourceFolder(name, line));
     SetSendLabel(SessionDirection(line));
     update();
+}
+
+void CSendDlg::ShowSessionFolder()
+{
+    const QString name = SessionText();
+    m_pathBox->showFolder(SessionSourceFolder(name, m_app.settings().Sessions.value(name)));
+}
+
+void CSendDlg::ApplySessionFolder(const QString& name, const QString& folder)
+{
+    Settings& settings = m_app.settings();
+    const SessionFolderChange change =
+        ChangeSessionFolder(name, settings.Sessions.value(name), folder);
+    if (change.result == SessionFolderChange::Changed) {
+        settings.Sessions[name] = change.line;
+        StartRefresh();
+    }
+    // The box shows what the session uses, also behind the message of a refusal.
+    ShowSessionFolder();
+    if (change.result == SessionFolderChange::Refused)
+        m_app.messages().showMessage(change.message, MessageIcon::Error, MessageButtons::Ok);
 }
 
 void CSendDlg::OnRefresh()
@@ -261,9 +326,21 @@ void CSendDlg::OnBrowse()
         m_handlers.browse(*this);
 }
 
+void CSendDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Esc, which would close a dialog, leaves the program's window open.
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void CSendDlg::done(int result)
 {
     m_refresher->stop();
+    if (isVisible())
+        WriteWindowGeometry(m_app.windowStatePath(), saveGeometry());
     QDialog::done(result);
 }
 

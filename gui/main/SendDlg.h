@@ -15,6 +15,7 @@ namespace tarvo {
 class CFileListCtrl;
 class CSendApp;
 class FileListRefresher;
+class PathBox;
 
 // The main window, dialog 102 "Tarvo": the session box, the Path box, the
 // file list of every default session and the command buttons.
@@ -24,6 +25,10 @@ class FileListRefresher;
 // FileListModel -> CFileListCtrl. Send, Option and "..." are handlers that
 // their own features plug in (Handlers); they reach the list, the Path box
 // and the operations below through this class.
+//
+// An ordinary top-level window, not modal: start-up shows it and waits for it
+// to finish (Exit, or the title bar's close). It keeps its size and place
+// between runs in the state file that the application names.
 class CSendDlg : public QDialog
 {
     Q_OBJECT
@@ -41,7 +46,7 @@ public:
 
     CSendApp& app() { return m_app; }
     CFileListCtrl& fileList() { return *m_fileList; }
-    QLineEdit& pathBox() { return *m_pathBox; }
+    QLineEdit& pathBox();
 
     void FillSessionCombo(const QString& name);
     void SetSendLabel(int direction);
@@ -49,6 +54,14 @@ public:
     void StartRefresh();
     QString SessionText() const;
     void UpdateForFirstSession();
+    // The Path box shows the folder of the session in the session box.
+    void ShowSessionFolder();
+    // Makes folder the folder of the session name, as the "..." pick and
+    // Enter in the Path box do: a folder that the session cannot list is
+    // refused with a message; a new one is stored into the session's line
+    // (in memory, until the configuration is next saved) and refreshes the
+    // list. Either way the Path box then shows the session's folder.
+    void ApplySessionFolder(const QString& name, const QString& folder);
 
     void OnRefresh();
     void OnSelectAll();
@@ -66,12 +79,15 @@ signals:
     void refreshFinished();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnInitDialog();
-    void placeControls();
-    QPushButton* addButton(const QString& text, const char* objectName);
+    void layOutControls();
+    void placeWindow();
+    // narrow: no wider than the text needs; otherText: a second label it keeps room for.
+    QPushButton* addButton(const QString& text, const char* objectName, bool narrow = false,
+                           const QString& otherText = QString());
 
     CSendApp& m_app;
     FileListModel m_listModel; // the list's rows, which the refresher fills
@@ -81,7 +97,7 @@ private:
     QPushButton* m_selectAllButton;
     QPushButton* m_invertButton;
     QLabel* m_pathLabel;
-    QLineEdit* m_pathBox;
+    PathBox* m_pathBox;
     QPushButton* m_browseButton;
     CFileListCtrl* m_fileList;
     QPushButton* m_sendButton;

@@ -277,7 +277,7 @@ TEST(OnBrowseTest, PutSessionTakesTheLocalFolderAndTheListFollows)
     NetSession session;
     ParseNetSession(main.line("Office"), session);
     EXPECT_EQ(session.LocalFolder, "\\work");
-    EXPECT_EQ(main.pathBox(), "\\work");
+    EXPECT_EQ(main.pathBox(), "\\work\\");
     ASSERT_TRUE(refreshed.wait(20000));
     EXPECT_EQ(window.fileList().model().rowCount(), 1) << "the list shows the new folder's file";
     EXPECT_TRUE(main.boxes.texts().isEmpty());
@@ -327,7 +327,7 @@ TEST_F(OnBrowseShareTest, GetSessionTakesTheFolderBelowTheShare)
     ParseNetSession(main.line("Files"), session);
     EXPECT_EQ(session.PcFolder, "\\Reports");
     EXPECT_EQ(session.LocalFolder, "\\In");
-    EXPECT_EQ(main.pathBox(), samba().shareText() + "\\Reports");
+    EXPECT_EQ(main.pathBox(), samba().shareText() + "\\Reports\\");
     EXPECT_TRUE(main.boxes.texts().isEmpty()) << main.boxes.texts().join('\n').toStdString();
 }
 

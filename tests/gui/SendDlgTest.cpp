@@ -1,8 +1,14 @@
 #include "gui/main/SendDlg.h"
 
+#include "config/NetSession.h"
+#include "core/browse/FolderTreeModel.h"
+#include "gui/browse/BrowseDlg.h"
+#include "gui/browse/BrowseHandler.h"
 #include "gui/main/FileListCtrl.h"
 #include "gui/main/SendApp.h"
 #include "tests/gui/MessageBoxWatcher.h"
+#include "tests/gui/ModalScript.h"
+#include "tests/support/BrowseTestSupport.h"
 #include "tests/support/TempFiles.h"
 #include "tests/support/UiTestSupport.h"
 
@@ -14,11 +20,22 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTreeView>
 
 namespace tarvo {
 namespace {
 
 using test::PutLine;
+
+// Returns once the window's thread has handled every event posted before the
+// call: a stopped worker posts nothing after it has ended.
+void WaitForEventsPostedSoFar(QObject& receiver)
+{
+    bool reached = false;
+    QMetaObject::invokeMethod(
+        &receiver, [&] { reached = true; }, Qt::QueuedConnection);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reached; }));
+}
 
 // The main window on a real configuration file and a device root of real files.
 class SendDlgTest : public ::testing::Test
@@ -59,10 +76,10 @@ protected:
     QPushButton* button(const char* name) const { return child<QPushButton>(name); }
     CFileListCtrl& list() const { return dialog->fileList(); }
 
-    void tapRow(int row) const
+    void tapRow(int row, Qt::KeyboardModifiers modifiers = {}) const
     {
         const QRect cell = list().visualRect(list().model().index(row, 1));
-        QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseClick(list().viewport(), Qt::LeftButton, modifiers, cell.center());
     }
 
     QList<int> selected() const { return list().selectedRows(); }
@@ -100,7 +117,7 @@ TEST_F(SendDlgTest, ShowsEveryControlWithItsTextInTheTablesPlaces)
             list().model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
     EXPECT_EQ(headers, (QStringList{" File Name ", " Date ", "Size", "Path", "Session"}));
 
-    // EnableOption=No hides Option; the others keep their places in rows.
+    // EnableOption=No hides Option; the others keep the table's order.
     EXPECT_FALSE(button("optionButton")->isVisible());
     EXPECT_TRUE(button("refreshButton")->isVisible());
     const QRect sessionBox = child<QComboBox>("sessionBox")->geometry();
@@ -109,18 +126,8 @@ TEST_F(SendDlgTest, ShowsEveryControlWithItsTextInTheTablesPlaces)
               button("invertButton")->geometry().left());
     EXPECT_LT(list().geometry().bottom(), button("sendButton")->geometry().top());
     EXPECT_GT(list().geometry().top(), child<QLineEdit>("pathBox")->geometry().bottom());
-    EXPECT_EQ(list().geometry().width(), window.width());
-
-    // The list takes what the window gains.
-    const QRect before = list().geometry();
-    const int exitMargin = window.height() - button("exitButton")->geometry().bottom();
-    const QRect exitBefore = button("exitButton")->geometry();
-    window.resize(window.width() + 100, window.height() + 80);
-    EXPECT_EQ(list().geometry().width(), before.width() + 100);
-    EXPECT_EQ(list().geometry().height(), before.height() + 80);
-    EXPECT_EQ(window.height() - button("exitButton")->geometry().bottom(), exitMargin);
-    EXPECT_EQ(button("exitButton")->geometry().left(), exitBefore.left());
-    EXPECT_GT(button("sendButton")->geometry().top(), list().geometry().bottom());
+    EXPECT_LT(button("sendButton")->geometry().right(), button("refreshButton")->geometry().left());
+    EXPECT_LT(button("refreshButton")->geometry().right(), button("exitButton")->geometry().left());
 }
 
 TEST_F(SendDlgTest, ShowsOptionWhenEnabled)
@@ -174,7 +181,7 @@ TEST_F(SendDlgTest, TheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
     EXPECT_EQ(list().model().rowCount(), rows);
 }
 
-TEST_F(SendDlgTest, TapsToggleOneRowAndKeepTheOthers)
+TEST_F(SendDlgTest, TapsToggleOneRowAndShiftTapsAddTheRowsFromTheLastTap)
 {
     open("DefaultSelect=No\r\nFilter=*", "Office");
     ASSERT_EQ(list().model().rowCount(), 4);
@@ -187,6 +194,13 @@ TEST_F(SendDlgTest, TapsToggleOneRowAndKeepTheOthers)
     EXPECT_EQ(list().currentIndex().row(), 0);
     tapRow(3);
     EXPECT_EQ(selected(), (QList<int>{2, 3}));
+
+    tapRow(0);
+    tapRow(0);
+    tapRow(1, Qt::ShiftModifier); // from row 0, which the taps left unselected
+    EXPECT_EQ(selected(), (QList<int>{0, 1, 2, 3}));
+    tapRow(0, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (QList<int>{0, 2, 3})) << "the range shrinks, the rest stays";
 }
 
 TEST_F(SendDlgTest, SelectAllAndInvertWorkWhateverDefaultSelectSays)
@@ -219,7 +233,7 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherNeverDoublesRowsAndSelectsByDefaultSelec
     for (int i = 0; i < 3; ++i)
         QTest::mouseClick(button("refreshButton"), Qt::LeftButton);
     ASSERT_TRUE(finished.wait(10000));
-    QTest::qWait(100);
+    WaitForEventsPostedSoFar(window);
     EXPECT_EQ(finished.size(), 1);
     EXPECT_EQ(list().model().rowCount(), 6);
     EXPECT_EQ(selected().size(), 6);
@@ -236,8 +250,113 @@ TEST_F(SendDlgTest, ExitClosesTheWindowEvenDuringARefresh)
     EXPECT_EQ(window.result(), QDialog::Rejected);
     // Nothing of the stopped job arrives later.
     const int rows = list().model().rowCount();
-    QTest::qWait(100);
+    WaitForEventsPostedSoFar(window);
     EXPECT_EQ(list().model().rowCount(), rows);
+}
+
+TEST_F(SendDlgTest, ArrowsKeepTheSelectionSpaceTogglesAndShiftArrowsExtendARange)
+{
+    open("DefaultSelect=No\r\nFilter=*", "Office");
+    ASSERT_EQ(list().model().rowCount(), 4);
+    const auto keys = [&](QList<Qt::Key> keys, Qt::KeyboardModifiers modifiers = {}) {
+        for (Qt::Key key : keys)
+            QTest::keyClick(&list(), key, modifiers);
+    };
+    tapRow(3);
+    keys({Qt::Key_Up, Qt::Key_Up, Qt::Key_Up});
+    EXPECT_EQ(list().currentIndex().row(), 0);
+    EXPECT_EQ(selected(), (QList<int>{3})) << "moving keeps the tapped row";
+    keys({Qt::Key_Space});
+    EXPECT_EQ(selected(), (QList<int>{0, 3}));
+    keys({Qt::Key_Space});
+    EXPECT_EQ(selected(), (QList<int>{3}));
+
+    keys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (QList<int>{0, 1, 3}));
+    // Moving on keeps the range, and the next range starts where the move ends.
+    keys({Qt::Key_Down});
+    EXPECT_EQ(selected(), (QList<int>{0, 1, 3}));
+    keys({Qt::Key_Down}, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (QList<int>{0, 1, 2, 3}));
+
+    // "I" inverts a range too, and the next range does not undo that.
+    QTest::mouseClick(button("invertButton"), Qt::LeftButton);
+    EXPECT_TRUE(selected().isEmpty());
+    keys({Qt::Key_Up}, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (QList<int>{2}));
+}
+
+TEST_F(SendDlgTest, ThePathBoxTakesAFolderWithEnterAndOtherwiseShowsTheSessionsOwn)
+{
+    CSendDlg& window = open("DefaultSelect=No\r\nFilter=*", "Office");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QByteArray configBytes = test::TempFolder::read(app->configFilePath());
+    QLineEdit& box = window.pathBox();
+    const auto enter = [&](const QString& text) {
+        box.setFocus();
+        box.selectAll();
+        QTest::keyClicks(&box, text);
+        QTest::keyClick(&box, Qt::Key_Return);
+    };
+    QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
+    enter("/pics/");
+    EXPECT_EQ(box.text(), "\\pics\\");
+    const QString line = app->settings().Sessions.value("Office");
+    NetSession session;
+    ParseNetSession(line, session);
+    EXPECT_EQ(session.LocalFolder, "\\pics");
+    ASSERT_TRUE(refreshed.wait(10000));
+    EXPECT_EQ(list().model().rowCount(), 1) << "the list shows the new folder";
+    EXPECT_EQ(test::TempFolder::read(app->configFilePath()), configBytes)
+        << "written only when Options closes with OK";
+
+    // Refused: its message, and the session's folder again.
+    enter("\\\\pc\\docs");
+    EXPECT_EQ(boxes.texts(), QStringList{"\\\\pc\\docs\r\nis a network path; the session "
+                                         "\"Office\" sends the files of a folder of this device."});
+    EXPECT_EQ(box.text(), "\\pics\\");
+    EXPECT_EQ(app->settings().Sessions.value("Office"), line);
+
+    // Typing without Enter counts for nothing: Esc, or leaving the box, puts it back.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    box.setFocus();
+    QTest::keyClicks(&box, "x");
+    QTest::keyClick(&box, Qt::Key_Escape);
+    EXPECT_EQ(box.text(), "\\pics\\");
+    EXPECT_TRUE(window.isVisible());
+    QTest::keyClicks(&box, "x");
+    QTest::keyClick(&box, Qt::Key_Tab);
+    EXPECT_FALSE(box.hasFocus());
+    EXPECT_EQ(box.text(), "\\pics\\");
+    EXPECT_EQ(app->settings().Sessions.value("Office"), line);
+}
+
+TEST_F(SendDlgTest, ThePickIsComparedWithTheSessionsFolderNotWithTheBoxsText)
+{
+    handlers.browse = &OnBrowse;
+    CSendDlg& window = open("DefaultSelect=No\r\nFilter=*", "Office");
+    // Typed, not entered: it must not make the pick of the same folder look like no change.
+    window.pathBox().setText("\\pics");
+    test::ModalScript script({[](QDialog& dialog) {
+        auto& browser = static_cast<CBrowseDlg&>(dialog);
+        QModelIndex pics;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            pics = test::ChildNamed(browser.model(), browser.model().rootItem(), "pics");
+            return pics.isValid();
+        }));
+        browser.tree().setCurrentIndex(pics);
+        browser.accept();
+    }});
+    QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
+    button("browseButton")->click();
+    EXPECT_EQ(script.titles(), QStringList{"Browse"});
+    NetSession session;
+    ParseNetSession(app->settings().Sessions.value("Office"), session);
+    EXPECT_EQ(session.LocalFolder, "\\pics");
+    EXPECT_EQ(window.pathBox().text(), "\\pics\\");
+    ASSERT_TRUE(refreshed.wait(10000));
+    EXPECT_EQ(list().model().rowCount(), 1);
 }
 
 } // namespace
