@@ -119,16 +119,14 @@ fi
 mount -t tmpfs -o "size=$tmpfs_size" tmpfs "$work"
 mounted=1
 
-port="$(samba_free_port 44600 44699)"
-[ -n "$port" ] || fail "no free port between 44600 and 44699 on 127.0.0.1"
-
 password="bench-$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')"
 mkdir -p "$share" "$device"
-samba_write_conf "$samba" "$port" share "$share"
+samba_write_conf "$samba" 445 share "$share" # the port comes when smbd starts
 printf '%s\n%s\n' "$password" "$password" | "$smbpasswd" -c "$samba/smb.conf" -s -a root >/dev/null ||
     fail "smbpasswd failed"
-"$smbd" --configfile="$samba/smb.conf" -D || fail "smbd did not start; see $samba/log"
-samba_wait_for_port "$port" || fail "smbd did not answer on port $port; see $samba/log"
+samba_start "$samba" share "$share" 44600 44699 "$smbd" ||
+    fail "smbd could not start on any port between 44600 and 44699; see $samba/log"
+port="$SAMBA_PORT"
 for pid_file in "$samba"/pid/smbd*.pid; do
     [ -f "$pid_file" ] && smbd_pid="$(cat "$pid_file")"
 done

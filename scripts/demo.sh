@@ -31,8 +31,6 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
 fi
 
-port="$(samba_free_port 44500 44599)"
-[ -n "$port" ] || fail "no free port between 44500 and 44599 on 127.0.0.1; stop what uses them and try again."
 
 password="demo-$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')"
 samba="$demo/samba"
@@ -56,19 +54,16 @@ rm -rf "$demo"
 mkdir -p "$samba"/{private,lock,state,cache,pid,log,ncalrpc} "$share/Incoming" "$share/Reports" \
     "$device/My Documents/Outbox" "$device/My Documents/Sent" "$device/My Documents/Inbox"
 
-samba_write_conf "$samba" "$port" demo "$share"
+samba_write_conf "$samba" 445 demo "$share" # the port comes when smbd starts
 
 # The password reaches smbpasswd on its standard input only.
 printf '%s\n%s\n' "$password" "$password" |
     $sudo "$smbpasswd" -c "$samba/smb.conf" -s -a root >/dev/null ||
     fail "could not set up the demo share's user (smbpasswd failed; see $samba/log)."
-$sudo "$smbd" --configfile="$samba/smb.conf" -D ||
-    fail "smbd did not start; see $samba/log/smbd.log."
-
 trap stop_share EXIT
-
-samba_wait_for_port "$port" ||
-    fail "smbd did not answer on port $port; see $samba/log/smbd.log."
+samba_start "$samba" demo "$share" 44500 44599 "$smbd" "$sudo" ||
+    fail "smbd could not start on any port between 44500 and 44599 on 127.0.0.1; see $samba/log/smbd.log."
+port="$SAMBA_PORT"
 
 # Sample files: three to send from the device, two reports to fetch from the share.
 printf 'Quarterly report, draft 3.\n' >"$device/My Documents/Outbox/report.txt"

@@ -1,18 +1,6 @@
 # Shell functions for a private smbd on 127.0.0.1 that serves one share, used
 # by the demo and the whole-process benchmark. Source it; it runs nothing.
 
-# Prints a port between FIRST and LAST on 127.0.0.1 that nothing listens on,
-# or nothing when all are taken.
-samba_free_port() {
-    local candidate
-    for candidate in $(seq "$1" "$2"); do
-        if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
-            echo "$candidate"
-            return 0
-        fi
-    done
-}
-
 # Writes SAMBA_DIR/smb.conf for a server on PORT whose share SHARE_NAME
 # serves SHARE_PATH to the user "tester" (mapped to root), and makes the
 # folders smbd keeps its state in.
@@ -54,6 +42,30 @@ samba_wait_for_port() {
     for _ in $(seq 100); do
         (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0
         sleep 0.1
+    done
+    return 1
+}
+
+# Starts smbd (SMBD, run through RUNNER when given, e.g. sudo) for the
+# configuration in SAMBA_DIR on the first port between FIRST and LAST that it
+# can have, and sets SAMBA_PORT to it. A port that looks free may be taken by
+# another server starting at the same moment: smbd then fails to bind and
+# ends, and the next port is tried. Fails when none works.
+samba_start() { # samba_dir share_name share_path first last smbd [runner]
+    local samba="$1" share_name="$2" share_path="$3" first="$4" last="$5" smbd="$6"
+    local runner="${7:-}" candidate pid
+    for candidate in $(seq "$first" "$last"); do
+        (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null && continue
+        samba_write_conf "$samba" "$candidate" "$share_name" "$share_path"
+        $runner rm -f "$samba/pid/smbd.pid"
+        $runner "$smbd" --configfile="$samba/smb.conf" -D || continue
+        samba_wait_for_port "$candidate" || continue
+        # Something answers; it is ours only while our smbd runs.
+        pid="$(cat "$samba/pid/smbd.pid" 2>/dev/null || true)"
+        if [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = smbd ]; then
+            SAMBA_PORT=$candidate
+            return 0
+        fi
     done
     return 1
 }

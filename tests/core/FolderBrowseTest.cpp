@@ -3,7 +3,6 @@
 // root of a Get session, and what the main window stores from a choice.
 #include "config/NetSession.h"
 #include "config/SessionTable.h"
-#include "core/browse/BrowsedFolder.h"
 #include "core/browse/BrowseRoot.h"
 #include "core/browse/FolderReader.h"
 #include "platform/ShareConnections.h"
@@ -319,39 +318,6 @@ TEST(RootConnectorTest, AnAbandonedAttemptEndsOnItsOwnAndShowsNothing)
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
-TEST(StoreBrowsedFolderTest, StoresADifferentFolderIntoTheSessionsLine)
-{
-    SessionTable sessions;
-    sessions.insert("Put", "Net,Put,\\\\pc\\docs,WG,\\My Documents,\\,None,,u,p");
-    sessions.insert("Get", "Net,Get,\\\\pc\\docs,WG,\\My Documents,\\,None,,u,p");
-
-    EXPECT_TRUE(StoreBrowsedFolder(sessions, "Put", "\\My Documents\\", "\\Work\\Out"));
-    NetSession put;
-    ParseNetSession(sessions.value("Put"), put);
-    EXPECT_EQ(put.LocalFolder, "\\Work\\Out");
-
-    EXPECT_TRUE(StoreBrowsedFolder(sessions, "Get", "\\\\pc\\docs\\", "\\\\pc\\docs\\Reports"));
-    NetSession get;
-    ParseNetSession(sessions.value("Get"), get);
-    EXPECT_EQ(get.PcFolder, "\\Reports");
-    EXPECT_EQ(get.LocalFolder, "\\My Documents");
-}
-
-TEST(StoreBrowsedFolderTest, LeavesTheTableAloneWhenNothingChanges)
-{
-    SessionTable sessions;
-    const QString line = "Net,Put,\\\\pc\\docs,WG,\\Work,\\,None,,u,p";
-    sessions.insert("Put", line);
-    // The Path box shows the folder with its trailing separator, letter case aside.
-    EXPECT_FALSE(StoreBrowsedFolder(sessions, "Put", "\\work\\", "\\Work"));
-    EXPECT_FALSE(StoreBrowsedFolder(sessions, "Put", "\\WORK", "\\Work"));
-    EXPECT_EQ(sessions.value("Put"), line);
-
-    // No session chosen: nothing to store into, and no line "=" appears.
-    EXPECT_FALSE(StoreBrowsedFolder(sessions, "", "\\My Documents\\", "\\Work"));
-    EXPECT_FALSE(sessions.contains(""));
-    EXPECT_EQ(sessions.size(), 1);
-}
 
 } // namespace
 } // namespace tarvo
