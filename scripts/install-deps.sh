@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libsmbclient-dev samba smbclient
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth x11-apps netpbm
+    xvfb xauth x11-apps netpbm xdotool
     clang libclang-rt-14-dev
 )
 

@@ -80,8 +80,12 @@ void CNetPage::OnInitDialog()
     m_list->setImageLists(&m_sessionIcons, &m_checkBoxIcons);
     m_list->clear();
     m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Share")});
-    m_list->header()->resizeSection(0, 120);
-    m_list->header()->resizeSection(1, 110);
+    // Room for a session name and a whole share path such as
+    // "\\fileserver.example.com\documents"; the Share column takes the rest.
+    const int character = m_list->fontMetrics().averageCharWidth();
+    m_list->setMinimumWidth(character * 56);
+    m_list->header()->resizeSection(0, character * 18);
+    m_list->header()->setStretchLastSection(true);
 
     const WaitCursor wait(m_messages);
     const SessionTable& sessions = m_settings.Sessions;
