@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QSignalSpy>
-#include <thread>
 
 namespace tarvo::test {
 namespace {
@@ -197,8 +196,7 @@ TEST_F(FileListBuilderTest, ARefreshShowsOnlyTheRowsOfItsLastStart)
     const auto startAndWaitForTheFirstRows = [&] {
         const qsizetype before = files.journal().size();
         refresher.start(FileListBuilder::TakeSnapshot(settings));
-        while (files.journal().mid(before).count("list \\d") < 2)
-            std::this_thread::yield();
+        ASSERT_TRUE(Await([&] { return files.journal().mid(before).count("list \\d") >= 2; }));
     };
 
     startAndWaitForTheFirstRows();

@@ -2,7 +2,6 @@
 #include "tests/support/MemoryRunFixture.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace tarvo::test {
 namespace {
@@ -156,9 +155,8 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
     choose("Office", {"\\Docs\\big.bin", "\\Docs\\small.txt"});
     choose("Later", {"\\Later\\a.txt"});
     files.setBlockHook([this](const QString& source) {
-        while (source.endsWith("big.bin") && !files.exists(onShare("out\\small.txt")))
-            std::this_thread::yield();
-        if (source.endsWith("big.bin"))
+        if (source.endsWith("big.bin") &&
+            Await([&] { return files.exists(onShare("out\\small.txt")); }))
             cancel.cancel();
     });
 

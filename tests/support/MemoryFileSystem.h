@@ -5,9 +5,11 @@
 
 #include <functional>
 #include <mutex>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QMap>
 #include <QStringList>
+#include <thread>
 
 namespace tarvo::test {
 
@@ -112,5 +114,15 @@ private:
     QHash<QString, int> m_refusals;
     QMap<QString, QString> m_connections; // local name -> remote name
 };
+
+// Waits on this thread, without running its events, until the condition
+// holds; false when it still does not after ten seconds.
+inline bool Await(const std::function<bool()>& condition)
+{
+    const QDeadlineTimer deadline(10000);
+    while (!condition() && !deadline.hasExpired())
+        std::this_thread::yield();
+    return condition();
+}
 
 } // namespace tarvo::test
