@@ -46,15 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"Bytes", "caf\xE9", {QString::fromLatin1("caf\xE9")}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TextFileTest, AMissingFileReadsAsEmpty)
-{
-    TextFile file;
-    EXPECT_FALSE(file.open("/nonexistent/folder/file.txt"));
-    QString line = "stale";
-    EXPECT_FALSE(file.ReadLine(line));
-    EXPECT_TRUE(line.isEmpty());
-}
-
 // Sections and keys ignore letter case and blanks; only the first section of
 // a name counts; the last line of a key wins; the file's last line needs no end.
 TEST(ConfigFileTest, SectionsAndKeys)

@@ -1,6 +1,7 @@
 // The saved file's bytes, values that read back exactly, and a save that
 // loses nothing: atomic, owner-only, and a failure that says so.
 #include "config/ConfigStore.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/ScriptedMessageService.h"
 #include "tests/support/TempFiles.h"
 

@@ -43,10 +43,10 @@ TEST_P(SyncExampleTest, MirrorsTheRunIntoTheTargetFolder)
     messages.answerNextReplace(c.reply);
     files.addFile("\\Docs\\a.txt", "a-new");
     files.addFile("\\Docs\\d.txt", "d");
-    files.addFile(onShare("out\\a.txt"), c.a == Target::Changed ? "a-old!" : "a-old",
-                  MemoryFileSystem::DefaultTime - (c.a == Target::Newer ? 10000000 : 0));
-    if (c.a == Target::Same)
-        files.addFile(onShare("out\\a.txt"), "a-new");
+    const char* old = c.a == Target::Same ? "a-new" : c.a == Target::Changed ? "a-old!" : "a-old";
+    const FileTime second = 10000000;
+    files.addFile(onShare("out\\a.txt"), old,
+                  MemoryFileSystem::DefaultTime - (c.a == Target::Newer ? second : 0));
     files.addFile(onShare("out\\b.txt"), "b");
     files.addFile(onShare("out\\e.txt"), "e");
     files.addFolder(onShare("out\\keep"));
@@ -120,7 +120,7 @@ TEST_F(SyncRunTest, PruningSparesWhatTheRunDoesNotMirror)
 {
     params.namePatterns = {"*.csv"};
     addSession("Idle", line("Put", "\\Docs", "idle", "Sync"));
-    files.addFile(onShare("idle\\keep.txt"), "k");
+    files.addFile(onShare("idle\\keep.csv"), "k");
     files.addFile("\\Docs\\a.csv", "new");
     files.addFile(onShare("out\\A.CSV"), "old");
     files.addFile(onShare("out\\b.csv"), "b");
@@ -134,7 +134,7 @@ TEST_F(SyncRunTest, PruningSparesWhatTheRunDoesNotMirror)
 
     EXPECT_EQ(files.names(onShare("out")), QStringList({"A.CSV", "notes.txt", "sub.csv"}));
     EXPECT_EQ(files.data(onShare("out\\A.CSV")), "new");
-    EXPECT_EQ(files.names(onShare("idle")), QStringList("keep.txt"));
+    EXPECT_EQ(files.names(onShare("idle")), QStringList("keep.csv"));
 }
 
 // A share that keeps times to 2 seconds: what Sync copied once is the same
