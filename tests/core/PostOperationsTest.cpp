@@ -89,12 +89,14 @@ INSTANTIATE_TEST_SUITE_P(
                  0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Sync compares the whole size: 4 GiB apart is not the same.
-TEST(CompareFileInfosTest, SizesDifferInEitherHalf)
+// Sync compares the whole size, and nothing but the size and the last-write
+// time: 4 GiB apart is not the same, another creation time is.
+TEST(CompareFileInfosTest, SyncSeesTheWholeSizeAndTheLastWriteOnly)
 {
     const FileInfo small{0, 0, 0, 0, 0x10};
     EXPECT_EQ(CompareFileInfos(small, {0, 0, 0, 0, 0x1'0000'0010ULL}), CompareBit::Size);
     EXPECT_EQ(CompareFileInfos(small, {0, 0, 0, 0, 0x11}), CompareBit::Size);
+    EXPECT_EQ(CompareFileInfos(small, {FileAttribute::Hidden, 1, 2, 0, 0x10}) & SyncCompareMask, 0);
 }
 
 } // namespace
