@@ -7,64 +7,48 @@
 namespace tarvo::test {
 namespace {
 
-FileRow row(const QString& name, const QString& path, const QString& session)
+TEST(BuildTransferListTest, OneEntryPerRowInRowOrder)
 {
-    FileRow result;
-    result.name = name;
-    result.path = path;
-    result.session = session;
-    return result;
+    const FileRows rows{{"a,b.txt", {}, {}, "\\My Documents\\", "Office", 0},
+                        {"c.txt", {}, {}, "\\\\pc\\docs", "Home", 0}};
+    EXPECT_EQ(BuildTransferList(rows),
+              QStringList({"Office,\\My Documents\\a,b.txt", "Home,\\\\pc\\docs\\c.txt"}));
 }
 
-TEST(BuildTransferList, OneEntryPerRowInRowOrder)
+// Send refuses without a default session, then without a row, with a stop box.
+struct RefusalCase
 {
-    const FileRows rows{
-        row(QStringLiteral("a,b.txt"), QStringLiteral("\\My Documents\\"),
-            QStringLiteral("Office")),
-        row(QStringLiteral("c.txt"), QStringLiteral("\\\\pc\\docs"), QStringLiteral("Home")),
-        row(QStringLiteral("d.txt"), QStringLiteral("/tmp/"), QString())};
-    EXPECT_EQ(
-        BuildTransferList(rows),
-        QStringList({QStringLiteral("Office,\\My Documents\\a,b.txt"),
-                     QStringLiteral("Home,\\\\pc\\docs\\c.txt"), QStringLiteral(",/tmp/d.txt")}));
-    EXPECT_TRUE(BuildTransferList({}).isEmpty());
+    const char* name;
+    QStringList defaults;
+    TransferList entries;
+    const char* refusal; // null: Send goes on
+};
+
+class CheckSendTest : public ::testing::TestWithParam<RefusalCase>
+{};
+
+TEST_P(CheckSendTest, RefusesWithAStopMessage)
+{
+    const RefusalCase& c = GetParam();
+    ScriptedMessageService messages;
+    Settings settings;
+    settings.DefaultSession = c.defaults;
+    EXPECT_EQ(CheckDefaultSession(settings, messages) && CheckSelection(c.entries, messages),
+              c.refusal == nullptr);
+    EXPECT_EQ(messages.texts(), c.refusal ? QStringList(c.refusal) : QStringList());
+    for (const auto& shown : messages.messages())
+        EXPECT_EQ(shown.icon, MessageIcon::Stop);
 }
 
-TEST(CheckSend, RefusesWithoutADefaultSessionThenWithoutRows)
-{
-    const struct
-    {
-        QStringList defaults;
-        TransferList entries;
-        QString message; // empty: Send goes on
-    } cases[] = {
-        {{},
-         {QStringLiteral("A,\\a.txt")},
-         QStringLiteral("Please select a default session first")},
-        {{QString(), QStringLiteral("A")},
-         {QStringLiteral("A,\\a.txt")},
-         QStringLiteral("Please select a default session first")},
-        {{}, {}, QStringLiteral("Please select a default session first")},
-        {{QStringLiteral("A")}, {}, QStringLiteral("No items were selected")},
-        {{QStringLiteral("A")}, {QStringLiteral("B,\\a.txt")}, QString()},
-    };
-    for (const auto& c : cases) {
-        ScriptedMessageService messages;
-        Settings settings;
-        settings.DefaultSession = c.defaults;
-        const bool goesOn =
-            CheckDefaultSession(settings, messages) && CheckSelection(c.entries, messages);
-        EXPECT_EQ(goesOn, c.message.isEmpty()) << c.message.toStdString();
-        if (c.message.isEmpty()) {
-            EXPECT_TRUE(messages.messages().isEmpty());
-            continue;
-        }
-        ASSERT_EQ(messages.messages().size(), 1);
-        EXPECT_EQ(messages.messages()[0].text, c.message);
-        EXPECT_EQ(messages.messages()[0].icon, MessageIcon::Stop);
-        EXPECT_EQ(messages.messages()[0].buttons, MessageButtons::Ok);
-    }
-}
+const char* const NoDefault = "Please select a default session first";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CheckSendTest,
+    ::testing::Values(RefusalCase{"NoDefaultSession", {}, {"A,\\a.txt"}, NoDefault},
+                      RefusalCase{"FirstDefaultSessionEmpty", {"", "A"}, {"A,\\a.txt"}, NoDefault},
+                      RefusalCase{"NoRow", {"A"}, {}, "No items were selected"},
+                      RefusalCase{"GoesOn", {"A"}, {"B,\\a.txt"}, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarvo::test

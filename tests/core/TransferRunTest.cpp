@@ -1,242 +1,174 @@
-#include "tests/support/RunFixture.h"
+#include "platform/ErrorCodes.h"
+#include "tests/support/MemoryRunFixture.h"
 
-#include <gtest/gtest.h>
-#include <QDir>
+#include <algorithm>
 
 namespace tarvo::test {
 namespace {
 
-using TransferRunTest = RunFixture;
+using TransferRunTest = MemoryRunFixture;
 
-QString entry(const QString& session, const QString& devicePath)
+// Sessions run in DefaultSession's order, each once, with the entries of
+// exactly their name. A share that refuses the logon skips its session, and
+// an entry of no default session counts in the total only.
+TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
 {
-    return session + u',' + devicePath;
-}
+    files.refuseConnection("\\\\files\\locked", PlatformError::LogonFailure);
+    addSession("Locked", NetSessionLine("Put", "\\\\files\\locked", "", "\\A", "", "", "", "", ""));
+    addSession("Beta", line("Put", "\\B", "b"));
+    addSession("Alpha", line("Put", "\\A", "a"));
+    addSession("Alpha", line("Put", "\\A", "a"));
+    params.settings.Sessions.insert("Other", line("Put", "\\A", "b"));
+    files.addFile("\\A\\1.txt", "a1");
+    files.addFile("\\A\\2.txt", "a2");
+    files.addFile("\\B\\3.txt", "b3");
+    files.addFolder(onShare("a"));
+    files.addFolder(onShare("b"));
+    choose("Locked", {"\\A\\1.txt"});
+    choose("alpha", {"\\A\\1.txt"});
+    choose("Beta", {"\\B\\3.txt"});
+    choose("Other", {"\\A\\2.txt"});
+    choose("Alpha", {"\\A\\2.txt"});
 
-TEST_F(TransferRunTest, ThreeFilesMoveTheBarInSteps)
-{
-    makeShareFolder(QStringLiteral("out"));
-    addSession(QStringLiteral("Office"),
-               line(QStringLiteral("Put"), QStringLiteral("\\Docs"), QStringLiteral("\\out")));
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
-        writeDevice(QStringLiteral("\\Docs\\") + QLatin1String(name), name);
-        params.entries.append(
-            entry(QStringLiteral("Office"), QStringLiteral("\\Docs\\") + QLatin1String(name)));
-    }
+    const RunSummary summary = run();
 
-    EXPECT_EQ(run(), 3);
-
-    EXPECT_EQ(observer.events(),
-              QStringList({"session Office", "Transferring file 1 of 3 ...", "bar 0", "bar 33",
-                           "Transferring file 2 of 3 ...", "bar 33", "bar 66",
-                           "Transferring file 3 of 3 ...", "bar 66", "bar 100",
-                           "3 of 3 files are transferred successfully"}));
-    EXPECT_EQ(shareNames(QStringLiteral("out")), QStringList({"a.txt", "b.txt", "c.txt"}));
-    EXPECT_EQ(readShare(QStringLiteral("out/b.txt")), "b.txt");
-    EXPECT_TRUE(messages.texts().isEmpty());
-    EXPECT_EQ(messages.waitCursorDepth(), 0);
-}
-
-// A long run into one share folder writes its temporary files in a folder of
-// their own there; when the session is done, only the sent files are left.
-TEST_F(TransferRunTest, ALongRunLeavesOnlyTheSentFilesInTheShareFolder)
-{
-    makeShareFolder(QStringLiteral("out"));
-    addSession(QStringLiteral("Office"),
-               line(QStringLiteral("Put"), QStringLiteral("\\Docs"), QStringLiteral("\\out")));
-    QStringList names;
-    for (int i = 0; i < 40; ++i) {
-        const QString name = QStringLiteral("f%1.txt").arg(i, 2, 10, QChar(u'0'));
-        writeDevice(QStringLiteral("\\Docs\\") + name, name.toUtf8());
-        params.entries.append(entry(QStringLiteral("Office"), QStringLiteral("\\Docs\\") + name));
-        names.append(name);
-    }
-
-    EXPECT_EQ(run(), 40);
-
-    EXPECT_EQ(shareNames(QStringLiteral("out")), names);
-    EXPECT_EQ(readShare(QStringLiteral("out/f39.txt")), "f39.txt");
-    EXPECT_EQ(QDir(samba().shareFolder() + QStringLiteral("/out"))
-                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              names);
-}
-
-TEST_F(TransferRunTest, ShowsEachFilesTexts)
-{
-    makeShareFolder(QStringLiteral("out"));
-    addSession(QStringLiteral("Office"),
-               line(QStringLiteral("Put"), QStringLiteral("\\Docs"), QStringLiteral("out")));
-    writeDevice(QStringLiteral("\\Docs\\big.bin"), QByteArray(1234567, 'x'));
-    params.entries.append(entry(QStringLiteral("Office"), QStringLiteral("\\Docs\\big.bin")));
-
-    run();
-
-    ASSERT_EQ(observer.files().size(), 1);
-    const ShownFile shown = observer.files().first();
-    EXPECT_EQ(shown.fileName, QStringLiteral("big.bin"));
-    EXPECT_EQ(shown.sizeText, QStringLiteral("1,234,567 bytes"));
-    EXPECT_EQ(shown.sourceFolder, QStringLiteral("\\Docs\\"));
-    EXPECT_EQ(shown.targetFolder, sharePath(QStringLiteral("out/")));
-    const QDateTime local = stamp().toLocalTime();
-    EXPECT_EQ(shown.modifiedText,
-              QLocale::system().toString(local.date(), QLocale::ShortFormat) + u' ' +
-                  QLocale::system().toString(local.time(), QLocale::ShortFormat));
-    EXPECT_EQ(readShare(QStringLiteral("out/big.bin")).size(), 1234567);
-}
-
-TEST_F(TransferRunTest, SessionsRunInListOrderAndStrangersCountInTheTotalOnly)
-{
-    makeShareFolder(QStringLiteral("a"));
-    makeShareFolder(QStringLiteral("b"));
-    addSession(QStringLiteral("Beta"),
-               line(QStringLiteral("Put"), QStringLiteral("\\B"), QStringLiteral("\\b")));
-    addSession(QStringLiteral("Alpha"),
-               line(QStringLiteral("Put"), QStringLiteral("\\A"), QStringLiteral("\\a")));
-    addSession(QStringLiteral("Other"),
-               line(QStringLiteral("Put"), QStringLiteral("\\A"), QStringLiteral("\\b")), false);
-    writeDevice(QStringLiteral("\\A\\1.txt"), "a1");
-    writeDevice(QStringLiteral("\\A\\2.txt"), "a2");
-    writeDevice(QStringLiteral("\\B\\3.txt"), "b3");
-    // Entries belong to their session by its exact name: "alpha" is no
-    // session of the run, as "Other" is not a default one. Beta is listed
-    // twice and runs once.
-    params.settings.DefaultSession.append(QStringLiteral("Beta"));
-    params.entries = {entry(QStringLiteral("alpha"), QStringLiteral("\\A\\1.txt")),
-                      entry(QStringLiteral("Beta"), QStringLiteral("\\B\\3.txt")),
-                      entry(QStringLiteral("Other"), QStringLiteral("\\A\\2.txt")),
-                      entry(QStringLiteral("Alpha"), QStringLiteral("\\A\\2.txt"))};
-
-    EXPECT_EQ(run(), 2);
-
-    const QList<ShownFile> files = observer.files();
-    ASSERT_EQ(files.size(), 2);
-    EXPECT_EQ(files[0].fileName + files[0].progressLine, "3.txtTransferring file 1 of 4 ...");
-    EXPECT_EQ(files[1].fileName + files[1].progressLine, "2.txtTransferring file 2 of 4 ...");
-    EXPECT_EQ(observer.filtered(QStringLiteral("session")),
-              QStringList({"session Beta", "session Alpha"}));
-    EXPECT_EQ(observer.events().last(),
-              QStringLiteral("2 of 4 files are transferred successfully"));
-    EXPECT_EQ(shareNames(QStringLiteral("a")), QStringList({"2.txt"}));
-    EXPECT_EQ(shareNames(QStringLiteral("b")), QStringList({"3.txt"}));
-}
-
-TEST_F(TransferRunTest, AShareThatRefusesThePasswordSkipsOnlyItsSession)
-{
-    makeShareFolder(QStringLiteral("out"));
-    addSession(QStringLiteral("Locked"),
-               line(QStringLiteral("Put"), QStringLiteral("\\Docs"), QStringLiteral("\\out"),
-                    QStringLiteral("None"), QString(), QStringLiteral("wrong password")));
-    addSession(QStringLiteral("Open"),
-               line(QStringLiteral("Put"), QStringLiteral("\\Docs"), QStringLiteral("\\out")));
-    writeDevice(QStringLiteral("\\Docs\\a.txt"), "a");
-    writeDevice(QStringLiteral("\\Docs\\b.txt"), "b");
-    params.entries = {entry(QStringLiteral("Locked"), QStringLiteral("\\Docs\\a.txt")),
-                      entry(QStringLiteral("Open"), QStringLiteral("\\Docs\\b.txt"))};
-
-    EXPECT_EQ(run(), 1);
-
-    const QString share = samba().shareText();
-    EXPECT_EQ(messages.texts(),
-              QStringList({QStringLiteral("Failed to map to network share %1\r\nWrong user name "
-                                          "or password.")
-                               .arg(share)}));
+    EXPECT_EQ(summary.text(), "2 of 5 files are transferred successfully");
+    EXPECT_EQ(summary.unreachableSessions, 1);
+    EXPECT_EQ(messages.texts(), QStringList("Failed to map to network share \\\\files\\locked\r\n"
+                                            "Wrong user name or password."));
     EXPECT_EQ(messages.messages().first().icon, MessageIcon::Error);
-    ASSERT_EQ(observer.files().size(), 1);
-    EXPECT_EQ(observer.files().first().progressLine,
-              QStringLiteral("Transferring file 1 of 2 ..."));
-    EXPECT_EQ(shareNames(QStringLiteral("out")), QStringList({"b.txt"}));
-    EXPECT_EQ(observer.events().last(),
-              QStringLiteral("1 of 2 files are transferred successfully"));
+    EXPECT_EQ(record.lines(), QStringList({"Transferring file 1 of 5 ... 3.txt",
+                                           "Transferring file 2 of 5 ... 2.txt"}));
+    EXPECT_EQ(files.names(onShare("a")), QStringList("2.txt"));
+    EXPECT_EQ(files.names(onShare("b")), QStringList("3.txt"));
 }
 
-TEST_F(TransferRunTest, ACopyReplacesItsTargetWithoutAsking)
+TEST_F(TransferRunTest, ShowsEachFileAndReplacesTargetsWithoutAsking)
 {
-    writeShare(QStringLiteral("out/a.txt"), "old and longer");
-    addSession(QStringLiteral("Office"),
-               line(QStringLiteral("Put"), QStringLiteral("\\Docs"), QStringLiteral("\\out")));
-    writeDevice(QStringLiteral("\\Docs\\a.txt"), "new");
-    params.entries = {entry(QStringLiteral("Office"), QStringLiteral("\\Docs\\a.txt"))};
+    addSession("Office", line("Put", "\\Docs", "out"));
+    // Ten minutes apart at noon UTC: on one day in every time zone.
+    files.addFile("\\Docs\\big.bin", QByteArray(1234567, 'x'), 133000272000000000);
+    files.addFile("\\Docs\\small.txt", "0123456789", 133000272000000000 + 6000000000);
+    files.addFile(onShare("out\\small.txt"), "old and longer");
+    choose("Office", {"\\Docs\\big.bin", "\\Docs\\small.txt"});
 
-    EXPECT_EQ(run(), 1);
-    EXPECT_EQ(readShare(QStringLiteral("out/a.txt")), "new");
+    EXPECT_TRUE(run().complete());
+    ASSERT_EQ(record.shown.size(), 2);
+    EXPECT_EQ(record.shown[0].sizeText, "1,234,567 bytes");
+    EXPECT_EQ(record.shown[0].sourceFolder, "\\Docs\\");
+    EXPECT_EQ(record.shown[0].targetFolder, onShare("out\\"));
+    EXPECT_NE(record.shown[0].modifiedText, record.shown[1].modifiedText);
+    EXPECT_TRUE(std::is_sorted(record.positions.cbegin(), record.positions.cend()));
+    EXPECT_EQ(record.positions.last(), 100);
+    EXPECT_EQ(files.data(onShare("out\\small.txt")), "0123456789");
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
-TEST_F(TransferRunTest, AFailedCopyLeavesTheOldTargetWholeAndNoPartialFile)
+// A copy that fails says why and leaves both sides as they were: the old
+// target whole, and the source, which Del does not act on as it was not sent.
+struct FailedCopy
 {
-    writeShare(QStringLiteral("out/a.txt"), "old");
-    addSession(QStringLiteral("Office"),
-               line(QStringLiteral("Put"), QStringLiteral("\\Docs"), QStringLiteral("\\out")));
-    params.entries = {entry(QStringLiteral("Office"), QStringLiteral("\\Docs\\a.txt"))};
+    const char* name;
+    int writeError; // 0: someone saves the source during its copy
+    const char* reason;
+};
 
-    EXPECT_EQ(run(), 0);
+class FailedCopyTest : public MemoryRunFixture, public ::testing::WithParamInterface<FailedCopy>
+{};
 
-    EXPECT_EQ(
-        messages.texts(),
-        QStringList(
-            {QStringLiteral("Failed to copy file %1 to %2\r\nThe folder does not exist.")
-                 .arg(QStringLiteral("\\Docs\\a.txt"), sharePath(QStringLiteral("out/a.txt")))}));
-    EXPECT_EQ(messages.messages().first().icon, MessageIcon::Error);
-    EXPECT_EQ(readShare(QStringLiteral("out/a.txt")), "old");
-    EXPECT_EQ(shareNames(QStringLiteral("out")), QStringList({"a.txt"}));
-    EXPECT_EQ(observer.events().last(),
-              QStringLiteral("0 of 1 files are transferred successfully"));
+TEST_P(FailedCopyTest, KeepsBothSidesAndSaysWhy)
+{
+    addSession("Office", line("Put", "\\Docs", "out", "Del"));
+    files.addFile("\\Docs\\a.txt", QByteArray(200000, 'n'));
+    files.addFile(onShare("out\\a.txt"), "old");
+    if (GetParam().writeError)
+        files.failWrite(1, GetParam().writeError);
+    else
+        files.changeDuringCopy("\\Docs\\a.txt", "saved meanwhile", 1);
+    choose("Office", {"\\Docs\\a.txt"});
+
+    EXPECT_EQ(run().text(), "0 of 1 files are transferred successfully");
+    EXPECT_EQ(messages.texts(), QStringList("Failed to copy file \\Docs\\a.txt to " +
+                                            onShare("out\\a.txt") + "\r\n" + GetParam().reason));
+    EXPECT_EQ(files.data(onShare("out\\a.txt")), "old");
+    EXPECT_TRUE(files.exists("\\Docs\\a.txt"));
 }
 
-TEST_F(TransferRunTest, FilesComeFromTheShareForAGetSession)
-{
-    writeShare(QStringLiteral("in/r.txt"), "report");
-    addSession(QStringLiteral("Fetch"),
-               line(QStringLiteral("Get"), QStringLiteral("\\Inbox"), QStringLiteral("\\in")));
-    // The window's listing connects a Get session's share before Send.
-    ASSERT_EQ(platform->connections().addConnection(QStringLiteral("Fetch"), samba().shareText(),
-                                                    QString::fromLatin1(SambaServer::UserName),
-                                                    samba().password(), true),
-              0);
-    QDir().mkpath(platform->devicePaths().toNative(QStringLiteral("\\Inbox")));
-    params.entries = {entry(QStringLiteral("Fetch"), sharePath(QStringLiteral("in/r.txt")))};
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FailedCopyTest,
+    ::testing::Values(FailedCopy{"DiskFull", PlatformError::DiskFull,
+                                 "There is not enough space left on the disk."},
+                      FailedCopy{"SourceChanged", 0,
+                                 "The file changed while it was being copied."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-    EXPECT_EQ(run(), 1);
-    EXPECT_EQ(readDevice(QStringLiteral("\\Inbox\\r.txt")), "report");
-    // The run releases every Net session's connection after its files.
-    QString remote;
-    EXPECT_NE(platform->connections().getConnection(QStringLiteral("Fetch"), remote), 0);
-}
-
+// Each Net session's share is connected before its files and released after
+// them: a Get session still reads the share that a Put session released.
 TEST_F(TransferRunTest, PutAndGetSessionsOnOneShareBothTransfer)
 {
-    // Releasing the Put session's connection must not cut off the Get
-    // session that reads from the same share after it.
-    writeDevice(QStringLiteral("\\Outbox\\o.txt"), "out");
-    writeShare(QStringLiteral("in/i.txt"), "in");
-    makeShareFolder(QStringLiteral("out"));
-    QDir().mkpath(platform->devicePaths().toNative(QStringLiteral("\\Inbox")));
-    addSession(QStringLiteral("Send"),
-               line(QStringLiteral("Put"), QStringLiteral("\\Outbox"), QStringLiteral("\\out")));
-    addSession(QStringLiteral("Fetch"),
-               line(QStringLiteral("Get"), QStringLiteral("\\Inbox"), QStringLiteral("\\in")));
-    ASSERT_EQ(platform->connections().addConnection(QStringLiteral("Fetch"), samba().shareText(),
-                                                    QString::fromLatin1(SambaServer::UserName),
-                                                    samba().password(), true),
-              0);
-    params.entries = {entry(QStringLiteral("Send"), QStringLiteral("\\Outbox\\o.txt")),
-                      entry(QStringLiteral("Fetch"), sharePath(QStringLiteral("in/i.txt")))};
+    addSession("Send", line("Put", "\\Outbox", "out"));
+    addSession("Fetch", line("Get", "\\Inbox", "in"));
+    files.addFile("\\Outbox\\o.txt", "out");
+    files.addFile(onShare("in\\i.txt"), "in");
+    files.addFolder(onShare("out"));
+    files.addFolder("\\Inbox");
+    choose("Send", {"\\Outbox\\o.txt"});
+    choose("Fetch", {onShare("in\\i.txt")});
 
-    EXPECT_EQ(run(), 2);
-    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(u'\n').toStdString();
-    EXPECT_EQ(readShare(QStringLiteral("out/o.txt")), "out");
-    EXPECT_EQ(readDevice(QStringLiteral("\\Inbox\\i.txt")), "in");
+    EXPECT_TRUE(run().complete());
+    EXPECT_EQ(files.journal().filter("connect"),
+              QStringList({"connect Send \\\\files\\share", "disconnect Send",
+                           "connect Fetch \\\\files\\share", "disconnect Fetch"}));
+    EXPECT_EQ(files.data("\\Inbox\\i.txt"), "in");
 }
 
-TEST_F(TransferRunTest, AnUnknownDefaultSessionCopiesIntoMyDocuments)
+// A default session without a line copies into \My Documents; an Ftp
+// session is never connected and transfers nothing.
+TEST_F(TransferRunTest, SessionsWithoutAShare)
 {
-    params.settings.DefaultSession = {QStringLiteral("Nowhere")};
-    writeDevice(QStringLiteral("\\Elsewhere\\n.txt"), "n");
-    QDir().mkpath(platform->devicePaths().toNative(QStringLiteral("\\My Documents")));
-    params.entries = {entry(QStringLiteral("Nowhere"), QStringLiteral("\\Elsewhere\\n.txt"))};
+    params.settings.DefaultSession = {"Nowhere", "Old"};
+    params.settings.Sessions.insert("Old", "Ftp,Put,ftp.example.com,\\Docs");
+    files.addFile("\\Elsewhere\\n.txt", "n");
+    files.addFile("\\Docs\\f.txt", "f");
+    files.addFolder("\\My Documents");
+    choose("Nowhere", {"\\Elsewhere\\n.txt"});
+    choose("Old", {"\\Docs\\f.txt"});
 
-    EXPECT_EQ(run(), 1);
-    EXPECT_EQ(readDevice(QStringLiteral("\\My Documents\\n.txt")), "n");
+    EXPECT_EQ(run().text(), "1 of 2 files are transferred successfully");
+    EXPECT_EQ(files.data("\\My Documents\\n.txt"), "n");
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+// Cancel in the middle of a big file: its copy is abandoned, the old target
+// stays whole, its post-operation does not act, and nothing starts after it.
+// A small file's copy ran ahead and ended first: it counts and is filed.
+TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
+{
+    addSession("Office", line("Put", "\\Docs", "out", "Move", "\\Sent"));
+    addSession("Later", line("Put", "\\Later", "later"));
+    files.addFile("\\Docs\\big.bin", QByteArray(1 << 20, 'n'));
+    files.addFile("\\Docs\\small.txt", "s");
+    files.addFile(onShare("out\\big.bin"), "old");
+    files.addFile("\\Later\\a.txt", "a");
+    files.addFolder(onShare("later"));
+    files.addFolder("\\Sent");
+    choose("Office", {"\\Docs\\big.bin", "\\Docs\\small.txt"});
+    choose("Later", {"\\Later\\a.txt"});
+    files.setBlockHook([this](const QString& source) {
+        if (source.endsWith("big.bin") &&
+            Await([&] { return files.exists(onShare("out\\small.txt")); }))
+            cancel.cancel();
+    });
+
+    const RunSummary summary = run();
+
+    EXPECT_EQ(summary.succeeded, 1);
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_EQ(files.data(onShare("out\\big.bin")), "old");
+    EXPECT_TRUE(files.exists("\\Docs\\big.bin"));
+    EXPECT_EQ(files.names("\\Sent"), QStringList("small.txt"));
+    EXPECT_FALSE(files.journal().contains("connect Later \\\\files\\share"));
+    EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 } // namespace

@@ -4,70 +4,65 @@
 #include "platform/ShareConnections.h"
 
 #include <functional>
-#include <map>
 #include <mutex>
-#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QHash>
+#include <QMap>
 #include <QStringList>
+#include <thread>
 
 namespace tarvo::test {
 
 // Files, folders and share connections in memory, for tests of what the
-// program decides: which files it copies, replaces, keeps, prunes, moves and
-// deletes, in which order, and what it reports. It keeps the contract of the
-// real file systems (a copy keeps the source's last-write time, writes a part
-// and puts it in place only whole and unchanged, checks the version a move or
-// delete is given) and records every operation in a journal.
+// program decides. It keeps the contract of the real file systems (a copy
+// keeps the source's time and puts the target in place only whole and
+// unchanged; a move or delete checks the version it is given) and records
+// each change, listing and connection in a journal. Device paths
+// ("\Docs\a.txt") are compared as written, share paths ("\\pc\share\a.txt")
+// regardless of case.
 //
-// Faults are told in advance: fail the next operation of a kind on a path,
-// fail the Nth block written, refuse a connection, or change a file while it
-// is being copied. Safe to use from the threads of a run's copies.
-//
-// Paths are the program's own: device paths ("\Docs\a.txt") are compared as
-// they are written, network paths ("\\server\share\a.txt") regardless of case.
+// The files, faults and times are set up before a run; the run's copies may
+// then use it from several threads. A run copies a few files at once, so a
+// fault that counts (failNext of a copy, failWrite) is certain only for the
+// first file.
 class MemoryFileSystem : public FileSystem, public ShareConnections
 {
 public:
-    static constexpr qsizetype BlockSize = 64 * 1024;
-    static constexpr FileTime DefaultTime = 133000000000000000; // 2022-06-18
+    static constexpr FileTime DefaultTime = 133000000000000000; // 2022-06-18 04:26:40 UTC
+    enum class Op { List, Copy, Move, Delete, Disconnect };
 
-    enum class Op { Attributes, List, Copy, Move, Delete, Connect };
-
-    // --- What is there ---
     void addFile(const QString& path, const QByteArray& data, FileTime lastWrite = DefaultTime,
                  quint32 attributes = FileAttribute::Archive);
     void addFolder(const QString& path);
-    void remove(const QString& path);
+    // The size that listings give, without the bytes (a file of 5 GiB).
+    void setSize(const QString& path, quint64 size) { m_nodes[key(path)].info.Size = size; }
     bool exists(const QString& path) const;
     QByteArray data(const QString& path) const;
-    FileInfo info(const QString& path) const;
-    // The names in a folder, sorted; the program's part files included.
-    QStringList names(const QString& folder) const;
-
-    // --- What happened ---
-    // One line per change or read: "copy SOURCE -> TARGET", "move A -> B",
-    // "delete P", "list F", "connect NAME REMOTE", "disconnect NAME".
+    QStringList names(const QString& folder) const; // sorted
+    // "copy S -> T", "move S -> T", "delete P", "list F", "connect NAME REMOTE",
+    // "disconnect NAME", in the order they happened.
     QStringList journal() const;
-    void clearJournal();
 
-    // --- Faults ---
-    // The next operation of this kind whose path (for a copy or move: the
-    // source or the target) ends with `pathEnd` fails with `error`.
-    void failNext(Op op, const QString& pathEnd, int error);
-    // The Nth block written by any copy from now on (1 for the next) fails.
-    void failWrite(int nth, int error);
-    // Once the copy of `path` has moved its first block, the file gets these
-    // bytes and this last-write time, as if someone saved it meanwhile.
-    void changeDuringCopy(const QString& path, const QByteArray& data, FileTime lastWrite);
-    // Called after each block of every copy, outside the lock: a test may
-    // pause there, or cancel the run.
-    void setBlockHook(std::function<void(const QString& source, quint64 done)> hook);
-    // Last-write times in folders under this prefix keep only multiples of
-    // `ticks` (2 s on FAT); 0: the times given are not kept at all.
-    void setTimeResolution(const QString& folderPrefix, FileTime ticks);
-    void refuseConnection(const QString& remoteName, int error);
+    // The next operation of this kind on a path (either path of a copy or
+    // move, a connection's name or remote name) that ends with pathEnd fails.
+    void failNext(Op op, const QString& pathEnd, int error)
+    {
+        m_faults.append({op, pathEnd, error});
+    }
+    // The Nth block written from now on (1: the next) fails.
+    void failWrite(int nth, int error) { m_writesLeft = nth, m_writeError = error; }
+    // After the first block of its copy, someone saves the file again.
+    void changeDuringCopy(const QString& path, const QByteArray& data, FileTime lastWrite)
+    {
+        m_changes[key(path)] = {path, data, {0, lastWrite, 0, lastWrite, quint64(data.size())}};
+    }
+    // Called after each block of every copy, on the copy's thread.
+    void setBlockHook(std::function<void(const QString& source)> hook) { m_blockHook = hook; }
+    // Times written into the folder keep only multiples of ticks; 0: none.
+    void setTimeResolution(const QString& folder, FileTime ticks) { m_ticks[key(folder)] = ticks; }
+    void refuseConnection(const QString& remote, int error) { m_refusals[key(remote)] = error; }
 
-    // --- FileSystem ---
-    bool canOpenForReading(const QString& path) override;
+    bool canOpenForReading(const QString& path) override { return exists(path); }
     int readAttributes(const QString& path, FileInfo& info) override;
     using FileSystem::listFolder;
     int listFolder(const QString& folder, const Visitor& visit) override;
@@ -78,11 +73,10 @@ public:
     int deleteFile(const QString& path, const FileInfo* copiedAs) override;
     FileTime timeResolution(const QString& folder) override;
 
-    // --- ShareConnections ---
-    int addConnection(const QString& localName, const QString& remoteName, const QString& userName,
-                      const QString& password, bool remember) override;
+    int addConnection(const QString& localName, const QString& remoteName, const QString&,
+                      const QString&, bool) override;
     int getConnection(const QString& localName, QString& remoteName) override;
-    int cancelConnection(const QString& name, bool remember, bool force) override;
+    int cancelConnection(const QString& name, bool, bool) override;
 
 private:
     struct Node
@@ -97,33 +91,38 @@ private:
         QString pathEnd;
         int error;
     };
-    struct Change
-    {
-        QByteArray data;
-        FileTime lastWrite;
-    };
 
     static QString key(const QString& path);
-    static QString parentOf(const QString& path);
-    // The error of the first fault told for this operation and path (which
-    // is then used up); 0 when none was told.
     int takeFault(Op op, const QString& path, const QString& other = {});
-    FileTime resolutionLocked(const QString& folder) const;
-    int writeBlockLocked();
-    FileTime keptTimeLocked(const QString& folder, FileTime time) const;
-    void log(const QString& line) { m_journal.append(line); }
+    // 0 and the node of the path, or the error and null.
+    int find(const QString& path, const Node*& node) const;
+    // 0, or why the source of a copy, move or delete cannot be used.
+    int sourceError(Op op, const QString& path, const QString& other, const FileInfo* copiedAs);
+    // 0 for a new target; FileExists for one that exists; or why not.
+    int targetError(const QString& path) const;
 
+    using Lock = std::lock_guard<std::recursive_mutex>;
     mutable std::recursive_mutex m_mutex;
-    std::map<QString, Node> m_nodes; // by key; folders carry the Directory attribute
+    QMap<QString, Node> m_nodes; // by key; folders have the Directory attribute
     QStringList m_journal;
     QList<Fault> m_faults;
-    int m_writesUntilFailure = 0;
+    int m_writesLeft = 0;
     int m_writeError = 0;
-    std::map<QString, Change> m_changes;
-    std::function<void(const QString&, quint64)> m_blockHook;
-    std::map<QString, FileTime> m_resolutions;
-    std::map<QString, int> m_refusals;
-    std::map<QString, QString> m_connections; // local name -> remote name
+    QHash<QString, Node> m_changes;
+    std::function<void(const QString&)> m_blockHook;
+    QHash<QString, FileTime> m_ticks;
+    QHash<QString, int> m_refusals;
+    QMap<QString, QString> m_connections; // local name -> remote name
 };
+
+// Waits on this thread, without running its events, until the condition
+// holds; false when it still does not after ten seconds.
+inline bool Await(const std::function<bool()>& condition)
+{
+    const QDeadlineTimer deadline(10000);
+    while (!condition() && !deadline.hasExpired())
+        std::this_thread::yield();
+    return condition();
+}
 
 } // namespace tarvo::test

@@ -6,52 +6,32 @@
 #include "tests/support/ScriptedMessageService.h"
 
 #include <gtest/gtest.h>
-#include <QMutex>
 
 namespace tarvo::test {
 
-// What a run reported, for tests that look at its outcome.
-class OutcomeObserver : public TransferObserver
+// What a run reported. The run calls it on its own thread, which is the test's.
+class RunRecord : public TransferObserver
 {
 public:
     void sessionStarted(const QString&) override {}
-    void fileShown(const ShownFile& file) override
+    void fileShown(const ShownFile& file) override { shown.append(file); }
+    void positionChanged(int percent) override { positions.append(percent); }
+    void fileKept(const QString& source, const QString&) override { kept.append(source); }
+    void runFinished(const RunSummary& result) override { summary = result; }
+
+    // "Transferring file 1 of 2 ... NAME" for each file shown.
+    QStringList lines() const
     {
-        QMutexLocker lock(&m_mutex);
-        m_shown.append(file.sourcePath());
-    }
-    void positionChanged(int percent) override
-    {
-        QMutexLocker lock(&m_mutex);
-        m_positions.append(percent);
-    }
-    void runFinished(const RunSummary& summary) override
-    {
-        QMutexLocker lock(&m_mutex);
-        m_summary = summary;
+        QStringList result;
+        for (const ShownFile& file : shown)
+            result.append(file.progressLine + u' ' + file.fileName);
+        return result;
     }
 
-    QStringList shown() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_shown;
-    }
-    QList<int> positions() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_positions;
-    }
-    RunSummary summary() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_summary;
-    }
-
-private:
-    mutable QMutex m_mutex;
-    QStringList m_shown;
-    QList<int> m_positions;
-    RunSummary m_summary;
+    QList<ShownFile> shown;
+    QList<int> positions;
+    QStringList kept;
+    RunSummary summary;
 };
 
 // A transfer run on the in-memory file system: sessions on the share
@@ -59,28 +39,18 @@ private:
 class MemoryRunFixture : public ::testing::Test
 {
 protected:
-    static constexpr const char* Share = "\\\\files\\share";
-
     static QString onShare(const QString& relative)
     {
-        return QString::fromLatin1(Share) + u'\\' + relative;
+        return QStringLiteral("\\\\files\\share\\") + relative;
     }
 
     static QString line(const QString& direction, const QString& localFolder,
                         const QString& pcFolder, const QString& postOp = QStringLiteral("None"),
-                        const QString& postFolder = QString())
+                        const QString& postFolder = {})
     {
-        NetSession session;
-        session.Direction = DirectionFromName(direction);
-        session.Server = QStringLiteral("files");
-        session.Share = QStringLiteral("share");
-        session.LocalFolder = localFolder;
-        session.PcFolder = pcFolder;
-        session.PostOp = PostOpFromName(postOp);
-        session.PostFolder = postFolder;
-        session.UserName = QStringLiteral("tester");
-        session.Password = QStringLiteral("secret");
-        return FormatNetSession(session);
+        return NetSessionLine(direction, QStringLiteral("\\\\files\\share"), QStringLiteral("WG"),
+                              localFolder, pcFolder, postOp, postFolder, QStringLiteral("tester"),
+                              QStringLiteral("secret"));
     }
 
     void addSession(const QString& name, const QString& sessionLine)
@@ -91,22 +61,21 @@ protected:
     // "session,path" entries, in this order.
     void choose(const QString& session, const QStringList& paths)
     {
-        for (const QString& path : paths) {
+        for (const QString& path : paths)
             params.entries.append(session + u',' + path);
-            params.sizes.append(files.info(path).Size);
-        }
     }
 
     RunSummary run()
     {
-        TransferRun transfer(params, {files, files, messages, observer, nullptr, cancel});
+        TransferRun transfer(params, {files, files, messages, record, nullptr, cancel});
         transfer.RunTransfer();
-        return transfer.summary();
+        EXPECT_EQ(messages.waitCursorDepth(), 0);
+        return record.summary;
     }
 
     MemoryFileSystem files;
     ScriptedMessageService messages;
-    OutcomeObserver observer;
+    RunRecord record;
     TransferParams params;
     CancelToken cancel;
 };
