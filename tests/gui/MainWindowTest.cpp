@@ -8,6 +8,7 @@
 #include "gui/main/FileListCtrl.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/WindowState.h"
+#include "tests/gui/ClippedTexts.h"
 #include "tests/gui/MessageBoxWatcher.h"
 #include "tests/support/TempFiles.h"
 #include "tests/support/UiTestSupport.h"
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -28,23 +28,15 @@ namespace {
 
 // The texts of the window's labels, buttons, column headers, dates and sizes
 // that do not fit in the room their control gives them.
-QStringList ClippedTexts(CSendDlg& window)
+QStringList WindowClippedTexts(CSendDlg& window)
 {
-    QStringList clipped;
+    QStringList clipped = ClippedTexts(window);
     const auto check = [&](const QWidget& control, const QString& text, QRect room) {
         const QFontMetrics metrics(control.font());
         if (control.isVisible() &&
             (metrics.horizontalAdvance(text) > room.width() || metrics.height() > room.height()))
             clipped.append(text);
     };
-    for (const QLabel* label : window.findChildren<QLabel*>())
-        check(*label, label->text(), label->contentsRect());
-    for (const QPushButton* button : window.findChildren<QPushButton*>()) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        check(*button, button->text(),
-              button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button));
-    }
     CFileListCtrl& list = window.fileList();
     const int header = 2 * list.style()->pixelMetric(QStyle::PM_HeaderMargin);
     const int cell = 2 * (list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
@@ -217,9 +209,9 @@ TEST_F(MainWindowTest, NoTextIsClippedAtTheNormalOrTwiceTheFontSize)
             for (int direction : {int(DirectionPut), int(DirectionGet)}) {
                 window.SetSendLabel(direction);
                 QApplication::sendPostedEvents(); // the layouts take the new sizes
-                EXPECT_EQ(ClippedTexts(window), QStringList()) << "x" << scale;
+                EXPECT_EQ(WindowClippedTexts(window), QStringList()) << "x" << scale;
                 window.resize(window.minimumSize());
-                EXPECT_EQ(ClippedTexts(window), QStringList()) << "x" << scale << " at least";
+                EXPECT_EQ(WindowClippedTexts(window), QStringList()) << "x" << scale << " at least";
             }
         }
     });

@@ -200,42 +200,6 @@ protected:
     std::unique_ptr<CSendDlg> window;
 };
 
-TEST_F(OptionButtonTest, OkWritesTheFileAndShowsTheNewFirstDefaultSession)
-{
-    QSignalSpy refreshed(window.get(), &CSendDlg::refreshFinished);
-    ModalScript script({[](QDialog& sheet) {
-        // The Filter page is never visited.
-        Click(sheet, "showFoldersBox");
-        auto& options = static_cast<COptions&>(sheet);
-        options.tabs().setCurrentIndex(2);
-        CCheckListCtrl& list = options.netPage().list();
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                          list.stateIconRect(options.netPage().FindRow("work")).center());
-        Click(sheet, "setDefaultButton");
-        PressButton(sheet, QDialogButtonBox::Ok);
-    }});
-    Click(*window, "optionButton");
-    ASSERT_EQ(script.dialogsSeen(), 1);
-
-    const QByteArray expected =
-        "\r\n; Specify default settings\r\n[Setting]\r\n"
-        "EnableOption=Yes\r\nDefaultChoice=No\r\nFilter=*.txt\r\nFilterExclude=Yes\r\n"
-        "TreeSpeed=No\r\nDefaultSelect=No\r\nShowFolder=Yes\r\n"
-        "ShowArchive=No\r\nShowHidden=No\r\nShowReadonly=No\r\nShowSystem=No\r\nShowInRom=Yes\r\n"
-        "DefaultSession=work\r\n\r\n; Specify network share information\r\n"
-        "; session=share,domain,ppc folder,pc folder,post op,post folder,username,password\r\n"
-        "[Session]\r\n"
-        "home=Net,Put,\\\\pc\\docs,WG,\\Home,\\,None,,ann,pw\r\n"
-        "work=Net,Put,\\\\pc\\work,WG,\\Work,\\,Copy,\\Done,bob,a,b\r\n";
-    EXPECT_EQ(test::TempFolder::read(configPath), expected);
-
-    // The window follows the new first default session and lists its folder.
-    EXPECT_EQ(window->SessionText(), "work");
-    EXPECT_EQ(window->pathBox().text(),
-              SessionSourceFolder("work", app.settings().Sessions["work"]));
-    EXPECT_TRUE(refreshed.wait(5000));
-}
-
 TEST_F(OptionButtonTest, CancelWritesNothingButNetChangesStayInMemory)
 {
     ModalScript script({[](QDialog& sheet) {
@@ -264,9 +228,9 @@ TEST_F(OptionButtonTest, CancelWritesNothingButNetChangesStayInMemory)
 
 // Option pressed right after Refresh: the sheet is built and changes the
 // sessions while the refresh still lists a big folder from its own copy of
-// the settings; the refresh after OK shows only the new default session's
-// files, each once.
-TEST_F(OptionButtonTest, OpensDuringARefreshAndOkListsTheNewDefaultSessionOnly)
+// the settings. OK writes the file, and the window follows the new first
+// default session: the refresh after OK shows only its files, each once.
+TEST_F(OptionButtonTest, OkDuringARefreshWritesTheFileAndListsTheNewDefaultSessionOnly)
 {
     for (int i = 0; i < 2000; ++i)
         device.write(QStringLiteral("Home/h%1.dat").arg(i), "h");
@@ -289,6 +253,12 @@ TEST_F(OptionButtonTest, OpensDuringARefreshAndOkListsTheNewDefaultSessionOnly)
     Click(*window, "optionButton");
     ASSERT_EQ(script.dialogsSeen(), 1);
     EXPECT_EQ(app.settings().DefaultSession, QStringList{"work"});
+    const QByteArray written = test::TempFolder::read(configPath);
+    EXPECT_TRUE(written.contains("\r\nDefaultSession=work\r\n")) << written.toStdString();
+    // The Filter page was never shown: its settings are written as they were.
+    EXPECT_TRUE(written.contains("\r\nShowInRom=Yes\r\nDefaultSession")) << written.toStdString();
+    EXPECT_EQ(window->SessionText(), "work");
+    EXPECT_EQ(window->pathBox().text(), "\\Work\\");
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !refresher->isRunning(); }, 20000));
     QStringList rows;

@@ -31,10 +31,7 @@ TEST_F(PasswordsNeverShowWindowTest, NotInTheProgressDialog)
     dialog.show();
     auto* done = dialog.findChild<QPushButton*>(QStringLiteral("done"));
     ASSERT_TRUE(done);
-    QDeadlineTimer deadline(30000); // proves that the run ends, nothing more
-    while (!done->isVisible() && !deadline.hasExpired())
-        QTest::qWait(10);
-    ASSERT_TRUE(done->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([done] { return done->isVisible(); }, 30000));
 
     QStringList texts = messages.texts();
     EXPECT_EQ(texts.filter(QStringLiteral("Failed to map")).size(), 2)
