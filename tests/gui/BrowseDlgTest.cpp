@@ -11,6 +11,7 @@
 #include "gui/main/SendDlg.h"
 #include "tests/e2e/FaultSupport.h"
 #include "tests/gui/MessageBoxWatcher.h"
+#include "tests/gui/ModalScript.h"
 #include "tests/support/BrowseTestSupport.h"
 #include "tests/support/HeldConnections.h"
 #include "tests/support/SambaServer.h"
@@ -185,39 +186,6 @@ TEST_F(BrowseDlgTest, ClosingWhileConnectingDropsTheAttempt)
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
-// Plays the user at the "Browse" dialog when "..." opens it: waits for the
-// tree, lets choose() pick an item (invalid for none) and presses OK.
-class BrowserScript
-{
-public:
-    using Choose = std::function<QModelIndex(CBrowseDlg&)>;
-
-    explicit BrowserScript(Choose choose)
-        : m_choose(std::move(choose))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { poll(); });
-        m_timer.start(10);
-    }
-    bool ran() const { return m_ran; }
-
-private:
-    void poll()
-    {
-        auto* dialog = qobject_cast<CBrowseDlg*>(QApplication::activeModalWidget());
-        if (!dialog || m_ran)
-            return;
-        m_ran = true;
-        m_timer.stop();
-        if (WaitUntilOpen(*dialog, dialog->model().rootItem()))
-            dialog->tree().setCurrentIndex(m_choose(*dialog));
-        Button(*dialog, "okButton")->click();
-    }
-
-    Choose m_choose;
-    QTimer m_timer;
-    bool m_ran = false;
-};
-
 // The main window on a configuration file, with "..." plugged in.
 class MainWindowBrowse
 {
@@ -241,14 +209,19 @@ public:
         return *window;
     }
 
-    // Presses "..." and picks the child of the root named name.
+    // Presses "..." and, once the tree is read, picks the child of the root
+    // named name and presses OK.
     bool browseTo(const QString& name)
     {
-        BrowserScript script([name](CBrowseDlg& dialog) {
-            return ChildNamed(dialog.model(), dialog.model().rootItem(), name);
-        });
+        test::ModalScript user({[name](QDialog& shown) {
+            auto& dialog = static_cast<CBrowseDlg&>(shown);
+            if (WaitUntilOpen(dialog, dialog.model().rootItem()))
+                dialog.tree().setCurrentIndex(
+                    ChildNamed(dialog.model(), dialog.model().rootItem(), name));
+            Button(dialog, "okButton")->click();
+        }});
         Button(*window, "browseButton")->click();
-        return script.ran();
+        return user.titles() == QStringList{"Browse"};
     }
 
     QString line(const QString& name) const { return app->settings().Sessions.value(name); }
