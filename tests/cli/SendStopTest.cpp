@@ -6,17 +6,15 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 extern char** environ;
 
 namespace tarvo::test {
 namespace {
 
-// `tarvo send` stopped by a signal halfway through a big file, and followed
-// on a terminal: the program itself, with its standard output on a pipe or
-// on a pseudo-terminal.
+// `tarvo send --yes` stopped by a signal halfway through a big file, and
+// followed on a terminal: the program itself, with its standard output on a
+// pipe or on a pseudo-terminal.
 class SendStopTest : public RunFixture
 {
 protected:
@@ -25,79 +23,70 @@ protected:
     void SetUp() override
     {
         RunFixture::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
         // A big file in the first session, a small one in the session after it.
-        writeDevice(QStringLiteral("\\Docs\\big.bin"), QByteArray(BigSize, 'n'));
-        writeDevice(QStringLiteral("\\Later\\a.txt"), "a");
-        writeShare(QStringLiteral("out/big.bin"), QByteArray(BigSize, 'o'));
-        makeShareFolder(QStringLiteral("later"));
-        const QString text =
-            QStringLiteral("[Setting]\r\nDefaultSession=Office,Later\r\n[Session]\r\n"
-                           "Office=%1\r\nLater=%2\r\n")
-                .arg(line(QStringLiteral("Put"), QStringLiteral("\\Docs"), QStringLiteral("\\out"),
-                          QStringLiteral("Del")),
-                     line(QStringLiteral("Put"), QStringLiteral("\\Later"),
-                          QStringLiteral("\\later"), QStringLiteral("None")));
-        m_config = m_folder.write(QStringLiteral("tarvo.txt"), text.toUtf8());
+        writeDevice("\\Docs\\big.bin", QByteArray(BigSize, 'n'));
+        writeDevice("\\Later\\a.txt", "a");
+        writeShare("out/big.bin", QByteArray(BigSize, 'o'));
+        makeShareFolder("later");
+        addSession("Office", line("Put", "\\Docs", "\\out", "Del"));
+        addSession("Later", line("Put", "\\Later", "\\later"));
+        m_work.write("tarvo.txt", SettingsFileBytes(params.settings));
     }
 
-    // Starts `tarvo send --yes` with its standard output on `output` (a pipe's
-    // or a terminal's end) and its standard error in a file.
-    pid_t start(int output, const QByteArrayList& environment = {})
+    // Starts the send with its standard output on `output`, a pipe's or a
+    // terminal's end, and reads all it writes there; with a signal, sends it
+    // in the middle of the big file.
+    QByteArray send(int output, int& status, int signal = 0)
     {
-        QByteArrayList arguments{TARVO_EXECUTABLE,
-                                 "--config",
-                                 m_config.toLocal8Bit(),
-                                 "--root",
-                                 platform->devicePaths().root().toLocal8Bit(),
-                                 "send",
-                                 "--yes"};
-        std::vector<char*> argv;
-        for (QByteArray& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
+        QByteArrayList environment;
+        if (signal)
+            environment.append("TARVO_STOP_AFTER_BYTES=2097152");
+        QByteArrayList words{TARVO_EXECUTABLE,
+                             "--config",
+                             m_work.filePath("tarvo.txt").toUtf8(),
+                             "--root",
+                             platform->devicePaths().root().toUtf8(),
+                             "send",
+                             "--yes"};
         QByteArrayList variables = environment;
         for (char** variable = environ; *variable; ++variable)
             variables.append(*variable);
-        std::vector<char*> envp;
+        std::vector<char*> argv, envp;
+        for (QByteArray& word : words)
+            argv.push_back(word.data());
         for (QByteArray& variable : variables)
             envp.push_back(variable.data());
+        argv.push_back(nullptr);
         envp.push_back(nullptr);
-
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_adddup2(&actions, output, 1);
-        const QByteArray errors = m_folder.filePath(QStringLiteral("err")).toLocal8Bit();
-        posix_spawn_file_actions_addopen(&actions, 2, errors.constData(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const QByteArray errors = m_work.filePath("err").toUtf8();
+        posix_spawn_file_actions_addopen(&actions, 2, errors, O_WRONLY | O_CREAT | O_TRUNC, 0600);
         pid_t pid = -1;
-        const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
-        return failed ? -1 : pid;
-    }
-
-    static QByteArray readAll(int fd)
-    {
+        ::close(output);
+        // Stopped by the program itself once 2 MiB have moved: a signal lands mid-file.
+        if (signal) {
+            EXPECT_EQ(::waitpid(pid, &status, WUNTRACED), pid);
+            EXPECT_TRUE(WIFSTOPPED(status)) << "the run ended before 2 MiB had moved";
+            ::kill(pid, signal);
+            ::kill(pid, SIGCONT);
+        }
         QByteArray all;
         char buffer[4096];
-        for (;;) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got > 0)
-                all.append(buffer, got);
-            else if (got == 0 || errno != EINTR)
-                return all; // a terminal's end reads EIO once the child is gone
+        for (ssize_t got; (got = ::read(m_reading, buffer, sizeof buffer)) != 0;) {
+            if (got < 0 && errno != EINTR)
+                break; // a terminal's end reads EIO once the child is gone
+            all.append(buffer, qMax<ssize_t>(got, 0));
         }
+        ::close(m_reading);
+        ::waitpid(pid, &status, 0);
+        return all;
     }
-
-    QString errors() const
-    {
-        return QString::fromLocal8Bit(TempFolder::read(m_folder.filePath(QStringLiteral("err"))));
-    }
-
-    TempFolder m_folder;
-    QString m_config;
+    int m_reading = -1;
 };
 
 // Ctrl-C or a TERM in the middle of a big file: the copy is abandoned, its
@@ -108,63 +97,41 @@ class SendSignalTest : public SendStopTest, public ::testing::WithParamInterface
 
 TEST_P(SendSignalTest, StopsTheRunAndKeepsTheOldTarget)
 {
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
-    // The program stops itself once 2 MiB have moved: the signal lands mid-file.
-    const pid_t pid = start(pipeEnds[1], {"TARVO_STOP_AFTER_BYTES=2097152"});
-    ::close(pipeEnds[1]);
-    ASSERT_GT(pid, 0);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    m_reading = ends[0];
     int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, WUNTRACED), pid);
-    ASSERT_TRUE(WIFSTOPPED(status)) << "the run ended before 2 MiB had moved";
-    ::kill(pid, GetParam());
-    ::kill(pid, SIGCONT);
-    const QString out = QString::fromLocal8Bit(readAll(pipeEnds[0]));
-    ::close(pipeEnds[0]);
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    const QByteArray out = send(ends[1], status, GetParam());
 
     ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal itself";
-    EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam()) << errors().toStdString();
-    EXPECT_TRUE(out.endsWith(QStringLiteral("0 of 2 files are transferred successfully\n"
-                                            "The run was cancelled; the files after it were not "
-                                            "started.\n")))
-        << out.toStdString();
-    EXPECT_EQ(readShare(QStringLiteral("out/big.bin")), QByteArray(BigSize, 'o'));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam());
+    EXPECT_TRUE(out.endsWith("0 of 2 files are transferred successfully\nThe run was cancelled; "
+                             "the files after it were not started.\n"))
+        << out.constData();
+    EXPECT_EQ(readShare("out/big.bin"), QByteArray(BigSize, 'o'));
     const auto everything = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
-    EXPECT_EQ(QDir(samba().shareFolder() + QStringLiteral("/out")).entryList(everything),
-              QStringList{QStringLiteral("big.bin")});
-    EXPECT_TRUE(QDir(samba().shareFolder() + QStringLiteral("/later")).isEmpty(everything))
-        << "a file after the stop was started";
-    EXPECT_TRUE(deviceHas(QStringLiteral("\\Docs\\big.bin")));
-    EXPECT_FALSE(errors().contains(QStringLiteral("Failed"))) << errors().toStdString();
+    EXPECT_EQ(QDir(onShare("out")).entryList(everything), QStringList{"big.bin"});
+    EXPECT_TRUE(QDir(onShare("later")).isEmpty(everything)) << "a file after the stop was started";
+    EXPECT_TRUE(deviceHas("\\Docs\\big.bin"));
+    EXPECT_FALSE(TempFolder::read(m_work.filePath("err")).contains("Failed"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SendSignalTest, ::testing::Values(SIGINT, SIGTERM),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(info.param == SIGINT ? "Interrupt" : "Terminate");
+                         [](const auto& info) {
+                             return info.param == SIGINT ? "Interrupt" : "Terminate";
                          });
 
-// On a terminal the file being copied has a line of its own, drawn in place;
-// on a pipe there is none.
+// On a terminal the file being copied has a line of its own, drawn in place
+// and cleared before the next line.
 TEST_F(SendStopTest, OnATerminalAProgressLineFollowsTheFile)
 {
-    int terminal = -1;
     int child = -1;
-    ASSERT_EQ(::openpty(&terminal, &child, nullptr, nullptr, nullptr), 0);
-    const pid_t pid = start(child);
-    ::close(child);
-    ASSERT_GT(pid, 0);
-    const QByteArray out = readAll(terminal);
-    ::close(terminal);
+    ASSERT_EQ(::openpty(&m_reading, &child, nullptr, nullptr, nullptr), 0);
     int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << errors().toStdString();
+    const QByteArray out = send(child, status);
 
-    // Drawn from the line's start, ending by clearing what an older, longer
-    // line left; each file's line is taken away before the next printed line.
-    EXPECT_TRUE(out.contains("\rbig.bin  ")) << out.constData();
-    EXPECT_TRUE(out.contains("of 8.0 MiB")) << out.constData();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(out.contains("\rbig.bin  ") && out.contains("of 8.0 MiB")) << out.constData();
     EXPECT_TRUE(out.contains("\r\033[K2 of 2 files are transferred successfully"))
         << out.constData();
 }
@@ -175,17 +142,15 @@ TEST(ProgressLineTest, FitsTheTerminalAndShortensTheNameInTheMiddle)
     shot.fileNumber = 1;
     shot.fileSize = 4 << 20;
     shot.fileDone = 1 << 20;
-    const QString name = QStringLiteral("quarterly-report-of-the-northern-region.csv");
+    const QString name = "quarterly-report-of-the-northern-region.csv";
 
-    const QString wide = ProgressLineText(name, shot, 2.5 * (1 << 20), 120);
-    EXPECT_EQ(wide, name + QStringLiteral("   25%  1.0 MiB of 4.0 MiB  2.5 MiB/s"));
-
+    EXPECT_EQ(ProgressLineText(name, shot, 2.5 * (1 << 20), 120),
+              name + "   25%  1.0 MiB of 4.0 MiB  2.5 MiB/s");
     const QString narrow = ProgressLineText(name, shot, std::nullopt, 50);
     EXPECT_LT(narrow.size(), 50);
-    EXPECT_TRUE(narrow.startsWith(QStringLiteral("quarterly-")));
-    EXPECT_TRUE(narrow.contains(QStringLiteral("~")));
-    EXPECT_TRUE(narrow.endsWith(QStringLiteral("25%  1.0 MiB of 4.0 MiB")));
-
+    EXPECT_TRUE(narrow.startsWith("quarterly-") && narrow.contains("~") &&
+                narrow.endsWith("25%  1.0 MiB of 4.0 MiB"))
+        << narrow.toStdString();
     // Too narrow for a name: the numbers alone, still on one line.
     EXPECT_LT(ProgressLineText(name, shot, std::nullopt, 20).size(), 20);
 }

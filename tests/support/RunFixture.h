@@ -1,9 +1,11 @@
 #pragma once
 
+#include "config/ConfigStore.h"
 #include "config/NetSession.h"
 #include "core/transfer/TransferObserver.h"
 #include "core/transfer/TransferRun.h"
 #include "platform/PlatformServices.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
 #include "tests/support/TempFiles.h"
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QRegularExpression>
+#include <sys/wait.h>
 
 namespace tarvo::test {
 
@@ -64,7 +67,8 @@ private:
 };
 
 // A device root, the real platform services over it and the test Samba
-// server, with helpers that write and read files on both sides.
+// server, with helpers that write and read files on both sides, and runs of
+// the transfer: in this process, or through the program as a user runs it.
 class RunFixture : public SambaTest
 {
 protected:
@@ -158,6 +162,51 @@ protected:
         return transfer.RunTransfer();
     }
 
+    static QString entry(const QString& session, const QString& path)
+    {
+        return session + u',' + path;
+    }
+    QString native(const QString& devicePath) const
+    {
+        return platform->devicePaths().toNative(devicePath);
+    }
+    QString onShare(const QString& relative) const
+    {
+        return samba().shareFolder() + u'/' + relative;
+    }
+
+#ifdef TARVO_EXECUTABLE
+    struct Outcome
+    {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+    // `tarvo ARGUMENTS` on the fixture's settings, with its output in files.
+    qint64 start(const QStringList& arguments, const QStringList& environment = {})
+    {
+        m_work.write("tarvo.txt", SettingsFileBytes(params.settings));
+        return StartProgram(TARVO_EXECUTABLE,
+                            QStringList{"--config", m_work.filePath("tarvo.txt"), "--root",
+                                        platform->devicePaths().root()} +
+                                arguments,
+                            QStringList{"TARVO_REGISTRY=" + m_work.filePath("registry.ini")} +
+                                environment,
+                            m_work.filePath("out"), m_work.filePath("err"));
+    }
+    Outcome finish(qint64 pid) const
+    {
+        int status = 0;
+        ::waitpid(pid_t(pid), &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                TempFolder::read(m_work.filePath("out")), TempFolder::read(m_work.filePath("err"))};
+    }
+    Outcome tarvo(const QStringList& arguments, const QStringList& environment = {})
+    {
+        return finish(start(arguments, environment));
+    }
+#endif
+
     std::unique_ptr<PlatformServices> platform;
     ScriptedMessageService messages;
     RecordingObserver observer;
@@ -174,6 +223,8 @@ protected:
         file.flush(); // a later write would move the time again
         file.setFileTime(modified, QFileDevice::FileModificationTime);
     }
+
+    TempFolder m_work;
 
 private:
     TempFolder m_root;

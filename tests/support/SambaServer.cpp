@@ -42,9 +42,15 @@ int connectTo(int port)
     return result;
 }
 
-bool processExists(qint64 pid)
+// A killed daemon stays a zombie until init reaps it, which may take a
+// second; a zombie holds no port and no file, so it counts as gone.
+bool processRuns(qint64 pid)
 {
-    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
+    QFile status(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !status.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = status.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) != "Z";
 }
 
 // A port that the kernel calls free now, or 0.
@@ -247,7 +253,7 @@ void SambaServer::stop()
     if (::kill(-pid_t(m_pid), SIGKILL) != 0)
         ::kill(pid_t(m_pid), SIGKILL);
     QDeadlineTimer deadline(10000);
-    while (processExists(m_pid) && !deadline.hasExpired())
+    while (processRuns(m_pid) && !deadline.hasExpired())
         QThread::msleep(10);
     for (const QString& name :
          QDir(m_folder.filePath(QStringLiteral("pid"))).entryList(QDir::Files))
@@ -267,6 +273,8 @@ void SambaServer::clearShares()
 
 bool SambaServer::configure(const QStringList& serverOptions, const QStringList& shareOptions)
 {
+    if (serverOptions == m_serverOptions && shareOptions == m_shareOptions)
+        return isRunning() || writeConfiguration();
     m_serverOptions = serverOptions;
     m_shareOptions = shareOptions;
     const bool running = isRunning();
