@@ -107,31 +107,6 @@ TEST_F(CommandLineTest, AMissingFileWithoutATerminalIsNotMade)
     EXPECT_FALSE(QFile::exists(path));
 }
 
-// `tarvo list` prints the rows a refresh fills, tab-separated, in list order.
-TEST_F(CommandLineTest, ListPrintsTheRowsOfAllDefaultSessions)
-{
-    folder.write("docs/b.txt", QByteArray(2048, 'x'));
-    folder.write("docs/A.txt", "x");
-    folder.write("docs/skip.pdf", "x");
-    folder.write("pics/a.txt", "x");
-    const QString path =
-        config("[Setting]\r\nFilter=*.txt\r\nDefaultSession=Office,Pics,Nobody\r\n[Session]\r\n"
-               "Office=Net,Put,\\\\pc\\docs,WG,\\docs,\\,None,,u,p\r\n"
-               "Pics=Net,Put,\\\\pc\\docs,WG,\\pics\\,\\,None,,u,p\r\n");
-
-    const Outcome list = tarvo({"--config", path, "--root", folder.path(), "list"});
-
-    EXPECT_EQ(list.exitCode, 0) << list.err.constData();
-    QStringList rows;
-    for (const QByteArray& line : list.out.split('\n')) {
-        QList<QByteArray> cells = line.split('\t');
-        if (cells.size() == 5 && !cells.takeAt(1).isEmpty()) // the date
-            rows.append(QString::fromUtf8(cells.join('|')));
-    }
-    EXPECT_EQ(rows, QStringList({"A.txt|0k|\\docs\\|Office", "a.txt|0k|\\pics\\|Pics",
-                                 "b.txt|2k|\\docs\\|Office"}));
-}
-
 // A wrong command line exits 2; asking for help or the version exits 0.
 struct Usage
 {

@@ -100,8 +100,8 @@ struct Exit
 {
     const char* name;
     const char* postOp;
-    QStringList arguments;
-    void (*breakSomething)(RunFixture& test);
+    const char* defaults;  // DefaultSession
+    const char* arguments; // separated by blanks
     int exitCode;
     const char* lastLine; // of standard output; empty: none
     const char* error;    // in standard error
@@ -113,35 +113,18 @@ void PrintTo(const Exit& row, std::ostream* out)
 }
 
 class SendExitTest : public SendCommandTest, public ::testing::WithParamInterface<Exit>
-{
-public:
-    static void removeShareFolder(RunFixture&)
-    {
-        QDir(samba().shareFolder() + "/out").removeRecursively();
-    }
-    static void takePostFileName(RunFixture& t)
-    {
-        static_cast<SendExitTest&>(t).writeDevice("\\Sent\\a.txt", "old");
-    }
-    static void addLockedSession(RunFixture& t)
-    {
-        auto& test = static_cast<SendExitTest&>(t);
-        test.addSession("Locked", test.line("Put", "\\Docs", "\\out", "None", {}, "Wrong-Pw-7"));
-    }
-    static void noDefaultSession(RunFixture& t)
-    {
-        static_cast<SendExitTest&>(t).params.settings.DefaultSession.clear();
-    }
-};
+{};
 
 TEST_P(SendExitTest, SaysWhetherEverythingWasDone)
 {
     const Exit& row = GetParam();
     office(row.postOp);
-    if (row.breakSomething)
-        row.breakSomething(*this);
+    addSession("Locked", line("Put", "\\Docs", "\\out", "None", {}, "Wrong-Pw-7"));
+    addSession("Lost", line("Put", "\\Docs", "\\no such folder"));
+    params.settings.DefaultSession = QString(row.defaults).split(u',', Qt::SkipEmptyParts);
+    writeDevice("\\Sent\\a.txt", "taken"); // a Move's target
 
-    const Outcome run = send(row.arguments);
+    const Outcome run = send(QString(row.arguments).split(u' ', Qt::SkipEmptyParts));
 
     EXPECT_EQ(run.exitCode, row.exitCode) << run.err.constData();
     EXPECT_EQ(lines(run).value(lines(run).size() - 1), row.lastLine);
@@ -150,54 +133,24 @@ TEST_P(SendExitTest, SaysWhetherEverythingWasDone)
                  run.err.contains("Wrong-Pw-7"));
 }
 
+const char* const AllSent = "2 of 2 files are transferred successfully";
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, SendExitTest,
     ::testing::Values(
-        Exit{"EverythingSent",
-             "None",
-             {},
-             nullptr,
-             0,
-             "2 of 2 files are transferred successfully",
-             ""},
-        Exit{"NothingToSend", "None", {"*.doc"}, nullptr, 0, "", "Nothing to send\n"},
-        Exit{"ACopyFailed",
-             "None",
-             {"a.txt"},
-             SendExitTest::removeShareFolder,
-             1,
-             "0 of 1 files are transferred successfully",
+        Exit{"EverythingSent", "None", "Office", "", 0, AllSent, ""},
+        Exit{"NothingToSend", "None", "Office", "*.doc", 0, "", "Nothing to send\n"},
+        Exit{"ACopyFailed", "None", "Lost", "a.txt", 1, "0 of 1 files are transferred successfully",
              "Failed to copy file \\Docs\\a.txt to "},
-        Exit{"APostOperationFailed",
-             "Move",
-             {},
-             SendExitTest::takePostFileName,
-             1,
-             "1 post-operation failed",
+        Exit{"APostOperationFailed", "Move", "Office", "", 1, "1 post-operation failed",
              "Failed to move file \\Docs\\a.txt to \\Sent\\a.txt\nA file of that name already "
              "exists."},
-        Exit{"ASessionCouldNotBeConnected",
-             "None",
-             {"a.txt"},
-             SendExitTest::addLockedSession,
-             1,
-             "1 of 2 files are transferred successfully",
-             "\nWrong user name or password."},
-        Exit{"YesAndNo",
-             "None",
-             {"--yes", "--no"},
-             nullptr,
-             2,
-             "",
+        Exit{"ASessionCouldNotBeConnected", "None", "Office,Locked", "a.txt", 1,
+             "1 of 2 files are transferred successfully", "\nWrong user name or password."},
+        Exit{"YesAndNo", "None", "Office", "--yes --no", 2, "",
              "--yes and --no exclude each other"},
-        Exit{"AnUnknownOption", "None", {"--maybe"}, nullptr, 2, "", "usage"},
-        Exit{"NoDefaultSession",
-             "None",
-             {},
-             SendExitTest::noDefaultSession,
-             2,
-             "",
-             "Please select a default session first"}),
+        Exit{"AnUnknownOption", "None", "Office", "--maybe", 2, "", "usage"},
+        Exit{"NoDefaultSession", "None", "", "", 2, "", "Please select a default session first"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

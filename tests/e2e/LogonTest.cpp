@@ -3,10 +3,7 @@
 // a password.
 #include "tests/e2e/Scenario.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 namespace tarvo::test {
 namespace {
@@ -32,14 +29,8 @@ protected:
 
 TEST_F(LogonTest, EachUnreachableShareSaysWhyAndSkipsOnlyItsSession)
 {
-    // A server that takes TCP connections and never says a word.
-    const int silentFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(silentFd, reinterpret_cast<sockaddr*>(&address), length), 0);
-    ASSERT_EQ(::listen(silentFd, 16), 0);
-    ::getsockname(silentFd, reinterpret_cast<sockaddr*>(&address), &length);
-    const QString silent = QStringLiteral("127.0.0.1:%1").arg(ntohs(address.sin_port));
+    const SilentServer silentServer;
+    const QString silent = silentServer.server();
     const QString closed = QStringLiteral("127.0.0.1:%1").arg(FreeLoopbackPort());
     const QString oldPassword = samba().password();
     ASSERT_TRUE(samba().addShare("gone"));
@@ -82,7 +73,6 @@ TEST_F(LogonTest, EachUnreachableShareSaysWhyAndSkipsOnlyItsSession)
     EXPECT_EQ(readDevice("\\Fetch\\a.txt"), "\\Fetch");
     const QString shown = messages.texts().join(u'\n') + observer.events().join(u'\n');
     EXPECT_FALSE(shown.contains(oldPassword) || shown.contains("Changed-1"));
-    ::close(silentFd);
 }
 
 } // namespace

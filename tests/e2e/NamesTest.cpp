@@ -113,95 +113,54 @@ TEST_F(NamesTest, TwinsByCaseAreSentAndFetchedOnce)
 }
 
 // A share as a hostile server could present it: its folder lists names that
-// would lead out of the folder, beside two plain ones. Every path a copy or
-// delete is asked for is recorded.
-class HostileShare : public MemoryFileSystem
+// would lead out of the folder beside its files, and it records every delete.
+struct HostileShare : MemoryFileSystem
 {
-public:
     static QStringList crafted()
     {
-        return {"..",
-                ".",
-                "../x",
-                "a/b",
-                "a\\b",
-                "..\\..\\x",
-                "C:\\x",
-                "\\\\other\\share\\x",
-                QString(),
-                QString(300, u'L'),
-                QStringLiteral("cut") + QChar(0) + QStringLiteral("/../x")};
+        QStringList names = {"..", ".", "../x", "a/b", "a\\b", "..\\..\\x", "C:\\x", ""};
+        return names << "\\\\other\\share\\x" << QString(300, u'L')
+                     << QString("cut") + QChar(0) + "/../x";
     }
-    QStringList asked() const
-    {
-        std::lock_guard lock(m_askedMutex);
-        return m_asked;
-    }
-
     using MemoryFileSystem::listFolder;
     int listFolder(const QString& folder, const Visitor& visit) override
     {
-        FileInfo info;
-        info.Size = 1;
-        if (folder.startsWith("\\\\files\\share\\in")) {
-            for (const QString& name : crafted())
-                visit(DirEntry{name, info});
-        }
+        for (const QString& name : folder.startsWith(In.chopped(1)) ? crafted() : QStringList())
+            visit(DirEntry{name, {}});
         return MemoryFileSystem::listFolder(folder, visit);
-    }
-    CopyOutcome copy(const CopyRequest& request) override
-    {
-        ask(request.source);
-        ask(request.target);
-        return MemoryFileSystem::copy(request);
     }
     using MemoryFileSystem::deleteFile;
     int deleteFile(const QString& path, const FileInfo* copiedAs) override
     {
-        ask(path);
+        deleted.append(path);
         return MemoryFileSystem::deleteFile(path, copiedAs);
     }
 
-private:
-    void ask(const QString& path)
-    {
-        std::lock_guard lock(m_askedMutex);
-        m_asked.append(path);
-    }
-    mutable std::mutex m_askedMutex;
-    QStringList m_asked;
+    static inline const QString In = "\\\\files\\share\\in\\";
+    QStringList deleted;
 };
 
 TEST(HostileNamesTest, NeverLeadOutOfTheSessionsFolders)
 {
     HostileShare files;
-    files.addFile("\\\\files\\share\\in\\good.txt", "good");
-    files.addFile("\\\\files\\share\\in\\C:x", "plain after all");
-    files.addFile("\\\\files\\share\\in\\stale.txt", "stale");
+    for (const char* name : {"good.txt", "C:x", "stale.txt"})
+        files.addFile(HostileShare::In + name, name);
     files.addFile("\\Out\\good.txt", "good");
     files.addFolder("\\In");
     ScriptedMessageService messages;
     RecordingObserver observer;
     FileTypeIcons icons;
-    const auto settingsFor = [](const QString& direction, const QString& postOp) {
+    const auto settingsFor = [](const QString& session) {
         Settings settings;
         settings.Filter = "*";
         settings.DefaultChoice = ReplaceYesToAll;
-        settings.Sessions.insert("S",
-                                 QStringLiteral("Net,%1,\\\\files\\share,WG,\\%2,\\in,%3,,u,pw")
-                                     .arg(direction, direction == u"Get" ? "In" : "Out", postOp));
+        settings.Sessions.insert("S", "Net," + session + ",,u,pw");
         settings.DefaultSession = {"S"};
         return settings;
     };
-    const auto inFolder = [](const QString& path) {
-        const qsizetype cut = path.lastIndexOf(u'\\');
-        const QString folder = path.left(cut);
-        return (folder == u"\\In" || folder == u"\\Out" || folder == u"\\\\files\\share\\in") &&
-               IsPlainFileName(path.mid(cut + 1));
-    };
 
     // Listed: only the plain names.
-    const Settings get = settingsFor("Get", "Del");
+    const Settings get = settingsFor("Get,\\\\files\\share,WG,\\In,\\in,Del");
     QStringList listed;
     for (const FileRow& row : BuildFileList(get, {files, files, messages, icons}))
         listed.append(row.name);
@@ -212,20 +171,24 @@ TEST(HostileNamesTest, NeverLeadOutOfTheSessionsFolders)
     FileRows rows;
     for (const QString& name : HostileShare::crafted() + listed) {
         if (!name.contains(u'\\') || name.contains(".."))
-            rows.append({name, {}, {}, "\\\\files\\share\\in\\", "S"});
+            rows.append({name, {}, {}, HostileShare::In, "S"});
     }
     TransferRun fetch({get, BuildTransferList(rows), {}, {}}, {files, files, messages, observer});
     EXPECT_EQ(fetch.RunTransfer(), 3);
     EXPECT_EQ(messages.texts().filter("cannot be used for a file").size(), rows.size() - 3);
 
     // Mirrored with Sync: the prune never takes a crafted name for a file.
-    files.addFile("\\\\files\\share\\in\\stale.txt", "stale");
-    TransferRun mirror({settingsFor("Put", "Sync"), {"S,\\Out\\good.txt"}, {}, {}},
-                       {files, files, messages, observer});
+    files.addFile(HostileShare::In + "stale.txt", "stale");
+    TransferRun mirror(
+        {settingsFor("Put,\\\\files\\share,WG,\\Out,\\in,Sync"), {"S,\\Out\\good.txt"}, {}, {}},
+        {files, files, messages, observer});
     EXPECT_EQ(mirror.RunTransfer(), 1);
-    EXPECT_FALSE(files.exists("\\\\files\\share\\in\\stale.txt"));
-    for (const QString& path : files.asked())
-        EXPECT_TRUE(inFolder(path)) << path.toStdString();
+    EXPECT_FALSE(files.exists(HostileShare::In + "stale.txt"));
+    for (const QString& path : files.deleted) {
+        EXPECT_TRUE(path.startsWith(HostileShare::In) &&
+                    IsPlainFileName(path.mid(HostileShare::In.size())))
+            << path.toStdString();
+    }
 }
 
 } // namespace

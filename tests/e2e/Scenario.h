@@ -27,6 +27,10 @@ protected:
         RunFixture::SetUp();
         params.settings.Filter = "*";
     }
+    static QString entry(const QString& session, const QString& path)
+    {
+        return session + u',' + path;
+    }
     static QString copyFailed(const QString& source, const QString& target, const QString& why)
     {
         return QStringLiteral("Failed to copy file %1 to %2\r\n%3").arg(source, target, why);
