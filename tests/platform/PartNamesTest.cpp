@@ -5,10 +5,15 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+extern char** environ;
+
 namespace tarvo {
 namespace {
 
 using PartNames::Shape;
+
+const qint64 Now = QDateTime::currentSecsSinceEpoch();
+constexpr qint64 Day = 24 * 60 * 60;
 
 // A process id that surely runs no more: a child that has ended and been reaped.
 qint64 EndedProcess()
@@ -16,11 +21,9 @@ qint64 EndedProcess()
     pid_t pid = 0;
     char program[] = "/bin/true";
     char* argv[] = {program, nullptr};
-    char* envp[] = {nullptr};
-    if (posix_spawn(&pid, program, nullptr, nullptr, argv, envp) != 0)
+    if (posix_spawn(&pid, program, nullptr, nullptr, argv, environ) != 0)
         return -1;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    ::waitpid(pid, nullptr, 0);
     return pid;
 }
 
@@ -32,47 +35,61 @@ QString WithProcess(const QString& name, qint64 pid)
     return fields.join(u'-');
 }
 
-TEST(PartNamesTest, TheProgramsOwnNamesAreKnownByTheirShape)
+QString FromElsewhere(qint64 created)
 {
-    const QString hidden = PartNames::make(Shape::Hidden);
-    const QString plain = PartNames::make(Shape::Plain);
-    EXPECT_TRUE(hidden.startsWith(u".tarvo-") && hidden.endsWith(u".part")) << hidden.toStdString();
-    EXPECT_TRUE(plain.startsWith(u"tarvo-") && plain.endsWith(u".tmp")) << plain.toStdString();
-    EXPECT_NE(hidden, PartNames::make(Shape::Hidden));
-    // This version's parts, an earlier version's, and the part folder.
-    for (const QString& name : {hidden, plain, QStringLiteral(".tarvo-0123456789abcdef.part"),
-                                QStringLiteral(".tarvo-a1B2c3.part"), PartNames::folderName()})
-        EXPECT_TRUE(PartNames::isProgramOwn(name)) << name.toStdString();
-    // A user's files that merely look alike.
-    for (const char* name : {"tarvo-notes.tmp", ".tarvo.part", "report.part", "tarvo-1-2-3-4.tmp",
-                             ".tarvo-parts.txt", "x.tarvo-00000000-1-1-00000000.part"})
-        EXPECT_FALSE(PartNames::isProgramOwn(QString::fromLatin1(name))) << name;
+    return QStringLiteral("tarvo-00000000-1-%1-0000abcd.tmp").arg(created, 0, 16);
 }
 
-// A part is left behind only when no live run can be writing it: on this
-// machine when its process is gone, from elsewhere when it is more than a day
-// old; an earlier version's part by the age of its last write.
-TEST(PartNamesTest, OnlyADeadRunsPartIsALeftover)
+// Whether a name is the program's own, and whether it is a leftover that no
+// live run writes: on this host when its process is gone, from elsewhere
+// when it is more than a day old, an earlier version's by its last write.
+struct Part
 {
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
-    const qint64 day = 24 * 60 * 60;
-    const QString mine = PartNames::make(Shape::Hidden);
-    EXPECT_FALSE(PartNames::isLeftover(mine, now - 30 * day)); // this process runs
-    const qint64 ended = EndedProcess();
-    ASSERT_GT(ended, 0);
-    EXPECT_TRUE(PartNames::isLeftover(WithProcess(mine, ended), now));
-    EXPECT_TRUE(PartNames::isLeftover(WithProcess(PartNames::make(Shape::Plain), ended), now));
+    const char* name;
+    QString file;
+    qint64 lastWrite;
+    bool own;
+    bool leftover;
+};
 
-    const auto elsewhere = [](qint64 created) {
-        return QStringLiteral("tarvo-00000000-1-%1-0000abcd.tmp").arg(created, 0, 16);
-    };
-    EXPECT_FALSE(PartNames::isLeftover(elsewhere(now - 60), now - 30 * day));
-    EXPECT_TRUE(PartNames::isLeftover(elsewhere(now - 2 * day), now));
+void PrintTo(const Part& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
-    EXPECT_FALSE(PartNames::isLeftover(QStringLiteral(".tarvo-0123456789abcdef.part"), now - 60));
-    EXPECT_TRUE(
-        PartNames::isLeftover(QStringLiteral(".tarvo-0123456789abcdef.part"), now - 2 * day));
-    EXPECT_FALSE(PartNames::isLeftover(QStringLiteral("report.txt"), 0));
+class PartNamesTest : public ::testing::TestWithParam<Part>
+{};
+
+TEST_P(PartNamesTest, KnowsTheProgramsOwnAndItsLeftovers)
+{
+    EXPECT_EQ(PartNames::isProgramOwn(GetParam().file), GetParam().own);
+    EXPECT_EQ(PartNames::isLeftover(GetParam().file, GetParam().lastWrite), GetParam().leftover);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PartNamesTest,
+    ::testing::Values(
+        Part{"ThisRunsHidden", PartNames::make(Shape::Hidden), Now - 30 * Day, true, false},
+        Part{"ThisRunsPlain", PartNames::make(Shape::Plain), Now - 30 * Day, true, false},
+        Part{"AnEndedRuns", WithProcess(PartNames::make(Shape::Hidden), EndedProcess()), Now, true,
+             true},
+        Part{"ElsewhereToday", FromElsewhere(Now - 60), Now - 30 * Day, true, false},
+        Part{"ElsewhereTwoDaysAgo", FromElsewhere(Now - 2 * Day), Now, true, true},
+        Part{"EarlierVersionsRecent", ".tarvo-0123456789abcdef.part", Now - 60, true, false},
+        Part{"EarlierVersionsOld", ".tarvo-a1B2c3.part", Now - 2 * Day, true, true},
+        Part{"PartFolder", PartNames::folderName(), 0, true, false},
+        Part{"UsersTmp", "tarvo-notes.tmp", 0, false, false},
+        Part{"UsersPart", "report.part", 0, false, false},
+        Part{"UsersText", ".tarvo-parts.txt", 0, false, false},
+        Part{"UsersPrefixed", "x.tarvo-00000000-1-1-00000000.part", 0, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PartNamesMakeTest, EveryPartHasANameOfItsOwnShape)
+{
+    const QString hidden = PartNames::make(Shape::Hidden);
+    EXPECT_TRUE(hidden.startsWith(u".tarvo-") && hidden.endsWith(u".part")) << hidden.toStdString();
+    EXPECT_TRUE(PartNames::make(Shape::Plain).endsWith(u".tmp"));
+    EXPECT_NE(hidden, PartNames::make(Shape::Hidden));
 }
 
 } // namespace

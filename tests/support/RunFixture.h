@@ -1,9 +1,11 @@
 #pragma once
 
+#include "config/ConfigStore.h"
 #include "config/NetSession.h"
 #include "core/transfer/TransferObserver.h"
 #include "core/transfer/TransferRun.h"
 #include "platform/PlatformServices.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
 #include "tests/support/TempFiles.h"
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QRegularExpression>
+#include <sys/wait.h>
 
 namespace tarvo::test {
 
@@ -64,7 +67,8 @@ private:
 };
 
 // A device root, the real platform services over it and the test Samba
-// server, with helpers that write and read files on both sides.
+// server, with helpers that write and read files on both sides, and runs of
+// the transfer: in this process, or through the program as a user runs it.
 class RunFixture : public SambaTest
 {
 protected:
@@ -88,36 +92,30 @@ protected:
     void writeDevice(const QString& devicePath, const QByteArray& bytes,
                      const QDateTime& modified = stamp())
     {
-        writeLocal(platform->devicePaths().toNative(devicePath), bytes, modified);
+        writeLocal(native(devicePath), bytes, modified);
     }
     QByteArray readDevice(const QString& devicePath) const
     {
-        return TempFolder::read(platform->devicePaths().toNative(devicePath));
+        return TempFolder::read(native(devicePath));
     }
-    bool deviceHas(const QString& devicePath) const
-    {
-        return QFile::exists(platform->devicePaths().toNative(devicePath));
-    }
+    bool deviceHas(const QString& devicePath) const { return QFile::exists(native(devicePath)); }
 
     // A file on the share, by its path inside the share ("out/a.txt").
     void writeShare(const QString& relative, const QByteArray& bytes,
                     const QDateTime& modified = stamp())
     {
-        writeLocal(samba().shareFolder() + u'/' + relative, bytes, modified);
+        writeLocal(onShare(relative), bytes, modified);
     }
     QByteArray readShare(const QString& relative) const
     {
-        return TempFolder::read(samba().shareFolder() + u'/' + relative);
+        return TempFolder::read(onShare(relative));
     }
     QStringList shareNames(const QString& folder) const
     {
-        return QDir(samba().shareFolder() + u'/' + folder)
+        return QDir(onShare(folder))
             .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
-    void makeShareFolder(const QString& folder) const
-    {
-        QDir().mkpath(samba().shareFolder() + u'/' + folder);
-    }
+    void makeShareFolder(const QString& folder) const { QDir().mkpath(onShare(folder)); }
     // "\\127.0.0.1:port\share\" + relative with backslashes
     QString sharePath(const QString& relative) const
     {
@@ -126,22 +124,20 @@ protected:
 
     // A Net session line for the test share.
     QString line(const QString& direction, const QString& localFolder, const QString& pcFolder,
-                 const QString& postOp = QStringLiteral("None"),
-                 const QString& postFolder = QString(), const QString& password = {}) const
+                 const QString& postOp = "None", const QString& postFolder = {},
+                 const QString& password = {}) const
     {
-        NetSession session;
-        session.Direction = DirectionFromName(direction);
-        const QString share = samba().shareText();
-        session.Server = share.mid(2, share.lastIndexOf(u'\\') - 2);
-        session.Share = share.mid(share.lastIndexOf(u'\\') + 1);
-        session.Domain = QStringLiteral("WORKGROUP");
-        session.LocalFolder = localFolder;
-        session.PcFolder = pcFolder;
-        session.PostOp = PostOpFromName(postOp);
-        session.PostFolder = postFolder;
-        session.UserName = QString::fromLatin1(SambaServer::UserName);
-        session.Password = password.isNull() ? samba().password() : password;
-        return FormatNetSession(session);
+        return QStringList{"Net",
+                           direction,
+                           samba().shareText(),
+                           "WORKGROUP",
+                           localFolder,
+                           pcFolder,
+                           postOp,
+                           postFolder,
+                           SambaServer::UserName,
+                           password.isNull() ? samba().password() : password}
+            .join(u',');
     }
 
     void addSession(const QString& name, const QString& sessionLine, bool isDefault = true)
@@ -157,6 +153,49 @@ protected:
             params, {platform->files(), platform->connections(), messages, observer, copyWatcher});
         return transfer.RunTransfer();
     }
+
+    QString native(const QString& devicePath) const
+    {
+        return platform->devicePaths().toNative(devicePath);
+    }
+    QString onShare(const QString& relative) const
+    {
+        return samba().shareFolder() + u'/' + relative;
+    }
+
+#ifdef TARVO_EXECUTABLE
+    struct Outcome
+    {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+    // `tarvo ARGUMENTS` on the fixture's settings; its standard output goes
+    // to `output` (a terminal's, say) or to a file that finish() reads.
+    qint64 start(const QStringList& arguments, const QStringList& environment = {},
+                 const QString& output = {})
+    {
+        m_work.write("tarvo.txt", SettingsFileBytes(params.settings));
+        return StartProgram(
+            TARVO_EXECUTABLE,
+            QStringList{"--config", m_work.filePath("tarvo.txt"), "--root",
+                        platform->devicePaths().root()} +
+                arguments,
+            QStringList{"TARVO_REGISTRY=" + m_work.filePath("registry.ini")} + environment,
+            output.isEmpty() ? m_work.filePath("out") : output, m_work.filePath("err"));
+    }
+    Outcome finish(qint64 pid) const
+    {
+        int status = 0;
+        ::waitpid(pid_t(pid), &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                TempFolder::read(m_work.filePath("out")), TempFolder::read(m_work.filePath("err"))};
+    }
+    Outcome tarvo(const QStringList& arguments, const QStringList& environment = {})
+    {
+        return finish(start(arguments, environment));
+    }
+#endif
 
     std::unique_ptr<PlatformServices> platform;
     ScriptedMessageService messages;
@@ -174,6 +213,8 @@ protected:
         file.flush(); // a later write would move the time again
         file.setFileTime(modified, QFileDevice::FileModificationTime);
     }
+
+    TempFolder m_work;
 
 private:
     TempFolder m_root;

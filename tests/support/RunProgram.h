@@ -20,10 +20,11 @@ int RunProgram(const QString& program, const QStringList& arguments, const QByte
                QByteArray* errors = nullptr);
 
 // Starts a program with these variables added to the environment
-// ("NAME=value") and its standard output and error written to the files;
-// the child's pid, or -1. The caller waits for it.
+// ("NAME=value"), its standard input read from a file and its standard
+// output and error written to files (a terminal's, too); the child's pid, or
+// -1. The caller waits for it.
 qint64 StartProgram(const QString& program, const QStringList& arguments,
                     const QStringList& environment, const QString& outputFile,
-                    const QString& errorFile);
+                    const QString& errorFile, const QString& inputFile = "/dev/null");
 
 } // namespace tarvo::test

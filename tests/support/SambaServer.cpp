@@ -1,66 +1,65 @@
 #include "tests/support/SambaServer.h"
 
 #include "tests/support/RunProgram.h"
+#include "tests/support/TempFiles.h"
 
 #include <arpa/inet.h>
 #include <csignal>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QUuid>
 #include <sys/file.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tarvo::test {
 
 namespace {
 
-const QStringList SystemFolders = {"/usr/sbin", "/usr/bin", "/sbin", "/bin"};
-
 QString tool(const QString& name)
 {
-    QString found = QStandardPaths::findExecutable(name);
-    return found.isEmpty() ? QStandardPaths::findExecutable(name, SystemFolders) : found;
+    const QString found = QStandardPaths::findExecutable(name);
+    return found.isEmpty() ? QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/bin"})
+                           : found;
 }
 
-int connectTo(int port)
+// A socket's address on 127.0.0.1 and port (0: any), and its port afterwards.
+struct Loopback
 {
+    explicit Loopback(int port)
+    {
+        address.sin_family = AF_INET;
+        address.sin_port = htons(quint16(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    }
+    ~Loopback() { ::close(fd); }
+    sockaddr* at() { return reinterpret_cast<sockaddr*>(&address); }
+    int port()
+    {
+        socklen_t length = sizeof address;
+        return ::getsockname(fd, at(), &length) == 0 ? ntohs(address.sin_port) : 0;
+    }
+
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(quint16(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const int result = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::close(fd);
-    return result;
+};
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
-bool processExists(qint64 pid)
+// A killed daemon stays a zombie until init reaps it, which may take a
+// second; a zombie holds no port and no file, so it counts as gone.
+bool processRuns(qint64 pid)
 {
-    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
-}
-
-// A port that the kernel calls free now, or 0.
-int UnboundLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
+    const QByteArray status = TempFolder::read(QStringLiteral("/proc/%1/stat").arg(pid));
+    return pid > 0 && !status.isEmpty() && status.mid(status.lastIndexOf(')') + 2, 1) != "Z";
 }
 
 } // namespace
@@ -69,30 +68,43 @@ int FreeLoopbackPort()
 {
     // A lock on a file named after the port, held until the process ends,
     // reserves it among the test processes of this machine.
-    const QString folder = QDir::tempPath() + QStringLiteral("/tarvo-test-ports");
+    const QString folder = QDir::tempPath() + "/tarvo-test-ports";
     QDir().mkpath(folder);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const int port = UnboundLoopbackPort();
-        if (port == 0)
-            return 0;
-        const QByteArray lockFile = QFile::encodeName(folder + u'/' + QString::number(port));
-        const int fd = ::open(lockFile.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0)
-            return port; // no reservation possible: take the port as it is
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        Loopback socket(0);
+        const int port =
+            ::bind(socket.fd, socket.at(), sizeof socket.address) == 0 ? socket.port() : 0;
+        const int fd = ::open(QFile::encodeName(folder + u'/' + QString::number(port)).constData(),
+                              O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (port == 0 || fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return port; // the descriptor stays open, and with it the lock
         ::close(fd);
     }
     return 0;
 }
 
+SilentServer::SilentServer()
+{
+    Loopback socket(0);
+    if (::bind(socket.fd, socket.at(), sizeof socket.address) == 0 &&
+        ::listen(socket.fd, 16) == 0) {
+        m_port = socket.port();
+        m_fd = ::fcntl(socket.fd, F_DUPFD_CLOEXEC, 0);
+    }
+}
+
+SilentServer::~SilentServer()
+{
+    ::close(m_fd);
+}
+
 SambaServer::SambaServer()
     : m_shares{DefaultShare}
-    , m_password(QStringLiteral("Pw-") + QUuid::createUuid().toString(QUuid::Id128).left(12))
+    , m_password("Pw-" + QUuid::createUuid().toString(QUuid::Id128).left(12))
 {
     for (const char* sub : {"private", "lock", "state", "cache", "pid", "log", "ncalrpc"})
-        QDir(m_folder.path()).mkpath(QString::fromLatin1(sub));
-    QDir(m_folder.path()).mkpath(QStringLiteral("shares/") + DefaultShare);
+        QDir(m_folder.path()).mkpath(sub);
+    QDir().mkpath(shareFolder());
 }
 
 SambaServer::~SambaServer()
@@ -112,69 +124,62 @@ QString SambaServer::server() const
 
 QString SambaServer::shareFolder(const QString& share) const
 {
-    return m_folder.filePath(QStringLiteral("shares/") + share);
+    return m_folder.filePath("shares/" + share);
 }
 
 QString SambaServer::shareText(const QString& share) const
 {
-    return QStringLiteral("\\\\") + server() + u'\\' + share;
+    return "\\\\" + server() + u'\\' + share;
 }
 
 bool SambaServer::writeConfiguration()
 {
-    const QString root = m_folder.path();
-    QString text = QStringLiteral("[global]\n"
-                                  "smb ports = %1\n"
-                                  "interfaces = 127.0.0.1\n"
-                                  "bind interfaces only = yes\n"
-                                  "disable netbios = yes\n"
-                                  "private dir = %2/private\n"
-                                  "lock directory = %2/lock\n"
-                                  "state directory = %2/state\n"
-                                  "cache directory = %2/cache\n"
-                                  "pid directory = %2/pid\n"
-                                  "ncalrpc dir = %2/ncalrpc\n"
-                                  "log file = %2/log/smbd.log\n"
-                                  "log level = 0\n"
-                                  "load printers = no\n"
-                                  "disable spoolss = yes\n"
-                                  "printcap name = /dev/null\n"
-                                  "server role = standalone server\n"
-                                  "passdb backend = tdbsam:%2/private/passdb.tdb\n"
-                                  "map to guest = never\n"
-                                  "username map = %2/users.map\n")
+    QString text = QStringLiteral(R"([global]
+smb ports = %1
+interfaces = 127.0.0.1
+bind interfaces only = yes
+disable netbios = yes
+private dir = %2/private
+lock directory = %2/lock
+state directory = %2/state
+cache directory = %2/cache
+pid directory = %2/pid
+ncalrpc dir = %2/ncalrpc
+log file = %2/log/smbd.log
+log level = 0
+load printers = no
+disable spoolss = yes
+printcap name = /dev/null
+server role = standalone server
+passdb backend = tdbsam:%2/private/passdb.tdb
+map to guest = never
+username map = %2/users.map
+)")
                        .arg(m_port)
-                       .arg(root);
-    for (const QString& option : std::as_const(m_serverOptions))
-        text += option + u'\n';
+                       .arg(m_folder.path());
+    text += m_serverOptions.join(u'\n') + u'\n';
     for (const QString& share : std::as_const(m_shares)) {
-        text += QStringLiteral("[%1]\npath = %2\nvalid users = root\nread only = no\n")
-                    .arg(share, shareFolder(share));
-        for (const QString& option : std::as_const(m_shareOptions))
-            text += option + u'\n';
+        text += QStringLiteral("[%1]\npath = %2\nvalid users = root\nread only = no\n%3\n")
+                    .arg(share, shareFolder(share), m_shareOptions.join(u'\n'));
     }
-    QFile map(root + QStringLiteral("/users.map"));
-    QFile configuration(root + QStringLiteral("/smb.conf"));
-    return map.open(QIODevice::WriteOnly) && map.write("root = tester\n") > 0 &&
-           configuration.open(QIODevice::WriteOnly) && configuration.write(text.toUtf8()) > 0;
+    writeFile(m_folder.filePath("users.map"), "root = tester\n");
+    return writeFile(m_folder.filePath("smb.conf"), text.toUtf8());
 }
 
 // The password goes to smbpasswd on its standard input, never on a command line.
 bool SambaServer::setPassword(const QString& password)
 {
-    QStringList arguments{QStringLiteral("-c"), m_folder.filePath(QStringLiteral("smb.conf")),
-                          QStringLiteral("-s")};
-    if (!m_passwordSet)
-        arguments << QStringLiteral("-a");
-    arguments << QStringLiteral("root");
     const QByteArray line = password.toUtf8() + '\n';
     QByteArray errors;
-    if (RunProgram(tool("smbpasswd"), arguments, line + line, &errors) != 0) {
-        m_error = QStringLiteral("smbpasswd failed: ") + QString::fromLocal8Bit(errors);
+    const QStringList add = m_passwordSet ? QStringList() : QStringList{"-a"};
+    if (RunProgram(tool("smbpasswd"),
+                   QStringList{"-c", m_folder.filePath("smb.conf"), "-s"} + add +
+                       QStringList{"root"},
+                   line + line, &errors) != 0) {
+        m_error = "smbpasswd failed: " + QString::fromLocal8Bit(errors);
         return false;
     }
-    m_passwordSet = true;
-    return true;
+    return m_passwordSet = true;
 }
 
 bool SambaServer::changePassword(const QString& password)
@@ -185,23 +190,12 @@ bool SambaServer::changePassword(const QString& password)
     return true;
 }
 
-qint64 SambaServer::readPid() const
-{
-    const QStringList files = QDir(m_folder.filePath(QStringLiteral("pid")))
-                                  .entryList({QStringLiteral("smbd*.pid")}, QDir::Files);
-    for (const QString& name : files) {
-        QFile file(m_folder.filePath(QStringLiteral("pid/") + name));
-        if (file.open(QIODevice::ReadOnly))
-            return file.readAll().trimmed().toLongLong();
-    }
-    return 0;
-}
-
 bool SambaServer::waitForPort(bool open) const
 {
-    QDeadlineTimer deadline(20000);
+    const QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired()) {
-        if ((connectTo(m_port) == 0) == open)
+        Loopback socket(m_port);
+        if ((::connect(socket.fd, socket.at(), sizeof socket.address) == 0) == open)
             return true;
         QThread::msleep(20);
     }
@@ -213,7 +207,7 @@ bool SambaServer::start()
     if (isRunning())
         return true;
     if (!isInstalled()) {
-        m_error = QStringLiteral("smbd is not installed");
+        m_error = "smbd is not installed";
         return false;
     }
     if (m_port == 0)
@@ -223,18 +217,13 @@ bool SambaServer::start()
     // As a daemon smbd leads a process group of its own, which holds the
     // children that serve connections: stop() ends them all.
     const int exitCode =
-        RunProgram(tool("smbd"),
-                   {QStringLiteral("--configfile=") + m_folder.filePath(QStringLiteral("smb.conf")),
-                    QStringLiteral("-D")});
-    if (exitCode != 0 || !waitForPort(true)) {
+        RunProgram(tool("smbd"), {"--configfile=" + m_folder.filePath("smb.conf"), "-D"});
+    const bool listening = exitCode == 0 && waitForPort(true);
+    m_pid = TempFolder::read(m_folder.filePath("pid/smbd.pid")).trimmed().toLongLong();
+    if (!listening || m_pid <= 0) {
         m_error = QStringLiteral("smbd did not start on port %1 (exit code %2)")
                       .arg(m_port)
                       .arg(exitCode);
-        return false;
-    }
-    m_pid = readPid();
-    if (m_pid <= 0) {
-        m_error = QStringLiteral("smbd wrote no pid file");
         return false;
     }
     return true;
@@ -244,14 +233,11 @@ void SambaServer::stop()
 {
     if (m_pid <= 0)
         return;
-    if (::kill(-pid_t(m_pid), SIGKILL) != 0)
-        ::kill(pid_t(m_pid), SIGKILL);
-    QDeadlineTimer deadline(10000);
-    while (processExists(m_pid) && !deadline.hasExpired())
+    ::kill(-pid_t(m_pid), SIGKILL);
+    const QDeadlineTimer deadline(10000);
+    while (processRuns(m_pid) && !deadline.hasExpired())
         QThread::msleep(10);
-    for (const QString& name :
-         QDir(m_folder.filePath(QStringLiteral("pid"))).entryList(QDir::Files))
-        QFile::remove(m_folder.filePath(QStringLiteral("pid/") + name));
+    QFile::remove(m_folder.filePath("pid/smbd.pid"));
     m_pid = 0;
     waitForPort(false);
 }
@@ -259,35 +245,37 @@ void SambaServer::stop()
 void SambaServer::clearShares()
 {
     for (const QString& share : std::as_const(m_shares)) {
-        QDir folder(shareFolder(share));
-        folder.removeRecursively();
-        folder.mkpath(QStringLiteral("."));
+        QDir(shareFolder(share)).removeRecursively();
+        QDir().mkpath(shareFolder(share));
     }
 }
 
 bool SambaServer::configure(const QStringList& serverOptions, const QStringList& shareOptions)
 {
+    if (serverOptions == m_serverOptions && shareOptions == m_shareOptions)
+        return isRunning() || writeConfiguration();
     m_serverOptions = serverOptions;
     m_shareOptions = shareOptions;
-    const bool running = isRunning();
-    stop();
-    return running ? start() : writeConfiguration();
+    return restart();
 }
 
 bool SambaServer::addShare(const QString& name)
 {
     if (m_shares.contains(name))
         return true;
-    QDir(m_folder.path()).mkpath(QStringLiteral("shares/") + name);
+    QDir().mkpath(shareFolder(name));
     m_shares.append(name);
-    const bool running = isRunning();
-    stop();
-    return running ? start() : writeConfiguration();
+    return restart();
 }
 
 bool SambaServer::removeShare(const QString& name)
 {
     m_shares.removeAll(name);
+    return restart();
+}
+
+bool SambaServer::restart()
+{
     const bool running = isRunning();
     stop();
     return running ? start() : writeConfiguration();
@@ -295,22 +283,15 @@ bool SambaServer::removeShare(const QString& name)
 
 bool SambaServer::setReadOnly(const QString& relative)
 {
-    QTemporaryDir folder;
-    QFile credentials(folder.filePath(QStringLiteral("credentials")));
-    if (!credentials.open(QIODevice::WriteOnly))
-        return false;
-    credentials.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    credentials.write(
+    const TempFolder folder;
+    const QString credentials = folder.write(
+        "credentials",
         QStringLiteral("username = %1\npassword = %2\n").arg(UserName, m_password).toUtf8());
-    credentials.close();
-    const QString command =
-        QStringLiteral("setmode \"%1\" +r").arg(QString(relative).replace(u'/', u'\\'));
-    return RunProgram(tool("smbclient"),
-                      {QStringLiteral("//127.0.0.1/") + DefaultShare,
-                       QStringLiteral("--port=%1").arg(m_port),
-                       QStringLiteral("--configfile=/dev/null"),
-                       QStringLiteral("--authentication-file=") + credentials.fileName(),
-                       QStringLiteral("--command=") + command}) == 0;
+    return RunProgram(
+               tool("smbclient"),
+               {"//127.0.0.1/" + QString(DefaultShare), QStringLiteral("--port=%1").arg(m_port),
+                "--configfile=/dev/null", "--authentication-file=" + credentials,
+                "--command=setmode \"" + QString(relative).replace(u'/', u'\\') + "\" +r"}) == 0;
 }
 
 std::unique_ptr<SambaServer> SambaTest::s_server;
@@ -341,11 +322,10 @@ void SambaTest::SetUp()
 
 void SambaTest::TearDown()
 {
-    if (!s_server)
-        return;
-    if (s_server->password() != s_firstPassword)
+    if (s_server && s_server->password() != s_firstPassword)
         s_server->changePassword(s_firstPassword);
-    s_server->start();
+    if (s_server)
+        s_server->start();
 }
 
 } // namespace tarvo::test

@@ -13,6 +13,24 @@ namespace tarvo::test {
 // starts again on its port must never find another test's server there.
 int FreeLoopbackPort();
 
+// A server on 127.0.0.1 that takes TCP connections and never says a word:
+// the kernel completes the handshake for the backlog, nobody reads.
+class SilentServer
+{
+public:
+    SilentServer();
+    ~SilentServer();
+    SilentServer(const SilentServer&) = delete;
+    SilentServer& operator=(const SilentServer&) = delete;
+
+    int port() const { return m_port; }
+    QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+
 // A private Samba server on 127.0.0.1 for tests: smbd with its own
 // configuration, password database and share folders in a temporary folder,
 // on a free port, reached as "\\127.0.0.1:PORT\share" with user "tester".
@@ -72,7 +90,7 @@ private:
     bool writeConfiguration();
     bool setPassword(const QString& password);
     bool waitForPort(bool open) const;
-    qint64 readPid() const;
+    bool restart();
 
     QTemporaryDir m_folder;
     QStringList m_shares;

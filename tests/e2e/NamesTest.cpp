@@ -1,0 +1,195 @@
+// Names of every kind: from every script, with characters that URLs reserve,
+// names that differ only in letter case, and names a hostile server sends.
+#include "core/filelist/FileListBuilder.h"
+#include "core/filelist/FileTypeIcons.h"
+#include "core/transfer/SendRequest.h"
+#include "platform/FileNames.h"
+#include "tests/e2e/Scenario.h"
+#include "tests/support/MemoryFileSystem.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tarvo::test {
+namespace {
+
+QStringList StrangeNames()
+{
+    return {QString::fromUtf8("caf\xC3\xA9 d\xC3\xA9j\xC3\xA0.txt"),
+            QString::fromUtf8("\xE6\x96\x87\xE4\xBB\xB6 \xE5\x90\x8D.txt"),
+            QString::fromUtf8("\xF0\x9F\x98\x80 smile.txt"),
+            "with  blanks %20#&.txt",
+            "a,b;c.txt",
+            ".hidden",
+            "; starts like a comment",
+            QString(126, QChar(0xE9)) + QStringLiteral("xyz")}; // 255 bytes, the most a name holds
+}
+
+QMap<QString, QByteArray> FilesIn(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        files.insert(name, TempFolder::read(folder + u'/' + name));
+    return files;
+}
+
+ino_t Inode(const QString& path)
+{
+    struct stat status = {};
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return status.st_ino;
+}
+
+using NamesTest = Scenario;
+
+// Sent with Sync, sent again (the share kept their times, so nothing is
+// copied), then fetched back and moved into a folder on the share.
+TEST_F(NamesTest, StrangeNamesGoBothWaysWithTheirTimes)
+{
+    QMap<QString, QByteArray> strange;
+    for (const QString& name : StrangeNames()) {
+        strange.insert(name, "content of " + name.toUtf8());
+        writeDevice(QStringLiteral("\\Out box\\") + name, strange.value(name));
+    }
+    writeShare("in; out here/stale.txt", "stale");
+    params.settings.DefaultChoice = ReplaceNoToAll; // what Sync finds unchanged stays
+    addSession(QString::fromUtf8("B\xC3\xBCro"),
+               line("Put", "\\Out box", "\\in; out here", "Sync"));
+    const Outcome put = tarvo({"send", "--yes"});
+    ASSERT_EQ(put.exitCode, 0) << put.err.constData();
+    EXPECT_EQ(FilesIn(onShare("in; out here")), strange);
+
+    QList<ino_t> sent;
+    for (const QString& name : StrangeNames())
+        sent.append(Inode(onShare(QStringLiteral("in; out here/") + name)));
+    EXPECT_EQ(tarvo({"send", "--yes"}).exitCode, 0);
+    for (const QString& name : StrangeNames())
+        EXPECT_EQ(Inode(onShare(QStringLiteral("in; out here/") + name)), sent.takeFirst())
+            << name.toStdString() << " was copied again";
+
+    params.settings.DefaultSession = {"Back"};
+    addSession("Back",
+               line("Get", QString::fromUtf8("\\Caf\xC3\xA9 in;"), "\\in; out here", "Move",
+                    sharePath("in; out here/.done")),
+               false);
+    makeShareFolder("in; out here/.done");
+    QDir().mkpath(native(QString::fromUtf8("\\Caf\xC3\xA9 in;")));
+    const Outcome get = tarvo({"send", "--yes"});
+    EXPECT_EQ(get.exitCode, 0) << get.err.constData();
+    EXPECT_EQ(FilesIn(native(QString::fromUtf8("\\Caf\xC3\xA9 in;"))), strange);
+    EXPECT_EQ(FilesIn(onShare("in; out here/.done")), strange);
+}
+
+// The device tells names apart by case, the share does not: of two twins,
+// one is refused, and neither the share's file nor the source of the one
+// that went is lost.
+TEST_F(NamesTest, TwinsByCaseAreSentAndFetchedOnce)
+{
+    writeDevice("\\Out\\Report.txt", "upper");
+    writeDevice("\\Out\\report.txt", "lower");
+    writeShare("in/Data.csv", "first");
+    writeShare("in/DATA.CSV", "second");
+    makeShareFolder("out");
+    QDir().mkpath(native("\\In"));
+    addSession("Put", line("Put", "\\Out", "\\out", "Del"));
+    addSession("Get", line("Get", "\\In", "\\in", "Del"));
+
+    const Outcome run = tarvo({"send", "--yes"});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.count("only in letter case"), 2) << run.err.constData();
+    // The source that stays is the twin that was not sent.
+    const auto sent = FilesIn(onShare("out"));
+    const auto left = FilesIn(native("\\Out"));
+    ASSERT_EQ(sent.size(), 1);
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(QSet<QByteArray>({sent.first(), left.first()}), QSet<QByteArray>({"upper", "lower"}));
+    const auto fetched = FilesIn(native("\\In"));
+    const auto kept = FilesIn(onShare("in"));
+    ASSERT_EQ(fetched.size(), 1);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(QSet<QByteArray>({fetched.first(), kept.first()}),
+              QSet<QByteArray>({"first", "second"}));
+}
+
+// A share as a hostile server could present it: its folder lists names that
+// would lead out of the folder beside its files, and it records every delete.
+struct HostileShare : MemoryFileSystem
+{
+    static QStringList crafted()
+    {
+        QStringList names = {"..", ".", "../x", "a/b", "a\\b", "..\\..\\x", "C:\\x", ""};
+        return names << "\\\\other\\share\\x" << QString(300, u'L')
+                     << QString("cut") + QChar(0) + "/../x";
+    }
+    using MemoryFileSystem::listFolder;
+    int listFolder(const QString& folder, const Visitor& visit) override
+    {
+        for (const QString& name : folder.startsWith(In.chopped(1)) ? crafted() : QStringList())
+            visit(DirEntry{name, {}});
+        return MemoryFileSystem::listFolder(folder, visit);
+    }
+    using MemoryFileSystem::deleteFile;
+    int deleteFile(const QString& path, const FileInfo* copiedAs) override
+    {
+        deleted.append(path);
+        return MemoryFileSystem::deleteFile(path, copiedAs);
+    }
+
+    static inline const QString In = "\\\\files\\share\\in\\";
+    QStringList deleted;
+};
+
+TEST(HostileNamesTest, NeverLeadOutOfTheSessionsFolders)
+{
+    HostileShare files;
+    for (const char* name : {"good.txt", "C:x", "stale.txt"})
+        files.addFile(HostileShare::In + name, name);
+    files.addFile("\\Out\\good.txt", "good");
+    files.addFolder("\\In");
+    ScriptedMessageService messages;
+    RecordingObserver observer;
+    FileTypeIcons icons;
+    const auto settingsFor = [](const QString& session) {
+        Settings settings;
+        settings.Filter = "*";
+        settings.DefaultChoice = ReplaceYesToAll;
+        settings.Sessions.insert("S", "Net," + session + ",,u,pw");
+        settings.DefaultSession = {"S"};
+        return settings;
+    };
+
+    // Listed: only the plain names.
+    const Settings get = settingsFor("Get,\\\\files\\share,WG,\\In,\\in,Del");
+    QStringList listed;
+    for (const FileRow& row : BuildFileList(get, {files, files, messages, icons}))
+        listed.append(row.name);
+    EXPECT_EQ(listed, QStringList({"C:x", "good.txt", "stale.txt"}));
+
+    // Sent as if the list had let every name through (in an entry, a "\" in
+    // a name reads as a deeper folder): only the plain ones go.
+    FileRows rows;
+    for (const QString& name : HostileShare::crafted() + listed) {
+        if (!name.contains(u'\\') || name.contains(".."))
+            rows.append({name, {}, {}, HostileShare::In, "S"});
+    }
+    TransferRun fetch({get, BuildTransferList(rows), {}, {}}, {files, files, messages, observer});
+    EXPECT_EQ(fetch.RunTransfer(), 3);
+    EXPECT_EQ(messages.texts().filter("cannot be used for a file").size(), rows.size() - 3);
+
+    // Mirrored with Sync: the prune never takes a crafted name for a file.
+    files.addFile(HostileShare::In + "stale.txt", "stale");
+    TransferRun mirror(
+        {settingsFor("Put,\\\\files\\share,WG,\\Out,\\in,Sync"), {"S,\\Out\\good.txt"}, {}, {}},
+        {files, files, messages, observer});
+    EXPECT_EQ(mirror.RunTransfer(), 1);
+    EXPECT_FALSE(files.exists(HostileShare::In + "stale.txt"));
+    for (const QString& path : files.deleted) {
+        EXPECT_TRUE(path.startsWith(HostileShare::In) &&
+                    IsPlainFileName(path.mid(HostileShare::In.size())))
+            << path.toStdString();
+    }
+}
+
+} // namespace
+} // namespace tarvo::test

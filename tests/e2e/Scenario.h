@@ -1,0 +1,73 @@
+#pragma once
+
+#include "tests/support/RunFixture.h"
+
+#include <atomic>
+#include <semaphore>
+#include <thread>
+
+namespace tarvo::test {
+
+// The program's part files in a folder and in its part folder.
+inline QStringList PartsIn(const QString& folder)
+{
+    const auto all = QDir::Files | QDir::Hidden | QDir::System;
+    QStringList parts = QDir(folder).entryList({"*tarvo-*"}, all);
+    for (const QString& name : QDir(folder + "/.tarvo-parts").entryList(all))
+        parts.append(".tarvo-parts/" + name);
+    return parts;
+}
+
+// Whole runs against the test server, every file shown.
+class Scenario : public RunFixture
+{
+protected:
+    void SetUp() override
+    {
+        RunFixture::SetUp();
+        params.settings.Filter = "*";
+    }
+    static QString entry(const QString& session, const QString& path)
+    {
+        return session + u',' + path;
+    }
+    static QString copyFailed(const QString& source, const QString& target, const QString& why)
+    {
+        return QStringLiteral("Failed to copy file %1 to %2\r\n%3").arg(source, target, why);
+    }
+
+    // Runs the transfer on a thread of its own and holds the first copy that
+    // has moved `bytes` of its file while `atPause` acts on the test's thread:
+    // the change lands at a known point of the copy.
+    int runPausedAt(quint64 bytes, const std::function<void()>& atPause)
+    {
+        struct Pause : CopyWatcher
+        {
+            void blockCopied(quint64 done, quint64) override
+            {
+                if (done >= bytes && !reached.exchange(true)) {
+                    paused.release();
+                    resume.acquire();
+                }
+            }
+            quint64 bytes;
+            std::atomic_bool reached{false};
+            std::binary_semaphore paused{0}, resume{0};
+        } pause;
+        pause.bytes = bytes;
+        copyWatcher = &pause;
+        int result = -1;
+        std::thread worker([&] {
+            result = run();
+            if (!pause.reached.exchange(true))
+                pause.paused.release(); // the run ended before any copy came there
+        });
+        pause.paused.acquire();
+        atPause();
+        pause.resume.release();
+        worker.join();
+        return result;
+    }
+};
+
+} // namespace tarvo::test

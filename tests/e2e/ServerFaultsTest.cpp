@@ -1,0 +1,139 @@
+// A server that goes away in the middle of a copy, disks that run full, and
+// targets the share will not change: each file says why, loses nothing and
+// leaves no part, and the run goes on.
+#include "platform/ProcessServices.h"
+#include "tests/e2e/Scenario.h"
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+namespace tarvo::test {
+namespace {
+
+constexpr qint64 MiB = 1 << 20;
+const QString Denied = "Access is denied.";
+const QString Full = "There is not enough space left on the disk.";
+
+// The server stops while a 16 MiB copy waits at 2 MiB, and starts again once
+// the copy has failed: the session after it logs on anew and runs as usual.
+class ServerLossTest : public Scenario, public ::testing::WithParamInterface<bool>
+{};
+
+TEST_P(ServerLossTest, TheCopyFailsAndNothingIsLost)
+{
+    const bool get = GetParam();
+    const QString big = get ? sharePath("in/big.bin") : "\\Outbox\\big.bin";
+    const QString target = get ? "\\Inbox\\big.bin" : sharePath("out/big.bin");
+    const QString bigOnDisk = get ? onShare("in/big.bin") : native(big);
+    const QString targetOnDisk = get ? native(target) : onShare("out/big.bin");
+    writeLocal(bigOnDisk, QByteArray(16 * MiB, 'b'));
+    writeLocal(targetOnDisk, "old target");
+    writeDevice("\\Later\\later.txt", "later");
+    makeShareFolder("later");
+    const QString direction = get ? "Get" : "Put";
+    addSession("Big", line(direction, get ? "\\Inbox" : "\\Outbox", get ? "\\in" : "\\out", "Del"));
+    addSession("Later", line("Put", "\\Later", "\\later"));
+    params.entries = {entry("Big", big), entry("Later", "\\Later\\later.txt")};
+    messages.onMessage = [this](const QString&) { ASSERT_TRUE(samba().start()); };
+    EXPECT_EQ(runPausedAt(2 * MiB, [] { samba().stop(); }), 1);
+
+    EXPECT_EQ(messages.texts(),
+              QStringList(copyFailed(big, target, "The server cannot be reached.")));
+    EXPECT_EQ(QFileInfo(bigOnDisk).size(), 16 * MiB);
+    EXPECT_EQ(TempFolder::read(targetOnDisk), "old target");
+    EXPECT_EQ(QDir(QFileInfo(targetOnDisk).path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"big.bin"});
+    EXPECT_EQ(readShare("later/later.txt"), "later");
+}
+
+INSTANTIATE_TEST_SUITE_P(Directions, ServerLossTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Get" : "Put"; });
+
+using ServerFaultsTest = Scenario;
+
+// A small tmpfs as the share's folder and as the device's: the file that
+// does not fit leaves no part, so the file after it still fits.
+TEST_F(ServerFaultsTest, FullDisksKeepTheOldTargetAndTheNextFilesFit)
+{
+    const auto unmount = qScopeGuard([this] {
+        ::umount2(QFile::encodeName(onShare("out")), MNT_DETACH);
+        ::umount2(QFile::encodeName(native("\\Inbox")), MNT_DETACH);
+    });
+    for (const QString& folder : {onShare("out"), native("\\Inbox")}) {
+        QDir().mkpath(folder);
+        if (::mount("tmpfs", QFile::encodeName(folder), "tmpfs", 0, "size=4m") != 0)
+            GTEST_SKIP() << "mounting a tmpfs needs root";
+    }
+    for (const QString& folder : {onShare("in"), native("\\Out")}) {
+        writeLocal(folder + QStringLiteral("/big.bin"), QByteArray(6 * MiB, 'b'));
+        writeLocal(folder + QStringLiteral("/small.txt"), "small");
+    }
+    writeShare("out/big.bin", "old target");
+    writeDevice("\\Inbox\\big.bin", "old target");
+    addSession("Put", line("Put", "\\Out", "\\out"));
+    addSession("Get", line("Get", "\\Inbox", "\\in"));
+    params.entries = {entry("Put", "\\Out\\big.bin"), entry("Put", "\\Out\\small.txt"),
+                      entry("Get", sharePath("in/big.bin")),
+                      entry("Get", sharePath("in/small.txt"))};
+
+    EXPECT_EQ(run(), 2);
+
+    EXPECT_EQ(messages.texts(),
+              QStringList({copyFailed("\\Out\\big.bin", sharePath("out/big.bin"), Full),
+                           copyFailed(sharePath("in/big.bin"), "\\Inbox\\big.bin", Full)}));
+    for (const QString& folder : {onShare("out"), native("\\Inbox")}) {
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                  QStringList({"big.bin", "small.txt"}));
+        EXPECT_EQ(TempFolder::read(folder + QStringLiteral("/big.bin")), "old target");
+    }
+}
+
+// Targets the share will not replace (read-only, a folder of that name, a
+// folder that is not there) fail one by one; a Sync target it will not
+// delete (read-only, or open through another connection) stays silently.
+TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
+{
+    for (const char* name : {"ro.txt", "dir.txt", "ok.txt"})
+        writeDevice(QStringLiteral("\\Docs\\") + QLatin1String(name), "new");
+    writeDevice("\\Other\\a.txt", "a");
+    writeDevice("\\Mirror\\a.txt", "a");
+    writeShare("out/ro.txt", "old");
+    ASSERT_TRUE(samba().setReadOnly("out/ro.txt"));
+    makeShareFolder("out/dir.txt");
+    writeShare("mirror/readonly.txt", "read-only");
+    ASSERT_TRUE(samba().setReadOnly("mirror/readonly.txt"));
+    writeShare("mirror/busy.txt", "busy");
+    writeShare("mirror/extra.txt", "extra");
+    addSession("Office", line("Put", "\\Docs", "\\out", "Del"));
+    addSession("Missing", line("Put", "\\Other", "\\no such folder"));
+    addSession("Mirror", line("Put", "\\Mirror", "\\mirror", "Sync"));
+    for (const char* name : {"ro.txt", "dir.txt", "ok.txt"})
+        params.entries.append(entry("Office", QStringLiteral("\\Docs\\") + QLatin1String(name)));
+    params.entries += {entry("Missing", "\\Other\\a.txt"), entry("Mirror", "\\Mirror\\a.txt")};
+    // Another program holds busy.txt open on the share.
+    TempFolder otherRoot;
+    ProcessServices other(otherRoot.path());
+    ASSERT_EQ(other.connections().addConnection("Other", samba().shareText(),
+                                                QString::fromLatin1(SambaServer::UserName),
+                                                samba().password(), true),
+              0);
+    std::unique_ptr<SourceFile> held;
+    ASSERT_EQ(other.shareFiles().openSource(sharePath("mirror/busy.txt"), held), 0);
+
+    EXPECT_EQ(run(), 2);
+
+    EXPECT_EQ(messages.texts(),
+              QStringList({copyFailed("\\Docs\\ro.txt", sharePath("out/ro.txt"), Denied),
+                           copyFailed("\\Docs\\dir.txt", sharePath("out/dir.txt"), Denied),
+                           "Delete file \\Docs\\ok.txt ?",
+                           copyFailed("\\Other\\a.txt", sharePath("no such folder/a.txt"),
+                                      "The folder does not exist.")}));
+    EXPECT_EQ(readShare("out/ro.txt"), "old");
+    EXPECT_TRUE(QFileInfo(onShare("out/dir.txt")).isDir());
+    EXPECT_EQ(shareNames("out"), QStringList({"ok.txt", "ro.txt"}));
+    EXPECT_EQ(shareNames("mirror"), QStringList({"a.txt", "busy.txt", "readonly.txt"}));
+    EXPECT_EQ(readDevice("\\Docs\\ro.txt"), "new");
+}
+
+} // namespace
+} // namespace tarvo::test

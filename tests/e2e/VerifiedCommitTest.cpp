@@ -1,0 +1,127 @@
+// A copy puts its part in place only when it arrived whole and its source
+// held still: a source or a part that changes at a known point of the copy.
+#include "tests/e2e/Scenario.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvo::test {
+namespace {
+
+constexpr qint64 MiB = 1 << 20;
+
+// Acts once, on the copy's own thread, when a copy has moved `after` bytes.
+class ChangeWhenCopied : public CopyWatcher
+{
+public:
+    ChangeWhenCopied(quint64 after, std::function<void()> change)
+        : m_after(after)
+        , m_change(std::move(change))
+    {}
+    void blockCopied(quint64 done, quint64) override
+    {
+        if (done >= m_after && !m_done.exchange(true))
+            m_change();
+    }
+
+private:
+    const quint64 m_after;
+    const std::function<void()> m_change;
+    std::atomic_bool m_done{false};
+};
+
+struct Change
+{
+    const char* name;
+    bool get;
+    qint64 size;  // 6 MiB moves through one session, 10 MiB through parallel ones
+    qint64 after; // bytes moved when it happens
+    // What happens, to the source's file or to the part's, as the server holds them.
+    void (*change)(const QString& source, const QString& targetFolder);
+    const char* reason; // none: the file arrives whole
+};
+
+void PrintTo(const Change& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+void Append(const QString& source, const QString&)
+{
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("more");
+}
+void Shrink(const QString& source, const QString&)
+{
+    ASSERT_TRUE(QFile::resize(source, MiB));
+}
+void Rewrite(const QString& source, const QString&)
+{
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(4 * MiB));
+    file.write("x");
+    file.close();
+    file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+}
+// As a server that truncates a file opened a second time would leave it.
+void CutThePart(const QString&, const QString& targetFolder)
+{
+    const QStringList parts = PartsIn(targetFolder);
+    ASSERT_EQ(parts.size(), 1);
+    ASSERT_TRUE(QFile::resize(targetFolder + u'/' + parts.first(), 2 * MiB));
+}
+
+const char* const Changed = "The file changed while it was being copied.";
+const char* const Incomplete = "The copy arrived incomplete.";
+
+class VerifiedCommitTest : public Scenario, public ::testing::WithParamInterface<Change>
+{};
+
+TEST_P(VerifiedCommitTest, KeepsTheOldTargetUnlessTheFileArrivedWhole)
+{
+    const Change& c = GetParam();
+    const QByteArray content(c.size, 'n');
+    const QString source = c.get ? sharePath("in/a.bin") : "\\Outbox\\a.bin";
+    const QString target = c.get ? "\\Inbox\\a.bin" : sharePath("out/a.bin");
+    const QString sourceOnDisk = c.get ? onShare("in/a.bin") : native(source);
+    const QString targetOnDisk = c.get ? native(target) : onShare("out/a.bin");
+    writeLocal(sourceOnDisk, content);
+    writeLocal(targetOnDisk, "old");
+    addSession("S", line(c.get ? "Get" : "Put", c.get ? "\\Inbox" : "\\Outbox",
+                         c.get ? "\\in" : "\\out", "Del"));
+    params.entries = {entry("S", source)};
+    const QString targetFolder = QFileInfo(targetOnDisk).absolutePath();
+    ChangeWhenCopied watcher(c.after, [&] { c.change(sourceOnDisk, targetFolder); });
+    copyWatcher = &watcher;
+
+    const int sent = run();
+
+    EXPECT_TRUE(PartsIn(targetFolder).isEmpty());
+    if (!*c.reason) {
+        EXPECT_EQ(sent, 1) << messages.texts().join(u'\n').toStdString();
+        EXPECT_TRUE(TempFolder::read(targetOnDisk) == content);
+        return;
+    }
+    EXPECT_EQ(sent, 0);
+    EXPECT_EQ(messages.texts(), QStringList(copyFailed(source, target, c.reason)));
+    EXPECT_EQ(TempFolder::read(targetOnDisk), "old");
+    EXPECT_TRUE(QFile::exists(sourceOnDisk)); // Del did not act
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, VerifiedCommitTest,
+    ::testing::Values(Change{"PutSourceGrows", false, 6 * MiB, 2 * MiB, Append, Changed},
+                      Change{"PutSourceShrinks", false, 6 * MiB, 2 * MiB, Shrink, Changed},
+                      Change{"PutSourceRewrittenInPlace", false, 6 * MiB, 2 * MiB, Rewrite,
+                             Changed},
+                      Change{"GetSourceGrows", true, 10 * MiB, 2 * MiB, Append, Changed},
+                      Change{"GetSourceShrinks", true, 10 * MiB, 2 * MiB, Shrink, Changed},
+                      Change{"PutPartCut", false, 6 * MiB, 6 * MiB, CutThePart, Incomplete},
+                      Change{"GetPartCut", true, 6 * MiB, 6 * MiB, CutThePart, Incomplete},
+                      // Copied once more through the one session, it arrives.
+                      Change{"PutParallelPartCut", false, 10 * MiB, 10 * MiB, CutThePart, ""},
+                      Change{"GetParallelPartCut", true, 10 * MiB, 10 * MiB, CutThePart, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace tarvo::test
