@@ -82,7 +82,8 @@ TEST_F(NamesTest, StrangeNamesGoBothWaysWithTheirTimes)
 
 // The device tells names apart by case, the share does not: of two twins,
 // one is refused, and neither the share's file nor the source of the one
-// that went is lost.
+// that went is lost. A Sync into the device judges the file of exactly the
+// name: A.txt of the same size and time is another file than a.txt.
 TEST_F(NamesTest, TwinsByCaseAreSentAndFetchedOnce)
 {
     writeDevice("\\Out\\Report.txt", "upper");
@@ -93,6 +94,11 @@ TEST_F(NamesTest, TwinsByCaseAreSentAndFetchedOnce)
     QDir().mkpath(native("\\In"));
     addSession("Put", line("Put", "\\Out", "\\out", "Del"));
     addSession("Get", line("Get", "\\In", "\\in", "Del"));
+    writeShare("mirror/a.txt", "new!");
+    writeShare("mirror/b.txt", "bbbb");
+    writeDevice("\\Mirror\\A.txt", "old!");
+    writeDevice("\\Mirror\\B.TXT", "BBBB");
+    addSession("Sync", line("Get", "\\Mirror", "\\mirror", "Sync"));
 
     const Outcome run = tarvo({"send", "--yes"});
 
@@ -110,6 +116,8 @@ TEST_F(NamesTest, TwinsByCaseAreSentAndFetchedOnce)
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(QSet<QByteArray>({fetched.first(), kept.first()}),
               QSet<QByteArray>({"first", "second"}));
+    EXPECT_EQ(FilesIn(native("\\Mirror")),
+              (QMap<QString, QByteArray>{{"a.txt", "new!"}, {"b.txt", "bbbb"}}));
 }
 
 // A share as a hostile server could present it: its folder lists names that

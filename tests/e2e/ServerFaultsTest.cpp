@@ -1,6 +1,7 @@
 // A server that goes away in the middle of a copy, disks that run full, and
 // targets the share will not change: each file says why, loses nothing and
 // leaves no part, and the run goes on.
+#include "platform/ErrorCodes.h"
 #include "platform/ProcessServices.h"
 #include "tests/e2e/Scenario.h"
 
@@ -34,7 +35,14 @@ TEST_P(ServerLossTest, TheCopyFailsAndNothingIsLost)
     addSession("Big", line(direction, get ? "\\Inbox" : "\\Outbox", get ? "\\in" : "\\out", "Del"));
     addSession("Later", line("Put", "\\Later", "\\later"));
     params.entries = {entry("Big", big), entry("Later", "\\Later\\later.txt")};
-    messages.onMessage = [this](const QString&) { ASSERT_TRUE(samba().start()); };
+    // By the time the copy has failed, the dropped connection is known for
+    // one, so the next use logs on anew.
+    messages.onMessage = [this](const QString&) {
+        QString remote;
+        EXPECT_EQ(platform->connections().getConnection("Big", remote),
+                  PlatformError::ConnectionUnavailable);
+        ASSERT_TRUE(samba().start());
+    };
     EXPECT_EQ(runPausedAt(2 * MiB, [] { samba().stop(); }), 1);
 
     EXPECT_EQ(messages.texts(),

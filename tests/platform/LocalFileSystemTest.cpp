@@ -98,6 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
     Operations, RefusalTest,
     ::testing::Values(
         Refusal{"AttributesOfAMissingFile", Attributes, "\\no", "", FileNotFound},
+        Refusal{"AttributesInAMissingFolder", Attributes, "\\None\\a", "", PathNotFound},
         Refusal{"ListingAMissingFolder", List, "\\None", "", PathNotFound},
         Refusal{"CopyOfAMissingFile", Copy, "\\no", "\\a", FileNotFound},
         Refusal{"CopyIntoAMissingFolder", Copy, "\\plain.txt", "\\No\\a", PathNotFound},

@@ -65,6 +65,7 @@ TEST(PostedCallsTest, LaterCallsRunInsideALoopOfAnEarlierOneAndWaitingOnesGoUnru
             loop.exec();
             innerRanInsideTheLoop = innerRan;
         });
+        calls->post([] {}); // waits behind the call with the loop
     }).join();
     ASSERT_TRUE(ProcessUntil([&] { return innerRan; }));
     EXPECT_TRUE(innerRanInsideTheLoop);
