@@ -97,7 +97,7 @@ TEST_F(ServerFaultsTest, FullDisksKeepTheOldTargetAndTheNextFilesFit)
 }
 
 // Targets the share will not replace (read-only, a folder of that name, a
-// folder that is not there) fail one by one; a Sync target it will not
+// folder that is not there) and a source that has gone fail one by one; a Sync target it will not
 // delete (read-only, or open through another connection) stays silently.
 TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
 {
@@ -115,7 +115,7 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
     addSession("Office", line("Put", "\\Docs", "\\out", "Del"));
     addSession("Missing", line("Put", "\\Other", "\\no such folder"));
     addSession("Mirror", line("Put", "\\Mirror", "\\mirror", "Sync"));
-    for (const char* name : {"ro.txt", "dir.txt", "ok.txt"})
+    for (const char* name : {"gone.txt", "ro.txt", "dir.txt", "ok.txt"})
         params.entries.append(entry("Office", QStringLiteral("\\Docs\\") + QLatin1String(name)));
     params.entries += {entry("Missing", "\\Other\\a.txt"), entry("Mirror", "\\Mirror\\a.txt")};
     // Another program holds busy.txt open on the share.
@@ -131,7 +131,9 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
     EXPECT_EQ(run(), 2);
 
     EXPECT_EQ(messages.texts(),
-              QStringList({copyFailed("\\Docs\\ro.txt", sharePath("out/ro.txt"), Denied),
+              QStringList({copyFailed("\\Docs\\gone.txt", sharePath("out/gone.txt"),
+                                      "The file does not exist (any more)."),
+                           copyFailed("\\Docs\\ro.txt", sharePath("out/ro.txt"), Denied),
                            copyFailed("\\Docs\\dir.txt", sharePath("out/dir.txt"), Denied),
                            "Delete file \\Docs\\ok.txt ?",
                            copyFailed("\\Other\\a.txt", sharePath("no such folder/a.txt"),
