@@ -32,10 +32,9 @@ TEST(SessionFormTest, RefusesOnlyWhatWouldNotReadBack)
     EXPECT_EQ(problem(name, " a"), "Session may not begin or end with a blank.");
     EXPECT_EQ(problem(name, "a=b"), "Session may not contain \"=\".");
     EXPECT_EQ(problem(name, "a;b"), "Session may not contain \";\".");
-    EXPECT_EQ(problem(name, "[Setting]"), "Session may not begin with \"[\".");
+    EXPECT_EQ(problem(name, "[Setting"), "Session may not begin with \"[\".");
     EXPECT_EQ(problem(name, "a\nb"), "Session may not contain a line break.");
-    EXPECT_EQ(problem(&SessionForm::password, "pass\r\n"),
-              "Password may not contain a line break.");
+    EXPECT_EQ(problem(&SessionForm::password, "pass\r"), "Password may not contain a line break.");
     EXPECT_EQ(problem(&SessionForm::pcFolder, "\\in\nbox"),
               "PC Folder may not contain a line break.");
     // The topmost field is named first.
