@@ -1,4 +1,4 @@
-// Session lines: parsing and formatting, kinds and directions, a session's
+// Session lines: parsing and formatting, their kind, a session's
 // folders, the default-session list and the session table.
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
