@@ -1,50 +1,36 @@
-// The line reader and the section/key reader of the configuration file.
+// The configuration file as text: lines, sections and keys, and the check
+// that notes each mistake loading passes over.
+#include "config/ConfigCheck.h"
+#include "config/ConfigStore.h"
 #include "config/TextFile.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
-using namespace tarvo;
-
+namespace tarvo {
 namespace {
 
-struct LinesCase
-{
-    const char* name;
-    QByteArray bytes;
-    QStringList lines;
-};
-
-class TextFileTest : public ::testing::TestWithParam<LinesCase>
-{};
-
-TEST_P(TextFileTest, ReadsLines)
+QStringList Lines(const QByteArray& bytes)
 {
     TextFile file;
-    file.setBytes(GetParam().bytes);
+    file.setBytes(bytes);
     QStringList lines;
     QString line;
     while (file.ReadLine(line) || !line.isEmpty())
         lines.append(line);
-    EXPECT_EQ(lines, GetParam().lines);
+    return lines;
 }
 
-const QByteArray Long(TextFile::MaxLineLength + 5, 'a');
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, TextFileTest,
-    ::testing::Values(
-        // A lone CR is a character, except as the last byte.
-        LinesCase{"LineEnds", "one\r\ntwo\nthr\ree\r\nx=1\r", {"one", "two", "thr\ree", "x=1"}},
-        // An over-long line is cut; its rest is no line of its own.
-        LinesCase{
-            "OverlongLine", Long + "\r\nnext", {QString(TextFile::MaxLineLength, 'a'), "next"}},
-        LinesCase{"Utf8",
-                  "caf\xC3\xA9 \xF0\x9F\x98\x80",
-                  {QString::fromUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80")}},
-        // Anything else is read byte by byte, each the character of its code.
-        LinesCase{"Bytes", "caf\xE9", {QString::fromLatin1("caf\xE9")}}),
-    [](const auto& info) { return std::string(info.param.name); });
+// A lone CR is a character, except as the last byte; an over-long line is
+// cut and its rest is no line of its own; bytes that are not UTF-8 are read
+// one character each.
+TEST(TextFileTest, ReadsLines)
+{
+    EXPECT_EQ(Lines("one\r\ntwo\nthr\ree\r\nx=1\r"), QStringList({"one", "two", "thr\ree", "x=1"}));
+    EXPECT_EQ(Lines(QByteArray(TextFile::MaxLineLength + 5, 'a') + "\r\nnext"),
+              QStringList({QString(TextFile::MaxLineLength, 'a'), "next"}));
+    EXPECT_EQ(Lines("caf\xE9"), QStringList(QStringLiteral("café")));
+}
 
 // Sections and keys ignore letter case and blanks; only the first section of
 // a name counts; the last line of a key wins; the file's last line needs no end.
@@ -59,7 +45,6 @@ TEST(ConfigFileTest, SectionsAndKeys)
         return file.GetValue(section, key, found, "none") < 0 ? "none" : found;
     };
     EXPECT_EQ(value("Setting", "FILTER"), "*.txt");
-    EXPECT_EQ(value("setting", "Empty"), "");
     EXPECT_EQ(value("Setting", "Blank"), "x");
     EXPECT_EQ(value("Setting", "Quoted"), "a;b");
     EXPECT_EQ(value("Setting", "Other"), "none");
@@ -71,4 +56,32 @@ TEST(ConfigFileTest, SectionsAndKeys)
     EXPECT_EQ(names, QStringList({"a", "b"}));
 }
 
+// One note per mistake; correct lines (a port, "delete", a short line, an
+// Ftp line) and an empty DefaultSession entry give none; of a session
+// written twice only the last line is checked.
+TEST(ConfigCheckTest, NotesEachMistakeOnce)
+{
+    const QByteArray bytes =
+        "[Setting]\r\nDefaultSession=Good,,Ofice\r\n[Session]\r\n"
+        "Good=Net,put,\\\\pc:8445\\docs,W,\\Out,\\,delete,,u,p,Putt\r\n"
+        "Short=Net,Get,\\\\pc\\d\r\nOld=Ftp,Get,host\r\n"
+        "Office=Net,Putt,\\\\pc\\docs,W,\\Out,\\,Move,\\Sent,u,p\r\n"
+        "Office=NET,Sideways,\\\\pc:99999\\docs,W,\\Out,\\,Shred,\\Sent,u,p\r\n"
+        "A=Net,Put,\\\\pc\\,W,\\Out,\\,None,,u,p\r\nB=Net,Put,docs,W,\\Out,\\,None,,u,p\r\n"
+        "Old=Ftp,Get,host\r\nOld=Ftp,Sideways,ftp.example.com:99999\r\n";
+    Settings settings;
+    LoadSettingsFromBytes(settings, bytes);
+    EXPECT_EQ(CheckConfiguration(settings, bytes),
+              QStringList(
+                  {"Session \"Old\" is defined 3 times; the last line is used.",
+                   "Session \"Office\": unknown direction \"Sideways\"; it is taken as None.",
+                   "Session \"Office\": the port in \"pc:99999\" is not a number from 1 to 65535.",
+                   "Session \"Office\": unknown post-operation \"Shred\"; it is taken as None.",
+                   "Session \"Office\" is defined twice; the last line is used.",
+                   "Session \"A\": \"\\\\pc\\\" names no share; write \\\\server\\share.",
+                   "Session \"B\": \"docs\" names no server; write \\\\server\\share.",
+                   "DefaultSession names \"Ofice\", which is no session."}));
+}
+
 } // namespace
+} // namespace tarvo

@@ -4,9 +4,9 @@
 #include "core/filelist/FileListModel.h"
 #include "core/filelist/FileListRefresher.h"
 #include "core/filelist/FileTypeIcons.h"
+#include "core/shares/ShareConnector.h"
 #include "platform/ErrorCodes.h"
-#include "tests/support/MemoryFileSystem.h"
-#include "tests/support/ScriptedMessageService.h"
+#include "tests/support/MemoryRunFixture.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -15,16 +15,14 @@
 namespace tarvo::test {
 namespace {
 
-QString PutLine(const QString& localFolder)
-{
-    return NetSessionLine("Put", "\\\\pc\\docs", "WG", localFolder, "\\", "None", "", "u", "p");
-}
-
-class FileListBuilderTest : public ::testing::Test
+class FileListBuilderTest : public MemoryRunFixture
 {
 protected:
     FileListBuilder::Services services() { return {files, files, messages, icons}; }
-    FileRows build() { return BuildFileList(FileListBuilder::TakeSnapshot(settings), services()); }
+    FileRows build(int* unlisted = nullptr)
+    {
+        return BuildFileList(FileListBuilder::TakeSnapshot(settings), services(), unlisted);
+    }
     static QStringList column(const FileRows& rows, int column)
     {
         QStringList texts;
@@ -32,20 +30,13 @@ protected:
             texts.append(FileListModel::cellText(row, column));
         return texts;
     }
-    void addSession(const QString& name, const QString& line)
-    {
-        settings.Sessions.insert(name, line);
-        settings.DefaultSession.append(name);
-    }
 
-    MemoryFileSystem files;
-    ScriptedMessageService messages;
     FileTypeIcons icons;
-    Settings settings;
+    Settings& settings = params.settings;
 };
 
-// Rows of equal names stay in session order; a folder written with or
-// without its trailing separator gives one Path text; sizes are whole.
+// Rows of equal names stay in session order; sizes are whole; each
+// extension has its icon.
 TEST_F(FileListBuilderTest, ListsEveryDefaultSessionSortedTogetherByName)
 {
     files.addFile("\\docs\\b.TXT", QByteArray(2048, 'b'));
@@ -53,41 +44,25 @@ TEST_F(FileListBuilderTest, ListsEveryDefaultSessionSortedTogetherByName)
     files.addFile("\\docs\\c.doc", "c");
     files.setSize("\\docs\\c.doc", 5ULL << 30);
     files.addFolder("\\docs\\sub");
-    addSession("Office", PutLine("\\docs"));
-    addSession("Home", PutLine("\\docs\\"));
+    addSession("Office", line("Put", "\\docs", "\\"));
+    addSession("Home", line("Put", "\\docs\\", "\\"));
 
     const FileRows rows = build();
 
     EXPECT_EQ(column(rows, 0), QStringList({"A.txt", "A.txt", "b.TXT", "b.TXT", "c.doc", "c.doc"}));
     EXPECT_EQ(column(rows, 4), QStringList({"Office", "Home", "Office", "Home", "Office", "Home"}));
-    EXPECT_EQ(column(rows, 3), QStringList(6, "\\docs\\"));
     EXPECT_EQ(column(rows, 2), QStringList({"0k", "0k", "2k", "2k", "5242880k", "5242880k"}));
     ASSERT_EQ(rows.size(), 6);
     EXPECT_EQ(rows[0].icon, rows[2].icon);
     EXPECT_NE(rows[0].icon, rows[4].icon);
     EXPECT_TRUE(messages.texts().isEmpty());
-    EXPECT_EQ(messages.waitCursorDepth(), 0);
 }
 
 // The Show* keys hide the attributes they lack and require none; the
 // patterns (";"-separated, trimmed, letter case ignored) need a dot where
 // they have one; FilterExclude inverts them; folders show by ShowFolder alone.
-struct FilterCase
+TEST_F(FileListBuilderTest, TheFilterDecidesWhatIsListed)
 {
-    const char* name;
-    quint32 show;
-    const char* filter;
-    bool exclude;
-    bool showFolder;
-    const char* listed;
-};
-
-class FilterTest : public FileListBuilderTest, public ::testing::WithParamInterface<FilterCase>
-{};
-
-TEST_P(FilterTest, DecidesWhatIsListed)
-{
-    const FilterCase& c = GetParam();
     const std::pair<const char*, quint32> entries[] = {
         {"bare.txt", 0},
         {"plain.txt", FileAttribute::Archive},
@@ -99,31 +74,23 @@ TEST_P(FilterTest, DecidesWhatIsListed)
     for (const auto& [name, attributes] : entries)
         files.addFile("\\d\\" + QString(name), "x", MemoryFileSystem::DefaultTime, attributes);
     files.addFolder("\\d\\sub.txt");
-    settings.ShowFolder = c.showFolder;
-    settings.ShowAttributes = c.show;
-    settings.Filter = c.filter;
-    settings.FilterExclude = c.exclude;
-    addSession("S", PutLine("\\d"));
-
-    EXPECT_EQ(column(build(), 0).join(' '), c.listed);
+    addSession("S", line("Put", "\\d", "\\"));
+    const auto listed = [&](quint32 show, const QString& filter, bool exclude, bool folders) {
+        settings.ShowAttributes = show;
+        settings.Filter = filter;
+        settings.FilterExclude = exclude;
+        settings.ShowFolder = folders;
+        return column(build(), 0).join(' ');
+    };
+    const quint32 usual = Settings::DefaultShowAttributes, all = usual | FileAttribute::InRom;
+    EXPECT_EQ(listed(0, "*.*", false, false), "bare.txt");
+    EXPECT_EQ(listed(usual, "*.*", false, false),
+              "bare.txt hidden.txt locked.txt plain.txt system.txt");
+    EXPECT_EQ(listed(all, " hid*.TXT ;READ?E", false, false), "hidden.txt README");
+    EXPECT_EQ(listed(all, "*.txt", true, false), "README");
+    EXPECT_EQ(listed(all, "", false, false), "");
+    EXPECT_EQ(listed(0, "*.doc", false, true), "sub.txt");
 }
-
-constexpr quint32 Usual = Settings::DefaultShowAttributes;
-constexpr quint32 All = Usual | FileAttribute::InRom;
-
-INSTANTIATE_TEST_SUITE_P(
-    Masks, FilterTest,
-    ::testing::Values(
-        FilterCase{"NoShowKeys", 0, "*.*", false, false, "bare.txt"},
-        FilterCase{"UsualMask", Usual, "*.*", false, false,
-                   "bare.txt hidden.txt locked.txt plain.txt system.txt"},
-        FilterCase{"Everything", All, "*", false, true,
-                   "bare.txt hidden.txt locked.txt plain.txt README rom.txt sub.txt system.txt"},
-        FilterCase{"Patterns", All, " hid*.TXT ;READ?E", false, false, "hidden.txt README"},
-        FilterCase{"Excluded", All, "*.txt", true, false, "README"},
-        FilterCase{"NoPattern", All, "", false, false, ""},
-        FilterCase{"FoldersWhateverTheFilter", 0, "*.doc", false, true, "sub.txt"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // A Get session's share is connected before its folder is listed. What
 // cannot be listed says why, once, and never shows as empty; sessions
@@ -138,16 +105,15 @@ TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
     };
     addSession("Remote", get("\\\\files\\share"));
     addSession("Locked", get("\\\\files\\locked"));
-    addSession("Missing", PutLine("\\nowhere"));
+    addSession("Missing", line("Put", "\\nowhere", "\\"));
     addSession("None", "Net,None,\\\\pc\\docs,WG,\\d,\\,None,,u,p");
     addSession("Ftp", "Ftp,Put,host,\\d");
     addSession("FtpGet", "Ftp,Get,host,\\d");
-    addSession("Local", PutLine("\\d"));
+    addSession("Local", line("Put", "\\d", "\\"));
     settings.DefaultSession.append("Unknown");
 
     int unlisted = 0;
-    const FileRows rows =
-        BuildFileList(FileListBuilder::TakeSnapshot(settings), services(), &unlisted);
+    const FileRows rows = build(&unlisted);
 
     EXPECT_EQ(column(rows, 0), QStringList({"a.txt", "r.txt"}));
     EXPECT_EQ(column(rows, 3), QStringList({"\\d\\", "\\\\files\\share\\in\\"}));
@@ -165,7 +131,7 @@ TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
 TEST_F(FileListBuilderTest, ACancelledRefreshGoesNoFurther)
 {
     files.addFile("\\d\\a.txt", "a");
-    addSession("S", PutLine("\\d"));
+    addSession("S", line("Put", "\\d", "\\"));
     addSession("T",
                NetSessionLine("Get", "\\\\pc\\docs", "WG", "\\In", "\\", "None", "", "u", "p"));
     CancelToken cancel;
@@ -187,8 +153,8 @@ TEST_F(FileListBuilderTest, ARefreshShowsOnlyTheRowsOfItsLastStart)
 {
     for (int i = 0; i < 300; ++i)
         files.addFile(QStringLiteral("\\d\\f%1.txt").arg(i), "f");
-    addSession("S", PutLine("\\d"));
-    addSession("T", PutLine("\\d"));
+    addSession("S", line("Put", "\\d", "\\"));
+    addSession("T", line("Put", "\\d", "\\"));
     FileListModel model;
     FileListRefresher refresher(model, services());
     QSignalSpy finished(&refresher, &FileListRefresher::finished);
@@ -209,6 +175,52 @@ TEST_F(FileListBuilderTest, ARefreshShowsOnlyTheRowsOfItsLastStart)
     EXPECT_FALSE(refresher.isRunning());
     QCoreApplication::processEvents(); // runs whatever the job posted
     EXPECT_EQ(model.rowCount(), 0);
+}
+
+class ShareConnectorTest : public MemoryRunFixture
+{
+protected:
+    // The message of a failed connection, after its first line.
+    QString connect(const QString& share, int refusal = 0)
+    {
+        if (refusal)
+            files.refuseConnection(share, refusal);
+        messages.clear();
+        const QString line = NetSessionLine("Put", share, "", "\\Docs", "\\", "", "", "u", "p");
+        const int result = ConnectSessionShare("Office", line, files, messages);
+        EXPECT_EQ(messages.waitCursorDepth(), 0);
+        EXPECT_EQ(result == 0, messages.texts().isEmpty());
+        if (result == 0)
+            return "connected";
+        EXPECT_EQ(messages.messages().first().icon, MessageIcon::Error);
+        return messages.texts().join('|').remove("Failed to map to network share " + share +
+                                                 "\r\n");
+    }
+};
+
+TEST_F(ShareConnectorTest, AShareThatCannotBeConnectedShowsOneErrorThatSaysWhy)
+{
+    using namespace PlatformError;
+    EXPECT_EQ(connect("\\\\pc\\docs", LogonFailure), "Wrong user name or password.");
+    EXPECT_EQ(connect("\\\\pc\\nosuch", BadNetName), "The server has no share named \"nosuch\".");
+    EXPECT_EQ(connect("\\\\pc:4450\\docs", BadNetPath), "No server answers at pc, port 4450.");
+    EXPECT_EQ(connect("\\\\pc\\docs", SemTimeout),
+              "The server at pc, port 445, did not answer within 5 seconds.");
+    EXPECT_EQ(connect("\\\\pc\\docs", NetworkBusy), "The server at pc takes no more connections.");
+}
+
+// A connection in use (an open file, a listing) is kept if it is to the
+// session's share, and refused if to another; an idle one is made anew, so
+// that a changed password shows.
+TEST_F(ShareConnectorTest, ABusyConnectionIsKeptAnIdleOneLogsOnAgain)
+{
+    EXPECT_EQ(connect("\\\\pc\\docs"), "connected");
+    EXPECT_EQ(messages.waitCursorCount(), 1);
+    files.failNext(MemoryFileSystem::Op::Disconnect, "Office", PlatformError::DeviceInUse);
+    EXPECT_EQ(connect("\\\\pc\\docs", PlatformError::LogonFailure), "connected");
+    files.failNext(MemoryFileSystem::Op::Disconnect, "Office", PlatformError::OpenFiles);
+    EXPECT_EQ(connect("\\\\pc\\other"), "The connection of this name is in use for another share.");
+    EXPECT_EQ(connect("\\\\pc\\docs"), "Wrong user name or password.");
 }
 
 } // namespace

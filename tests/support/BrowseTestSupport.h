@@ -12,28 +12,18 @@
 
 namespace tarvo::test {
 
-// Waits until the item's reading has come back: its children replaced and,
-// when it opened, every child's button settled. The count that it read, or
-// -1 when nothing came within the time.
-inline int WaitForRead(QSignalSpy& read, QSignalSpy& settled)
-{
-    const bool came = QTest::qWaitFor(
-        [&] {
-            if (read.isEmpty())
-                return false;
-            return read.last().at(1).toInt() == 0 || !settled.isEmpty();
-        },
-        20000);
-    return came ? read.last().at(1).toInt() : -1;
-}
-
-// Opens the item as the tree view does and waits for its folders.
+// Opens the item as the tree view does and waits until its reading has come
+// back: its children replaced and, when it opened, every child's button
+// settled. The count that it read, or -1 when nothing came within the time.
 inline int ExpandAndWait(FolderTreeModel& model, const QModelIndex& item)
 {
     QSignalSpy read(&model, &FolderTreeModel::folderRead);
     QSignalSpy settled(&model, &FolderTreeModel::folderSettled);
     model.expandItem(item);
-    return WaitForRead(read, settled);
+    const bool came = QTest::qWaitFor(
+        [&] { return !read.isEmpty() && (read.last().at(1).toInt() == 0 || !settled.isEmpty()); },
+        20000);
+    return came ? read.last().at(1).toInt() : -1;
 }
 
 // The texts of the item's children, in the tree's order.
@@ -49,12 +39,7 @@ inline QStringList ChildTexts(const QAbstractItemModel& model, const QModelIndex
 inline QModelIndex ChildNamed(const QAbstractItemModel& model, const QModelIndex& item,
                               const QString& name)
 {
-    for (int row = 0; row < model.rowCount(item); ++row) {
-        const QModelIndex child = model.index(row, 0, item);
-        if (child.data().toString() == name)
-            return child;
-    }
-    return {};
+    return model.index(int(ChildTexts(model, item).indexOf(name)), 0, item);
 }
 
 // A device root of real folders in a temporary folder, with the process's file services.

@@ -3,9 +3,10 @@
 #include "platform/ErrorCodes.h"
 #include "platform/ShareConnections.h"
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <future>
+#include <semaphore>
 
 namespace tarvo::test {
 
@@ -18,12 +19,9 @@ class HeldConnections : public ShareConnections
 public:
     int addConnection(const QString&, const QString&, const QString&, const QString&, bool) override
     {
-        std::unique_lock lock(m_mutex);
-        m_asked = true;
-        m_changed.notify_all();
-        if (!m_changed.wait_for(lock, std::chrono::seconds(20), [this] { return m_released; }))
-            return PlatformError::SemTimeout;
-        return m_result;
+        m_asked.release();
+        const bool answered = m_answer.wait_for(Patience) == std::future_status::ready;
+        return answered ? m_answer.get() : PlatformError::SemTimeout;
     }
     int getConnection(const QString&, QString&) override { return PlatformError::NotConnected; }
     int cancelConnection(const QString&, bool, bool) override
@@ -32,31 +30,17 @@ public:
     }
 
     // Waits until a logon has begun.
-    bool waitUntilAsked()
-    {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::seconds(20), [this] { return m_asked; });
-    }
+    bool waitUntilAsked() { return m_asked.try_acquire_for(Patience); }
     // Ends the logon, now or when it comes, with this result.
-    void release(int result)
-    {
-        std::lock_guard lock(m_mutex);
-        m_result = result;
-        m_released = true;
-        m_changed.notify_all();
-    }
-    bool released() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_released;
-    }
+    void release(int result) { m_result.set_value(result), m_released = true; }
+    bool released() const { return m_released; }
 
 private:
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_asked = false;
-    bool m_released = false;
-    int m_result = 0;
+    static constexpr std::chrono::seconds Patience{20};
+    std::counting_semaphore<> m_asked{0};
+    std::promise<int> m_result;
+    std::shared_future<int> m_answer = m_result.get_future().share();
+    std::atomic<bool> m_released = false;
 };
 
 } // namespace tarvo::test

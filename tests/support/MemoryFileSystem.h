@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/ShareConnections.h"
 
@@ -19,12 +20,8 @@ namespace tarvo::test {
 // unchanged; a move or delete checks the version it is given) and records
 // each change, listing and connection in a journal. Device paths
 // ("\Docs\a.txt") are compared as written, share paths ("\\pc\share\a.txt")
-// regardless of case.
-//
-// The files, faults and times are set up before a run; the run's copies may
-// then use it from several threads. A run copies a few files at once, so a
-// fault that counts (failNext of a copy, failWrite) is certain only for the
-// first file.
+// regardless of case; a share keeps the letter case of a name it holds.
+// Set up before a run; the run's copies may then use it from several threads.
 class MemoryFileSystem : public FileSystem, public ShareConnections
 {
 public:
@@ -32,29 +29,42 @@ public:
     enum class Op { List, Copy, Move, Delete, Disconnect };
 
     void addFile(const QString& path, const QByteArray& data, FileTime lastWrite = DefaultTime,
-                 quint32 attributes = FileAttribute::Archive);
-    void addFolder(const QString& path);
+                 quint32 attributes = FileAttribute::Archive)
+    {
+        Lock lock(m_mutex); // a test may save a file again during a run
+        addFolder(parentOf(path));
+        m_nodes[key(path)] = {
+            normal(path), data, {attributes, lastWrite, 0, lastWrite, quint64(data.size())}};
+    }
+    void addFolder(const QString& path)
+    {
+        const QString folder = normal(path);
+        if (folder.isEmpty() || m_nodes.contains(key(folder)))
+            return;
+        if (folder != "\\" && !(folder.startsWith("\\\\") && folder.count(u'\\') == 3))
+            addFolder(parentOf(folder)); // up to the device's or the share's root
+        m_nodes[key(folder)] = {folder, {}, {FileAttribute::Directory, 0, 0, DefaultTime, 0}};
+    }
     // The size that listings give, without the bytes (a file of 5 GiB).
     void setSize(const QString& path, quint64 size) { m_nodes[key(path)].info.Size = size; }
-    bool exists(const QString& path) const;
-    QByteArray data(const QString& path) const;
-    QStringList names(const QString& folder) const; // sorted
+    bool exists(const QString& path) const { return held(), m_nodes.contains(key(path)); }
+    QByteArray data(const QString& path) const { return held(), m_nodes.value(key(path)).data; }
+    QStringList names(const QString& folder) const // sorted
+    {
+        QStringList names;
+        for (const DirEntry& entry : (held(), children(folder)))
+            names.append(entry.Name);
+        return names.sort(), names;
+    }
     // "copy S -> T", "move S -> T", "delete P", "list F", "connect NAME REMOTE",
     // "disconnect NAME", in the order they happened.
-    QStringList journal() const;
+    QStringList journal() const { return held(), m_journal; }
 
     // The next operation of this kind on a path (either path of a copy or
     // move, a connection's name or remote name) that ends with pathEnd fails.
     void failNext(Op op, const QString& pathEnd, int error)
     {
-        m_faults.append({op, pathEnd, error});
-    }
-    // The Nth block written from now on (1: the next) fails.
-    void failWrite(int nth, int error) { m_writesLeft = nth, m_writeError = error; }
-    // After the first block of its copy, someone saves the file again.
-    void changeDuringCopy(const QString& path, const QByteArray& data, FileTime lastWrite)
-    {
-        m_changes[key(path)] = {path, data, {0, lastWrite, 0, lastWrite, quint64(data.size())}};
+        m_faults.append({op, {normal(pathEnd), error}});
     }
     // Called after each block of every copy, on the copy's thread.
     void setBlockHook(std::function<void(const QString& source)> hook) { m_blockHook = hook; }
@@ -63,20 +73,123 @@ public:
     void refuseConnection(const QString& remote, int error) { m_refusals[key(remote)] = error; }
 
     bool canOpenForReading(const QString& path) override { return exists(path); }
-    int readAttributes(const QString& path, FileInfo& info) override;
+    int readAttributes(const QString& path, FileInfo& info) override
+    {
+        Lock lock(m_mutex);
+        const int error = find(path);
+        info = error ? info : m_nodes.value(key(path)).info;
+        return error;
+    }
     using FileSystem::listFolder;
-    int listFolder(const QString& folder, const Visitor& visit) override;
-    CopyOutcome copy(const CopyRequest& request) override;
-    using FileSystem::deleteFile;
+    int listFolder(const QString& folder, const Visitor& visit) override
+    {
+        DirEntryList entries;
+        {
+            Lock lock(m_mutex);
+            const int error = takeFault(Op::List, folder);
+            if (error || find(folder) || !m_nodes.value(key(folder)).info.isDirectory())
+                return error ? error : PlatformError::PathNotFound;
+            m_journal.append("list " + normal(folder));
+            entries = children(folder);
+        }
+        for (const DirEntry& entry : std::as_const(entries)) {
+            if (!visit(entry))
+                break;
+        }
+        return 0;
+    }
+    CopyOutcome copy(const CopyRequest& request) override
+    {
+        Node source;
+        {
+            Lock lock(m_mutex);
+            int error = sourceError(Op::Copy, request.source, request.target, request.copiedAs);
+            const int target = targetError(request.target);
+            if (!error && (target != PlatformError::FileExists || request.failIfExists))
+                error = target;
+            if (error || request.cancel.cancelled())
+                return CopyOutcome::failed(error ? error : PlatformError::Cancelled);
+            source = m_nodes.value(key(request.source));
+        }
+        for (quint64 done = 0; done < source.info.Size;) {
+            if (request.cancel.cancelled())
+                return CopyOutcome::failed(PlatformError::Cancelled);
+            done = std::min<quint64>(done + 64 * 1024, source.info.Size);
+            if (request.watcher)
+                request.watcher->blockCopied(done, source.info.Size);
+            if (m_blockHook)
+                m_blockHook(request.source);
+        }
+        Lock lock(m_mutex);
+        if (!SameVersion(m_nodes.value(key(request.source)).info, source.info))
+            return CopyOutcome::failed(PlatformError::SourceChanged);
+        Node& copied = m_nodes[key(request.target)];
+        copied = {copied.path.isEmpty() ? normal(request.target) : copied.path, source.data,
+                  source.info};
+        const FileTime ticks = m_ticks.value(key(parentOf(request.target)), MicrosecondTicks);
+        // Where no time is kept, the file gets the server's time of day.
+        copied.info.LastWriteTime =
+            ticks ? source.info.LastWriteTime / ticks * ticks : DefaultTime + 864000000000ULL;
+        m_journal.append(QString("copy %1 -> %2").arg(normal(request.source), copied.path));
+        return {0, source.info};
+    }
     using FileSystem::moveFile;
-    int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override;
-    int deleteFile(const QString& path, const FileInfo* copiedAs) override;
-    FileTime timeResolution(const QString& folder) override;
+    int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override
+    {
+        Lock lock(m_mutex);
+        const int error = sourceError(Op::Move, source, target, copiedAs);
+        if (error || targetError(target))
+            return error ? error : targetError(target);
+        m_nodes[key(target)] = {normal(target), m_nodes.value(key(source)).data,
+                                m_nodes.take(key(source)).info};
+        m_journal.append(QString("move %1 -> %2").arg(normal(source), normal(target)));
+        return 0;
+    }
+    using FileSystem::deleteFile;
+    int deleteFile(const QString& path, const FileInfo* copiedAs) override
+    {
+        Lock lock(m_mutex);
+        const int error = sourceError(Op::Delete, path, {}, copiedAs);
+        if (!error)
+            m_nodes.remove(key(path)), m_journal.append("delete " + normal(path));
+        return error;
+    }
+    FileTime timeResolution(const QString& folder) override
+    {
+        return held(), m_ticks.value(key(folder), MicrosecondTicks);
+    }
 
-    int addConnection(const QString& localName, const QString& remoteName, const QString&,
-                      const QString&, bool) override;
-    int getConnection(const QString& localName, QString& remoteName) override;
-    int cancelConnection(const QString& name, bool, bool) override;
+    int addConnection(const QString& name, const QString& remote, const QString&, const QString&,
+                      bool) override
+    {
+        Lock lock(m_mutex);
+        if (remote.split(u'\\', Qt::SkipEmptyParts).size() != 2)
+            return PlatformError::InvalidParameter; // no server or no share
+        if (const int refused = m_refusals.value(key(remote)))
+            return refused;
+        m_connections[name] = normal(remote);
+        m_journal.append(QString("connect %1 %2").arg(name, normal(remote)));
+        return 0;
+    }
+    int getConnection(const QString& name, QString& remote) override
+    {
+        remote = (held(), m_connections.value(name));
+        return remote.isEmpty() ? PlatformError::NotConnected : 0;
+    }
+    int cancelConnection(const QString& name, bool, bool) override
+    {
+        Lock lock(m_mutex);
+        for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
+            if (it.key() != name && key(it.value()) != key(name))
+                continue;
+            if (const int busy = takeFault(Op::Disconnect, it.key(), it.value()))
+                return busy;
+            m_journal.append("disconnect " + it.key());
+            m_connections.erase(it);
+            return 0;
+        }
+        return PlatformError::NotConnected;
+    }
 
 private:
     struct Node
@@ -85,30 +198,75 @@ private:
         QByteArray data;
         FileInfo info;
     };
-    struct Fault
-    {
-        Op op;
-        QString pathEnd;
-        int error;
-    };
-
-    static QString key(const QString& path);
-    int takeFault(Op op, const QString& path, const QString& other = {});
-    // 0 and the node of the path, or the error and null.
-    int find(const QString& path, const Node*& node) const;
-    // 0, or why the source of a copy, move or delete cannot be used.
-    int sourceError(Op op, const QString& path, const QString& other, const FileInfo* copiedAs);
-    // 0 for a new target; FileExists for one that exists; or why not.
-    int targetError(const QString& path) const;
-
     using Lock = std::lock_guard<std::recursive_mutex>;
+    // Holds the lock to the end of the expression it is called in.
+    std::unique_lock<std::recursive_mutex> held() const { return std::unique_lock(m_mutex); }
+
+    static QString normal(QString path)
+    {
+        path.replace(u'/', u'\\');
+        while (path.size() > 1 && path.endsWith(u'\\') && !path.endsWith("\\\\"))
+            path.chop(1);
+        return path;
+    }
+    static QString parentOf(const QString& path)
+    {
+        return normal(path).left(std::max<qsizetype>(normal(path).lastIndexOf(u'\\'), 1));
+    }
+    DirEntryList children(const QString& folder) const
+    {
+        DirEntryList entries;
+        for (const Node& node : m_nodes) {
+            if (key(parentOf(node.path)) == key(folder) && key(node.path) != key(folder))
+                entries.append({node.path.mid(node.path.lastIndexOf(u'\\') + 1), node.info});
+        }
+        return entries;
+    }
+    static QString key(const QString& path)
+    {
+        return path.startsWith("\\\\") ? normal(path).toLower() : normal(path);
+    }
+    int takeFault(Op op, const QString& path, const QString& other = {})
+    {
+        for (qsizetype i = 0; i < m_faults.size(); ++i) {
+            const auto& [end, error] = m_faults[i].second;
+            const auto hit = [&](const QString& p) {
+                return !p.isEmpty() && normal(p).endsWith(end, Qt::CaseInsensitive);
+            };
+            if (m_faults[i].first == op && (hit(path) || hit(other)))
+                return m_faults.takeAt(i).second.second;
+        }
+        return 0;
+    }
+    // A missing file in a folder that is there, or a missing folder.
+    int find(const QString& path) const
+    {
+        return m_nodes.contains(key(path))             ? 0
+               : m_nodes.contains(key(parentOf(path))) ? PlatformError::FileNotFound
+                                                       : PlatformError::PathNotFound;
+    }
+    int sourceError(Op op, const QString& path, const QString& other, const FileInfo* copiedAs)
+    {
+        const int error = takeFault(op, path, other);
+        if (error || find(path))
+            return error ? error : find(path);
+        const bool same = !copiedAs || SameVersion(m_nodes.value(key(path)).info, *copiedAs);
+        return same ? 0 : PlatformError::SourceChanged;
+    }
+    // 0 for a new target; FileExists for one that exists; or why not.
+    int targetError(const QString& path) const
+    {
+        const int error = find(path);
+        return error == PlatformError::FileNotFound          ? 0
+               : error                                       ? error
+               : m_nodes.value(key(path)).info.isDirectory() ? PlatformError::AccessDenied
+                                                             : PlatformError::FileExists;
+    }
+
     mutable std::recursive_mutex m_mutex;
     QMap<QString, Node> m_nodes; // by key; folders have the Directory attribute
     QStringList m_journal;
-    QList<Fault> m_faults;
-    int m_writesLeft = 0;
-    int m_writeError = 0;
-    QHash<QString, Node> m_changes;
+    QList<std::pair<Op, std::pair<QString, int>>> m_faults; // the path's end, the error
     std::function<void(const QString&)> m_blockHook;
     QHash<QString, FileTime> m_ticks;
     QHash<QString, int> m_refusals;

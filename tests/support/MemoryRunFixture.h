@@ -10,27 +10,20 @@
 namespace tarvo::test {
 
 // What a run reported. The run calls it on its own thread, which is the test's.
-class RunRecord : public TransferObserver
+struct RunRecord : TransferObserver
 {
-public:
     void sessionStarted(const QString&) override {}
-    void fileShown(const ShownFile& file) override { shown.append(file); }
+    void fileShown(const ShownFile& file) override
+    {
+        shown.append(file);
+        lines.append(file.progressLine + u' ' + file.fileName);
+    }
     void positionChanged(int percent) override { positions.append(percent); }
-    void fileKept(const QString& source, const QString&) override { kept.append(source); }
     void runFinished(const RunSummary& result) override { summary = result; }
 
-    // "Transferring file 1 of 2 ... NAME" for each file shown.
-    QStringList lines() const
-    {
-        QStringList result;
-        for (const ShownFile& file : shown)
-            result.append(file.progressLine + u' ' + file.fileName);
-        return result;
-    }
-
     QList<ShownFile> shown;
+    QStringList lines; // "Transferring file 1 of 2 ... NAME" for each file shown
     QList<int> positions;
-    QStringList kept;
     RunSummary summary;
 };
 
@@ -39,36 +32,29 @@ public:
 class MemoryRunFixture : public ::testing::Test
 {
 protected:
-    static QString onShare(const QString& relative)
-    {
-        return QStringLiteral("\\\\files\\share\\") + relative;
-    }
-
+    static QString onShare(const QString& relative) { return "\\\\files\\share\\" + relative; }
     static QString line(const QString& direction, const QString& localFolder,
-                        const QString& pcFolder, const QString& postOp = QStringLiteral("None"),
+                        const QString& pcFolder, const QString& postOp = "None",
                         const QString& postFolder = {})
     {
-        return NetSessionLine(direction, QStringLiteral("\\\\files\\share"), QStringLiteral("WG"),
-                              localFolder, pcFolder, postOp, postFolder, QStringLiteral("tester"),
-                              QStringLiteral("secret"));
+        return NetSessionLine(direction, "\\\\files\\share", "WG", localFolder, pcFolder, postOp,
+                              postFolder, "tester", "secret");
     }
-
-    void addSession(const QString& name, const QString& sessionLine)
+    // A default session and the entries ("session,path") chosen of it.
+    void addSession(const QString& name, const QString& sessionLine, const QStringList& chosen = {})
     {
         params.settings.Sessions.insert(name, sessionLine);
         params.settings.DefaultSession.append(name);
+        choose(name, chosen);
     }
-    // "session,path" entries, in this order.
     void choose(const QString& session, const QStringList& paths)
     {
         for (const QString& path : paths)
             params.entries.append(session + u',' + path);
     }
-
     RunSummary run()
     {
-        TransferRun transfer(params, {files, files, messages, record, nullptr, cancel});
-        transfer.RunTransfer();
+        TransferRun(params, {files, files, messages, record, nullptr, cancel}).RunTransfer();
         EXPECT_EQ(messages.waitCursorDepth(), 0);
         return record.summary;
     }

@@ -4,15 +4,16 @@
 #include "tests/support/QtPrinters.h"
 
 #include <functional>
+#include <mutex>
 #include <QList>
 #include <QMutex>
-#include <QString>
+#include <QStringList>
 
 namespace tarvo::test {
 
 // A MessageService that records every message and question and answers them
-// from queues that the test fills. Without a scripted answer, messages are
-// answered with defaultResult and replace questions with defaultReplace.
+// from queues that the test fills. Without a scripted answer, a message is
+// answered OK and a replace question is closed without a button.
 class ScriptedMessageService : public MessageService
 {
 public:
@@ -29,27 +30,53 @@ public:
     };
 
     MessageResult showMessage(const QString& text, MessageIcon icon,
-                              MessageButtons buttons) override;
-    ReplaceReply confirmReplace(const ReplaceFile& existing, const ReplaceFile& incoming) override;
-    void beginWaitCursor() override;
-    void endWaitCursor() override;
+                              MessageButtons buttons) override
+    {
+        if (onMessage)
+            onMessage(text);
+        QMutexLocker lock(&m_mutex);
+        m_shown.append({text, icon, buttons});
+        if (buttons == MessageButtons::Ok)
+            return MessageResult::Ok;
+        return m_answers.isEmpty() ? MessageResult::Ok : m_answers.takeFirst();
+    }
+    ReplaceReply confirmReplace(const ReplaceFile& existing, const ReplaceFile& incoming) override
+    {
+        QMutexLocker lock(&m_mutex);
+        m_asked.append({existing, incoming});
+        return m_replaceAnswers.isEmpty() ? ReplaceReply{false, ReplaceAsk}
+                                          : m_replaceAnswers.takeFirst();
+    }
+    void beginWaitCursor() override { held(), ++m_waitDepth, ++m_waitCount; }
+    void endWaitCursor() override { held(), --m_waitDepth; }
 
-    void answerNext(MessageResult result);
-    void answerNextReplace(ReplaceReply reply);
+    void answerNext(MessageResult result) { held(), m_answers.append(result); }
+    void answerNextReplace(ReplaceReply reply) { held(), m_replaceAnswers.append(reply); }
 
-    QList<Shown> messages() const;
-    QStringList texts() const;
-    QList<Asked> replaceQuestions() const;
-    int waitCursorDepth() const;
-    int waitCursorCount() const;
-    void clear();
+    QList<Shown> messages() const { return held(), m_shown; }
+    QStringList texts() const
+    {
+        QStringList texts;
+        for (const Shown& shown : messages())
+            texts.append(shown.text);
+        return texts;
+    }
+    QList<Asked> replaceQuestions() const { return held(), m_asked; }
+    int waitCursorDepth() const { return held(), m_waitDepth; }
+    int waitCursorCount() const { return held(), m_waitCount; }
+    void clear()
+    {
+        const auto lock = held();
+        m_shown.clear(), m_asked.clear(), m_answers.clear(), m_replaceAnswers.clear();
+    }
 
-    MessageResult defaultResult = MessageResult::Ok;
     // Called with each message before it is answered, on the asking thread.
     std::function<void(const QString&)> onMessage;
-    ReplaceReply defaultReplace{false, ReplaceAsk};
 
 private:
+    // Holds the lock to the end of the expression it is called in.
+    std::unique_lock<QMutex> held() const { return std::unique_lock(m_mutex); }
+
     mutable QMutex m_mutex;
     QList<Shown> m_shown;
     QList<Asked> m_asked;

@@ -13,8 +13,6 @@ namespace tarvo::test {
 class TempFolder
 {
 public:
-    TempFolder() = default;
-
     QString path() const { return m_dir.path(); }
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
 

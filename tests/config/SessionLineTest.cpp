@@ -1,0 +1,94 @@
+// Session lines: parsing and formatting, their kind, a session's
+// folders, the default-session list and the session table.
+#include "config/NetSession.h"
+#include "config/PathHelpers.h"
+#include "config/SessionTable.h"
+#include "tests/support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvo {
+namespace {
+
+NetSession Parsed(const QString& line)
+{
+    NetSession session;
+    ParseNetSession(line, session);
+    return session;
+}
+
+TEST(NetSessionTest, ParsesAndFormatsALine)
+{
+    const QString line = "Net,Put,\\\\pc\\docs,WG,\\My Documents,\\,Move,\\Sent,guest,pass,word";
+    EXPECT_EQ(FormatNetSession(Parsed(line)), line);
+    EXPECT_EQ(FormatNetSession(Parsed("net,get,\\\\pc\\docs\\sub,,,,Delete,,,")),
+              "Net,Get,\\\\pc\\docs\\sub,,,,Del,,,");
+    EXPECT_EQ(Parsed("Net,Put,\\\\pc\\docs\\sub").Share, "sub");
+    // A short line reads its missing fields as empty.
+    EXPECT_EQ(Parsed("Net,Get,\\\\pc\\docs,DOMAIN,\\Local").LocalFolder, "\\Local");
+
+    EXPECT_EQ(SessionKind("FTP,Get,host"), KindFtp);
+    EXPECT_EQ(SessionKind("Ftp"), KindNet);
+}
+
+// Source, target and post folder, each ending with a separator.
+QString Folders(const QString& session, const QString& line)
+{
+    return SessionSourceFolder(session, line) + '|' + SessionTargetFolder(session, line) + '|' +
+           SessionPostFolder(session, line);
+}
+
+TEST(PathHelpersTest, SessionFoldersEndWithASeparator)
+{
+    EXPECT_EQ(Folders("S", "Net,Put,\\\\pc\\docs,W,\\Local,Reports,Move,\\Sent,u,p"),
+              "\\Local\\|\\\\pc\\docs\\Reports\\|\\Sent\\");
+    EXPECT_EQ(Folders("S", "Net,Get,\\\\pc\\docs,W,\\Local,\\Reports,Copy,,u,p"),
+              "\\\\pc\\docs\\Reports\\|\\Local\\|\\");
+    EXPECT_EQ(Folders("S", "Net,Put,\\\\pc\\,W,\\Local,Reports,None,,u,p"),
+              "\\Local\\|\\\\pc\\\\Reports\\|\\");
+    // Without a direction or a name: \My Documents.
+    EXPECT_EQ(Folders("S", "Net,None,\\\\pc\\docs,W,\\Local,\\,None,\\P,u,p"),
+              "\\My Documents\\|\\My Documents\\|\\P\\");
+    EXPECT_EQ(Folders("", "Net,Put,\\\\pc\\docs,W,\\Local,\\,None,\\P,u,p"),
+              "\\My Documents\\|\\My Documents\\|\\");
+}
+
+TEST(PathHelpersTest, SplitPathAndEntry)
+{
+    EXPECT_EQ(SplitEntry("Office,\\Docs\\a,b.txt").sessionName, "Office");
+    EXPECT_EQ(SplitEntry("Office,\\Docs\\a,b.txt").path, "\\Docs\\a,b.txt");
+    EXPECT_EQ(AddTrailingSeparator(""), "\\");
+}
+
+// A folder outside a Get session's share is not its folder.
+TEST(NetSessionTest, SetSessionFolderKeepsToTheShare)
+{
+    const QString get = "Net,Get,\\\\pc\\docs,WG,\\My Documents,\\In,None,,u,p";
+    QString line = get;
+    SetSessionFolder(line, "\\\\other\\share\\x");
+    EXPECT_EQ(line, get);
+}
+
+// The list is searched ignoring case and changed by exact names; the table's
+// names are exact, a lookup adds the name, and the order is that of arrival.
+TEST(SessionListsTest, CaseRulesAndOrder)
+{
+    QStringList list{"Office", "Home"};
+    EXPECT_EQ(FindDefaultSession(list, "office"), 0);
+    EXPECT_EQ(RemoveDefaultSession(list, "home"), -1);
+    EXPECT_EQ(AddDefaultSession(list, "home"), 2);
+    EXPECT_EQ(RemoveDefaultSession(list, "Home"), 1);
+    EXPECT_EQ(list, QStringList({"Office", "home"}));
+
+    SessionTable table;
+    table.insert("b", "1");
+    table.insert("a", "2");
+    EXPECT_EQ(table["missing"], "");
+    EXPECT_FALSE(table.contains("B"));
+    EXPECT_TRUE(table.remove("a"));
+    table.insert("a", "4");
+    EXPECT_EQ(table.names(), QStringList({"b", "missing", "a"}));
+}
+
+} // namespace
+} // namespace tarvo

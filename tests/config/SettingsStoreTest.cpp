@@ -1,0 +1,131 @@
+// Loading and saving the configuration: values as written, the Yes/No
+// rules, the question for a missing file, where the file is, and a save
+// that loses nothing.
+#include "config/ConfigStore.h"
+#include "platform/Registry.h"
+#include "tests/support/ScriptedMessageService.h"
+#include "tests/support/TempFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvo::test {
+namespace {
+
+Settings Loaded(const QByteArray& bytes, const QStringList& defaultSession = {})
+{
+    Settings settings;
+    settings.DefaultSession = defaultSession;
+    LoadSettingsFromBytes(settings, bytes);
+    return settings;
+}
+
+// DefaultChoice, the Show* mask and DefaultSelect of a [Setting] section.
+QString Choices(const QByteArray& keys)
+{
+    const Settings settings = Loaded("[Setting]\r\n" + keys);
+    return QString("%1 %2 %3")
+        .arg(settings.DefaultChoice)
+        .arg(settings.ShowAttributes, 0, 16)
+        .arg(settings.DefaultSelect);
+}
+
+// "No" or "N", then "Yes" or "Y", in any case; anything else leaves the
+// value; a file without the Show keys shows no file that has an attribute.
+TEST(LoadSettingsTest, ValuesAsWrittenAndDefaults)
+{
+    EXPECT_EQ(Choices(""), "2 0 1");
+    EXPECT_EQ(Choices("DefaultChoice=None\r\nShowHidden=YES\r\nDefaultSelect=No"), "0 2 0");
+    EXPECT_EQ(Choices("DefaultChoice=n\r\nShowInRom=y\r\nShowReadonly=Y\r\nShowHidden=x"),
+              "4 43 1");
+
+    const Settings sessions = Loaded("[Setting]\r\nDefaultSession=a,,b,\r\n[Session]\r\n"
+                                     "zeta=Ftp,Get,x\r\nOffice=Net,Put,\\\\pc\\docs\r\nalpha=\r\n",
+                                     {"kept"});
+    EXPECT_EQ(sessions.DefaultSession, QStringList({"kept", "a", "", "b", ""}));
+    EXPECT_EQ(sessions.Sessions.names(), QStringList({"zeta", "Office", "alpha"}));
+}
+
+// A missing file asks; an existing one that cannot be read is not taken
+// for missing, as a save over defaults would replace it.
+TEST(LoadSettingsTest, AMissingFileAsksForTheDefaults)
+{
+    TempFolder folder;
+    const QString path = folder.filePath("absent.txt");
+    ScriptedMessageService messages;
+    Settings settings;
+    settings.Filter = "unchanged";
+    messages.answerNext(MessageResult::Cancel);
+    EXPECT_FALSE(LoadSettings(settings, path, messages));
+    EXPECT_EQ(settings.Filter, "unchanged");
+    EXPECT_TRUE(LoadSettings(settings, path, messages)); // answered OK
+    EXPECT_EQ(settings.ShowAttributes, Settings::DefaultShowAttributes);
+
+    QDir().mkpath(folder.filePath("folder.txt"));
+    EXPECT_FALSE(LoadSettings(settings, folder.filePath("folder.txt"), messages));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"No configuration file\r\n" + path + "\r\nUse default settings?",
+                           "No configuration file\r\n" + path + "\r\nUse default settings?",
+                           "The configuration file\r\n" + folder.filePath("folder.txt") +
+                               "\r\ncannot be read. Make it a file that you may read, or name "
+                               "another one with --config."}));
+}
+
+// The command line's path, else the registry's, else beside the program
+// where the user may write, else the user's configuration folder.
+TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUser)
+{
+    TempFolder folder;
+    Registry registry(folder.filePath("registry.ini"));
+    QDir().mkpath(folder.filePath("bin"));
+    ConfigLocation location{{}, &registry, folder.filePath("bin/Tarvo.exe"), folder.filePath("u")};
+    EXPECT_EQ(GetConfigFilePath(location), folder.filePath("bin/Tarvo.txt"));
+    location.executablePath = "/nonexistent/bin/tarvo";
+    EXPECT_EQ(GetConfigFilePath(location), folder.filePath("u") + "/tarvo.txt");
+    const QString key = QString::fromUtf16(RegistryKey);
+    ASSERT_TRUE(registry.writeString(key, "Setting", QString(127, 'p'))); // too long for it
+    EXPECT_EQ(GetConfigFilePath(location), "");
+    ASSERT_TRUE(registry.writeString(key, "Setting", "/srv/t.txt"));
+    EXPECT_EQ(GetConfigFilePath(location), "/srv/t.txt");
+    location.explicitPath = "/given.txt";
+    EXPECT_EQ(GetConfigFilePath(location), "/given.txt");
+}
+
+// A value that reading would change (a ";" starts a comment, blanks at the
+// ends are trimmed) is written in quotes; any other is written as it is.
+TEST(SaveSettingsTest, ALoadedFileIsSavedAsItWas)
+{
+    const QByteArray sample =
+        "\r\n; Specify default settings\r\n[Setting]\r\nEnableOption=Yes\r\n"
+        "DefaultChoice=None\r\nFilter=\"*.txt\"\r\nFilterExclude=No\r\nTreeSpeed=No\r\n"
+        "DefaultSelect=Yes\r\nShowFolder=No\r\nShowArchive=Yes\r\n"
+        "ShowHidden=Yes\r\nShowReadonly=Yes\r\nShowSystem=Yes\r\nShowInRom=No\r\n"
+        "DefaultSession=B\xC3\xBCro,,Home\r\n\r\n; Specify network share information\r\n"
+        "; session=share,domain,ppc folder,pc folder,post op,post folder,username,password\r\n"
+        "[Session]\r\nB\xC3\xBCro=\"Net,Put,\\\\pc\\docs,WG,\\My,\\,Move,\\Sent,g,pa;s \"\r\n"
+        "Home=Net,Get,\\\\nas\\home,WG,\\In,\\Out,None,,me,x\r\nOld=Ftp,Put,ftp.example.com\r\n";
+    EXPECT_EQ(SettingsFileBytes(Loaded(sample)), sample);
+}
+
+// Written beside the old file and renamed over it, readable by its owner
+// only; a failed save says which file.
+TEST(SaveSettingsTest, ReplacesTheFileWholeForItsOwnerOnly)
+{
+    TempFolder folder;
+    const QString path = folder.write("tarvo.txt", "old content");
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadOther | QFileDevice::ReadGroup);
+    ScriptedMessageService messages;
+    ASSERT_TRUE(SaveSettings(Settings(), path, messages));
+    EXPECT_TRUE(TempFolder::read(path).startsWith("\r\n; Specify default settings\r\n"));
+    EXPECT_EQ(QFile::permissions(path) & QFileDevice::Permissions(0x7077),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    EXPECT_FALSE(SaveSettings(Settings(), folder.filePath("no/such/tarvo.txt"), messages));
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_TRUE(messages.texts().first().startsWith("Failed to write the configuration file " +
+                                                    folder.filePath("no/such/tarvo.txt")));
+    EXPECT_EQ(messages.messages().first().icon, MessageIcon::Error);
+}
+
+} // namespace
+} // namespace tarvo::test
