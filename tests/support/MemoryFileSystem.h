@@ -11,6 +11,7 @@
 #include <QMap>
 #include <QStringList>
 #include <thread>
+#include <type_traits>
 
 namespace tarvo::test {
 
@@ -47,18 +48,28 @@ public:
     }
     // The size that listings give, without the bytes (a file of 5 GiB).
     void setSize(const QString& path, quint64 size) { m_nodes[key(path)].info.Size = size; }
-    bool exists(const QString& path) const { return held(), m_nodes.contains(key(path)); }
-    QByteArray data(const QString& path) const { return held(), m_nodes.value(key(path)).data; }
+    bool exists(const QString& path) const
+    {
+        return locked([&] { return m_nodes.contains(key(path)); });
+    }
+    QByteArray data(const QString& path) const
+    {
+        return locked([&] { return m_nodes.value(key(path)).data; });
+    }
     QStringList names(const QString& folder) const // sorted
     {
         QStringList names;
-        for (const DirEntry& entry : (held(), children(folder)))
+        for (const DirEntry& entry : locked([&] { return children(folder); }))
             names.append(entry.Name);
-        return names.sort(), names;
+        names.sort();
+        return names;
     }
     // "copy S -> T", "move S -> T", "delete P", "list F", "connect NAME REMOTE",
     // "disconnect NAME", in the order they happened.
-    QStringList journal() const { return held(), m_journal; }
+    QStringList journal() const
+    {
+        return locked([&] { return m_journal; });
+    }
 
     // The next operation of this kind on a path (either path of a copy or
     // move, a connection's name or remote name) that ends with pathEnd fails.
@@ -167,13 +178,15 @@ public:
     {
         Lock lock(m_mutex);
         const int error = sourceError(Op::Delete, path, {}, copiedAs);
-        if (!error)
-            m_nodes.remove(key(path)), m_journal.append("delete " + normal(path));
+        if (!error) {
+            m_nodes.remove(key(path));
+            m_journal.append("delete " + normal(path));
+        }
         return error;
     }
     FileTime timeResolution(const QString& folder) override
     {
-        return held(), m_ticks.value(key(folder), MicrosecondTicks);
+        return locked([&] { return m_ticks.value(key(folder), MicrosecondTicks); });
     }
 
     int addConnection(const QString& name, const QString& remote, const QString&, const QString&,
@@ -190,7 +203,7 @@ public:
     }
     int getConnection(const QString& name, QString& remote) override
     {
-        remote = (held(), m_connections.value(name));
+        remote = locked([&] { return m_connections.value(name); });
         return remote.isEmpty() ? PlatformError::NotConnected : 0;
     }
     int cancelConnection(const QString& name, bool, bool) override
@@ -216,8 +229,12 @@ private:
         FileInfo info;
     };
     using Lock = std::lock_guard<std::recursive_mutex>;
-    // Holds the lock to the end of the expression it is called in.
-    std::unique_lock<std::recursive_mutex> held() const { return std::unique_lock(m_mutex); }
+    // Runs f under the lock and returns what it returns.
+    template <typename F> std::invoke_result_t<F> locked(F f) const
+    {
+        std::lock_guard lock(m_mutex);
+        return f();
+    }
 
     static QString normal(QString path)
     {

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QMutex>
 #include <QStringList>
+#include <type_traits>
 
 namespace tarvo::test {
 
@@ -47,13 +48,30 @@ public:
         return m_replaceAnswers.isEmpty() ? ReplaceReply{false, ReplaceAsk}
                                           : m_replaceAnswers.takeFirst();
     }
-    void beginWaitCursor() override { held(), ++m_waitDepth, ++m_waitCount; }
-    void endWaitCursor() override { held(), --m_waitDepth; }
+    void beginWaitCursor() override
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_waitDepth;
+        ++m_waitCount;
+    }
+    void endWaitCursor() override
+    {
+        locked([&] { --m_waitDepth; });
+    }
 
-    void answerNext(MessageResult result) { held(), m_answers.append(result); }
-    void answerNextReplace(ReplaceReply reply) { held(), m_replaceAnswers.append(reply); }
+    void answerNext(MessageResult result)
+    {
+        locked([&] { m_answers.append(result); });
+    }
+    void answerNextReplace(ReplaceReply reply)
+    {
+        locked([&] { m_replaceAnswers.append(reply); });
+    }
 
-    QList<Shown> messages() const { return held(), m_shown; }
+    QList<Shown> messages() const
+    {
+        return locked([&] { return m_shown; });
+    }
     QStringList texts() const
     {
         QStringList texts;
@@ -61,21 +79,37 @@ public:
             texts.append(shown.text);
         return texts;
     }
-    QList<Asked> replaceQuestions() const { return held(), m_asked; }
-    int waitCursorDepth() const { return held(), m_waitDepth; }
-    int waitCursorCount() const { return held(), m_waitCount; }
+    QList<Asked> replaceQuestions() const
+    {
+        return locked([&] { return m_asked; });
+    }
+    int waitCursorDepth() const
+    {
+        return locked([&] { return m_waitDepth; });
+    }
+    int waitCursorCount() const
+    {
+        return locked([&] { return m_waitCount; });
+    }
     void clear()
     {
-        const auto lock = held();
-        m_shown.clear(), m_asked.clear(), m_answers.clear(), m_replaceAnswers.clear();
+        std::lock_guard lock(m_mutex);
+        m_shown.clear();
+        m_asked.clear();
+        m_answers.clear();
+        m_replaceAnswers.clear();
     }
 
     // Called with each message before it is answered, on the asking thread.
     std::function<void(const QString&)> onMessage;
 
 private:
-    // Holds the lock to the end of the expression it is called in.
-    std::unique_lock<QMutex> held() const { return std::unique_lock(m_mutex); }
+    // Runs f under the lock and returns what it returns.
+    template <typename F> std::invoke_result_t<F> locked(F f) const
+    {
+        std::lock_guard lock(m_mutex);
+        return f();
+    }
 
     mutable QMutex m_mutex;
     QList<Shown> m_shown;
