@@ -89,8 +89,10 @@ TEST_F(TransferRunTest, ACopyThatDidNotArriveWholeIsNotSent)
     files.addFile(onShare("out\\cut.bin"), "old");
     files.failWrite("cut.bin", 2, PlatformError::DiskFull);
     files.changeDuringCopy("\\Docs\\saved.txt", "saved again", MemoryFileSystem::DefaultTime + 1);
-    addSession("Office", line("Put", "\\Docs", "out", "Del"),
-               {"\\Docs\\cut.bin", "\\Docs\\saved.txt"});
+    // Each first in its session: a copy that failed beside an earlier one is
+    // made again, and this time would succeed.
+    addSession("Cut", line("Put", "\\Docs", "out", "Del"), {"\\Docs\\cut.bin"});
+    addSession("Saved", line("Put", "\\Docs", "out", "Del"), {"\\Docs\\saved.txt"});
 
     EXPECT_EQ(run().text(), "0 of 2 files are transferred successfully");
     EXPECT_EQ(files.data(onShare("out\\cut.bin")), "old");
