@@ -1,8 +1,7 @@
-// Many copies in one process: a few at once ahead of the one taken, big files
-// through parallel sessions, and long runs into one folder.
+// Many copies in one process: a few at once ahead of the one taken, and big
+// files through parallel sessions.
 #include "core/copy/CopyAhead.h"
 #include "platform/ErrorCodes.h"
-#include "platform/ProcessServices.h"
 #include "tests/e2e/Scenario.h"
 
 #include <gtest/gtest.h>
@@ -66,54 +65,6 @@ TEST_F(ParallelCopiesTest, CopiesAtOnceArriveWholeInListOrder)
                     Pattern(9 * MiB + i, i));
     }
     EXPECT_TRUE(TempFolder::read(native("\\again.bin")) == Pattern(9 * MiB + 3, 3));
-}
-
-// Past a few copies into one folder, a copy trusts a listing of the folder
-// instead of asking about each name, and the parts go to a folder of their
-// own: what held a name before the run is kept, the part folder comes back
-// when someone removes it, and it goes when the program signs off or ends.
-// A part folder the program did not make stays.
-TEST_F(ParallelCopiesTest, ALongRunIntoOneFolderKeepsWhatHoldsItsNames)
-{
-    for (const char* folder : {"Run", "Theirs"}) {
-        for (int i = 0; i < 40; ++i)
-            writeDevice(QString("\\%1\\f%2.txt").arg(folder).arg(i), QByteArray::number(i));
-        writeDevice(QString("\\%1\\big.bin").arg(folder), Pattern(9 * MiB));
-        makeShareFolder(folder);
-    }
-    makeShareFolder("Run/f20.txt");
-    writeShare("Run/F30.TXT", "keep");
-    ASSERT_TRUE(samba().setReadOnly("Run/F30.TXT"));
-    writeShare("Theirs/.tarvo-parts/mine.txt", "someone else's");
-    const auto copy = [this](PlatformServices& with, const QString& folder, const QString& name) {
-        return with.files().copyFile('\\' + folder + '\\' + name, sharePath(folder + '/' + name),
-                                     false);
-    };
-
-    for (int i = 0; i < 40; ++i) {
-        const int expected = i == 20 || i == 30 ? PlatformError::AccessDenied : 0;
-        EXPECT_EQ(copy(*platform, "Run", QString("f%1.txt").arg(i)), expected) << i;
-        EXPECT_EQ(copy(*platform, "Theirs", QString("f%1.txt").arg(i)), 0) << i;
-        if (i == 25) { // someone removes the part folder halfway
-            EXPECT_TRUE(QDir(onShare("Run")).rmdir(".tarvo-parts"));
-            EXPECT_EQ(copy(*platform, "Run", "big.bin"), 0);
-        }
-    }
-    EXPECT_TRUE(QFileInfo(onShare("Run/f20.txt")).isDir());
-    EXPECT_EQ(readShare("Run/F30.TXT"), "keep");
-    EXPECT_TRUE(readShare("Run/big.bin") == Pattern(9 * MiB));
-    EXPECT_TRUE(QFileInfo(onShare("Run/.tarvo-parts")).isDir());
-    ASSERT_EQ(platform->connections().cancelConnection("S", true, false), 0);
-    EXPECT_FALSE(QFileInfo::exists(onShare("Run/.tarvo-parts")));
-    EXPECT_EQ(QDir(onShare("Theirs/.tarvo-parts")).entryList(QDir::Files), QStringList{"mine.txt"});
-    {
-        ProcessServices ending(platform->devicePaths().root());
-        ASSERT_EQ(connect(ending, "T"), 0);
-        for (int i = 0; i < 40; ++i)
-            ASSERT_EQ(copy(ending, "Run", QString("f%1.txt").arg(i % 20)), 0) << i;
-        EXPECT_TRUE(QFileInfo(onShare("Run/.tarvo-parts")).isDir());
-    }
-    EXPECT_FALSE(QFileInfo::exists(onShare("Run/.tarvo-parts")));
 }
 
 } // namespace
