@@ -9,21 +9,7 @@
 namespace tarvo::test {
 namespace {
 
-class ParallelCopiesTest : public Scenario
-{
-protected:
-    void SetUp() override
-    {
-        Scenario::SetUp();
-        ASSERT_EQ(connect(*platform, "S"), 0);
-    }
-    static int connect(PlatformServices& to, const QString& name, const QString& password = {})
-    {
-        return to.connections().addConnection(name, samba().shareText(), SambaServer::UserName,
-                                              password.isNull() ? samba().password() : password,
-                                              true);
-    }
-};
+using ParallelCopiesTest = Scenario;
 
 // Copies come back in list order, a failed one at its own place, and none
 // starts beyond the depth. Big files at once share the extra sessions, and
@@ -31,6 +17,11 @@ protected:
 // every copy goes through the session at hand: all arrive whole.
 TEST_F(ParallelCopiesTest, CopiesAtOnceArriveWholeInListOrder)
 {
+    const auto connect = [this](const QString& name, const QString& password) {
+        return platform->connections().addConnection(name, samba().shareText(),
+                                                     SambaServer::UserName, password, true);
+    };
+    ASSERT_EQ(connect("S", samba().password()), 0);
     QList<CopyRequest> small, puts, gets;
     for (int i = 0; i < 12; ++i) {
         if (i != 5) // the sixth source is missing
@@ -56,7 +47,7 @@ TEST_F(ParallelCopiesTest, CopiesAtOnceArriveWholeInListOrder)
             EXPECT_EQ(ahead.takeNext().error, 0) << i;
     }
     ASSERT_TRUE(samba().changePassword("changed on the server"));
-    EXPECT_EQ(connect(*platform, "T", "not the password"), PlatformError::LogonFailure);
+    EXPECT_EQ(connect("T", "not the password"), PlatformError::LogonFailure);
     EXPECT_EQ(platform->files().copyFile("\\Big\\3.bin", sharePath("again.bin"), false), 0);
     EXPECT_EQ(platform->files().copyFile(sharePath("again.bin"), "\\again.bin", false), 0);
     for (int i = 0; i < 4; ++i) {
