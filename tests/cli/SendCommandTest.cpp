@@ -127,6 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
              "exists."},
         Exit{"ASessionCouldNotBeConnected", "None", "Office,Locked", "a.txt", 1, "",
              "1 of 2 files are transferred successfully", "\nWrong user name or password."},
+        Exit{"ADryRunCannotConnect", "None", "Office,Locked", "--dry-run a.txt", 1, "",
+             "Nothing was changed: this was a dry run.", "\nWrong user name or password."},
         Exit{"YesAndNo", "None", "Office", "--yes --no", 2, "", "",
              "--yes and --no exclude each other"},
         Exit{"AnUnknownOption", "None", "Office", "--maybe", 2, "", "", "usage"},

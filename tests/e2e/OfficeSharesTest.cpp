@@ -47,10 +47,10 @@ TEST_P(OfficeShareTest, SendsAndFetchesWhatTheShareTakes)
     const Office& office = GetParam();
     serve(office.serverOptions, office.shareOptions);
     for (int i = 0; i < 3; ++i) // odd seconds and a fraction: a coarse share keeps other times
-        writeLocal(native(QString("\\Out\\f%1.txt").arg(i)), "new",
+        writeLocal(native(QString("\\Out\\a%1.txt").arg(i)), "new",
                    QDateTime::fromMSecsSinceEpoch(1700000001500 + i * 2000));
     writeDevice("\\Out\\big.bin", Pattern(10 * MiB)); // through parallel sessions
-    writeLocal(onShare("out/f0.txt"), "old", QDateTime::fromSecsSinceEpoch(1600000000));
+    writeLocal(onShare("out/a0.txt"), "old", QDateTime::fromSecsSinceEpoch(1600000000));
     writeShare("in/big.bin", Pattern(10 * MiB, 1));
     writeShare("in/small.txt", "small");
     QDir().mkpath(native("\\In"));
@@ -66,13 +66,13 @@ TEST_P(OfficeShareTest, SendsAndFetchesWhatTheShareTakes)
     EXPECT_EQ(list.exitCode, 0) << list.err.constData();
     EXPECT_EQ(list.out.count('\n'), 6);
     EXPECT_EQ(send.exitCode, office.replaces ? 0 : 1) << send.err.constData();
-    EXPECT_EQ(sent.keys(), QStringList({"big.bin", "f0.txt", "f1.txt", "f2.txt"}));
-    EXPECT_EQ(readShare("out/f0.txt"), office.replaces ? "new" : "old");
+    EXPECT_EQ(sent.keys(), QStringList({"a0.txt", "a1.txt", "a2.txt", "big.bin"}));
+    EXPECT_EQ(readShare("out/a0.txt"), office.replaces ? "new" : "old");
     EXPECT_TRUE(readShare("out/big.bin") == Pattern(10 * MiB));
     EXPECT_TRUE(TempFolder::read(native("\\In\\big.bin")) == Pattern(10 * MiB, 1));
     EXPECT_EQ(TempFolder::read(native("\\In\\small.txt")), "small");
     EXPECT_EQ(Inodes(onShare("out")), sent) << "copied again";
-    EXPECT_EQ(send.err.contains("f0.txt\nThe server refuses temporary files in that folder, so "
+    EXPECT_EQ(send.err.contains("a0.txt\nThe server refuses temporary files in that folder, so "
                                 "the existing file was not replaced."),
               !office.replaces)
         << send.err.constData();

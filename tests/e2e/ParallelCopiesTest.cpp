@@ -11,21 +11,23 @@ namespace {
 
 using ParallelCopiesTest = Scenario;
 
-// Copies come back in list order, a failed one at its own place, and none
-// starts beyond the depth. Big files at once share the extra sessions, and
-// when no extra session can log on (the password changed on the server),
-// every copy goes through the session at hand: all arrive whole.
+// Copies come back in list order (the first, big, ends last), a failed one
+// at its own place, and none starts beyond the depth. Big files at once share the extra sessions,
+// and when no extra session can log on (the password changed on the server), every copy goes
+// through the session at hand: all arrive whole.
 TEST_F(ParallelCopiesTest, CopiesAtOnceArriveWholeInListOrder)
 {
-    const auto connect = [this](const QString& name, const QString& password) {
-        return platform->connections().addConnection(name, samba().shareText(),
+    ASSERT_TRUE(samba().addShare("other"));
+    const auto connect = [this](const QString& name, const QString& share,
+                                const QString& password) {
+        return platform->connections().addConnection(name, samba().shareText(share),
                                                      SambaServer::UserName, password, true);
     };
-    ASSERT_EQ(connect("S", samba().password()), 0);
+    ASSERT_EQ(connect("S", "share", samba().password()), 0);
     QList<CopyRequest> small, puts, gets;
     for (int i = 0; i < 12; ++i) {
         if (i != 5) // the sixth source is missing
-            writeDevice(QString("\\Ahead\\f%1.txt").arg(i), QByteArray::number(i));
+            writeDevice(QString("\\Ahead\\f%1.txt").arg(i), i ? "small" : Pattern(8 * MiB));
         small.append({QString("\\Ahead\\f%1.txt").arg(i), sharePath(QString("f%1.txt").arg(i))});
     }
     {
@@ -46,8 +48,10 @@ TEST_F(ParallelCopiesTest, CopiesAtOnceArriveWholeInListOrder)
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(ahead.takeNext().error, 0) << i;
     }
+    // The newest idle context holds another share's logon.
+    ASSERT_EQ(connect("O", "other", samba().password()), 0);
     ASSERT_TRUE(samba().changePassword("changed on the server"));
-    EXPECT_EQ(connect("T", "not the password"), PlatformError::LogonFailure);
+    EXPECT_EQ(connect("T", "share", "not the password"), PlatformError::LogonFailure);
     EXPECT_EQ(platform->files().copyFile("\\Big\\3.bin", sharePath("again.bin"), false), 0);
     EXPECT_EQ(platform->files().copyFile(sharePath("again.bin"), "\\again.bin", false), 0);
     for (int i = 0; i < 4; ++i) {

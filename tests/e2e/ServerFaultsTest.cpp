@@ -160,9 +160,12 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
 TEST_F(ServerFaultsTest, RefusedOperationsLeaveTheShareAsItWas)
 {
     ASSERT_TRUE(samba().addShare("other"));
-    ASSERT_EQ(platform->connections().addConnection("S", samba().shareText(), SambaServer::UserName,
-                                                    samba().password(), true),
-              0);
+    for (const QString& share : {"share", "other"}) {
+        ASSERT_EQ(platform->connections().addConnection(share, samba().shareText(share),
+                                                        SambaServer::UserName, samba().password(),
+                                                        true),
+                  0);
+    }
     writeDevice("\\a.txt", "new");
     for (const char* name : {"a.txt", "b.txt", "Sent/keep.txt", "../other/secret.txt"})
         writeShare(name, "share");
@@ -184,13 +187,26 @@ TEST_F(ServerFaultsTest, RefusedOperationsLeaveTheShareAsItWas)
     EXPECT_EQ(shareNames(""), QStringList({"a.txt", "b.txt"}));
     EXPECT_EQ(readShare("a.txt"), "share");
     EXPECT_TRUE(QFile::exists(onShare("../other/secret.txt")));
+    // A listing gives the names and times that the files have.
+    QMap<QString, FileTime> listed;
+    EXPECT_EQ(files.listFolder(sharePath("Sent"),
+                               [&](const DirEntry& entry) {
+                                   listed.insert(entry.Name, entry.Info.LastWriteTime);
+                                   return true;
+                               }),
+              0);
+    FileInfo kept;
+    EXPECT_EQ(files.readAttributes(sharePath("Sent/keep.txt"), kept), 0);
+    EXPECT_EQ(listed, (QMap<QString, FileTime>{{"keep.txt", kept.LastWriteTime}}));
 
     EXPECT_EQ(files.moveFile(sharePath("a.txt"), sharePath("Sent/a.txt")), 0);
     EXPECT_EQ(files.moveFile("\\a.txt", sharePath("a.txt")), 0);
     EXPECT_EQ(files.moveFile(sharePath("Sent/a.txt"), "\\a.txt"), 0);
-    EXPECT_EQ(files.deleteFile(sharePath("b.txt")), 0);
+    EXPECT_EQ(files.moveFile(sharePath("b.txt"), samba().shareText("other") + "\\b.txt"), 0);
     EXPECT_EQ(shareNames(""), QStringList{"a.txt"});
-    EXPECT_EQ(TempFolder::read(native("\\a.txt")) + readShare("a.txt"), "sharenew");
+    EXPECT_EQ(TempFolder::read(native("\\a.txt")) + readShare("a.txt") +
+                  readShare("../other/b.txt"),
+              "sharenewshare");
 }
 
 } // namespace
