@@ -10,15 +10,7 @@
 namespace tarvo::test {
 namespace {
 
-class OfficeSharesTest : public Scenario
-{
-protected:
-    void serve(const QStringList& serverOptions, const QStringList& shareOptions)
-    {
-        ASSERT_TRUE(samba().configure(serverOptions, shareOptions))
-            << samba().error().toStdString();
-    }
-};
+using OfficeSharesTest = Scenario;
 
 // Shares that veto the program's usual temporary names, or every one (an
 // existing file is then never overwritten in place), that take one
@@ -39,13 +31,14 @@ void PrintTo(const Office& c, std::ostream* out)
     *out << c.name;
 }
 
-class OfficeShareTest : public OfficeSharesTest, public ::testing::WithParamInterface<Office>
+class OfficeShareTest : public Scenario, public ::testing::WithParamInterface<Office>
 {};
 
 TEST_P(OfficeShareTest, SendsAndFetchesWhatTheShareTakes)
 {
     const Office& office = GetParam();
-    serve(office.serverOptions, office.shareOptions);
+    ASSERT_TRUE(samba().configure(office.serverOptions, office.shareOptions))
+        << samba().error().toStdString();
     for (int i = 0; i < 3; ++i) // odd seconds and a fraction: a coarse share keeps other times
         writeLocal(native(QString("\\Out\\a%1.txt").arg(i)), "new",
                    QDateTime::fromMSecsSinceEpoch(1700000001500 + i * 2000));
@@ -93,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
 // own, not even for a broken configuration of its own.
 TEST_F(OfficeSharesTest, AnUnreadableNameIsReportedNotListedAsEmpty)
 {
-    serve({}, {"mangled names = no"});
+    ASSERT_TRUE(samba().configure({}, {"mangled names = no"}));
     writeShare("in/a\\b.txt", "x");
     writeShare("in/c.txt", "c");
     writeShare("other/d.txt", "d");
@@ -121,7 +114,7 @@ TEST_F(OfficeSharesTest, AnUnreadableNameIsReportedNotListedAsEmpty)
 // writes into that folder removes it.
 TEST_F(OfficeSharesTest, AKilledRunsPartsAreNeverListedAndGoWithTheNextRun)
 {
-    serve({}, {});
+    ASSERT_TRUE(samba().configure({}, {}));
     const QByteArray big(6 * MiB, 'k');
     writeDevice("\\Outbox\\big.bin", big);
     writeShare("in/big.bin", big);

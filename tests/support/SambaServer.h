@@ -20,8 +20,6 @@ class SilentServer
 public:
     SilentServer();
     ~SilentServer();
-    SilentServer(const SilentServer&) = delete;
-    SilentServer& operator=(const SilentServer&) = delete;
     int port() const { return m_port; }
     QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
 
@@ -42,8 +40,6 @@ public:
 
     SambaServer();
     ~SambaServer() { stop(); }
-    SambaServer(const SambaServer&) = delete;
-    SambaServer& operator=(const SambaServer&) = delete;
 
     // True when smbd and smbpasswd are installed.
     static bool isInstalled();
