@@ -8,21 +8,17 @@
 namespace tarvo::test {
 namespace {
 
-// `tarvo send --yes` stopped by a signal halfway through a big file, and
-// followed on a terminal: the program itself, with its standard output in a
-// file or on a pseudo-terminal.
+// `tarvo send --yes` with a big file in its first session and a small one in
+// the session after it, stopped by a signal or followed on a terminal.
 class SendStopTest : public RunFixture
 {
 protected:
-    static constexpr qsizetype BigSize = 8 << 20;
-
     void SetUp() override
     {
         RunFixture::SetUp();
-        // A big file in the first session, a small one in the session after it.
-        writeDevice("\\Docs\\big.bin", QByteArray(BigSize, 'n'));
+        writeDevice("\\Docs\\big.bin", QByteArray(8 << 20, 'n'));
         writeDevice("\\Later\\a.txt", "a");
-        writeShare("out/big.bin", QByteArray(BigSize, 'o'));
+        writeShare("out/big.bin", QByteArray(8 << 20, 'o'));
         makeShareFolder("later");
         addSession("Office", line("Put", "\\Docs", "\\out", "Del"));
         addSession("Later", line("Put", "\\Later", "\\later"));
@@ -51,10 +47,11 @@ TEST_P(SendSignalTest, StopsTheRunAndKeepsTheOldTarget)
                                  "cancelled; the files after it were not started.\n"))
         << run.out.constData();
     EXPECT_FALSE(run.err.contains("Failed")) << run.err.constData();
-    EXPECT_EQ(readShare("out/big.bin"), QByteArray(BigSize, 'o'));
-    const auto everything = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
-    EXPECT_EQ(QDir(onShare("out")).entryList(everything), QStringList{"big.bin"});
-    EXPECT_TRUE(QDir(onShare("later")).isEmpty(everything)) << "a file after the stop was started";
+    EXPECT_EQ(readShare("out/big.bin"), QByteArray(8 << 20, 'o'));
+    EXPECT_EQ(
+        QDir(onShare("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{"big.bin"});
+    EXPECT_TRUE(shareNames("later").isEmpty()) << "a file after the stop was started";
     EXPECT_TRUE(deviceHas("\\Docs\\big.bin"));
 }
 
@@ -74,9 +71,9 @@ TEST_F(SendStopTest, OnATerminalAProgressLineFollowsTheFile)
     ::close(child);
     QByteArray out;
     char buffer[4096];
+    // A terminal's end reads EIO once the child is gone.
     for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0 || errno == EINTR;)
-        out.append(buffer,
-                   qMax<ssize_t>(got, 0)); // a terminal's end reads EIO once the child is gone
+        out.append(buffer, qMax<ssize_t>(got, 0));
     ::close(terminal);
 
     EXPECT_EQ(finish(pid).exitCode, 0);

@@ -8,34 +8,19 @@
 namespace tarvo::test {
 namespace {
 
-class LogonTest : public Scenario
-{
-protected:
-    // A Put session line for another server or share than the test share's.
-    QString lineFor(const QString& server, const QString& share, const QString& localFolder) const
-    {
-        NetSession session;
-        ParseNetSession(line("Put", localFolder, "\\out"), session);
-        session.Server = server;
-        session.Share = share;
-        return FormatNetSession(session);
-    }
-    static QString mapFailed(const QString& server, const QString& share, const QString& reason)
-    {
-        return QStringLiteral("Failed to map to network share \\\\%1\\%2\r\n").arg(server, share) +
-               reason;
-    }
-};
+using LogonTest = Scenario;
 
 TEST_F(LogonTest, EachUnreachableShareSaysWhyAndSkipsOnlyItsSession)
 {
-    const SilentServer silentServer;
-    const QString silent = silentServer.server();
+    const SilentServer silent;
     const QString closed = QStringLiteral("127.0.0.1:%1").arg(FreeLoopbackPort());
+    SambaServer busy; // its own helper processes fill it
+    ASSERT_TRUE(busy.configure({"max smbd processes = 2"}, {}) && busy.start());
     const QString oldPassword = samba().password();
     ASSERT_TRUE(samba().addShare("gone"));
-    for (const char* folder : {"\\Fetch", "\\Gone", "\\Closed", "\\Silent", "\\Good"})
-        writeDevice(QLatin1String(folder) + QStringLiteral("\\a.txt"), folder);
+    const QStringList names = {"Fetch", "Stranger", "Gone", "Closed", "Silent", "Busy", "Good"};
+    for (const QString& name : names)
+        writeDevice('\\' + name + "\\a.txt", name.toUtf8());
     writeShare("in/a.txt", "in");
     makeShareFolder("out");
     // The window listed the Get session's share; then the password changed
@@ -45,33 +30,42 @@ TEST_F(LogonTest, EachUnreachableShareSaysWhyAndSkipsOnlyItsSession)
               0);
     ASSERT_TRUE(samba().changePassword("Changed-1"));
     ASSERT_TRUE(samba().removeShare("gone"));
+    const auto lineFor = [](const QString& share, const QString& user, const QString& folder) {
+        return NetSessionLine("Put", share, "WG", folder, "\\out", "None", {}, user, "Changed-1");
+    };
     addSession("Fetch", line("Get", "\\Fetch", "\\in", "None", {}, oldPassword));
-    addSession("Gone", lineFor(samba().server(), "gone", "\\Gone"));
-    addSession("Closed", lineFor(closed, "share", "\\Closed"));
-    addSession("Silent", lineFor(silent, "share", "\\Silent"));
+    addSession("Stranger", lineFor(samba().shareText(), "nobody", "\\Stranger"));
+    addSession("Gone", lineFor(samba().shareText("gone"), "tester", "\\Gone"));
+    addSession("Closed", lineFor("\\\\" + closed + "\\share", "tester", "\\Closed"));
+    addSession("Silent", lineFor("\\\\" + silent.server() + "\\share", "tester", "\\Silent"));
+    addSession("Busy", lineFor(busy.shareText(), "tester", "\\Busy"));
     addSession("Good", line("Put", "\\Good", "\\out"));
-    params.entries = {entry("Fetch", sharePath("in/a.txt")), entry("Gone", "\\Gone\\a.txt"),
-                      entry("Closed", "\\Closed\\a.txt"), entry("Silent", "\\Silent\\a.txt"),
-                      entry("Good", "\\Good\\a.txt")};
+    params.entries = {entry("Fetch", sharePath("in/a.txt"))};
+    for (const QString& name : names.mid(1))
+        params.entries.append(entry(name, '\\' + name + "\\a.txt"));
 
     EXPECT_EQ(run(), 1);
 
+    const auto failed = [](const QString& share, const QString& reason) {
+        return "Failed to map to network share " + share + "\r\n" + reason;
+    };
     EXPECT_EQ(
         messages.texts(),
-        QStringList({mapFailed(samba().server(), "share", "Wrong user name or password."),
-                     mapFailed(samba().server(), "gone", "The server has no share named \"gone\"."),
-                     mapFailed(closed, "share",
-                               QStringLiteral("No server answers at 127.0.0.1, port ") +
-                                   closed.mid(10) + u'.'),
-                     mapFailed(silent, "share",
-                               QStringLiteral("The server at 127.0.0.1, port %1, did not "
-                                              "answer within 5 seconds.")
-                                   .arg(silent.mid(10)))}));
-    EXPECT_EQ(observer.events().last(), "1 of 5 files are transferred successfully");
+        QStringList(
+            {failed(samba().shareText(), "Wrong user name or password."),
+             failed(samba().shareText(), "Wrong user name or password."),
+             failed(samba().shareText("gone"), "The server has no share named \"gone\"."),
+             failed("\\\\" + closed + "\\share",
+                    "No server answers at 127.0.0.1, port " + closed.mid(10) + '.'),
+             failed("\\\\" + silent.server() + "\\share",
+                    QStringLiteral("The server at 127.0.0.1, port %1, did not "
+                                   "answer within 5 seconds.")
+                        .arg(silent.port())),
+             failed(busy.shareText(), "The server at 127.0.0.1 takes no more connections.")}));
     EXPECT_EQ(shareNames("out"), QStringList({"a.txt"}));
-    EXPECT_EQ(readShare("out/a.txt"), "\\Good");
-    EXPECT_EQ(readDevice("\\Fetch\\a.txt"), "\\Fetch");
-    const QString shown = messages.texts().join(u'\n') + observer.events().join(u'\n');
+    EXPECT_EQ(readShare("out/a.txt"), "Good");
+    EXPECT_EQ(TempFolder::read(native("\\Fetch\\a.txt")), "Fetch");
+    const QString shown = messages.texts().join(u'\n');
     EXPECT_FALSE(shown.contains(oldPassword) || shown.contains("Changed-1"));
 }
 

@@ -5,132 +5,80 @@
 
 #include <csignal>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <QRegularExpression>
 
 namespace tarvo::test {
 namespace {
 
-constexpr qint64 MiB = 1 << 20;
+using OfficeSharesTest = Scenario;
 
-class OfficeSharesTest : public Scenario
-{
-protected:
-    void serve(const QStringList& serverOptions, const QStringList& shareOptions)
-    {
-        ASSERT_TRUE(samba().configure(serverOptions, shareOptions))
-            << samba().error().toStdString();
-    }
-    QString put(const QString& local, const QString& remote, const QString& postOp = "None")
-    {
-        return line("Put", local, remote, postOp);
-    }
-    QString get(const QString& local, const QString& remote) { return line("Get", local, remote); }
-};
-
-// A share that vetoes the program's usual temporary name takes every file
-// that smbclient could put there; one that vetoes every temporary name takes
-// new files, and never has an existing one overwritten in place.
-struct Veto
+// Shares that veto the program's usual temporary names, or every one (an
+// existing file is then never overwritten in place), that take one
+// connection per client (Samba's two helper processes count among its "max
+// smbd processes"), or that keep file times to two seconds (FAT disks behind
+// a NAS): a list, a Sync send and a fetch, then the same send again, which
+// finds every file it copied the same.
+struct Office
 {
     const char* name;
-    const char* files;
+    QStringList serverOptions;
+    QStringList shareOptions;
     bool replaces;
 };
 
-void PrintTo(const Veto& c, std::ostream* out)
+void PrintTo(const Office& c, std::ostream* out)
 {
     *out << c.name;
 }
 
-class VetoTest : public OfficeSharesTest, public ::testing::WithParamInterface<Veto>
+class OfficeShareTest : public Scenario, public ::testing::WithParamInterface<Office>
 {};
 
-TEST_P(VetoTest, PutsWhatTheShareTakes)
+TEST_P(OfficeShareTest, SendsAndFetchesWhatTheShareTakes)
 {
-    serve({}, {QStringLiteral("veto files = ") + QLatin1String(GetParam().files)});
-    writeDevice("\\Outbox\\new.txt", "new file");
-    writeDevice("\\Outbox\\big.bin", QByteArray(10 * MiB, 'b')); // in parallel
-    writeDevice("\\Outbox\\old.txt", "replacement");
-    writeShare("out/old.txt", "old");
-    addSession("Office", put("\\Outbox", "\\out"));
-
-    const Outcome run = tarvo({"send", "--yes"});
-
-    EXPECT_EQ(shareNames("out"), QStringList({"big.bin", "new.txt", "old.txt"}));
-    EXPECT_EQ(readShare("out/new.txt"), "new file");
-    EXPECT_TRUE(readShare("out/big.bin") == QByteArray(10 * MiB, 'b'));
-    EXPECT_EQ(run.exitCode, GetParam().replaces ? 0 : 1) << run.err.constData();
-    EXPECT_EQ(readShare("out/old.txt"), GetParam().replaces ? "replacement" : "old");
-    if (!GetParam().replaces) {
-        EXPECT_TRUE(run.err.contains("old.txt\nThe server refuses temporary files in that folder, "
-                                     "so the existing file was not replaced."))
-            << run.err.constData();
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Shares, VetoTest,
-                         ::testing::Values(Veto{"DotFiles", "/.*/", true},
-                                           Veto{"PartFiles", "/*.part/", true},
-                                           Veto{"EveryTemporaryName", "/.*/*.tmp/", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// One connection per client (Samba's two helper processes count among its
-// "max smbd processes"): the listing, the transfer after it and a big file's
-// parallel sessions share the one connection, and every file arrives whole.
-TEST_F(OfficeSharesTest, OneConnectionPerClientServesTheWholeRun)
-{
-    serve({"max smbd processes = 3"}, {});
-    const QByteArray big(10 * MiB, 'g');
-    for (const QString& folder : {onShare("in"), native("\\Out")}) {
-        writeLocal(folder + QStringLiteral("/big.bin"), big);
-        writeLocal(folder + QStringLiteral("/small.txt"), "small");
-    }
+    const Office& office = GetParam();
+    ASSERT_TRUE(samba().configure(office.serverOptions, office.shareOptions))
+        << samba().error().toStdString();
+    for (int i = 0; i < 3; ++i) // odd seconds and a fraction: a coarse share keeps other times
+        writeLocal(native(QString("\\Out\\a%1.txt").arg(i)), "new",
+                   QDateTime::fromMSecsSinceEpoch(1700000001500 + i * 2000));
+    writeDevice("\\Out\\big.bin", Pattern(10 * MiB)); // through parallel sessions
+    writeLocal(onShare("out/a0.txt"), "old", QDateTime::fromSecsSinceEpoch(1600000000));
+    writeShare("in/big.bin", Pattern(10 * MiB, 1));
+    writeShare("in/small.txt", "small");
     QDir().mkpath(native("\\In"));
-    makeShareFolder("out");
-    addSession("Fetch", get("\\In", "\\in"));
-    addSession("Send", put("\\Out", "\\out"));
+    params.settings.DefaultChoice = ReplaceNoToAll; // what Sync finds unchanged stays
+    addSession("Send", line("Put", "\\Out", "\\out", "Sync"));
+    addSession("Fetch", line("Get", "\\In", "\\in"));
 
     const Outcome list = tarvo({"list"});
-    EXPECT_EQ(list.exitCode, 0) << list.err.constData();
-    EXPECT_EQ(list.out.count('\n'), 4);
     const Outcome send = tarvo({"send", "--yes"});
+    const auto sent = Inodes(onShare("out"));
+    tarvo({"send", "--yes"});
 
-    EXPECT_EQ(send.exitCode, 0) << send.err.constData();
-    for (const QString& folder : {native("\\In"), onShare("out")}) {
-        EXPECT_TRUE(TempFolder::read(folder + QStringLiteral("/big.bin")) == big);
-        EXPECT_EQ(TempFolder::read(folder + QStringLiteral("/small.txt")), "small");
-    }
+    EXPECT_EQ(list.exitCode, 0) << list.err.constData();
+    EXPECT_EQ(list.out.count('\n'), 6);
+    EXPECT_EQ(send.exitCode, office.replaces ? 0 : 1) << send.err.constData();
+    EXPECT_EQ(sent.keys(), QStringList({"a0.txt", "a1.txt", "a2.txt", "big.bin"}));
+    EXPECT_EQ(readShare("out/a0.txt"), office.replaces ? "new" : "old");
+    EXPECT_TRUE(readShare("out/big.bin") == Pattern(10 * MiB));
+    EXPECT_TRUE(TempFolder::read(native("\\In\\big.bin")) == Pattern(10 * MiB, 1));
+    EXPECT_EQ(TempFolder::read(native("\\In\\small.txt")), "small");
+    EXPECT_EQ(Inodes(onShare("out")), sent) << "copied again";
+    EXPECT_EQ(send.err.contains("a0.txt\nThe server refuses temporary files in that folder, so "
+                                "the existing file was not replaced."),
+              !office.replaces)
+        << send.err.constData();
 }
 
-// A share that keeps file times to two seconds (FAT disks behind a NAS):
-// files that Sync copied once count as the same on the next run.
-TEST_F(OfficeSharesTest, SyncOnCoarseTimesCopiesOnlyOnce)
-{
-    serve({}, {"dos filetime resolution = yes"});
-    for (int i = 0; i < 3; ++i) // odd seconds and a fraction: the share keeps other times
-        writeDevice(QStringLiteral("\\Mirror\\f%1.txt").arg(i), "content",
-                    QDateTime::fromMSecsSinceEpoch(1700000001500 + i * 2000));
-    makeShareFolder("mirror");
-    params.settings.DefaultChoice = ReplaceNoToAll; // what Sync finds unchanged stays
-    addSession("Mirror", put("\\Mirror", "\\mirror", "Sync"));
-    const auto inodes = [this] {
-        QList<ino_t> found;
-        for (const QString& name : shareNames("mirror")) {
-            struct stat status = {};
-            ::stat(QFile::encodeName(onShare(QStringLiteral("mirror/") + name)), &status);
-            found.append(status.st_ino);
-        }
-        return found;
-    };
-
-    ASSERT_EQ(tarvo({"send", "--yes"}).exitCode, 0);
-    const QList<ino_t> copied = inodes();
-    const Outcome again = tarvo({"send", "--yes"});
-
-    EXPECT_EQ(again.exitCode, 0) << again.err.constData();
-    EXPECT_EQ(copied.size(), 3);
-    EXPECT_EQ(inodes(), copied) << "copied again";
-}
+INSTANTIATE_TEST_SUITE_P(
+    Shares, OfficeShareTest,
+    ::testing::Values(Office{"DotFilesVetoed", {}, {"veto files = /.*/"}, true},
+                      Office{"PartFilesVetoed", {}, {"veto files = /*.part/"}, true},
+                      Office{"EveryTemporaryNameVetoed", {}, {"veto files = /.*/*.tmp/"}, false},
+                      Office{"OneConnectionPerClient", {"max smbd processes = 3"}, {}, true},
+                      Office{"CoarseTimes", {}, {"dos filetime resolution = yes"}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A name that the client library cannot represent (a backslash, which a
 // non-Windows server may send) makes its folder unreadable: the list says so,
@@ -138,13 +86,13 @@ TEST_F(OfficeSharesTest, SyncOnCoarseTimesCopiesOnlyOnce)
 // own, not even for a broken configuration of its own.
 TEST_F(OfficeSharesTest, AnUnreadableNameIsReportedNotListedAsEmpty)
 {
-    serve({}, {"mangled names = no"});
+    ASSERT_TRUE(samba().configure({}, {"mangled names = no"}));
     writeShare("in/a\\b.txt", "x");
     writeShare("in/c.txt", "c");
     writeShare("other/d.txt", "d");
     m_work.write("home/.smb/smb.conf", "[global]\nbogus parameter = yes\n");
-    addSession("Fetch", get("\\", "\\in"));
-    addSession("Other", get("\\", "\\other"));
+    addSession("Fetch", line("Get", "\\", "\\in"));
+    addSession("Other", line("Get", "\\", "\\other"));
 
     const Outcome list = tarvo({"list"}, {"HOME=" + m_work.filePath("home")});
 
@@ -166,14 +114,14 @@ TEST_F(OfficeSharesTest, AnUnreadableNameIsReportedNotListedAsEmpty)
 // writes into that folder removes it.
 TEST_F(OfficeSharesTest, AKilledRunsPartsAreNeverListedAndGoWithTheNextRun)
 {
-    serve({}, {});
+    ASSERT_TRUE(samba().configure({}, {}));
     const QByteArray big(6 * MiB, 'k');
     writeDevice("\\Outbox\\big.bin", big);
     writeShare("in/big.bin", big);
     QDir().mkpath(native("\\Inbox"));
     makeShareFolder("out");
-    const QString send = put("\\Outbox", "\\out");
-    const QString fetch = get("\\Inbox", "\\in");
+    const QString send = line("Put", "\\Outbox", "\\out");
+    const QString fetch = line("Get", "\\Inbox", "\\in");
     // Stopped by the program itself once 2 MiB have moved, then killed.
     for (const QString& session : {send, fetch}) {
         params.settings.Sessions.insert("Run", session);
@@ -190,8 +138,8 @@ TEST_F(OfficeSharesTest, AKilledRunsPartsAreNeverListedAndGoWithTheNextRun)
 
     // Each folder as the other direction lists it: neither shows its part.
     params.settings.DefaultSession.clear();
-    addSession("Look", get("\\Inbox", "\\out"));
-    addSession("Back", put("\\Inbox", "\\in"));
+    addSession("Look", line("Get", "\\Inbox", "\\out"));
+    addSession("Back", line("Put", "\\Inbox", "\\in"));
     const Outcome list = tarvo({"list"});
     EXPECT_EQ(list.exitCode, 0) << list.err.constData();
     EXPECT_TRUE(list.out.isEmpty()) << list.out.constData();

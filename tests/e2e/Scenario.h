@@ -4,9 +4,12 @@
 
 #include <atomic>
 #include <semaphore>
+#include <sys/stat.h>
 #include <thread>
 
 namespace tarvo::test {
+
+constexpr qint64 MiB = 1 << 20;
 
 // The program's part files in a folder and in its part folder.
 inline QStringList PartsIn(const QString& folder)
@@ -16,6 +19,36 @@ inline QStringList PartsIn(const QString& folder)
     for (const QString& name : QDir(folder + "/.tarvo-parts").entryList(all))
         parts.append(".tarvo-parts/" + name);
     return parts;
+}
+
+// The files of a folder with their bytes, and with their inodes: a file
+// copied again has a new one.
+inline QMap<QString, QByteArray> FilesIn(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        files.insert(name, TempFolder::read(folder + u'/' + name));
+    return files;
+}
+inline QMap<QString, ino_t> Inodes(const QString& folder)
+{
+    QMap<QString, ino_t> inodes;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        struct stat status = {};
+        ::stat(QFile::encodeName(folder + u'/' + name).constData(), &status);
+        inodes.insert(name, status.st_ino);
+    }
+    return inodes;
+}
+
+// Bytes in which no two blocks are alike: a copy that mixed up or dropped a
+// block shows it.
+inline QByteArray Pattern(qsizetype size, int seed = 0)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char((i / 4096 * 7 + i + seed) % 251);
+    return bytes;
 }
 
 // Whole runs against the test server, every file shown.
@@ -66,6 +99,7 @@ protected:
         atPause();
         pause.resume.release();
         worker.join();
+        copyWatcher = nullptr;
         return result;
     }
 };

@@ -9,7 +9,6 @@
 #include "gui/main/ImageLists.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/SendDlg.h"
-#include "tests/e2e/FaultSupport.h"
 #include "tests/gui/MessageBoxWatcher.h"
 #include "tests/gui/ModalScript.h"
 #include "tests/support/BrowseTestSupport.h"

@@ -2,7 +2,6 @@
 #include "gui/main/FileListCtrl.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/SendDlg.h"
-#include "tests/e2e/FaultSupport.h"
 #include "tests/gui/MessageBoxWatcher.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/TempFiles.h"

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "tests/support/TempFiles.h"
+
 #include <gtest/gtest.h>
 #include <memory>
-#include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
 namespace tarvo::test {
 
@@ -20,9 +20,6 @@ class SilentServer
 public:
     SilentServer();
     ~SilentServer();
-    SilentServer(const SilentServer&) = delete;
-    SilentServer& operator=(const SilentServer&) = delete;
-
     int port() const { return m_port; }
     QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
 
@@ -40,34 +37,26 @@ class SambaServer
 {
 public:
     static constexpr const char* UserName = "tester";
-    static constexpr const char* DefaultShare = "share";
 
     SambaServer();
-    ~SambaServer();
-    SambaServer(const SambaServer&) = delete;
-    SambaServer& operator=(const SambaServer&) = delete;
+    ~SambaServer() { stop(); }
 
     // True when smbd and smbpasswd are installed.
     static bool isInstalled();
-
     // Starts smbd (again, on the same port after stop()) and waits until the
     // port answers. False with the reason in error() when it cannot.
     bool start();
     // Kills smbd and every process serving a connection, at once: a transfer
     // in flight is cut off as by a server that went away.
     void stop();
-    bool isRunning() const { return m_pid > 0; }
 
     // The tester's password; changePassword() sets a new one on the server.
     const QString& password() const { return m_password; }
     bool changePassword(const QString& password);
-
     // Options an office sets, in smb.conf's words: for the server ("max smbd
     // processes = 3") and for every share ("veto files = /.*/"). A running
-    // server restarts to see them.
+    // server restarts to see them, as it does for shares added or removed.
     bool configure(const QStringList& serverOptions, const QStringList& shareOptions);
-
-    // Shares beyond the default one; a running server restarts to see them.
     bool addShare(const QString& name);
     bool removeShare(const QString& name);
     // Empties every share's folder.
@@ -78,47 +67,51 @@ public:
     // command line.
     bool setReadOnly(const QString& relative);
 
-    int port() const { return m_port; }
     // The local folder behind a share.
-    QString shareFolder(const QString& share = DefaultShare) const;
+    QString shareFolder(const QString& share = "share") const
+    {
+        return m_folder.filePath("shares/" + share);
+    }
     // "\\127.0.0.1:PORT\share"
-    QString shareText(const QString& share = DefaultShare) const;
-    QString server() const;
+    QString shareText(const QString& share = "share") const
+    {
+        return "\\\\" + server() + u'\\' + share;
+    }
+    int port() const { return m_port; }
+    QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     const QString& error() const { return m_error; }
 
 private:
-    bool writeConfiguration();
     bool setPassword(const QString& password);
     bool waitForPort(bool open) const;
     bool restart();
 
-    QTemporaryDir m_folder;
-    QStringList m_shares;
+    TempFolder m_folder;
+    QStringList m_shares{"share"};
     QStringList m_serverOptions;
     QStringList m_shareOptions;
     QString m_password;
     QString m_error;
-    int m_port = 0;
+    int m_port = FreeLoopbackPort();
     qint64 m_pid = 0;
     bool m_passwordSet = false;
 };
 
 // Test suites that share one Samba server: started before the first test of
 // the suite, stopped after the last. A test that stops it or changes the
-// password puts it back (restoreServer()) so the next test finds it as new.
+// password has it put back, so the next test finds it as new.
 class SambaTest : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite();
-    static void TearDownTestSuite();
+    static void TearDownTestSuite() { s_server.reset(); }
     void SetUp() override;
     void TearDown() override;
-
     static SambaServer& samba() { return *s_server; }
 
 private:
-    static std::unique_ptr<SambaServer> s_server;
-    static QString s_firstPassword;
+    static inline std::unique_ptr<SambaServer> s_server;
+    static inline QString s_firstPassword;
 };
 
 } // namespace tarvo::test
