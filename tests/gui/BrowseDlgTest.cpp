@@ -1,13 +1,5 @@
 // The "Browse" dialog, and "..." in the main window storing the chosen folder.
-#include "gui/browse/BrowseDlg.h"
 
-#include "config/Settings.h"
-#include "gui/browse/BrowseHandler.h"
-#include "gui/main/FileListCtrl.h"
-#include "tests/e2e/FaultSupport.h"
-#include "tests/support/BrowseTestSupport.h"
-#include "tests/support/HeldConnections.h"
-#include "tests/support/SambaServer.h"
 #include "tests/support/UiTestSupport.h"
 
 namespace tarvo::test {

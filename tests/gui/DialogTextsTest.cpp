@@ -1,16 +1,6 @@
 // Every text of the dialogs fits its control, in the application's font and
 // in one twice as large. Paths shortened in their middle are left to ElidedLabel.
-#include "config/Settings.h"
-#include "core/forms/SessionForm.h"
-#include "gui/browse/BrowseDlg.h"
-#include "gui/options/Options.h"
-#include "gui/progress/ReplaceDlg.h"
-#include "platform/FileTimes.h"
-#include "tests/support/BrowseTestSupport.h"
-#include "tests/support/ScriptedMessageService.h"
 #include "tests/support/UiTestSupport.h"
-
-#include <QTabWidget>
 
 namespace tarvo::test {
 namespace {

@@ -1,13 +1,5 @@
 // The main window as the program starts it, the start-up's messages and the
 // list control of the Net page.
-#include "config/ConfigCheck.h"
-#include "config/StartOptions.h"
-#include "core/filelist/FileListRefresher.h"
-#include "core/filelist/FileListTexts.h"
-#include "gui/main/FileListCtrl.h"
-#include "gui/main/WindowState.h"
-#include "gui/widgets/CheckListCtrl.h"
-#include "tests/e2e/FaultSupport.h"
 #include "tests/support/UiTestSupport.h"
 
 namespace tarvo::test {

@@ -1,9 +1,5 @@
 // The Options sheet's Net page and its "Map Network Drive" dialog.
-#include "gui/options/NetPage.h"
 
-#include "config/Settings.h"
-#include "core/forms/SessionForm.h"
-#include "gui/widgets/CheckListCtrl.h"
 #include "tests/support/UiTestSupport.h"
 
 namespace tarvo::test {

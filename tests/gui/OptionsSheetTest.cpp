@@ -1,11 +1,4 @@
 // The Options sheet on its own and as the main window's Option button runs it.
-#include "core/filelist/FileListRefresher.h"
-#include "core/forms/OptionsValues.h"
-#include "gui/main/FileListCtrl.h"
-#include "gui/options/NetPage.h"
-#include "gui/options/OptionHandler.h"
-#include "gui/options/Options.h"
-#include "gui/widgets/CheckListCtrl.h"
 #include "tests/support/UiTestSupport.h"
 
 namespace tarvo::test {

@@ -1,15 +1,7 @@
 // The Progress and Replace dialogs on in-memory files, and the messages that
 // a run's worker shows through the window's thread.
-#include "gui/progress/ProgressDlg.h"
 
-#include "gui/main/GuiMessageService.h"
-#include "gui/progress/ReplaceDlg.h"
-#include "platform/FileTimes.h"
-#include "tests/support/MemoryFileSystem.h"
 #include "tests/support/UiTestSupport.h"
-
-#include <QScopeGuard>
-#include <thread>
 
 namespace tarvo::test {
 namespace {

@@ -1,7 +1,4 @@
 // The main window's controls on a real configuration file and device root.
-#include "core/filelist/FileListRefresher.h"
-#include "gui/main/FileListCtrl.h"
-#include "gui/progress/SendHandler.h"
 #include "tests/support/UiTestSupport.h"
 
 namespace tarvo::test {

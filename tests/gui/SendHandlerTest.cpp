@@ -1,13 +1,5 @@
 // Send in the main window against the test Samba server.
-#include "gui/progress/SendHandler.h"
 
-#include "core/filelist/FileListRefresher.h"
-#include "gui/main/FileListCtrl.h"
-#include "gui/progress/ProgressDlg.h"
-#include "gui/progress/ReplaceDlg.h"
-#include "platform/PlatformServices.h"
-#include "tests/support/RunFixture.h"
-#include "tests/support/SambaServer.h"
 #include "tests/support/UiTestSupport.h"
 
 namespace tarvo::test {

@@ -1,12 +1,39 @@
 #pragma once
 
+#include "config/ConfigCheck.h"
 #include "config/NetSession.h"
+#include "config/Settings.h"
+#include "config/StartOptions.h"
+#include "core/filelist/FileListRefresher.h"
+#include "core/filelist/FileListTexts.h"
+#include "core/forms/OptionsValues.h"
+#include "core/forms/SessionForm.h"
+#include "gui/browse/BrowseDlg.h"
+#include "gui/browse/BrowseHandler.h"
+#include "gui/main/FileListCtrl.h"
+#include "gui/main/GuiMessageService.h"
 #include "gui/main/ImageLists.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/SendDlg.h"
+#include "gui/main/WindowState.h"
+#include "gui/options/NetPage.h"
 #include "gui/options/NetSessionDlg.h"
+#include "gui/options/OptionHandler.h"
+#include "gui/options/Options.h"
+#include "gui/progress/ProgressDlg.h"
+#include "gui/progress/ReplaceDlg.h"
+#include "gui/progress/SendHandler.h"
+#include "gui/widgets/CheckListCtrl.h"
 #include "gui/widgets/ElidedLabel.h"
+#include "platform/FileTimes.h"
+#include "platform/PlatformServices.h"
+#include "tests/e2e/FaultSupport.h"
+#include "tests/support/BrowseTestSupport.h"
+#include "tests/support/HeldConnections.h"
+#include "tests/support/MemoryFileSystem.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/RunFixture.h"
+#include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
 #include "tests/support/TempFiles.h"
 
@@ -14,6 +41,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QtWidgets>
+#include <thread>
 
 namespace tarvo::test {
 
