@@ -15,7 +15,7 @@ class SendHandlerTest : public SambaTest, public MainWindowFixture
 TEST_F(SendHandlerTest, SendDuringARefreshOfAShareSendsTheSelectedRowsAndTheListEndsWhole)
 {
     constexpr int ShareFiles = 3000;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
         device.write(QStringLiteral("docs/") + name, name);
     const QString out = samba().shareFolder() + "/out/";
     ASSERT_TRUE(QDir().mkpath(out) && QDir().mkpath(samba().shareFolder() + "/in"));
@@ -37,7 +37,7 @@ TEST_F(SendHandlerTest, SendDuringARefreshOfAShareSendsTheSelectedRowsAndTheList
                  "\r\nInbox=Net,Get," + samba().shareText() + ",WG,\\In,\\in,None," + logon,
              {OnSend, {}, {}});
     FileListModel& model = window.fileList().model();
-    ASSERT_EQ(model.rowCount(), ShareFiles + 3);
+    ASSERT_EQ(model.rowCount(), ShareFiles + 4);
 
     int progressDialogs = 0;
     QString summary;
@@ -60,7 +60,7 @@ TEST_F(SendHandlerTest, SendDuringARefreshOfAShareSendsTheSelectedRowsAndTheList
     user.start(20);
 
     QTest::mouseClick(button("refreshButton"), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowCount() >= 3; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowCount() >= 4; }, 10000));
     CFileListCtrl& list = window.fileList();
     for (int row : {0, 1, 2})
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
@@ -72,6 +72,7 @@ TEST_F(SendHandlerTest, SendDuringARefreshOfAShareSendsTheSelectedRowsAndTheList
     EXPECT_EQ(progressDialogs, 1) << "Send returns once Done ends the dialog";
     EXPECT_EQ(summary, "2 of 3 files are transferred successfully");
     EXPECT_EQ(TempFolder::read(out + "a.txt"), "a.txt");
+    EXPECT_FALSE(QFile::exists(out + "d.txt")) << "not selected";
     EXPECT_EQ(replaceQuestions, QStringList{"A file named 'b.txt' already exists."});
     EXPECT_EQ(boxes.texts,
               QStringList{"Failed to copy file \\docs\\c.txt to " + samba().shareText() +
@@ -83,8 +84,8 @@ TEST_F(SendHandlerTest, SendDuringARefreshOfAShareSendsTheSelectedRowsAndTheList
     QSet<QString> seen;
     for (const FileRow& row : model.rows())
         seen.insert(row.session + u'/' + row.name);
-    EXPECT_EQ(model.rowCount(), ShareFiles + 2);
-    EXPECT_EQ(seen.size(), ShareFiles + 2);
+    EXPECT_EQ(model.rowCount(), ShareFiles + 3);
+    EXPECT_EQ(seen.size(), ShareFiles + 3);
     EXPECT_TRUE(seen.contains("Office/a.txt") && seen.contains("Inbox/f0.dat"));
 }
 
