@@ -1,97 +1,53 @@
-// The main window as the program starts it: an ordinary top-level window of
-// a comfortable size whose boxes and list follow its width, whose texts fit
-// at the normal and at twice the normal font size, and which keeps its size
-// and place between runs in a state file of its own.
-#include "config/NetSession.h"
-#include "config/StartOptions.h"
-#include "core/filelist/FileListTexts.h"
-#include "gui/main/FileListCtrl.h"
-#include "gui/main/SendApp.h"
-#include "gui/main/WindowState.h"
-#include "tests/gui/ClippedTexts.h"
-#include "tests/gui/MessageBoxWatcher.h"
-#include "tests/support/TempFiles.h"
+// The main window as the program starts it, the start-up's messages and the
+// list control of the Net page.
 #include "tests/support/UiTestSupport.h"
 
-#include <functional>
-#include <gtest/gtest.h>
-#include <numeric>
-#include <QLabel>
-#include <QPushButton>
-#include <QScreen>
-#include <QTest>
-#include <QTimer>
-#include <QWindow>
-
-namespace tarvo {
+namespace tarvo::test {
 namespace {
-
-// The texts of the window's labels, buttons, column headers, dates and sizes
-// that do not fit in the room their control gives them.
-QStringList WindowClippedTexts(CSendDlg& window)
-{
-    QStringList clipped = ClippedTexts(window);
-    const auto check = [&](const QWidget& control, const QString& text, QRect room) {
-        const QFontMetrics metrics(control.font());
-        if (control.isVisible() &&
-            (metrics.horizontalAdvance(text) > room.width() || metrics.height() > room.height()))
-            clipped.append(text);
-    };
-    CFileListCtrl& list = window.fileList();
-    const int header = 2 * list.style()->pixelMetric(QStyle::PM_HeaderMargin);
-    const int cell = 2 * (list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-    for (int column = 0; column < FileListColumns::Count; ++column) {
-        const auto room = [&](int margins) {
-            return QRect(0, 0, list.columnWidth(column) - margins, list.height());
-        };
-        check(list, list.model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),
-              room(header));
-        const bool cells = column == FileListColumns::Date || column == FileListColumns::Size;
-        for (int row = 0; cells && row < list.model().rowCount(); ++row)
-            check(list, list.model().index(row, column).data().toString(), room(cell));
-    }
-    return clipped;
-}
-
-QList<int> ColumnWidths(const CFileListCtrl& list)
-{
-    QList<int> widths;
-    for (int column = 0; column < FileListColumns::Count; ++column)
-        widths.append(list.columnWidth(column));
-    return widths;
-}
-
-int Sum(const QList<int>& values)
-{
-    return std::accumulate(values.cbegin(), values.cend(), 0);
-}
 
 QRect Available()
 {
     return QGuiApplication::primaryScreen()->availableGeometry();
 }
 
+// The window's clipped texts, with the list's headers, dates and sizes.
+QStringList WindowClippedTexts(CSendDlg& window)
+{
+    QStringList clipped = ClippedTexts(window);
+    const CFileListCtrl& list = window.fileList();
+    for (int column = 0; column < FileListColumns::Count; ++column) {
+        QStringList texts{
+            list.model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()};
+        for (int row = 0; column == FileListColumns::Date || column == FileListColumns::Size;
+             ++row) {
+            if (row == list.model().rowCount())
+                break;
+            texts.append(list.model().index(row, column).data().toString());
+        }
+        for (const QString& text : texts) {
+            if (!Fits(list, text, {list.columnWidth(column) - 8, list.height()}))
+                clipped.append(text);
+        }
+    }
+    return clipped;
+}
+
 class MainWindowTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        device.write("docs/a.txt", "x");
-        device.write("docs/survey.pdf", QByteArray(250000, 'x'));
-        config = configFolder.write("tarvo.txt", configBytes);
-    }
-
-    // Runs the program's start-up: once its window is up, act() works it,
-    // then Exit closes it and the start-up ends.
-    void run(const std::function<void(CSendDlg&)>& act) const
+    void SetUp() override { device.write("docs/a.txt", "x"); }
+    // The program's start-up: once the window is up act() works it, then Exit.
+    QRect run(const std::function<void(CSendDlg&)>& act = [](CSendDlg&) {}) const
     {
         CSendApp app(config, device.path());
         app.setWindowStatePath(statePath);
+        QRect geometry;
         QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        QObject::connect(&poll, &QTimer::timeout, [&] {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (auto* window = qobject_cast<CSendDlg*>(widget); window && window->isVisible()) {
-                    poll.stop();
+                auto* window = qobject_cast<CSendDlg*>(widget);
+                if (window && window->isVisible() && geometry.isNull()) {
+                    geometry = window->geometry();
                     act(*window);
                     window->findChild<QPushButton*>("exitButton")->click();
                 }
@@ -99,158 +55,192 @@ protected:
         });
         poll.start(10);
         EXPECT_EQ(app.InitInstance(), 0);
-    }
-
-    QRect geometryOfARun() const
-    {
-        QRect geometry;
-        run([&](CSendDlg& window) { geometry = window.geometry(); });
         return geometry;
     }
 
-    test::TempFolder device;
-    test::TempFolder configFolder;
-    test::TempFolder stateFolder;
+    TempFolder device;
+    TempFolder stateFolder;
     const QString statePath = stateFolder.filePath("tarvo/window.ini");
-    const QByteArray configBytes = "[Setting]\r\nEnableOption=Yes\r\nDefaultSession=Office\r\n"
-                                   "[Session]\r\nOffice=" +
-                                   test::PutLine("\\docs").toLatin1() + "\r\n";
-    QString config;
-    test::MessageBoxWatcher boxes;
+    const QByteArray configBytes =
+        ("[Setting]\r\nDefaultSession=Office\r\n[Session]\r\nOffice=" + PutLine("\\docs"))
+            .toLatin1();
+    const QString config = device.write("tarvo.txt", configBytes);
+    MessageBoxWatcher boxes;
 };
 
-TEST(MainWindowPlace, StartSizeAndStateFile)
+TEST_F(MainWindowTest, StartsAsAnOrdinaryCentredWindowAndKeepsItsPlaceInItsOwnFile)
 {
-    EXPECT_EQ(StartWindowSize(QSize(1280, 800)), QSize(640, 480));
     EXPECT_EQ(StartWindowSize(QSize(1920, 1040)), QSize(640, 480));
-    EXPECT_EQ(StartWindowSize(QSize(800, 600)), QSize(533, 400)) << "two thirds of a small one";
+    EXPECT_EQ(StartWindowSize(QSize(800, 600)), QSize(533, 400));
     EXPECT_EQ(StartWindowSize(QSize(480, 640)), QSize(320, 426));
-
     const QByteArray before = qgetenv("XDG_STATE_HOME");
     qputenv("XDG_STATE_HOME", "/var/state");
     EXPECT_EQ(StartOptions().windowStatePath(), "/var/state/tarvo/window.ini");
     qunsetenv("XDG_STATE_HOME");
     EXPECT_EQ(StartOptions().windowStatePath(),
               QDir::homePath() + "/.local/state/tarvo/window.ini");
-    if (!before.isNull())
-        qputenv("XDG_STATE_HOME", before);
-}
+    qputenv("XDG_STATE_HOME", before);
 
-TEST_F(MainWindowTest, IsAnOrdinaryTopLevelWindowCentredAtItsStartSize)
-{
-    run([&](CSendDlg& window) {
-        ASSERT_NE(window.windowHandle(), nullptr);
-        EXPECT_EQ(window.windowHandle()->type(), Qt::Window) << "no dialog to the window manager";
+    const QRect chosen(Available().topLeft() + QPoint(30, 40), QSize(700, 450));
+    const QRect start = run([&](CSendDlg& window) {
+        EXPECT_EQ(window.windowHandle()->type(), Qt::Window);
         EXPECT_EQ(window.windowHandle()->modality(), Qt::NonModal);
         EXPECT_TRUE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
-
         EXPECT_EQ(window.size(), StartWindowSize(Available().size()));
-        // Centred as the window was before its frame came around it.
-        const QPoint offCentre = window.frameGeometry().center() - Available().center();
-        EXPECT_LE(offCentre.manhattanLength(), 4);
-        EXPECT_LT(window.minimumWidth(), window.width());
-        EXPECT_LT(window.minimumHeight(), window.height());
-        EXPECT_GT(window.minimumHeight(), 200) << "the list keeps a few rows";
-
-        // Esc, which ends a dialog, leaves the program's window open.
+        EXPECT_LE((window.frameGeometry().center() - Available().center()).manhattanLength(), 4);
         QTest::keyClick(&window.fileList(), Qt::Key_Escape);
-        EXPECT_TRUE(window.isVisible());
+        EXPECT_TRUE(window.isVisible()) << "Esc leaves the window open";
+        window.setGeometry(chosen);
     });
-}
+    EXPECT_EQ(run(), chosen);
+    EXPECT_EQ(TempFolder::read(config), configBytes);
+    EXPECT_EQ(QDir(device.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"tarvo.txt"});
 
-TEST_F(MainWindowTest, TheBoxesTakeTheWidthTheListTheHeightAndTheColumnsShareTheWidth)
-{
-    run([&](CSendDlg& window) {
-        const auto geometry = [&](const char* name) {
-            return window.findChild<QWidget*>(QLatin1String(name))->geometry();
-        };
-        EXPECT_LT(geometry("selectAllButton").width(), geometry("exitButton").width());
-        CFileListCtrl& list = window.fileList();
-        EXPECT_EQ(Sum(ColumnWidths(list)), list.viewport()->width()) << "no column beyond it";
-        const QRect pathBox = geometry("pathBox");
-        const QRect sessionBox = geometry("sessionBox");
-        const QSize listSize = list.size();
-        const QRect send = geometry("sendButton");
-        const QRect exit = geometry("exitButton");
-
-        window.resize(window.size() + QSize(300, 100));
-        EXPECT_EQ(geometry("pathBox").width(), pathBox.width() + 300);
-        EXPECT_EQ(geometry("sessionBox").width(), sessionBox.width() + 300);
-        EXPECT_EQ(list.size(), listSize + QSize(300, 100));
-        EXPECT_EQ(geometry("sendButton").topLeft(), send.topLeft() + QPoint(0, 100));
-        EXPECT_EQ(geometry("exitButton").topLeft(), exit.topLeft() + QPoint(300, 100));
-
-        // The columns grow with the list; those wider than their texts need
-        // keep their proportions (the date and size may stay at their least).
-        const QList<int> before = ColumnWidths(list);
-        window.resize(window.size() + QSize(300, 0));
-        const QList<int> after = ColumnWidths(list);
-        EXPECT_EQ(Sum(after), list.viewport()->width());
-        for (int column : {int(FileListColumns::Name), int(FileListColumns::Session)}) {
-            EXPECT_GT(after[column], before[column]);
-            EXPECT_NEAR(double(after[column]) / after[FileListColumns::Path],
-                        double(before[column]) / before[FileListColumns::Path], 0.02);
-        }
-    });
-}
-
-TEST_F(MainWindowTest, NoTextIsClippedAtTheNormalOrTwiceTheFontSize)
-{
-    run([&](CSendDlg& window) {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window.fileList().model().rowCount() == 2; }));
-        const QFont font = QApplication::font();
-        for (int scale : {1, 2}) {
-            QFont scaled = font;
-            if (font.pointSizeF() > 0)
-                scaled.setPointSizeF(font.pointSizeF() * scale);
-            else
-                scaled.setPixelSize(font.pixelSize() * scale);
-            window.setFont(scaled);
-            for (int direction : {int(DirectionPut), int(DirectionGet)}) {
-                window.SetSendLabel(direction);
-                QApplication::sendPostedEvents(); // the layouts take the new sizes
-                EXPECT_EQ(WindowClippedTexts(window), QStringList()) << "x" << scale;
-                window.resize(window.minimumSize());
-                EXPECT_EQ(WindowClippedTexts(window), QStringList()) << "x" << scale << " at least";
-            }
-        }
-    });
-}
-
-TEST_F(MainWindowTest, KeepsItsSizeAndPlaceInItsOwnStateFileAndLeavesTheConfigurationAlone)
-{
-    const QRect chosen(Available().topLeft() + QPoint(30, 40), QSize(700, 450));
-    run([&](CSendDlg& window) { window.setGeometry(chosen); });
-    EXPECT_TRUE(QFile::exists(statePath));
-    EXPECT_EQ(geometryOfARun(), chosen);
-    EXPECT_EQ(test::TempFolder::read(config), configBytes) << "its bytes stay as they are";
-    EXPECT_EQ(QDir(configFolder.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{"tarvo.txt"});
-}
-
-TEST_F(MainWindowTest, AStateItCannotUseGivesTheStartSizeAndAPlaceOnTheScreenWithoutAWord)
-{
-    const QRect start = geometryOfARun(); // no state file at all
-    EXPECT_EQ(start.size(), StartWindowSize(Available().size()));
-    for (const QByteArray& bytes : {QByteArray("\xff\xfe\x00garbage\x01", 11),
-                                    QByteArray("[MainWindow]\ngeometry=@ByteArray(not one)\n")}) {
-        stateFolder.write("tarvo/window.ini", bytes);
-        EXPECT_EQ(geometryOfARun(), start) << bytes.toStdString();
-    }
-    // A folder where the file should be: nothing to read, and nothing written.
+    stateFolder.write("tarvo/window.ini", "[MainWindow]\ngeometry=@ByteArray(not one)\n");
+    EXPECT_EQ(run(), start);
     QFile::remove(statePath);
     ASSERT_TRUE(QDir().mkpath(statePath));
-    EXPECT_EQ(geometryOfARun(), start);
-
-    // A place off every screen: Qt brings the window back with its title bar
-    // on the screen (the frame's thin edges may stand out).
+    EXPECT_EQ(run(), start) << "a folder in the file's place";
     QDir(statePath).removeRecursively();
     run([&](CSendDlg& window) { window.move(Available().bottomRight() + QPoint(2000, 2000)); });
-    const QRect restored = geometryOfARun();
-    EXPECT_EQ(restored.size(), start.size());
-    EXPECT_TRUE(Available().contains(restored)) << restored.x() << "," << restored.y();
-    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('\n').toStdString();
+    EXPECT_TRUE(Available().contains(run()));
+    EXPECT_EQ(boxes.texts, QStringList());
+}
+
+TEST_F(MainWindowTest, TheBoxesAndColumnsFollowTheWidthAndNoTextIsClipped)
+{
+    device.write("docs/survey.pdf", QByteArray(250000, 'x'));
+    run([&](CSendDlg& window) {
+        CFileListCtrl& list = window.fileList();
+        const QRect path = window.pathBox().geometry();
+        const QSize listSize = list.size();
+        const QPoint exit = window.findChild<QPushButton*>("exitButton")->pos();
+        const int name = list.columnWidth(FileListColumns::Name);
+        const int pathColumn = list.columnWidth(FileListColumns::Path);
+        window.resize(window.size() + QSize(300, 100));
+        EXPECT_EQ(window.pathBox().width(), path.width() + 300);
+        EXPECT_EQ(list.size(), listSize + QSize(300, 100));
+        EXPECT_EQ(window.findChild<QPushButton*>("exitButton")->pos(), exit + QPoint(300, 100));
+        EXPECT_EQ(list.horizontalHeader()->length(), list.viewport()->width());
+        EXPECT_GT(list.columnWidth(FileListColumns::Name), name);
+        EXPECT_NEAR(double(list.columnWidth(FileListColumns::Name)) /
+                        list.columnWidth(FileListColumns::Path),
+                    double(name) / pathColumn, 0.02);
+
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list.model().rowCount() == 2; }));
+        for (int scale : {1, 2}) {
+            QFont font = QApplication::font();
+            font.setPointSizeF(font.pointSizeF() * scale);
+            window.setFont(font);
+            window.SetSendLabel(DirectionGet);
+            QApplication::sendPostedEvents();
+            EXPECT_EQ(WindowClippedTexts(window), QStringList()) << "x" << scale;
+        }
+    });
+}
+
+TEST(SendApp, CutsTheBitmapsIntoTransparentCellsAndShowsOneMessageForConfigurationMistakes)
+{
+    TempFolder device;
+    const QString path =
+        device.write("tarvo.txt", "[Setting]\r\nDefaultSession=Office,Ofice\r\n[Session]\r\n"
+                                  "Office=Net,Putt,\\\\pc\\docs,W,\\,\\,Mov,,u,p\r\n");
+    MessageBoxWatcher boxes;
+    CSendApp app(path, device.path());
+    ASSERT_TRUE(app.InitSockets());
+    EXPECT_TRUE(app.LoadConfiguration());
+    EXPECT_EQ(boxes.texts,
+              QStringList{ConfigurationNotesMessage(
+                  path, {"Session \"Office\": unknown direction \"Putt\"; it is taken as None.",
+                         "Session \"Office\": unknown post-operation \"Mov\"; it is taken as None.",
+                         "DefaultSession names \"Ofice\", which is no session."})});
+    app.CreateImageLists();
+    ASSERT_EQ(app.sessionIcons().count(), 14);
+    for (int cell : {0, 12, 13}) {
+        const QImage image = app.sessionIcons().pixmap(cell).toImage();
+        EXPECT_EQ(image.size(), QSize(16, 16));
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << cell;
+        EXPECT_EQ(image.pixelColor(8, 8).alpha(), 255) << cell;
+    }
+    ASSERT_EQ(app.checkBoxIcons().count(), 2);
+    EXPECT_NE(app.checkBoxIcons().pixmap(0).toImage(), app.checkBoxIcons().pixmap(1).toImage());
+    EXPECT_EQ(app.checkBoxIcons().pixmap(0).toImage().pixelColor(8, 8).alpha(), 255);
+}
+
+TEST(SendApp, AMissingConfigurationAsksAndCancelEndsTheStart)
+{
+    TempFolder device;
+    const QString path = device.filePath("missing.txt");
+    MessageBoxWatcher boxes(QMessageBox::Cancel);
+    EXPECT_EQ(CSendApp(path, device.path()).InitInstance(), 1);
+    EXPECT_EQ(boxes.texts,
+              QStringList{"No configuration file\r\n" + path + "\r\nUse default settings?"});
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+// A Get session whose server takes the connection and never answers: the
+// window serves its events meanwhile, the refresh gives up with one message,
+// and the other session's files are listed.
+TEST(SilentServerWindowTest, TheWindowStaysResponsiveWhileAServerDoesNotAnswer)
+{
+    SilentServer silent;
+    const QString share = QStringLiteral("\\\\%1\\share").arg(silent.server());
+    TempFolder device;
+    device.write("docs/a.txt", "a");
+    MessageBoxWatcher boxes;
+    CSendApp app(
+        device.write("tarvo.txt",
+                     ("[Setting]\r\nDefaultSession=Silent,Office\r\n[Session]\r\nSilent=Net,Get," +
+                      share + ",WG,\\In,\\,None,,tester,x\r\nOffice=" + PutLine("\\docs"))
+                         .toLocal8Bit()),
+        device.path());
+    ASSERT_TRUE(app.InitSockets() && app.LoadConfiguration());
+    CSendDlg window(app);
+    QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
+    window.show();
+    auto* refresher = window.findChild<FileListRefresher*>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refresher->isRunning(); }));
+    ASSERT_TRUE(WaitForEventsPostedSoFar(window));
+    EXPECT_TRUE(refresher->isRunning()) << "events are served while the server is silent";
+    ASSERT_TRUE(refreshed.wait(20000)) << "the refresh did not give up";
+    EXPECT_EQ(window.fileList().model().rowCount(), 1);
+    EXPECT_EQ(boxes.texts,
+              QStringList("Failed to map to network share " + share +
+                          QStringLiteral("\r\nThe server at 127.0.0.1, port %1, did not answer "
+                                         "within 5 seconds.")
+                              .arg(silent.port())));
+}
+
+TEST(CheckListCtrl, HitTestCellTakesBothEdgesAndScrollingTakesTheFocus)
+{
+    QWidget window;
+    auto* list = new CCheckListCtrl(&window);
+    auto* other = new QLineEdit(&window);
+    ImageList boxes = CheckBoxes();
+    list->setColumnCount(3);
+    list->setImageLists(nullptr, &boxes);
+    for (int i = 0; i < 40; ++i)
+        list->addRow({"Session", "Put", "\\\\pc\\docs"});
+    for (int column : {0, 1, 2})
+        list->header()->resizeSection(column, column == 0 ? 100 : 60);
+    list->setGeometry(0, 0, 300, 200);
+    other->move(0, 210);
+    window.resize(300, 240);
+    window.show();
+    const int y = list->visualItemRect(list->topLevelItem(2)).top() + 2;
+    for (const auto& [x, column] :
+         QList<QPair<int, int>>{{0, 0}, {100, 0}, {101, 1}, {160, 1}, {161, 2}, {221, -1}}) {
+        EXPECT_EQ(list->HitTestCell({x, y}).column, column) << "x " << x;
+        EXPECT_EQ(list->HitTestCell({x, y}).row, column < 0 ? -1 : 2) << "x " << x;
+    }
+    list->verticalScrollBar()->setValue(10);
+    EXPECT_EQ(list->HitTestCell({10, y}).row, 12);
+    window.activateWindow();
+    other->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other->hasFocus(); }));
+    list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->hasFocus(); }));
 }
 
 } // namespace
-} // namespace tarvo
+} // namespace tarvo::test

@@ -1,32 +1,28 @@
-#include "gui/options/NetPage.h"
+// The Options sheet's Net page and its "Map Network Drive" dialog.
 
-#include "config/NetSession.h"
-#include "config/Settings.h"
-#include "gui/main/ImageLists.h"
-#include "gui/options/NetSessionDlg.h"
-#include "gui/widgets/CheckListCtrl.h"
-#include "tests/gui/ModalScript.h"
-#include "tests/gui/NetSessionTestSupport.h"
-#include "tests/support/ScriptedMessageService.h"
+#include "tests/support/UiTestSupport.h"
 
-#include <gtest/gtest.h>
-#include <QHeaderView>
-#include <QPushButton>
-
-namespace tarvo {
+namespace tarvo::test {
 namespace {
 
-using test::ModalScript;
-using test::TypeInto;
-
-QString PutLine(const QString& server)
+QString Line(const QString& server, const QString& domain = "WG")
 {
-    return QStringLiteral("Net,Put,\\\\%1\\docs,WG,\\Docs,\\,None,,ann,pw").arg(server);
+    return "Net,Put,\\\\" + server + "\\docs," + domain + ",\\Docs,\\,None,,ann,pw";
 }
 
-CNetSessionDlg& SessionDialog(QDialog& dialog)
+// A dialog step that notes the session shown, types into fields and ends the
+// dialog with OK or Cancel.
+ModalScript::Step Fill(QList<QPair<SessionField, QString>> fields, bool ok = true,
+                       QStringList* shown = nullptr)
 {
-    return *qobject_cast<CNetSessionDlg*>(&dialog);
+    return [=](QDialog& dialog) {
+        auto& session = static_cast<CNetSessionDlg&>(dialog);
+        if (shown)
+            shown->append(session.values().sessionName);
+        for (const auto& [field, text] : fields)
+            TypeInto(session, field, text);
+        ok ? dialog.accept() : dialog.reject();
+    };
 }
 
 class NetPageTest : public ::testing::Test
@@ -34,257 +30,264 @@ class NetPageTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        settings.Sessions.insert(QStringLiteral("beta"), PutLine("b"));
-        settings.Sessions.insert(QStringLiteral("Alpha"), PutLine("a"));
-        settings.Sessions.insert(QStringLiteral("ftp"), QStringLiteral("Ftp,Put,host,x"));
-        settings.Sessions.insert(QString(), PutLine("nameless"));
-        settings.Sessions.insert(QStringLiteral("gamma"), PutLine("g"));
-        settings.Sessions.insert(QStringLiteral("Gamma"), PutLine("G"));
-        settings.DefaultSession = {QStringLiteral("beta"), QStringLiteral("ALPHA")};
+        for (const char* name : {"beta", "Alpha", "gamma", "Gamma"})
+            settings.Sessions.insert(name, Line(QString(name).left(1)));
+        settings.Sessions.insert("ftp", "Ftp,Put,host,x");
+        settings.Sessions.insert("", Line("nameless"));
+        settings.DefaultSession = {"beta", "ALPHA"};
+        page.show();
     }
 
-    // The page fills its list when it is first shown.
-    void open()
-    {
-        page = std::make_unique<CNetPage>(settings, messages, sessionIcons, checkBoxes);
-        page->resize(400, 300);
-        page->show();
-    }
-
-    CCheckListCtrl& list() { return page->list(); }
-
-    QStringList column(int column)
+    QStringList rows(int column = 0)
     {
         QStringList texts;
         for (int row = 0; row < list().topLevelItemCount(); ++row)
             texts.append(list().topLevelItem(row)->text(column));
         return texts;
     }
-
-    // 12 or 13: the session icon that a row shows.
-    int iconOf(const QString& name)
+    // Per row: D for a default session's icon, T for a tick.
+    QString marks()
     {
-        const QImage shown = list()
-                                 .topLevelItem(page->FindRow(name))
-                                 ->icon(0)
-                                 .pixmap(16, 16)
-                                 .toImage()
-                                 .convertToFormat(QImage::Format_ARGB32);
-        for (const int cell : {12, 13}) {
-            if (shown == sessionIcons.pixmap(cell).toImage().convertToFormat(QImage::Format_ARGB32))
-                return cell;
+        QString marks;
+        const QImage icon =
+            sessionIcons.pixmap(13).toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int row = 0; row < list().topLevelItemCount(); ++row) {
+            const QImage shown = list().topLevelItem(row)->icon(0).pixmap(16, 16).toImage();
+            marks += QString(shown.convertToFormat(QImage::Format_ARGB32) == icon ? "D" : "-") +
+                     (list().isTicked(row) ? "T " : "- ");
         }
-        return -1;
+        return marks.trimmed();
     }
-
     void tick(const QString& name)
     {
-        const QRect box = list().stateIconRect(page->FindRow(name));
-        QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, box.center());
+        QTest::mouseClick(list().viewport(), Qt::LeftButton, {},
+                          list().stateIconRect(page.FindRow(name)).center());
     }
-
+    void select(const QStringList& names)
+    {
+        list().clearSelection();
+        for (const QString& name : names)
+            list().topLevelItem(page.FindRow(name))->setSelected(true);
+    }
     void click(const char* button)
     {
-        QTest::mouseClick(page->findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+        QTest::mouseClick(page.findChild<QPushButton*>(button), Qt::LeftButton);
     }
+    CCheckListCtrl& list() { return page.list(); }
 
     Settings settings;
-    test::ScriptedMessageService messages;
-    ImageList sessionIcons =
-        ImageList::fromStrip(QStringLiteral(":/res/bitmap131.xpm"), 16, QColor(255, 0, 255));
-    ImageList checkBoxes =
-        ImageList::fromStrip(QStringLiteral(":/res/bitmap140.xpm"), 16, QColor(255, 0, 0));
-    std::unique_ptr<CNetPage> page;
+    ScriptedMessageService messages;
+    ImageList sessionIcons = SessionIcons();
+    ImageList checkBoxes = CheckBoxes();
+    CNetPage page{settings, messages, sessionIcons, checkBoxes};
 };
 
-TEST_F(NetPageTest, ListsTheNamedNetSessionsInNameOrder)
+TEST_F(NetPageTest, ListsTheNamedNetSessionsInNameOrderAndAddShowsTheNewOneAtOnce)
 {
-    ASSERT_EQ(sessionIcons.count(), 14);
-    open();
-    EXPECT_EQ(list().headerItem()->text(0), "Name");
-    EXPECT_EQ(list().headerItem()->text(1), "Share");
-    // A share path as offices name them shows whole.
-    EXPECT_GT(
-        list().header()->sectionSize(1),
-        QFontMetrics(list().font()).horizontalAdvance("\\\\fileserver.example.com\\documents"));
-    // Neither the Ftp session nor the one without a name; two names that
-    // differ in case are two sessions.
-    EXPECT_EQ(column(0), QStringList({"Alpha", "beta", "gamma", "Gamma"}));
-    EXPECT_EQ(column(1), QStringList({"\\\\a\\docs", "\\\\b\\docs", "\\\\g\\docs", "\\\\G\\docs"}));
-    // A default entry matches regardless of case.
-    EXPECT_EQ(iconOf("Alpha"), 13);
-    EXPECT_EQ(iconOf("beta"), 13);
-    EXPECT_EQ(iconOf("gamma"), 12);
-    for (int row = 0; row < list().topLevelItemCount(); ++row)
-        EXPECT_EQ(list().state(row), CCheckListCtrl::Unticked);
-    EXPECT_EQ(messages.waitCursorCount(), 1);
-    EXPECT_EQ(messages.waitCursorDepth(), 0);
-}
+    EXPECT_EQ(rows(), QStringList({"Alpha", "beta", "gamma", "Gamma"}));
+    EXPECT_EQ(rows(1), QStringList({"\\\\A\\docs", "\\\\b\\docs", "\\\\g\\docs", "\\\\G\\docs"}));
+    EXPECT_EQ(marks(), "D- D- -- --") << "a default matches in any letter case";
 
-TEST_F(NetPageTest, AddStoresTheSessionAndShowsItAtOnce)
-{
-    open();
-    ModalScript script({[](QDialog& dialog) {
-                            TypeInto(SessionDialog(dialog), SessionField::SessionName, "Office");
-                            TypeInto(SessionDialog(dialog), SessionField::Share, "\\\\fs\\team");
-                            TypeInto(SessionDialog(dialog), SessionField::Op, "Put");
-                            dialog.accept();
-                        },
-                        [](QDialog& dialog) {
-                            TypeInto(SessionDialog(dialog), SessionField::SessionName, "Ignored");
-                            dialog.reject();
-                        }});
-    click("addButton");
-    click("addButton");
-    EXPECT_EQ(script.titles(), QStringList({"Map Network Drive", "Map Network Drive"}));
-
-    EXPECT_EQ(settings.Sessions.value("Office"), "Net,Put,\\\\fs\\team,WORKGROUP,,,None,,,");
-    EXPECT_FALSE(settings.Sessions.contains("Ignored"));
-    EXPECT_EQ(column(0), QStringList({"Alpha", "beta", "gamma", "Gamma", "Office"}));
-    EXPECT_EQ(list().topLevelItem(page->FindRow("Office"))->text(1), "\\\\fs\\team");
-    EXPECT_EQ(iconOf("Office"), 12);
-}
-
-TEST_F(NetPageTest, AddUnderAnExistingNameReplacesItAndTheRowKeepsIconAndTick)
-{
-    settings.Sessions.insert(QStringLiteral("old"), QStringLiteral("Ftp,Get,host,x"));
-    open();
+    settings.Sessions.insert("old", "Ftp,Get,host,x");
     tick("beta");
-    ModalScript script({[](QDialog& dialog) {
-                            TypeInto(SessionDialog(dialog), SessionField::SessionName, "beta");
-                            TypeInto(SessionDialog(dialog), SessionField::Share, "\\\\new\\s");
-                            dialog.accept();
-                        },
-                        [](QDialog& dialog) {
-                            TypeInto(SessionDialog(dialog), SessionField::SessionName, "old");
-                            dialog.accept();
-                        }});
-    click("addButton");
-    click("addButton");
-
+    ModalScript user(
+        {Fill({{SessionField::SessionName, "Office"}, {SessionField::Share, "\\\\fs\\team"}}),
+         Fill({{SessionField::SessionName, "beta"}, {SessionField::Share, "\\\\new\\s"}}),
+         Fill({{SessionField::SessionName, "old"}})});
+    for (int i = 0; i < 3; ++i)
+        click("addButton");
+    EXPECT_EQ(user.titles, QStringList(3, "Map Network Drive"));
+    EXPECT_EQ(settings.Sessions.value("Office"), "Net,None,\\\\fs\\team,WORKGROUP,,,None,,,");
     EXPECT_EQ(settings.Sessions.value("beta"), "Net,None,\\\\new\\s,WORKGROUP,,,None,,,");
-    const int row = page->FindRow("beta");
-    EXPECT_EQ(list().topLevelItem(row)->text(1), "\\\\new\\s");
-    EXPECT_EQ(list().state(row), CCheckListCtrl::Ticked);
-    EXPECT_EQ(iconOf("beta"), 13);
-    // A session of the other kind is replaced too, and now listed.
-    EXPECT_EQ(SessionKind(settings.Sessions.value("old")), KindNet);
-    EXPECT_GE(page->FindRow("old"), 0);
+    EXPECT_EQ(rows(), QStringList({"Alpha", "beta", "gamma", "Gamma", "Office", "old"}));
+    EXPECT_EQ(rows(1)[1] + rows(1)[4], "\\\\new\\s\\\\fs\\team");
+    EXPECT_EQ(marks(), "D- DT -- -- -- --") << "the replaced row keeps its icon and tick";
 }
 
-TEST_F(NetPageTest, EditWithoutSelectionAsksForOne)
+TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowAndALetterCaseChangeRenames)
 {
-    open();
-    ModalScript script({});
-    click("editButton");
-    EXPECT_EQ(script.dialogsSeen(), 0);
-    EXPECT_EQ(messages.texts(), QStringList({"Please select one item"}));
-}
-
-TEST_F(NetPageTest, EditRunsOneDialogPerSelectedSessionInRowOrder)
-{
-    open();
-    for (const char* name : {"gamma", "Alpha", "beta"})
-        list().topLevelItem(page->FindRow(name))->setSelected(true);
-    const QString betaLine = settings.Sessions.value("beta");
-    const QString gammaLine = settings.Sessions.value("gamma");
-
+    {
+        ModalScript none({});
+        click("editButton");
+        EXPECT_EQ(none.titles, QStringList());
+        EXPECT_EQ(messages.texts(), QStringList({"Please select one item"}));
+    }
+    select({"gamma", "Alpha", "beta"});
     QStringList shown;
-    ModalScript script({[&](QDialog& dialog) {
-                            shown.append(SessionDialog(dialog).values().sessionName);
-                            TypeInto(SessionDialog(dialog), SessionField::Domain, "CORP");
-                            dialog.accept();
-                        },
-                        [&](QDialog& dialog) {
-                            shown.append(SessionDialog(dialog).values().sessionName);
-                            TypeInto(SessionDialog(dialog), SessionField::Domain, "LOST");
-                            dialog.reject();
-                        },
-                        [&](QDialog& dialog) {
-                            shown.append(SessionDialog(dialog).values().sessionName);
-                            TypeInto(SessionDialog(dialog), SessionField::SessionName, "delta");
-                            dialog.accept();
-                        }});
-    click("editButton");
-
+    {
+        ModalScript user({Fill({{SessionField::Domain, "CORP"}}, true, &shown),
+                          Fill({{SessionField::Domain, "LOST"}}, false, &shown),
+                          Fill({{SessionField::SessionName, "delta"}}, true, &shown)});
+        click("editButton");
+    }
     EXPECT_EQ(shown, QStringList({"Alpha", "beta", "gamma"}));
-    EXPECT_EQ(settings.Sessions.value("Alpha"), "Net,Put,\\\\a\\docs,CORP,\\Docs,\\,None,,ann,pw");
-    EXPECT_EQ(settings.Sessions.value("beta"), betaLine);
-    // The rename keeps the old session and adds the new one.
-    EXPECT_EQ(settings.Sessions.value("gamma"), gammaLine);
-    EXPECT_EQ(settings.Sessions.value("delta"), gammaLine);
-    EXPECT_EQ(column(0), QStringList({"Alpha", "beta", "delta", "gamma", "Gamma"}));
-}
+    EXPECT_EQ(settings.Sessions.value("Alpha"), Line("A", "CORP"));
+    EXPECT_EQ(settings.Sessions.value("beta"), Line("b"));
+    EXPECT_EQ(settings.Sessions.value("gamma"), Line("g")) << "a rename keeps the old one";
+    EXPECT_EQ(settings.Sessions.value("delta"), Line("g"));
 
-TEST_F(NetPageTest, EditChangingOnlyTheLetterCaseRenamesTheSession)
-{
-    open();
     tick("beta");
-    list().topLevelItem(page->FindRow("beta"))->setSelected(true);
-    ModalScript script({[](QDialog& dialog) {
-        TypeInto(SessionDialog(dialog), SessionField::SessionName, "Beta");
-        TypeInto(SessionDialog(dialog), SessionField::Domain, "CORP");
-        dialog.accept();
-    }});
+    select({"beta"});
+    ModalScript user({Fill({{SessionField::SessionName, "Beta"}, {SessionField::Domain, "CORP"}})});
     click("editButton");
-
     EXPECT_FALSE(settings.Sessions.contains("beta"));
-    EXPECT_EQ(settings.Sessions.value("Beta"), "Net,Put,\\\\b\\docs,CORP,\\Docs,\\,None,,ann,pw");
-    // Still the default, still ticked, in the same row.
+    EXPECT_EQ(settings.Sessions.value("Beta"), Line("b", "CORP"));
     EXPECT_EQ(settings.DefaultSession, QStringList({"Beta", "ALPHA"}));
-    EXPECT_EQ(column(0), QStringList({"Alpha", "Beta", "gamma", "Gamma"}));
-    EXPECT_EQ(iconOf("Beta"), 13);
-    EXPECT_TRUE(list().isTicked(page->FindRow("Beta")));
+    EXPECT_EQ(rows(), QStringList({"Alpha", "Beta", "delta", "gamma", "Gamma"}));
+    EXPECT_EQ(marks(), "D- DT -- -- --");
 }
 
-TEST_F(NetPageTest, RemoveTakesTheTickedRowsAndAsksForDefaults)
+TEST_F(NetPageTest, RemoveAndSetDefaultTakeTheTickedRows)
 {
-    open();
-    click("removeButton"); // nothing ticked: nothing happens, nothing asked
-    EXPECT_TRUE(messages.texts().isEmpty());
-    EXPECT_EQ(list().topLevelItemCount(), 4);
-
+    click("removeButton");
+    EXPECT_EQ(rows().size(), 4) << "nothing ticked, nothing asked";
     tick("beta");
     tick("gamma");
-    list().topLevelItem(page->FindRow("Alpha"))->setSelected(true); // selection plays no part
+    select({"Alpha"});
     messages.answerNext(MessageResult::Cancel);
     click("removeButton");
-
     EXPECT_EQ(messages.texts(), QStringList({"Delete default?"}));
-    EXPECT_EQ(column(0), QStringList({"Alpha", "beta", "Gamma"}));
-    EXPECT_FALSE(settings.Sessions.contains("gamma"));
-    EXPECT_TRUE(settings.Sessions.contains("beta"));
-    EXPECT_EQ(list().state(page->FindRow("beta")), CCheckListCtrl::Ticked);
-    EXPECT_EQ(settings.DefaultSession, QStringList({"beta", "ALPHA"}));
-
-    // Answered OK, the default session goes from the list of defaults too.
+    EXPECT_EQ(rows(), QStringList({"Alpha", "beta", "Gamma"}));
+    EXPECT_EQ(marks(), "D- DT --");
     click("removeButton");
     EXPECT_FALSE(settings.Sessions.contains("beta"));
     EXPECT_EQ(settings.DefaultSession, QStringList({"ALPHA"}));
+
+    tick("Gamma");
+    tick("Alpha");
+    click("setDefaultButton");
+    EXPECT_EQ(settings.DefaultSession, QStringList({"Alpha", "Gamma"}));
+    EXPECT_EQ(marks(), "DT DT");
+    tick("Gamma");
+    tick("Alpha");
+    click("setDefaultButton");
+    EXPECT_EQ(settings.DefaultSession, QStringList());
+    EXPECT_EQ(marks(), "-- --");
 }
 
-TEST_F(NetPageTest, SetDefaultMakesTheTickedRowsTheDefaultsInRowOrder)
+class NetSessionDlgTest : public ::testing::Test
 {
-    open();
-    tick("gamma");
-    tick("Alpha");
-    tick("Gamma");
-    tick("Gamma"); // ticked twice: unticked again
-    click("setDefaultButton");
+protected:
+    void SetUp() override
+    {
+        sessions.insert("work", "Net,Put,\\\\pc\\docs,WG,\\Docs,\\,Sync,,ann,secret");
+        sessions.insert("Home",
+                        "Net,Get,\\\\nas\\music,HOME,\\Music,\\Albums,Move,\\Played,bob,pw,1");
+        sessions.insert("old", "Ftp,Put,host,x");
+        sessions.insert("", "Net,None,\\\\a\\b,,,,None,,,");
+        sessions.insert("AB", "Net,Put,\\\\upper\\s,,,,None,,,");
+        sessions.insert("ab", "Net,Put,\\\\lower\\s,,,,None,,,");
+    }
+    std::unique_ptr<CNetSessionDlg> open(const QString& edited = {})
+    {
+        NetSession session;
+        session.Name = edited;
+        ParseNetSession(sessions.value(edited), session);
+        auto dialog = std::make_unique<CNetSessionDlg>(
+            edited.isEmpty() ? SessionFormForAdd() : SessionFormFrom(session), sessions, messages);
+        dialog->show();
+        return dialog;
+    }
+    static QComboBox& box(const CNetSessionDlg& dialog, SessionField field)
+    {
+        return *qobject_cast<QComboBox*>(dialog.control(field));
+    }
+    static QString items(const CNetSessionDlg& dialog, SessionField field)
+    {
+        QStringList texts;
+        for (int i = 0; i < box(dialog, field).count(); ++i)
+            texts.append(box(dialog, field).itemText(i));
+        return texts.join(u'|');
+    }
+    // Chooses an entry of a drop-down box as a user does: opens it and clicks.
+    static void choose(const CNetSessionDlg& dialog, SessionField field, const QString& text)
+    {
+        QComboBox& combo = box(dialog, field);
+        combo.showPopup();
+        QAbstractItemView* view = combo.view();
+        const QModelIndex index = view->model()->index(
+            combo.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive), 0);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+        EXPECT_EQ(combo.currentText(), text);
+    }
+    static void pressOk(CNetSessionDlg& dialog)
+    {
+        QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+    }
 
-    EXPECT_EQ(settings.DefaultSession, QStringList({"Alpha", "gamma"}));
-    EXPECT_EQ(iconOf("Alpha"), 13);
-    EXPECT_EQ(iconOf("beta"), 12);
-    EXPECT_EQ(iconOf("gamma"), 13);
-    EXPECT_EQ(iconOf("Gamma"), 12);
-    EXPECT_TRUE(list().isTicked(page->FindRow("gamma")));
+    SessionTable sessions;
+    ScriptedMessageService messages;
+};
 
-    tick("gamma");
-    tick("Alpha");
-    click("setDefaultButton");
-    EXPECT_TRUE(settings.DefaultSession.isEmpty());
-    EXPECT_EQ(iconOf("Alpha"), 12);
+TEST_F(NetSessionDlgTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
+{
+    const auto dialog = open();
+    EXPECT_EQ(dialog->windowTitle(), "Map Network Drive");
+    EXPECT_EQ(items(*dialog, SessionField::SessionName), "|AB|ab|Home|work");
+    EXPECT_EQ(items(*dialog, SessionField::Post), "Copy|Del|Move|None|Sync");
+    EXPECT_EQ(items(*dialog, SessionField::Op), "Get|None|Put");
+    EXPECT_EQ(box(*dialog, SessionField::SessionName).currentIndex(), -1);
+    EXPECT_EQ(dialog->SessionLine(), "Net,None,,WORKGROUP,,,None,,,");
+    QWidget* postFolder = dialog->control(SessionField::PostFolder);
+    EXPECT_TRUE(postFolder->isEnabled()) << "at first, although Post is None";
+    QString enabled;
+    for (const char* post : {"Sync", "Copy", "Del", "Move", "None"})
+        choose(*dialog, SessionField::Post, post), enabled += postFolder->isEnabled() ? "+" : "-";
+    EXPECT_EQ(enabled, "-+-+-");
+    choose(*dialog, SessionField::SessionName, "Home");
+    EXPECT_EQ(dialog->SessionLine(), sessions.value("Home"));
+    EXPECT_TRUE(postFolder->isEnabled());
+    choose(*dialog, SessionField::SessionName, "work");
+    EXPECT_EQ(dialog->SessionLine(), sessions.value("work"));
+    EXPECT_FALSE(postFolder->isEnabled());
+    for (const QString name : {"ab", "AB"})
+        EXPECT_EQ(open(name)->SessionLine(), sessions.value(name)) << "edits its exact name";
+}
+
+// A typed name chooses nothing; OK refuses what could not be read back, with
+// the field to mend in focus, and encodes the rest field by field.
+TEST_F(NetSessionDlgTest, TypingANameChoosesNothingAndOkEncodesTheFields)
+{
+    const auto dialog = open();
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    box(*dialog, SessionField::SessionName).setFocus();
+    TypeInto(*dialog, SessionField::SessionName, "Home");
+    dialog->control(SessionField::Share)->setFocus();
+    ASSERT_FALSE(box(*dialog, SessionField::SessionName).lineEdit()->hasFocus());
+    EXPECT_EQ(dialog->SessionLine(), "Net,None,,WORKGROUP,,,None,,,");
+    for (const auto& [field, typed] : QList<QPair<SessionField, QString>>{
+             {SessionField::SessionName, "home"}, {SessionField::Share, "a,b"}}) {
+        TypeInto(*dialog, SessionField::SessionName, "Office");
+        TypeInto(*dialog, field, typed);
+        pressOk(*dialog);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_TRUE(dialog->control(field)->isAncestorOf(dialog->focusWidget()) ||
+                    dialog->control(field) == dialog->focusWidget());
+    }
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList({"The session name \"home\" differs from the session \"Home\" only in "
+                     "letter case. Choose another name.",
+                     "Share may not contain \",\", which separates the fields of a session."}));
+    for (const auto& [field, text] :
+         QList<QPair<SessionField, QString>>{{SessionField::SessionName, "Office"},
+                                             {SessionField::Share, "\\\\fs1\\team"},
+                                             {SessionField::Domain, "CORP"},
+                                             {SessionField::UserName, "kim"},
+                                             {SessionField::Password, "a,b;c"},
+                                             {SessionField::LocalFolder, "\\My Documents;old"},
+                                             {SessionField::PcFolder, "\\Inbox"},
+                                             {SessionField::Post, "Archive"},
+                                             {SessionField::PostFolder, "\\Sent"},
+                                             {SessionField::Op, "Put"}})
+        TypeInto(*dialog, field, text);
+    pressOk(*dialog);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->SessionLine(),
+              "Net,Put,\\\\fs1\\team,CORP,\\My Documents;old,\\Inbox,Archive,\\Sent,kim,a,b;c");
 }
 
 } // namespace
-} // namespace tarvo
+} // namespace tarvo::test

@@ -1,252 +1,137 @@
-#include "gui/progress/ProgressDlg.h"
+// The Progress and Replace dialogs on in-memory files, and the messages that
+// a run's worker shows through the window's thread.
 
-#include "gui/main/GuiMessageService.h"
-#include "gui/widgets/ElidedLabel.h"
-#include "tests/gui/ClippedTexts.h"
-#include "tests/gui/ModalScript.h"
-#include "tests/support/MemoryFileSystem.h"
-#include "tests/support/ScriptedMessageService.h"
-
-#include <atomic>
-#include <gtest/gtest.h>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLayout>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QScopeGuard>
-#include <QSemaphore>
-#include <QTest>
-#include <QTimer>
+#include "tests/support/UiTestSupport.h"
 
 namespace tarvo::test {
 namespace {
 
-constexpr quint64 MiB = 1 << 20;
-const char* const Cancelled = "The run was cancelled; the files after it were not started.";
+const QString Cancelled = "\nThe run was cancelled; the files after it were not started.";
+
+QString Text(const QWidget& dialog, const char* name)
+{
+    const auto* label = dialog.findChild<QLabel*>(name);
+    const auto* elided = qobject_cast<const ElidedLabel*>(label);
+    return elided ? elided->fullText() : label->text();
+}
+
+QPushButton* Button(const QWidget& dialog, const char* name)
+{
+    return dialog.findChild<QPushButton*>(name);
+}
 
 class ProgressDlgTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { files.addFolder(QStringLiteral("\\My Documents")); }
-
-    // Files in \Out, each an entry of the session Local.
-    void addFiles(const QStringList& names, const QString& session = QStringLiteral("Local"))
+    // Sessions without a direction copy their entries into \My Documents.
+    void addFiles(const QString& postOp, const QStringList& paths, const QString& session = "Local")
     {
-        for (const QString& name : names) {
-            files.addFile(QStringLiteral("\\Out\\") + name, name.toUtf8());
-            params.entries.append(session + QStringLiteral(",\\Out\\") + name);
+        files.addFolder("\\My Documents");
+        params.settings.Sessions.insert(session, "Net,None,\\\\x\\y,WG,\\In,\\," + postOp + ",,u,");
+        params.settings.DefaultSession.append(session);
+        for (const QString& path : paths) {
+            files.addFile(path, path.section(u'\\', -1).toUtf8());
+            params.entries.append(session + u',' + path);
         }
     }
-
-    // A session without a direction copies its entries into \My Documents
-    // on the device, and needs no share.
-    void addSession(const QString& postOp, const QString& name = QStringLiteral("Local"))
+    // The copy of the first file stops after its first MiB until the test ends.
+    void pauseFirstFile(quint64 size)
     {
-        params.settings.Sessions.insert(
-            name,
-            QStringLiteral("Net,None,\\\\nowhere\\none,WORKGROUP,\\In,\\,%1,,user,").arg(postOp));
-        params.settings.DefaultSession.append(name);
-    }
-
-    // A file of `size` bytes, an entry of the session Local, whose copy
-    // stops once a MiB of it has arrived until the test lets it go on.
-    void addPausedFile(const QString& devicePath, quint64 size)
-    {
-        files.addFile(devicePath, QByteArray());
-        files.setSize(devicePath, size);
-        params.entries.append(QStringLiteral("Local,") + devicePath);
-        files.setBlockHook([this, devicePath](const QString& source) {
-            if (source.endsWith(devicePath) && m_bytes.fetch_add(64 * 1024) + 64 * 1024 == MiB) {
+        files.setSize(params.entries.first().section(u',', 1), size);
+        files.setBlockHook([this](const QString&) {
+            if (m_bytes.fetch_add(64 * 1024) + 64 * 1024 == 1 << 20) {
                 m_paused.release();
                 m_goOn.acquire();
             }
         });
     }
     bool waitUntilPaused() { return m_paused.tryAcquire(1, 10000); }
-    void goOn()
+    static bool waitUntilEnded(const CProgressDlg& dialog)
     {
-        if (!m_released.exchange(true))
-            m_goOn.release();
-    }
-
-    static QString text(const QWidget& dialog, const char* name)
-    {
-        const auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(name));
-        if (const auto* elided = qobject_cast<const ElidedLabel*>(label))
-            return elided->fullText();
-        return label ? label->text() : QStringLiteral("<missing>");
-    }
-    template <typename Widget> static Widget* child(const QWidget& dialog, const char* name)
-    {
-        return dialog.findChild<Widget*>(QString::fromLatin1(name));
-    }
-
-    static bool waitFor(const std::function<bool()>& condition)
-    {
-        return QTest::qWaitFor(condition, 10000);
+        return QTest::qWaitFor([&] { return !dialog.isRunning(); }, 10000);
     }
 
     MemoryFileSystem files;
     TransferParams params;
+    ScriptedMessageService messages;
+    QSemaphore m_goOn;
 
 private:
     std::atomic<quint64> m_bytes{0};
-    std::atomic_bool m_released{false};
     QSemaphore m_paused;
-    QSemaphore m_goOn;
 };
 
 TEST_F(ProgressDlgTest, ShowsTheRunAndEndsWithDone)
 {
-    addSession(QStringLiteral("None"));
-    addFiles({"a.txt", "b.txt", "c.txt"});
-    ScriptedMessageService messages;
+    addFiles("Move", {"\\Out\\a.txt", "\\Out\\b.txt", "\\Out\\c.txt"});
+    files.addFile("\\a.txt", "taken"); // where Move puts a.txt: one post-operation fails
     CProgressDlg dialog(params, files, files, messages);
-    auto* bar = child<QProgressBar>(dialog, "progressBar");
-    auto* done = child<QPushButton>(dialog, "done");
-    auto* cancel = child<QPushButton>(dialog, "cancel");
-    auto* summary = child<QLabel>(dialog, "summary");
-    ASSERT_TRUE(bar && done && cancel && summary);
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Progress"));
-    EXPECT_EQ(text(dialog, "heading"), QStringLiteral("Transferring file ..."));
-
+    auto* bar = dialog.findChild<QProgressBar*>();
     QList<int> positions;
-    QObject::connect(bar, &QProgressBar::valueChanged,
-                     [&positions](int value) { positions.append(value); });
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) { positions.append(value); });
     dialog.show();
-    EXPECT_TRUE(done->isHidden());
-    EXPECT_TRUE(summary->isHidden());
-    EXPECT_TRUE(cancel->isVisible());
-    ASSERT_TRUE(waitFor([done] { return done->isVisible(); }));
-
-    // The bar only goes forward, and ends full.
+    EXPECT_TRUE(Button(dialog, "done")->isHidden() &&
+                dialog.findChild<QLabel*>("summary")->isHidden());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Button(dialog, "done")->isVisible(); }));
     EXPECT_TRUE(std::is_sorted(positions.cbegin(), positions.cend()));
     EXPECT_EQ(bar->value(), 100);
-    EXPECT_TRUE(cancel->isHidden());
-    EXPECT_EQ(summary->text(), QStringLiteral("3 of 3 files are transferred successfully"));
-    EXPECT_TRUE(summary->isVisible());
-    EXPECT_EQ(text(dialog, "file"), QStringLiteral("c.txt"));
-    EXPECT_EQ(text(dialog, "size"), QStringLiteral("5 bytes"));
-    EXPECT_FALSE(text(dialog, "modified").isEmpty());
-    EXPECT_EQ(text(dialog, "from"), QStringLiteral("\\Out\\"));
-    EXPECT_EQ(text(dialog, "to"), QStringLiteral("\\My Documents\\"));
-    EXPECT_EQ(text(dialog, "session"), QStringLiteral("Local"));
-    EXPECT_EQ(text(dialog, "progressLine"), QStringLiteral("Transferring file 3 of 3 ..."));
-    EXPECT_FALSE(child<QLabel>(dialog, "icon")->pixmap().isNull());
-    EXPECT_TRUE(child<QListWidget>(dialog, "failures")->isHidden());
-    EXPECT_EQ(files.names(QStringLiteral("\\My Documents")),
-              QStringList({"a.txt", "b.txt", "c.txt"}));
-
-    QTest::mouseClick(done, Qt::LeftButton);
+    EXPECT_TRUE(Button(dialog, "cancel")->isHidden());
+    QStringList texts{dialog.windowTitle()};
+    for (const char* name :
+         {"summary", "heading", "file", "size", "from", "to", "session", "progressLine"})
+        texts.append(Text(dialog, name));
+    EXPECT_EQ(texts,
+              QStringList({"Progress",
+                           "3 of 3 files are transferred successfully\n1 post-operation failed",
+                           "Transferring file ...", "c.txt", "5 bytes", "\\Out\\",
+                           "\\My Documents\\", "Local", "Transferring file 3 of 3 ..."}));
+    EXPECT_TRUE(dialog.findChild<QListWidget*>("failures")->isHidden());
+    EXPECT_EQ(files.names("\\My Documents"), QStringList({"a.txt", "b.txt", "c.txt"}));
+    QTest::mouseClick(Button(dialog, "done"), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_FALSE(dialog.isVisible());
 }
 
-// A post-operation that failed is counted on the last line, under the summary.
-TEST_F(ProgressDlgTest, CountsFailedPostOperationsUnderTheSummary)
+// Escape and the close box ask during a run (Enter does nothing): No goes on,
+// Yes stops the file in its middle and starts nothing more.
+TEST_F(ProgressDlgTest, EscapeAndTheCloseBoxAskBeforeTheRunStopsInTheMiddleOfAFile)
 {
-    addSession(QStringLiteral("Move")); // into the device's root, where a.txt stands
-    addFiles({"a.txt", "b.txt", "c.txt"});
-    files.addFile(QStringLiteral("\\a.txt"), "taken");
-    ScriptedMessageService messages;
+    addFiles("Del", {"\\Out\\big.bin"});
+    addFiles("Del", {"\\Out\\c.txt"}, "Later");
+    pauseFirstFile(8 << 20);
     CProgressDlg dialog(params, files, files, messages);
-    dialog.show();
-    ASSERT_TRUE(waitFor([&dialog] { return !dialog.isRunning(); }));
-    EXPECT_EQ(text(dialog, "summary"), QStringLiteral("3 of 3 files are transferred successfully\n"
-                                                      "1 post-operation failed"));
-}
-
-// Cancel in the middle of a big file: the bar and the bytes show how far
-// the copy came; then its part goes, the old target stays whole, Del leaves
-// the source, the next session's file is not started, and the summary says
-// what was done.
-TEST_F(ProgressDlgTest, CancelInTheMiddleOfAFileAbandonsItAndStartsNothingMore)
-{
-    addSession(QStringLiteral("Del"));
-    addSession(QStringLiteral("Del"), QStringLiteral("Later"));
-    addPausedFile(QStringLiteral("\\Out\\big.bin"), 8 * MiB);
-    params.sizes = {8 * MiB, 5};
-    addFiles({"c.txt"}, QStringLiteral("Later"));
-    ScriptedMessageService messages;
-    CProgressDlg dialog(params, files, files, messages);
-    const auto letGo = qScopeGuard([this] { goOn(); });
-    auto* bar = child<QProgressBar>(dialog, "progressBar");
-    auto* cancel = child<QPushButton>(dialog, "cancel");
-
-    dialog.show();
-    ASSERT_TRUE(waitUntilPaused());
-    EXPECT_TRUE(waitFor([&] { return text(dialog, "fileBytes") == "This file: 1.0 MB of 8.0 MB"; }))
-        << text(dialog, "fileBytes").toStdString();
-    EXPECT_TRUE(waitFor([&] { return bar->value() > 0; }));
-    EXPECT_LT(bar->value(), 50);
-    EXPECT_TRUE(waitFor([&] { return !text(dialog, "speed").isEmpty(); }));
-
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    EXPECT_TRUE(dialog.isRunning());
-    EXPECT_FALSE(cancel->isEnabled());
-    EXPECT_EQ(text(dialog, "speed"), QStringLiteral("Stopping the run ..."));
-    goOn();
-    ASSERT_TRUE(waitFor([&dialog] { return !dialog.isRunning(); }));
-
-    EXPECT_EQ(text(dialog, "summary"),
-              QStringLiteral("0 of 2 files are transferred successfully\n") + Cancelled);
-    EXPECT_EQ(text(dialog, "progressLine"), QStringLiteral("Transferring file 1 of 2 ..."));
-    EXPECT_TRUE(files.names(QStringLiteral("\\My Documents")).isEmpty());
-    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(u'\n').toStdString();
-    EXPECT_TRUE(child<QPushButton>(dialog, "done")->isVisible());
-    EXPECT_TRUE(cancel->isHidden());
-}
-
-// Escape and the close box ask first during a run: No goes on, Yes stops.
-// Enter does nothing. Once the run has ended they close the dialog.
-TEST_F(ProgressDlgTest, EscapeAndTheCloseBoxAskWhetherToCancelTheRun)
-{
-    addSession(QStringLiteral("None"));
-    addPausedFile(QStringLiteral("\\Out\\big.bin"), 4 * MiB);
-    ScriptedMessageService messages;
-    CProgressDlg dialog(params, files, files, messages);
-    const auto letGo = qScopeGuard([this] { goOn(); });
+    const auto letGo = qScopeGuard([this] { m_goOn.release(); });
     QStringList questions;
-    const auto answer = [&questions](QMessageBox::StandardButton button) {
-        return [&questions, button](QDialog& asked) {
-            auto* box = qobject_cast<QMessageBox*>(&asked);
-            questions.append(box ? box->text() : QStringLiteral("<not a box>"));
-            if (box)
-                box->button(button)->click();
-        };
-    };
-    ModalScript user({answer(QMessageBox::No), answer(QMessageBox::Yes)});
+    ModalScript user(
+        {[&](QDialog& box) {
+             questions.append(static_cast<QMessageBox&>(box).text());
+             static_cast<QMessageBox&>(box).button(QMessageBox::No)->click();
+         },
+         [](QDialog& box) { static_cast<QMessageBox&>(box).button(QMessageBox::Yes)->click(); }});
     dialog.show();
     ASSERT_TRUE(waitUntilPaused());
-
     QTest::keyClick(&dialog, Qt::Key_Return);
-    EXPECT_EQ(user.dialogsSeen(), 0);
     QTest::keyClick(&dialog, Qt::Key_Escape);
-    ASSERT_EQ(user.dialogsSeen(), 1);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(child<QPushButton>(dialog, "cancel")->isEnabled());
-
+    EXPECT_EQ(user.titles.size(), 1);
+    EXPECT_TRUE(questions.value(0).startsWith("Cancel the run?"));
+    EXPECT_TRUE(Button(dialog, "cancel")->isEnabled());
     EXPECT_FALSE(dialog.close());
-    ASSERT_EQ(user.dialogsSeen(), 2);
-    EXPECT_EQ(questions.first(), questions.last());
-    EXPECT_TRUE(questions.first().startsWith(QStringLiteral("Cancel the run?")));
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(child<QPushButton>(dialog, "cancel")->isEnabled());
-    // Once it is stopping there is nothing left to ask.
+    EXPECT_EQ(user.titles.size(), 2);
+    EXPECT_TRUE(dialog.isRunning() && dialog.isVisible());
+    EXPECT_FALSE(Button(dialog, "cancel")->isEnabled());
+    EXPECT_EQ(Text(dialog, "speed"), "Stopping the run ...");
     QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_EQ(user.dialogsSeen(), 2);
+    EXPECT_EQ(user.titles.size(), 2) << "nothing left to ask once it is stopping";
 
-    goOn();
-    ASSERT_TRUE(waitFor([&dialog] { return !dialog.isRunning(); }));
-    EXPECT_EQ(text(dialog, "summary"),
-              QStringLiteral("0 of 1 files are transferred successfully\n") + Cancelled);
+    m_goOn.release();
+    ASSERT_TRUE(waitUntilEnded(dialog));
+    EXPECT_EQ(Text(dialog, "summary"), "0 of 2 files are transferred successfully" + Cancelled);
+    EXPECT_EQ(Text(dialog, "progressLine"), "Transferring file 1 of 2 ...");
+    EXPECT_EQ(files.names("\\My Documents"), QStringList());
+    EXPECT_EQ(files.names("\\Out"), QStringList({"big.bin", "c.txt"}));
+    EXPECT_EQ(messages.texts(), QStringList());
     QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(user.titles.size(), 2);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(user.dialogsSeen(), 2);
 }
 
 // From the second failure box of a run on, the box offers to show no more;
@@ -254,105 +139,183 @@ TEST_F(ProgressDlgTest, EscapeAndTheCloseBoxAskWhetherToCancelTheRun)
 // stands on the dialog, not on the window beneath it.
 TEST_F(ProgressDlgTest, FailuresThatTheUserChoseNotToSeeAreListedInTheDialog)
 {
-    addSession(QStringLiteral("None"));
-    files.addFolder(QStringLiteral("\\Out"));
-    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) // none of them is there
-        params.entries.append(QStringLiteral("Local,\\Out\\") + QLatin1String(name));
+    addFiles("None", {});
+    files.addFolder("\\Out");
+    for (const char* name : {"a", "b", "c", "d"}) // none of them is there
+        params.entries.append(QStringLiteral("Local,\\Out\\%1.txt").arg(name));
     QWidget window;
     window.show();
-    GuiMessageService messages;
-    messages.setParentWindow(&window);
-    CProgressDlg dialog(params, files, files, messages);
-    messages.beginRun([&dialog](const QString& failure) { dialog.listFailure(failure); });
-
-    // The user answers each box with OK, and ticks the offer at the second.
+    GuiMessageService shown;
+    shown.setParentWindow(&window);
+    CProgressDlg dialog(params, files, files, shown);
+    shown.beginRun([&dialog](const QString& failure) { dialog.listFailure(failure); });
     QList<QWidget*> parents;
     QStringList offers;
-    QTimer user;
-    QObject::connect(&user, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        parents.append(box->parentWidget());
-        offers.append(box->checkBox() ? box->checkBox()->text() : QString());
-        if (box->checkBox())
-            box->checkBox()->setChecked(true);
-        box->button(QMessageBox::Ok)->click();
+    ModalWatcher<QMessageBox> user([&](QMessageBox& box) {
+        parents.append(box.parentWidget());
+        offers.append(box.checkBox() ? box.checkBox()->text() : QString());
+        if (box.checkBox())
+            box.checkBox()->setChecked(true);
+        box.button(QMessageBox::Ok)->click();
     });
-    user.start(10);
-    // As Send runs it: modal, over the main window.
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
-    ASSERT_TRUE(waitFor([&dialog] { return !dialog.isRunning(); }));
-    messages.endRun();
-
-    EXPECT_EQ(offers, QStringList({QString(), QStringLiteral("Don't show again in this run")}));
+    ASSERT_TRUE(waitUntilEnded(dialog));
+    EXPECT_EQ(offers, QStringList({QString(), "Don't show again in this run"}));
     EXPECT_EQ(parents, (QList<QWidget*>{&dialog, &dialog}));
-    auto* failures = child<QListWidget>(dialog, "failures");
-    ASSERT_TRUE(failures->isVisible());
+    auto* failures = dialog.findChild<QListWidget*>("failures");
     ASSERT_EQ(failures->count(), 2);
+    EXPECT_TRUE(failures->isVisible());
     EXPECT_EQ(failures->item(0)->text(),
-              QStringLiteral("Failed to copy file \\Out\\c.txt to \\My Documents\\c.txt\n"
-                             "The file does not exist (any more)."));
-    EXPECT_TRUE(
-        failures->item(1)->text().startsWith(QStringLiteral("Failed to copy file \\Out\\d.txt")));
-    EXPECT_EQ(text(dialog, "failureCount"),
-              QStringLiteral("2 further failures were not shown as boxes:"));
-    EXPECT_EQ(text(dialog, "summary"), QStringLiteral("0 of 4 files are transferred successfully"));
-    // The list has room for a few lines, under the summary.
-    EXPECT_GE(failures->height(), failures->minimumHeight());
-    EXPECT_GT(failures->y(), child<QLabel>(dialog, "summary")->y());
+              "Failed to copy file \\Out\\c.txt to \\My Documents\\c.txt\n"
+              "The file does not exist (any more).");
+    EXPECT_EQ(Text(dialog, "failureCount"), "2 further failures were not shown as boxes:");
+    EXPECT_GT(failures->y(), dialog.findChild<QLabel*>("summary")->y());
 }
 
-// No text of the dialog is cut off, with a long name, a big size, the
-// cancelled summary and a list of failures, at the usual font and at one
-// twice as large (as on a screen scaled to 2x).
 class ProgressDlgFontTest : public ProgressDlgTest, public ::testing::WithParamInterface<int>
-{
-protected:
-    void SetUp() override
-    {
-        ProgressDlgTest::SetUp();
-        QFont font = m_font;
-        font.setPointSizeF(font.pointSizeF() * GetParam());
-        QApplication::setFont(font);
-    }
-    void TearDown() override { QApplication::setFont(m_font); }
+{};
 
-private:
-    const QFont m_font = QApplication::font();
-};
-
+// With a long name, a big size, Cancel pressed and a failure listed, at the
+// usual font and at twice its size.
 TEST_P(ProgressDlgFontTest, NoTextIsCut)
 {
-    addSession(QStringLiteral("None"));
-    const QString name = QStringLiteral("A rather long name for a file that a user sends.bin");
-    const QString folder = QStringLiteral("\\Out\\Projects\\Customer reports\\2026\\November");
-    addPausedFile(folder + u'\\' + name, 1'234'567'890);
-    ScriptedMessageService messages;
+    ScaledFont scaled(GetParam());
+    const QString folder = "\\Out\\Projects\\Customer reports\\2026\\November\\";
+    addFiles("None", {folder + "A rather long name for a file that a user sends.bin"});
+    pauseFirstFile(1'234'567'890);
     CProgressDlg dialog(params, files, files, messages);
-    const auto letGo = qScopeGuard([this] { goOn(); });
-
+    const auto letGo = qScopeGuard([this] { m_goOn.release(); });
     dialog.show();
     ASSERT_TRUE(waitUntilPaused());
-    ASSERT_TRUE(waitFor([&] { return !text(dialog, "speed").isEmpty(); }));
-    EXPECT_EQ(text(dialog, "size"), QStringLiteral("1,234,567,890 bytes"));
-    EXPECT_EQ(child<ElidedLabel>(dialog, "from")->toolTip(), folder + u'\\');
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Text(dialog, "speed").isEmpty(); }));
+    EXPECT_EQ(Text(dialog, "size"), "1,234,567,890 bytes");
+    EXPECT_EQ(dialog.findChild<ElidedLabel*>("from")->toolTip(), folder);
     dialog.layout()->activate();
     EXPECT_EQ(ClippedTexts(dialog), QStringList());
-
-    dialog.listFailure(QStringLiteral("Failed to copy file \\Out\\x.txt to \\My Documents\\x.txt"
-                                      "\r\nThe file does not exist (any more)."));
-    dialog.cancelRun();
-    goOn();
-    ASSERT_TRUE(waitFor([&dialog] { return !dialog.isRunning(); }));
-    EXPECT_EQ(text(dialog, "failureCount"),
-              QStringLiteral("1 further failure was not shown as a box:"));
+    dialog.listFailure("Failed to copy file \\Out\\x.txt to \\My Documents\\x.txt\r\nThe file does "
+                       "not exist (any more).");
+    QTest::mouseClick(Button(dialog, "cancel"), Qt::LeftButton);
+    m_goOn.release();
+    ASSERT_TRUE(waitUntilEnded(dialog));
+    EXPECT_EQ(Text(dialog, "summary"), "0 of 1 files are transferred successfully" + Cancelled);
+    EXPECT_EQ(Text(dialog, "failureCount"), "1 further failure was not shown as a box:");
     dialog.layout()->activate();
     EXPECT_EQ(ClippedTexts(dialog), QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, ProgressDlgFontTest, ::testing::Values(1, 2));
+
+ReplaceFile Read(const QString& path, quint64 size, int day)
+{
+    FileInfo info;
+    info.Size = size;
+    info.LastWriteTime = fileTimeFromTimespec({time_t(1'790'000'000 + day * 86400), 0});
+    return {path, info};
+}
+
+const ReplaceFile Existing = Read("\\\\pc\\Share Copy\\report.txt", 1234567, 0);
+const ReplaceFile New = Read("\\My Documents\\report.txt", 3, 30);
+
+// Neither file exists: the dialog shows what the worker read and reads nothing.
+TEST(ReplaceDlgTest, ShowsBothFilesAsTheyWereReadAndShortensOnlyLongNames)
+{
+    CReplaceDlg dialog(Existing, New);
+    dialog.show();
+    QStringList texts{dialog.windowTitle()};
+    for (const char* name : {"message", "existingFolder", "existingSize", "newFolder", "newSize"})
+        texts.append(Text(dialog, name));
+    for (const QPushButton* button : dialog.findChildren<QPushButton*>())
+        texts.append(button->text() + (button->isDefault() || button->autoDefault() ? "*" : ""));
+    EXPECT_EQ(texts,
+              QStringList({"Confirm File Replace", "A file named 'report.txt' already exists.",
+                           "\\\\pc\\Share Copy\\", "1,234,567 bytes", "\\My Documents\\", "3 bytes",
+                           "Yes", "Yes To All", "No", "No To All"}));
+    EXPECT_NE(Text(dialog, "existingDate"), Text(dialog, "newDate"));
+    EXPECT_EQ(dialog.findChild<QLabel*>("message")->toolTip(), "");
+
+    const QString name = QString(300, u'n') + ".txt";
+    CReplaceDlg longName({"\\Sent\\" + name, New.info}, {"\\Out\\" + name, New.info});
+    longName.show();
+    const auto* message = longName.findChild<QLabel*>("message");
+    EXPECT_EQ(message->toolTip(), "A file named '" + name + "' already exists.");
+    EXPECT_TRUE(message->text().startsWith("A file named 'nnn") &&
+                message->text().contains(QChar(0x2026)) &&
+                message->text().endsWith("n.txt' already exists."))
+        << message->text().toStdString();
+    EXPECT_LE(message->fontMetrics().horizontalAdvance(message->text()),
+              message->contentsRect().width());
+}
+
+TEST(ReplaceDlgTest, EachButtonGivesItsAnswerAndNoneIsTheDefault)
+{
+    const struct
+    {
+        const char* button;
+        Qt::Key key;
+        ReplaceReply reply;
+    } cases[] = {{"Yes", {}, {true, ReplaceYes}},
+                 {"Yes To All", {}, {true, ReplaceYesToAll}},
+                 {"No", {}, {true, ReplaceNo}},
+                 {"No To All", {}, {true, ReplaceNoToAll}},
+                 {"", Qt::Key_Escape, {false, ReplaceAsk}},
+                 {"", Qt::Key_Return, {false, ReplaceAsk}}};
+    for (const auto& c : cases) {
+        ModalScript user({[&c](QDialog& dialog) {
+            *c.button ? Button(dialog, c.button)->click() : QTest::keyClick(&dialog, c.key);
+            if (dialog.isVisible())
+                dialog.reject();
+        }});
+        const ReplaceReply reply = AskReplace(Existing, New);
+        EXPECT_EQ(reply.accepted, c.reply.accepted) << c.button << c.key;
+        EXPECT_EQ(reply.answer, c.reply.answer) << c.button << c.key;
+    }
+}
+
+// Runs ask() on a worker thread, as a run does, and waits until it returns.
+void OnWorker(const std::function<void()>& ask)
+{
+    std::atomic_bool done{false};
+    std::thread worker([&] { ask(), done = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 10000));
+    worker.join();
+}
+
+TEST(GuiMessageService, AWorkersMessagesQuestionsAndWaitCursorAreShownOnTheWindowsThread)
+{
+    GuiMessageService messages;
+    MessageBoxWatcher watcher(QMessageBox::Cancel); // Ok where there is no Cancel
+    MessageResult result = MessageResult::Ok;
+    OnWorker([&] {
+        result = messages.showMessage("Go ahead?", MessageIcon::Question, MessageButtons::OkCancel);
+    });
+    EXPECT_EQ(result, MessageResult::Cancel);
+    for (MessageIcon icon : {MessageIcon::Error, MessageIcon::Information, MessageIcon::Stop})
+        OnWorker([&] {
+            EXPECT_EQ(messages.showMessage("m", icon, MessageButtons::Ok), MessageResult::Ok);
+        });
+    EXPECT_EQ(watcher.icons,
+              (QList<QMessageBox::Icon>{QMessageBox::Question, QMessageBox::Critical,
+                                        QMessageBox::Information, QMessageBox::Critical}));
+    EXPECT_TRUE(watcher.allOnGuiThread);
+
+    EXPECT_FALSE(messages.confirmReplace({"old", {}}, {"new", {}}).accepted) << "no dialog yet";
+    QThread* askedOn = nullptr;
+    messages.setReplaceDialog([&](const ReplaceFile& existing, const ReplaceFile& incoming) {
+        askedOn = QThread::currentThread();
+        return ReplaceReply{existing.path + incoming.path == "\\a\\\\pc\\a", ReplaceNoToAll};
+    });
+    ReplaceReply reply;
+    OnWorker([&] { reply = messages.confirmReplace({"\\a", {}}, {"\\\\pc\\a", {}}); });
+    EXPECT_TRUE(reply.accepted && reply.answer == ReplaceNoToAll);
+    EXPECT_EQ(askedOn, qApp->thread());
+
+    OnWorker([&] { messages.beginWaitCursor(); });
+    EXPECT_TRUE(QTest::qWaitFor([] { return QGuiApplication::overrideCursor() != nullptr; }));
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    OnWorker([&] { messages.endWaitCursor(); });
+    EXPECT_TRUE(QTest::qWaitFor([] { return QGuiApplication::overrideCursor() == nullptr; }));
+}
 
 } // namespace
 } // namespace tarvo::test

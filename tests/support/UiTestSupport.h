@@ -1,57 +1,247 @@
 #pragma once
 
+#include "config/ConfigCheck.h"
+#include "config/NetSession.h"
 #include "config/Settings.h"
-#include "core/filelist/FileListBuilder.h"
-#include "core/filelist/FileTypeIcons.h"
+#include "config/StartOptions.h"
+#include "core/filelist/FileListRefresher.h"
+#include "core/filelist/FileListTexts.h"
+#include "core/forms/OptionsValues.h"
+#include "core/forms/SessionForm.h"
+#include "gui/browse/BrowseDlg.h"
+#include "gui/browse/BrowseHandler.h"
+#include "gui/main/FileListCtrl.h"
+#include "gui/main/GuiMessageService.h"
+#include "gui/main/ImageLists.h"
+#include "gui/main/SendApp.h"
+#include "gui/main/SendDlg.h"
+#include "gui/main/WindowState.h"
+#include "gui/options/NetPage.h"
+#include "gui/options/NetSessionDlg.h"
+#include "gui/options/OptionHandler.h"
+#include "gui/options/Options.h"
+#include "gui/progress/ProgressDlg.h"
+#include "gui/progress/ReplaceDlg.h"
+#include "gui/progress/SendHandler.h"
+#include "gui/widgets/CheckListCtrl.h"
+#include "gui/widgets/ElidedLabel.h"
+#include "platform/FileTimes.h"
 #include "platform/PlatformServices.h"
+#include "tests/support/BrowseTestSupport.h"
+#include "tests/support/HeldConnections.h"
+#include "tests/support/MemoryFileSystem.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/RunFixture.h"
+#include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
 #include "tests/support/TempFiles.h"
 
-#include <memory>
-#include <QDir>
-#include <QFile>
+#include <gtest/gtest.h>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtWidgets>
+#include <thread>
 
 namespace tarvo::test {
 
-// A Put session line whose source folder is localFolder on the device.
 inline QString PutLine(const QString& localFolder)
 {
-    return QStringLiteral("Net,Put,\\\\pc\\docs,WG,%1,\\,None,,guest,secret").arg(localFolder);
+    return "Net,Put,\\\\pc\\docs,WG," + localFolder + ",\\,None,,guest,secret";
 }
 
-// A Get session line listing pcFolder on the share "\\server\share".
-inline QString GetLine(const QString& server, const QString& share, const QString& pcFolder,
-                       const QString& user, const QString& password)
+inline QString LocalFolder(const QString& line)
 {
-    return QStringLiteral("Net,Get,\\\\%1\\%2,WG,\\In,%3,None,,%4,%5")
-        .arg(server, share, pcFolder, user, password);
+    NetSession session;
+    ParseNetSession(line, session);
+    return session.LocalFolder;
 }
 
-// A device root in a temporary folder, the process's real file services on
-// it and a message service that records what it is asked to show.
-class DeviceFixture
+inline ImageList SessionIcons()
+{
+    return ImageList::fromStrip(":/res/bitmap131.xpm", 16, QColor(255, 0, 255));
+}
+
+inline ImageList CheckBoxes()
+{
+    return ImageList::fromStrip(":/res/bitmap140.xpm", 16, QColor(255, 0, 0));
+}
+
+// Returns once the window's thread has handled every event posted before.
+inline bool WaitForEventsPostedSoFar(QObject& receiver)
+{
+    bool reached = false;
+    QMetaObject::invokeMethod(
+        &receiver, [&] { reached = true; }, Qt::QueuedConnection);
+    return QTest::qWaitFor([&] { return reached; });
+}
+
+// Runs action on every modal widget of type T that shows up, once each.
+template <typename T> class ModalWatcher
 {
 public:
-    DeviceFixture()
-        : platform(PlatformServices::create(device.path()))
+    explicit ModalWatcher(std::function<void(T&)> action)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this, action] {
+            auto* shown = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (shown && shown->isVisible() && shown != m_current) {
+                m_current = shown;
+                titles.append(shown->windowTitle());
+                action(*shown);
+            }
+        });
+        m_timer.start(10);
+    }
+
+    QStringList titles;
+
+private:
+    QTimer m_timer;
+    QPointer<T> m_current;
+};
+
+// Plays the user at modal dialogs: each new one gets the next step; one
+// without a step is rejected, so that a test cannot hang.
+class ModalScript : public ModalWatcher<QDialog>
+{
+public:
+    using Step = std::function<void(QDialog&)>;
+    explicit ModalScript(QList<Step> steps)
+        : ModalWatcher([this, steps](QDialog& dialog) {
+            titles.size() <= steps.size() ? steps[titles.size() - 1](dialog) : dialog.reject();
+        })
+    {}
+};
+
+// Answers every message box as a user would and notes what it said.
+class MessageBoxWatcher : public ModalWatcher<QMessageBox>
+{
+public:
+    explicit MessageBoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok)
+        : ModalWatcher([this, answer](QMessageBox& box) {
+            texts.append(box.text());
+            icons.append(box.icon());
+            allOnGuiThread = allOnGuiThread && box.thread() == qApp->thread();
+            (box.button(answer) ? box.button(answer) : box.buttons().first())->click();
+        })
     {}
 
-    // Creates a file of size bytes under the device root ("docs/a.txt").
-    void makeFile(const QString& relativePath, qint64 size = 0) const
-    {
-        device.write(relativePath, QByteArray(size, 'x'));
-    }
-    void makeFolder(const QString& relativePath) const { QDir(device.path()).mkpath(relativePath); }
+    QStringList texts;
+    QList<QMessageBox::Icon> icons;
+    bool allOnGuiThread = true;
+};
 
-    FileListBuilder::Services services()
+// The main window on a configuration file in a device root of real files.
+class MainWindowFixture
+{
+public:
+    CSendDlg& open(const QString& settings, const QString& sessions,
+                   CSendDlg::Handlers handlers = {})
     {
-        return {platform->files(), platform->connections(), messages, icons};
+        config = device.write(
+            "tarvo.txt",
+            ("[Setting]\r\n" + settings + "\r\n[Session]\r\n" + sessions + "\r\n").toLocal8Bit());
+        app = std::make_unique<CSendApp>(config, device.path());
+        EXPECT_TRUE(app->InitSockets() && app->LoadConfiguration());
+        app->CreateImageLists();
+        window = std::make_unique<CSendDlg>(*app, std::move(handlers));
+        QSignalSpy refreshed(window.get(), &CSendDlg::refreshFinished);
+        window->show();
+        EXPECT_TRUE(refreshed.wait(20000));
+        return *window;
     }
+
+    QPushButton* button(const char* name) const { return window->findChild<QPushButton*>(name); }
 
     TempFolder device;
-    std::unique_ptr<PlatformServices> platform;
-    ScriptedMessageService messages;
-    FileTypeIcons icons;
+    QString config;
+    MessageBoxWatcher boxes;
+    std::unique_ptr<CSendApp> app;
+    std::unique_ptr<CSendDlg> window;
 };
+
+// Whether the text, drawn as the control draws it, fits the room.
+inline bool Fits(const QWidget& widget, QString text, QSize room)
+{
+    static const QRegularExpression mnemonic("&(.)");
+    text.replace(mnemonic, "\\1");
+    int width = 0;
+    for (const QString& line : text.split(u'\n'))
+        width = std::max(width, widget.fontMetrics().horizontalAdvance(line));
+    return width <= room.width() &&
+           widget.fontMetrics().height() + widget.fontMetrics().lineSpacing() * text.count(u'\n') <=
+               room.height();
+}
+
+// The visible texts of the dialog (and its title) that do not fit their room.
+inline QStringList ClippedTexts(const QWidget& dialog)
+{
+    QStringList clipped;
+    QFont bold = dialog.font();
+    bold.setBold(true);
+    if (dialog.width() < QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()))
+        clipped.append(dialog.windowTitle());
+    for (const QWidget* widget : dialog.findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<const QLabel*>(widget);
+        const auto* button = qobject_cast<const QAbstractButton*>(widget);
+        const auto* tabs = qobject_cast<const QTabBar*>(widget);
+        const auto* box = qobject_cast<const QGroupBox*>(widget);
+        if (!widget->isVisible() || qobject_cast<const ElidedLabel*>(widget))
+            continue;
+        if (label &&
+            (label->wordWrap() ? label->heightForWidth(label->width()) > label->height()
+                               : !Fits(*label, label->text(), label->contentsRect().size())))
+            clipped.append(label->text());
+        if (button) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = button->text();
+            const auto element =
+                qobject_cast<const QCheckBox*>(button)      ? QStyle::SE_CheckBoxContents
+                : qobject_cast<const QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+                                                            : QStyle::SE_PushButtonContents;
+            QSize room = button->style()->subElementRect(element, &option, button).size();
+            if (!button->icon().isNull())
+                room.rwidth() -= button->iconSize().width() + 4;
+            if (!Fits(*button, button->text(), room))
+                clipped.append(button->text());
+        }
+        for (int i = 0; tabs && i < tabs->count(); ++i) {
+            const int space = tabs->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, tabs);
+            if (!Fits(*tabs, tabs->tabText(i), tabs->tabRect(i).size() - QSize(space, 0)))
+                clipped.append(tabs->tabText(i));
+        }
+        if (box && box->width() < box->minimumSizeHint().width())
+            clipped.append(box->title());
+    }
+    return clipped;
+}
+
+// Sets the application's font to scale times its own for the test's life.
+class ScaledFont
+{
+public:
+    explicit ScaledFont(int scale)
+    {
+        QFont font = m_font;
+        font.setPointSizeF(m_font.pointSizeF() * scale);
+        QApplication::setFont(font);
+    }
+    ~ScaledFont() { QApplication::setFont(m_font); }
+
+private:
+    const QFont m_font = QApplication::font();
+};
+
+// Replaces the text of a session dialog's field by typing, as a user does.
+inline void TypeInto(const CNetSessionDlg& dialog, SessionField field, const QString& text)
+{
+    QWidget* control = dialog.control(field);
+    if (auto* box = qobject_cast<QComboBox*>(control))
+        control = box->lineEdit();
+    auto* edit = qobject_cast<QLineEdit*>(control);
+    edit->selectAll();
+    edit->del();
+    QTest::keyClicks(edit, text);
+}
 
 } // namespace tarvo::test
