@@ -36,36 +36,54 @@ CONF
     echo "root = tester" >"$samba/users.map"
 }
 
-# Waits up to ten seconds for something to listen on PORT; fails if nothing does.
-samba_wait_for_port() {
-    local _
-    for _ in $(seq 100); do
-        (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0
-        sleep 0.1
+# True when process PID (read through RUNNER, e.g. sudo) holds the socket
+# that listens on PORT.
+samba_listens_on() { # pid port [runner]
+    local pid="$1" hex inode
+    hex="$(printf '%04X' "$2")"
+    for inode in $(awk -v port=":$hex" '$2 ~ port "$" && $4 == "0A" { print $10 }' \
+        /proc/net/tcp /proc/net/tcp6 2>/dev/null); do
+        ${3:-} ls -l "/proc/$pid/fd" 2>/dev/null | grep -q "socket:\[$inode\]" && return 0
     done
     return 1
 }
 
 # Starts smbd (SMBD, run through RUNNER when given, e.g. sudo) for the
 # configuration in SAMBA_DIR on the first port between FIRST and LAST that it
-# can have, and sets SAMBA_PORT to it. A port that looks free may be taken by
-# another server starting at the same moment: smbd then fails to bind and
-# ends, and the next port is tried. Fails when none works.
+# can have, and sets SAMBA_PORT to it. smbd listens with SO_REUSEPORT, so a
+# second server on a port does not fail: it shares the port and takes half of
+# the logons. A lock on a file named after the port, which the test servers
+# take as well and which this shell holds until it ends, keeps each port to
+# one server; the server counts as up once our own smbd holds the listening
+# socket. Fails when no port works.
 samba_start() { # samba_dir share_name share_path first last smbd [runner]
     local samba="$1" share_name="$2" share_path="$3" first="$4" last="$5" smbd="$6"
-    local runner="${7:-}" candidate pid
+    local runner="${7:-}" candidate pid _ lock
+    local locks="${TMPDIR:-/tmp}/tarvo-test-ports"
+    mkdir -p "$locks"
     for candidate in $(seq "$first" "$last"); do
-        (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null && continue
+        exec {lock}>>"$locks/$candidate"
+        if ! flock -n "$lock" || (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
+            exec {lock}>&-
+            continue
+        fi
         samba_write_conf "$samba" "$candidate" "$share_name" "$share_path"
         $runner rm -f "$samba/pid/smbd.pid"
-        $runner "$smbd" --configfile="$samba/smb.conf" -D || continue
-        samba_wait_for_port "$candidate" || continue
-        # Something answers; it is ours only while our smbd runs.
-        pid="$(cat "$samba/pid/smbd.pid" 2>/dev/null || true)"
-        if [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = smbd ]; then
-            SAMBA_PORT=$candidate
-            return 0
+        if ! $runner "$smbd" --configfile="$samba/smb.conf" -D; then
+            exec {lock}>&-
+            continue
         fi
+        for _ in $(seq 100); do
+            pid="$(cat "$samba/pid/smbd.pid" 2>/dev/null || true)"
+            if [ -n "$pid" ] && samba_listens_on "$pid" "$candidate" "$runner"; then
+                SAMBA_PORT=$candidate
+                return 0
+            fi
+            [ -n "$pid" ] && [ ! -d "/proc/$pid" ] && break
+            sleep 0.1
+        done
+        [ -n "$pid" ] && $runner kill "$pid" 2>/dev/null
+        exec {lock}>&-
     done
     return 1
 }
