@@ -94,17 +94,6 @@ TEST_F(CommandLineTest, MistakesInTheFileAreNotedOnStandardErrorOnly)
     EXPECT_EQ(TempFolder::read(path), text);
 }
 
-TEST_F(CommandLineTest, AMissingFileWithoutATerminalIsNotMade)
-{
-    const QString path = folder.filePath("absent.txt");
-    const Outcome run = tarvo({"--config", path, "config", "show"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains("No configuration file\n" + path.toUtf8() +
-                                 "\nUse default settings?\n-> Cancel"))
-        << run.err.constData();
-    EXPECT_FALSE(QFile::exists(path));
-}
-
 // A wrong command line exits 2; asking for help or the version exits 0.
 struct Usage
 {
