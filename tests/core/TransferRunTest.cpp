@@ -138,6 +138,33 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
+// The device tells names apart by case, the share does not: of two twins,
+// one is refused, and neither the share's file nor the source of the one
+// that went is lost. A Sync into the device judges the file of exactly the
+// name: A.txt of the same size and time is another file than a.txt.
+TEST_F(TransferRunTest, TwinsByCaseAreSentOnce)
+{
+    files.addFile("\\Out\\Report.txt", "upper");
+    files.addFile("\\Out\\report.txt", "lower");
+    files.addFolder(onShare("out"));
+    addSession("Put", line("Put", "\\Out", "out", "Del"),
+               {"\\Out\\Report.txt", "\\Out\\report.txt"});
+    files.addFile(onShare("mirror\\a.txt"), "new!");
+    files.addFile(onShare("mirror\\b.txt"), "bbbb");
+    files.addFile("\\Mirror\\A.txt", "old!");
+    files.addFile("\\Mirror\\B.TXT", "BBBB");
+    addSession("Sync", line("Get", "\\Mirror", "mirror", "Sync"),
+               {onShare("mirror\\a.txt"), onShare("mirror\\b.txt")});
+
+    EXPECT_EQ(run().succeeded, 3);
+    EXPECT_EQ(messages.texts().filter("only in letter case").size(), 1);
+    EXPECT_EQ(files.data(onShare("out\\report.txt")) + files.data("\\Out\\report.txt") +
+                  files.data("\\Out\\Report.txt"),
+              "upperlower");
+    EXPECT_EQ(files.names("\\Mirror"), QStringList({"a.txt", "b.txt"}));
+    EXPECT_EQ(files.data("\\Mirror\\a.txt"), "new!");
+}
+
 // A share whose folder lists names that would lead out of it, beside its
 // files: the list shows only the plain ones, a Get sends only those even when
 // every name is chosen, and a Sync mirror prunes no crafted name.

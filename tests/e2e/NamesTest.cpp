@@ -1,5 +1,5 @@
-// Names of every kind: from every script, with characters that URLs reserve,
-// and names that differ only in letter case.
+// Names of every kind: from every script, and with characters that URLs
+// reserve; the transfer tests cover names that differ only in letter case.
 #include "tests/e2e/Scenario.h"
 
 #include <gtest/gtest.h>
@@ -57,46 +57,6 @@ TEST_F(NamesTest, StrangeNamesGoBothWaysWithTheirTimes)
     EXPECT_EQ(QFileInfo(native(QString::fromUtf8("\\Caf\xC3\xA9 in;\\.hidden"))).lastModified(),
               Stamp);
     EXPECT_EQ(FilesIn(onShare("in; out here/.done")), strange);
-}
-
-// The device tells names apart by case, the share does not: of two twins,
-// one is refused, and neither the share's file nor the source of the one
-// that went is lost. A Sync into the device judges the file of exactly the
-// name: A.txt of the same size and time is another file than a.txt.
-TEST_F(NamesTest, TwinsByCaseAreSentAndFetchedOnce)
-{
-    writeDevice("\\Out\\Report.txt", "upper");
-    writeDevice("\\Out\\report.txt", "lower");
-    writeShare("in/Data.csv", "first");
-    writeShare("in/DATA.CSV", "second");
-    makeShareFolder("out");
-    QDir().mkpath(native("\\In"));
-    addSession("Put", line("Put", "\\Out", "\\out", "Del"));
-    addSession("Get", line("Get", "\\In", "\\in", "Del"));
-    writeShare("mirror/a.txt", "new!");
-    writeShare("mirror/b.txt", "bbbb");
-    writeDevice("\\Mirror\\A.txt", "old!");
-    writeDevice("\\Mirror\\B.TXT", "BBBB");
-    addSession("Sync", line("Get", "\\Mirror", "\\mirror", "Sync"));
-
-    const Outcome run = tarvo({"send", "--yes"});
-
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err.count("only in letter case"), 2) << run.err.constData();
-    // The source that stays is the twin that was not sent.
-    const auto sent = FilesIn(onShare("out"));
-    const auto left = FilesIn(native("\\Out"));
-    ASSERT_EQ(sent.size(), 1);
-    ASSERT_EQ(left.size(), 1);
-    EXPECT_EQ(QSet<QByteArray>({sent.first(), left.first()}), QSet<QByteArray>({"upper", "lower"}));
-    const auto fetched = FilesIn(native("\\In"));
-    const auto kept = FilesIn(onShare("in"));
-    ASSERT_EQ(fetched.size(), 1);
-    ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(QSet<QByteArray>({fetched.first(), kept.first()}),
-              QSet<QByteArray>({"first", "second"}));
-    EXPECT_EQ(FilesIn(native("\\Mirror")),
-              (QMap<QString, QByteArray>{{"a.txt", "new!"}, {"b.txt", "bbbb"}}));
 }
 
 } // namespace
