@@ -1,6 +1,7 @@
 // The command line as a user runs it: the real program in a child process.
 #include "config/ConfigStore.h"
 #include "config/NetSession.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/TempFiles.h"
 
@@ -10,13 +11,6 @@
 
 namespace tarvo::test {
 namespace {
-
-struct Outcome
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // Runs a program without a display, a terminal or the user's registry.
 Outcome Execute(const QString& program, const QStringList& arguments, const TempFolder& folder)

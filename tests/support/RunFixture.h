@@ -21,13 +21,6 @@ namespace tarvo::test {
 class RunFixture : public SambaTest
 {
 protected:
-    struct Outcome
-    {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
     void SetUp() override
     {
         SambaTest::SetUp();
