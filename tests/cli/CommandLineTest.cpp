@@ -1,6 +1,7 @@
 // The command line as a user runs it: the real program in a child process.
 #include "config/ConfigStore.h"
 #include "config/NetSession.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/TempFiles.h"
 
@@ -10,13 +11,6 @@
 
 namespace tarvo::test {
 namespace {
-
-struct Outcome
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // Runs a program without a display, a terminal or the user's registry.
 Outcome Execute(const QString& program, const QStringList& arguments, const TempFolder& folder)
@@ -92,17 +86,6 @@ TEST_F(CommandLineTest, MistakesInTheFileAreNotedOnStandardErrorOnly)
               "Note: Session \"Office\" is defined twice; the last line is used.\n"
               "Note: DefaultSession names \"Ofice\", which is no session.\n");
     EXPECT_EQ(TempFolder::read(path), text);
-}
-
-TEST_F(CommandLineTest, AMissingFileWithoutATerminalIsNotMade)
-{
-    const QString path = folder.filePath("absent.txt");
-    const Outcome run = tarvo({"--config", path, "config", "show"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains("No configuration file\n" + path.toUtf8() +
-                                 "\nUse default settings?\n-> Cancel"))
-        << run.err.constData();
-    EXPECT_FALSE(QFile::exists(path));
 }
 
 // A wrong command line exits 2; asking for help or the version exits 0.

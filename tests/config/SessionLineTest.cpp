@@ -29,6 +29,12 @@ TEST(NetSessionTest, ParsesAndFormatsALine)
 
     EXPECT_EQ(SessionKind("FTP,Get,host"), KindFtp);
     EXPECT_EQ(SessionKind("Ftp"), KindNet);
+
+    // A folder outside a Get session's share is not its folder.
+    const QString get = "Net,Get,\\\\pc\\docs,WG,\\My Documents,\\In,None,,u,p";
+    QString changed = get;
+    SetSessionFolder(changed, "\\\\other\\share\\x");
+    EXPECT_EQ(changed, get);
 }
 
 // Source, target and post folder, each ending with a separator.
@@ -51,22 +57,10 @@ TEST(PathHelpersTest, SessionFoldersEndWithASeparator)
               "\\My Documents\\|\\My Documents\\|\\P\\");
     EXPECT_EQ(Folders("", "Net,Put,\\\\pc\\docs,W,\\Local,\\,None,\\P,u,p"),
               "\\My Documents\\|\\My Documents\\|\\");
-}
 
-TEST(PathHelpersTest, SplitPathAndEntry)
-{
     EXPECT_EQ(SplitEntry("Office,\\Docs\\a,b.txt").sessionName, "Office");
     EXPECT_EQ(SplitEntry("Office,\\Docs\\a,b.txt").path, "\\Docs\\a,b.txt");
     EXPECT_EQ(AddTrailingSeparator(""), "\\");
-}
-
-// A folder outside a Get session's share is not its folder.
-TEST(NetSessionTest, SetSessionFolderKeepsToTheShare)
-{
-    const QString get = "Net,Get,\\\\pc\\docs,WG,\\My Documents,\\In,None,,u,p";
-    QString line = get;
-    SetSessionFolder(line, "\\\\other\\share\\x");
-    EXPECT_EQ(line, get);
 }
 
 // The list is searched ignoring case and changed by exact names; the table's

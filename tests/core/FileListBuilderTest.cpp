@@ -198,17 +198,6 @@ protected:
     }
 };
 
-TEST_F(ShareConnectorTest, AShareThatCannotBeConnectedShowsOneErrorThatSaysWhy)
-{
-    using namespace PlatformError;
-    EXPECT_EQ(connect("\\\\pc\\docs", LogonFailure), "Wrong user name or password.");
-    EXPECT_EQ(connect("\\\\pc\\nosuch", BadNetName), "The server has no share named \"nosuch\".");
-    EXPECT_EQ(connect("\\\\pc:4450\\docs", BadNetPath), "No server answers at pc, port 4450.");
-    EXPECT_EQ(connect("\\\\pc\\docs", SemTimeout),
-              "The server at pc, port 445, did not answer within 5 seconds.");
-    EXPECT_EQ(connect("\\\\pc\\docs", NetworkBusy), "The server at pc takes no more connections.");
-}
-
 // A connection in use (an open file, a listing) is kept if it is to the
 // session's share, and refused if to another; an idle one is made anew, so
 // that a changed password shows.

@@ -1,3 +1,5 @@
+#include "core/filelist/FileListBuilder.h"
+#include "core/filelist/FileTypeIcons.h"
 #include "core/transfer/SendRequest.h"
 #include "platform/ErrorCodes.h"
 #include "tests/support/MemoryRunFixture.h"
@@ -136,6 +138,81 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
+// The device tells names apart by case, the share does not: of two twins,
+// one is refused, and neither the share's file nor the source of the one
+// that went is lost. A Sync into the device judges the file of exactly the
+// name: A.txt of the same size and time is another file than a.txt.
+TEST_F(TransferRunTest, TwinsByCaseAreSentOnce)
+{
+    files.addFile("\\Out\\Report.txt", "upper");
+    files.addFile("\\Out\\report.txt", "lower");
+    files.addFolder(onShare("out"));
+    addSession("Put", line("Put", "\\Out", "out", "Del"),
+               {"\\Out\\Report.txt", "\\Out\\report.txt"});
+    files.addFile(onShare("mirror\\a.txt"), "new!");
+    files.addFile(onShare("mirror\\b.txt"), "bbbb");
+    files.addFile("\\Mirror\\A.txt", "old!");
+    files.addFile("\\Mirror\\B.TXT", "BBBB");
+    addSession("Sync", line("Get", "\\Mirror", "mirror", "Sync"),
+               {onShare("mirror\\a.txt"), onShare("mirror\\b.txt")});
+
+    EXPECT_EQ(run().succeeded, 3);
+    EXPECT_EQ(messages.texts().filter("only in letter case").size(), 1);
+    EXPECT_EQ(files.data(onShare("out\\report.txt")) + files.data("\\Out\\report.txt") +
+                  files.data("\\Out\\Report.txt"),
+              "upperlower");
+    EXPECT_EQ(files.names("\\Mirror"), QStringList({"a.txt", "b.txt"}));
+    EXPECT_EQ(files.data("\\Mirror\\a.txt"), "new!");
+}
+
+// A share whose folder lists names that would lead out of it, beside its
+// files: the list shows only the plain ones, a Get sends only those even when
+// every name is chosen, and a Sync mirror prunes no crafted name.
+TEST_F(TransferRunTest, NamesOfAHostileServerNeverLeadOutOfTheSessionsFolders)
+{
+    const QStringList crafted = {"..",
+                                 ".",
+                                 "../x",
+                                 "a/b",
+                                 "a\\b",
+                                 "..\\..\\x",
+                                 "C:\\x",
+                                 "",
+                                 "\\\\other\\share\\x",
+                                 QString(300, u'L'),
+                                 QString("cut") + QChar(0) + "/../x"};
+    const QString in = onShare("in\\");
+    files.listAlso(in, crafted);
+    for (const char* name : {"good.txt", "C:x", "stale.txt", "a\\b"})
+        files.addFile(in + name, name);
+    files.addFile("\\Out\\good.txt", "good");
+    files.addFolder("\\In");
+    params.settings.Filter = "*";
+    addSession("S", line("Get", "\\In", "in", "Del"));
+
+    FileTypeIcons icons;
+    QStringList listed;
+    for (const FileRow& row : BuildFileList(params.settings, {files, files, messages, icons}))
+        listed.append(row.name);
+    EXPECT_EQ(listed, QStringList({"C:x", "good.txt", "stale.txt"}));
+    // In an entry, a "\" in a name reads as a deeper folder.
+    FileRows rows;
+    for (const QString& name : crafted + listed) {
+        if (!name.contains(u'\\') || name.contains(".."))
+            rows.append({name, {}, {}, in, "S"});
+    }
+    params.entries = BuildTransferList(rows);
+    EXPECT_EQ(run().succeeded, 3);
+    EXPECT_EQ(messages.texts().filter("cannot be used for a file").size(), rows.size() - 3);
+
+    files.addFile(in + "stale.txt", "stale");
+    params.settings.Sessions.insert("S", line("Put", "\\Out", "in", "Sync"));
+    params.entries = {"S,\\Out\\good.txt"};
+    EXPECT_EQ(run().succeeded, 1);
+    EXPECT_FALSE(files.exists(in + "stale.txt"));
+    EXPECT_TRUE(files.exists(in + "a\\b"));
+}
+
 // A Put session sends \Docs\a.txt, then applies its post-operation, into the
 // post folder \Sent, with each question answered OK unless told otherwise.
 enum class Twist { None, Cancel, ReadOnlyPostFile, SavedAfterCopy, CopyFails, NoPostFolder };
@@ -197,7 +274,6 @@ const QString Changed = "\r\nIt changed after it was copied, so it stays as it i
 INSTANTIATE_TEST_SUITE_P(
     Cases, PostOperationsTest,
     ::testing::Values(
-        PostCase{"CopyOverwriteOk", "Copy", "old", Twist::None, Overwrite, "kept new 0"},
         PostCase{"CopyOverwriteCancel", "Copy", "old", Twist::Cancel, Overwrite, "kept old 0"},
         PostCase{"CopyOverAReadOnlyFile", "Copy", "old", Twist::ReadOnlyPostFile,
                  Overwrite + "i Failed to overwrite file %2\r\nAccess is denied.|", "kept old 1"},
@@ -206,7 +282,6 @@ INSTANTIATE_TEST_SUITE_P(
                  Overwrite + "i Failed to overwrite file %2" + Changed, "kept old 1"},
         PostCase{"CopyFails", "Copy", nullptr, Twist::CopyFails,
                  "i Failed to copy file %1 to %2\r\nAccess is denied.|", "kept  1"},
-        PostCase{"DelCancel", "Del", nullptr, Twist::Cancel, Delete, "kept  0"},
         PostCase{"DelOfAFileSavedSinceItsCopy", "Del", nullptr, Twist::SavedAfterCopy,
                  Delete + "i Failed to delete file %1" + Changed, "kept  1"},
         PostCase{"MoveOntoAFile", "Move", "old", Twist::None,
@@ -237,18 +312,17 @@ protected:
 };
 
 // The run carries a.txt, c.txt (the same as its target) and the new d.txt
-// into a folder that also holds b.txt, e.txt and a folder: a changed or
-// newer file is copied without a question, the same one as DefaultChoice
-// or the answers say; an answer "to all" spares the questions after it.
-enum class Target { Changed, Newer, Same };
+// into a folder that also holds b.txt, e.txt and a folder: a changed file
+// is copied without a question, the same one as DefaultChoice or the
+// answers say; an answer "to all" spares the questions after it.
 const ReplaceReply Yes{true, ReplaceYes}, No{true, ReplaceNo}, Closed{false, ReplaceYes};
-const ReplaceReply YesToAll{true, ReplaceYesToAll}, NoToAll{true, ReplaceNoToAll};
+const ReplaceReply YesToAll{true, ReplaceYesToAll};
 
 struct SyncCase
 {
     const char* name;
     int defaultChoice;
-    Target a;
+    bool aChanged;
     QList<ReplaceReply> replies;
     int questions;
     int copies;
@@ -265,8 +339,7 @@ TEST_P(SyncDecisionTest, MirrorsTheRunIntoTheTargetFolder)
         messages.answerNextReplace(reply);
     for (const QString name : {"a.txt", "c.txt", "d.txt"})
         files.addFile("\\Docs\\" + name, "new");
-    files.addFile(onShare("out\\a.txt"), c.a == Target::Changed ? "changed" : "new",
-                  MemoryFileSystem::DefaultTime - (c.a == Target::Newer ? 10000000 : 0));
+    files.addFile(onShare("out\\a.txt"), c.aChanged ? "changed" : "new");
     for (const QString name : {"b.txt", "c.txt", "e.txt"})
         files.addFile(onShare("out\\" + name), "new");
     files.addFolder(onShare("out\\keep"));
@@ -282,16 +355,11 @@ TEST_P(SyncDecisionTest, MirrorsTheRunIntoTheTargetFolder)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SyncDecisionTest,
-    ::testing::Values(
-        SyncCase{"ChangedIsCopiedWithoutAQuestion", ReplaceAsk, Target::Changed, {No}, 1, 2},
-        SyncCase{"NewerIsCopiedWithoutAQuestion", ReplaceAsk, Target::Newer, {No}, 1, 2},
-        SyncCase{"DefaultYes", ReplaceYesToAll, Target::Same, {}, 0, 3},
-        SyncCase{"DefaultNo", ReplaceNoToAll, Target::Same, {Yes}, 0, 1},
-        SyncCase{"YesEachTime", ReplaceAsk, Target::Same, {Yes, Yes}, 2, 3},
-        SyncCase{"NoEachTime", ReplaceAsk, Target::Same, {No, No}, 2, 1},
-        SyncCase{"QuestionsClosed", ReplaceAsk, Target::Same, {Closed, Closed}, 2, 1},
-        SyncCase{"YesToAll", ReplaceAsk, Target::Same, {YesToAll, No}, 1, 3},
-        SyncCase{"NoToAll", ReplaceAsk, Target::Same, {NoToAll, Yes}, 1, 1}),
+    ::testing::Values(SyncCase{"ChangedIsCopiedWithoutAQuestion", ReplaceAsk, true, {No}, 1, 2},
+                      SyncCase{"DefaultYes", ReplaceYesToAll, false, {}, 0, 3},
+                      SyncCase{"YesEachTime", ReplaceAsk, false, {Yes, Yes}, 2, 3},
+                      SyncCase{"QuestionsClosed", ReplaceAsk, false, {Closed, Closed}, 2, 1},
+                      SyncCase{"YesToAll", ReplaceAsk, false, {YesToAll, No}, 1, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Pruning deletes only plain files of the target folder that the session's

@@ -1,11 +1,6 @@
-// Names of every kind: from every script, with characters that URLs reserve,
-// names that differ only in letter case, and names a hostile server sends.
-#include "core/filelist/FileListBuilder.h"
-#include "core/filelist/FileTypeIcons.h"
-#include "core/transfer/SendRequest.h"
-#include "platform/FileNames.h"
+// Names of every kind: from every script, and with characters that URLs
+// reserve; the transfer tests cover names that differ only in letter case.
 #include "tests/e2e/Scenario.h"
-#include "tests/support/MemoryFileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -62,125 +57,6 @@ TEST_F(NamesTest, StrangeNamesGoBothWaysWithTheirTimes)
     EXPECT_EQ(QFileInfo(native(QString::fromUtf8("\\Caf\xC3\xA9 in;\\.hidden"))).lastModified(),
               Stamp);
     EXPECT_EQ(FilesIn(onShare("in; out here/.done")), strange);
-}
-
-// The device tells names apart by case, the share does not: of two twins,
-// one is refused, and neither the share's file nor the source of the one
-// that went is lost. A Sync into the device judges the file of exactly the
-// name: A.txt of the same size and time is another file than a.txt.
-TEST_F(NamesTest, TwinsByCaseAreSentAndFetchedOnce)
-{
-    writeDevice("\\Out\\Report.txt", "upper");
-    writeDevice("\\Out\\report.txt", "lower");
-    writeShare("in/Data.csv", "first");
-    writeShare("in/DATA.CSV", "second");
-    makeShareFolder("out");
-    QDir().mkpath(native("\\In"));
-    addSession("Put", line("Put", "\\Out", "\\out", "Del"));
-    addSession("Get", line("Get", "\\In", "\\in", "Del"));
-    writeShare("mirror/a.txt", "new!");
-    writeShare("mirror/b.txt", "bbbb");
-    writeDevice("\\Mirror\\A.txt", "old!");
-    writeDevice("\\Mirror\\B.TXT", "BBBB");
-    addSession("Sync", line("Get", "\\Mirror", "\\mirror", "Sync"));
-
-    const Outcome run = tarvo({"send", "--yes"});
-
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err.count("only in letter case"), 2) << run.err.constData();
-    // The source that stays is the twin that was not sent.
-    const auto sent = FilesIn(onShare("out"));
-    const auto left = FilesIn(native("\\Out"));
-    ASSERT_EQ(sent.size(), 1);
-    ASSERT_EQ(left.size(), 1);
-    EXPECT_EQ(QSet<QByteArray>({sent.first(), left.first()}), QSet<QByteArray>({"upper", "lower"}));
-    const auto fetched = FilesIn(native("\\In"));
-    const auto kept = FilesIn(onShare("in"));
-    ASSERT_EQ(fetched.size(), 1);
-    ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(QSet<QByteArray>({fetched.first(), kept.first()}),
-              QSet<QByteArray>({"first", "second"}));
-    EXPECT_EQ(FilesIn(native("\\Mirror")),
-              (QMap<QString, QByteArray>{{"a.txt", "new!"}, {"b.txt", "bbbb"}}));
-}
-
-// A share as a hostile server could present it: its folder lists names that
-// would lead out of the folder beside its files, and it records every delete.
-struct HostileShare : MemoryFileSystem
-{
-    static QStringList crafted()
-    {
-        QStringList names = {"..", ".", "../x", "a/b", "a\\b", "..\\..\\x", "C:\\x", ""};
-        return names << "\\\\other\\share\\x" << QString(300, u'L')
-                     << QString("cut") + QChar(0) + "/../x";
-    }
-    using MemoryFileSystem::listFolder;
-    int listFolder(const QString& folder, const Visitor& visit) override
-    {
-        for (const QString& name : folder.startsWith(In.chopped(1)) ? crafted() : QStringList())
-            visit(DirEntry{name, {}});
-        return MemoryFileSystem::listFolder(folder, visit);
-    }
-    using MemoryFileSystem::deleteFile;
-    int deleteFile(const QString& path, const FileInfo* copiedAs) override
-    {
-        deleted.append(path);
-        return MemoryFileSystem::deleteFile(path, copiedAs);
-    }
-
-    static inline const QString In = "\\\\files\\share\\in\\";
-    QStringList deleted;
-};
-
-TEST(HostileNamesTest, NeverLeadOutOfTheSessionsFolders)
-{
-    HostileShare files;
-    for (const char* name : {"good.txt", "C:x", "stale.txt"})
-        files.addFile(HostileShare::In + name, name);
-    files.addFile("\\Out\\good.txt", "good");
-    files.addFolder("\\In");
-    ScriptedMessageService messages;
-    NoObserver observer;
-    FileTypeIcons icons;
-    const auto settingsFor = [](const QString& session) {
-        Settings settings;
-        settings.Filter = "*";
-        settings.DefaultChoice = ReplaceYesToAll;
-        settings.Sessions.insert("S", "Net," + session + ",,u,pw");
-        settings.DefaultSession = {"S"};
-        return settings;
-    };
-
-    // Listed: only the plain names.
-    const Settings get = settingsFor("Get,\\\\files\\share,WG,\\In,\\in,Del");
-    QStringList listed;
-    for (const FileRow& row : BuildFileList(get, {files, files, messages, icons}))
-        listed.append(row.name);
-    EXPECT_EQ(listed, QStringList({"C:x", "good.txt", "stale.txt"}));
-
-    // Sent as if the list had let every name through (in an entry, a "\" in
-    // a name reads as a deeper folder): only the plain ones go.
-    FileRows rows;
-    for (const QString& name : HostileShare::crafted() + listed) {
-        if (!name.contains(u'\\') || name.contains(".."))
-            rows.append({name, {}, {}, HostileShare::In, "S"});
-    }
-    TransferRun fetch({get, BuildTransferList(rows), {}, {}}, {files, files, messages, observer});
-    EXPECT_EQ(fetch.RunTransfer(), 3);
-    EXPECT_EQ(messages.texts().filter("cannot be used for a file").size(), rows.size() - 3);
-
-    // Mirrored with Sync: the prune never takes a crafted name for a file.
-    files.addFile(HostileShare::In + "stale.txt", "stale");
-    TransferRun mirror(
-        {settingsFor("Put,\\\\files\\share,WG,\\Out,\\in,Sync"), {"S,\\Out\\good.txt"}, {}, {}},
-        {files, files, messages, observer});
-    EXPECT_EQ(mirror.RunTransfer(), 1);
-    EXPECT_FALSE(files.exists(HostileShare::In + "stale.txt"));
-    for (const QString& path : files.deleted) {
-        EXPECT_TRUE(path.startsWith(HostileShare::In) &&
-                    IsPlainFileName(path.mid(HostileShare::In.size())))
-            << path.toStdString();
-    }
 }
 
 } // namespace

@@ -95,6 +95,8 @@ public:
     // Times written into the folder keep only multiples of ticks; 0: none.
     void setTimeResolution(const QString& folder, FileTime ticks) { m_ticks[key(folder)] = ticks; }
     void refuseConnection(const QString& remote, int error) { m_refusals[key(remote)] = error; }
+    // The folder's listing also gives these names, as a hostile server could.
+    void listAlso(const QString& folder, const QStringList& names) { m_extra[key(folder)] = names; }
 
     bool canOpenForReading(const QString& path) override { return exists(path); }
     int readAttributes(const QString& path, FileInfo& info) override
@@ -115,6 +117,8 @@ public:
                 return error ? error : PlatformError::PathNotFound;
             m_journal.append("list " + normal(folder));
             entries = children(folder);
+            for (const QString& name : m_extra.value(key(folder)))
+                entries.append({name, {}});
         }
         for (const DirEntry& entry : std::as_const(entries)) {
             if (!visit(entry))
@@ -313,6 +317,7 @@ private:
     std::function<void(const QString&)> m_blockHook;
     QHash<QString, FileTime> m_ticks;
     QHash<QString, int> m_refusals;
+    QHash<QString, QStringList> m_extra;               // listed beside the folder's files
     QHash<QString, std::pair<int, int>> m_writeFaults; // path's end -> blocks left, error
     QHash<QString, Node> m_changes;
     QMap<QString, QString> m_connections; // local name -> remote name

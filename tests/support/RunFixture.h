@@ -4,6 +4,7 @@
 #include "config/NetSession.h"
 #include "core/transfer/TransferRun.h"
 #include "platform/PlatformServices.h"
+#include "tests/support/MemoryRunFixture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
@@ -14,28 +15,12 @@
 
 namespace tarvo::test {
 
-// A run's reports, unheard: the tests look at its messages and its files.
-struct NoObserver : TransferObserver
-{
-    void sessionStarted(const QString&) override {}
-    void fileShown(const ShownFile&) override {}
-    void positionChanged(int) override {}
-    void runFinished(const RunSummary&) override {}
-};
-
 // A device root, the real platform services over it and the test Samba
 // server, with helpers that reach files on both sides, and runs of the
 // transfer: in this process, or through the program as a user runs it.
 class RunFixture : public SambaTest
 {
 protected:
-    struct Outcome
-    {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
     void SetUp() override
     {
         SambaTest::SetUp();
@@ -141,7 +126,7 @@ protected:
 
     std::unique_ptr<PlatformServices> platform;
     ScriptedMessageService messages;
-    NoObserver observer;
+    RunRecord observer;
     TransferParams params;
     CopyWatcher* copyWatcher = nullptr;
     TempFolder m_work;

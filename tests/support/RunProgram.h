@@ -6,6 +6,14 @@
 
 namespace tarvo::test {
 
+// How a program ended: its exit code (-1: not normally) and what it wrote.
+struct Outcome
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
 // Runs a program to its end with `input` on its standard input and its
 // output thrown away; returns its exit code, or -1 when it could not run or
 // did not exit normally. The program's standard error goes to `errors` when

@@ -91,8 +91,9 @@ bool SambaServer::isInstalled()
 }
 
 // The password goes to smbpasswd on its standard input, never on a command line.
-bool SambaServer::setPassword(const QString& password)
+bool SambaServer::changePassword(const QString& password)
 {
+    m_password = password;
     const QByteArray line = password.toUtf8() + '\n';
     QByteArray errors;
     const QStringList add = m_passwordSet ? QStringList() : QStringList{"-a"};
@@ -104,12 +105,6 @@ bool SambaServer::setPassword(const QString& password)
         return false;
     }
     return m_passwordSet = true;
-}
-
-bool SambaServer::changePassword(const QString& password)
-{
-    m_password = password;
-    return setPassword(password);
 }
 
 bool SambaServer::waitForPort(bool open) const
@@ -143,7 +138,7 @@ bool SambaServer::start()
     }
     m_folder.write("users.map", "root = tester\n");
     m_folder.write("smb.conf", text.toUtf8());
-    if (!isInstalled() || (!m_passwordSet && !setPassword(m_password)))
+    if (!isInstalled() || (!m_passwordSet && !changePassword(m_password)))
         return false;
     // As a daemon smbd leads a process group of its own, which holds the
     // children that serve connections: stop() ends them all.

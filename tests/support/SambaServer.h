@@ -82,7 +82,6 @@ public:
     const QString& error() const { return m_error; }
 
 private:
-    bool setPassword(const QString& password);
     bool waitForPort(bool open) const;
     bool restart();
 
