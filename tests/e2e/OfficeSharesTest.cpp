@@ -1,5 +1,6 @@
 // The program as a user runs it against Samba set up as offices set it up:
-// vetoed names, one connection per client, coarse file times, names the
+// vetoed names, one connection per client, coarse file times, signing and
+// encryption required, names the
 // client cannot read, and a run killed halfway.
 #include "tests/e2e/Scenario.h"
 
@@ -16,8 +17,8 @@ using OfficeSharesTest = Scenario;
 // existing file is then never overwritten in place), that take one
 // connection per client (Samba's two helper processes count among its "max
 // smbd processes"), or that keep file times to two seconds (FAT disks behind
-// a NAS): a list, a Sync send and a fetch, then the same send again, which
-// finds every file it copied the same.
+// a NAS), or that require signed or encrypted traffic: a list, a Sync send and a fetch, then the
+// same send again, which finds every file it copied the same.
 struct Office
 {
     const char* name;
@@ -77,7 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Office{"PartFilesVetoed", {}, {"veto files = /*.part/"}, true},
                       Office{"EveryTemporaryNameVetoed", {}, {"veto files = /.*/*.tmp/"}, false},
                       Office{"OneConnectionPerClient", {"max smbd processes = 3"}, {}, true},
-                      Office{"CoarseTimes", {}, {"dos filetime resolution = yes"}, true}),
+                      Office{"CoarseTimes", {}, {"dos filetime resolution = yes"}, true},
+                      Office{"SigningRequired", {"server signing = mandatory"}, {}, true},
+                      Office{"EncryptionRequired", {"server smb encrypt = required"}, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A name that the client library cannot represent (a backslash, which a
