@@ -31,7 +31,10 @@ protected:
             QTest::keyClick(&list(), key, modifiers);
     }
     void click(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
-    QString officeFolder() const { return LocalFolder(app->settings().Sessions.value("Office")); }
+    QString officeFolder() const
+    {
+        return app->settings().Sessions.value("Office").section(u',', 4, 4);
+    }
 };
 
 TEST_F(SendDlgTest, ShowsEveryControlInItsPlaceAndRunsTheHandlersPluggedIn)
@@ -49,9 +52,6 @@ TEST_F(SendDlgTest, ShowsEveryControlInItsPlaceAndRunsTheHandlersPluggedIn)
                                   "Session:", "Path:", " File Name ", " Date ", "Size", "Path",
                                   "Session"}));
     const auto at = [&](const char* name) { return window.findChild<QWidget*>(name)->geometry(); };
-    EXPECT_LT(at("sessionBox").right(), at("selectAllButton").left());
-    EXPECT_LT(at("selectAllButton").right(), at("invertButton").left());
-    EXPECT_LT(at("pathBox").bottom(), list().geometry().top());
     EXPECT_LT(list().geometry().bottom(), at("sendButton").top());
     EXPECT_LT(at("sendButton").right(), at("refreshButton").left());
     EXPECT_LT(at("refreshButton").right(), at("exitButton").left());

@@ -89,25 +89,5 @@ TEST_F(SendHandlerTest, SendDuringARefreshOfAShareSendsTheSelectedRowsAndTheList
     EXPECT_TRUE(seen.contains("Office/a.txt") && seen.contains("Inbox/f0.dat"));
 }
 
-using PasswordsNeverShowWindowTest = RunFixture;
-
-TEST_F(PasswordsNeverShowWindowTest, NotInTheProgressDialogNorItsMessages)
-{
-    writeDevice("\\Out\\a.txt", "a");
-    addSession("Office", line("Put", "\\Out", "\\in", "None", {}, "Wrong-Window-Secret"));
-    addSession("Far", "Net,Get,\\\\127.0.0.1:1\\share,WG,\\In,\\,None,,tester,Far-Window-Secret");
-    params.entries = {"Office,\\Out\\a.txt", "Far,\\\\127.0.0.1:1\\share\\x.txt"};
-    CProgressDlg dialog(params, platform->files(), platform->connections(), messages);
-    dialog.show();
-    auto* done = dialog.findChild<QPushButton*>("done");
-    ASSERT_TRUE(QTest::qWaitFor([done] { return done->isVisible(); }, 30000));
-    QStringList texts = messages.texts();
-    EXPECT_EQ(texts.filter("Failed to map").size(), 2) << texts.join('\n').toStdString();
-    for (const QLabel* label : dialog.findChildren<QLabel*>())
-        texts.append(label->text());
-    EXPECT_EQ(texts.filter("-Window-Secret"), QStringList());
-    done->click();
-}
-
 } // namespace
 } // namespace tarvo::test

@@ -2,17 +2,12 @@
 
 #include "config/ConfigCheck.h"
 #include "config/NetSession.h"
-#include "config/Settings.h"
-#include "config/StartOptions.h"
 #include "core/filelist/FileListRefresher.h"
 #include "core/filelist/FileListTexts.h"
-#include "core/forms/OptionsValues.h"
-#include "core/forms/SessionForm.h"
 #include "gui/browse/BrowseDlg.h"
 #include "gui/browse/BrowseHandler.h"
 #include "gui/main/FileListCtrl.h"
 #include "gui/main/GuiMessageService.h"
-#include "gui/main/ImageLists.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/SendDlg.h"
 #include "gui/main/WindowState.h"
@@ -26,12 +21,9 @@
 #include "gui/widgets/CheckListCtrl.h"
 #include "gui/widgets/ElidedLabel.h"
 #include "platform/FileTimes.h"
-#include "platform/PlatformServices.h"
 #include "tests/support/BrowseTestSupport.h"
 #include "tests/support/HeldConnections.h"
 #include "tests/support/MemoryFileSystem.h"
-#include "tests/support/QtPrinters.h"
-#include "tests/support/RunFixture.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
 #include "tests/support/TempFiles.h"
@@ -47,13 +39,6 @@ namespace tarvo::test {
 inline QString PutLine(const QString& localFolder)
 {
     return "Net,Put,\\\\pc\\docs,WG," + localFolder + ",\\,None,,guest,secret";
-}
-
-inline QString LocalFolder(const QString& line)
-{
-    NetSession session;
-    ParseNetSession(line, session);
-    return session.LocalFolder;
 }
 
 inline ImageList SessionIcons()
@@ -172,19 +157,13 @@ inline bool Fits(const QWidget& widget, QString text, QSize room)
                room.height();
 }
 
-// The visible texts of the dialog (and its title) that do not fit their room.
+// The visible texts of the dialog that do not fit their room.
 inline QStringList ClippedTexts(const QWidget& dialog)
 {
     QStringList clipped;
-    QFont bold = dialog.font();
-    bold.setBold(true);
-    if (dialog.width() < QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()))
-        clipped.append(dialog.windowTitle());
     for (const QWidget* widget : dialog.findChildren<QWidget*>()) {
         const auto* label = qobject_cast<const QLabel*>(widget);
         const auto* button = qobject_cast<const QAbstractButton*>(widget);
-        const auto* tabs = qobject_cast<const QTabBar*>(widget);
-        const auto* box = qobject_cast<const QGroupBox*>(widget);
         if (!widget->isVisible() || qobject_cast<const ElidedLabel*>(widget))
             continue;
         if (label &&
@@ -205,13 +184,6 @@ inline QStringList ClippedTexts(const QWidget& dialog)
             if (!Fits(*button, button->text(), room))
                 clipped.append(button->text());
         }
-        for (int i = 0; tabs && i < tabs->count(); ++i) {
-            const int space = tabs->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, tabs);
-            if (!Fits(*tabs, tabs->tabText(i), tabs->tabRect(i).size() - QSize(space, 0)))
-                clipped.append(tabs->tabText(i));
-        }
-        if (box && box->width() < box->minimumSizeHint().width())
-            clipped.append(box->title());
     }
     return clipped;
 }
@@ -231,17 +203,5 @@ public:
 private:
     const QFont m_font = QApplication::font();
 };
-
-// Replaces the text of a session dialog's field by typing, as a user does.
-inline void TypeInto(const CNetSessionDlg& dialog, SessionField field, const QString& text)
-{
-    QWidget* control = dialog.control(field);
-    if (auto* box = qobject_cast<QComboBox*>(control))
-        control = box->lineEdit();
-    auto* edit = qobject_cast<QLineEdit*>(control);
-    edit->selectAll();
-    edit->del();
-    QTest::keyClicks(edit, text);
-}
 
 } // namespace tarvo::test
