@@ -37,38 +37,32 @@ protected:
     }
 };
 
-TEST_F(SendDlgTest, ShowsEveryControlInItsPlaceAndRunsTheHandlersPluggedIn)
+// The session box changes the Path box and the Send button's label, and
+// lists nothing anew.
+TEST_F(SendDlgTest, ShowsEveryControlAndTheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
 {
-    CSendDlg& window = openWith("EnableOption=No\r\nDefaultSession=Office");
-    QStringList texts{window.windowTitle()};
+    CSendDlg& first = openWith("EnableOption=No\r\nDefaultSession=Office");
+    QStringList texts{first.windowTitle()};
     for (const char* name : {"selectAllButton", "invertButton", "browseButton", "sendButton",
                              "optionButton", "refreshButton", "exitButton"})
         texts.append(button(name)->isVisible() ? button(name)->text() : "-");
-    for (const QLabel* label : window.findChildren<QLabel*>())
+    for (const QLabel* label : first.findChildren<QLabel*>())
         texts.append(label->text());
     for (int column = 0; column < 5; ++column)
         texts.append(list().model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
     EXPECT_EQ(texts, (QStringList{"Tarvo", "A", "I", "...", "Send", "-", "Refresh", "Exit",
                                   "Session:", "Path:", " File Name ", " Date ", "Size", "Path",
                                   "Session"}));
-    const auto at = [&](const char* name) { return window.findChild<QWidget*>(name)->geometry(); };
-    EXPECT_LT(list().geometry().bottom(), at("sendButton").top());
-    EXPECT_LT(at("sendButton").right(), at("refreshButton").left());
-    EXPECT_LT(at("refreshButton").right(), at("exitButton").left());
+    EXPECT_LT(list().geometry().bottom(), button("sendButton")->y());
+    EXPECT_LT(button("sendButton")->geometry().right(), button("refreshButton")->x());
+    EXPECT_LT(button("refreshButton")->geometry().right(), button("exitButton")->x());
 
     QStringList calls;
-    openWith("EnableOption=Yes\r\nDefaultSession=Office",
-             {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
-              [&](CSendDlg&) { calls.append("option"); },
-              [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); }});
-    for (const char* name : {"sendButton", "optionButton", "browseButton"})
-        click(name);
-    EXPECT_EQ(calls, (QStringList{"send Office", "option", "browse \\docs\\"}));
-}
-
-TEST_F(SendDlgTest, TheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
-{
-    CSendDlg& window = openWith("Filter=*\r\nDefaultSession=Pictures,Office,Archive");
+    CSendDlg& window =
+        openWith("EnableOption=Yes\r\nFilter=*\r\nDefaultSession=Pictures,Office,Archive",
+                 {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
+                  [&](CSendDlg&) { calls.append("option"); },
+                  [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); }});
     auto* box = window.findChild<QComboBox*>("sessionBox");
     EXPECT_EQ(box->itemText(0) + box->itemText(1) + box->itemText(2), "ArchiveOfficePictures");
     EXPECT_EQ(window.pathBox().text(), "\\pics\\");
@@ -83,6 +77,9 @@ TEST_F(SendDlgTest, TheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
     QTest::keyClick(box, Qt::Key_Down);
     EXPECT_EQ(button("sendButton")->text() + window.pathBox().text(), "Send\\docs\\");
     EXPECT_EQ(list().model().rowCount(), 5);
+    for (const char* name : {"sendButton", "optionButton", "browseButton"})
+        click(name);
+    EXPECT_EQ(calls, (QStringList{"send Office", "option", "browse \\docs\\"}));
 }
 
 TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
