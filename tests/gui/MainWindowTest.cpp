@@ -10,40 +10,17 @@ QRect Available()
     return QGuiApplication::primaryScreen()->availableGeometry();
 }
 
-class MainWindowTest : public ::testing::Test
+class MainWindowTest : public ::testing::Test, public MainWindowFixture
 {
 protected:
-    void SetUp() override { device.write("docs/a.txt", "x"); }
-    // The program's start-up: once the window is up act() works it, then Exit.
-    QRect run(const std::function<void(CSendDlg&)>& act = [](CSendDlg&) {}) const
+    // Ends the window shown, if any, with Exit and starts the window anew.
+    CSendDlg& restart()
     {
-        CSendApp app(config, device.path());
-        app.setWindowStatePath(statePath);
-        QRect geometry;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                auto* window = qobject_cast<CSendDlg*>(widget);
-                if (window && window->isVisible() && geometry.isNull()) {
-                    geometry = window->geometry();
-                    act(*window);
-                    window->findChild<QPushButton*>("exitButton")->click();
-                }
-            }
-        });
-        poll.start(10);
-        EXPECT_EQ(app.InitInstance(), 0);
-        return geometry;
+        if (window && window->isVisible())
+            button("exitButton")->click();
+        device.write("docs/a.txt", "x");
+        return open("DefaultSession=Office", "Office=" + PutLine("\\docs"));
     }
-
-    TempFolder device;
-    TempFolder stateFolder;
-    const QString statePath = stateFolder.filePath("tarvo/window.ini");
-    const QByteArray configBytes =
-        ("[Setting]\r\nDefaultSession=Office\r\n[Session]\r\nOffice=" + PutLine("\\docs"))
-            .toLatin1();
-    const QString config = device.write("tarvo.txt", configBytes);
-    MessageBoxWatcher boxes;
 };
 
 TEST_F(MainWindowTest, StartsAsAnOrdinaryCentredWindowAndKeepsItsPlaceInItsOwnFile)
@@ -59,60 +36,63 @@ TEST_F(MainWindowTest, StartsAsAnOrdinaryCentredWindowAndKeepsItsPlaceInItsOwnFi
               QDir::homePath() + "/.local/state/tarvo/window.ini");
     qputenv("XDG_STATE_HOME", before);
 
+    CSendDlg& first = restart();
+    const QRect start = first.geometry();
+    EXPECT_EQ(first.windowHandle()->type(), Qt::Window);
+    EXPECT_EQ(first.windowHandle()->modality(), Qt::NonModal);
+    EXPECT_TRUE(first.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(first.size(), StartWindowSize(Available().size()));
+    EXPECT_LE((first.frameGeometry().center() - Available().center()).manhattanLength(), 4);
+    QTest::keyClick(&first.fileList(), Qt::Key_Escape);
+    EXPECT_TRUE(first.isVisible()) << "Esc leaves the window open";
     const QRect chosen(Available().topLeft() + QPoint(30, 40), QSize(700, 450));
-    const QRect start = run([&](CSendDlg& window) {
-        EXPECT_EQ(window.windowHandle()->type(), Qt::Window);
-        EXPECT_EQ(window.windowHandle()->modality(), Qt::NonModal);
-        EXPECT_TRUE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
-        EXPECT_EQ(window.size(), StartWindowSize(Available().size()));
-        EXPECT_LE((window.frameGeometry().center() - Available().center()).manhattanLength(), 4);
-        QTest::keyClick(&window.fileList(), Qt::Key_Escape);
-        EXPECT_TRUE(window.isVisible()) << "Esc leaves the window open";
-        window.setGeometry(chosen);
-    });
-    EXPECT_EQ(run(), chosen);
-    EXPECT_EQ(TempFolder::read(config), configBytes);
+    first.setGeometry(chosen);
+    const QByteArray written = TempFolder::read(config);
+    button("exitButton")->click();
+    EXPECT_EQ(TempFolder::read(config), written);
     EXPECT_EQ(QDir(device.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"tarvo.txt"});
+    EXPECT_EQ(restart().geometry(), chosen);
 
-    stateFolder.write("tarvo/window.ini", "[MainWindow]\ngeometry=@ByteArray(not one)\n");
-    EXPECT_EQ(run(), start);
+    button("exitButton")->click();
+    device.write("state/tarvo/window.ini", "[MainWindow]\ngeometry=@ByteArray(not one)\n");
+    EXPECT_EQ(restart().geometry(), start);
+    button("exitButton")->click();
     QFile::remove(statePath);
     ASSERT_TRUE(QDir().mkpath(statePath));
-    EXPECT_EQ(run(), start) << "a folder in the file's place";
+    EXPECT_EQ(restart().geometry(), start) << "a folder in the file's place";
+    button("exitButton")->click();
     QDir(statePath).removeRecursively();
-    run([&](CSendDlg& window) { window.move(Available().bottomRight() + QPoint(2000, 2000)); });
-    EXPECT_TRUE(Available().contains(run()));
+    restart().move(Available().bottomRight() + QPoint(2000, 2000));
+    EXPECT_TRUE(Available().contains(restart().geometry()));
     EXPECT_EQ(boxes.texts, QStringList());
 }
 
 TEST_F(MainWindowTest, TheBoxesAndColumnsFollowTheWidthAndNoTextIsClipped)
 {
-    run([&](CSendDlg& window) {
-        CFileListCtrl& list = window.fileList();
-        const QRect path = window.pathBox().geometry();
-        const QSize listSize = list.size();
-        const QPoint exit = window.findChild<QPushButton*>("exitButton")->pos();
-        const int name = list.columnWidth(FileListColumns::Name);
-        const int pathColumn = list.columnWidth(FileListColumns::Path);
-        window.resize(window.size() + QSize(300, 100));
-        EXPECT_EQ(window.pathBox().width(), path.width() + 300);
-        EXPECT_EQ(list.size(), listSize + QSize(300, 100));
-        EXPECT_EQ(window.findChild<QPushButton*>("exitButton")->pos(), exit + QPoint(300, 100));
-        EXPECT_EQ(list.horizontalHeader()->length(), list.viewport()->width());
-        EXPECT_GT(list.columnWidth(FileListColumns::Name), name);
-        EXPECT_NEAR(double(list.columnWidth(FileListColumns::Name)) /
-                        list.columnWidth(FileListColumns::Path),
-                    double(name) / pathColumn, 0.02);
-
-        for (int scale : {1, 2}) {
-            QFont font = QApplication::font();
-            font.setPointSizeF(font.pointSizeF() * scale);
-            window.setFont(font);
-            window.SetSendLabel(DirectionGet);
-            QApplication::sendPostedEvents();
-            EXPECT_EQ(ClippedTexts(window), QStringList()) << "x" << scale;
-        }
-    });
+    CSendDlg& window = restart();
+    CFileListCtrl& list = window.fileList();
+    const QRect path = window.pathBox().geometry();
+    const QSize listSize = list.size();
+    const QPoint exit = button("exitButton")->pos();
+    const int name = list.columnWidth(FileListColumns::Name);
+    const int pathColumn = list.columnWidth(FileListColumns::Path);
+    window.resize(window.size() + QSize(300, 100));
+    EXPECT_EQ(window.pathBox().width(), path.width() + 300);
+    EXPECT_EQ(list.size(), listSize + QSize(300, 100));
+    EXPECT_EQ(button("exitButton")->pos(), exit + QPoint(300, 100));
+    EXPECT_EQ(list.horizontalHeader()->length(), list.viewport()->width());
+    EXPECT_GT(list.columnWidth(FileListColumns::Name), name);
+    EXPECT_NEAR(double(list.columnWidth(FileListColumns::Name)) /
+                    list.columnWidth(FileListColumns::Path),
+                double(name) / pathColumn, 0.02);
+    for (int scale : {1, 2}) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(font.pointSizeF() * scale);
+        window.setFont(font);
+        window.SetSendLabel(DirectionGet);
+        QApplication::sendPostedEvents();
+        EXPECT_EQ(ClippedTexts(window), QStringList()) << "x" << scale;
+    }
 }
 
 TEST(SendApp, CutsTheBitmapsIntoTransparentCellsAndShowsOneMessageForConfigurationMistakes)

@@ -125,7 +125,9 @@ public:
         config = device.write(
             "tarvo.txt",
             ("[Setting]\r\n" + settings + "\r\n[Session]\r\n" + sessions + "\r\n").toLocal8Bit());
+        window.reset();
         app = std::make_unique<CSendApp>(config, device.path());
+        app->setWindowStatePath(statePath);
         EXPECT_TRUE(app->InitSockets() && app->LoadConfiguration());
         app->CreateImageLists();
         window = std::make_unique<CSendDlg>(*app, std::move(handlers));
@@ -138,6 +140,7 @@ public:
     QPushButton* button(const char* name) const { return window->findChild<QPushButton*>(name); }
 
     TempFolder device;
+    const QString statePath = device.filePath("state/tarvo/window.ini");
     QString config;
     MessageBoxWatcher boxes;
     std::unique_ptr<CSendApp> app;
