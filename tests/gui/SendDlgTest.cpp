@@ -126,7 +126,10 @@ TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
     EXPECT_EQ(selected(), (QList<int>{2})) << "the next range does not undo Invert";
 }
 
-TEST_F(SendDlgTest, ARefreshAfterAnotherListsEachFileOnceAndExitStopsOne)
+// Refresh pressed thrice lists each file once. The Path box takes a folder of
+// the device with Enter and otherwise shows the session's own. Exit stops a
+// refresh.
+TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxAndExitDuringARefresh)
 {
     CSendDlg& window =
         openWith("DefaultSelect=Yes\r\nFilter=*.txt\r\nDefaultSession=Office,Pictures");
@@ -141,22 +144,8 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherListsEachFileOnceAndExitStopsOne)
     EXPECT_EQ(list().model().rowCount(), 6);
     EXPECT_EQ(selected().size(), 6);
 
-    window.StartRefresh();
-    click("exitButton");
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(window.result(), QDialog::Rejected);
-    EXPECT_FALSE(window.findChild<FileListRefresher*>()->isRunning());
-    const int rows = list().model().rowCount();
-    ASSERT_TRUE(WaitForEventsPostedSoFar(window));
-    EXPECT_EQ(list().model().rowCount(), rows) << "nothing of the stopped refresh arrives";
-}
-
-TEST_F(SendDlgTest, ThePathBoxTakesAFolderWithEnterAndOtherwiseShowsTheSessionsOwn)
-{
-    CSendDlg& window = openWith("DefaultSelect=No\r\nFilter=*\r\nDefaultSession=Office");
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QLineEdit& box = window.pathBox();
-    QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
     for (const QString typed : {"/pics/", "\\\\pc\\docs"}) {
         box.setFocus();
         box.selectAll();
@@ -167,11 +156,10 @@ TEST_F(SendDlgTest, ThePathBoxTakesAFolderWithEnterAndOtherwiseShowsTheSessionsO
     }
     EXPECT_EQ(boxes.texts, QStringList{"\\\\pc\\docs\r\nis a network path; the session "
                                        "\"Office\" sends the files of a folder of this device."});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !refreshed.isEmpty(); }));
-    EXPECT_EQ(list().model().rowCount(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 2; }));
+    EXPECT_EQ(list().model().rowCount(), 2) << "p.txt of Office and of Pictures";
     EXPECT_TRUE(TempFolder::read(config).contains(("Office=" + PutLine("\\docs")).toLatin1()))
         << "written only by Options' OK";
-
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Tab}) {
@@ -183,6 +171,15 @@ TEST_F(SendDlgTest, ThePathBoxTakesAFolderWithEnterAndOtherwiseShowsTheSessionsO
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(box.hasFocus());
     EXPECT_EQ(officeFolder(), "\\pics");
+
+    window.StartRefresh();
+    click("exitButton");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+    EXPECT_FALSE(window.findChild<FileListRefresher*>()->isRunning());
+    const int rows = list().model().rowCount();
+    ASSERT_TRUE(WaitForEventsPostedSoFar(window));
+    EXPECT_EQ(list().model().rowCount(), rows) << "nothing of the stopped refresh arrives";
 }
 
 } // namespace
