@@ -147,19 +147,6 @@ public:
     std::unique_ptr<CSendDlg> window;
 };
 
-// Whether the text, drawn as the control draws it, fits the room.
-inline bool Fits(const QWidget& widget, QString text, QSize room)
-{
-    static const QRegularExpression mnemonic("&(.)");
-    text.replace(mnemonic, "\\1");
-    int width = 0;
-    for (const QString& line : text.split(u'\n'))
-        width = std::max(width, widget.fontMetrics().horizontalAdvance(line));
-    return width <= room.width() &&
-           widget.fontMetrics().height() + widget.fontMetrics().lineSpacing() * text.count(u'\n') <=
-               room.height();
-}
-
 // The visible texts of the dialog that do not fit their room.
 inline QStringList ClippedTexts(const QWidget& dialog)
 {
@@ -169,24 +156,13 @@ inline QStringList ClippedTexts(const QWidget& dialog)
         const auto* button = qobject_cast<const QAbstractButton*>(widget);
         if (!widget->isVisible() || qobject_cast<const ElidedLabel*>(widget))
             continue;
+        const QSize hint = widget->sizeHint();
+        const bool cut = widget->width() < hint.width() || widget->height() < hint.height();
         if (label &&
-            (label->wordWrap() ? label->heightForWidth(label->width()) > label->height()
-                               : !Fits(*label, label->text(), label->contentsRect().size())))
+            (label->wordWrap() ? label->heightForWidth(label->width()) > label->height() : cut))
             clipped.append(label->text());
-        if (button) {
-            QStyleOptionButton option;
-            option.initFrom(button);
-            option.text = button->text();
-            const auto element =
-                qobject_cast<const QCheckBox*>(button)      ? QStyle::SE_CheckBoxContents
-                : qobject_cast<const QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
-                                                            : QStyle::SE_PushButtonContents;
-            QSize room = button->style()->subElementRect(element, &option, button).size();
-            if (!button->icon().isNull())
-                room.rwidth() -= button->iconSize().width() + 4;
-            if (!Fits(*button, button->text(), room))
-                clipped.append(button->text());
-        }
+        if (button && cut)
+            clipped.append(button->text());
     }
     return clipped;
 }
