@@ -105,6 +105,7 @@ TEST_F(NetPageTest, ListsTheNamedNetSessionsInNameOrderAndAddShowsTheNewOneAtOnc
         {[](QDialog& dialog) {
              auto& session = static_cast<CNetSessionDlg&>(dialog);
              TypeInto(session, SessionField::SessionName, "ALPHA");
+             session.control(SessionField::Share)->setFocus();
              session.accept();
              EXPECT_TRUE(session.isVisible()) << "refused: a letter-case twin of Alpha";
              EXPECT_TRUE(
