@@ -6,18 +6,11 @@ namespace tarvo::test {
 namespace {
 
 class DialogTextsTest : public ::testing::TestWithParam<int>
-{
-protected:
-    ScaledFont scaled{GetParam()};
-    DeviceTree tree;
-    Settings settings;
-    ScriptedMessageService messages;
-    ImageList sessionIcons = SessionIcons();
-    ImageList checkBoxes = CheckBoxes();
-};
+{};
 
-TEST_P(DialogTextsTest, ReplaceMapNetworkDriveAndBrowse)
+TEST_P(DialogTextsTest, ReplaceMapNetworkDriveBrowseAndEveryPageOfTheOptionsSheet)
 {
+    ScaledFont scaled(GetParam());
     FileInfo big;
     big.Size = 123'456'789'012;
     timespec time{};
@@ -26,10 +19,13 @@ TEST_P(DialogTextsTest, ReplaceMapNetworkDriveAndBrowse)
     CReplaceDlg replace(
         {"\\\\fileserver\\Shared Documents\\Quarterly Reports\\2026\\Q4 summary.xlsx", big},
         {"\\My Documents\\Reports\\Q4 summary.xlsx", big});
-    SessionTable sessions;
-    sessions.insert("Office", "Net,Put,\\\\pc\\docs,WG,\\Docs,\\,Copy,\\Sent,ann,secret");
-    CNetSessionDlg session(SessionFormForAdd(), sessions, messages);
+    Settings settings;
+    settings.Sessions.insert("Office", "Net,Put,\\\\pc\\docs,WG,\\Docs,\\,Copy,\\Sent,ann,secret");
+    ScriptedMessageService messages;
+    CNetSessionDlg session(SessionFormForAdd(), settings.Sessions, messages);
+    DeviceTree tree;
     tree.makeFolders({"My Documents"});
+    ImageList sessionIcons = SessionIcons();
     CBrowseDlg browse(CBrowseDlg::Services{settings, tree.platform->files(),
                                            tree.platform->connections(), messages, sessionIcons},
                       QString());
@@ -37,11 +33,7 @@ TEST_P(DialogTextsTest, ReplaceMapNetworkDriveAndBrowse)
         dialog->show();
         EXPECT_EQ(ClippedTexts(*dialog), QStringList()) << dialog->windowTitle().toStdString();
     }
-}
-
-TEST_P(DialogTextsTest, EveryPageOfTheOptionsSheet)
-{
-    settings.Sessions.insert("Office", "Net,Put,\\\\pc\\docs,WG,\\Docs,\\,None,,ann,secret");
+    ImageList checkBoxes = CheckBoxes();
     COptions sheet("Options", OptionsContext{settings, messages, sessionIcons, checkBoxes,
                                              QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1"});
     sheet.show();

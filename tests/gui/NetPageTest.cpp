@@ -10,6 +10,18 @@ QString Line(const QString& server, const QString& domain = "WG")
     return "Net,Put,\\\\" + server + "\\docs," + domain + ",\\Docs,\\,None,,ann,pw";
 }
 
+// Replaces the text of a session dialog's field by typing, as a user does.
+void TypeInto(const CNetSessionDlg& dialog, SessionField field, const QString& text)
+{
+    QWidget* control = dialog.control(field);
+    if (auto* box = qobject_cast<QComboBox*>(control))
+        control = box->lineEdit();
+    auto* edit = qobject_cast<QLineEdit*>(control);
+    edit->selectAll();
+    edit->del();
+    QTest::keyClicks(edit, text);
+}
+
 // A dialog step that notes the session shown, types into fields and ends the
 // dialog with OK or Cancel.
 ModalScript::Step Fill(QList<QPair<SessionField, QString>> fields, bool ok = true,
@@ -88,30 +100,36 @@ TEST_F(NetPageTest, ListsTheNamedNetSessionsInNameOrderAndAddShowsTheNewOneAtOnc
     EXPECT_EQ(rows(1), QStringList({"\\\\A\\docs", "\\\\b\\docs", "\\\\g\\docs", "\\\\G\\docs"}));
     EXPECT_EQ(marks(), "D- D- -- --") << "a default matches in any letter case";
 
-    settings.Sessions.insert("old", "Ftp,Get,host,x");
     tick("beta");
     ModalScript user(
-        {Fill({{SessionField::SessionName, "Office"}, {SessionField::Share, "\\\\fs\\team"}}),
-         Fill({{SessionField::SessionName, "beta"}, {SessionField::Share, "\\\\new\\s"}}),
-         Fill({{SessionField::SessionName, "old"}})});
+        {[](QDialog& dialog) {
+             auto& session = static_cast<CNetSessionDlg&>(dialog);
+             TypeInto(session, SessionField::SessionName, "ALPHA");
+             session.control(SessionField::Share)->setFocus();
+             session.accept();
+             EXPECT_TRUE(session.isVisible()) << "refused: a letter-case twin of Alpha";
+             EXPECT_TRUE(
+                 session.control(SessionField::SessionName)->isAncestorOf(session.focusWidget()));
+             session.reject();
+         },
+         Fill({{SessionField::SessionName, "Office"}, {SessionField::Share, "\\\\fs\\team"}}),
+         Fill({{SessionField::SessionName, "beta"}, {SessionField::Share, "\\\\new\\s"}})});
     for (int i = 0; i < 3; ++i)
         click("addButton");
     EXPECT_EQ(user.titles, QStringList(3, "Map Network Drive"));
+    EXPECT_EQ(messages.texts(), QStringList{"The session name \"ALPHA\" differs from the session "
+                                            "\"Alpha\" only in letter case. Choose another name."});
     EXPECT_EQ(settings.Sessions.value("Office"), "Net,None,\\\\fs\\team,WORKGROUP,,,None,,,");
     EXPECT_EQ(settings.Sessions.value("beta"), "Net,None,\\\\new\\s,WORKGROUP,,,None,,,");
-    EXPECT_EQ(rows(), QStringList({"Alpha", "beta", "gamma", "Gamma", "Office", "old"}));
-    EXPECT_EQ(rows(1)[1] + rows(1)[4], "\\\\new\\s\\\\fs\\team");
-    EXPECT_EQ(marks(), "D- DT -- -- -- --") << "the replaced row keeps its icon and tick";
+    EXPECT_EQ(rows(), QStringList({"Alpha", "beta", "gamma", "Gamma", "Office"}));
+    EXPECT_EQ(rows(1)[1], "\\\\new\\s");
+    EXPECT_EQ(marks(), "D- DT -- -- --") << "the replaced row keeps its icon and tick";
 }
 
 TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowAndALetterCaseChangeRenames)
 {
-    {
-        ModalScript none({});
-        click("editButton");
-        EXPECT_EQ(none.titles, QStringList());
-        EXPECT_EQ(messages.texts(), QStringList({"Please select one item"}));
-    }
+    click("editButton");
+    EXPECT_EQ(messages.texts(), QStringList({"Please select one item"}));
     select({"gamma", "Alpha", "beta"});
     QStringList shown;
     {
@@ -158,135 +176,66 @@ TEST_F(NetPageTest, RemoveAndSetDefaultTakeTheTickedRows)
     click("setDefaultButton");
     EXPECT_EQ(settings.DefaultSession, QStringList({"Alpha", "Gamma"}));
     EXPECT_EQ(marks(), "DT DT");
-    tick("Gamma");
-    tick("Alpha");
-    click("setDefaultButton");
-    EXPECT_EQ(settings.DefaultSession, QStringList());
-    EXPECT_EQ(marks(), "-- --");
 }
 
-class NetSessionDlgTest : public ::testing::Test
+QComboBox& Box(const CNetSessionDlg& dialog, SessionField field)
 {
-protected:
-    void SetUp() override
-    {
-        sessions.insert("work", "Net,Put,\\\\pc\\docs,WG,\\Docs,\\,Sync,,ann,secret");
-        sessions.insert("Home",
-                        "Net,Get,\\\\nas\\music,HOME,\\Music,\\Albums,Move,\\Played,bob,pw,1");
-        sessions.insert("old", "Ftp,Put,host,x");
-        sessions.insert("", "Net,None,\\\\a\\b,,,,None,,,");
-        sessions.insert("AB", "Net,Put,\\\\upper\\s,,,,None,,,");
-        sessions.insert("ab", "Net,Put,\\\\lower\\s,,,,None,,,");
-    }
-    std::unique_ptr<CNetSessionDlg> open(const QString& edited = {})
-    {
-        NetSession session;
-        session.Name = edited;
-        ParseNetSession(sessions.value(edited), session);
-        auto dialog = std::make_unique<CNetSessionDlg>(
-            edited.isEmpty() ? SessionFormForAdd() : SessionFormFrom(session), sessions, messages);
-        dialog->show();
-        return dialog;
-    }
-    static QComboBox& box(const CNetSessionDlg& dialog, SessionField field)
-    {
-        return *qobject_cast<QComboBox*>(dialog.control(field));
-    }
-    static QString items(const CNetSessionDlg& dialog, SessionField field)
-    {
-        QStringList texts;
-        for (int i = 0; i < box(dialog, field).count(); ++i)
-            texts.append(box(dialog, field).itemText(i));
-        return texts.join(u'|');
-    }
-    // Chooses an entry of a drop-down box as a user does: opens it and clicks.
-    static void choose(const CNetSessionDlg& dialog, SessionField field, const QString& text)
-    {
-        QComboBox& combo = box(dialog, field);
-        combo.showPopup();
-        QAbstractItemView* view = combo.view();
-        const QModelIndex index = view->model()->index(
-            combo.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive), 0);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-        EXPECT_EQ(combo.currentText(), text);
-    }
-    static void pressOk(CNetSessionDlg& dialog)
-    {
-        QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
-                          Qt::LeftButton);
-    }
+    return *qobject_cast<QComboBox*>(dialog.control(field));
+}
 
+// Chooses an entry of a drop-down box as a user does: opens it and clicks.
+void Choose(const CNetSessionDlg& dialog, SessionField field, const QString& text)
+{
+    QComboBox& combo = Box(dialog, field);
+    combo.showPopup();
+    QAbstractItemView* view = combo.view();
+    const QModelIndex index =
+        view->model()->index(combo.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive), 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    EXPECT_EQ(combo.currentText(), text);
+}
+
+TEST(NetSessionDlgTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
+{
     SessionTable sessions;
+    sessions.insert("work", "Net,Put,\\\\pc\\docs,WG,\\Docs,\\,Sync,,ann,secret");
+    sessions.insert("Home", "Net,Get,\\\\nas\\music,HOME,\\Music,\\Albums,Move,\\Played,bob,pw,1");
+    sessions.insert("old", "Ftp,Put,host,x");
+    sessions.insert("", "Net,None,\\\\a\\b,,,,None,,,");
+    sessions.insert("AB", "Net,Put,\\\\upper\\s,,,,None,,,");
+    sessions.insert("ab", "Net,Put,\\\\lower\\s,,,,None,,,");
     ScriptedMessageService messages;
-};
-
-TEST_F(NetSessionDlgTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
-{
-    const auto dialog = open();
-    EXPECT_EQ(dialog->windowTitle(), "Map Network Drive");
-    EXPECT_EQ(items(*dialog, SessionField::SessionName), "|AB|ab|Home|work");
-    EXPECT_EQ(items(*dialog, SessionField::Post), "Copy|Del|Move|None|Sync");
-    EXPECT_EQ(items(*dialog, SessionField::Op), "Get|None|Put");
-    EXPECT_EQ(box(*dialog, SessionField::SessionName).currentIndex(), -1);
-    EXPECT_EQ(dialog->SessionLine(), "Net,None,,WORKGROUP,,,None,,,");
-    QWidget* postFolder = dialog->control(SessionField::PostFolder);
+    CNetSessionDlg dialog(SessionFormForAdd(), sessions, messages);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Map Network Drive");
+    QStringList names;
+    for (int i = 0; i < Box(dialog, SessionField::SessionName).count(); ++i)
+        names.append(Box(dialog, SessionField::SessionName).itemText(i));
+    EXPECT_EQ(names, QStringList({"", "AB", "ab", "Home", "work"}));
+    EXPECT_EQ(Box(dialog, SessionField::SessionName).currentIndex(), -1);
+    EXPECT_EQ(dialog.SessionLine(), "Net,None,,WORKGROUP,,,None,,,");
+    QWidget* postFolder = dialog.control(SessionField::PostFolder);
     EXPECT_TRUE(postFolder->isEnabled()) << "at first, although Post is None";
     QString enabled;
-    for (const char* post : {"Sync", "Copy", "Del", "Move", "None"})
-        choose(*dialog, SessionField::Post, post), enabled += postFolder->isEnabled() ? "+" : "-";
-    EXPECT_EQ(enabled, "-+-+-");
-    choose(*dialog, SessionField::SessionName, "Home");
-    EXPECT_EQ(dialog->SessionLine(), sessions.value("Home"));
-    EXPECT_TRUE(postFolder->isEnabled());
-    choose(*dialog, SessionField::SessionName, "work");
-    EXPECT_EQ(dialog->SessionLine(), sessions.value("work"));
-    EXPECT_FALSE(postFolder->isEnabled());
-    for (const QString name : {"ab", "AB"})
-        EXPECT_EQ(open(name)->SessionLine(), sessions.value(name)) << "edits its exact name";
-}
-
-// A typed name chooses nothing; OK refuses what could not be read back, with
-// the field to mend in focus, and encodes the rest field by field.
-TEST_F(NetSessionDlgTest, TypingANameChoosesNothingAndOkEncodesTheFields)
-{
-    const auto dialog = open();
-    QApplication::setActiveWindow(dialog.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
-    box(*dialog, SessionField::SessionName).setFocus();
-    TypeInto(*dialog, SessionField::SessionName, "Home");
-    dialog->control(SessionField::Share)->setFocus();
-    ASSERT_FALSE(box(*dialog, SessionField::SessionName).lineEdit()->hasFocus());
-    EXPECT_EQ(dialog->SessionLine(), "Net,None,,WORKGROUP,,,None,,,");
-    for (const auto& [field, typed] : QList<QPair<SessionField, QString>>{
-             {SessionField::SessionName, "home"}, {SessionField::Share, "a,b"}}) {
-        TypeInto(*dialog, SessionField::SessionName, "Office");
-        TypeInto(*dialog, field, typed);
-        pressOk(*dialog);
-        EXPECT_TRUE(dialog->isVisible());
-        EXPECT_TRUE(dialog->control(field)->isAncestorOf(dialog->focusWidget()) ||
-                    dialog->control(field) == dialog->focusWidget());
+    for (const char* post : {"Sync", "Copy", "Del", "Move", "None"}) {
+        Choose(dialog, SessionField::Post, post);
+        enabled += postFolder->isEnabled() ? "+" : "-";
     }
-    EXPECT_EQ(
-        messages.texts(),
-        QStringList({"The session name \"home\" differs from the session \"Home\" only in "
-                     "letter case. Choose another name.",
-                     "Share may not contain \",\", which separates the fields of a session."}));
-    for (const auto& [field, text] :
-         QList<QPair<SessionField, QString>>{{SessionField::SessionName, "Office"},
-                                             {SessionField::Share, "\\\\fs1\\team"},
-                                             {SessionField::Domain, "CORP"},
-                                             {SessionField::UserName, "kim"},
-                                             {SessionField::Password, "a,b;c"},
-                                             {SessionField::LocalFolder, "\\My Documents;old"},
-                                             {SessionField::PcFolder, "\\Inbox"},
-                                             {SessionField::Post, "Archive"},
-                                             {SessionField::PostFolder, "\\Sent"},
-                                             {SessionField::Op, "Put"}})
-        TypeInto(*dialog, field, text);
-    pressOk(*dialog);
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(dialog->SessionLine(),
-              "Net,Put,\\\\fs1\\team,CORP,\\My Documents;old,\\Inbox,Archive,\\Sent,kim,a,b;c");
+    EXPECT_EQ(enabled, "-+-+-");
+    Choose(dialog, SessionField::SessionName, "Home");
+    EXPECT_EQ(dialog.SessionLine(), sessions.value("Home"));
+    EXPECT_TRUE(postFolder->isEnabled());
+    Choose(dialog, SessionField::SessionName, "work");
+    EXPECT_EQ(dialog.SessionLine(), sessions.value("work"));
+    EXPECT_FALSE(postFolder->isEnabled());
+    for (const QString name : {"ab", "AB"}) {
+        NetSession session;
+        session.Name = name;
+        ParseNetSession(sessions.value(name), session);
+        EXPECT_EQ(CNetSessionDlg(SessionFormFrom(session), sessions, messages).SessionLine(),
+                  sessions.value(name))
+            << "edits its exact name";
+    }
 }
 
 } // namespace

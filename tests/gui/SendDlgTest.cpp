@@ -31,44 +31,38 @@ protected:
             QTest::keyClick(&list(), key, modifiers);
     }
     void click(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
-    QString officeFolder() const { return LocalFolder(app->settings().Sessions.value("Office")); }
+    QString officeFolder() const
+    {
+        return app->settings().Sessions.value("Office").section(u',', 4, 4);
+    }
 };
 
-TEST_F(SendDlgTest, ShowsEveryControlInItsPlaceAndRunsTheHandlersPluggedIn)
+// The session box changes the Path box and the Send button's label, and
+// lists nothing anew.
+TEST_F(SendDlgTest, ShowsEveryControlAndTheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
 {
-    CSendDlg& window = openWith("EnableOption=No\r\nDefaultSession=Office");
-    QStringList texts{window.windowTitle()};
+    CSendDlg& first = openWith("EnableOption=No\r\nDefaultSession=Office");
+    QStringList texts{first.windowTitle()};
     for (const char* name : {"selectAllButton", "invertButton", "browseButton", "sendButton",
                              "optionButton", "refreshButton", "exitButton"})
         texts.append(button(name)->isVisible() ? button(name)->text() : "-");
-    for (const QLabel* label : window.findChildren<QLabel*>())
+    for (const QLabel* label : first.findChildren<QLabel*>())
         texts.append(label->text());
     for (int column = 0; column < 5; ++column)
         texts.append(list().model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
     EXPECT_EQ(texts, (QStringList{"Tarvo", "A", "I", "...", "Send", "-", "Refresh", "Exit",
                                   "Session:", "Path:", " File Name ", " Date ", "Size", "Path",
                                   "Session"}));
-    const auto at = [&](const char* name) { return window.findChild<QWidget*>(name)->geometry(); };
-    EXPECT_LT(at("sessionBox").right(), at("selectAllButton").left());
-    EXPECT_LT(at("selectAllButton").right(), at("invertButton").left());
-    EXPECT_LT(at("pathBox").bottom(), list().geometry().top());
-    EXPECT_LT(list().geometry().bottom(), at("sendButton").top());
-    EXPECT_LT(at("sendButton").right(), at("refreshButton").left());
-    EXPECT_LT(at("refreshButton").right(), at("exitButton").left());
+    EXPECT_LT(list().geometry().bottom(), button("sendButton")->y());
+    EXPECT_LT(button("sendButton")->geometry().right(), button("refreshButton")->x());
+    EXPECT_LT(button("refreshButton")->geometry().right(), button("exitButton")->x());
 
     QStringList calls;
-    openWith("EnableOption=Yes\r\nDefaultSession=Office",
-             {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
-              [&](CSendDlg&) { calls.append("option"); },
-              [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); }});
-    for (const char* name : {"sendButton", "optionButton", "browseButton"})
-        click(name);
-    EXPECT_EQ(calls, (QStringList{"send Office", "option", "browse \\docs\\"}));
-}
-
-TEST_F(SendDlgTest, TheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
-{
-    CSendDlg& window = openWith("Filter=*\r\nDefaultSession=Pictures,Office,Archive");
+    CSendDlg& window =
+        openWith("EnableOption=Yes\r\nFilter=*\r\nDefaultSession=Pictures,Office,Archive",
+                 {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
+                  [&](CSendDlg&) { calls.append("option"); },
+                  [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); }});
     auto* box = window.findChild<QComboBox*>("sessionBox");
     EXPECT_EQ(box->itemText(0) + box->itemText(1) + box->itemText(2), "ArchiveOfficePictures");
     EXPECT_EQ(window.pathBox().text(), "\\pics\\");
@@ -83,6 +77,9 @@ TEST_F(SendDlgTest, TheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
     QTest::keyClick(box, Qt::Key_Down);
     EXPECT_EQ(button("sendButton")->text() + window.pathBox().text(), "Send\\docs\\");
     EXPECT_EQ(list().model().rowCount(), 5);
+    for (const char* name : {"sendButton", "optionButton", "browseButton"})
+        click(name);
+    EXPECT_EQ(calls, (QStringList{"send Office", "option", "browse \\docs\\"}));
 }
 
 TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
@@ -129,7 +126,10 @@ TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
     EXPECT_EQ(selected(), (QList<int>{2})) << "the next range does not undo Invert";
 }
 
-TEST_F(SendDlgTest, ARefreshAfterAnotherListsEachFileOnceAndExitStopsOne)
+// Refresh pressed thrice lists each file once. The Path box takes a folder of
+// the device with Enter and otherwise shows the session's own. Exit stops a
+// refresh.
+TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxAndExitDuringARefresh)
 {
     CSendDlg& window =
         openWith("DefaultSelect=Yes\r\nFilter=*.txt\r\nDefaultSession=Office,Pictures");
@@ -144,22 +144,8 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherListsEachFileOnceAndExitStopsOne)
     EXPECT_EQ(list().model().rowCount(), 6);
     EXPECT_EQ(selected().size(), 6);
 
-    window.StartRefresh();
-    click("exitButton");
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(window.result(), QDialog::Rejected);
-    EXPECT_FALSE(window.findChild<FileListRefresher*>()->isRunning());
-    const int rows = list().model().rowCount();
-    ASSERT_TRUE(WaitForEventsPostedSoFar(window));
-    EXPECT_EQ(list().model().rowCount(), rows) << "nothing of the stopped refresh arrives";
-}
-
-TEST_F(SendDlgTest, ThePathBoxTakesAFolderWithEnterAndOtherwiseShowsTheSessionsOwn)
-{
-    CSendDlg& window = openWith("DefaultSelect=No\r\nFilter=*\r\nDefaultSession=Office");
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QLineEdit& box = window.pathBox();
-    QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
     for (const QString typed : {"/pics/", "\\\\pc\\docs"}) {
         box.setFocus();
         box.selectAll();
@@ -170,11 +156,10 @@ TEST_F(SendDlgTest, ThePathBoxTakesAFolderWithEnterAndOtherwiseShowsTheSessionsO
     }
     EXPECT_EQ(boxes.texts, QStringList{"\\\\pc\\docs\r\nis a network path; the session "
                                        "\"Office\" sends the files of a folder of this device."});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !refreshed.isEmpty(); }));
-    EXPECT_EQ(list().model().rowCount(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 2; }));
+    EXPECT_EQ(list().model().rowCount(), 2) << "p.txt of Office and of Pictures";
     EXPECT_TRUE(TempFolder::read(config).contains(("Office=" + PutLine("\\docs")).toLatin1()))
         << "written only by Options' OK";
-
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Tab}) {
@@ -186,6 +171,15 @@ TEST_F(SendDlgTest, ThePathBoxTakesAFolderWithEnterAndOtherwiseShowsTheSessionsO
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(box.hasFocus());
     EXPECT_EQ(officeFolder(), "\\pics");
+
+    window.StartRefresh();
+    click("exitButton");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+    EXPECT_FALSE(window.findChild<FileListRefresher*>()->isRunning());
+    const int rows = list().model().rowCount();
+    ASSERT_TRUE(WaitForEventsPostedSoFar(window));
+    EXPECT_EQ(list().model().rowCount(), rows) << "nothing of the stopped refresh arrives";
 }
 
 } // namespace

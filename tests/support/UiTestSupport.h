@@ -2,17 +2,12 @@
 
 #include "config/ConfigCheck.h"
 #include "config/NetSession.h"
-#include "config/Settings.h"
-#include "config/StartOptions.h"
 #include "core/filelist/FileListRefresher.h"
 #include "core/filelist/FileListTexts.h"
-#include "core/forms/OptionsValues.h"
-#include "core/forms/SessionForm.h"
 #include "gui/browse/BrowseDlg.h"
 #include "gui/browse/BrowseHandler.h"
 #include "gui/main/FileListCtrl.h"
 #include "gui/main/GuiMessageService.h"
-#include "gui/main/ImageLists.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/SendDlg.h"
 #include "gui/main/WindowState.h"
@@ -26,12 +21,9 @@
 #include "gui/widgets/CheckListCtrl.h"
 #include "gui/widgets/ElidedLabel.h"
 #include "platform/FileTimes.h"
-#include "platform/PlatformServices.h"
 #include "tests/support/BrowseTestSupport.h"
 #include "tests/support/HeldConnections.h"
 #include "tests/support/MemoryFileSystem.h"
-#include "tests/support/QtPrinters.h"
-#include "tests/support/RunFixture.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
 #include "tests/support/TempFiles.h"
@@ -47,13 +39,6 @@ namespace tarvo::test {
 inline QString PutLine(const QString& localFolder)
 {
     return "Net,Put,\\\\pc\\docs,WG," + localFolder + ",\\,None,,guest,secret";
-}
-
-inline QString LocalFolder(const QString& line)
-{
-    NetSession session;
-    ParseNetSession(line, session);
-    return session.LocalFolder;
 }
 
 inline ImageList SessionIcons()
@@ -140,7 +125,9 @@ public:
         config = device.write(
             "tarvo.txt",
             ("[Setting]\r\n" + settings + "\r\n[Session]\r\n" + sessions + "\r\n").toLocal8Bit());
+        window.reset();
         app = std::make_unique<CSendApp>(config, device.path());
+        app->setWindowStatePath(statePath);
         EXPECT_TRUE(app->InitSockets() && app->LoadConfiguration());
         app->CreateImageLists();
         window = std::make_unique<CSendDlg>(*app, std::move(handlers));
@@ -153,65 +140,29 @@ public:
     QPushButton* button(const char* name) const { return window->findChild<QPushButton*>(name); }
 
     TempFolder device;
+    const QString statePath = device.filePath("state/tarvo/window.ini");
     QString config;
     MessageBoxWatcher boxes;
     std::unique_ptr<CSendApp> app;
     std::unique_ptr<CSendDlg> window;
 };
 
-// Whether the text, drawn as the control draws it, fits the room.
-inline bool Fits(const QWidget& widget, QString text, QSize room)
-{
-    static const QRegularExpression mnemonic("&(.)");
-    text.replace(mnemonic, "\\1");
-    int width = 0;
-    for (const QString& line : text.split(u'\n'))
-        width = std::max(width, widget.fontMetrics().horizontalAdvance(line));
-    return width <= room.width() &&
-           widget.fontMetrics().height() + widget.fontMetrics().lineSpacing() * text.count(u'\n') <=
-               room.height();
-}
-
-// The visible texts of the dialog (and its title) that do not fit their room.
+// The visible texts of the dialog that do not fit their room.
 inline QStringList ClippedTexts(const QWidget& dialog)
 {
     QStringList clipped;
-    QFont bold = dialog.font();
-    bold.setBold(true);
-    if (dialog.width() < QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()))
-        clipped.append(dialog.windowTitle());
     for (const QWidget* widget : dialog.findChildren<QWidget*>()) {
         const auto* label = qobject_cast<const QLabel*>(widget);
         const auto* button = qobject_cast<const QAbstractButton*>(widget);
-        const auto* tabs = qobject_cast<const QTabBar*>(widget);
-        const auto* box = qobject_cast<const QGroupBox*>(widget);
         if (!widget->isVisible() || qobject_cast<const ElidedLabel*>(widget))
             continue;
+        const QSize hint = widget->sizeHint();
+        const bool cut = widget->width() < hint.width() || widget->height() < hint.height();
         if (label &&
-            (label->wordWrap() ? label->heightForWidth(label->width()) > label->height()
-                               : !Fits(*label, label->text(), label->contentsRect().size())))
+            (label->wordWrap() ? label->heightForWidth(label->width()) > label->height() : cut))
             clipped.append(label->text());
-        if (button) {
-            QStyleOptionButton option;
-            option.initFrom(button);
-            option.text = button->text();
-            const auto element =
-                qobject_cast<const QCheckBox*>(button)      ? QStyle::SE_CheckBoxContents
-                : qobject_cast<const QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
-                                                            : QStyle::SE_PushButtonContents;
-            QSize room = button->style()->subElementRect(element, &option, button).size();
-            if (!button->icon().isNull())
-                room.rwidth() -= button->iconSize().width() + 4;
-            if (!Fits(*button, button->text(), room))
-                clipped.append(button->text());
-        }
-        for (int i = 0; tabs && i < tabs->count(); ++i) {
-            const int space = tabs->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, tabs);
-            if (!Fits(*tabs, tabs->tabText(i), tabs->tabRect(i).size() - QSize(space, 0)))
-                clipped.append(tabs->tabText(i));
-        }
-        if (box && box->width() < box->minimumSizeHint().width())
-            clipped.append(box->title());
+        if (button && cut)
+            clipped.append(button->text());
     }
     return clipped;
 }
@@ -231,17 +182,5 @@ public:
 private:
     const QFont m_font = QApplication::font();
 };
-
-// Replaces the text of a session dialog's field by typing, as a user does.
-inline void TypeInto(const CNetSessionDlg& dialog, SessionField field, const QString& text)
-{
-    QWidget* control = dialog.control(field);
-    if (auto* box = qobject_cast<QComboBox*>(control))
-        control = box->lineEdit();
-    auto* edit = qobject_cast<QLineEdit*>(control);
-    edit->selectAll();
-    edit->del();
-    QTest::keyClicks(edit, text);
-}
 
 } // namespace tarvo::test
