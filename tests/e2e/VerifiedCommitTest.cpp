@@ -29,6 +29,10 @@ void Append(const QString& source, const QString&)
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write("more");
 }
+void Shrink(const QString& source, const QString&)
+{
+    ASSERT_TRUE(QFile::resize(source, MiB));
+}
 void Rewrite(const QString& source, const QString&)
 {
     QFile file(source);
@@ -77,6 +81,7 @@ TEST_P(VerifiedCommitTest, KeepsTheOldTargetUnlessTheFileArrivedWhole)
 INSTANTIATE_TEST_SUITE_P(
     Cases, VerifiedCommitTest,
     ::testing::Values(Change{"PutSourceGrows", false, 6 * MiB, 2 * MiB, Append, Changed},
+                      Change{"PutSourceShrinks", false, 6 * MiB, 2 * MiB, Shrink, Changed},
                       Change{"PutSourceRewrittenInPlace", false, 6 * MiB, 2 * MiB, Rewrite,
                              Changed},
                       Change{"GetSourceGrows", true, 10 * MiB, 2 * MiB, Append, Changed},
