@@ -4,6 +4,7 @@
 #include "core/transfer/TransferJob.h"
 #include "gui/widgets/ElidedLabel.h"
 
+#include <initializer_list>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace tarvo {
 
@@ -48,6 +50,20 @@ QLabel* addCaption(QWidget* parent, const char* text)
     auto* caption = new QLabel(QLatin1String(text), parent);
     caption->setTextFormat(Qt::PlainText);
     return caption;
+}
+
+// Captions in the first column, each beside its text, which takes the width left.
+QGridLayout* captionedRows(QWidget* parent,
+                           std::initializer_list<std::pair<const char*, QWidget*>> rows)
+{
+    auto* grid = new QGridLayout;
+    int row = 0;
+    for (const auto& [caption, text] : rows) {
+        grid->addWidget(addCaption(parent, caption), row, 0);
+        grid->addWidget(text, row++, 1);
+    }
+    grid->setColumnStretch(1, 1);
+    return grid;
 }
 
 QString FailureCountText(int count)
@@ -94,32 +110,20 @@ void CProgressDlg::createControls()
     m_icon->setPixmap(ProgramIcon().pixmap(IconSize, IconSize));
 
     // The texts start empty; the template's placeholders are never shown.
-    auto* fileGrid = new QGridLayout;
     m_file = addLabel<ElidedLabel>(this, "file");
     m_size = addLabel<QLabel>(this, "size");
     m_modified = addLabel<QLabel>(this, "modified");
-    fileGrid->addWidget(addCaption(this, "File:"), 0, 0);
-    fileGrid->addWidget(m_file, 0, 1);
-    fileGrid->addWidget(addCaption(this, "Size:"), 1, 0);
-    fileGrid->addWidget(m_size, 1, 1);
-    fileGrid->addWidget(addCaption(this, "Modified:"), 2, 0);
-    fileGrid->addWidget(m_modified, 2, 1);
-    fileGrid->setColumnStretch(1, 1);
+    auto* fileGrid =
+        captionedRows(this, {{"File:", m_file}, {"Size:", m_size}, {"Modified:", m_modified}});
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(m_icon, 0, Qt::AlignTop);
     fileRow->addLayout(fileGrid, 1);
 
-    auto* placeGrid = new QGridLayout;
     m_from = addLabel<ElidedLabel>(this, "from");
     m_to = addLabel<ElidedLabel>(this, "to");
     m_session = addLabel<QLabel>(this, "session");
-    placeGrid->addWidget(addCaption(this, "From:"), 0, 0);
-    placeGrid->addWidget(m_from, 0, 1);
-    placeGrid->addWidget(addCaption(this, "To:"), 1, 0);
-    placeGrid->addWidget(m_to, 1, 1);
-    placeGrid->addWidget(addCaption(this, "Session:"), 2, 0);
-    placeGrid->addWidget(m_session, 2, 1);
-    placeGrid->setColumnStretch(1, 1);
+    auto* placeGrid =
+        captionedRows(this, {{"From:", m_from}, {"To:", m_to}, {"Session:", m_session}});
 
     m_progressLine = addLabel(this, "progressLine", QStringLiteral("Transferring file ..."));
     m_bar = new QProgressBar(this);
