@@ -48,64 +48,30 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
     EXPECT_EQ(files.data("\\My Documents\\n.txt"), "\\E\\n.txt");
 }
 
+// A Put session replaces its targets without asking. Each Net session's share
+// is connected before its files and released after them: a Get session still
+// reads the share that a Put session released.
 TEST_F(TransferRunTest, ShowsEachFileAndReplacesTargetsWithoutAsking)
 {
     // Ten minutes apart at noon UTC: on one day in every time zone.
     files.addFile("\\Docs\\big.bin", QByteArray(1234567, 'x'), 133000272000000000);
     files.addFile("\\Docs\\small.txt", "0123456789", 133000272000000000 + 6000000000);
     files.addFile(onShare("out\\small.txt"), "old and longer");
-    addSession("Office", line("Put", "\\Docs", "out"), {"\\Docs\\big.bin", "\\Docs\\small.txt"});
+    files.addFile(onShare("in\\i.txt"), "in");
+    files.addFolder("\\Inbox");
+    addSession("Send", line("Put", "\\Docs", "out"), {"\\Docs\\big.bin", "\\Docs\\small.txt"});
+    addSession("Fetch", line("Get", "\\Inbox", "in"), {onShare("in\\i.txt")});
 
     EXPECT_TRUE(run().complete());
-    ASSERT_EQ(record.shown.size(), 2);
+    ASSERT_EQ(record.shown.size(), 3);
     EXPECT_EQ(record.shown[0].sizeText, "1,234,567 bytes");
     EXPECT_EQ(record.shown[0].sourceFolder, "\\Docs\\");
     EXPECT_EQ(record.shown[0].targetFolder, onShare("out\\"));
     EXPECT_NE(record.shown[0].modifiedText, record.shown[1].modifiedText);
     EXPECT_EQ(record.positions.last(), 100);
-}
-
-// Each Net session's share is connected before its files and released after
-// them: a Get session still reads the share that a Put session released.
-TEST_F(TransferRunTest, PutAndGetSessionsOnOneShareBothTransfer)
-{
-    files.addFile("\\Outbox\\o.txt", "out");
-    files.addFile(onShare("in\\i.txt"), "in");
-    files.addFolder(onShare("out"));
-    files.addFolder("\\Inbox");
-    addSession("Send", line("Put", "\\Outbox", "out"), {"\\Outbox\\o.txt"});
-    addSession("Fetch", line("Get", "\\Inbox", "in"), {onShare("in\\i.txt")});
-
-    EXPECT_TRUE(run().complete());
     EXPECT_EQ(files.journal().filter("connect"),
               QStringList({"connect Send \\\\files\\share", "disconnect Send",
                            "connect Fetch \\\\files\\share", "disconnect Fetch"}));
-}
-
-// A copy that breaks off, or whose source is saved again while it is read,
-// is not sent: the old target stays whole and Del keeps the source.
-TEST_F(TransferRunTest, ACopyThatDidNotArriveWholeIsNotSent)
-{
-    files.addFile("\\Docs\\cut.bin", QByteArray(200000, 'c'));
-    files.addFile("\\Docs\\saved.txt", QByteArray(100000, 's'));
-    files.addFile(onShare("out\\cut.bin"), "old");
-    files.failWrite("cut.bin", 2, PlatformError::DiskFull);
-    files.changeDuringCopy("\\Docs\\saved.txt", "saved again", MemoryFileSystem::DefaultTime + 1);
-    // Each first in its session: a copy that failed beside an earlier one is
-    // made again, and this time would succeed.
-    addSession("Cut", line("Put", "\\Docs", "out", "Del"), {"\\Docs\\cut.bin"});
-    addSession("Saved", line("Put", "\\Docs", "out", "Del"), {"\\Docs\\saved.txt"});
-
-    EXPECT_EQ(run().text(), "0 of 2 files are transferred successfully");
-    EXPECT_EQ(files.data(onShare("out\\cut.bin")), "old");
-    EXPECT_FALSE(files.exists(onShare("out\\saved.txt")));
-    EXPECT_EQ(files.data("\\Docs\\saved.txt"), "saved again");
-    EXPECT_TRUE(files.exists("\\Docs\\cut.bin"));
-    EXPECT_EQ(messages.texts(),
-              QStringList({"Failed to copy file \\Docs\\cut.bin to " + onShare("out\\cut.bin") +
-                               "\r\nThere is not enough space left on the disk.",
-                           "Failed to copy file \\Docs\\saved.txt to " + onShare("out\\saved.txt") +
-                               "\r\nThe file changed while it was being copied."}));
 }
 
 // Cancel in the middle of a big file: its copy is abandoned, its
@@ -170,17 +136,10 @@ TEST_F(TransferRunTest, TwinsByCaseAreSentOnce)
 // every name is chosen, and a Sync mirror prunes no crafted name.
 TEST_F(TransferRunTest, NamesOfAHostileServerNeverLeadOutOfTheSessionsFolders)
 {
-    const QStringList crafted = {"..",
-                                 ".",
-                                 "../x",
-                                 "a/b",
-                                 "a\\b",
-                                 "..\\..\\x",
-                                 "C:\\x",
-                                 "",
-                                 "\\\\other\\share\\x",
-                                 QString(300, u'L'),
-                                 QString("cut") + QChar(0) + "/../x"};
+    // Names split at "|", then one too long and one that a NUL cuts short.
+    const QStringList crafted =
+        QString("..|.|../x|a/b|a\\b|..\\..\\x|C:\\x||\\\\other\\share\\x").split(u'|') +
+        QStringList({QString(300, u'L'), QString("cut") + QChar(0) + "/../x"});
     const QString in = onShare("in\\");
     files.listAlso(in, crafted);
     for (const char* name : {"good.txt", "C:x", "stale.txt", "a\\b"})
@@ -213,82 +172,64 @@ TEST_F(TransferRunTest, NamesOfAHostileServerNeverLeadOutOfTheSessionsFolders)
     EXPECT_TRUE(files.exists(in + "a\\b"));
 }
 
-// A Put session sends \Docs\a.txt, then applies its post-operation, into the
-// post folder \Sent, with each question answered OK unless told otherwise.
-enum class Twist { None, Cancel, ReadOnlyPostFile, SavedAfterCopy, CopyFails, NoPostFolder };
-
-struct PostCase
+// Each session sends its file \Docs\NAME.txt, then applies its post-operation
+// into \Sent, with each question answered OK unless told otherwise. A
+// post-operation that is cancelled or fails keeps the source and the old post
+// file whole; a source saved again since its copy stays as it is.
+TEST_F(TransferRunTest, PostOperationsActOnTheSentFileOnly)
 {
-    const char* name;
-    const char* postOp;
-    const char* postBefore; // \Sent\a.txt before; null: none
-    Twist twist;
-    QString said;      // each message: "? " a question or "i " a note, its text, "|"
-    const char* after; // the source kept or gone, the post file, the failures
-};
-
-class PostOperationsTest : public MemoryRunFixture, public ::testing::WithParamInterface<PostCase>
-{};
-
-TEST_P(PostOperationsTest, ActOnTheSentFileOnly)
-{
-    const PostCase& c = GetParam();
-    const QString folder = c.twist == Twist::NoPostFolder ? "" : "\\Sent";
-    const QString post = folder + "\\a.txt";
-    addSession("Office", line("Put", "\\Docs", "out", c.postOp, folder), {"\\Docs\\a.txt"});
     files.addFolder(onShare("out"));
-    files.addFile("\\Docs\\a.txt", "new");
     files.addFolder("\\Sent");
-    if (c.postBefore)
-        files.addFile(post, c.postBefore, MemoryFileSystem::DefaultTime,
-                      c.twist == Twist::ReadOnlyPostFile ? FileAttribute::ReadOnly : 0);
-    if (c.twist == Twist::CopyFails)
-        files.failNext(MemoryFileSystem::Op::Copy, post, PlatformError::AccessDenied);
-    if (c.twist == Twist::SavedAfterCopy)
-        messages.onMessage = [this](const QString&) { files.addFile("\\Docs\\a.txt", "newer", 1); };
-    if (c.twist == Twist::Cancel)
-        messages.answerNext(MessageResult::Cancel);
+    const auto add = [&](const QString& name, const char* postOp, const char* postBefore,
+                         quint32 attributes = 0) {
+        files.addFile("\\Docs\\" + name + ".txt", "new");
+        if (postBefore)
+            files.addFile("\\Sent\\" + name + ".txt", postBefore, MemoryFileSystem::DefaultTime,
+                          attributes);
+        addSession(name, line("Put", "\\Docs", "out", postOp, "\\Sent"),
+                   {"\\Docs\\" + name + ".txt"});
+    };
+    add("Cancelled", "Copy", "old");
+    add("ReadOnly", "Copy", "old", FileAttribute::ReadOnly);
+    add("SavedCopy", "Copy", "old");
+    add("Refused", "Copy", nullptr);
+    add("SavedDel", "Del", nullptr);
+    add("Taken", "Move", "old");
+    messages.answerNext(MessageResult::Cancel);
+    files.failNext(MemoryFileSystem::Op::Copy, "\\Sent\\Refused.txt", PlatformError::AccessDenied);
+    messages.onMessage = [this](const QString& text) {
+        for (const QString name : {"SavedCopy", "SavedDel"}) {
+            if (text.contains(name))
+                files.addFile("\\Docs\\" + name + ".txt", "newer", 1);
+        }
+    };
 
-    const RunSummary summary = run();
-
-    QString said;
+    EXPECT_EQ(run().failedPostOperations, 5);
+    QStringList said; // "? " a question with OK and Cancel, "i " a note with OK
     for (const auto& shown : messages.messages()) {
-        const bool question = shown.icon == MessageIcon::Question;
-        const bool note = shown.icon == MessageIcon::Information;
-        said += (question && shown.buttons == MessageButtons::OkCancel ? "? "
-                 : note && shown.buttons == MessageButtons::Ok         ? "i "
-                                                                       : "! ") +
-                shown.text + '|';
+        const bool question = shown.buttons == MessageButtons::OkCancel;
+        EXPECT_EQ(shown.icon, question ? MessageIcon::Question : MessageIcon::Information);
+        said.append((question ? "? " : "i ") + shown.text);
     }
-    EXPECT_EQ(said, QString(c.said).replace("%1", "\\Docs\\a.txt").replace("%2", post));
-    EXPECT_EQ(QString("%1 %2 %3")
-                  .arg(files.exists("\\Docs\\a.txt") ? "kept" : "gone", files.data(post))
-                  .arg(summary.failedPostOperations),
-              c.after);
+    const QString overwrite = "? File \\Sent\\%1.txt exists. Overwrite?";
+    const QString changed = "\r\nIt changed after it was copied, so it stays as it is.";
+    EXPECT_EQ(said, QStringList({overwrite.arg("Cancelled"), overwrite.arg("ReadOnly"),
+                                 "i Failed to overwrite file \\Sent\\ReadOnly.txt\r\n"
+                                 "Access is denied.",
+                                 overwrite.arg("SavedCopy"),
+                                 "i Failed to overwrite file \\Sent\\SavedCopy.txt" + changed,
+                                 "i Failed to copy file \\Docs\\Refused.txt to "
+                                 "\\Sent\\Refused.txt\r\nAccess is denied.",
+                                 "? Delete file \\Docs\\SavedDel.txt ?",
+                                 "i Failed to delete file \\Docs\\SavedDel.txt" + changed,
+                                 "i Failed to move file \\Docs\\Taken.txt to \\Sent\\Taken.txt\r\n"
+                                 "A file of that name already exists."}));
+    EXPECT_EQ(files.names("\\Docs").size(), 6);
+    EXPECT_EQ(files.names("\\Sent"),
+              QStringList({"Cancelled.txt", "ReadOnly.txt", "SavedCopy.txt", "Taken.txt"}));
+    for (const QString& name : files.names("\\Sent"))
+        EXPECT_EQ(files.data("\\Sent\\" + name), "old") << name.toStdString();
 }
-
-const QString Overwrite = "? File %2 exists. Overwrite?|";
-const QString Delete = "? Delete file %1 ?|";
-const QString Changed = "\r\nIt changed after it was copied, so it stays as it is.|";
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PostOperationsTest,
-    ::testing::Values(
-        PostCase{"CopyOverwriteCancel", "Copy", "old", Twist::Cancel, Overwrite, "kept old 0"},
-        PostCase{"CopyOverAReadOnlyFile", "Copy", "old", Twist::ReadOnlyPostFile,
-                 Overwrite + "i Failed to overwrite file %2\r\nAccess is denied.|", "kept old 1"},
-        // The old post file stays whole when the copy that replaces it fails.
-        PostCase{"CopyOfAFileSavedSinceItsCopy", "Copy", "old", Twist::SavedAfterCopy,
-                 Overwrite + "i Failed to overwrite file %2" + Changed, "kept old 1"},
-        PostCase{"CopyFails", "Copy", nullptr, Twist::CopyFails,
-                 "i Failed to copy file %1 to %2\r\nAccess is denied.|", "kept  1"},
-        PostCase{"DelOfAFileSavedSinceItsCopy", "Del", nullptr, Twist::SavedAfterCopy,
-                 Delete + "i Failed to delete file %1" + Changed, "kept  1"},
-        PostCase{"MoveOntoAFile", "Move", "old", Twist::None,
-                 "i Failed to move file %1 to %2\r\nA file of that name already exists.|",
-                 "kept old 1"},
-        PostCase{"MoveWithoutAPostFolder", "Move", nullptr, Twist::NoPostFolder, "", "gone new 0"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Sync compares the whole size, and nothing but the size and the last-write
 // time: 4 GiB apart is not the same, another creation time is.
@@ -311,56 +252,33 @@ protected:
     int copies() const { return int(files.journal().filter("copy ").size()); }
 };
 
-// The run carries a.txt, c.txt (the same as its target) and the new d.txt
-// into a folder that also holds b.txt, e.txt and a folder: a changed file
-// is copied without a question, the same one as DefaultChoice or the
-// answers say; an answer "to all" spares the questions after it.
-const ReplaceReply Yes{true, ReplaceYes}, No{true, ReplaceNo}, Closed{false, ReplaceYes};
-const ReplaceReply YesToAll{true, ReplaceYesToAll};
-
-struct SyncCase
+// The run carries a.txt to e.txt into a folder that holds the same a.txt to
+// d.txt, the stale x.txt and a folder: each same file is asked about, copied
+// on Yes and kept when the question is closed, until Yes To All spares the
+// questions after it; x.txt is pruned.
+TEST_F(SyncRunTest, AsksAboutEachSameFileUntilYesToAll)
 {
-    const char* name;
-    int defaultChoice;
-    bool aChanged;
-    QList<ReplaceReply> replies;
-    int questions;
-    int copies;
-};
-
-class SyncDecisionTest : public SyncRunTest, public ::testing::WithParamInterface<SyncCase>
-{};
-
-TEST_P(SyncDecisionTest, MirrorsTheRunIntoTheTargetFolder)
-{
-    const SyncCase& c = GetParam();
-    params.settings.DefaultChoice = c.defaultChoice;
-    for (const ReplaceReply& reply : c.replies)
-        messages.answerNextReplace(reply);
-    for (const QString name : {"a.txt", "c.txt", "d.txt"})
+    QStringList chosen;
+    for (const QString name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) {
         files.addFile("\\Docs\\" + name, "new");
-    files.addFile(onShare("out\\a.txt"), c.aChanged ? "changed" : "new");
-    for (const QString name : {"b.txt", "c.txt", "e.txt"})
+        chosen.append("\\Docs\\" + name);
+    }
+    for (const QString name : {"a.txt", "b.txt", "c.txt", "d.txt", "x.txt"})
         files.addFile(onShare("out\\" + name), "new");
     files.addFolder(onShare("out\\keep"));
-    mirror({"\\Docs\\a.txt", "\\Docs\\c.txt", "\\Docs\\d.txt"});
+    // Yes, then the question closed without a button, then Yes To All.
+    for (const ReplaceAnswer answer : {ReplaceYes, ReplaceAsk, ReplaceYesToAll})
+        messages.answerNextReplace({answer != ReplaceAsk, answer});
+    mirror(chosen);
 
-    EXPECT_EQ(run().text(), "3 of 3 files are transferred successfully");
-    EXPECT_EQ(files.names(onShare("out")), QStringList({"a.txt", "c.txt", "d.txt", "keep"}));
-    EXPECT_EQ(copies(), c.copies);
-    EXPECT_EQ(messages.replaceQuestions().size(), c.questions);
+    EXPECT_EQ(run().text(), "5 of 5 files are transferred successfully");
+    EXPECT_EQ(files.names(onShare("out")),
+              QStringList({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "keep"}));
+    EXPECT_EQ(copies(), 4);
+    EXPECT_EQ(messages.replaceQuestions().size(), 3);
     for (const ScriptedMessageService::Asked& asked : messages.replaceQuestions())
         EXPECT_EQ(asked.existing.path, onShare("out\\") + asked.incoming.path.mid(6));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SyncDecisionTest,
-    ::testing::Values(SyncCase{"ChangedIsCopiedWithoutAQuestion", ReplaceAsk, true, {No}, 1, 2},
-                      SyncCase{"DefaultYes", ReplaceYesToAll, false, {}, 0, 3},
-                      SyncCase{"YesEachTime", ReplaceAsk, false, {Yes, Yes}, 2, 3},
-                      SyncCase{"QuestionsClosed", ReplaceAsk, false, {Closed, Closed}, 2, 1},
-                      SyncCase{"YesToAll", ReplaceAsk, false, {YesToAll, No}, 1, 3}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Pruning deletes only plain files of the target folder that the session's
 // entries do not carry and that the run's NAME patterns match; a name that
@@ -426,30 +344,27 @@ TEST_F(SyncRunTest, AnUnlistedTargetFolderIsJudgedFileByFile)
     EXPECT_EQ(files.names(onShare("out")), QStringList({"a.txt", "stale.txt"}));
 }
 
-TEST(SendRequestTest, OneEntryPerRowInRowOrder)
+// An entry per row, in row order. Send refuses without a default session,
+// then without a row, with a stop box.
+TEST(SendRequestTest, BuildsEntriesAndRefusesWithAStopMessage)
 {
     const FileRows rows{{"a,b.txt", {}, {}, "\\My Documents\\", "Office", 0},
                         {"c.txt", {}, {}, "\\\\pc\\docs", "Home", 0}};
     EXPECT_EQ(BuildTransferList(rows),
               QStringList({"Office,\\My Documents\\a,b.txt", "Home,\\\\pc\\docs\\c.txt"}));
-}
 
-// Send refuses without a default session, then without a row, with a stop box.
-TEST(SendRequestTest, RefusesWithAStopMessage)
-{
-    const auto refusal = [](const QStringList& defaults, const TransferList& entries) {
-        ScriptedMessageService messages;
-        Settings settings;
-        settings.DefaultSession = defaults;
-        const bool goesOn =
-            CheckDefaultSession(settings, messages) && CheckSelection(entries, messages);
-        for (const auto& shown : messages.messages())
-            EXPECT_EQ(shown.icon, MessageIcon::Stop);
-        return goesOn ? "goes on" : messages.texts().join('|');
-    };
-    EXPECT_EQ(refusal({"", "A"}, {"A,\\a.txt"}), "Please select a default session first");
-    EXPECT_EQ(refusal({"A"}, {}), "No items were selected");
-    EXPECT_EQ(refusal({"A"}, {"B,\\a.txt"}), "goes on");
+    ScriptedMessageService messages;
+    Settings settings;
+    settings.DefaultSession = {"", "A"};
+    EXPECT_FALSE(CheckDefaultSession(settings, messages));
+    settings.DefaultSession = {"A"};
+    EXPECT_TRUE(CheckDefaultSession(settings, messages));
+    EXPECT_FALSE(CheckSelection({}, messages));
+    EXPECT_TRUE(CheckSelection({"B,\\a.txt"}, messages));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Please select a default session first", "No items were selected"}));
+    for (const auto& shown : messages.messages())
+        EXPECT_EQ(shown.icon, MessageIcon::Stop);
 }
 
 } // namespace
