@@ -35,29 +35,6 @@ protected:
     Settings& settings = params.settings;
 };
 
-// Rows of equal names stay in session order; sizes are whole; each
-// extension has its icon.
-TEST_F(FileListBuilderTest, ListsEveryDefaultSessionSortedTogetherByName)
-{
-    files.addFile("\\docs\\b.TXT", QByteArray(2048, 'b'));
-    files.addFile("\\docs\\A.txt", "a");
-    files.addFile("\\docs\\c.doc", "c");
-    files.setSize("\\docs\\c.doc", 5ULL << 30);
-    files.addFolder("\\docs\\sub");
-    addSession("Office", line("Put", "\\docs", "\\"));
-    addSession("Home", line("Put", "\\docs\\", "\\"));
-
-    const FileRows rows = build();
-
-    EXPECT_EQ(column(rows, 0), QStringList({"A.txt", "A.txt", "b.TXT", "b.TXT", "c.doc", "c.doc"}));
-    EXPECT_EQ(column(rows, 4), QStringList({"Office", "Home", "Office", "Home", "Office", "Home"}));
-    EXPECT_EQ(column(rows, 2), QStringList({"0k", "0k", "2k", "2k", "5242880k", "5242880k"}));
-    ASSERT_EQ(rows.size(), 6);
-    EXPECT_EQ(rows[0].icon, rows[2].icon);
-    EXPECT_NE(rows[0].icon, rows[4].icon);
-    EXPECT_TRUE(messages.texts().isEmpty());
-}
-
 // The Show* keys hide the attributes they lack and require none; the
 // patterns (";"-separated, trimmed, letter case ignored) need a dot where
 // they have one; FilterExclude inverts them; folders show by ShowFolder alone.
@@ -92,13 +69,21 @@ TEST_F(FileListBuilderTest, TheFilterDecidesWhatIsListed)
     EXPECT_EQ(listed(0, "*.doc", false, true), "sub.txt");
 }
 
-// A Get session's share is connected before its folder is listed. What
-// cannot be listed says why, once, and never shows as empty; sessions
-// without a direction, and an Ftp session's share, are left alone.
+// The rows of every default session sorted together by name, rows of equal
+// names in session order; sizes are whole; each extension has its icon. A
+// Get session's share is connected before its folder is listed. What cannot
+// be listed says why, once, and never shows as empty; sessions without a
+// direction, and an Ftp session's share, are left alone. Names that would
+// lead out of the folder, as a hostile server could list them, never show.
 TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
 {
     files.addFile("\\\\files\\share\\in\\r.txt", "r");
     files.addFile("\\d\\a.txt", "a");
+    files.addFile("\\d\\b.TXT", QByteArray(2048, 'b'));
+    files.addFile("\\d\\c.doc", "c");
+    files.setSize("\\d\\c.doc", 5ULL << 30);
+    files.addFolder("\\d\\sub");
+    files.listAlso("\\d", {"..", "../up.txt", "C:\\x.txt"});
     files.refuseConnection("\\\\files\\locked", PlatformError::LogonFailure);
     const auto get = [](const QString& share) {
         return NetSessionLine("Get", share, "WG", "\\In", "in", "None", "", "u", "p");
@@ -110,13 +95,21 @@ TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
     addSession("Ftp", "Ftp,Put,host,\\d");
     addSession("FtpGet", "Ftp,Get,host,\\d");
     addSession("Local", line("Put", "\\d", "\\"));
+    addSession("Home", line("Put", "\\d\\", "\\"));
     settings.DefaultSession.append("Unknown");
 
     int unlisted = 0;
     const FileRows rows = build(&unlisted);
 
-    EXPECT_EQ(column(rows, 0), QStringList({"a.txt", "r.txt"}));
-    EXPECT_EQ(column(rows, 3), QStringList({"\\d\\", "\\\\files\\share\\in\\"}));
+    EXPECT_EQ(column(rows, 0),
+              QStringList({"a.txt", "a.txt", "b.TXT", "b.TXT", "c.doc", "c.doc", "r.txt"}));
+    EXPECT_EQ(column(rows, 4),
+              QStringList({"Local", "Home", "Local", "Home", "Local", "Home", "Remote"}));
+    EXPECT_EQ(column(rows, 2), QStringList({"0k", "0k", "2k", "2k", "5242880k", "5242880k", "0k"}));
+    EXPECT_EQ(column(rows, 3).last(), "\\\\files\\share\\in\\");
+    ASSERT_EQ(rows.size(), 7);
+    EXPECT_EQ(rows[0].icon, rows[2].icon);
+    EXPECT_NE(rows[0].icon, rows[4].icon);
     EXPECT_EQ(messages.texts(),
               QStringList({"Failed to map to network share \\\\files\\locked\r\n"
                            "Wrong user name or password.",

@@ -164,12 +164,11 @@ public:
     int deleteFile(const QString& path, const FileInfo* copiedAs) override
     {
         Lock lock(m_mutex);
-        const int error = sourceError(Op::Delete, path, {}, copiedAs);
-        if (!error) {
-            m_nodes.remove(key(path));
-            m_journal.append("delete " + normal(path));
-        }
-        return error;
+        if (const int error = sourceError(Op::Delete, path, {}, copiedAs))
+            return error;
+        m_nodes.remove(key(path));
+        m_journal.append("delete " + normal(path));
+        return 0;
     }
     FileTime timeResolution(const QString& folder) override
     {
