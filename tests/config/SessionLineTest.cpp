@@ -23,7 +23,6 @@ TEST(NetSessionTest, ParsesAndFormatsALine)
     EXPECT_EQ(FormatNetSession(Parsed(line)), line);
     EXPECT_EQ(FormatNetSession(Parsed("net,get,\\\\pc\\docs\\sub,,,,Delete,,,")),
               "Net,Get,\\\\pc\\docs\\sub,,,,Del,,,");
-    EXPECT_EQ(Parsed("Net,Put,\\\\pc\\docs\\sub").Share, "sub");
     // A short line reads its missing fields as empty.
     EXPECT_EQ(Parsed("Net,Get,\\\\pc\\docs,DOMAIN,\\Local").LocalFolder, "\\Local");
 

@@ -122,7 +122,6 @@ TEST(SaveSettingsTest, ReplacesTheFileWholeForItsOwnerOnly)
     ASSERT_EQ(messages.messages().size(), 1);
     EXPECT_TRUE(messages.texts().first().startsWith("Failed to write the configuration file " +
                                                     folder.filePath("no/such/tarvo.txt")));
-    EXPECT_EQ(messages.messages().first().icon, MessageIcon::Error);
 }
 
 } // namespace

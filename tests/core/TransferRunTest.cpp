@@ -20,7 +20,7 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
     files.refuseConnection("\\\\files\\locked", PlatformError::LogonFailure);
     for (const QString name : {"\\A\\1.txt", "\\A\\2.txt", "\\B\\3.txt", "\\E\\n.txt"})
         files.addFile(name, name.toUtf8());
-    for (const QString folder : {onShare("a"), onShare("b"), QString("\\My Documents")})
+    for (const QString& folder : {onShare("a"), onShare("b"), QString("\\My Documents")})
         files.addFolder(folder);
     addSession("Locked", NetSessionLine("Put", "\\\\files\\locked", "", "\\A", "", "", "", "", ""),
                {"\\A\\1.txt"});
@@ -33,9 +33,7 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
     choose("alpha", {"\\A\\1.txt"});
     choose("Other", {"\\A\\1.txt"});
 
-    const RunSummary summary = run();
-
-    EXPECT_EQ(summary.text(), "3 of 7 files are transferred successfully");
+    EXPECT_EQ(run().text(), "3 of 7 files are transferred successfully");
     EXPECT_EQ(messages.texts(), QStringList("Failed to map to network share \\\\files\\locked\r\n"
                                             "Wrong user name or password."));
     EXPECT_EQ(record.lines, QStringList({"Transferring file 1 of 7 ... 3.txt",
@@ -105,8 +103,11 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
 // The device tells names apart by case, the share does not: of two twins,
 // one is refused, and neither the share's file nor the source of the one
 // that went is lost. A Sync into the device judges the file of exactly the
-// name: A.txt of the same size and time is another file than a.txt.
-TEST_F(TransferRunTest, TwinsByCaseAreSentOnce)
+// name: A.txt of the same size and time is another file than a.txt. A share
+// whose folder lists names that would lead out of it, beside its files: a Get
+// sends only the plain ones even when every name is chosen, and a Sync mirror
+// prunes no crafted name.
+TEST_F(TransferRunTest, TwinsByCaseAndNamesOfAHostileServerLoseNoFile)
 {
     files.addFile("\\Out\\Report.txt", "upper");
     files.addFile("\\Out\\report.txt", "lower");
@@ -119,21 +120,6 @@ TEST_F(TransferRunTest, TwinsByCaseAreSentOnce)
     files.addFile("\\Mirror\\B.TXT", "BBBB");
     addSession("Sync", line("Get", "\\Mirror", "mirror", "Sync"),
                {onShare("mirror\\a.txt"), onShare("mirror\\b.txt")});
-
-    EXPECT_EQ(run().succeeded, 3);
-    EXPECT_EQ(messages.texts().filter("only in letter case").size(), 1);
-    EXPECT_EQ(files.data(onShare("out\\report.txt")) + files.data("\\Out\\report.txt") +
-                  files.data("\\Out\\Report.txt"),
-              "upperlower");
-    EXPECT_EQ(files.names("\\Mirror"), QStringList({"a.txt", "b.txt"}));
-    EXPECT_EQ(files.data("\\Mirror\\a.txt"), "new!");
-}
-
-// A share whose folder lists names that would lead out of it, beside its
-// files: a Get sends only the plain ones even when every name is chosen, and
-// a Sync mirror prunes no crafted name.
-TEST_F(TransferRunTest, NamesOfAHostileServerNeverLeadOutOfTheSessionsFolders)
-{
     // Names split at "|", then one too long and one that a NUL cuts short.
     const QStringList crafted =
         QString("..|.|../x|a/b|a\\b|..\\..\\x|C:\\x||\\\\other\\share\\x").split(u'|') +
@@ -145,16 +131,22 @@ TEST_F(TransferRunTest, NamesOfAHostileServerNeverLeadOutOfTheSessionsFolders)
     files.addFile("\\Out\\good.txt", "good");
     files.addFolder("\\In");
     addSession("S", line("Get", "\\In", "in", "Del"));
-
     // In an entry, a "\" in a name reads as a deeper folder.
     FileRows rows;
     for (const QString& name : crafted + QStringList({"C:x", "good.txt", "stale.txt"})) {
         if (!name.contains(u'\\') || name.contains(".."))
             rows.append({name, {}, {}, in, "S"});
     }
-    params.entries = BuildTransferList(rows);
-    EXPECT_EQ(run().succeeded, 3);
+    params.entries += BuildTransferList(rows);
+
+    EXPECT_EQ(run().succeeded, 6);
+    EXPECT_EQ(messages.texts().filter("only in letter case").size(), 1);
     EXPECT_EQ(messages.texts().filter("cannot be used for a file").size(), rows.size() - 3);
+    EXPECT_EQ(files.data(onShare("out\\report.txt")) + files.data("\\Out\\report.txt") +
+                  files.data("\\Out\\Report.txt"),
+              "upperlower");
+    EXPECT_EQ(files.names("\\Mirror"), QStringList({"a.txt", "b.txt"}));
+    EXPECT_EQ(files.data("\\Mirror\\a.txt"), "new!");
 
     files.addFile(in + "stale.txt", "stale");
     params.settings.Sessions.insert("S", line("Put", "\\Out", "in", "Sync"));
@@ -171,7 +163,6 @@ TEST_F(TransferRunTest, NamesOfAHostileServerNeverLeadOutOfTheSessionsFolders)
 TEST_F(TransferRunTest, PostOperationsActOnTheSentFileOnly)
 {
     files.addFolder(onShare("out"));
-    files.addFolder("\\Sent");
     const auto add = [&](const QString& name, const char* postOp, const char* postBefore,
                          quint32 attributes = 0) {
         files.addFile("\\Docs\\" + name + ".txt", "new");
@@ -232,16 +223,7 @@ TEST(CompareFileInfosTest, SyncSeesTheWholeSizeAndTheLastWriteOnly)
     EXPECT_EQ(CompareFileInfos(small, {FileAttribute::Hidden, 1, 2, 0, 0x10}) & SyncCompareMask, 0);
 }
 
-class SyncRunTest : public MemoryRunFixture
-{
-protected:
-    void SetUp() override { files.addFolder(onShare("out")); }
-    void mirror(const QStringList& chosen)
-    {
-        addSession("Mirror", line("Put", "\\Docs", "out", "Sync"), chosen);
-    }
-    int copies() const { return int(files.journal().filter("copy ").size()); }
-};
+using SyncRunTest = MemoryRunFixture;
 
 // The run carries a.txt to e.txt into a folder that holds the same a.txt to
 // d.txt, the stale x.txt and a folder: each same file is asked about, copied
@@ -249,10 +231,9 @@ protected:
 // questions after it; x.txt is pruned.
 TEST_F(SyncRunTest, AsksAboutEachSameFileUntilYesToAll)
 {
-    QStringList chosen;
     for (const QString name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) {
         files.addFile("\\Docs\\" + name, "new");
-        chosen.append("\\Docs\\" + name);
+        choose("Mirror", {"\\Docs\\" + name});
     }
     for (const QString name : {"a.txt", "b.txt", "c.txt", "d.txt", "x.txt"})
         files.addFile(onShare("out\\" + name), "new");
@@ -260,12 +241,12 @@ TEST_F(SyncRunTest, AsksAboutEachSameFileUntilYesToAll)
     // Yes, then the question closed without a button, then Yes To All.
     for (const ReplaceAnswer answer : {ReplaceYes, ReplaceAsk, ReplaceYesToAll})
         messages.answerNextReplace({answer != ReplaceAsk, answer});
-    mirror(chosen);
+    addSession("Mirror", line("Put", "\\Docs", "out", "Sync"));
 
     EXPECT_EQ(run().text(), "5 of 5 files are transferred successfully");
     EXPECT_EQ(files.names(onShare("out")),
               QStringList({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "keep"}));
-    EXPECT_EQ(copies(), 4);
+    EXPECT_EQ(files.journal().filter("copy ").size(), 4);
     EXPECT_EQ(messages.replaceQuestions().size(), 3);
     for (const ScriptedMessageService::Asked& asked : messages.replaceQuestions())
         EXPECT_EQ(asked.existing.path, onShare("out\\") + asked.incoming.path.mid(6));
@@ -285,7 +266,7 @@ TEST_F(SyncRunTest, PruningSparesWhatTheRunDoesNotMirror)
     files.addFile(onShare("out\\x.csv"), "x");
     files.addFile(onShare("out\\notes.txt"), "n");
     files.addFolder(onShare("out\\sub.csv"));
-    mirror({"\\Docs\\a.csv"});
+    addSession("Mirror", line("Put", "\\Docs", "out", "Sync"), {"\\Docs\\a.csv"});
     choose("Other", {"\\Docs\\b.csv"});
 
     run();
@@ -300,17 +281,18 @@ TEST_F(SyncRunTest, PruningSparesWhatTheRunDoesNotMirror)
 TEST_F(SyncRunTest, TimesCountAsEqualAsFinelyAsTheTargetKeepsThem)
 {
     params.settings.DefaultChoice = ReplaceNoToAll;
+    files.addFolder(onShare("out"));
     files.setTimeResolution(onShare("out"), 20000000);
     files.addFile("\\Docs\\a.txt", "a", MemoryFileSystem::DefaultTime + 5000000);
     files.addFile("\\Docs\\b.txt", "b", MemoryFileSystem::DefaultTime + 5000000);
-    mirror({"\\Docs\\a.txt", "\\Docs\\b.txt"});
+    addSession("Mirror", line("Put", "\\Docs", "out", "Sync"), {"\\Docs\\a.txt", "\\Docs\\b.txt"});
 
     run();
     run();
-    EXPECT_EQ(copies(), 2);
+    EXPECT_EQ(files.journal().filter("copy ").size(), 2);
     files.setTimeResolution(onShare("out"), 0);
     run();
-    EXPECT_EQ(copies(), 4);
+    EXPECT_EQ(files.journal().filter("copy ").size(), 4);
     EXPECT_EQ(messages.texts(),
               QStringList(onShare("out\\") + " does not keep the last-write times of its files, "
                                              "so Sync cannot tell unchanged files and copies "
@@ -325,7 +307,8 @@ TEST_F(SyncRunTest, AnUnlistedTargetFolderIsJudgedFileByFile)
     files.addFile("\\Docs\\a.txt", "new-a");
     files.addFile(onShare("out\\a.txt"), "old!");
     files.addFile(onShare("out\\stale.txt"), "s");
-    mirror({"\\Docs\\a.txt", "\\Docs\\missing.txt"});
+    addSession("Mirror", line("Put", "\\Docs", "out", "Sync"),
+               {"\\Docs\\a.txt", "\\Docs\\missing.txt"});
 
     EXPECT_EQ(run().text(), "1 of 2 files are transferred successfully");
     EXPECT_EQ(messages.texts(),

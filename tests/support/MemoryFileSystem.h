@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ShareConnections.h"
 
+#include <algorithm>
 #include <functional>
 #include <mutex>
 #include <QDeadlineTimer>
@@ -107,10 +108,7 @@ public:
             for (const QString& name : m_extra.value(key(folder)))
                 entries.append({name, {}});
         }
-        for (const DirEntry& entry : std::as_const(entries)) {
-            if (!visit(entry))
-                break;
-        }
+        std::all_of(entries.cbegin(), entries.cend(), visit); // until visit says stop
         return 0;
     }
     CopyOutcome copy(const CopyRequest& request) override
