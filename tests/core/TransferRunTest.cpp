@@ -225,55 +225,42 @@ TEST(CompareFileInfosTest, SyncSeesTheWholeSizeAndTheLastWriteOnly)
 
 using SyncRunTest = MemoryRunFixture;
 
-// The run carries a.txt to e.txt into a folder that holds the same a.txt to
-// d.txt, the stale x.txt and a folder: each same file is asked about, copied
-// on Yes and kept when the question is closed, until Yes To All spares the
-// questions after it; x.txt is pruned.
-TEST_F(SyncRunTest, AsksAboutEachSameFileUntilYesToAll)
-{
-    for (const QString name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) {
-        files.addFile("\\Docs\\" + name, "new");
-        choose("Mirror", {"\\Docs\\" + name});
-    }
-    for (const QString name : {"a.txt", "b.txt", "c.txt", "d.txt", "x.txt"})
-        files.addFile(onShare("out\\" + name), "new");
-    files.addFolder(onShare("out\\keep"));
-    // Yes, then the question closed without a button, then Yes To All.
-    for (const ReplaceAnswer answer : {ReplaceYes, ReplaceAsk, ReplaceYesToAll})
-        messages.answerNextReplace({answer != ReplaceAsk, answer});
-    addSession("Mirror", line("Put", "\\Docs", "out", "Sync"));
-
-    EXPECT_EQ(run().text(), "5 of 5 files are transferred successfully");
-    EXPECT_EQ(files.names(onShare("out")),
-              QStringList({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "keep"}));
-    EXPECT_EQ(files.journal().filter("copy ").size(), 4);
-    EXPECT_EQ(messages.replaceQuestions().size(), 3);
-    for (const ScriptedMessageService::Asked& asked : messages.replaceQuestions())
-        EXPECT_EQ(asked.existing.path, onShare("out\\") + asked.incoming.path.mid(6));
-}
-
-// Pruning deletes only plain files of the target folder that the session's
-// entries do not carry and that the run's NAME patterns match; a name that
-// differs from a carried one only in letter case may be the carried file.
-TEST_F(SyncRunTest, PruningSparesWhatTheRunDoesNotMirror)
+// The run carries a.csv to f.csv into a folder that holds the same a.csv to
+// d.csv, an older F.CSV, and files and a folder the run does not carry. Each
+// same file is asked about, copied on Yes and kept when the question is
+// closed, until Yes To All spares the questions after it; the changed F.CSV
+// is copied without a question and keeps its name. Pruning deletes only plain
+// files of the target folder that the session's entries do not carry (an
+// entry of another session does not count) and that the run's NAME patterns
+// match. A Sync session of which nothing was chosen prunes nothing.
+TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
 {
     params.namePatterns = {"*.csv"};
     addSession("Idle", line("Put", "\\Docs", "idle", "Sync"));
     files.addFile(onShare("idle\\keep.csv"), "k");
-    files.addFile("\\Docs\\a.csv", "new");
-    files.addFile(onShare("out\\A.CSV"), "old");
-    files.addFile(onShare("out\\b.csv"), "b");
-    files.addFile(onShare("out\\x.csv"), "x");
-    files.addFile(onShare("out\\notes.txt"), "n");
+    addSession("Mirror", line("Put", "\\Docs", "out", "Sync"));
+    for (const QString name : {"a.csv", "b.csv", "c.csv", "d.csv", "e.csv", "f.csv"}) {
+        files.addFile("\\Docs\\" + name, "new");
+        choose("Mirror", {"\\Docs\\" + name});
+    }
+    for (const QString name : {"a.csv", "b.csv", "c.csv", "d.csv", "o.csv", "x.csv", "notes.txt"})
+        files.addFile(onShare("out\\" + name), "new");
+    files.addFile(onShare("out\\F.CSV"), "old");
     files.addFolder(onShare("out\\sub.csv"));
-    addSession("Mirror", line("Put", "\\Docs", "out", "Sync"), {"\\Docs\\a.csv"});
-    choose("Other", {"\\Docs\\b.csv"});
+    choose("Other", {"\\Docs\\o.csv"});
+    // Yes, then the question closed without a button, then Yes To All.
+    for (const ReplaceAnswer answer : {ReplaceYes, ReplaceAsk, ReplaceYesToAll})
+        messages.answerNextReplace({answer != ReplaceAsk, answer});
 
-    run();
-
-    EXPECT_EQ(files.names(onShare("out")), QStringList({"A.CSV", "notes.txt", "sub.csv"}));
-    EXPECT_EQ(files.data(onShare("out\\A.CSV")), "new");
+    EXPECT_EQ(run().text(), "6 of 7 files are transferred successfully");
+    EXPECT_EQ(files.names(onShare("out")), QStringList({"F.CSV", "a.csv", "b.csv", "c.csv", "d.csv",
+                                                        "e.csv", "notes.txt", "sub.csv"}));
+    EXPECT_EQ(files.data(onShare("out\\F.CSV")), "new");
     EXPECT_EQ(files.names(onShare("idle")), QStringList("keep.csv"));
+    EXPECT_EQ(files.journal().filter("copy ").size(), 5);
+    EXPECT_EQ(messages.replaceQuestions().size(), 3);
+    for (const ScriptedMessageService::Asked& asked : messages.replaceQuestions())
+        EXPECT_EQ(asked.existing.path, onShare("out\\") + asked.incoming.path.mid(6));
 }
 
 // A share that keeps times to 2 seconds: what Sync copied once is the same

@@ -97,17 +97,14 @@ public:
     using FileSystem::listFolder;
     int listFolder(const QString& folder, const Visitor& visit) override
     {
-        DirEntryList entries;
-        {
-            Lock lock(m_mutex);
-            const int error = takeFault(Op::List, folder);
-            if (error || find(folder) || !m_nodes.value(key(folder)).info.isDirectory())
-                return error ? error : PlatformError::PathNotFound;
-            m_journal.append("list " + normal(folder));
-            entries = children(folder);
-            for (const QString& name : m_extra.value(key(folder)))
-                entries.append({name, {}});
-        }
+        Lock lock(m_mutex);
+        const int error = takeFault(Op::List, folder);
+        if (error || find(folder) || !m_nodes.value(key(folder)).info.isDirectory())
+            return error ? error : PlatformError::PathNotFound;
+        m_journal.append("list " + normal(folder));
+        DirEntryList entries = children(folder);
+        for (const QString& name : m_extra.value(key(folder)))
+            entries.append({name, {}});
         std::all_of(entries.cbegin(), entries.cend(), visit); // until visit says stop
         return 0;
     }
