@@ -232,7 +232,9 @@ using SyncRunTest = MemoryRunFixture;
 // is copied without a question and keeps its name. Pruning deletes only plain
 // files of the target folder that the session's entries do not carry (an
 // entry of another session does not count) and that the run's NAME patterns
-// match. A Sync session of which nothing was chosen prunes nothing.
+// match. A Sync session of which nothing was chosen prunes nothing. A target
+// folder that cannot be listed prunes nothing, and each file is judged on its
+// own; a copy that fails is not counted.
 TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
 {
     params.namePatterns = {"*.csv"};
@@ -248,16 +250,26 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
     files.addFile(onShare("out\\F.CSV"), "old");
     files.addFolder(onShare("out\\sub.csv"));
     choose("Other", {"\\Docs\\o.csv"});
+    files.failNext(MemoryFileSystem::Op::List, "share\\blind", PlatformError::AccessDenied);
+    files.addFile(onShare("blind\\a.csv"), "old!");
+    files.addFile(onShare("blind\\stale.csv"), "s");
+    addSession("Blind", line("Put", "\\Docs", "blind", "Sync"),
+               {"\\Docs\\a.csv", "\\Docs\\missing.csv"});
     // Yes, then the question closed without a button, then Yes To All.
     for (const ReplaceAnswer answer : {ReplaceYes, ReplaceAsk, ReplaceYesToAll})
         messages.answerNextReplace({answer != ReplaceAsk, answer});
 
-    EXPECT_EQ(run().text(), "6 of 7 files are transferred successfully");
+    EXPECT_EQ(run().text(), "7 of 9 files are transferred successfully");
+    EXPECT_EQ(messages.texts(), QStringList("Failed to copy file \\Docs\\missing.csv to " +
+                                            onShare("blind\\missing.csv") +
+                                            "\r\nThe file does not exist (any more)."));
+    EXPECT_EQ(files.names(onShare("blind")), QStringList({"a.csv", "stale.csv"}));
+    EXPECT_EQ(files.data(onShare("blind\\a.csv")), "new");
     EXPECT_EQ(files.names(onShare("out")), QStringList({"F.CSV", "a.csv", "b.csv", "c.csv", "d.csv",
                                                         "e.csv", "notes.txt", "sub.csv"}));
     EXPECT_EQ(files.data(onShare("out\\F.CSV")), "new");
     EXPECT_EQ(files.names(onShare("idle")), QStringList("keep.csv"));
-    EXPECT_EQ(files.journal().filter("copy ").size(), 5);
+    EXPECT_EQ(files.journal().filter("copy ").size(), 6);
     EXPECT_EQ(messages.replaceQuestions().size(), 3);
     for (const ScriptedMessageService::Asked& asked : messages.replaceQuestions())
         EXPECT_EQ(asked.existing.path, onShare("out\\") + asked.incoming.path.mid(6));
@@ -284,25 +296,6 @@ TEST_F(SyncRunTest, TimesCountAsEqualAsFinelyAsTheTargetKeepsThem)
               QStringList(onShare("out\\") + " does not keep the last-write times of its files, "
                                              "so Sync cannot tell unchanged files and copies "
                                              "them again."));
-}
-
-// A target folder that cannot be listed prunes nothing, and each file is
-// judged on its own; a copy that fails is not counted.
-TEST_F(SyncRunTest, AnUnlistedTargetFolderIsJudgedFileByFile)
-{
-    files.failNext(MemoryFileSystem::Op::List, "share\\out", PlatformError::AccessDenied);
-    files.addFile("\\Docs\\a.txt", "new-a");
-    files.addFile(onShare("out\\a.txt"), "old!");
-    files.addFile(onShare("out\\stale.txt"), "s");
-    addSession("Mirror", line("Put", "\\Docs", "out", "Sync"),
-               {"\\Docs\\a.txt", "\\Docs\\missing.txt"});
-
-    EXPECT_EQ(run().text(), "1 of 2 files are transferred successfully");
-    EXPECT_EQ(messages.texts(),
-              QStringList("Failed to copy file \\Docs\\missing.txt to " +
-                          onShare("out\\missing.txt") + "\r\nThe file does not exist (any more)."));
-    EXPECT_EQ(files.data(onShare("out\\a.txt")), "new-a");
-    EXPECT_EQ(files.names(onShare("out")), QStringList({"a.txt", "stale.txt"}));
 }
 
 // An entry per row, in row order. Send refuses without a default session,
