@@ -64,6 +64,13 @@ protected:
     {
         return session + u',' + path;
     }
+    // Connects `name` of the run's platform to a share of the test server.
+    int connect(const QString& name, const QString& share = "share", const QString& password = {})
+    {
+        return platform->connections().addConnection(
+            name, samba().shareText(share), SambaServer::UserName,
+            password.isNull() ? samba().password() : password, true);
+    }
     static QString copyFailed(const QString& source, const QString& target, const QString& why)
     {
         return QStringLiteral("Failed to copy file %1 to %2\r\n%3").arg(source, target, why);

@@ -1,8 +1,10 @@
 // A copy puts its part in place only when it arrived whole and its source
 // held still: a source or a part that changes at a known point of the copy.
+// Many copies in one process: a few at once ahead of the one taken, and big
+// files through parallel sessions.
+#include "core/copy/CopyAhead.h"
+#include "platform/ErrorCodes.h"
 #include "tests/e2e/Scenario.h"
-
-#include <gtest/gtest.h>
 
 namespace tarvo::test {
 namespace {
@@ -18,11 +20,6 @@ struct Change
     const char* reason; // none: the file arrives whole
 };
 
-void PrintTo(const Change& c, std::ostream* out)
-{
-    *out << c.name;
-}
-
 void Append(const QString& source, const QString&)
 {
     QFile file(source);
@@ -37,9 +34,7 @@ void Rewrite(const QString& source, const QString&)
 {
     QFile file(source);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(4 * MiB));
-    file.write("x");
-    file.close();
-    file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    file.write("x"); // and the file's time is now
 }
 // As a server that truncates a file opened a second time would leave it.
 void CutThePart(const QString&, const QString& targetFolder)
@@ -89,6 +84,43 @@ INSTANTIATE_TEST_SUITE_P(
                       Change{"PutParallelPartCut", false, 10 * MiB, 10 * MiB, CutThePart, ""},
                       Change{"GetParallelPartCut", true, 10 * MiB, 10 * MiB, CutThePart, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+using ParallelCopiesTest = Scenario;
+
+// Copies come back in list order (the first, big, ends last), a failed one
+// at its own place, and none starts beyond the depth. Big files at once share
+// the extra sessions: all arrive whole.
+TEST_F(ParallelCopiesTest, CopiesAtOnceArriveWholeInListOrder)
+{
+    ASSERT_EQ(connect("S"), 0);
+    QList<CopyRequest> small, puts, gets;
+    for (int i = 0; i < 12; ++i) {
+        if (i != 2) // the third source is missing
+            writeDevice(QString("\\Ahead\\f%1.txt").arg(i), i ? "small" : Pattern(8 * MiB));
+        small.append({QString("\\Ahead\\f%1.txt").arg(i), sharePath(QString("f%1.txt").arg(i))});
+    }
+    {
+        CopyAhead ahead(platform->files(), small, 3);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(ahead.takeNext().error, i == 2 ? PlatformError::FileNotFound : 0) << i;
+    } // left with copies running: the end waits for them
+    for (int i : {0, 4, 6, 7, 11})
+        EXPECT_EQ(QFile::exists(onShare(QString("f%1.txt").arg(i))), i != 11) << i;
+    for (int i = 0; i < 4; ++i) {
+        writeDevice(QString("\\Big\\%1.bin").arg(i), Pattern(9 * MiB + i, i));
+        puts.append({QString("\\Big\\%1.bin").arg(i), sharePath(QString("%1.bin").arg(i))});
+        gets.append({sharePath(QString("%1.bin").arg(i)), QString("\\Back\\%1.bin").arg(i)});
+    }
+    QDir().mkpath(native("\\Back"));
+    for (const QList<CopyRequest>& copies : {puts, gets}) {
+        CopyAhead ahead(platform->files(), copies, 4);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(ahead.takeNext().error, 0) << i;
+    }
+    for (int i = 0; i < 4; ++i) // there and back again
+        EXPECT_TRUE(TempFolder::read(native(QString("\\Back\\%1.bin").arg(i))) ==
+                    Pattern(9 * MiB + i, i));
+}
 
 } // namespace
 } // namespace tarvo::test

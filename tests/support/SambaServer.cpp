@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QUuid>
 #include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace tarvo::test {
@@ -25,11 +26,8 @@ QString Tool(const QString& name)
 struct Loopback
 {
     explicit Loopback(int port)
-    {
-        address.sin_family = AF_INET;
-        address.sin_port = htons(quint16(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    }
+        : address{AF_INET, htons(quint16(port)), {htonl(INADDR_LOOPBACK)}, {}}
+    {}
     ~Loopback() { ::close(fd); }
     sockaddr* at() { return reinterpret_cast<sockaddr*>(&address); }
     int bound()
@@ -96,15 +94,12 @@ bool SambaServer::changePassword(const QString& password)
     m_password = password;
     const QByteArray line = password.toUtf8() + '\n';
     QByteArray errors;
-    const QStringList add = m_passwordSet ? QStringList() : QStringList{"-a"};
-    if (RunProgram(Tool("smbpasswd"),
-                   QStringList{"-c", m_folder.filePath("smb.conf"), "-s"} + add +
-                       QStringList{"root"},
+    if (RunProgram(Tool("smbpasswd"), {"-c", m_folder.filePath("smb.conf"), "-s", "-a", "root"},
                    line + line, &errors) != 0) {
         m_error = "smbpasswd failed: " + QString::fromLocal8Bit(errors);
         return false;
     }
-    return m_passwordSet = true;
+    return true;
 }
 
 bool SambaServer::waitForPort(bool open) const
@@ -138,7 +133,7 @@ bool SambaServer::start()
     }
     m_folder.write("users.map", "root = tester\n");
     m_folder.write("smb.conf", text.toUtf8());
-    if (!isInstalled() || (!m_passwordSet && !changePassword(m_password)))
+    if (!isInstalled() || !changePassword(m_password))
         return false;
     // As a daemon smbd leads a process group of its own, which holds the
     // children that serve connections: stop() ends them all.
@@ -179,27 +174,10 @@ void SambaServer::clearShares()
 
 bool SambaServer::configure(const QStringList& serverOptions, const QStringList& shareOptions)
 {
-    const bool same = serverOptions == m_serverOptions && shareOptions == m_shareOptions;
+    if (serverOptions == m_serverOptions && shareOptions == m_shareOptions)
+        return true;
     m_serverOptions = serverOptions;
     m_shareOptions = shareOptions;
-    return same || restart();
-}
-
-bool SambaServer::addShare(const QString& name)
-{
-    QDir().mkpath(shareFolder(name));
-    m_shares.append(name);
-    return restart();
-}
-
-bool SambaServer::removeShare(const QString& name)
-{
-    m_shares.removeAll(name);
-    return restart();
-}
-
-bool SambaServer::restart()
-{
     const bool running = m_pid > 0;
     stop();
     return !running || start();
@@ -207,15 +185,9 @@ bool SambaServer::restart()
 
 bool SambaServer::setReadOnly(const QString& relative)
 {
-    const TempFolder folder;
-    const QString credentials = folder.write(
-        "credentials",
-        QStringLiteral("username = %1\npassword = %2\n").arg(UserName, m_password).toUtf8());
-    return RunProgram(
-               Tool("smbclient"),
-               {"//127.0.0.1/share", QStringLiteral("--port=%1").arg(m_port),
-                "--configfile=/dev/null", "--authentication-file=" + credentials,
-                "--command=setmode \"" + QString(relative).replace(u'/', u'\\') + "\" +r"}) == 0;
+    // In the oldest form Samba reads: the attributes in hex, ended by a NUL.
+    return ::setxattr(QFile::encodeName(shareFolder() + u'/' + relative).constData(),
+                      "user.DOSATTRIB", "0x1", 4, 0) == 0;
 }
 
 void SambaTest::SetUpTestSuite()

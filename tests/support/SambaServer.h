@@ -20,7 +20,6 @@ class SilentServer
 public:
     SilentServer();
     ~SilentServer();
-    int port() const { return m_port; }
     QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
 
 private:
@@ -55,16 +54,13 @@ public:
     bool changePassword(const QString& password);
     // Options an office sets, in smb.conf's words: for the server ("max smbd
     // processes = 3") and for every share ("veto files = /.*/"). A running
-    // server restarts to see them, as it does for shares added or removed.
+    // server restarts to see them.
     bool configure(const QStringList& serverOptions, const QStringList& shareOptions);
-    bool addShare(const QString& name);
-    bool removeShare(const QString& name);
-    // Empties every share's folder.
+    // Empties the folders of both shares, "share" and "other".
     void clearShares();
     // Gives a file on the default share the DOS read-only attribute, as a
-    // user of the share would (the server keeps it apart from the mode bits),
-    // with Samba's own client; the password goes in a file, not on its
-    // command line.
+    // user of the share would: the server keeps it in an extended attribute,
+    // apart from the mode bits.
     bool setReadOnly(const QString& relative);
 
     // The local folder behind a share.
@@ -75,25 +71,22 @@ public:
     // "\\127.0.0.1:PORT\share"
     QString shareText(const QString& share = "share") const
     {
-        return "\\\\" + server() + u'\\' + share;
+        return QStringLiteral("\\\\127.0.0.1:%1\\%2").arg(m_port).arg(share);
     }
     int port() const { return m_port; }
-    QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     const QString& error() const { return m_error; }
 
 private:
     bool waitForPort(bool open) const;
-    bool restart();
 
     TempFolder m_folder;
-    QStringList m_shares{"share"};
+    const QStringList m_shares{"share", "other"};
     QStringList m_serverOptions;
     QStringList m_shareOptions;
     QString m_password;
     QString m_error;
     int m_port = FreeLoopbackPort();
     qint64 m_pid = 0;
-    bool m_passwordSet = false;
 };
 
 // Test suites that share one Samba server: started before the first test of
