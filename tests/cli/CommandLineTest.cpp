@@ -3,7 +3,6 @@
 #include "config/NetSession.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/SambaServer.h"
-#include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

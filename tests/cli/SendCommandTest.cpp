@@ -181,10 +181,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, SendSignalTest, ::testing::Values(SIGINT, SIGT
 
 TEST(ProgressLineTest, FitsTheTerminalAndShortensTheNameInTheMiddle)
 {
-    ProgressSnapshot shot;
-    shot.fileNumber = 1;
-    shot.fileSize = 4 << 20;
-    shot.fileDone = 1 << 20;
+    const ProgressSnapshot shot{.fileNumber = 1, .fileDone = 1 << 20, .fileSize = 4 << 20};
     const QString name = "quarterly-report-of-the-northern-region.csv";
 
     EXPECT_EQ(ProgressLineText(name, shot, 2.5 * (1 << 20), 120),

@@ -41,15 +41,14 @@ struct Refusal
 
 int Perform(FileSystem& files, const Refusal& row)
 {
-    const FileInfo sent = {}; // a version that no file has now
-    FileInfo info;
+    FileInfo info; // also the version sent, which no file has now
     if (row.op == "attributes")
         return files.readAttributes(row.path, info);
     if (row.op.startsWith("copy"))
         return files.copyFile(row.path, row.target, row.op == "copy new");
     if (row.op.startsWith("move"))
-        return files.moveFile(row.path, row.target, row.op == "move sent" ? &sent : nullptr);
-    return files.deleteFile(row.path, row.op == "delete sent" ? &sent : nullptr);
+        return files.moveFile(row.path, row.target, row.op == "move sent" ? &info : nullptr);
+    return files.deleteFile(row.path, row.op == "delete sent" ? &info : nullptr);
 }
 
 class RefusalTest : public LocalFileSystemTest, public ::testing::WithParamInterface<Refusal>

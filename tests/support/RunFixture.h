@@ -8,7 +8,6 @@
 #include "tests/support/RunProgram.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
-#include "tests/support/TempFiles.h"
 
 #include <QDateTime>
 #include <sys/wait.h>
