@@ -1,5 +1,5 @@
 // `tarvo send` as a user runs it: the program itself, a configuration file,
-// the test share, no terminal.
+// the test share, and a terminal only for the stopped run.
 #include "cli/TerminalProgress.h"
 #include "tests/support/RunFixture.h"
 
