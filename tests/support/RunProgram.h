@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/TempFiles.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -27,12 +29,15 @@ struct Outcome
 int RunProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {},
                QByteArray* errors = nullptr);
 
-// Starts a program with these variables added to the environment
-// ("NAME=value"), its standard input read from a file and its standard
-// output and error written to files (a terminal's, too); the child's pid, or
-// -1. The caller waits for it.
+// Starts a program (looked up on PATH) with these variables set in its
+// environment ("NAME=value"; "NAME=" empties one), its standard input read
+// from a file, its standard output written to `output` (a terminal's, say) or
+// else to the file "out" of `folder`, and its standard error to the file "err"
+// there; the child's pid, or -1. FinishProgram waits for it.
 qint64 StartProgram(const QString& program, const QStringList& arguments,
-                    const QStringList& environment, const QString& outputFile,
-                    const QString& errorFile, const QString& inputFile = "/dev/null");
+                    const QStringList& environment, const TempFolder& folder,
+                    const QString& output = {}, const QString& input = "/dev/null");
+// Waits for a program that StartProgram started, and reads what it wrote.
+Outcome FinishProgram(qint64 pid, const TempFolder& folder);
 
 } // namespace tarvo::test

@@ -10,12 +10,9 @@
 namespace tarvo::test {
 
 // A temporary folder with helpers to write and read whole files in it.
-class TempFolder
+class TempFolder : public QTemporaryDir
 {
 public:
-    QString path() const { return m_dir.path(); }
-    QString filePath(const QString& name) const { return m_dir.filePath(name); }
-
     QString write(const QString& name, const QByteArray& bytes) const
     {
         const QString target = filePath(name);
@@ -31,9 +28,6 @@ public:
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 } // namespace tarvo::test
