@@ -70,6 +70,32 @@ TEST_F(TransferRunTest, ShowsEachFileAndReplacesTargetsWithoutAsking)
                            "connect Fetch \\\\files\\share", "disconnect Fetch"}));
 }
 
+// A copy that breaks off, or whose source is saved again while it is read,
+// is not sent: the old target stays whole and Del keeps the source.
+TEST_F(TransferRunTest, ACopyThatDidNotArriveWholeIsNotSent)
+{
+    files.addFile("\\Docs\\cut.bin", QByteArray(200000, 'c'));
+    files.addFile("\\Docs\\saved.txt", QByteArray(100000, 's'));
+    files.addFile(onShare("out\\cut.bin"), "old");
+    files.failWrite("cut.bin", 2, PlatformError::DiskFull);
+    files.changeDuringCopy("\\Docs\\saved.txt", "saved again", MemoryFileSystem::DefaultTime + 1);
+    // Each first in its session: a copy that failed beside an earlier one is
+    // made again, and this time would succeed.
+    addSession("Cut", line("Put", "\\Docs", "out", "Del"), {"\\Docs\\cut.bin"});
+    addSession("Saved", line("Put", "\\Docs", "out", "Del"), {"\\Docs\\saved.txt"});
+
+    EXPECT_EQ(run().text(), "0 of 2 files are transferred successfully");
+    EXPECT_EQ(files.data(onShare("out\\cut.bin")), "old");
+    EXPECT_FALSE(files.exists(onShare("out\\saved.txt")));
+    EXPECT_EQ(files.data("\\Docs\\saved.txt"), "saved again");
+    EXPECT_TRUE(files.exists("\\Docs\\cut.bin"));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Failed to copy file \\Docs\\cut.bin to " + onShare("out\\cut.bin") +
+                               "\r\nThere is not enough space left on the disk.",
+                           "Failed to copy file \\Docs\\saved.txt to " + onShare("out\\saved.txt") +
+                               "\r\nThe file changed while it was being copied."}));
+}
+
 // Cancel in the middle of a big file: its copy is abandoned, its
 // post-operation does not act, and nothing starts after it. A small file's
 // copy ran ahead and ended first: it counts and is filed.

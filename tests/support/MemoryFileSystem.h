@@ -78,6 +78,19 @@ public:
     {
         m_faults.append({op, {normal(pathEnd), error}});
     }
+    // The nth block written to a target whose path ends with pathEnd fails.
+    void failWrite(const QString& pathEnd, int nth, int error)
+    {
+        m_writeFaults[normal(pathEnd)] = {nth, error};
+    }
+    // After the first block of the file's copy, the file is saved again.
+    void changeDuringCopy(const QString& path, const QByteArray& data, FileTime lastWrite)
+    {
+        m_changes[key(path)] = {
+            normal(path),
+            data,
+            {FileAttribute::Archive, lastWrite, 0, lastWrite, quint64(data.size())}};
+    }
     // Called after each block of every copy, on the copy's thread.
     void setBlockHook(std::function<void(const QString& source)> hook) { m_blockHook = hook; }
     // Times written into the folder keep only multiples of ticks; 0: none.
@@ -124,7 +137,11 @@ public:
         for (quint64 done = 0; done < source.info.Size;) {
             if (request.cancel.cancelled())
                 return CopyOutcome::failed(PlatformError::Cancelled);
+            if (const int error = takeWriteFault(request.target))
+                return CopyOutcome::failed(error);
             done = std::min<quint64>(done + 64 * 1024, source.info.Size);
+            if (Lock lock(m_mutex); m_changes.contains(key(request.source)))
+                m_nodes[key(request.source)] = m_changes.take(key(request.source));
             if (request.watcher)
                 request.watcher->blockCopied(done, source.info.Size);
             if (m_blockHook)
@@ -253,6 +270,15 @@ private:
         }
         return 0;
     }
+    int takeWriteFault(const QString& target)
+    {
+        Lock lock(m_mutex);
+        for (auto it = m_writeFaults.begin(); it != m_writeFaults.end(); ++it) {
+            if (normal(target).endsWith(it.key(), Qt::CaseInsensitive) && --it->first == 0)
+                return m_writeFaults.take(it.key()).second;
+        }
+        return 0;
+    }
     // A missing file in a folder that is there, or a missing folder.
     int find(const QString& path) const
     {
@@ -285,7 +311,9 @@ private:
     std::function<void(const QString&)> m_blockHook;
     QHash<QString, FileTime> m_ticks;
     QHash<QString, int> m_refusals;
-    QHash<QString, QStringList> m_extra;  // listed beside the folder's files
+    QHash<QString, QStringList> m_extra;               // listed beside the folder's files
+    QHash<QString, std::pair<int, int>> m_writeFaults; // path's end -> blocks left, error
+    QHash<QString, Node> m_changes;
     QMap<QString, QString> m_connections; // local name -> remote name
 };
 
