@@ -44,21 +44,20 @@ protected:
         QStringList rows;
         const QImage icon =
             sessionIcons.pixmap(13).toImage().convertToFormat(QImage::Format_ARGB32);
-        for (int row = 0; row < list().topLevelItemCount(); ++row) {
-            const QImage shown = list().topLevelItem(row)->icon(0).pixmap(16, 16).toImage();
-            rows.append(list().topLevelItem(row)->text(0) + u' ' +
+        for (int row = 0; row < page.list().topLevelItemCount(); ++row) {
+            const QImage shown = page.list().topLevelItem(row)->icon(0).pixmap(16, 16).toImage();
+            rows.append(page.list().topLevelItem(row)->text(0) + u' ' +
                         (shown.convertToFormat(QImage::Format_ARGB32) == icon ? 'D' : '-') +
-                        (list().isTicked(row) ? 'T' : '-'));
+                        (page.list().isTicked(row) ? 'T' : '-'));
         }
         return rows;
     }
     void select(const QStringList& names)
     {
-        list().clearSelection();
+        page.list().clearSelection();
         for (const QString& name : names)
-            list().topLevelItem(page.FindRow(name))->setSelected(true);
+            page.list().topLevelItem(page.FindRow(name))->setSelected(true);
     }
-    CCheckListCtrl& list() { return page.list(); }
 
     Settings settings;
     ScriptedMessageService messages;
@@ -90,11 +89,10 @@ TEST_F(NetPageTest, ListsTheNamedNetSessionsInNameOrderAndAddShowsTheNewOneAtOnc
         Click(page, "addButton");
     EXPECT_EQ(messages.texts(), QStringList{"The session name \"ALPHA\" differs from the session "
                                             "\"Alpha\" only in letter case. Choose another name."});
-    EXPECT_EQ(settings.Sessions.value("Office"), "Net,None,\\\\fs\\team,WORKGROUP,,,None,,,");
     EXPECT_EQ(settings.Sessions.value("beta"), "Net,None,\\\\new\\s,WORKGROUP,,,None,,,");
     EXPECT_EQ(rows(), QStringList({"Alpha D-", "beta DT", "gamma --", "Gamma --", "Office --"}))
         << "the replaced row keeps its icon and tick";
-    EXPECT_EQ(list().topLevelItem(1)->text(1), "\\\\new\\s");
+    EXPECT_EQ(page.list().topLevelItem(1)->text(1), "\\\\new\\s");
 }
 
 TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowRenamesOnALetterCaseChangeAndRemoveTakesTicks)
