@@ -10,18 +10,6 @@ QString Line(const QString& server, const QString& domain = "WG")
     return "Net,Put,\\\\" + server + "\\docs," + domain + ",\\Docs,\\,None,,ann,pw";
 }
 
-// Replaces the text of a session dialog's field by typing, as a user does.
-void TypeInto(const CNetSessionDlg& dialog, SessionField field, const QString& text)
-{
-    QWidget* control = dialog.control(field);
-    if (auto* box = qobject_cast<QComboBox*>(control))
-        control = box->lineEdit();
-    auto* edit = qobject_cast<QLineEdit*>(control);
-    edit->selectAll();
-    edit->del();
-    QTest::keyClicks(edit, text);
-}
-
 // A dialog step that notes the session shown, types into fields and ends the
 // dialog with OK or Cancel.
 ModalScript::Step Fill(QList<QPair<SessionField, QString>> fields, bool ok = true,
@@ -32,7 +20,7 @@ ModalScript::Step Fill(QList<QPair<SessionField, QString>> fields, bool ok = tru
         if (shown)
             shown->append(session.values().sessionName);
         for (const auto& [field, text] : fields)
-            TypeInto(session, field, text);
+            TypeInto(session.control(field), text);
         ok ? dialog.accept() : dialog.reject();
     };
 }
@@ -50,42 +38,26 @@ protected:
         page.show();
     }
 
-    QStringList rows(int column = 0)
+    // Per row: its name, then D for a default session's icon and T for a tick.
+    QStringList rows()
     {
-        QStringList texts;
-        for (int row = 0; row < list().topLevelItemCount(); ++row)
-            texts.append(list().topLevelItem(row)->text(column));
-        return texts;
-    }
-    // Per row: D for a default session's icon, T for a tick.
-    QString marks()
-    {
-        QString marks;
+        QStringList rows;
         const QImage icon =
             sessionIcons.pixmap(13).toImage().convertToFormat(QImage::Format_ARGB32);
-        for (int row = 0; row < list().topLevelItemCount(); ++row) {
-            const QImage shown = list().topLevelItem(row)->icon(0).pixmap(16, 16).toImage();
-            marks += QString(shown.convertToFormat(QImage::Format_ARGB32) == icon ? "D" : "-") +
-                     (list().isTicked(row) ? "T " : "- ");
+        for (int row = 0; row < page.list().topLevelItemCount(); ++row) {
+            const QImage shown = page.list().topLevelItem(row)->icon(0).pixmap(16, 16).toImage();
+            rows.append(page.list().topLevelItem(row)->text(0) + u' ' +
+                        (shown.convertToFormat(QImage::Format_ARGB32) == icon ? 'D' : '-') +
+                        (page.list().isTicked(row) ? 'T' : '-'));
         }
-        return marks.trimmed();
-    }
-    void tick(const QString& name)
-    {
-        QTest::mouseClick(list().viewport(), Qt::LeftButton, {},
-                          list().stateIconRect(page.FindRow(name)).center());
+        return rows;
     }
     void select(const QStringList& names)
     {
-        list().clearSelection();
+        page.list().clearSelection();
         for (const QString& name : names)
-            list().topLevelItem(page.FindRow(name))->setSelected(true);
+            page.list().topLevelItem(page.FindRow(name))->setSelected(true);
     }
-    void click(const char* button)
-    {
-        QTest::mouseClick(page.findChild<QPushButton*>(button), Qt::LeftButton);
-    }
-    CCheckListCtrl& list() { return page.list(); }
 
     Settings settings;
     ScriptedMessageService messages;
@@ -96,15 +68,14 @@ protected:
 
 TEST_F(NetPageTest, ListsTheNamedNetSessionsInNameOrderAndAddShowsTheNewOneAtOnce)
 {
-    EXPECT_EQ(rows(), QStringList({"Alpha", "beta", "gamma", "Gamma"}));
-    EXPECT_EQ(rows(1), QStringList({"\\\\A\\docs", "\\\\b\\docs", "\\\\g\\docs", "\\\\G\\docs"}));
-    EXPECT_EQ(marks(), "D- D- -- --") << "a default matches in any letter case";
+    EXPECT_EQ(rows(), QStringList({"Alpha D-", "beta D-", "gamma --", "Gamma --"}))
+        << "a default matches in any letter case";
 
-    tick("beta");
+    Tick(page, "beta");
     ModalScript user(
         {[](QDialog& dialog) {
              auto& session = static_cast<CNetSessionDlg&>(dialog);
-             TypeInto(session, SessionField::SessionName, "ALPHA");
+             TypeInto(session.control(SessionField::SessionName), "ALPHA");
              session.control(SessionField::Share)->setFocus();
              session.accept();
              EXPECT_TRUE(session.isVisible()) << "refused: a letter-case twin of Alpha";
@@ -115,20 +86,18 @@ TEST_F(NetPageTest, ListsTheNamedNetSessionsInNameOrderAndAddShowsTheNewOneAtOnc
          Fill({{SessionField::SessionName, "Office"}, {SessionField::Share, "\\\\fs\\team"}}),
          Fill({{SessionField::SessionName, "beta"}, {SessionField::Share, "\\\\new\\s"}})});
     for (int i = 0; i < 3; ++i)
-        click("addButton");
-    EXPECT_EQ(user.titles, QStringList(3, "Map Network Drive"));
+        Click(page, "addButton");
     EXPECT_EQ(messages.texts(), QStringList{"The session name \"ALPHA\" differs from the session "
                                             "\"Alpha\" only in letter case. Choose another name."});
-    EXPECT_EQ(settings.Sessions.value("Office"), "Net,None,\\\\fs\\team,WORKGROUP,,,None,,,");
     EXPECT_EQ(settings.Sessions.value("beta"), "Net,None,\\\\new\\s,WORKGROUP,,,None,,,");
-    EXPECT_EQ(rows(), QStringList({"Alpha", "beta", "gamma", "Gamma", "Office"}));
-    EXPECT_EQ(rows(1)[1], "\\\\new\\s");
-    EXPECT_EQ(marks(), "D- DT -- -- --") << "the replaced row keeps its icon and tick";
+    EXPECT_EQ(rows(), QStringList({"Alpha D-", "beta DT", "gamma --", "Gamma --", "Office --"}))
+        << "the replaced row keeps its icon and tick";
+    EXPECT_EQ(page.list().topLevelItem(1)->text(1), "\\\\new\\s");
 }
 
-TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowAndALetterCaseChangeRenames)
+TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowRenamesOnALetterCaseChangeAndRemoveTakesTicks)
 {
-    click("editButton");
+    Click(page, "editButton");
     EXPECT_EQ(messages.texts(), QStringList({"Please select one item"}));
     select({"gamma", "Alpha", "beta"});
     QStringList shown;
@@ -136,7 +105,7 @@ TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowAndALetterCaseChangeRenames)
         ModalScript user({Fill({{SessionField::Domain, "CORP"}}, true, &shown),
                           Fill({{SessionField::Domain, "LOST"}}, false, &shown),
                           Fill({{SessionField::SessionName, "delta"}}, true, &shown)});
-        click("editButton");
+        Click(page, "editButton");
     }
     EXPECT_EQ(shown, QStringList({"Alpha", "beta", "gamma"}));
     EXPECT_EQ(settings.Sessions.value("Alpha"), Line("A", "CORP"));
@@ -144,49 +113,37 @@ TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowAndALetterCaseChangeRenames)
     EXPECT_EQ(settings.Sessions.value("gamma"), Line("g")) << "a rename keeps the old one";
     EXPECT_EQ(settings.Sessions.value("delta"), Line("g"));
 
-    tick("beta");
+    Tick(page, "beta");
     select({"beta"});
     ModalScript user({Fill({{SessionField::SessionName, "Beta"}, {SessionField::Domain, "CORP"}})});
-    click("editButton");
+    Click(page, "editButton");
     EXPECT_FALSE(settings.Sessions.contains("beta"));
     EXPECT_EQ(settings.Sessions.value("Beta"), Line("b", "CORP"));
     EXPECT_EQ(settings.DefaultSession, QStringList({"Beta", "ALPHA"}));
-    EXPECT_EQ(rows(), QStringList({"Alpha", "Beta", "delta", "gamma", "Gamma"}));
-    EXPECT_EQ(marks(), "D- DT -- -- --");
-}
+    EXPECT_EQ(rows(), QStringList({"Alpha D-", "Beta DT", "delta --", "gamma --", "Gamma --"}));
 
-TEST_F(NetPageTest, RemoveAndSetDefaultTakeTheTickedRows)
-{
-    click("removeButton");
-    EXPECT_EQ(rows().size(), 4) << "nothing ticked, nothing asked";
-    tick("beta");
-    tick("gamma");
+    // Remove and Set default take the ticked rows, not the selected ones, and
+    // Remove asks before it deletes a default session.
+    Tick(page, "gamma");
     select({"Alpha"});
     messages.answerNext(MessageResult::Cancel);
-    click("removeButton");
-    EXPECT_EQ(messages.texts(), QStringList({"Delete default?"}));
-    EXPECT_EQ(rows(), QStringList({"Alpha", "beta", "Gamma"}));
-    EXPECT_EQ(marks(), "D- DT --");
-    click("removeButton");
-    EXPECT_FALSE(settings.Sessions.contains("beta"));
+    Click(page, "removeButton");
+    EXPECT_EQ(messages.texts(), QStringList({"Please select one item", "Delete default?"}));
+    EXPECT_EQ(rows(), QStringList({"Alpha D-", "Beta DT", "delta --", "Gamma --"}));
+    Click(page, "removeButton");
+    EXPECT_FALSE(settings.Sessions.contains("Beta"));
     EXPECT_EQ(settings.DefaultSession, QStringList({"ALPHA"}));
-
-    tick("Gamma");
-    tick("Alpha");
-    click("setDefaultButton");
+    Tick(page, "Gamma");
+    Tick(page, "Alpha");
+    Click(page, "setDefaultButton");
     EXPECT_EQ(settings.DefaultSession, QStringList({"Alpha", "Gamma"}));
-    EXPECT_EQ(marks(), "DT DT");
-}
-
-QComboBox& Box(const CNetSessionDlg& dialog, SessionField field)
-{
-    return *qobject_cast<QComboBox*>(dialog.control(field));
+    EXPECT_EQ(rows(), QStringList({"Alpha DT", "delta --", "Gamma DT"}));
 }
 
 // Chooses an entry of a drop-down box as a user does: opens it and clicks.
 void Choose(const CNetSessionDlg& dialog, SessionField field, const QString& text)
 {
-    QComboBox& combo = Box(dialog, field);
+    QComboBox& combo = *qobject_cast<QComboBox*>(dialog.control(field));
     combo.showPopup();
     QAbstractItemView* view = combo.view();
     const QModelIndex index =
@@ -208,11 +165,12 @@ TEST(NetSessionDlgTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryFie
     CNetSessionDlg dialog(SessionFormForAdd(), sessions, messages);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Map Network Drive");
-    QStringList names;
-    for (int i = 0; i < Box(dialog, SessionField::SessionName).count(); ++i)
-        names.append(Box(dialog, SessionField::SessionName).itemText(i));
-    EXPECT_EQ(names, QStringList({"", "AB", "ab", "Home", "work"}));
-    EXPECT_EQ(Box(dialog, SessionField::SessionName).currentIndex(), -1);
+    const auto* names = qobject_cast<QComboBox*>(dialog.control(SessionField::SessionName));
+    QStringList offered;
+    for (int i = 0; i < names->count(); ++i)
+        offered.append(names->itemText(i));
+    EXPECT_EQ(offered, QStringList({"", "AB", "ab", "Home", "work"}));
+    EXPECT_EQ(names->currentIndex(), -1);
     EXPECT_EQ(dialog.SessionLine(), "Net,None,,WORKGROUP,,,None,,,");
     QWidget* postFolder = dialog.control(SessionField::PostFolder);
     EXPECT_TRUE(postFolder->isEnabled()) << "at first, although Post is None";
@@ -228,14 +186,12 @@ TEST(NetSessionDlgTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryFie
     Choose(dialog, SessionField::SessionName, "work");
     EXPECT_EQ(dialog.SessionLine(), sessions.value("work"));
     EXPECT_FALSE(postFolder->isEnabled());
-    for (const QString name : {"ab", "AB"}) {
-        NetSession session;
-        session.Name = name;
-        ParseNetSession(sessions.value(name), session);
-        EXPECT_EQ(CNetSessionDlg(SessionFormFrom(session), sessions, messages).SessionLine(),
-                  sessions.value(name))
-            << "edits its exact name";
-    }
+    NetSession lower;
+    lower.Name = "ab";
+    ParseNetSession(sessions.value("ab"), lower);
+    EXPECT_EQ(CNetSessionDlg(SessionFormFrom(lower), sessions, messages).SessionLine(),
+              sessions.value("ab"))
+        << "edits its exact name, not its letter-case twin's";
 }
 
 } // namespace

@@ -4,19 +4,6 @@
 namespace tarvo::test {
 namespace {
 
-void Click(QWidget& parent, const char* name)
-{
-    QTest::mouseClick(parent.findChild<QAbstractButton*>(name), Qt::LeftButton);
-}
-
-void TypeText(QWidget& parent, const char* box, const QString& text)
-{
-    QLineEdit* edit = parent.findChild<QComboBox*>(box)->lineEdit();
-    edit->selectAll();
-    edit->del();
-    QTest::keyClicks(edit, text);
-}
-
 // The Option button's user: ticks the session on the Net page, then clicks.
 ModalScript::Step TickAndClick(const QString& session, QList<const char*> buttons,
                                QDialogButtonBox::StandardButton end)
@@ -24,72 +11,49 @@ ModalScript::Step TickAndClick(const QString& session, QList<const char*> button
     return [=](QDialog& dialog) {
         auto& sheet = static_cast<COptions&>(dialog);
         sheet.tabs().setCurrentIndex(2);
-        CCheckListCtrl& list = sheet.netPage().list();
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                          list.stateIconRect(sheet.netPage().FindRow(session)).center());
+        Tick(sheet.netPage(), session);
         for (const char* button : buttons)
             Click(sheet, button);
         QTest::mouseClick(sheet.findChild<QDialogButtonBox*>()->button(end), Qt::LeftButton);
     };
 }
 
-class OptionsSheetTest : public ::testing::Test
+// The default choice is shown by its name and read in any letter case. The
+// attribute mask is rebuilt only from a Filter page that was shown: 0x80 is
+// none of its boxes and stays while the page is unseen.
+TEST(OptionsSheetTest, OpensOnGeneralReadsTheDefaultChoiceAndRebuildsTheMaskOnlyFromAShownPage)
 {
-protected:
-    std::unique_ptr<COptions> open()
-    {
-        auto sheet = std::make_unique<COptions>(
-            "Options", OptionsContext{settings, messages, sessionIcons, checkBoxes,
-                                      QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1"});
-        sheet->show();
-        return sheet;
-    }
-
     Settings settings;
+    settings.ShowAttributes = 0xA7;
+    settings.DefaultChoice = 4;
     ScriptedMessageService messages;
     ImageList sessionIcons = SessionIcons();
     ImageList checkBoxes = CheckBoxes();
-};
-
-TEST_F(OptionsSheetTest, OpensOnGeneralAndRebuildsTheMaskOnlyFromAShownFilterPage)
-{
-    settings.ShowAttributes = 0xA7; // 0x80 is none of the boxes: kept while the page is unseen
-    EXPECT_EQ(open()->filterValues().attributeMask, 0xA7u);
-    const auto sheet = open();
+    COptions sheet("Options", OptionsContext{settings, messages, sessionIcons, checkBoxes,
+                                             QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1"});
+    sheet.show();
     QStringList captions;
-    for (int i = 0; i < sheet->tabs().count(); ++i)
-        captions.append(sheet->tabs().tabText(i));
+    for (int i = 0; i < sheet.tabs().count(); ++i)
+        captions.append(sheet.tabs().tabText(i));
     EXPECT_EQ(captions, QStringList({"General", "Filter", "Net", "About"}));
-    EXPECT_EQ(sheet->tabs().currentIndex(), 0);
-
-    sheet->tabs().setCurrentIndex(1);
-    EXPECT_EQ(sheet->filterValues().attributeMask, 0x27u);
-    for (const char* box : {"readOnlyBox", "archiveBox", "hiddenBox", "systemBox"})
-        Click(*sheet, box);
-    EXPECT_EQ(sheet->filterValues().attributeMask, 0u);
-    TypeText(*sheet, "patternsBox", "  *.TXT ; *.doc;");
-    CopyIntoSettings(sheet->generalValues(), sheet->filterValues(), settings);
-    EXPECT_EQ(settings.Filter, "  *.TXT ; *.doc;");
-}
-
-TEST_F(OptionsSheetTest, DefaultChoiceIsShownByItsNameAndReadInAnyLetterCase)
-{
-    const struct
-    {
-        int stored;
-        const char* shown;
-        const char* typed; // null: left as shown
-        int read;
-    } cases[] = {{4, "No", nullptr, 4}, {0, "None", "yEs", 2}, {2, "Yes", "yes ", 0}};
-    for (const auto& c : cases) {
-        settings.DefaultChoice = c.stored;
-        const auto sheet = open();
-        EXPECT_EQ(sheet->findChild<QComboBox*>("defaultChoiceBox")->currentText(), c.shown);
-        if (c.typed)
-            TypeText(*sheet, "defaultChoiceBox", c.typed);
-        CopyIntoSettings(sheet->generalValues(), sheet->filterValues(), settings);
-        EXPECT_EQ(settings.DefaultChoice, c.read) << c.shown;
+    EXPECT_EQ(sheet.tabs().currentIndex(), 0);
+    EXPECT_EQ(sheet.findChild<QComboBox*>("defaultChoiceBox")->currentText(), "No");
+    for (const auto& [typed, read] : QList<QPair<QString, int>>{{"", 4}, {"yEs", 2}, {"yes ", 0}}) {
+        if (!typed.isEmpty())
+            TypeInto(sheet.findChild<QComboBox*>("defaultChoiceBox"), typed);
+        CopyIntoSettings(sheet.generalValues(), sheet.filterValues(), settings);
+        EXPECT_EQ(settings.DefaultChoice, read) << typed.toStdString();
     }
+    EXPECT_EQ(sheet.filterValues().attributeMask, 0xA7u);
+
+    sheet.tabs().setCurrentIndex(1);
+    EXPECT_EQ(sheet.filterValues().attributeMask, 0x27u);
+    for (const char* box : {"readOnlyBox", "archiveBox", "hiddenBox", "systemBox"})
+        Click(sheet, box);
+    EXPECT_EQ(sheet.filterValues().attributeMask, 0u);
+    TypeInto(sheet.findChild<QComboBox*>("patternsBox"), "  *.TXT ; *.doc;");
+    CopyIntoSettings(sheet.generalValues(), sheet.filterValues(), settings);
+    EXPECT_EQ(settings.Filter, "  *.TXT ; *.doc;");
 }
 
 // The sheet as the Option button runs it, over a real configuration file:
@@ -131,19 +95,13 @@ TEST(OptionButtonTest, CancelWritesNothingAndOkDuringARefreshListsTheNewDefaultS
     EXPECT_TRUE(saved.contains("\r\nDefaultSession=work\r\n")) << saved.toStdString();
     EXPECT_TRUE(saved.contains("\r\nShowInRom=Yes\r\n")) << "an unseen page's values stay";
     EXPECT_EQ(shown.pathBox().text(), "\\Work\\");
-    const auto rows = [&] {
-        QStringList rows;
-        for (const FileRow& row : shown.fileList().model().rows())
-            rows.append(row.session + u'/' + row.name);
-        return rows;
-    };
-    const QStringList expected{"work/w1.dat", "work/w2.dat"};
-    EXPECT_TRUE(QTest::qWaitFor([&] { return rows() == expected; }, 20000))
-        << rows().join(' ').toStdString();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !shown.findChild<FileListRefresher*>()->isRunning(); }));
+    auto* refresher = shown.findChild<FileListRefresher*>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !refresher->isRunning(); }, 20000));
     ASSERT_TRUE(WaitForEventsPostedSoFar(shown));
-    EXPECT_EQ(rows(), expected);
+    QStringList rows;
+    for (const FileRow& row : shown.fileList().model().rows())
+        rows.append(row.session + u'/' + row.name);
+    EXPECT_EQ(rows, QStringList({"work/w1.dat", "work/w2.dat"}));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
-// The Progress and Replace dialogs on in-memory files, and the messages that
-// a run's worker shows through the window's thread.
+// The Progress and Replace dialogs on in-memory files, the messages that a
+// run's worker shows through the window's thread, and the texts of every
+// dialog, which fit their controls in the application's font and in one twice
+// as large (paths shortened in their middle are left to ElidedLabel).
 
 #include "tests/support/UiTestSupport.h"
 
@@ -13,16 +15,17 @@ QString Text(const QWidget& dialog, const char* name)
     return elided ? elided->fullText() : label->text();
 }
 
-QPushButton* Button(const QWidget& dialog, const char* name)
-{
-    return dialog.findChild<QPushButton*>(name);
-}
-
 // Each test runs in the usual font and in one twice as large.
-class ProgressDlgTest : public ::testing::TestWithParam<int>
+class DialogTest : public ::testing::TestWithParam<int>
 {
 protected:
-    ScaledFont scaled{GetParam()};
+    DialogTest()
+    {
+        QFont font = m_font;
+        font.setPointSizeF(m_font.pointSizeF() * GetParam());
+        QApplication::setFont(font);
+    }
+    ~DialogTest() override { QApplication::setFont(m_font); }
     // Sessions without a direction copy their entries into \My Documents.
     void addFiles(const QString& postOp, const QStringList& paths, const QString& session = "Local")
     {
@@ -34,37 +37,16 @@ protected:
             params.entries.append(session + u',' + path);
         }
     }
-    // The copy of the first file stops after its first MiB until the test ends.
-    void pauseFirstFile(quint64 size)
-    {
-        files.setSize(params.entries.first().section(u',', 1), size);
-        files.setBlockHook([this](const QString&) {
-            if (m_bytes.fetch_add(64 * 1024) + 64 * 1024 == 1 << 20) {
-                m_paused.release();
-                m_goOn.acquire();
-            }
-        });
-    }
-    bool waitUntilPaused() { return m_paused.tryAcquire(1, 10000); }
-    static bool waitUntilEnded(const CProgressDlg& dialog)
-    {
-        return QTest::qWaitFor([&] { return !dialog.isRunning(); }, 10000);
-    }
-
     MemoryFileSystem files;
     TransferParams params;
     ScriptedMessageService messages;
-    QSemaphore m_goOn;
-
-private:
-    std::atomic<quint64> m_bytes{0};
-    QSemaphore m_paused;
+    const QFont m_font = QApplication::font();
 };
 
 // From the run's second failed copy on, its box offers to show no more; the
 // later failures are listed and counted in the dialog, and every box stands
 // on the dialog, not on the window beneath it.
-TEST_P(ProgressDlgTest, ShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
+TEST_P(DialogTest, ProgressShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
 {
     addFiles("Move", {"\\Out\\a.txt", "\\Out\\b.txt", "\\Out\\c.txt"});
     files.addFile("\\a.txt", "taken");       // where Move puts a.txt: one post-operation fails
@@ -87,11 +69,10 @@ TEST_P(ProgressDlgTest, ShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
     });
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
-    EXPECT_TRUE(Button(dialog, "done")->isHidden() &&
-                dialog.findChild<QLabel*>("summary")->isHidden());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Button(dialog, "done")->isVisible(); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return dialog.findChild<QPushButton*>("done")->isVisible(); }));
     EXPECT_EQ(dialog.findChild<QProgressBar*>()->value(), 100);
-    EXPECT_TRUE(Button(dialog, "cancel")->isHidden());
+    EXPECT_TRUE(dialog.findChild<QPushButton*>("cancel")->isHidden());
     QStringList texts{dialog.windowTitle()};
     for (const char* name : {"summary", "heading", "file", "size", "from", "to", "session",
                              "progressLine", "failureCount"})
@@ -102,7 +83,6 @@ TEST_P(ProgressDlgTest, ShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
                            "Transferring file ...", "z.txt", "0 bytes", "\\Out\\",
                            "\\My Documents\\", "Local", "Transferring file 6 of 6 ...",
                            "1 further failure was not shown as a box:"}));
-    EXPECT_EQ(files.names("\\My Documents"), QStringList({"a.txt", "b.txt", "c.txt"}));
     EXPECT_EQ(offers, QStringList({"", "", "Don't show again in this run"}));
     EXPECT_EQ(parents, QList<QWidget*>(3, &dialog));
     auto* failures = dialog.findChild<QListWidget*>("failures");
@@ -111,30 +91,35 @@ TEST_P(ProgressDlgTest, ShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
     EXPECT_EQ(failures->item(0)->text(),
               "Failed to copy file \\Out\\z.txt to \\My Documents\\z.txt\n"
               "The file does not exist (any more).");
-    EXPECT_GT(failures->y(), dialog.findChild<QLabel*>("summary")->y());
-    QTest::mouseClick(Button(dialog, "done"), Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 // Escape and the close box ask during a run (Enter does nothing): No goes on,
 // Yes stops the file in its middle and starts nothing more. A long name and a
 // big size fit.
-TEST_P(ProgressDlgTest, EscapeAndTheCloseBoxAskBeforeTheRunStopsInTheMiddleOfAFile)
+TEST_P(DialogTest, ProgressEscapeAndTheCloseBoxAskBeforeTheRunStopsInTheMiddleOfAFile)
 {
     const QString folder = "\\Out\\Projects\\Customer reports\\2026\\November";
     const QString name = "A rather long name for a file that a user sends.bin";
     addFiles("Del", {folder + "\\" + name});
     addFiles("Del", {"\\Out\\c.txt"}, "Later");
-    pauseFirstFile(1'234'567'890);
+    // The copy of the first file stops after its first MiB until the test lets it go.
+    files.setSize(folder + "\\" + name, 1'234'567'890);
+    std::atomic<quint64> bytes{0};
+    QSemaphore paused, goOn;
+    files.setBlockHook([&](const QString&) {
+        if (bytes.fetch_add(64 * 1024) + 64 * 1024 == 1 << 20) {
+            paused.release();
+            goOn.acquire();
+        }
+    });
     CProgressDlg dialog(params, files, files, messages);
-    const auto letGo = qScopeGuard([this] { m_goOn.release(); });
+    const auto letGo = qScopeGuard([&] { goOn.release(); });
     ModalScript user(
         {[](QDialog& box) { static_cast<QMessageBox&>(box).button(QMessageBox::No)->click(); },
          [](QDialog& box) { static_cast<QMessageBox&>(box).button(QMessageBox::Yes)->click(); }});
     dialog.show();
-    ASSERT_TRUE(waitUntilPaused());
+    ASSERT_TRUE(paused.tryAcquire(1, 10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Text(dialog, "speed").isEmpty(); }));
-    EXPECT_EQ(Text(dialog, "size"), "1,234,567,890 bytes");
     dialog.layout()->activate();
     EXPECT_EQ(ClippedTexts(dialog), QStringList());
     QTest::keyClick(&dialog, Qt::Key_Return);
@@ -143,50 +128,44 @@ TEST_P(ProgressDlgTest, EscapeAndTheCloseBoxAskBeforeTheRunStopsInTheMiddleOfAFi
     EXPECT_FALSE(dialog.close());
     EXPECT_EQ(user.titles.size(), 2);
     EXPECT_TRUE(dialog.isRunning() && dialog.isVisible());
-    EXPECT_FALSE(Button(dialog, "cancel")->isEnabled());
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("cancel")->isEnabled());
     EXPECT_EQ(Text(dialog, "speed"), "Stopping the run ...");
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(user.titles.size(), 2) << "nothing left to ask once it is stopping";
 
-    m_goOn.release();
-    ASSERT_TRUE(waitUntilEnded(dialog));
+    goOn.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isRunning(); }, 10000));
     EXPECT_EQ(Text(dialog, "summary"), "0 of 2 files are transferred successfully\nThe run was "
                                        "cancelled; the files after it were not started.");
     EXPECT_EQ(files.names("\\My Documents"), QStringList());
     EXPECT_EQ(files.names(folder), QStringList{name});
     QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_EQ(user.titles.size(), 2);
     EXPECT_FALSE(dialog.isVisible());
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, ProgressDlgTest, ::testing::Values(1, 2),
-                         [](const auto& info) { return "Times" + std::to_string(info.param); });
+// What a worker read of two files 30 days apart.
+const ReplaceFile Existing{
+    "\\\\pc\\Share Copy\\report.txt",
+    {.LastWriteTime = fileTimeFromTimespec({1'790'000'000, 0}), .Size = 1234567}};
+const ReplaceFile New{"\\My Documents\\report.txt",
+                      {.LastWriteTime = fileTimeFromTimespec({1'792'592'000, 0}), .Size = 3}};
 
-ReplaceFile Read(const QString& path, quint64 size, int day)
+// Replace shows the files as the worker read them (neither exists), shortens
+// only long names and answers by its buttons only. No text of Replace, Map
+// Network Drive, Browse or of any page of the Options sheet is clipped.
+TEST_P(DialogTest, ReplaceShowsTheFilesAsReadAnswersByItsButtonsAndNoDialogClipsItsTexts)
 {
-    FileInfo info;
-    info.Size = size;
-    info.LastWriteTime = fileTimeFromTimespec({time_t(1'790'000'000 + day * 86400), 0});
-    return {path, info};
-}
-
-const ReplaceFile Existing = Read("\\\\pc\\Share Copy\\report.txt", 1234567, 0);
-const ReplaceFile New = Read("\\My Documents\\report.txt", 3, 30);
-
-// Neither file exists: the dialog shows what the worker read and reads nothing.
-TEST(ReplaceDlgTest, ShowsBothFilesAsTheyWereReadAndShortensOnlyLongNames)
-{
-    CReplaceDlg dialog(Existing, New);
-    dialog.show();
-    QStringList texts{dialog.windowTitle()};
+    CReplaceDlg replace(Existing, New);
+    replace.show();
+    QStringList texts{replace.windowTitle()};
     for (const char* name : {"message", "existingFolder", "existingSize", "newFolder", "newSize"})
-        texts.append(Text(dialog, name));
+        texts.append(Text(replace, name));
     EXPECT_EQ(
         texts,
         QStringList({"Confirm File Replace", "A file named 'report.txt' already exists.",
                      "\\\\pc\\Share Copy\\", "1,234,567 bytes", "\\My Documents\\", "3 bytes"}));
-    EXPECT_NE(Text(dialog, "existingDate"), Text(dialog, "newDate"));
-    EXPECT_EQ(dialog.findChild<QLabel*>("message")->toolTip(), "");
+    EXPECT_NE(Text(replace, "existingDate"), Text(replace, "newDate"));
+    EXPECT_EQ(replace.findChild<QLabel*>("message")->toolTip(), "");
 
     const QString name = QString(300, u'n') + ".txt";
     CReplaceDlg longName({"\\Sent\\" + name, New.info}, {"\\Out\\" + name, New.info});
@@ -197,11 +176,8 @@ TEST(ReplaceDlgTest, ShowsBothFilesAsTheyWereReadAndShortensOnlyLongNames)
                 message->text().contains(QChar(0x2026)) &&
                 message->text().endsWith("n.txt' already exists."))
         << message->text().toStdString();
-}
 
-// Enter gives no answer: no button is the default.
-TEST(ReplaceDlgTest, EachButtonGivesItsAnswerAndEnterNone)
-{
+    // Each button gives its answer; Enter gives none, as no button is the default.
     for (const auto& [button, answer] :
          QList<QPair<QString, ReplaceAnswer>>{{"Yes", ReplaceYes},
                                               {"Yes To All", ReplaceYesToAll},
@@ -219,33 +195,53 @@ TEST(ReplaceDlgTest, EachButtonGivesItsAnswerAndEnterNone)
         EXPECT_EQ(reply.accepted, !button.isEmpty()) << button.toStdString();
         EXPECT_EQ(reply.answer, answer) << button.toStdString();
     }
+
+    Settings& settings = params.settings;
+    CNetSessionDlg session(SessionFormForAdd(), settings.Sessions, messages);
+    files.addFolder("\\My Documents");
+    ImageList sessionIcons = SessionIcons();
+    CBrowseDlg browse(CBrowseDlg::Services{settings, files, files, messages, sessionIcons},
+                      QString());
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&replace, &session, &browse}) {
+        dialog->show();
+        EXPECT_EQ(ClippedTexts(*dialog), QStringList()) << dialog->windowTitle().toStdString();
+    }
+    ImageList checkBoxes = CheckBoxes();
+    COptions sheet("Options", OptionsContext{settings, messages, sessionIcons, checkBoxes,
+                                             QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1"});
+    sheet.show();
+    for (int page = 0; page < sheet.tabs().count(); ++page) {
+        sheet.tabs().setCurrentIndex(page);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return sheet.tabs().currentWidget()->isVisible(); }));
+        EXPECT_EQ(ClippedTexts(sheet), QStringList()) << sheet.tabs().tabText(page).toStdString();
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Scales, DialogTest, ::testing::Values(1, 2),
+                         [](const auto& info) { return "Times" + std::to_string(info.param); });
 
 // Runs ask() on a worker thread, as a run does, and waits until it returns.
 void OnWorker(const std::function<void()>& ask)
 {
-    std::atomic_bool done{false};
-    std::thread worker([&] {
-        ask();
-        done = true;
-    });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 10000));
-    worker.join();
+    const auto done = std::async(std::launch::async, ask);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
 }
 
 TEST(GuiMessageService, AWorkersMessagesQuestionsAndWaitCursorAreShownOnTheWindowsThread)
 {
     GuiMessageService messages;
     MessageBoxWatcher watcher(QMessageBox::Cancel); // Ok where there is no Cancel
-    MessageResult result = MessageResult::Ok;
-    OnWorker([&] {
-        result = messages.showMessage("Go ahead?", MessageIcon::Question, MessageButtons::OkCancel);
-    });
-    EXPECT_EQ(result, MessageResult::Cancel);
-    for (MessageIcon icon : {MessageIcon::Error, MessageIcon::Information, MessageIcon::Stop})
+    QList<MessageResult> results;
+    for (MessageIcon icon :
+         {MessageIcon::Question, MessageIcon::Error, MessageIcon::Information, MessageIcon::Stop})
         OnWorker([&] {
-            EXPECT_EQ(messages.showMessage("m", icon, MessageButtons::Ok), MessageResult::Ok);
+            results.append(messages.showMessage(
+                "m", icon,
+                icon == MessageIcon::Question ? MessageButtons::OkCancel : MessageButtons::Ok));
         });
+    EXPECT_EQ(results, (QList<MessageResult>{MessageResult::Cancel, MessageResult::Ok,
+                                             MessageResult::Ok, MessageResult::Ok}));
     EXPECT_EQ(watcher.icons,
               (QList<QMessageBox::Icon>{QMessageBox::Question, QMessageBox::Critical,
                                         QMessageBox::Information, QMessageBox::Critical}));

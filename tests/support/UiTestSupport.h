@@ -2,14 +2,13 @@
 
 #include "config/ConfigCheck.h"
 #include "config/NetSession.h"
+#include "core/browse/FolderTreeModel.h"
 #include "core/filelist/FileListRefresher.h"
 #include "core/filelist/FileListTexts.h"
 #include "gui/browse/BrowseDlg.h"
 #include "gui/browse/BrowseHandler.h"
 #include "gui/main/FileListCtrl.h"
-#include "gui/main/GuiMessageService.h"
 #include "gui/main/SendApp.h"
-#include "gui/main/SendDlg.h"
 #include "gui/main/WindowState.h"
 #include "gui/options/NetPage.h"
 #include "gui/options/NetSessionDlg.h"
@@ -21,18 +20,16 @@
 #include "gui/widgets/CheckListCtrl.h"
 #include "gui/widgets/ElidedLabel.h"
 #include "platform/FileTimes.h"
-#include "tests/support/BrowseTestSupport.h"
-#include "tests/support/HeldConnections.h"
+#include "platform/PlatformServices.h"
 #include "tests/support/MemoryFileSystem.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
-#include "tests/support/TempFiles.h"
 
+#include <future>
 #include <gtest/gtest.h>
 #include <QSignalSpy>
 #include <QTest>
 #include <QtWidgets>
-#include <thread>
 
 namespace tarvo::test {
 
@@ -49,6 +46,28 @@ inline ImageList SessionIcons()
 inline ImageList CheckBoxes()
 {
     return ImageList::fromStrip(":/res/bitmap140.xpm", 16, QColor(255, 0, 0));
+}
+
+inline void Click(const QWidget& parent, const char* name)
+{
+    QTest::mouseClick(parent.findChild<QAbstractButton*>(name), Qt::LeftButton);
+}
+
+// Ticks or unticks the session's row of the Net page with a click on its box.
+inline void Tick(CNetPage& page, const QString& name)
+{
+    QTest::mouseClick(page.list().viewport(), Qt::LeftButton, {},
+                      page.list().stateIconRect(page.FindRow(name)).center());
+}
+
+// Replaces the text of a line edit or of an editable box by typing, as a user does.
+inline void TypeInto(QWidget* control, const QString& text)
+{
+    auto* box = qobject_cast<QComboBox*>(control);
+    auto* edit = box ? box->lineEdit() : qobject_cast<QLineEdit*>(control);
+    edit->selectAll();
+    edit->del();
+    QTest::keyClicks(edit, text);
 }
 
 // Returns once the window's thread has handled every event posted before.
@@ -166,21 +185,5 @@ inline QStringList ClippedTexts(const QWidget& dialog)
     }
     return clipped;
 }
-
-// Sets the application's font to scale times its own for the test's life.
-class ScaledFont
-{
-public:
-    explicit ScaledFont(int scale)
-    {
-        QFont font = m_font;
-        font.setPointSizeF(m_font.pointSizeF() * scale);
-        QApplication::setFont(font);
-    }
-    ~ScaledFont() { QApplication::setFont(m_font); }
-
-private:
-    const QFont m_font = QApplication::font();
-};
 
 } // namespace tarvo::test
