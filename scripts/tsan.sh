@@ -14,7 +14,7 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=th
 cmake --build "$build_dir" -j "$(nproc)" --target tarvo_threaded_tests
 
 # halt_on_error: the first report ends the test program, so the test fails.
-# die_after_fork=0: the share tests start smbd, smbpasswd and smbclient
+# die_after_fork=0: the share tests start smbd and smbpasswd
 #   (with posix_spawn, see tests/support/RunProgram.h) from a program that
 #   may already run threads; ThreadSanitizer would otherwise end such a child
 #   before it reaches exec, which replaces it with Samba's programs.
