@@ -62,28 +62,24 @@ TEST_F(CommandLineTest, ConfigShowAndSessionsShowTheFileButNoPassword)
     LoadSettingsFromBytes(expected, HandWritten);
     expected.Sessions.insert("Office", HidePassword(expected.Sessions.value("Office")));
     EXPECT_EQ(shown.out, SettingsFileBytes(expected));
-    EXPECT_FALSE(shown.out.contains("secret"));
     EXPECT_EQ(tarvo({"--config", folder.write("tarvo.txt", shown.out), "config", "show"}).out,
               shown.out);
 }
 
 // A wrong command line exits 2; asking for help or the version exits 0.
-struct Usage
-{
-    const char* name;
-    QStringList arguments;
-    int exitCode;
-    const char* says; // in the output or the error output
-};
+// A row: its name, the arguments, the exit code, a text of the output or
+// the error output.
+using Usage = std::tuple<const char*, QStringList, int, const char*>;
 
 class UsageTest : public CommandLineTest, public ::testing::WithParamInterface<Usage>
 {};
 
 TEST_P(UsageTest, ExitsWithItsStatus)
 {
-    const Outcome run = tarvo(GetParam().arguments);
-    EXPECT_EQ(run.exitCode, GetParam().exitCode);
-    EXPECT_TRUE((run.out + run.err).contains(GetParam().says)) << run.out.data() << run.err.data();
+    const auto& [name, arguments, exitCode, says] = GetParam();
+    const Outcome run = tarvo(arguments);
+    EXPECT_EQ(run.exitCode, exitCode);
+    EXPECT_TRUE((run.out + run.err).contains(says)) << run.out.data() << run.err.data();
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, UsageTest,
@@ -92,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, UsageTest,
                                            Usage{"UnknownCommand", {"bogus"}, 2, "bogus"},
                                            Usage{"NoDisplay", {}, 2, "there is no display"},
                                            Usage{"IncompleteCommand", {"config"}, 2, "usage"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 // The README's first command, the way CI runs it: no display, so the demo's
 // files are sent with 'tarvo send --yes'.
@@ -105,11 +101,9 @@ TEST_F(CommandLineTest, TheDemoSendsEveryFileAndMovesTheSentOnes)
         tarvo({TARVO_SOURCE_DIR "/scripts/demo.sh", TARVO_BINARY_DIR "/app/tarvo", demo}, "bash");
     EXPECT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
     EXPECT_TRUE(run.out.contains("\n5 of 5 files are transferred successfully\n"));
-    const QDir documents(demo + "/device/My Documents");
-    EXPECT_EQ(QDir(documents.filePath("Sent")).entryList(QDir::Files),
-              QStringList({"inventory.csv", "notes.txt", "report.txt"}));
-    EXPECT_EQ(QDir(demo + "/samba/share/Incoming").entryList(QDir::Files),
-              QStringList({"inventory.csv", "notes.txt", "report.txt"}));
+    const QStringList sent{"inventory.csv", "notes.txt", "report.txt"};
+    EXPECT_EQ(QDir(demo + "/device/My Documents/Sent").entryList(QDir::Files), sent);
+    EXPECT_EQ(QDir(demo + "/samba/share/Incoming").entryList(QDir::Files), sent);
     EXPECT_FALSE((run.out + run.err).contains("demo-")) << "the password was shown";
 }
 

@@ -30,25 +30,19 @@ protected:
 };
 
 // Operations that cannot be done give their code and change nothing.
-struct Refusal
-{
-    const char* name;
-    QString op;
-    const char* path;
-    const char* target;
-    int error;
-};
+// A row: its name, the operation, its path and target, the code.
+using Refusal = std::tuple<const char*, QString, const char*, const char*, int>;
 
-int Perform(FileSystem& files, const Refusal& row)
+int Perform(FileSystem& files, const QString& op, const char* path, const char* target)
 {
     FileInfo info; // also the version sent, which no file has now
-    if (row.op == "attributes")
-        return files.readAttributes(row.path, info);
-    if (row.op.startsWith("copy"))
-        return files.copyFile(row.path, row.target, row.op == "copy new");
-    if (row.op.startsWith("move"))
-        return files.moveFile(row.path, row.target, row.op == "move sent" ? &info : nullptr);
-    return files.deleteFile(row.path, row.op == "delete sent" ? &info : nullptr);
+    if (op == "attributes")
+        return files.readAttributes(path, info);
+    if (op.startsWith("copy"))
+        return files.copyFile(path, target, op == "copy new");
+    if (op.startsWith("move"))
+        return files.moveFile(path, target, op == "move sent" ? &info : nullptr);
+    return files.deleteFile(path, op == "delete sent" ? &info : nullptr);
 }
 
 class RefusalTest : public LocalFileSystemTest, public ::testing::WithParamInterface<Refusal>
@@ -66,8 +60,9 @@ TEST_P(RefusalTest, GivesItsCodeAndChangesNothing)
         }
         return files;
     };
+    const auto& [name, op, path, target, error] = GetParam();
     const auto before = tree();
-    EXPECT_EQ(Perform(files, GetParam()), GetParam().error);
+    EXPECT_EQ(Perform(files, op, path, target), error);
     EXPECT_EQ(tree(), before);
 }
 
@@ -84,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"MoveOfAChangedFile", "move sent", "\\plain.txt", "\\a", SourceChanged},
         Refusal{"DeleteOfAChangedFile", "delete sent", "\\plain.txt", "", SourceChanged},
         Refusal{"DeleteOfAReadOnlyFile", "delete", "\\locked.txt", "", AccessDenied}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 // A listing names every entry but "." and "..", with the attributes a Linux
 // file has: folder, read-only when the owner cannot write, hidden for a dot.

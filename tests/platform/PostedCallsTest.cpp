@@ -12,20 +12,22 @@
 namespace tarvo {
 namespace {
 
-TEST(PostedCallsTest, CallsOfOtherThreadsRunOnTheObjectsThreadInTheirOrder)
+// Calls of other threads run on the object's thread, each thread's in their
+// order. A call that opens an event loop of its own (a dialog) does not hold
+// up the calls after it; calls still waiting when the object goes never run.
+TEST(PostedCallsTest, RunInOrderOnTheObjectsThreadAlsoInsideALoopAndNotAfterIt)
 {
-    PostedCalls calls;
+    auto calls = std::make_unique<PostedCalls>();
     // Touched only on this thread: a call run anywhere else is a race.
     std::vector<std::pair<int, int>> ran;
     bool allOnThisThread = true;
     QThread* const here = QThread::currentThread();
     const auto post = [&](int poster) {
-        for (int i = 0; i < 500; ++i) {
-            calls.post([&, poster, i] {
+        for (int i = 0; i < 500; ++i)
+            calls->post([&, poster, i] {
                 allOnThisThread = allOnThisThread && QThread::currentThread() == here;
                 ran.emplace_back(poster, i);
             });
-        }
     };
     std::thread first(post, 0), second(post, 1);
     first.join();
@@ -35,13 +37,7 @@ TEST(PostedCallsTest, CallsOfOtherThreadsRunOnTheObjectsThreadInTheirOrder)
     int next[2] = {0, 0};
     for (const auto& [poster, i] : ran)
         EXPECT_EQ(next[poster]++, i);
-}
 
-// A call that opens an event loop of its own (a dialog) does not hold up the
-// calls after it; calls still waiting when the object goes never run.
-TEST(PostedCallsTest, LaterCallsRunInsideALoopOfAnEarlierOneAndWaitingOnesGoUnrun)
-{
-    auto calls = std::make_unique<PostedCalls>();
     bool innerRan = false;
     bool innerRanInsideTheLoop = false;
     std::thread([&] {

@@ -98,7 +98,7 @@ protected:
     }
 
     // `tarvo ARGUMENTS` on the fixture's settings; its standard output goes
-    // to `output` (a terminal's, say) or to a file that finish() reads.
+    // to `output` (a terminal's, say) or to a file that FinishProgram reads.
     qint64 start(const QStringList& arguments, const QStringList& environment = {},
                  const QString& output = {})
     {
@@ -109,10 +109,9 @@ protected:
         return StartProgram(TARVO_BINARY_DIR "/app/tarvo", options + arguments,
                             QStringList{registry} + environment, m_work, output);
     }
-    Outcome finish(qint64 pid) const { return FinishProgram(pid, m_work); }
     Outcome tarvo(const QStringList& arguments, const QStringList& environment = {})
     {
-        return finish(start(arguments, environment));
+        return FinishProgram(start(arguments, environment), m_work);
     }
 
     std::unique_ptr<PlatformServices> platform;
