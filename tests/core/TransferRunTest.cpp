@@ -152,7 +152,7 @@ TEST_F(TransferRunTest, TwinsByCaseAndNamesOfAHostileServerLoseNoFile)
     FileRows rows;
     for (const QString& name : crafted + QStringList({"C:x", "good.txt", "stale.txt"})) {
         if (!name.contains(u'\\') || name.contains(".."))
-            rows.append({name, {}, {}, onShare("in"), "S"}); // a Path without "\\"
+            rows.append({name, {}, {}, onShare("in"), "S"}); // a Path without "\"
     }
     params.entries += BuildTransferList(rows);
 
@@ -285,7 +285,8 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
 // Sync compares the whole size, and nothing but the size and the last-write
 // time: 4 GiB apart is not the same, another creation time is. A share that
 // keeps times to 2 seconds: what Sync copied once is the same on the next
-// run. One that keeps no time: said once, and copied again.
+// run, and the bar ends full. One that keeps no time: said once, and copied
+// again.
 TEST_F(SyncRunTest, SeesTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
 {
     const FileInfo small{0, 0, 0, 0, 0x10};
