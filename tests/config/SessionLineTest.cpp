@@ -26,7 +26,6 @@ TEST(NetSessionTest, ParsesAndFormatsALine)
     // A short line reads its missing fields as empty.
     EXPECT_EQ(Parsed("Net,Get,\\\\pc\\docs,DOMAIN,\\Local").LocalFolder, "\\Local");
 
-    EXPECT_EQ(SessionKind("FTP,Get,host"), KindFtp);
     EXPECT_EQ(SessionKind("Ftp"), KindNet);
 
     // A folder outside a Get session's share is not its folder.
@@ -57,7 +56,6 @@ TEST(PathHelpersTest, SessionFoldersEndWithASeparator)
     EXPECT_EQ(Folders("", "Net,Put,\\\\pc\\docs,W,\\Local,\\,None,\\P,u,p"),
               "\\My Documents\\|\\My Documents\\|\\");
 
-    EXPECT_EQ(SplitEntry("Office,\\Docs\\a,b.txt").sessionName, "Office");
     EXPECT_EQ(SplitEntry("Office,\\Docs\\a,b.txt").path, "\\Docs\\a,b.txt");
     EXPECT_EQ(AddTrailingSeparator(""), "\\");
 }

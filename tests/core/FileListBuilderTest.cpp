@@ -103,12 +103,8 @@ TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
 
     EXPECT_EQ(column(rows, 0),
               QStringList({"a.txt", "a.txt", "b.TXT", "b.TXT", "c.doc", "c.doc", "r.txt"}));
-    EXPECT_EQ(column(rows, 4),
-              QStringList({"Local", "Home", "Local", "Home", "Local", "Home", "Remote"}));
     EXPECT_EQ(column(rows, 2), QStringList({"0k", "0k", "2k", "2k", "5242880k", "5242880k", "0k"}));
-    EXPECT_EQ(column(rows, 3).last(), "\\\\files\\share\\in\\");
     ASSERT_EQ(rows.size(), 7);
-    EXPECT_EQ(rows[0].icon, rows[2].icon);
     EXPECT_NE(rows[0].icon, rows[4].icon);
     EXPECT_EQ(messages.texts(),
               QStringList({"Failed to map to network share \\\\files\\locked\r\n"
@@ -153,7 +149,6 @@ TEST_F(FileListBuilderTest, ARefreshShowsOnlyTheRowsOfItsLastStart)
 
     startAndWaitForTheFirstRows();
     refresher.stop();
-    EXPECT_FALSE(refresher.isRunning());
     QCoreApplication::processEvents(); // runs whatever the job posted
     EXPECT_EQ(model.rowCount(), 0);
 }

@@ -28,7 +28,7 @@ class MemoryFileSystem : public FileSystem, public ShareConnections
 {
 public:
     static constexpr FileTime DefaultTime = 133000000000000000; // 2022-06-18 04:26:40 UTC
-    enum class Op { List, Copy, Move, Delete, Disconnect };
+    enum class Op { List, Copy, Write, Move, Delete, Disconnect };
 
     void addFile(const QString& path, const QByteArray& data, FileTime lastWrite = DefaultTime,
                  quint32 attributes = FileAttribute::Archive)
@@ -81,15 +81,13 @@ public:
     // The nth block written to a target whose path ends with pathEnd fails.
     void failWrite(const QString& pathEnd, int nth, int error)
     {
-        m_writeFaults[normal(pathEnd)] = {nth, error};
+        for (int block = 1; block <= nth; ++block) // the blocks before it pass
+            failNext(Op::Write, pathEnd, block == nth ? error : 0);
     }
     // After the first block of the file's copy, the file is saved again.
     void changeDuringCopy(const QString& path, const QByteArray& data, FileTime lastWrite)
     {
-        m_changes[key(path)] = {
-            normal(path),
-            data,
-            {FileAttribute::Archive, lastWrite, 0, lastWrite, quint64(data.size())}};
+        m_changes[key(path)] = [=, this] { addFile(path, data, lastWrite); };
     }
     // Called after each block of every copy, on the copy's thread.
     void setBlockHook(std::function<void(const QString& source)> hook) { m_blockHook = hook; }
@@ -137,11 +135,11 @@ public:
         for (quint64 done = 0; done < source.info.Size;) {
             if (request.cancel.cancelled())
                 return CopyOutcome::failed(PlatformError::Cancelled);
-            if (const int error = takeWriteFault(request.target))
+            if (const int error = locked([&] { return takeFault(Op::Write, request.target); }))
                 return CopyOutcome::failed(error);
             done = std::min<quint64>(done + 64 * 1024, source.info.Size);
             if (Lock lock(m_mutex); m_changes.contains(key(request.source)))
-                m_nodes[key(request.source)] = m_changes.take(key(request.source));
+                m_changes.take(key(request.source))();
             if (request.watcher)
                 request.watcher->blockCopied(done, source.info.Size);
             if (m_blockHook)
@@ -270,15 +268,6 @@ private:
         }
         return 0;
     }
-    int takeWriteFault(const QString& target)
-    {
-        Lock lock(m_mutex);
-        for (auto it = m_writeFaults.begin(); it != m_writeFaults.end(); ++it) {
-            if (normal(target).endsWith(it.key(), Qt::CaseInsensitive) && --it->first == 0)
-                return m_writeFaults.take(it.key()).second;
-        }
-        return 0;
-    }
     // A missing file in a folder that is there, or a missing folder.
     int find(const QString& path) const
     {
@@ -311,10 +300,9 @@ private:
     std::function<void(const QString&)> m_blockHook;
     QHash<QString, FileTime> m_ticks;
     QHash<QString, int> m_refusals;
-    QHash<QString, QStringList> m_extra;               // listed beside the folder's files
-    QHash<QString, std::pair<int, int>> m_writeFaults; // path's end -> blocks left, error
-    QHash<QString, Node> m_changes;
-    QMap<QString, QString> m_connections; // local name -> remote name
+    QHash<QString, QStringList> m_extra;             // listed beside the folder's files
+    QHash<QString, std::function<void()>> m_changes; // saves the file again
+    QMap<QString, QString> m_connections;            // local name -> remote name
 };
 
 // Waits on this thread, without running its events, until the condition
