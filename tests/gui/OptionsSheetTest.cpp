@@ -18,44 +18,6 @@ ModalScript::Step TickAndClick(const QString& session, QList<const char*> button
     };
 }
 
-// The default choice is shown by its name and read in any letter case. The
-// attribute mask is rebuilt only from a Filter page that was shown: 0x80 is
-// none of its boxes and stays while the page is unseen.
-TEST(OptionsSheetTest, OpensOnGeneralReadsTheDefaultChoiceAndRebuildsTheMaskOnlyFromAShownPage)
-{
-    Settings settings;
-    settings.ShowAttributes = 0xA7;
-    settings.DefaultChoice = 4;
-    ScriptedMessageService messages;
-    ImageList sessionIcons = SessionIcons();
-    ImageList checkBoxes = CheckBoxes();
-    COptions sheet("Options", OptionsContext{settings, messages, sessionIcons, checkBoxes,
-                                             QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1"});
-    sheet.show();
-    QStringList captions;
-    for (int i = 0; i < sheet.tabs().count(); ++i)
-        captions.append(sheet.tabs().tabText(i));
-    EXPECT_EQ(captions, QStringList({"General", "Filter", "Net", "About"}));
-    EXPECT_EQ(sheet.tabs().currentIndex(), 0);
-    EXPECT_EQ(sheet.findChild<QComboBox*>("defaultChoiceBox")->currentText(), "No");
-    for (const auto& [typed, read] : QList<QPair<QString, int>>{{"", 4}, {"yEs", 2}, {"yes ", 0}}) {
-        if (!typed.isEmpty())
-            TypeInto(sheet.findChild<QComboBox*>("defaultChoiceBox"), typed);
-        CopyIntoSettings(sheet.generalValues(), sheet.filterValues(), settings);
-        EXPECT_EQ(settings.DefaultChoice, read) << typed.toStdString();
-    }
-    EXPECT_EQ(sheet.filterValues().attributeMask, 0xA7u);
-
-    sheet.tabs().setCurrentIndex(1);
-    EXPECT_EQ(sheet.filterValues().attributeMask, 0x27u);
-    for (const char* box : {"readOnlyBox", "archiveBox", "hiddenBox", "systemBox"})
-        Click(sheet, box);
-    EXPECT_EQ(sheet.filterValues().attributeMask, 0u);
-    TypeInto(sheet.findChild<QComboBox*>("patternsBox"), "  *.TXT ; *.doc;");
-    CopyIntoSettings(sheet.generalValues(), sheet.filterValues(), settings);
-    EXPECT_EQ(settings.Filter, "  *.TXT ; *.doc;");
-}
-
 // The sheet as the Option button runs it, over a real configuration file:
 // Cancel writes nothing, but the Net page's changes stay in memory. OK pressed
 // right after Refresh, while the refresh lists a big folder from its own copy
