@@ -140,6 +140,31 @@ TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowRenamesOnALetterCaseChangeAnd
     EXPECT_EQ(rows(), QStringList({"Alpha DT", "delta --", "Gamma DT"}));
 }
 
+// The list control finds a cell by both its edges, and scrolling takes the focus.
+TEST_F(NetPageTest, HitTestCellTakesBothEdgesAndScrollingTakesTheFocus)
+{
+    CCheckListCtrl& list = page.list();
+    for (int i = 0; i < 40; ++i)
+        list.addRow({"Session", "\\\\pc\\docs"});
+    list.header()->setStretchLastSection(false);
+    list.header()->resizeSection(0, 100);
+    list.header()->resizeSection(1, 60);
+    const int y = list.visualItemRect(list.topLevelItem(2)).top() + 2;
+    for (const auto& [x, column] :
+         QList<QPair<int, int>>{{0, 0}, {100, 0}, {101, 1}, {160, 1}, {161, -1}}) {
+        EXPECT_EQ(list.HitTestCell({x, y}).column, column) << "x " << x;
+        EXPECT_EQ(list.HitTestCell({x, y}).row, column < 0 ? -1 : 2) << "x " << x;
+    }
+    list.verticalScrollBar()->setValue(10);
+    EXPECT_EQ(list.HitTestCell({10, y}).row, 12);
+    QWidget* other = page.findChild<QPushButton*>("addButton");
+    page.activateWindow();
+    other->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other->hasFocus(); }));
+    list.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.hasFocus(); }));
+}
+
 // Chooses an entry of a drop-down box as a user does: opens it and clicks.
 void Choose(const CNetSessionDlg& dialog, SessionField field, const QString& text)
 {

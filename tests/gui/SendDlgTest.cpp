@@ -45,13 +45,14 @@ protected:
     }
 };
 
-// The session box changes the Path box and the Send button's label, and
-// lists nothing anew.
-TEST_F(SendDlgTest, ShowsEveryControlAndTheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
+// Mistakes of the configuration are shown in one box. The session box changes
+// the Path box and the Send button's label, and lists nothing anew.
+TEST_F(SendDlgTest,
+       ShowsEveryControlOneBoxForMistakesAndTheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
 {
     QStringList calls;
     CSendDlg& window =
-        openWith("Filter=*\r\nDefaultSession=Pictures,Office,Archive",
+        openWith("Filter=*\r\nDefaultSession=Pictures,Office,Archive,Videos,Work",
                  {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
                   [&](CSendDlg&) { calls.append("option"); },
                   [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); }});
@@ -72,8 +73,12 @@ TEST_F(SendDlgTest, ShowsEveryControlAndTheSessionBoxDrivesThePathBoxAndTheSendL
     auto* box = window.findChild<QComboBox*>("sessionBox");
     EXPECT_EQ(box->itemText(0) + box->itemText(1) + box->itemText(2), "ArchiveOfficePictures");
     EXPECT_EQ(window.pathBox().text(), "\\pics\\");
-    EXPECT_EQ(boxes.texts, QStringList{"Failed to map to network share \\\\127.0.0.1:1\\none\r\nNo "
-                                       "server answers at 127.0.0.1, port 1."});
+    EXPECT_EQ(boxes.texts,
+              QStringList({ConfigurationNotesMessage(
+                               config, {"DefaultSession names \"Videos\", which is no session.",
+                                        "DefaultSession names \"Work\", which is no session."}),
+                           "Failed to map to network share \\\\127.0.0.1:1\\none\r\nNo "
+                           "server answers at 127.0.0.1, port 1."}));
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Up);
     QTest::keyClick(box, Qt::Key_Up);
