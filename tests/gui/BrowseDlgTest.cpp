@@ -27,24 +27,6 @@ public:
     std::atomic<bool> released = false;
 };
 
-// Waits until the tree shows the item (the root by default) open and read.
-bool WaitUntilOpen(CBrowseDlg& dialog, QModelIndex item = {})
-{
-    item = item.isValid() ? item : dialog.model().rootItem();
-    return QTest::qWaitFor(
-        [&] {
-            return !dialog.model().isBusy() && dialog.tree().isExpanded(item) &&
-                   !dialog.model().isPlaceholder(dialog.model().index(0, 0, item));
-        },
-        20000);
-}
-
-QModelIndex Child(CBrowseDlg& dialog, const QString& name)
-{
-    const QModelIndex first = dialog.model().index(0, 0, dialog.model().rootItem());
-    return dialog.model().match(first, Qt::DisplayRole, name, 1, Qt::MatchExactly).value(0);
-}
-
 class BrowseDlgTest : public ::testing::Test
 {
 protected:
@@ -131,47 +113,6 @@ TEST_F(BrowseDlgTest, ASilentServerHoldsUpNoEventAndClosingDropsTheAttempt)
     dialog.reset();
     EXPECT_TRUE(connections.released);
     EXPECT_EQ(messages.texts(), QStringList()) << "nothing shown for a logon that ends later";
-}
-
-// Presses "..." and, once the tree is read, picks the root's child name.
-void BrowseTo(CSendDlg& window, const QString& name)
-{
-    ModalScript user({[name](QDialog& shown) {
-        auto& dialog = static_cast<CBrowseDlg&>(shown);
-        if (WaitUntilOpen(dialog))
-            dialog.tree().setCurrentIndex(Child(dialog, name));
-        dialog.findChild<QPushButton*>("okButton")->click();
-    }});
-    window.findChild<QPushButton*>("browseButton")->click();
-    EXPECT_EQ(user.titles, QStringList{"Browse"});
-}
-
-// The pick is compared with the session's folder, not with the Path box's
-// text: the same folder changes nothing, another one is stored and listed.
-TEST(OnBrowseTest, APickIsStoredIntoTheSessionWhenItIsAnotherFolder)
-{
-    MainWindowFixture main;
-    main.device.write("docs/a.txt", "a");
-    main.device.write("pics/p.txt", "p");
-    main.device.write("pics/q.txt", "q");
-    CSendDlg* window =
-        &main.open("DefaultSession=Office", "Office=" + PutLine("\\docs"), {{}, {}, OnBrowse});
-    BrowseTo(*window, "docs");
-    EXPECT_EQ(main.app->settings().Sessions.value("Office"), PutLine("\\docs"));
-    EXPECT_EQ(window->fileList().model().rowCount(), 1) << "no refresh, which empties the list";
-    window->pathBox().setText("\\pics"); // typed, not entered
-    QSignalSpy refreshed(window, &CSendDlg::refreshFinished);
-    BrowseTo(*window, "pics");
-    EXPECT_EQ(main.app->settings().Sessions.value("Office").section(u',', 4, 4), "\\pics");
-    EXPECT_EQ(window->pathBox().text(), "\\pics\\");
-    ASSERT_TRUE(refreshed.wait(10000));
-    EXPECT_EQ(window->fileList().model().rowCount(), 2);
-
-    window = &main.open("DefaultSession=", "", {{}, {}, OnBrowse});
-    const SessionTable before = main.app->settings().Sessions;
-    BrowseTo(*window, "docs");
-    EXPECT_TRUE(main.app->settings().Sessions == before) << "no session, nothing stored";
-    EXPECT_EQ(window->pathBox().text(), "\\My Documents\\");
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// The main window as the program starts it, the start-up's messages and the
-// list control of the Net page.
+// The main window as the program starts it and the start-up's messages.
 #include "tests/support/UiTestSupport.h"
 
 namespace tarvo::test {
@@ -86,23 +85,19 @@ TEST_F(MainWindowTest, StartsAsAnOrdinaryCentredWindowKeepsItsPlaceAndFollowsIts
     }
 }
 
-// A missing configuration file asks whether to start on default settings;
-// Cancel ends the start.
-TEST(SendApp, CutsTheBitmapsShowsOneMessageForMistakesAndAsksForAMissingConfiguration)
+// The bitmaps are cut into cells with a transparent background. A missing
+// configuration file asks whether to start on default settings; Cancel ends
+// the start.
+TEST(SendApp, CutsTheBitmapsAndAsksForAMissingConfiguration)
 {
     TempFolder device;
-    const QString path =
-        device.write("tarvo.txt", "[Setting]\r\nDefaultSession=Office,Ofice\r\n[Session]\r\n"
-                                  "Office=Net,Putt,\\\\pc\\docs,W,\\,\\,Mov,,u,p\r\n");
-    MessageBoxWatcher boxes(QMessageBox::Cancel); // Ok where there is no Cancel
-    CSendApp app(path, device.path());
-    ASSERT_TRUE(app.InitSockets());
-    EXPECT_TRUE(app.LoadConfiguration());
+    MessageBoxWatcher boxes(QMessageBox::Cancel);
+    const QString missing = device.filePath("missing.txt");
+    CSendApp app(missing, device.path());
+    EXPECT_EQ(app.InitInstance(), 1);
     EXPECT_EQ(boxes.texts,
-              QStringList{ConfigurationNotesMessage(
-                  path, {"Session \"Office\": unknown direction \"Putt\"; it is taken as None.",
-                         "Session \"Office\": unknown post-operation \"Mov\"; it is taken as None.",
-                         "DefaultSession names \"Ofice\", which is no session."})});
+              QStringList{"No configuration file\r\n" + missing + "\r\nUse default settings?"});
+    EXPECT_FALSE(QFile::exists(missing));
     app.CreateImageLists();
     ASSERT_EQ(app.sessionIcons().count(), 14);
     for (int cell : {0, 13}) {
@@ -110,43 +105,6 @@ TEST(SendApp, CutsTheBitmapsShowsOneMessageForMistakesAndAsksForAMissingConfigur
         EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << cell;
         EXPECT_EQ(image.pixelColor(8, 8).alpha(), 255) << cell;
     }
-
-    const QString missing = device.filePath("missing.txt");
-    EXPECT_EQ(CSendApp(missing, device.path()).InitInstance(), 1);
-    EXPECT_EQ(boxes.texts.mid(1),
-              QStringList{"No configuration file\r\n" + missing + "\r\nUse default settings?"});
-    EXPECT_FALSE(QFile::exists(missing));
-}
-
-TEST(CheckListCtrl, HitTestCellTakesBothEdgesAndScrollingTakesTheFocus)
-{
-    QWidget window;
-    auto* list = new CCheckListCtrl(&window);
-    auto* other = new QLineEdit(&window);
-    ImageList boxes = CheckBoxes();
-    list->setColumnCount(3);
-    list->setImageLists(nullptr, &boxes);
-    for (int i = 0; i < 40; ++i)
-        list->addRow({"Session", "Put", "\\\\pc\\docs"});
-    for (int column : {0, 1, 2})
-        list->header()->resizeSection(column, column == 0 ? 100 : 60);
-    list->setGeometry(0, 0, 300, 200);
-    other->move(0, 210);
-    window.resize(300, 240);
-    window.show();
-    const int y = list->visualItemRect(list->topLevelItem(2)).top() + 2;
-    for (const auto& [x, column] :
-         QList<QPair<int, int>>{{0, 0}, {100, 0}, {101, 1}, {160, 1}, {161, 2}, {221, -1}}) {
-        EXPECT_EQ(list->HitTestCell({x, y}).column, column) << "x " << x;
-        EXPECT_EQ(list->HitTestCell({x, y}).row, column < 0 ? -1 : 2) << "x " << x;
-    }
-    list->verticalScrollBar()->setValue(10);
-    EXPECT_EQ(list->HitTestCell({10, y}).row, 12);
-    window.activateWindow();
-    other->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return other->hasFocus(); }));
-    list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return list->hasFocus(); }));
 }
 
 } // namespace

@@ -66,7 +66,7 @@ protected:
     CNetPage page{settings, messages, sessionIcons, checkBoxes};
 };
 
-TEST_F(NetPageTest, ListsTheNamedNetSessionsInNameOrderAndAddShowsTheNewOneAtOnce)
+TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCellsHaveTwoEdges)
 {
     EXPECT_EQ(rows(), QStringList({"Alpha D-", "beta D-", "gamma --", "Gamma --"}))
         << "a default matches in any letter case";
@@ -93,6 +93,28 @@ TEST_F(NetPageTest, ListsTheNamedNetSessionsInNameOrderAndAddShowsTheNewOneAtOnc
     EXPECT_EQ(rows(), QStringList({"Alpha D-", "beta DT", "gamma --", "Gamma --", "Office --"}))
         << "the replaced row keeps its icon and tick";
     EXPECT_EQ(page.list().topLevelItem(1)->text(1), "\\\\new\\s");
+
+    // The list control finds a cell by both its edges, and scrolling takes the focus.
+    CCheckListCtrl& list = page.list();
+    for (int i = 0; i < 40; ++i)
+        list.addRow({"Session", "\\\\pc\\docs"});
+    list.header()->setStretchLastSection(false);
+    list.header()->resizeSection(0, 100);
+    list.header()->resizeSection(1, 60);
+    const int y = list.visualItemRect(list.topLevelItem(2)).top() + 2;
+    for (const auto& [x, column] :
+         QList<QPair<int, int>>{{0, 0}, {100, 0}, {101, 1}, {160, 1}, {161, -1}}) {
+        EXPECT_EQ(list.HitTestCell({x, y}).column, column) << "x " << x;
+        EXPECT_EQ(list.HitTestCell({x, y}).row, column < 0 ? -1 : 2) << "x " << x;
+    }
+    list.verticalScrollBar()->setValue(10);
+    EXPECT_EQ(list.HitTestCell({10, y}).row, 12);
+    QWidget* other = page.findChild<QPushButton*>("addButton");
+    page.activateWindow();
+    other->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other->hasFocus(); }));
+    list.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.hasFocus(); }));
 }
 
 TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowRenamesOnALetterCaseChangeAndRemoveTakesTicks)
@@ -152,16 +174,13 @@ void Choose(const CNetSessionDlg& dialog, SessionField field, const QString& tex
     EXPECT_EQ(combo.currentText(), text);
 }
 
-TEST(NetSessionDlgTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
+// The Map Network Drive dialog offers the Net sessions sorted, letter-case twins
+// both, and edits a session under its exact name.
+TEST_F(NetPageTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
 {
-    SessionTable sessions;
+    SessionTable& sessions = settings.Sessions;
     sessions.insert("work", "Net,Put,\\\\pc\\docs,WG,\\Docs,\\,Sync,,ann,secret");
     sessions.insert("Home", "Net,Get,\\\\nas\\music,HOME,\\Music,\\Albums,Move,\\Played,bob,pw,1");
-    sessions.insert("old", "Ftp,Put,host,x");
-    sessions.insert("", "Net,None,\\\\a\\b,,,,None,,,");
-    sessions.insert("AB", "Net,Put,\\\\upper\\s,,,,None,,,");
-    sessions.insert("ab", "Net,Put,\\\\lower\\s,,,,None,,,");
-    ScriptedMessageService messages;
     CNetSessionDlg dialog(SessionFormForAdd(), sessions, messages);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Map Network Drive");
@@ -169,7 +188,7 @@ TEST(NetSessionDlgTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryFie
     QStringList offered;
     for (int i = 0; i < names->count(); ++i)
         offered.append(names->itemText(i));
-    EXPECT_EQ(offered, QStringList({"", "AB", "ab", "Home", "work"}));
+    EXPECT_EQ(offered, QStringList({"", "Alpha", "beta", "gamma", "Gamma", "Home", "work"}));
     EXPECT_EQ(names->currentIndex(), -1);
     EXPECT_EQ(dialog.SessionLine(), "Net,None,,WORKGROUP,,,None,,,");
     QWidget* postFolder = dialog.control(SessionField::PostFolder);
@@ -187,10 +206,10 @@ TEST(NetSessionDlgTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryFie
     EXPECT_EQ(dialog.SessionLine(), sessions.value("work"));
     EXPECT_FALSE(postFolder->isEnabled());
     NetSession lower;
-    lower.Name = "ab";
-    ParseNetSession(sessions.value("ab"), lower);
+    lower.Name = "gamma";
+    ParseNetSession(sessions.value("gamma"), lower);
     EXPECT_EQ(CNetSessionDlg(SessionFormFrom(lower), sessions, messages).SessionLine(),
-              sessions.value("ab"))
+              sessions.value("gamma"))
         << "edits its exact name, not its letter-case twin's";
 }
 

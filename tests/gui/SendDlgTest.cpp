@@ -4,6 +4,19 @@
 namespace tarvo::test {
 namespace {
 
+// Presses "..." and, once the tree is read, picks the root's child name.
+void BrowseTo(CSendDlg& window, const QString& name)
+{
+    ModalScript user({[name](QDialog& shown) {
+        auto& dialog = static_cast<CBrowseDlg&>(shown);
+        if (WaitUntilOpen(dialog))
+            dialog.tree().setCurrentIndex(Child(dialog, name));
+        dialog.findChild<QPushButton*>("okButton")->click();
+    }});
+    window.findChild<QPushButton*>("browseButton")->click();
+    EXPECT_EQ(user.titles, QStringList{"Browse"});
+}
+
 class SendDlgTest : public ::testing::Test, public MainWindowFixture
 {
 protected:
@@ -32,37 +45,40 @@ protected:
     }
 };
 
-// The session box changes the Path box and the Send button's label, and
-// lists nothing anew.
-TEST_F(SendDlgTest, ShowsEveryControlAndTheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
+// Mistakes of the configuration are shown in one box. The session box changes
+// the Path box and the Send button's label, and lists nothing anew.
+TEST_F(SendDlgTest,
+       ShowsEveryControlOneBoxForMistakesAndTheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
 {
-    CSendDlg& first = openWith("EnableOption=No\r\nDefaultSession=Office");
-    QStringList texts{first.windowTitle()};
+    QStringList calls;
+    CSendDlg& window =
+        openWith("Filter=*\r\nDefaultSession=Pictures,Office,Archive,Videos,Work",
+                 {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
+                  [&](CSendDlg&) { calls.append("option"); },
+                  [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); }});
+    QStringList texts{window.windowTitle()};
     for (const char* name : {"selectAllButton", "invertButton", "browseButton", "sendButton",
                              "optionButton", "refreshButton", "exitButton"})
-        texts.append(button(name)->isVisible() ? button(name)->text() : "-");
-    for (const QLabel* label : first.findChildren<QLabel*>())
+        texts.append(button(name)->text());
+    for (const QLabel* label : window.findChildren<QLabel*>())
         texts.append(label->text());
     for (int column = 0; column < 5; ++column)
         texts.append(list().model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-    EXPECT_EQ(texts, (QStringList{"Tarvo", "A", "I", "...", "Send", "-", "Refresh", "Exit",
+    EXPECT_EQ(texts, (QStringList{"Tarvo", "A", "I", "...", "Send", "Option", "Refresh", "Exit",
                                   "Session:", "Path:", " File Name ", " Date ", "Size", "Path",
                                   "Session"}));
     EXPECT_LT(list().geometry().bottom(), button("sendButton")->y());
     EXPECT_LT(button("sendButton")->geometry().right(), button("refreshButton")->x());
     EXPECT_LT(button("refreshButton")->geometry().right(), button("exitButton")->x());
-
-    QStringList calls;
-    CSendDlg& window =
-        openWith("EnableOption=Yes\r\nFilter=*\r\nDefaultSession=Pictures,Office,Archive",
-                 {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
-                  [&](CSendDlg&) { calls.append("option"); },
-                  [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); }});
     auto* box = window.findChild<QComboBox*>("sessionBox");
     EXPECT_EQ(box->itemText(0) + box->itemText(1) + box->itemText(2), "ArchiveOfficePictures");
     EXPECT_EQ(window.pathBox().text(), "\\pics\\");
-    EXPECT_EQ(boxes.texts, QStringList{"Failed to map to network share \\\\127.0.0.1:1\\none\r\nNo "
-                                       "server answers at 127.0.0.1, port 1."});
+    EXPECT_EQ(boxes.texts,
+              QStringList({ConfigurationNotesMessage(
+                               config, {"DefaultSession names \"Videos\", which is no session.",
+                                        "DefaultSession names \"Work\", which is no session."}),
+                           "Failed to map to network share \\\\127.0.0.1:1\\none\r\nNo "
+                           "server answers at 127.0.0.1, port 1."}));
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Up);
     QTest::keyClick(box, Qt::Key_Up);
@@ -79,8 +95,10 @@ TEST_F(SendDlgTest, ShowsEveryControlAndTheSessionBoxDrivesThePathBoxAndTheSendL
 TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
 {
     CSendDlg& window =
-        openWith("DefaultSelect=No\r\nFilter=*\r\nDefaultSession=Office", {OnSend, {}, {}});
+        openWith("EnableOption=No\r\nDefaultSelect=No\r\nFilter=*\r\nDefaultSession=Office",
+                 {OnSend, {}, {}});
     ASSERT_EQ(list().model().rowCount(), 4);
+    EXPECT_TRUE(button("optionButton")->isHidden());
     QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
     Click(window, "sendButton");
     ASSERT_TRUE(WaitForEventsPostedSoFar(window));
@@ -121,12 +139,14 @@ TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
 }
 
 // Refresh pressed thrice lists each file once. The Path box takes a folder of
-// the device with Enter and otherwise shows the session's own. Exit stops a
+// the device with Enter and otherwise shows the session's own. A pick of "..."
+// is compared with the session's folder, not with the Path box's text: the
+// same folder changes nothing, another one is stored and listed. Exit stops a
 // refresh.
-TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxAndExitDuringARefresh)
+TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxABrowsedFolderAndExitDuringARefresh)
 {
-    CSendDlg& window =
-        openWith("DefaultSelect=Yes\r\nFilter=*.txt\r\nDefaultSession=Office,Pictures");
+    CSendDlg& window = openWith(
+        "DefaultSelect=Yes\r\nFilter=*.txt\r\nDefaultSession=Office,Pictures", {{}, {}, OnBrowse});
     device.write("docs/e.txt", "x");
     QSignalSpy finished(&window, &CSendDlg::refreshFinished);
     for (int i = 0; i < 3; ++i)
@@ -159,6 +179,14 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxAndExitDuringARefresh)
         EXPECT_EQ(box.text(), "\\pics\\");
     }
     EXPECT_TRUE(window.isVisible());
+    BrowseTo(window, "pics");
+    EXPECT_EQ(list().model().rowCount(), 2) << "no refresh, which empties the list";
+    box.setText("\\docs"); // typed, not entered
+    BrowseTo(window, "docs");
+    EXPECT_EQ(app->settings().Sessions.value("Office").section(u',', 4, 4), "\\docs");
+    EXPECT_EQ(box.text(), "\\docs\\");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 3; }));
+    EXPECT_EQ(list().model().rowCount(), 6);
 
     window.StartRefresh();
     Click(window, "exitButton");

@@ -25,7 +25,6 @@
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
 
-#include <future>
 #include <gtest/gtest.h>
 #include <QSignalSpy>
 #include <QTest>
@@ -165,6 +164,24 @@ public:
     std::unique_ptr<CSendApp> app;
     std::unique_ptr<CSendDlg> window;
 };
+
+// Waits until the tree shows the item (the root by default) open and read.
+inline bool WaitUntilOpen(CBrowseDlg& dialog, QModelIndex item = {})
+{
+    item = item.isValid() ? item : dialog.model().rootItem();
+    return QTest::qWaitFor(
+        [&] {
+            return !dialog.model().isBusy() && dialog.tree().isExpanded(item) &&
+                   !dialog.model().isPlaceholder(dialog.model().index(0, 0, item));
+        },
+        20000);
+}
+
+inline QModelIndex Child(CBrowseDlg& dialog, const QString& name)
+{
+    const QModelIndex first = dialog.model().index(0, 0, dialog.model().rootItem());
+    return dialog.model().match(first, Qt::DisplayRole, name, 1, Qt::MatchExactly).value(0);
+}
 
 // The visible texts of the dialog that do not fit their room.
 inline QStringList ClippedTexts(const QWidget& dialog)
