@@ -65,11 +65,10 @@ protected:
         return session + u',' + path;
     }
     // Connects `name` of the run's platform to a share of the test server.
-    int connect(const QString& name, const QString& share = "share", const QString& password = {})
+    int connect(const QString& name, const QString& share = "share")
     {
         return platform->connections().addConnection(
-            name, samba().shareText(share), SambaServer::UserName,
-            password.isNull() ? samba().password() : password, true);
+            name, samba().shareText(share), SambaServer::UserName, samba().password(), true);
     }
     static QString copyFailed(const QString& source, const QString& target, const QString& why)
     {
