@@ -26,6 +26,16 @@ void Append(const QString& source, const QString&)
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write("more");
 }
+void Shrink(const QString& source, const QString&)
+{
+    ASSERT_TRUE(QFile::resize(source, MiB));
+}
+void Rewrite(const QString& source, const QString&)
+{
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(4 * MiB));
+    file.write("x"); // and the file's time is now
+}
 // As a server that truncates a file opened a second time would leave it.
 void CutThePart(const QString&, const QString& targetFolder)
 {
@@ -66,9 +76,13 @@ TEST_P(VerifiedCommitTest, KeepsTheOldTargetUnlessTheFileArrivedWhole)
 INSTANTIATE_TEST_SUITE_P(
     Cases, VerifiedCommitTest,
     ::testing::Values(Change{"PutSourceGrows", false, 6 * MiB, 2 * MiB, Append, Changed},
+                      Change{"PutSourceShrinks", false, 6 * MiB, 2 * MiB, Shrink, Changed},
+                      Change{"PutSourceRewrittenInPlace", false, 6 * MiB, 2 * MiB, Rewrite,
+                             Changed},
                       Change{"GetSourceGrows", true, 10 * MiB, 2 * MiB, Append, Changed},
                       // Copied once more through the one session, it arrives.
-                      Change{"PutParallelPartCut", false, 10 * MiB, 10 * MiB, CutThePart, ""}),
+                      Change{"PutParallelPartCut", false, 10 * MiB, 10 * MiB, CutThePart, ""},
+                      Change{"GetParallelPartCut", true, 10 * MiB, 10 * MiB, CutThePart, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using ParallelCopiesTest = Scenario;

@@ -73,6 +73,7 @@ public:
     {
         return QStringLiteral("\\\\127.0.0.1:%1\\%2").arg(m_port).arg(share);
     }
+    int port() const { return m_port; } // for the benchmarks' smbclient
     const QString& error() const { return m_error; }
 
 private:
