@@ -27,9 +27,8 @@ cmake --build "$build_dir" -j "$(nproc)" --target tarvo_threaded_tests
 # QT_STYLE_OVERRIDE=windows: Fusion paints gradients, whose long runs QtGui
 #   fills on QtCore's global thread pool and waits for through futexes that
 #   ThreadSanitizer cannot see; the Windows style paints plain fills on the
-#   window's thread. Only CheckListCtrlTest, which measures Fusion's rows,
-#   depends on the style; it runs no thread and is left out here.
+#   window's thread.
 export QT_STYLE_OVERRIDE=windows
 export TSAN_OPTIONS="halt_on_error=1:die_after_fork=0:second_deadlock_stack=1:suppressions=$source_dir/tests/tsan/suppressions.txt"
-ctest --test-dir "$build_dir" -L threads -E '^CheckListCtrlTest\.' --output-on-failure -j 2 \
+ctest --test-dir "$build_dir" -L threads --output-on-failure -j 2 \
     --timeout 600 "$@"
