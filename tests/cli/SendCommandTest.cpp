@@ -6,6 +6,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/wait.h>
 
 namespace tarvo::test {
 namespace {

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <QRegularExpression>
+#include <sys/wait.h>
 
 namespace tarvo::test {
 namespace {

@@ -132,7 +132,7 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
 // it was sent; what it allows moves on the share, across, and back.
 TEST_F(ServerFaultsTest, RefusedOperationsLeaveTheShareAsItWas)
 {
-    for (const QString& share : {"share", "other"})
+    for (const char* share : {"share", "other"})
         ASSERT_EQ(connect(share, share), 0);
     writeDevice("\\a.txt", "new");
     for (const char* name : {"a.txt", "b.txt", "Sent/keep.txt", "../other/secret.txt"})

@@ -3,6 +3,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/ShareConnections.h"
+#include "tests/support/Locked.h"
 
 #include <algorithm>
 #include <functional>
@@ -12,7 +13,6 @@
 #include <QMap>
 #include <QStringList>
 #include <thread>
-#include <type_traits>
 
 namespace tarvo::test {
 
@@ -51,16 +51,16 @@ public:
     void setSize(const QString& path, quint64 size) { m_nodes[key(path)].info.Size = size; }
     bool exists(const QString& path) const
     {
-        return locked([&] { return m_nodes.contains(key(path)); });
+        return Locked(m_mutex, [&] { return m_nodes.contains(key(path)); });
     }
     QByteArray data(const QString& path) const
     {
-        return locked([&] { return m_nodes.value(key(path)).data; });
+        return Locked(m_mutex, [&] { return m_nodes.value(key(path)).data; });
     }
     QStringList names(const QString& folder) const // sorted
     {
         QStringList names;
-        for (const DirEntry& entry : locked([&] { return children(folder); }))
+        for (const DirEntry& entry : Locked(m_mutex, [&] { return children(folder); }))
             names.append(entry.Name);
         names.sort();
         return names;
@@ -69,7 +69,7 @@ public:
     // "disconnect NAME", in the order they happened.
     QStringList journal() const
     {
-        return locked([&] { return m_journal; });
+        return Locked(m_mutex, [&] { return m_journal; });
     }
 
     // The next operation of this kind on a path (either path of a copy or
@@ -135,7 +135,8 @@ public:
         for (quint64 done = 0; done < source.info.Size;) {
             if (request.cancel.cancelled())
                 return CopyOutcome::failed(PlatformError::Cancelled);
-            if (const int error = locked([&] { return takeFault(Op::Write, request.target); }))
+            if (const int error =
+                    Locked(m_mutex, [&] { return takeFault(Op::Write, request.target); }))
                 return CopyOutcome::failed(error);
             done = std::min<quint64>(done + 64 * 1024, source.info.Size);
             if (Lock lock(m_mutex); m_changes.contains(key(request.source)))
@@ -182,7 +183,7 @@ public:
     }
     FileTime timeResolution(const QString& folder) override
     {
-        return locked([&] { return m_ticks.value(key(folder), MicrosecondTicks); });
+        return Locked(m_mutex, [&] { return m_ticks.value(key(folder), MicrosecondTicks); });
     }
 
     int addConnection(const QString& name, const QString& remote, const QString&, const QString&,
@@ -199,7 +200,7 @@ public:
     }
     int getConnection(const QString& name, QString& remote) override
     {
-        remote = locked([&] { return m_connections.value(name); });
+        remote = Locked(m_mutex, [&] { return m_connections.value(name); });
         return remote.isEmpty() ? PlatformError::NotConnected : 0;
     }
     int cancelConnection(const QString& name, bool, bool) override
@@ -225,13 +226,6 @@ private:
         FileInfo info;
     };
     using Lock = std::lock_guard<std::recursive_mutex>;
-    // Runs f under the lock and returns what it returns.
-    template <typename F> std::invoke_result_t<F> locked(F f) const
-    {
-        std::lock_guard lock(m_mutex);
-        return f();
-    }
-
     static QString normal(QString path)
     {
         path.replace(u'/', u'\\');

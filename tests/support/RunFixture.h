@@ -10,7 +10,6 @@
 #include "tests/support/ScriptedMessageService.h"
 
 #include <QDateTime>
-#include <sys/wait.h>
 
 namespace tarvo::test {
 

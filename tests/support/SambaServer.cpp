@@ -203,7 +203,8 @@ void SambaTest::SetUp()
 
 void SambaTest::TearDown()
 {
-    s_server->changePassword(s_firstPassword);
+    if (s_server->password() != s_firstPassword)
+        s_server->changePassword(s_firstPassword);
     s_server->start();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MessageService.h"
+#include "tests/support/Locked.h"
 #include "tests/support/QtPrinters.h"
 
 #include <functional>
@@ -8,7 +9,6 @@
 #include <QList>
 #include <QMutex>
 #include <QStringList>
-#include <type_traits>
 
 namespace tarvo::test {
 
@@ -55,21 +55,21 @@ public:
     }
     void endWaitCursor() override
     {
-        locked([&] { --m_waitDepth; });
+        Locked(m_mutex, [&] { --m_waitDepth; });
     }
 
     void answerNext(MessageResult result)
     {
-        locked([&] { m_answers.append(result); });
+        Locked(m_mutex, [&] { m_answers.append(result); });
     }
     void answerNextReplace(ReplaceReply reply)
     {
-        locked([&] { m_replaceAnswers.append(reply); });
+        Locked(m_mutex, [&] { m_replaceAnswers.append(reply); });
     }
 
     QList<Shown> messages() const
     {
-        return locked([&] { return m_shown; });
+        return Locked(m_mutex, [&] { return m_shown; });
     }
     QStringList texts() const
     {
@@ -80,15 +80,15 @@ public:
     }
     QList<Asked> replaceQuestions() const
     {
-        return locked([&] { return m_asked; });
+        return Locked(m_mutex, [&] { return m_asked; });
     }
     int waitCursorDepth() const
     {
-        return locked([&] { return m_waitDepth; });
+        return Locked(m_mutex, [&] { return m_waitDepth; });
     }
     int waitCursorCount() const
     {
-        return locked([&] { return m_waitCount; });
+        return Locked(m_mutex, [&] { return m_waitCount; });
     }
     void clear()
     {
@@ -103,13 +103,6 @@ public:
     std::function<void(const QString&)> onMessage;
 
 private:
-    // Runs f under the lock and returns what it returns.
-    template <typename F> std::invoke_result_t<F> locked(F f) const
-    {
-        std::lock_guard lock(m_mutex);
-        return f();
-    }
-
     mutable QMutex m_mutex;
     QList<Shown> m_shown;
     QList<Asked> m_asked;
