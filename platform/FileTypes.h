@@ -28,6 +28,15 @@ struct FileInfo
     FileTime LastAccessTime = 0;
     FileTime LastWriteTime = 0;
     quint64 Size = 0;
+    // Which file this is, where the side tells it (locally the device and
+    // inode, on a share the server's file id), and when its content or
+    // attributes last changed (locally the inode's change time, on a share
+    // the change time the server reports); 0 where unknown. A file saved
+    // again with its old size and last-write time, or replaced by another
+    // one, still differs here.
+    quint64 Device = 0;
+    quint64 FileId = 0;
+    FileTime ChangeTime = 0;
 
     bool isDirectory() const { return Attributes & FileAttribute::Directory; }
     quint32 sizeLow() const { return quint32(Size & 0xFFFFFFFFu); }
@@ -35,11 +44,17 @@ struct FileInfo
 };
 
 // Whether two looks at a file saw the same version of it: the same size and
-// last-write time. A copy holds its source to this from the first byte read
-// to the last, and a delete or move of a sent file acts only while it holds.
+// last-write time, and the same identity and change time where both looks
+// know them (a last-write time can be set back, and two files can share it
+// to the microsecond). A copy holds its source to this from the first byte
+// read to the last, and a delete or move of a sent file acts only while it
+// holds.
 inline bool SameVersion(const FileInfo& a, const FileInfo& b)
 {
-    return a.Size == b.Size && a.LastWriteTime == b.LastWriteTime;
+    const auto agree = [](quint64 x, quint64 y) { return x == 0 || y == 0 || x == y; };
+    return a.Size == b.Size && a.LastWriteTime == b.LastWriteTime && agree(a.FileId, b.FileId) &&
+           (a.FileId == 0 || b.FileId == 0 || a.Device == b.Device) &&
+           agree(a.ChangeTime, b.ChangeTime);
 }
 
 // One entry of a folder listing; never "." or "..".

@@ -13,6 +13,7 @@
 #include <optional>
 #include <QFile>
 #include <QScopeGuard>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <utility>
 
@@ -42,7 +43,8 @@ int errorFor(int error, const QByteArray& path)
 int statAt(int folder, const char* path, struct statx& status, int flags = 0)
 {
     return ::statx(folder, path, flags | AT_STATX_SYNC_AS_STAT,
-                   STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME,
+                   STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME |
+                       STATX_CTIME | STATX_INO,
                    &status);
 }
 
@@ -257,6 +259,13 @@ FileInfo LocalFileSystem::infoFromStat(const struct statx& status, const QByteAr
     info.LastAccessTime = fileTimeFromTimespec(toTimespec(status.stx_atime));
     info.LastWriteTime = fileTimeFromTimespec(toTimespec(status.stx_mtime));
     info.Size = info.isDirectory() ? 0 : status.stx_size;
+    // The identity at full precision: a file replaced by another, or saved
+    // again with its old last-write time set back, has a new inode or a new
+    // change time, even within the microsecond that last-write times keep.
+    info.Device = makedev(status.stx_dev_major, status.stx_dev_minor);
+    info.FileId = status.stx_ino;
+    info.ChangeTime =
+        fileTimeFromTimespec({time_t(status.stx_ctime.tv_sec), 0}) + status.stx_ctime.tv_nsec / 100;
     return info;
 }
 

@@ -35,8 +35,11 @@ public:
     {
         Lock lock(m_mutex); // a test may save a file again during a run
         addFolder(parentOf(path));
+        // Every file saved is a new one, as a program that saves by replacing makes it.
         m_nodes[key(path)] = {
-            normal(path), data, {attributes, lastWrite, 0, lastWrite, quint64(data.size())}};
+            normal(path),
+            data,
+            {attributes, lastWrite, 0, lastWrite, quint64(data.size()), 1, ++m_lastFileId, 0}};
     }
     void addFolder(const QString& path)
     {
@@ -152,6 +155,7 @@ public:
         Node& copied = m_nodes[key(request.target)];
         copied = {copied.path.isEmpty() ? normal(request.target) : copied.path, source.data,
                   source.info};
+        copied.info.FileId = ++m_lastFileId;
         const FileTime ticks = m_ticks.value(key(parentOf(request.target)), MicrosecondTicks);
         // Where no time is kept, the file gets the server's time of day.
         copied.info.LastWriteTime =
@@ -297,6 +301,7 @@ private:
     QHash<QString, QStringList> m_extra;             // listed beside the folder's files
     QHash<QString, std::function<void()>> m_changes; // saves the file again
     QMap<QString, QString> m_connections;            // local name -> remote name
+    quint64 m_lastFileId = 0;
 };
 
 // Waits on this thread, without running its events, until the condition
