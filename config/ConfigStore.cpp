@@ -1,13 +1,15 @@
 #include "config/ConfigStore.h"
 
 #include "config/TextFile.h"
+#include "platform/ErrorCodes.h"
+#include "platform/ErrorTexts.h"
+#include "platform/FileReplace.h"
 #include "platform/MessageService.h"
 #include "platform/Registry.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace tarvo {
@@ -240,22 +242,14 @@ QByteArray SettingsFileBytes(const Settings& settings)
 
 bool SaveSettings(const Settings& settings, const QString& path, MessageService& messages)
 {
-    // Written beside the old file and renamed over it, so a crash or a full
-    // disk never leaves half a configuration; the file holds passwords, so
-    // only its owner may read it.
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly) &&
-                   file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (written) {
-        const QByteArray bytes = SettingsFileBytes(settings);
-        written = file.write(bytes) == bytes.size() && file.commit();
-    }
-    if (!written) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        messages.showMessage(
-            QStringLiteral("Failed to write the configuration file %1\r\n%2").arg(path, reason),
-            MessageIcon::Error, MessageButtons::Ok);
+    // A complete, flushed copy replaces the old file, or the old file stays
+    // byte for byte: a full disk never loses the user's sessions. The file
+    // holds passwords, so only its owner may read it.
+    const int error = ReplaceFileContents(path, SettingsFileBytes(settings), 0600);
+    if (error != PlatformError::Success) {
+        messages.showMessage(QStringLiteral("Failed to write the configuration file %1\r\n%2")
+                                 .arg(path, ErrorReason(error)),
+                             MessageIcon::Error, MessageButtons::Ok);
         return false;
     }
     return true;

@@ -44,9 +44,10 @@ void SetDefaultSettings(Settings& settings);
 // The exact bytes that SaveSettings writes.
 QByteArray SettingsFileBytes(const Settings& settings);
 
-// Writes the file atomically, readable by its owner only. On failure tells
-// the user which file could not be written and returns false; the settings
-// in memory are left as they are.
+// Replaces the file with SettingsFileBytes, readable by its owner only, and
+// only by a complete, flushed copy (a link stays a link). On failure the old
+// file stays byte for byte, the user is told which file and why, and false is
+// returned; the settings in memory are left as they are.
 bool SaveSettings(const Settings& settings, const QString& path, MessageService& messages);
 
 void SplitList(const QString& text, QChar separator, QStringList& list);

@@ -1,6 +1,8 @@
 #include "platform/Registry.h"
 
-#include <QDir>
+#include "platform/ErrorCodes.h"
+#include "platform/IniFile.h"
+
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -51,13 +53,12 @@ std::optional<Registry::Value> Registry::readValue(const QString& key, const QSt
     return Value{true, value.toString()};
 }
 
-bool Registry::writeString(const QString& key, const QString& name, const QString& text)
+bool Registry::writeString(const QString& key, const QString& name, const QString& text, int* error)
 {
-    QDir().mkpath(QFileInfo(m_file).absolutePath());
-    QSettings store(m_file, QSettings::IniFormat);
-    store.setValue(settingsKey(key, name), text);
-    store.sync();
-    return store.status() == QSettings::NoError;
+    const int result = SetIniValue(m_file, settingsKey(key, name), text);
+    if (error)
+        *error = result;
+    return result == PlatformError::Success;
 }
 
 } // namespace tarvo

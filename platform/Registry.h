@@ -28,8 +28,11 @@ public:
     };
     std::optional<Value> readValue(const QString& key, const QString& name) const;
 
-    // Stores a string value; false when the file cannot be written.
-    bool writeString(const QString& key, const QString& name, const QString& text);
+    // Stores a string value and keeps the file's other values. False when
+    // the file cannot be replaced by a complete copy, with the PlatformError
+    // code in `error` that says why; the file then stays as it was.
+    bool writeString(const QString& key, const QString& name, const QString& text,
+                     int* error = nullptr);
 
     static constexpr const char* EnvironmentVariable = "TARVO_REGISTRY";
 

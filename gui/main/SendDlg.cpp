@@ -8,6 +8,7 @@
 #include "gui/main/PathBox.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/WindowState.h"
+#include "platform/ErrorTexts.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -339,8 +340,17 @@ void CSendDlg::keyPressEvent(QKeyEvent* event)
 void CSendDlg::done(int result)
 {
     m_refresher->stop();
-    if (isVisible())
-        WriteWindowGeometry(m_app.windowStatePath(), saveGeometry());
+    // A place that cannot be kept is said while the window still stands, so
+    // the box has a window to stand on; the old state file stays as it was.
+    const QString stateFile = m_app.windowStatePath();
+    if (isVisible()) {
+        if (const int error = WriteWindowGeometry(stateFile, saveGeometry()))
+            m_app.messages().showMessage(
+                WithReason(
+                    QStringLiteral("Failed to write the window state file %1").arg(stateFile),
+                    error),
+                MessageIcon::Error, MessageButtons::Ok);
+    }
     QDialog::done(result);
 }
 

@@ -1,5 +1,8 @@
 #include "gui/main/WindowState.h"
 
+#include "platform/ErrorCodes.h"
+#include "platform/IniFile.h"
+
 #include <QSettings>
 
 namespace tarvo {
@@ -19,12 +22,11 @@ QByteArray ReadWindowGeometry(const QString& stateFile)
     return geometry.typeId() == QMetaType::QByteArray ? geometry.toByteArray() : QByteArray();
 }
 
-void WriteWindowGeometry(const QString& stateFile, const QByteArray& geometry)
+int WriteWindowGeometry(const QString& stateFile, const QByteArray& geometry)
 {
     if (stateFile.isEmpty())
-        return;
-    QSettings state(stateFile, QSettings::IniFormat);
-    state.setValue(GeometryKey, geometry);
+        return PlatformError::Success;
+    return SetIniValue(stateFile, GeometryKey, geometry);
 }
 
 QSize StartWindowSize(const QSize& available)

@@ -7,6 +7,7 @@
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
+#include <QSettings>
 
 namespace tarvo::test {
 namespace {
@@ -64,8 +65,9 @@ TEST(LoadSettingsTest, AMissingFileAsksForTheDefaults)
                                            "read, or name another one with --config.");
 }
 
-// The command line's path, else the registry's, else beside the program
-// where the user may write, else the user's configuration folder.
+// The command line's path, else the registry's (from a registry file written
+// by hand, then set by the program), else beside the program where the user
+// may write, else the user's configuration folder.
 TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUser)
 {
     TempFolder folder;
@@ -75,7 +77,18 @@ TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUser)
     EXPECT_EQ(GetConfigFilePath(location), folder.filePath("bin/Tarvo.txt"));
     location.executablePath = "/nonexistent/bin/tarvo";
     EXPECT_EQ(GetConfigFilePath(location), folder.filePath("u") + "/tarvo.txt");
+    folder.write("registry.ini", "; by hand\n[Software]\nQuenda\\Tarvo\\Setting=/home/alice/"
+                                 "tarvo.txt\nQuenda\\Other=a, b\n");
+    EXPECT_EQ(GetConfigFilePath(location), "/home/alice/tarvo.txt");
     const QString key = QString::fromUtf16(RegistryKey);
+    // File times tick every few milliseconds: values of one size written
+    // within one tick must still read apart.
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(registry.writeString(key, "Setting", QString("/srv/%1.txt").arg(i % 10)));
+        ASSERT_EQ(GetConfigFilePath(location), QString("/srv/%1.txt").arg(i % 10));
+    }
+    EXPECT_EQ(QSettings(registry.file(), QSettings::IniFormat).value("Software/Quenda/Other"),
+              QStringList({"a", "b"})); // what the user wrote stays
     ASSERT_TRUE(registry.writeString(key, "Setting", QString(127, 'p'))); // too long for it
     EXPECT_EQ(GetConfigFilePath(location), "");
     ASSERT_TRUE(registry.writeString(key, "Setting", "/srv/t.txt"));
@@ -101,22 +114,42 @@ TEST(SaveSettingsTest, ALoadedFileIsSavedAsItWas)
 }
 
 // Written beside the old file and renamed over it, readable by its owner
-// only; a failed save says which file.
-TEST(SaveSettingsTest, ReplacesTheFileWholeForItsOwnerOnly)
+// only, through a link into the file it names. A save that fails (a folder
+// in the file's place, no folder, a disk that fills up after a few bytes or
+// before the first) keeps the old file byte for byte, leaves no temporary
+// file, and says which file and why.
+TEST(SaveSettingsTest, ReplacesTheFileWholeForItsOwnerOnlyOrNotAtAll)
 {
     TempFolder folder;
     const QString path = folder.write("tarvo.txt", "old content");
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                     QFileDevice::ReadOther | QFileDevice::ReadGroup);
+    ASSERT_TRUE(QFile::link("tarvo.txt", folder.filePath("link.txt")));
     ScriptedMessageService messages;
-    ASSERT_TRUE(SaveSettings(Settings(), path, messages));
-    EXPECT_TRUE(TempFolder::read(path).startsWith("\r\n; Specify default settings\r\n"));
+    ASSERT_TRUE(SaveSettings(Settings(), folder.filePath("link.txt"), messages));
+    EXPECT_EQ(TempFolder::read(path), SettingsFileBytes(Settings()));
+    EXPECT_TRUE(QFileInfo(folder.filePath("link.txt")).isSymLink());
     EXPECT_EQ(QFile::permissions(path) & QFileDevice::Permissions(0x7077),
               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
-    EXPECT_FALSE(SaveSettings(Settings(), folder.filePath("no/such/tarvo.txt"), messages));
-    EXPECT_TRUE(messages.texts().value(0).startsWith("Failed to write the configuration file " +
-                                                     folder.filePath("no/such/tarvo.txt")));
+    Settings edited;
+    edited.Sessions.insert("Office", "Net,Put,\\\\pc\\docs,WG,\\Out,\\In,None,,alice,secret");
+    QDir().mkpath(folder.filePath("dir.txt"));
+    EXPECT_FALSE(SaveSettings(edited, folder.filePath("dir.txt"), messages));
+    EXPECT_FALSE(SaveSettings(edited, folder.filePath("no/such/tarvo.txt"), messages));
+    for (const rlim_t room : {100, 0}) {
+        const FileSizeLimit diskFull(room);
+        EXPECT_FALSE(SaveSettings(edited, folder.filePath("link.txt"), messages));
+    }
+    const QString failed = "Failed to write the configuration file " + folder.path() + '/';
+    const QString full = "link.txt\r\nThere is not enough space left on the disk.";
+    EXPECT_EQ(messages.texts(),
+              QStringList({failed + "dir.txt\r\nAccess is denied.",
+                           failed + "no/such/tarvo.txt\r\nThe folder does not exist.",
+                           failed + full, failed + full}));
+    EXPECT_EQ(TempFolder::read(path), SettingsFileBytes(Settings()));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"dir.txt", "link.txt", "tarvo.txt"}));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // session or file says why in words a user can act on, loses nothing and
 // leaves no part, and the run goes on. No message carries a password.
 #include "platform/ErrorCodes.h"
+#include "platform/Registry.h"
 #include "tests/e2e/Scenario.h"
 
 #include <sys/mount.h>
@@ -80,6 +81,40 @@ TEST_F(ServerFaultsTest, FullDisksKeepTheOldTargetAndTheNextFilesFit)
                   QStringList({"big.bin", "small.txt"}));
         EXPECT_EQ(TempFolder::read(folder + "/big.bin"), "old target");
     }
+}
+
+// The configuration and the registry file on a small tmpfs: saves of a real
+// configuration (a few hundred bytes) and of the registry value into a disk
+// full to its last block, and a save into a folder that cannot be written,
+// keep the old files byte for byte, leave no temporary file, and say which
+// file and why.
+TEST_F(ServerFaultsTest, FullDisksKeepTheConfigurationAndTheRegistryFile)
+{
+    const QString disk = native("\\Settings");
+    QDir().mkpath(disk);
+    ASSERT_EQ(::mount("tmpfs", QFile::encodeName(disk), "tmpfs", 0, "size=64k"), 0);
+    const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(disk), MNT_DETACH); });
+    const QString config = disk + "/tarvo.txt";
+    addSession("Office", line("Put", "\\Out", "\\in"));
+    ASSERT_TRUE(SaveSettings(params.settings, config, messages));
+    Registry registry(disk + "/registry.ini");
+    const QString key = QString::fromUtf16(RegistryKey);
+    ASSERT_TRUE(registry.writeString(key, "Setting", config));
+    const QMap<QString, QByteArray> before = FilesIn(disk);
+
+    writeLocal(disk + "/filler", QByteArray(64 * 1024, 'f')); // as much as fits
+    EXPECT_FALSE(SaveSettings(params.settings, config, messages));
+    int error = 0;
+    EXPECT_FALSE(registry.writeString(key, "Setting", "/srv/tarvo.txt", &error));
+    EXPECT_EQ(error, PlatformError::DiskFull);
+    QFile::remove(disk + "/filler");
+    ASSERT_EQ(::mount(nullptr, QFile::encodeName(disk), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+              0);
+    EXPECT_FALSE(SaveSettings(params.settings, config, messages));
+
+    const QString failed = "Failed to write the configuration file " + config + "\r\n";
+    EXPECT_EQ(messages.texts(), QStringList({failed + Full, failed + Denied}));
+    EXPECT_EQ(FilesIn(disk), before);
 }
 
 // Targets the share will not replace (read-only, a folder of that name, a

@@ -18,7 +18,8 @@ protected:
 };
 
 // The main window starts as an ordinary centred window, keeps its place in
-// a file of its own, and its boxes, list and columns follow its width.
+// a file of its own (which a write that fails leaves as it was, and says
+// so), and its boxes, list and columns follow its width.
 TEST_F(MainWindowTest, StartsAsAnOrdinaryCentredWindowKeepsItsPlaceAndFollowsItsWidth)
 {
     EXPECT_EQ(StartWindowSize(QSize(1920, 1040)), QSize(640, 480));
@@ -45,6 +46,17 @@ TEST_F(MainWindowTest, StartsAsAnOrdinaryCentredWindowKeepsItsPlaceAndFollowsIts
     EXPECT_EQ(TempFolder::read(config), written);
     EXPECT_EQ(QDir(device.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"tarvo.txt"});
     EXPECT_EQ(restart().geometry(), chosen);
+    // A disk that fills up as the window closes keeps the place kept before.
+    const QByteArray kept = TempFolder::read(statePath);
+    window->setGeometry(chosen.translated(50, 20));
+    {
+        const FileSizeLimit diskFull(10);
+        button("exitButton")->click();
+    }
+    EXPECT_EQ(TempFolder::read(statePath), kept);
+    EXPECT_EQ(QDir(QFileInfo(statePath).path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"window.ini"});
+    EXPECT_EQ(restart().geometry(), chosen);
 
     button("exitButton")->click();
     device.write("state/tarvo/window.ini", "[MainWindow]\ngeometry=@ByteArray(not one)\n");
@@ -58,7 +70,9 @@ TEST_F(MainWindowTest, StartsAsAnOrdinaryCentredWindowKeepsItsPlaceAndFollowsIts
     restart().move(available.bottomRight() + QPoint(2000, 2000));
     CSendDlg& window = restart();
     EXPECT_TRUE(available.contains(window.geometry()));
-    EXPECT_EQ(boxes.texts, QStringList());
+    const QString failed = "Failed to write the window state file " + statePath + "\r\n";
+    EXPECT_EQ(boxes.texts, QStringList({failed + "There is not enough space left on the disk.",
+                                        failed + "Access is denied."}));
 
     // The boxes, the list and its columns follow the width; no text is clipped.
     CFileListCtrl& list = window.fileList();

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <csignal>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
+#include <sys/resource.h>
 
 namespace tarvo::test {
 
@@ -28,6 +30,22 @@ public:
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+};
+
+// While it lives, no file of the process grows past `bytes`: a write beyond
+// fails (EFBIG) as on a disk that has just filled up, after a short write of
+// what still fits.
+struct FileSizeLimit
+{
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the process
+        const rlimit limit{bytes, before.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &before); }
+    rlimit before{};
 };
 
 } // namespace tarvo::test
