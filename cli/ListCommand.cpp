@@ -39,15 +39,18 @@ int RunListCommand(const QStringList& arguments, const StartOptions& environment
 
     FileTypeIcons icons;
     int unlisted = 0;
-    const FileRows rows =
-        BuildFileList(FileListBuilder::TakeSnapshot(settings),
-                      {platform->files(), platform->connections(), messages, icons}, &unlisted);
+    FileRows unsendable;
+    const FileRows rows = BuildFileList(
+        FileListBuilder::TakeSnapshot(settings),
+        {platform->files(), platform->connections(), messages, icons}, &unlisted, &unsendable);
     for (const FileRow& row : rows) {
         const QByteArray line = ListLine(row).toLocal8Bit() + '\n';
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     }
-    // A session that could not be listed was reported; its rows are missing.
-    return std::fflush(stdout) == 0 && unlisted == 0 ? ExitSuccess : ExitIncomplete;
+    // A session that could not be listed, or a file whose name cannot be
+    // sent, was reported; its rows are missing.
+    const bool whole = unlisted == 0 && unsendable.isEmpty();
+    return std::fflush(stdout) == 0 && whole ? ExitSuccess : ExitIncomplete;
 }
 
 } // namespace tarvo

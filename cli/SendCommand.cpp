@@ -13,9 +13,14 @@
 #include "platform/PlatformServices.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace tarvo {
 
@@ -50,8 +55,12 @@ public:
         if (m_dryRun)
             print(QStringLiteral("keep\t") + source + u'\t' + target);
     }
+    // Printed once: by the run as it ends, or by the command for a run that
+    // it no longer waits for.
     void runFinished(const RunSummary& summary) override
     {
+        if (m_finished.exchange(true))
+            return;
         if (m_dryRun) {
             print(QStringLiteral("Nothing was changed: this was a dry run."));
             return;
@@ -78,7 +87,49 @@ private:
 
     const bool m_dryRun;
     TerminalProgress* m_line = nullptr;
+    std::atomic_bool m_finished{false};
 };
+
+// Runs the transfer on a thread of its own and waits for it. After a stop
+// signal it waits a moment more (the copy under way is given up and its
+// part removed), and no longer: a run that still waits then for a server
+// that stopped answering is left to the end of the process. True when the
+// run ended.
+bool RunUntilStopped(TransferRun& run, const StopSignals& stop)
+{
+    using Clock = std::chrono::steady_clock;
+    constexpr auto AfterStop = std::chrono::milliseconds(900);
+    struct Ending
+    {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool ended = false;
+    };
+    const auto ending = std::make_shared<Ending>();
+    std::thread worker([&run, ending] {
+        run.RunTransfer();
+        std::lock_guard lock(ending->mutex);
+        ending->ended = true;
+        ending->changed.notify_all();
+    });
+    std::optional<Clock::time_point> deadline;
+    std::unique_lock lock(ending->mutex);
+    // A signal cannot wake a waiting thread: look at it every little while.
+    while (!ending->ended) {
+        if (!deadline && stop.received() != 0)
+            deadline = Clock::now() + AfterStop;
+        if (deadline && Clock::now() >= *deadline)
+            break;
+        ending->changed.wait_for(lock, std::chrono::milliseconds(50));
+    }
+    const bool ended = ending->ended;
+    lock.unlock();
+    if (ended)
+        worker.join();
+    else
+        worker.detach(); // the process ends before it could do anything more
+    return ended;
+}
 
 // For tests of a run cut off halfway (a killed process, a power loss): with
 // TARVO_STOP_AFTER_BYTES=N in its environment, the process stops itself
@@ -159,13 +210,17 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
     const Settings snapshot = FileListBuilder::TakeSnapshot(settings);
     FileTypeIcons icons;
     int unlisted = 0;
-    const FileRows rows = BuildFileList(
-        snapshot, {platform->files(), platform->connections(), messages, icons}, &unlisted);
+    FileRows unsendable;
+    const FileRows rows =
+        BuildFileList(snapshot, {platform->files(), platform->connections(), messages, icons},
+                      &unlisted, &unsendable);
     const FileRows picked = pickRows(rows, names);
     const TransferList entries = BuildTransferList(picked);
+    // Files whose names cannot be sent were reported; each counts as not sent.
+    const int unsendablePicked = int(pickRows(unsendable, names).size());
     // A session that could not be listed was reported; its files are missing.
     const int listed = unlisted == 0 ? ExitSuccess : ExitIncomplete;
-    if (entries.isEmpty()) {
+    if (entries.isEmpty() && unsendablePicked == 0) {
         // An empty outbox is no failure: a cron job finds one often.
         std::fputs("Nothing to send\n", stderr);
         return listed;
@@ -190,11 +245,23 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
     StopAfterBytes stop(qEnvironmentVariable("TARVO_STOP_AFTER_BYTES").toULongLong(&stopHook));
     CancelToken cancel;
     const StopSignals stopSignals(cancel);
-    TransferRun run({snapshot, entries, names, sizes},
+    TransferRun run({snapshot, entries, names, sizes, unsendablePicked},
                     {dryRun ? static_cast<FileSystem&>(dry) : platform->files(),
                      platform->connections(), runMessages, printer, stopHook ? &stop : nullptr,
                      cancel, &progress});
-    run.RunTransfer();
+    if (!RunUntilStopped(run, stopSignals)) {
+        // Held up by a server that stopped answering: what the run did is
+        // said, and the process ends at once. The part it was writing is
+        // removed by the next run into that folder.
+        if (progressLine) {
+            printer.setProgressLine(nullptr);
+            progressLine->leave();
+        }
+        printer.runFinished(run.summary());
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(128 + stopSignals.received());
+    }
     const RunSummary summary = run.summary();
     // Stopped by a signal: the shell's usual status for it (130 for Ctrl-C).
     if (stopSignals.received() != 0)

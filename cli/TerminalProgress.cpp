@@ -76,6 +76,18 @@ void TerminalProgress::aside(const std::function<void()>& print)
     print();
 }
 
+void TerminalProgress::leave()
+{
+    std::unique_lock lock(m_mutex, std::try_to_lock);
+    if (!lock.owns_lock()) {
+        std::fputs("\n", m_terminal);
+        std::fflush(m_terminal);
+        return;
+    }
+    m_stopping = true;
+    clearLocked();
+}
+
 void TerminalProgress::redrawUntilStopped()
 {
     std::unique_lock lock(m_mutex);

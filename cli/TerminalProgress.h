@@ -39,6 +39,10 @@ public:
 
     void setFileName(const QString& name);
     void aside(const std::function<void()>& print);
+    // Takes the line away for a process that ends without waiting for its
+    // run: never waits for a question that holds the terminal (the output
+    // then goes on below the question).
+    void leave();
 
 private:
     void redrawUntilStopped();

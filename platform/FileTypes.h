@@ -19,6 +19,10 @@ constexpr quint32 Directory = 0x10;
 constexpr quint32 Archive = 0x20;
 constexpr quint32 InRom = 0x40;
 constexpr quint32 Normal = 0x80;
+// A link, a pipe, a socket or a device rather than a plain file (a share's
+// reparse point): listed and sent like a file where it can be read, never
+// pruned as one.
+constexpr quint32 NotPlain = 0x400;
 } // namespace FileAttribute
 
 struct FileInfo
@@ -62,6 +66,11 @@ struct DirEntry
 {
     QString Name;
     FileInfo Info;
+    // The name cannot name the entry again from the program's paths (it is
+    // not valid text in the system's encoding, or holds a "\"). Name then
+    // shows it for a message, odd bytes as "\xNN", and always holds a "\",
+    // so no check of plain names lets it into a path.
+    bool NameUnusable = false;
 };
 
 using DirEntryList = QList<DirEntry>;

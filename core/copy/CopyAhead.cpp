@@ -50,19 +50,32 @@ void CopyAhead::work()
     }
 }
 
-CopyOutcome CopyAhead::takeNext()
+CopyOutcome CopyAhead::takeNext(const CancelToken& stop, std::chrono::milliseconds afterStop)
 {
+    using Clock = std::chrono::steady_clock;
     std::unique_lock lock(m_mutex);
     if (m_taken >= m_copies.size())
         return CopyOutcome::failed(PlatformError::InvalidParameter);
     const qsizetype index = m_taken;
-    m_changed.wait(lock, [&] { return m_results[size_t(index)].done; });
+    const auto done = [&] { return m_results[size_t(index)].done; };
+    // A stop is a flag, not a notification: look at it every little while.
+    constexpr auto look = std::chrono::milliseconds(25);
+    while (!done()) {
+        if (stop.cancelled() && !m_stopSeen)
+            m_stopSeen = Clock::now();
+        if (m_stopSeen && Clock::now() >= *m_stopSeen + afterStop) {
+            ++m_taken; // given up: the copy ends alone
+            m_changed.notify_all();
+            return CopyOutcome::failed(PlatformError::Cancelled);
+        }
+        m_changed.wait_for(lock, look);
+    }
     Result result = std::move(m_results[size_t(index)]);
     ++m_taken;
     m_changed.notify_all(); // one more copy may start
     lock.unlock();
     if (result.outcome.error != 0 && result.outcome.error != PlatformError::Cancelled &&
-        result.besideEarlier)
+        result.besideEarlier && !stop.cancelled())
         result.outcome = m_files.copy(m_copies.at(index));
     return result.outcome;
 }

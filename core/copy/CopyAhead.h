@@ -3,10 +3,12 @@
 #include "platform/FileSystem.h"
 #include "platform/WorkerThread.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <QList>
 #include <vector>
 
@@ -39,8 +41,12 @@ public:
     static constexpr int DefaultDepth = 12;
 
     // The next copy's result, once it has ended. Called once per copy, in
-    // list order.
-    CopyOutcome takeNext();
+    // list order. Once `stop` is cancelled, waits at most `afterStop` more
+    // (counted from the first time it sees the stop) for a copy to end, then
+    // gives the copy up as Cancelled: one that waits for a server that no
+    // longer answers ends on its own later, its part removed as it ends.
+    CopyOutcome takeNext(const CancelToken& stop = {},
+                         std::chrono::milliseconds afterStop = std::chrono::milliseconds(500));
 
 private:
     struct Result
@@ -62,6 +68,7 @@ private:
     qsizetype m_taken = 0;
     int m_running = 0;
     bool m_stopping = false;
+    std::optional<std::chrono::steady_clock::time_point> m_stopSeen;
     std::vector<std::unique_ptr<WorkerThread>> m_workers;
 };
 

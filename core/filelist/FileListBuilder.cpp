@@ -7,12 +7,14 @@
 #include "core/filelist/FileTypeIcons.h"
 #include "core/filelist/NameOrder.h"
 #include "core/shares/ShareConnector.h"
+#include "core/shares/ShareFailures.h"
 #include "platform/ErrorTexts.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"
 
 #include <algorithm>
+#include <QSet>
 #include <vector>
 
 namespace tarvo {
@@ -68,8 +70,56 @@ Settings FileListBuilder::TakeSnapshot(Settings& live)
     return live;
 }
 
+namespace {
+
+// What the user is told of the files of one folder whose names cannot be sent.
+QString UnsendableText(const FileRows& files)
+{
+    constexpr qsizetype Shown = 10;
+    const FileRow& first = files.first();
+    QString text =
+        files.size() == 1
+            ? QStringLiteral("A file in %1 of session %2 cannot be sent: its name is not valid "
+                             "text (UTF-8) or holds a backslash, which no path to a share can "
+                             "carry. Rename it to send it.")
+                  .arg(first.path, first.session)
+            : QStringLiteral("%1 files in %2 of session %3 cannot be sent: their names are not "
+                             "valid text (UTF-8) or hold a backslash, which no path to a share "
+                             "can carry. Rename them to send them.")
+                  .arg(QString::number(files.size()), first.path, first.session);
+    for (qsizetype i = 0; i < files.size() && i < Shown; ++i)
+        text += QStringLiteral("\r\n") + files.at(i).name;
+    if (files.size() > Shown)
+        text += QStringLiteral("\r\n... and %1 more").arg(files.size() - Shown);
+    return text;
+}
+
+} // namespace
+
 int FileListBuilder::RefreshList(const RowsHandler& handler)
 {
+    // The shares of the Get sessions first: a server that cannot be reached
+    // is then told once, naming every session on it. An Ftp session has no
+    // share: it lists the default folder, never connects.
+    QSet<QString> unconnected;
+    {
+        ShareFailures failures;
+        for (const QString& name : std::as_const(m_settings.DefaultSession)) {
+            const QString line = m_settings.Sessions.value(name);
+            if (cancelled() || SessionDirection(line) != DirectionGet ||
+                SessionKind(line) != KindNet || unconnected.contains(name))
+                continue;
+            NetSession session;
+            session.Name = name;
+            ParseNetSession(line, session);
+            WaitCursor wait(m_services.messages);
+            if (ConnectSessionShare(session, m_services.connections, failures) != 0)
+                unconnected.insert(name);
+        }
+        m_unlisted += failures.count();
+        failures.report(m_services.messages);
+    }
+
     int total = 0;
     for (const QString& name : std::as_const(m_settings.DefaultSession)) {
         if (cancelled())
@@ -78,17 +128,19 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
         const int direction = SessionDirection(line);
         if (direction != DirectionPut && direction != DirectionGet)
             continue;
-        // An Ftp session has no share: it lists the default folder, never connects.
-        if (direction == DirectionGet && SessionKind(line) == KindNet &&
-            ConnectSessionShare(name, line, m_services.connections, m_services.messages) != 0) {
-            ++m_unlisted;
+        if (unconnected.contains(name))
             continue;
-        }
 
         FileRows rows;
+        FileRows unusable;
         const QString folder = SessionSourceFolder(name, line);
         int error = 0;
-        const int count = FillFromFolder(name, folder, rows, &error);
+        const int count = FillFromFolder(name, folder, rows, &error, &unusable);
+        if (!unusable.isEmpty()) {
+            m_services.messages.showMessage(UnsendableText(unusable), MessageIcon::Error,
+                                            MessageButtons::Ok);
+            m_unsendable.append(unusable);
+        }
         // An Ftp session lists the default folder, which the user never
         // chose: its absence is no fault of theirs.
         if (count < 0 && !cancelled() && SessionKind(line) == KindNet) {
@@ -108,7 +160,7 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
 }
 
 int FileListBuilder::FillFromFolder(const QString& sessionName, const QString& folderText,
-                                    FileRows& rows, int* error)
+                                    FileRows& rows, int* error, FileRows* unusable)
 {
     WaitCursor wait(m_services.messages);
     const QString folder = AddTrailingSeparator(folderText);
@@ -120,9 +172,15 @@ int FileListBuilder::FillFromFolder(const QString& sessionName, const QString& f
     const EntryFilter filter(m_settings);
     IconLookup icons(m_services.icons);
 
+    FileRows unusableHere;
     const int result = m_services.files.listFolder(folder, [&](const DirEntry& entry) {
         if (cancelled())
             return false;
+        if (entry.NameUnusable) {
+            if (!entry.Info.isDirectory() && filter.passes(entry))
+                unusableHere.append(InsertFileItem(entry, folder, sessionName, 0, QString()));
+            return true;
+        }
         // A name that is no single entry of the folder never becomes a row,
         // so no transfer can be led out of the session's folders by it.
         if (!IsPlainFileName(entry.Name) || !filter.passes(entry))
@@ -136,6 +194,8 @@ int FileListBuilder::FillFromFolder(const QString& sessionName, const QString& f
             *error = result;
         return -1;
     }
+    if (unusable)
+        unusable->append(unusableHere);
 
     FileDateFormatter dates;
     rows.reserve(rows.size() + qsizetype(listed.size()));
@@ -150,11 +210,12 @@ int FileListBuilder::FillFromFolder(const QString& sessionName, const QString& f
 FileRow InsertFileItem(const DirEntry& entry, const QString& folder, const QString& sessionName,
                        int iconIndex, const QString& dateText)
 {
-    return FileRow{entry.Name, dateText,    FileSizeText(entry.Info.Size),
-                   folder,     sessionName, iconIndex, entry.Info.Size};
+    return FileRow{entry.Name, dateText,       FileSizeText(entry.Info.Size), folder, sessionName,
+                   iconIndex,  entry.Info.Size};
 }
 
-FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services services, int* unlisted)
+FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services services, int* unlisted,
+                       FileRows* unsendable)
 {
     FileListBuilder builder(snapshot, services);
     FileRows all;
@@ -167,6 +228,8 @@ FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services servi
     });
     if (unlisted)
         *unlisted = builder.unlisted();
+    if (unsendable)
+        *unsendable = builder.unsendable();
     return all;
 }
 

@@ -42,16 +42,23 @@ public:
     void setCancelToken(CancelToken token) { m_cancel = std::move(token); }
 
     // Lists every default session in list order; returns the number of rows.
-    // A session whose share cannot be connected or whose folder cannot be
-    // listed is reported, never shown as empty, and counted in unlisted().
+    // The shares of the Get sessions are connected first; those that cannot
+    // be are told once per server and cause. A session whose share cannot be
+    // connected or whose folder cannot be listed is reported, never shown as
+    // empty, and counted in unlisted(). A file whose name cannot be sent is
+    // reported with its folder and kept in unsendable().
     int RefreshList(const RowsHandler& handler);
     int unlisted() const { return m_unlisted; }
+    // The files that passed the filters but whose names cannot name them
+    // again (see DirEntry::NameUnusable), each as the row it would have had.
+    const FileRows& unsendable() const { return m_unsendable; }
 
     // Lists one folder: the number of rows added to rows, sorted by
     // FileRowLess, or -1 (and no rows, and the platform's code in `error`)
-    // when the folder cannot be listed.
+    // when the folder cannot be listed. Files whose names cannot be sent
+    // are added to `unusable`, when given, instead.
     int FillFromFolder(const QString& sessionName, const QString& folder, FileRows& rows,
-                       int* error = nullptr);
+                       int* error = nullptr, FileRows* unusable = nullptr);
 
     const Settings& settings() const { return m_settings; }
 
@@ -62,6 +69,7 @@ private:
     Services m_services;
     CancelToken m_cancel;
     int m_unlisted = 0;
+    FileRows m_unsendable;
 };
 
 // Forms the row of one entry listed from folder (which ends with "\").
@@ -69,8 +77,9 @@ FileRow InsertFileItem(const DirEntry& entry, const QString& folder, const QStri
                        int iconIndex, const QString& dateText);
 
 // Every row of a refresh in list order, for `tarvo list`: a refresh run to the
-// end. With `unlisted`, the number of sessions that could not be listed.
+// end. With `unlisted`, the number of sessions that could not be listed; with
+// `unsendable`, the files whose names cannot be sent.
 FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services services,
-                       int* unlisted = nullptr);
+                       int* unlisted = nullptr, FileRows* unsendable = nullptr);
 
 } // namespace tarvo

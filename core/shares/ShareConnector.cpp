@@ -1,5 +1,6 @@
 #include "core/shares/ShareConnector.h"
 
+#include "core/shares/ShareFailures.h"
 #include "platform/ErrorCodes.h"
 #include "platform/ErrorTexts.h"
 #include "platform/smb/SmbContextPool.h"
@@ -13,14 +14,21 @@ int ConnectSessionShare(const QString& name, const QString& line, ShareConnectio
     session.Name = name;
     ParseNetSession(line, session);
     WaitCursor wait(messages);
-    const int result = MapShare(session, connections);
-    if (result != PlatformError::Success) {
-        messages.showMessage(
-            QStringLiteral("Failed to map to network share \\\\%1\\%2\r\n%3")
-                .arg(session.Server, session.Share, MapFailureReason(result, session)),
-            MessageIcon::Error, MessageButtons::Ok);
-    }
+    ShareFailures failures;
+    const int result = ConnectSessionShare(session, connections, failures);
+    failures.report(messages);
     return result == PlatformError::Success ? 0 : -1;
+}
+
+int ConnectSessionShare(const NetSession& session, ShareConnections& connections,
+                        ShareFailures& failures)
+{
+    int result = PlatformError::Success;
+    if (!failures.serverFailed(session, &result))
+        result = MapShare(session, connections);
+    if (result != PlatformError::Success)
+        failures.add(session, result);
+    return result;
 }
 
 QString MapFailureReason(int error, const NetSession& session)

@@ -3,6 +3,7 @@
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
 #include "core/filelist/FileFilter.h"
+#include "core/transfer/SyncTargets.h"
 #include "platform/ErrorCodes.h"
 #include "platform/ErrorTexts.h"
 #include "platform/FileNames.h"
@@ -43,14 +44,17 @@ QString PostFailure(const QString& message, int error)
 
 } // namespace
 
-PostOperations::PostOperations(FileSystem& files, MessageService& messages)
+PostOperations::PostOperations(FileSystem& files, MessageService& messages, CancelToken stop)
     : m_files(files)
     , m_messages(messages)
+    , m_stop(std::move(stop))
 {}
 
 int PostOperations::ApplyPostOperation(const QString& source, const QString& postTarget, int postOp,
                                        const FileInfo* copiedAs)
 {
+    if (stopped())
+        return PlatformError::Cancelled;
     switch (postOp) {
     case PostCopy: {
         const QString failed =
@@ -62,8 +66,11 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
             return error;
         }
         const QString question = QStringLiteral("File %1 exists. Overwrite?").arg(postTarget);
-        if (m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel) ==
-            MessageResult::Cancel)
+        const MessageResult answer =
+            m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel);
+        if (stopped())
+            return PlatformError::Cancelled; // answered after the stop, or never
+        if (answer == MessageResult::Cancel)
             return PlatformError::FileExists;
         // Replace the old post file in one step instead of deleting it first:
         // a copy that then failed would leave neither. A read-only post file
@@ -81,8 +88,11 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
     }
     case PostDel: {
         const QString question = QStringLiteral("Delete file %1 ?").arg(source);
-        if (m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel) ==
-            MessageResult::Cancel)
+        const MessageResult answer =
+            m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel);
+        if (stopped())
+            return PlatformError::Cancelled; // answered after the stop, or never
+        if (answer == MessageResult::Cancel)
             return 0;
         // Right before it acts: the question may have stood open for long.
         const int error = m_files.deleteFile(source, copiedAs);
@@ -179,8 +189,9 @@ int PostOperations::ListFolderFiles(const QString& folder, QStringList& list,
     QStringList found;
     const int error = m_files.listFolder(prefix, [&](const DirEntry& entry) {
         // A name that is no single entry of the folder ("..", "a\b") would
-        // lead a delete out of it.
-        if (entry.Info.isDirectory() || !IsPlainFileName(entry.Name))
+        // lead a delete out of it; a link or a pipe is no file of the mirror.
+        if (entry.Info.isDirectory() || (entry.Info.Attributes & FileAttribute::NotPlain) ||
+            !IsPlainFileName(entry.Name))
             return true;
         found.append(prefix + entry.Name);
         if (snapshot)
@@ -193,34 +204,23 @@ int PostOperations::ListFolderFiles(const QString& folder, QStringList& list,
     return int(list.size());
 }
 
-int PostOperations::PruneSyncTarget(const QStringList& targetFiles, const QStringList& transferList,
-                                    const QString& name, const QString& line,
-                                    const QStringList& namePatterns)
+void PostOperations::PruneSyncTarget(SyncTargets& targets, const QStringList& transferList,
+                                     const QString& name, const QString& line,
+                                     const QStringList& namePatterns)
 {
-    // The targets that the session's entries map to, looked up once per file
-    // instead of walking the whole run for each.
     const QString targetFolder = SessionTargetFolder(name, line);
+    // The target files that the session's entries land on, looked up once
+    // per entry instead of walking the whole run for each file.
     QSet<QString> carried;
-    QSet<QString> carriedFolded;
     for (const QString& entry : transferList) {
         const SplitEntryResult split = SplitEntry(entry);
         if (split.sessionName != name)
             continue;
-        const QString target = targetFolder + SplitPath(split.path).fileName;
-        carried.insert(target);
-        carriedFolded.insert(target.toCaseFolded());
+        if (const std::optional<ReplaceFile> target =
+                targets.targetOf(SplitPath(split.path).fileName))
+            carried.insert(target->path);
     }
-    // Carried names that the folder holds exactly. A file whose name differs
-    // from one of them only in letter case is then surely another file (a
-    // folder that ignores case never lists both); without the exact name it
-    // may be the very file that the copy will replace, so it stays.
-    QSet<QString> presentFolded;
-    for (const QString& file : targetFiles) {
-        if (carried.contains(file))
-            presentFolded.insert(file.toCaseFolded());
-    }
-    int keptByCase = 0;
-    for (const QString& file : targetFiles) {
+    for (const QString& file : targets.files()) {
         const QString fileName = file.mid(targetFolder.size());
         const bool inFolder = file.startsWith(targetFolder) && IsPlainFileName(fileName);
         if (!inFolder || carried.contains(file))
@@ -230,16 +230,9 @@ int PostOperations::PruneSyncTarget(const QStringList& targetFiles, const QStrin
             namePatterns.isEmpty() ||
             std::any_of(namePatterns.cbegin(), namePatterns.cend(),
                         [&](const QString& p) { return MatchWildcard(p, fileName); });
-        if (!chosen)
-            continue;
-        const QString folded = file.toCaseFolded();
-        if (carriedFolded.contains(folded) && !presentFolded.contains(folded)) {
-            ++keptByCase;
-            continue;
-        }
-        m_files.deleteFile(file); // a file that cannot go stays, silently
+        if (chosen)
+            m_files.deleteFile(file); // a file that cannot go stays, silently
     }
-    return keptByCase;
 }
 
 } // namespace tarvo

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/CancelToken.h"
 #include "platform/FileTypes.h"
 #include "platform/MessageService.h"
 
+#include <atomic>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -10,6 +12,7 @@
 namespace tarvo {
 
 class FileSystem;
+class SyncTargets;
 
 // The bits of CompareFileInfo: what differs between two files.
 namespace CompareBit {
@@ -33,11 +36,14 @@ int CompareFileInfos(const FileInfo& a, const FileInfo& b);
 class PostOperations
 {
 public:
-    PostOperations(FileSystem& files, MessageService& messages);
+    // Once `stop` is cancelled, no post-operation acts any more, also one
+    // whose question was answered after the stop.
+    PostOperations(FileSystem& files, MessageService& messages, CancelToken stop = {});
 
     // Copy, Del or Move the source; 0 or the error code of the step that
-    // failed. With `copiedAs` (the source as its transfer read it), a source
-    // that has changed since is left as it is: its new content was not sent.
+    // failed, Cancelled when the run was stopped before it acted. With
+    // `copiedAs` (the source as its transfer read it), a source that has
+    // changed since is left as it is: its new content was not sent.
     int ApplyPostOperation(const QString& source, const QString& postTarget, int postOp,
                            const FileInfo* copiedAs = nullptr);
 
@@ -63,26 +69,28 @@ public:
     int ListFolderFiles(const QString& folder, QStringList& list,
                         FolderSnapshot* snapshot = nullptr);
 
-    // Deletes the target files that the run does not carry for the session,
-    // never a file outside the target folder. A file whose name differs from
-    // a carried one only in letter case is kept unless the folder also holds
-    // the carried name exactly; the number kept that way. With name
-    // patterns, only target files whose names match one are mirrored.
-    int PruneSyncTarget(const QStringList& targetFiles, const QStringList& transferList,
-                        const QString& name, const QString& line,
-                        const QStringList& namePatterns = {});
+    // Deletes the plain files of the target folder that the run does not
+    // carry for the session, never a file outside it. A file that a carried
+    // name lands on (of that name, or of that name but for letter case where
+    // the folder ignores case) is carried. With name patterns, only target
+    // files whose names match one are mirrored.
+    void PruneSyncTarget(SyncTargets& targets, const QStringList& transferList, const QString& name,
+                         const QString& line, const QStringList& namePatterns = {});
 
     // The post-operations that failed so far (a question answered Cancel is
     // no failure).
-    int failures() const { return m_failures; }
+    int failures() const { return m_failures.load(); }
 
 private:
     void reportFailure(const QString& message);
 
+    bool stopped() const { return m_stop.cancelled(); }
+
     FileSystem& m_files;
     MessageService& m_messages;
+    const CancelToken m_stop;
     bool m_timelessSaid = false;
-    int m_failures = 0;
+    std::atomic<int> m_failures{0}; // read by a run's summary from other threads
 };
 
 } // namespace tarvo

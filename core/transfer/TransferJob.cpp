@@ -5,8 +5,9 @@ namespace tarvo {
 TransferJob::TransferJob(TransferParams params, FileSystem& files, ShareConnections& connections,
                          MessageService& messages, QObject* parent)
     : QObject(parent)
-    , m_params(std::move(params))
-    , m_services{files, connections, messages, m_reporter}
+    , m_progress(int(params.entries.size()), params.sizes)
+    , m_run(std::move(params),
+            {files, connections, messages, m_reporter, nullptr, m_cancel, &m_progress})
 {}
 
 TransferJob::~TransferJob()
@@ -16,24 +17,45 @@ TransferJob::~TransferJob()
 
 void TransferJob::start()
 {
-    m_worker.start([this](const CancelToken& token) { run(token); });
+    {
+        std::lock_guard lock(m_endMutex);
+        m_started = true;
+    }
+    ++s_running;
+    m_worker.start([this](const CancelToken&) { run(); });
 }
 
-void TransferJob::run(const CancelToken& token)
+bool TransferJob::isRunning() const
 {
-    TransferServices services = m_services;
-    services.cancel = token;
-    services.progress = &m_progress;
-    TransferRun transfer(m_params, services);
+    std::lock_guard lock(m_endMutex);
+    return m_started && !m_ended;
+}
+
+void TransferJob::deleteWhenEnded()
+{
+    std::lock_guard lock(m_endMutex);
+    if (!m_started || m_ended)
+        deleteLater();
+    else
+        m_deleteWhenEnded = true;
+}
+
+void TransferJob::run()
+{
     try {
-        transfer.RunTransfer();
+        m_run.RunTransfer();
     } catch (...) {
         // Nothing may escape a thread; the summary still ends the run, so
         // the dialog's Done appears and counts what was done.
     }
     if (!m_finishedReported)
-        emit runFinished(transfer.summary());
+        emit runFinished(m_run.summary());
     emit ended();
+    --s_running;
+    std::lock_guard lock(m_endMutex);
+    m_ended = true;
+    if (m_deleteWhenEnded)
+        deleteLater(); // on the job's own thread; its destructor waits for this one
 }
 
 } // namespace tarvo

@@ -4,6 +4,8 @@
 #include "core/transfer/TransferRun.h"
 #include "platform/WorkerThread.h"
 
+#include <atomic>
+#include <mutex>
 #include <QMetaType>
 #include <QObject>
 
@@ -25,10 +27,22 @@ public:
 
     void start();
     // Stops the run between files and between blocks of a file.
-    void cancel() { m_worker.cancel(); }
-    bool cancelled() const { return m_worker.cancelled(); }
+    void cancel() { m_cancel.cancel(); }
+    bool cancelled() const { return m_cancel.cancelled(); }
+    bool isRunning() const;
     // How far the run has come; callable from any thread, at any time.
     ProgressSnapshot progress() const { return m_progress.snapshot(); }
+    // How the run stands (how it ended, once it has); callable from any
+    // thread, at any time: for a caller that no longer waits for a run held
+    // up by a server that stopped answering.
+    RunSummary summary() const { return m_run.summary(); }
+
+    // Lets the job go: it deletes itself once its run has ended (at once
+    // when it has). For the owner of a run that it no longer waits for.
+    void deleteWhenEnded();
+    // Jobs of the process whose runs have not ended yet: a program that ends
+    // while one waits for a server that stopped answering does not wait too.
+    static int running() { return s_running.load(); }
 
 signals:
     void sessionStarted(const QString& name);
@@ -59,13 +73,19 @@ private:
         TransferJob& m_job;
     };
 
-    void run(const CancelToken& token);
+    void run();
+
+    static inline std::atomic<int> s_running{0};
 
     Reporter m_reporter{*this};
-    TransferParams m_params;
-    RunProgress m_progress{int(m_params.entries.size()), m_params.sizes};
-    TransferServices m_services;
+    CancelToken m_cancel;
+    RunProgress m_progress;
+    TransferRun m_run;
     bool m_finishedReported = false;
+    mutable std::mutex m_endMutex;
+    bool m_started = false;
+    bool m_ended = false;
+    bool m_deleteWhenEnded = false;
     WorkerThread m_worker;
 };
 

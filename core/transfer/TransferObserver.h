@@ -8,6 +8,7 @@ namespace tarvo {
 // What the Progress dialog shows of one file (the ShowFileInfo texts).
 struct ShownFile
 {
+    QString session; // the session whose file it is
     QString fileName;
     QString sizeText;     // "1,234,567 bytes"
     QString modifiedText; // date and time of the last write
@@ -25,15 +26,19 @@ struct RunSummary
     int succeeded = 0;
     int total = 0;
     int failedPostOperations = 0;
-    int unreachableSessions = 0; // sessions whose share could not be connected
-    bool cancelled = false;      // the user stopped the run
+    int unreachableSessions = 0;  // sessions whose share could not be connected
+    bool cancelled = false;       // the user stopped the run before its end
+    QString cutFile;              // the source whose copy the stop cut off, if one was
+    int postOperationsNotRun = 0; // files sent whose post-operation the stop kept from running
 
     // "%d of %d files are transferred successfully"
     QString text() const;
     // The count of failed post-operations, or nothing when none failed.
     QString postOperationsText() const;
-    // That the run was stopped, or nothing when it ran to its end.
+    // That the run was stopped, and where, or nothing when it ran to its end.
     QString cancelledText() const;
+    // How many sent files kept their sources because of the stop, or nothing.
+    QString postOperationsNotRunText() const;
     // Every line above that has something to say, in that order.
     QStringList lines() const;
     // Everything asked was done.

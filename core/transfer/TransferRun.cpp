@@ -5,6 +5,8 @@
 #include "core/copy/CopyAhead.h"
 #include "core/filelist/FileListTexts.h"
 #include "core/shares/ShareConnector.h"
+#include "core/shares/ShareFailures.h"
+#include "core/transfer/SyncTargets.h"
 #include "core/transfer/TargetNames.h"
 #include "core/transfer/TransferObserver.h"
 #include "platform/ErrorCodes.h"
@@ -33,13 +35,30 @@ QString RunSummary::postOperationsText() const
 
 QString RunSummary::cancelledText() const
 {
-    return cancelled ? QStringLiteral("The run was cancelled; the files after it were not started.")
-                     : QString();
+    if (!cancelled)
+        return {};
+    if (cutFile.isEmpty())
+        return QStringLiteral("The run was cancelled; the files after it were not started.");
+    return QStringLiteral("The run was cancelled during the copy of %1: that file was not sent, "
+                          "and the files after it were not started.")
+        .arg(cutFile);
+}
+
+QString RunSummary::postOperationsNotRunText() const
+{
+    if (postOperationsNotRun == 0)
+        return {};
+    return postOperationsNotRun == 1
+               ? QStringLiteral("The post-operation of 1 file that was sent did not run: its "
+                                "source stays where it was.")
+               : QStringLiteral("The post-operations of %1 files that were sent did not run: "
+                                "their sources stay where they were.")
+                     .arg(postOperationsNotRun);
 }
 
 QStringList RunSummary::lines() const
 {
-    QStringList all{text(), postOperationsText(), cancelledText()};
+    QStringList all{text(), postOperationsText(), cancelledText(), postOperationsNotRunText()};
     all.removeAll(QString());
     return all;
 }
@@ -47,70 +66,145 @@ QStringList RunSummary::lines() const
 TransferRun::TransferRun(TransferParams params, TransferServices services)
     : m_params(std::move(params))
     , m_services(services)
-    , m_post(services.files, services.messages)
+    , m_messages(services.messages, services.cancel)
+    , m_post(services.files, m_messages, services.cancel)
     , m_ownProgress(services.progress ? nullptr
-                                      : std::make_unique<RunProgress>(total(), m_params.sizes))
+                                      : std::make_unique<RunProgress>(int(m_params.entries.size()),
+                                                                      m_params.sizes))
     , m_progress(services.progress ? services.progress : m_ownProgress.get())
 {}
 
 RunSummary TransferRun::summary() const
 {
+    std::lock_guard lock(m_stateMutex);
+    RunSummary summary;
+    summary.succeeded = m_state.succeeded;
+    summary.total = total();
+    summary.failedPostOperations = m_post.failures();
+    summary.unreachableSessions = m_state.unreachable;
+    summary.postOperationsNotRun = m_state.postOperationsNotRun;
+    summary.cutFile = m_state.cutFile;
+    if (stopped()) {
+        // Asked while the run still waits, for a server that may never answer.
+        if (!m_state.copying.isEmpty())
+            summary.cutFile = m_state.copying;
+        if (m_state.filing)
+            ++summary.postOperationsNotRun;
+    }
     // A stop that came after the last file had ended stopped nothing.
-    const bool cut = m_abandoned > 0 || m_finished < total();
-    return {m_succeeded, total(), m_post.failures(), m_unreachable, stopped() && cut};
+    summary.cancelled = stopped() && (!m_state.ended || !summary.cutFile.isEmpty() ||
+                                      summary.postOperationsNotRun > 0);
+    return summary;
+}
+
+QList<TransferRun::Session> TransferRun::sessionsOfRun() const
+{
+    QList<Session> sessions;
+    QSet<QString> seen;
+    for (const QString& name : m_params.settings.DefaultSession) {
+        // A session listed twice is one session: its files go once.
+        if (seen.contains(name))
+            continue;
+        seen.insert(name);
+        // A session of which nothing was chosen has nothing to do in the
+        // run: it is not connected, and its share cannot fail the run.
+        const bool hasEntries =
+            std::any_of(m_params.entries.cbegin(), m_params.entries.cend(), [&](const QString& e) {
+                QString source;
+                return entryOfSession(e, name, source);
+            });
+        if (hasEntries)
+            sessions.append({name, m_params.settings.Sessions.value(name)});
+    }
+    return sessions;
+}
+
+void TransferRun::connectShares(QList<Session>& sessions)
+{
+    // A Get session is connected as well: its files are read from the share.
+    // An Ftp session has no share to connect.
+    WaitCursor wait(m_messages);
+    ShareFailures failures;
+    for (Session& session : sessions) {
+        const int direction = SessionDirection(session.line);
+        if (stopped() || SessionKind(session.line) != KindNet ||
+            (direction != DirectionPut && direction != DirectionGet))
+            continue;
+        NetSession net;
+        net.Name = session.name;
+        ParseNetSession(session.line, net);
+        session.connected = ConnectSessionShare(net, m_services.connections, failures) == 0;
+    }
+    update([&](State& state) { state.unreachable = failures.count(); });
+    failures.report(m_messages);
+}
+
+void TransferRun::releaseShares(const QList<Session>& sessions)
+{
+    for (const Session& session : sessions) {
+        if (SessionKind(session.line) != KindNet)
+            continue;
+        NetSession net;
+        ParseNetSession(session.line, net);
+        net.Name = session.name;
+        DisconnectShare(net, m_services.connections);
+    }
 }
 
 int TransferRun::RunTransfer()
 {
     m_processed = 0;
-    m_succeeded = 0;
-    m_unreachable = 0;
-    m_finished = 0;
-    m_abandoned = 0;
-    Settings& settings = m_params.settings;
-    QSet<QString> visited;
-    for (qsizetype i = 0; i < settings.DefaultSession.size() && !stopped(); ++i) {
-        const QString name = settings.DefaultSession.at(i);
-        // A session listed twice is one session: its files go once.
-        if (visited.contains(name))
-            continue;
-        visited.insert(name);
-        const QString line = settings.Sessions[name];
-        const int direction = SessionDirection(line);
-        m_services.observer.sessionStarted(name);
-
-        const int kind = SessionKind(line);
-        NetSession session;
-        if (kind == KindNet)
-            ParseNetSession(line, session);
-
-        // A Get session is connected as well: its files are read from the share,
-        // and the connection that listed them may be gone by now (another
-        // session on the same share releases it when its transfer ends). An
-        // Ftp session has no share to connect.
-        bool connected = true;
-        if (kind == KindNet && (direction == DirectionPut || direction == DirectionGet)) {
-            WaitCursor wait(m_services.messages);
-            connected =
-                ConnectSessionShare(name, line, m_services.connections, m_services.messages) == 0;
-            if (!connected)
-                ++m_unreachable;
-        }
+    update([](State& state) { state = State(); });
+    QList<Session> sessions = sessionsOfRun();
+    connectShares(sessions);
+    qsizetype next = 0;
+    for (bool first = true; next < sessions.size() && !stopped(); ++next) {
+        const Session& session = sessions.at(next);
+        m_services.observer.sessionStarted(session.name);
         // An Ftp session has no transfer of its own: its entries stay
         // unprocessed, like those of a share that could not be connected.
-        if (connected && kind == KindNet) {
-            if (session.PostOp == PostSync)
-                SyncSessionFiles(name, line);
-            else
-                TransferSessionFiles(name, line, session.PostOp);
+        if (!session.connected || SessionKind(session.line) != KindNet)
+            continue;
+        // Connected again right before its files, but for the first: an
+        // earlier session may have released the share (releasing a share
+        // ends every connection to it), or the server dropped an idle one.
+        if (!std::exchange(first, false) && !reconnect(session)) {
+            releaseShares({session});
+            continue;
         }
-        if (kind == KindNet) {
-            session.Name = name;
-            DisconnectShare(session, m_services.connections);
-        }
+        NetSession net;
+        ParseNetSession(session.line, net);
+        if (net.PostOp == PostSync)
+            SyncSessionFiles(session.name, session.line);
+        else
+            TransferSessionFiles(session.name, session.line, net.PostOp);
+        releaseShares({session});
     }
-    m_services.observer.runFinished(summary());
-    return m_succeeded;
+    update([&](State& state) { state.ended = next == sessions.size(); });
+    // The summary stands before the shares of the sessions that a stop kept
+    // from their turn are let go: releasing a share of a server that stopped
+    // answering may take a while.
+    const RunSummary result = summary();
+    releaseShares(sessions.mid(next));
+    m_services.observer.runFinished(result);
+    return result.succeeded;
+}
+
+bool TransferRun::reconnect(const Session& session)
+{
+    const int direction = SessionDirection(session.line);
+    if (direction != DirectionPut && direction != DirectionGet)
+        return true;
+    NetSession net;
+    net.Name = session.name;
+    ParseNetSession(session.line, net);
+    WaitCursor wait(m_messages);
+    ShareFailures failures;
+    if (ConnectSessionShare(net, m_services.connections, failures) == 0)
+        return true;
+    update([](State& state) { ++state.unreachable; });
+    failures.report(m_messages);
+    return false;
 }
 
 int TransferRun::TransferSessionFiles(const QString& name, const QString& line, int postOp)
@@ -130,8 +224,8 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
     };
     QList<Planned> planned;
     QList<CopyRequest> copies;
-    TargetNames names(m_services.messages);
-    for (int index = 0; index < total(); ++index) {
+    TargetNames names(m_messages);
+    for (int index = 0; index < m_params.entries.size(); ++index) {
         QString source;
         if (!entryOfSession(m_params.entries.at(index), name, source))
             continue;
@@ -146,55 +240,65 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
     for (const Planned& file : std::as_const(planned)) {
         if (stopped()) {
             // The copies ahead that ended before the stop put their files in
-            // place: each counts as sent and gets its post-operation, so that
-            // the summary tells what the target folder holds. The others end
-            // as cancelled, their parts removed, unreported.
+            // place and count as sent, their sources left as they are; the
+            // others end as cancelled, their parts removed, unreported.
             if (file.refusal.isEmpty())
-                finishCopiedAhead(file.index, ahead.takeNext(), file.source, targetFolder,
-                                  postFolder, postOp);
+                finishAfterStop(file.index, ahead.takeNext(m_services.cancel), postOp);
             continue;
         }
         if (!file.refusal.isEmpty()) {
-            m_services.messages.showMessage(file.refusal, MessageIcon::Error, MessageButtons::Ok);
+            m_messages.showMessage(file.refusal, MessageIcon::Error, MessageButtons::Ok);
             skipEntry(file.index);
             continue;
         }
         const QString& source = file.source;
         const QString fileName = SplitPath(source).fileName;
         FileInfo sourceInfo;
-        ShowFileInfo(file.index, source, targetFolder, sourceInfo);
+        ShowFileInfo(file.index, name, source, targetFolder, sourceInfo);
         const QString target = targetFolder + fileName;
         ++m_processed;
         {
-            WaitCursor wait(m_services.messages);
-            const CopyOutcome outcome = ahead.takeNext();
+            WaitCursor wait(m_messages);
+            update([&](State& state) { state.copying = source; });
+            const CopyOutcome outcome = ahead.takeNext(m_services.cancel);
+            update([](State& state) { state.copying.clear(); });
             const bool copied = reportCopy(outcome.error, source, target);
-            if (copied)
-                ++m_succeeded;
             // After a failed copy the source stays where it is: deleting it
             // would lose its only copy, and filing it in the post folder
             // (moved or copied) would file it as sent. After a good one, the
             // post-operation acts only on the version of the source that was sent.
             if (copied)
-                m_post.ApplyPostOperation(source, postFolder + fileName, postOp, &outcome.source);
+                applyPostOperation(source, postFolder + fileName, postOp, outcome.source);
         }
         finishEntry(file.index);
     }
-    return m_succeeded;
+    return summary().succeeded;
 }
 
-void TransferRun::finishCopiedAhead(int index, const CopyOutcome& outcome, const QString& source,
-                                    const QString& targetFolder, const QString& postFolder,
-                                    int postOp)
+void TransferRun::applyPostOperation(const QString& source, const QString& postTarget, int postOp,
+                                     const FileInfo& copiedAs)
+{
+    update([](State& state) {
+        ++state.succeeded;
+        state.filing = true;
+    });
+    const int result = m_post.ApplyPostOperation(source, postTarget, postOp, &copiedAs);
+    update([&](State& state) {
+        state.filing = false;
+        if (result == PlatformError::Cancelled && postOp != PostNone && postOp != PostSync)
+            ++state.postOperationsNotRun;
+    });
+}
+
+void TransferRun::finishAfterStop(int index, const CopyOutcome& outcome, int postOp)
 {
     if (outcome.error)
         return;
-    const QString fileName = SplitPath(source).fileName;
-    FileInfo shown;
-    ShowFileInfo(index, source, targetFolder, shown);
-    ++m_processed;
-    ++m_succeeded;
-    m_post.ApplyPostOperation(source, postFolder + fileName, postOp, &outcome.source);
+    update([&](State& state) {
+        ++state.succeeded;
+        if (postOp != PostNone)
+            ++state.postOperationsNotRun;
+    });
     finishEntry(index);
 }
 
@@ -203,31 +307,24 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
     int remembered = m_params.settings.DefaultChoice;
     const QString targetFolder = SessionTargetFolder(name, line);
 
-    // A session of which nothing was chosen keeps its target folder as it is:
-    // pruning it would delete every file there.
-    const bool hasEntries =
-        std::any_of(m_params.entries.cbegin(), m_params.entries.cend(), [&](const QString& e) {
-            QString source;
-            return entryOfSession(e, name, source);
-        });
-    if (!hasEntries)
-        return m_succeeded;
-
-    FolderSnapshot targets;
-    bool listed = false;
-    int keptByCase = 0;
+    std::optional<FolderSnapshot> listing;
+    QStringList order;
     {
-        WaitCursor wait(m_services.messages);
-        QStringList files;
-        listed = m_post.ListFolderFiles(targetFolder, files, &targets) >= 0;
-        keptByCase =
-            m_post.PruneSyncTarget(files, m_params.entries, name, line, m_params.namePatterns);
+        WaitCursor wait(m_messages);
+        FolderSnapshot snapshot;
+        if (m_post.ListFolderFiles(targetFolder, order, &snapshot) >= 0)
+            listing = std::move(snapshot);
+    }
+    SyncTargets targets(m_services.files, targetFolder, std::move(listing), std::move(order));
+    if (stopped())
+        return summary().succeeded;
+    {
+        WaitCursor wait(m_messages);
+        m_post.PruneSyncTarget(targets, m_params.entries, name, line, m_params.namePatterns);
     }
 
-    TargetNames names(m_services.messages);
-    for (int index = 0; index < total(); ++index) {
-        if (stopped())
-            return m_succeeded;
+    TargetNames names(m_messages);
+    for (int index = 0; index < m_params.entries.size() && !stopped(); ++index) {
         QString source;
         if (!entryOfSession(m_params.entries.at(index), name, source))
             continue;
@@ -236,45 +333,35 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
             continue;
         }
         FileInfo sourceInfo;
-        const bool sourceRead = ShowFileInfo(index, source, targetFolder, sourceInfo);
-        const QString target = targetFolder + SplitPath(source).fileName;
+        const bool sourceRead = ShowFileInfo(index, name, source, targetFolder, sourceInfo);
+        const QString fileName = SplitPath(source).fileName;
         ++m_processed;
 
         bool needsCopy;
-        if (listed) {
-            // The listing already holds every target's size and time. Only a
-            // file of exactly that name is the target: one whose name differs
-            // in letter case may be another file, on a device folder.
-            const auto known = targets.constFind(target);
-            const bool exists = known != targets.cend();
+        QString target = targetFolder + fileName;
+        if (targets.listed()) {
+            // The listing already holds every target's size and time.
+            const std::optional<ReplaceFile> known = targets.targetOf(fileName);
             const int mask =
-                exists && sourceRead ? m_post.SyncCompare(sourceInfo, *known, targetFolder) : 0;
-            needsCopy = m_post.DecideSyncCopy(exists, mask, {source, sourceInfo},
-                                              {target, exists ? *known : FileInfo{}}, remembered);
+                known && sourceRead ? m_post.SyncCompare(sourceInfo, known->info, targetFolder) : 0;
+            needsCopy = m_post.DecideSyncCopy(known.has_value(), mask, {source, sourceInfo},
+                                              known.value_or(ReplaceFile{target, {}}), remembered);
         } else {
             needsCopy = m_post.NeedsSyncCopy(source, target, remembered);
         }
+        if (stopped())
+            break; // a question answered after the stop decides nothing
         if (!needsCopy) {
-            ++m_succeeded; // identical, or kept by the user's choice
+            update([](State& state) { ++state.succeeded; }); // identical, or kept by choice
             m_services.observer.fileKept(source, target);
         } else {
-            WaitCursor wait(m_services.messages);
+            WaitCursor wait(m_messages);
             if (copyReplacing(index, source, target))
-                ++m_succeeded;
+                update([](State& state) { ++state.succeeded; });
         }
         finishEntry(index);
     }
-
-    // A file kept because its name differs from a carried one only in letter
-    // case was either the file that a copy replaced, or, where the folder
-    // now lists both names, another file that the mirror must lose.
-    if (keptByCase > 0) {
-        WaitCursor wait(m_services.messages);
-        QStringList files;
-        if (m_post.ListFolderFiles(targetFolder, files) >= 0)
-            m_post.PruneSyncTarget(files, m_params.entries, name, line, m_params.namePatterns);
-    }
-    return m_succeeded;
+    return summary().succeeded;
 }
 
 void TransferRun::skipEntry(int index)
@@ -285,7 +372,6 @@ void TransferRun::skipEntry(int index)
 
 void TransferRun::finishEntry(int index)
 {
-    ++m_finished;
     m_progress->finish(index);
     setPosition();
 }
@@ -302,14 +388,15 @@ bool TransferRun::entryOfSession(const QString& entry, const QString& name,
     return true;
 }
 
-bool TransferRun::ShowFileInfo(int index, const QString& sourcePath, const QString& targetFolder,
-                               FileInfo& info)
+bool TransferRun::ShowFileInfo(int index, const QString& session, const QString& sourcePath,
+                               const QString& targetFolder, FileInfo& info)
 {
     const bool read = m_services.files.readAttributes(sourcePath, info) == 0;
     if (!read)
         info = FileInfo{};
     const SplitPathResult split = SplitPath(sourcePath);
     ShownFile shown;
+    shown.session = session;
     shown.fileName = split.fileName;
     shown.sizeText = FileBytesText(info.Size);
     shown.modifiedText = FileDateText(info.LastWriteTime, false);
@@ -325,23 +412,25 @@ bool TransferRun::ShowFileInfo(int index, const QString& sourcePath, const QStri
 
 bool TransferRun::copyReplacing(int index, const QString& source, const QString& target)
 {
-    return reportCopy(
-        m_services.files
-            .copy({source, target, false, nullptr,
-                   m_progress->watcher(index, m_services.copyWatcher), m_services.cancel})
-            .error,
-        source, target);
+    update([&](State& state) { state.copying = source; });
+    const CopyOutcome outcome = m_services.files.copy(
+        {source, target, false, nullptr, m_progress->watcher(index, m_services.copyWatcher),
+         m_services.cancel});
+    update([](State& state) { state.copying.clear(); });
+    return reportCopy(outcome.error, source, target);
 }
 
 bool TransferRun::reportCopy(int result, const QString& source, const QString& target)
 {
     if (result == 0)
         return true;
-    if (result == PlatformError::Cancelled) {
-        ++m_abandoned;
-        return false; // the user stopped the run: no failure to report
+    if (result == PlatformError::Cancelled || stopped()) {
+        // The user stopped the run: no failure to report, whatever the copy
+        // ended with as it was given up.
+        update([&](State& state) { state.cutFile = source; });
+        return false;
     }
-    m_services.messages.showMessage(
+    m_messages.showMessage(
         WithReason(QStringLiteral("Failed to copy file %1 to %2").arg(source, target), result),
         MessageIcon::Error, MessageButtons::Ok);
     return false;

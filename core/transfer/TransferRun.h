@@ -2,11 +2,14 @@
 
 #include "config/Settings.h"
 #include "core/transfer/PostOperations.h"
+#include "core/transfer/RunMessages.h"
 #include "core/transfer/RunProgress.h"
 #include "core/transfer/TransferObserver.h"
 #include "platform/CancelToken.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <QStringList>
 
 namespace tarvo {
@@ -35,6 +38,9 @@ struct TransferParams
     // the bar can weigh each file by its bytes; without them every file
     // weighs the same.
     QList<quint64> sizes;
+    // Files that were to go but could not even be listed by a name (see
+    // DirEntry::NameUnusable): each counts in the total as not sent.
+    int unsendable = 0;
 };
 
 // Where a run reaches the outside world.
@@ -49,16 +55,25 @@ struct TransferServices
     RunProgress* progress = nullptr;    // counts the bytes, when the caller looks at them
 };
 
-// One transfer: every default session in list order, each session's entries
-// copied into its target folder (or mirrored, for Sync), a post-operation
-// after each copy, and the summary at the end.
+// One transfer: the shares of every default session that carries entries
+// connected first (each share that cannot be is told once per server and
+// cause), then every such session in list order, its entries copied into its
+// target folder (or mirrored, for Sync) with a post-operation after each
+// copy, and the summary at the end.
 //
-//   TransferList --> RunTransfer --> per session: connect (Put)
+//   TransferList --> RunTransfer --> connect the sessions' shares
+//                                    per session:
+//                                      connect again (but the first)
 //                                      TransferSessionFiles | SyncSessionFiles
 //                                        ShowFileInfo --> observer
 //                                        copy, ApplyPostOperation / NeedsSyncCopy
 //                                      DisconnectShare
 //                    --> summary --> observer
+//
+// A stop (Cancel, Ctrl-C) ends it at once: the copy under way is given up,
+// nothing starts after it, no post-operation acts and nothing more is asked.
+// Copies that had ended before the stop count as sent; their sources stay
+// where they were.
 class TransferRun
 {
 public:
@@ -70,25 +85,41 @@ public:
     int TransferSessionFiles(const QString& name, const QString& line, int postOp);
     int SyncSessionFiles(const QString& name, const QString& line);
 
-    int total() const { return int(m_params.entries.size()); }
-    int processed() const { return m_processed; }
-    int succeeded() const { return m_succeeded; }
+    int total() const { return int(m_params.entries.size()) + m_params.unsendable; }
+    // How the run stands; callable from any thread while it runs, so that a
+    // caller that no longer waits for a run held up by a server that stopped
+    // answering can still say what it did. After the run: how it ended.
     RunSummary summary() const;
 
 private:
+    struct Session
+    {
+        QString name;
+        QString line;
+        bool connected = true;
+    };
+    // The default sessions that carry entries, each once, in list order.
+    QList<Session> sessionsOfRun() const;
+    void connectShares(QList<Session>& sessions);
+    // Connects the session's share again; false (and told) when it cannot be.
+    bool reconnect(const Session& session);
+    void releaseShares(const QList<Session>& sessions);
+
     // The entry's source path when it belongs to the session.
     bool entryOfSession(const QString& entry, const QString& name, QString& sourcePath) const;
     // Shows the file and moves the bar to its starting position. Fills in the
     // source's attributes; false (and zeros) when they cannot be read.
-    bool ShowFileInfo(int index, const QString& sourcePath, const QString& targetFolder,
-                      FileInfo& info);
+    bool ShowFileInfo(int index, const QString& session, const QString& sourcePath,
+                      const QString& targetFolder, FileInfo& info);
     bool copyReplacing(int index, const QString& source, const QString& target);
-    // After a stop: a copy that ran ahead and ended well counts as sent.
-    void finishCopiedAhead(int index, const CopyOutcome& outcome, const QString& source,
-                           const QString& targetFolder, const QString& postFolder, int postOp);
+    // After a stop: a copy that had ended well counts as sent, its
+    // post-operation left undone.
+    void finishAfterStop(int index, const CopyOutcome& outcome, int postOp);
     // True for a copy that succeeded; the message, with its reason, for one
     // that failed.
     bool reportCopy(int result, const QString& source, const QString& target);
+    void applyPostOperation(const QString& source, const QString& postTarget, int postOp,
+                            const FileInfo& copiedAs);
     // Counts an entry that is refused without touching any file.
     void skipEntry(int index);
     // The run is done with the entry, however it ended.
@@ -97,16 +128,32 @@ private:
     bool stopped() const { return m_services.cancel.cancelled(); }
     void setPosition();
 
+    // What summary() reads from other threads: changed under m_stateMutex.
+    struct State
+    {
+        int succeeded = 0;
+        bool ended = false; // every session had its turn
+        int unreachable = 0;
+        int postOperationsNotRun = 0;
+        QString cutFile;     // a copy given up at a stop
+        QString copying;     // the copy the run waits for now
+        bool filing = false; // a post-operation (and its question) under way
+    };
+    template <typename Change> void update(Change&& change)
+    {
+        std::lock_guard lock(m_stateMutex);
+        change(m_state);
+    }
+
     TransferParams m_params;
     TransferServices m_services;
+    RunMessages m_messages; // nothing is said or asked after a stop
     PostOperations m_post;
     std::unique_ptr<RunProgress> m_ownProgress; // when the caller gives none
     RunProgress* m_progress;
-    int m_processed = 0;
-    int m_succeeded = 0;
-    int m_unreachable = 0;
-    int m_finished = 0;  // entries the run is done with, however they ended
-    int m_abandoned = 0; // copies cut off by a stop
+    int m_processed = 0; // files shown so far, for "Transferring file %d of %d"
+    mutable std::mutex m_stateMutex;
+    State m_state;
 };
 
 } // namespace tarvo

@@ -4,8 +4,11 @@
 #include "config/ConfigStore.h"
 #include "config/NetSession.h"
 #include "core/shares/ShareConnector.h"
+#include "core/transfer/TransferJob.h"
 #include "platform/PlatformServices.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <QEventLoop>
 
 namespace tarvo {
@@ -33,6 +36,14 @@ int CSendApp::InitInstance()
         QObject::connect(&window, &QDialog::finished, &loop, &QEventLoop::quit);
         window.show();
         loop.exec();
+    }
+    if (TransferJob::running() > 0) {
+        // A stopped run still waits for a server that no longer answers: the
+        // program ends without it (and without releasing the shares, which
+        // would wait for that server too). The part file it was writing is
+        // removed by the next run into that folder.
+        std::fflush(nullptr);
+        std::_Exit(0);
     }
     ReleaseDefaultShares();
     return 0;

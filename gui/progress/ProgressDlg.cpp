@@ -81,8 +81,6 @@ CProgressDlg::CProgressDlg(TransferParams params, FileSystem& files, ShareConnec
     , m_icons(std::move(icons))
 {
     createControls();
-    connect(m_job.get(), &TransferJob::sessionStarted, this, &CProgressDlg::showSession,
-            Qt::QueuedConnection);
     connect(m_job.get(), &TransferJob::fileShown, this, &CProgressDlg::showFile,
             Qt::QueuedConnection);
     connect(m_job.get(), &TransferJob::runFinished, this, &CProgressDlg::showRunEnd,
@@ -95,15 +93,24 @@ CProgressDlg::CProgressDlg(TransferParams params, FileSystem& files, ShareConnec
     // The bar follows the bytes, which the copies count as they go.
     m_poll.setInterval(PollMilliseconds);
     connect(&m_poll, &QTimer::timeout, this, &CProgressDlg::showProgress);
+    m_stopWait.setSingleShot(true);
+    m_stopWait.setInterval(StopWaitMilliseconds);
+    connect(&m_stopWait, &QTimer::timeout, this, &CProgressDlg::letRunGo);
 }
 
-CProgressDlg::~CProgressDlg() = default; // the job waits for its run
+CProgressDlg::~CProgressDlg()
+{
+    // A run that was let go ends on its own; otherwise the job waits for it.
+    if (m_job->isRunning())
+        m_job.release()->deleteWhenEnded();
+}
 
 void CProgressDlg::createControls()
 {
     setWindowTitle(QStringLiteral("Progress"));
 
-    auto* heading = addLabel(this, "heading", QStringLiteral("Transferring file ..."));
+    m_heading = addLabel(this, "heading", QStringLiteral("Transferring file ..."));
+    QLabel* heading = m_heading;
     m_icon = new QLabel(this);
     m_icon->setObjectName(QStringLiteral("icon"));
     m_icon->setFixedSize(IconSize, IconSize);
@@ -196,13 +203,9 @@ void CProgressDlg::OnInitDialog()
     m_poll.start();
 }
 
-void CProgressDlg::showSession(const QString& name)
-{
-    m_session->setText(name);
-}
-
 void CProgressDlg::showFile(const ShownFile& file)
 {
+    m_session->setText(file.session);
     m_file->setFullText(file.fileName);
     m_size->setText(file.sizeText);
     m_modified->setText(file.modifiedText);
@@ -236,6 +239,18 @@ void CProgressDlg::cancelRun()
     m_stopping = true;
     m_cancel->setEnabled(false);
     m_speed->setText(QStringLiteral("Stopping the run ..."));
+    m_stopWait.start();
+}
+
+void CProgressDlg::letRunGo()
+{
+    if (!m_running)
+        return;
+    m_letGo = true;
+    const RunSummary summary = m_job->summary();
+    m_summary->setText(summary.lines().join(u'\n'));
+    m_cancelled = summary.cancelled;
+    showSummary();
 }
 
 void CProgressDlg::listFailure(const QString& text)
@@ -252,15 +267,26 @@ void CProgressDlg::listFailure(const QString& text)
 
 void CProgressDlg::showRunEnd(const RunSummary& summary)
 {
+    if (m_letGo)
+        return; // what the run did was shown when it was let go
     // The count of failed post-operations, and a stop, follow the count of files.
     m_summary->setText(summary.lines().join(u'\n'));
+    m_cancelled = summary.cancelled;
 }
 
 void CProgressDlg::showSummary()
 {
+    if (!m_running)
+        return;
     showProgress();
     m_poll.stop();
+    m_stopWait.stop();
     m_running = false;
+    m_heading->setText(m_cancelled ? QStringLiteral("Transfer cancelled")
+                                   : QStringLiteral("Transfer finished"));
+    // A question about a run that has ended asks nothing any more.
+    if (m_question)
+        m_question->done(QMessageBox::No);
     m_speed->clear();
     m_cancel->hide();
     m_done->show();
@@ -286,13 +312,16 @@ void CProgressDlg::reject()
         QDialog::reject();
         return;
     }
-    if (m_stopping)
+    if (m_stopping || m_question)
         return;
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, QStringLiteral("Tarvo"),
-        QStringLiteral("Cancel the run? The copy of the current file is abandoned, and the "
-                       "files after it are not started."),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Tarvo"),
+                         QStringLiteral("Cancel the run? The copy of the current file is "
+                                        "abandoned, and the files after it are not started."),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setDefaultButton(QMessageBox::No);
+    m_question = &question;
+    const int answer = question.exec();
+    m_question = nullptr;
     if (answer == QMessageBox::Yes)
         cancelRun();
 }

@@ -6,9 +6,11 @@
 
 #include <memory>
 #include <QDialog>
+#include <QPointer>
 #include <QTimer>
 
 class QLabel;
+class QMessageBox;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -20,10 +22,14 @@ class TransferJob;
 struct ShownFile;
 
 // "Progress": shows a transfer run while its worker goes through the
-// sessions, then the summary and Done. The bar follows the bytes of the
+// sessions, then the summary and Done. The file, its session and the count
+// shown are those of the file being copied. The bar follows the bytes of the
 // whole run; under it stand the current file's bytes, the speed and the
 // time left. Cancel stops the run; Escape and the close box ask whether to.
-// Once the run has ended Done closes the dialog with OK.
+// Once the run has ended the heading says so, and Done closes the dialog
+// with OK. A run that a stop cannot end at once (its server stopped
+// answering) is let go after a moment: the summary then says what it did,
+// and the run ends on its own, unseen.
 class CProgressDlg : public QDialog
 {
     Q_OBJECT
@@ -31,6 +37,8 @@ class CProgressDlg : public QDialog
 public:
     // How often the bar, the bytes and the speed are brought up to date.
     static constexpr int PollMilliseconds = 250;
+    // How long a stopped run may take to end before the dialog lets it go.
+    static constexpr int StopWaitMilliseconds = 1000;
 
     CProgressDlg(TransferParams params, FileSystem& files, ShareConnections& connections,
                  MessageService& messages, FileIconLookup icons = DefaultFileIcon,
@@ -61,20 +69,27 @@ private:
     void OnDone();
     void createControls();
 
-    void showSession(const QString& name);
     void showFile(const ShownFile& file);
     void showProgress();
     void showRunEnd(const RunSummary& summary);
     void showSummary();
+    // The stopped run did not end in time: what it did is shown, and the
+    // dialog no longer waits for it.
+    void letRunGo();
 
     std::unique_ptr<TransferJob> m_job;
     FileIconLookup m_icons;
     TransferRate m_rate;
     QTimer m_poll;
+    QTimer m_stopWait;
     bool m_started = false;
     bool m_running = false;
     bool m_stopping = false;
+    bool m_letGo = false;
+    bool m_cancelled = false;
+    QPointer<QMessageBox> m_question; // "Cancel the run?" while it stands
 
+    QLabel* m_heading = nullptr;
     QLabel* m_icon = nullptr;
     ElidedLabel* m_file = nullptr;
     QLabel* m_size = nullptr;

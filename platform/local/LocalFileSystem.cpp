@@ -32,6 +32,19 @@ QByteArray folderOf(const QByteArray& path)
     return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
+// A name from the disk for a message: ASCII as it is, every other byte as
+// "\xNN" (such a name is no valid text, so its other bytes mean nothing sure).
+QString shownName(const QByteArray& raw)
+{
+    QString shown;
+    for (const char byte : raw) {
+        const auto code = uchar(byte);
+        shown += code < 0x80 ? QString(QChar(code))
+                             : QStringLiteral("\\x") + QString::number(code, 16).toUpper();
+    }
+    return shown;
+}
+
 // ENOENT names the file when its folder exists, else the path.
 int errorFor(int error, const QByteArray& path)
 {
@@ -253,6 +266,8 @@ FileInfo LocalFileSystem::infoFromStat(const struct statx& status, const QByteAr
         info.Attributes |= FileAttribute::ReadOnly;
     if (name.startsWith('.'))
         info.Attributes |= FileAttribute::Hidden;
+    if (!S_ISREG(status.stx_mode) && !S_ISDIR(status.stx_mode))
+        info.Attributes |= FileAttribute::NotPlain;
     const bool hasBirth = status.stx_mask & STATX_BTIME;
     info.CreationTime =
         fileTimeFromTimespec(toTimespec(hasBirth ? status.stx_btime : status.stx_mtime));
@@ -303,15 +318,23 @@ int LocalFileSystem::listFolder(const QString& folder, const Visitor& visit)
             continue;
         DirEntry found;
         found.Name = QFile::decodeName(name);
-        // A name that does not survive the trip to text, or that holds a
-        // separator of device paths, could never be opened again.
-        if (QFile::encodeName(found.Name) != name || found.Name.contains(u'\\') ||
-            PartNames::isProgramOwn(found.Name))
+        if (PartNames::isProgramOwn(found.Name))
             continue;
+        // A name that does not survive the trip to text, or that holds a
+        // separator of device paths, could never be opened again: it is
+        // shown for what it is, for the caller to report.
+        const bool text = QFile::encodeName(found.Name) == name;
+        if (!text || found.Name.contains(u'\\')) {
+            if (!text)
+                found.Name = shownName(name);
+            found.NameUnusable = true;
+        }
         struct statx status;
         if (statAt(::dirfd(dir), entry->d_name, status) != 0)
             continue; // gone meanwhile, or a dangling link
         found.Info = infoFromStat(status, name);
+        if (entry->d_type == DT_LNK)
+            found.Info.Attributes |= FileAttribute::NotPlain;
         if (!visit(found))
             break;
     }

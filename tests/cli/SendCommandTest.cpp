@@ -163,7 +163,8 @@ TEST_P(SendSignalTest, StopsTheRunAndKeepsTheOldTarget)
     EXPECT_TRUE(out.contains("\rbig.bin  ") && out.contains("of 8.0 MB")) << out.constData();
     // The terminal ends each line with "\r\n".
     EXPECT_TRUE(out.endsWith("\r\033[K0 of 3 files are transferred successfully\r\nThe run was "
-                             "cancelled; the files after it were not started.\r\n"))
+                             "cancelled during the copy of \\Big\\big.bin: that file was not "
+                             "sent, and the files after it were not started.\r\n"))
         << out.constData();
     EXPECT_FALSE(run.err.contains("Failed")) << run.err.constData();
     EXPECT_EQ(readShare("out/big.bin"), QByteArray(8 << 20, 'o'));

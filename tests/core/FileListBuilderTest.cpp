@@ -70,11 +70,13 @@ TEST_F(FileListBuilderTest, TheFilterDecidesWhatIsListed)
 }
 
 // The rows of every default session sorted together by name, rows of equal
-// names in session order; sizes are whole; each extension has its icon. A
-// Get session's share is connected before its folder is listed. What cannot
-// be listed says why, once, and never shows as empty; sessions without a
-// direction, and an Ftp session's share, are left alone. Names that would
-// lead out of the folder, as a hostile server could list them, never show.
+// names in session order; sizes are whole; each extension has its icon. The
+// Get sessions' shares are connected before any folder is listed. What
+// cannot be listed says why, once per server and cause, and never shows as
+// empty; sessions without a direction, and an Ftp session's share, are left
+// alone. Names that would lead out of the folder, as a hostile server could
+// list them, never show; files whose names cannot be sent are told with
+// their folder and session, and counted.
 TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
 {
     files.addFile("\\\\files\\share\\in\\r.txt", "r");
@@ -88,8 +90,12 @@ TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
     const auto get = [](const QString& share) {
         return NetSessionLine("Get", share, "WG", "\\In", "in", "None", "", "u", "p");
     };
+    files.addFile("\\odd\\even.txt", "e");
+    files.listUnusable("\\odd", {"caf\\xE9.txt", "a\\b.doc"});
+    addSession("Odd", line("Put", "\\odd", "\\"));
     addSession("Remote", get("\\\\files\\share"));
     addSession("Locked", get("\\\\files\\locked"));
+    addSession("Locked2", get("\\\\files\\locked"));
     addSession("Missing", line("Put", "\\nowhere", "\\"));
     addSession("None", "Net,None,\\\\pc\\docs,WG,\\d,\\,None,,u,p");
     addSession("Ftp", "Ftp,Put,host,\\d");
@@ -99,19 +105,26 @@ TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
     settings.DefaultSession.append("Unknown");
 
     int unlisted = 0;
-    const FileRows rows = build(&unlisted);
+    FileRows unsendable;
+    const FileRows rows =
+        BuildFileList(FileListBuilder::TakeSnapshot(settings), services(), &unlisted, &unsendable);
 
-    EXPECT_EQ(column(rows, 0),
-              QStringList({"a.txt", "a.txt", "b.TXT", "b.TXT", "c.doc", "c.doc", "r.txt"}));
-    EXPECT_EQ(column(rows, 2), QStringList({"0k", "0k", "2k", "2k", "5242880k", "5242880k", "0k"}));
-    ASSERT_EQ(rows.size(), 7);
+    EXPECT_EQ(column(rows, 0), QStringList({"a.txt", "a.txt", "b.TXT", "b.TXT", "c.doc", "c.doc",
+                                            "even.txt", "r.txt"}));
+    EXPECT_EQ(column(rows, 2),
+              QStringList({"0k", "0k", "2k", "2k", "5242880k", "5242880k", "0k", "0k"}));
+    ASSERT_EQ(rows.size(), 8);
     EXPECT_NE(rows[0].icon, rows[4].icon);
     EXPECT_EQ(messages.texts(),
               QStringList({"Failed to map to network share \\\\files\\locked\r\n"
-                           "Wrong user name or password.",
+                           "Wrong user name or password.\r\nSessions: Locked, Locked2",
+                           "2 files in \\odd\\ of session Odd cannot be sent: their names are "
+                           "not valid text (UTF-8) or hold a backslash, which no path to a share "
+                           "can carry. Rename them to send them.\r\ncaf\\xE9.txt\r\na\\b.doc",
                            "Failed to list folder \\nowhere\\ of session Missing\r\n"
                            "The folder does not exist."}));
-    EXPECT_EQ(unlisted, 2);
+    EXPECT_EQ(unlisted, 3);
+    EXPECT_EQ(column(unsendable, 4), QStringList({"Odd", "Odd"}));
     EXPECT_TRUE(files.journal().contains("connect Remote \\\\files\\share"));
     EXPECT_TRUE(settings.Sessions.contains("Unknown")); // the lookup adds its empty line
 
@@ -180,8 +193,9 @@ TEST_F(ShareConnectorTest, ABusyConnectionIsKeptAnIdleOneLogsOnAgain)
     files.failNext(MemoryFileSystem::Op::Disconnect, "Office", PlatformError::DeviceInUse);
     EXPECT_EQ(connect("\\\\pc\\docs", PlatformError::LogonFailure), "connected");
     files.failNext(MemoryFileSystem::Op::Disconnect, "Office", PlatformError::OpenFiles);
-    EXPECT_EQ(connect("\\\\pc\\other"), "The connection of this name is in use for another share.");
-    EXPECT_EQ(connect("\\\\pc\\docs"), "Wrong user name or password.");
+    EXPECT_EQ(connect("\\\\pc\\other"),
+              "The connection of this name is in use for another share.\r\nSession: Office");
+    EXPECT_EQ(connect("\\\\pc\\docs"), "Wrong user name or password.\r\nSession: Office");
 }
 
 } // namespace

@@ -12,15 +12,18 @@ namespace {
 using TransferRunTest = MemoryRunFixture;
 
 // Sessions run in DefaultSession's order, each once, with the entries of
-// exactly their name. A share that refuses the logon skips its session; an
-// entry of no default session counts in the total only; a default session
-// without a line copies into \My Documents; an Ftp session transfers nothing.
-// A Put session replaces its targets without asking. Each Net session's share
-// is connected before its files and released after them: a Get session still
-// reads the share that a Put session released.
+// exactly their name. A share that refuses the logon skips its sessions, told
+// in one box that names them; a session none of whose files was chosen is not
+// connected and cannot fail the run; an entry of no default session counts in
+// the total only; a default session without a line copies into \My
+// Documents; an Ftp session transfers nothing. A Put session replaces its
+// targets without asking. Every share is connected first, and each session's
+// again before its files and released after them: a Get session still reads
+// the share that a Put session released.
 TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
 {
     files.refuseConnection("\\\\files\\locked", PlatformError::LogonFailure);
+    files.refuseConnection("\\\\files\\idle", PlatformError::LogonFailure);
     for (const QString name : {"\\A\\1.txt", "\\A\\2.txt", "\\E\\n.txt"})
         files.addFile(name, name.toUtf8());
     // Ten minutes apart at noon UTC: on one day in every time zone.
@@ -32,6 +35,9 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
         files.addFolder(folder);
     addSession("Locked", NetSessionLine("Put", "\\\\files\\locked", "", "\\A", "", "", "", "", ""),
                {"\\A\\1.txt"});
+    addSession("Idle", NetSessionLine("Put", "\\\\files\\idle", "", "\\A", "", "", "", "", ""));
+    addSession("Fetch2", NetSessionLine("Get", "\\\\files\\locked", "", "\\In", "", "", "", "", ""),
+               {"\\\\files\\locked\\x.txt"});
     addSession("Send", line("Put", "\\Docs", "out"), {"\\Docs\\big.bin", "\\Docs\\small.txt"});
     addSession("Alpha", line("Put", "\\A", "a"), {"\\A\\2.txt"});
     addSession("Alpha", line("Put", "\\A", "a"));
@@ -42,14 +48,15 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
     choose("alpha", {"\\A\\1.txt"});
     choose("Other", {"\\A\\1.txt"});
 
-    EXPECT_EQ(run().text(), "5 of 9 files are transferred successfully");
+    EXPECT_EQ(run().text(), "5 of 10 files are transferred successfully");
     EXPECT_EQ(messages.texts(), QStringList("Failed to map to network share \\\\files\\locked\r\n"
-                                            "Wrong user name or password."));
-    EXPECT_EQ(
-        record.lines,
-        QStringList({"Transferring file 1 of 9 ... big.bin",
-                     "Transferring file 2 of 9 ... small.txt", "Transferring file 3 of 9 ... 2.txt",
-                     "Transferring file 4 of 9 ... n.txt", "Transferring file 5 of 9 ... i.txt"}));
+                                            "Wrong user name or password.\r\n"
+                                            "Sessions: Locked, Fetch2"));
+    EXPECT_EQ(record.lines,
+              QStringList(
+                  {"Transferring file 1 of 10 ... big.bin",
+                   "Transferring file 2 of 10 ... small.txt", "Transferring file 3 of 10 ... 2.txt",
+                   "Transferring file 4 of 10 ... n.txt", "Transferring file 5 of 10 ... i.txt"}));
     EXPECT_EQ(files.data("\\My Documents\\n.txt"), "\\E\\n.txt");
     ASSERT_EQ(record.shown.size(), 5);
     EXPECT_EQ(record.shown[0].sizeText, "1,234,567 bytes");
@@ -57,9 +64,11 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
     EXPECT_EQ(record.shown[0].targetFolder, onShare("out\\"));
     EXPECT_NE(record.shown[0].modifiedText, record.shown[1].modifiedText);
     EXPECT_EQ(files.journal().filter("connect"),
-              QStringList({"connect Send \\\\files\\share", "disconnect Send",
-                           "connect Alpha \\\\files\\share", "disconnect Alpha",
+              QStringList({"connect Send \\\\files\\share", "connect Alpha \\\\files\\share",
+                           "connect Fetch \\\\files\\share", "disconnect Alpha", "disconnect Fetch",
+                           "disconnect Send", "connect Alpha \\\\files\\share", "disconnect Alpha",
                            "connect Fetch \\\\files\\share", "disconnect Fetch"}));
+    EXPECT_EQ(record.summary.unreachableSessions, 2);
 }
 
 // A copy that breaks off, or whose source is saved again while it is read,
@@ -88,9 +97,11 @@ TEST_F(TransferRunTest, ACopyThatDidNotArriveWholeIsNotSent)
                                "\r\nThe file changed while it was being copied."}));
 }
 
-// Cancel in the middle of a big file: its copy is abandoned, its
-// post-operation does not act, and nothing starts after it. A small file's
-// copy ran ahead and ended first: it counts and is filed.
+// Cancel in the middle of a big file: its copy is given up, the old target
+// stays, and nothing starts after it. A small file's copy ran ahead and ended
+// first: it counts as sent, but no post-operation runs after the stop, so
+// its source stays; the summary says so. A stop while a Del question stands
+// keeps the source whatever the answer, and nothing more is asked.
 TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
 {
     files.addFile("\\Docs\\big.bin", QByteArray(1 << 20, 'n'));
@@ -107,14 +118,28 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
             cancel.cancel();
     });
 
-    const RunSummary summary = run();
-
-    EXPECT_EQ(summary.succeeded, 1);
-    EXPECT_TRUE(summary.cancelled);
-    EXPECT_TRUE(files.exists("\\Docs\\big.bin"));
-    EXPECT_EQ(files.names("\\Sent"), QStringList("small.txt"));
-    EXPECT_FALSE(files.journal().contains("connect Later \\\\files\\share"));
+    EXPECT_EQ(run().lines(),
+              QStringList({"1 of 3 files are transferred successfully",
+                           "The run was cancelled during the copy of \\Docs\\big.bin: that file "
+                           "was not sent, and the files after it were not started.",
+                           "The post-operation of 1 file that was sent did not run: its source "
+                           "stays where it was."}));
+    EXPECT_EQ(files.data(onShare("out\\big.bin")), "old");
+    EXPECT_TRUE(files.exists("\\Docs\\big.bin") && files.exists("\\Docs\\small.txt"));
+    EXPECT_TRUE(files.names("\\Sent").isEmpty());
+    EXPECT_FALSE(files.exists(onShare("later\\a.txt")));
     EXPECT_TRUE(messages.texts().isEmpty());
+
+    params.settings.Sessions.insert("Office", line("Put", "\\Docs", "out", "Del"));
+    files.setBlockHook({});
+    cancel = CancelToken();
+    messages.onMessage = [this](const QString&) { cancel.cancel(); };
+    messages.answerNext(MessageResult::Ok);
+    const RunSummary stoppedAtQuestion = run();
+    EXPECT_EQ(stoppedAtQuestion.succeeded, 2);
+    EXPECT_EQ(stoppedAtQuestion.postOperationsNotRun, 2);
+    EXPECT_EQ(messages.texts(), QStringList("Delete file \\Docs\\big.bin ?"));
+    EXPECT_TRUE(files.exists("\\Docs\\big.bin") && files.exists("\\Docs\\small.txt"));
 }
 
 // The device tells names apart by case, the share does not: of two twins,

@@ -78,7 +78,7 @@ TEST_F(SendDlgTest,
                                config, {"DefaultSession names \"Videos\", which is no session.",
                                         "DefaultSession names \"Work\", which is no session."}),
                            "Failed to map to network share \\\\127.0.0.1:1\\none\r\nNo "
-                           "server answers at 127.0.0.1, port 1."}));
+                           "server answers at 127.0.0.1, port 1.\r\nSession: Archive"}));
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Up);
     QTest::keyClick(box, Qt::Key_Up);

@@ -1,6 +1,7 @@
 #include "platform/local/LocalFileSystem.h"
 
 #include "platform/ErrorCodes.h"
+#include "platform/FileTimes.h"
 #include "tests/support/TempFiles.h"
 
 #include <fcntl.h>
@@ -82,23 +83,35 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 // A listing names every entry but "." and "..", with the attributes a Linux
-// file has: folder, read-only when the owner cannot write, hidden for a dot.
-// A copy keeps the bytes and the last-write time to the microsecond, and
-// paths never lead out of the device root.
+// file has: folder, read-only when the owner cannot write, hidden for a dot,
+// and not plain for a link or a pipe. A name that is no valid text, or holds
+// the device paths' separator, is listed for what it is, as one that cannot
+// be used. A copy keeps the bytes and the last-write time to the
+// microsecond, and paths never lead out of the device root.
 TEST_F(LocalFileSystemTest, ListsAttributesAndCopiesKeepBytesAndTimes)
 {
+    ::symlink("plain.txt", QFile::encodeName(root.filePath("link.txt")));
+    for (const QByteArray name : {"caf\xE9.txt", "a\\b.txt"})
+        ::close(::open(QFile::encodeName(root.path()) + '/' + name, O_CREAT | O_WRONLY, 0644));
     QMap<QString, quint32> listed;
+    QStringList unusable;
     ASSERT_EQ(files.listFolder("/",
                                [&](const DirEntry& entry) {
-                                   listed.insert(entry.Name, entry.Info.Attributes);
+                                   if (entry.NameUnusable)
+                                       unusable.append(entry.Name);
+                                   else
+                                       listed.insert(entry.Name, entry.Info.Attributes);
                                    return true;
                                }),
               0);
     EXPECT_EQ(listed, (QMap<QString, quint32>{{".hidden", FileAttribute::Hidden},
                                               {"folder", FileAttribute::Directory},
+                                              {"link.txt", FileAttribute::NotPlain},
                                               {"locked.txt", FileAttribute::ReadOnly},
-                                              {"pipe", 0},
+                                              {"pipe", FileAttribute::NotPlain},
                                               {"plain.txt", 0}}));
+    unusable.sort();
+    EXPECT_EQ(unusable, QStringList({"a\\b.txt", "caf\\xE9.txt"}));
 
     QByteArray content((3 << 20) + 17, Qt::Uninitialized); // several blocks, all different
     for (qsizetype i = 0; i < content.size(); ++i)
@@ -115,6 +128,39 @@ TEST_F(LocalFileSystemTest, ListsAttributesAndCopiesKeepBytesAndTimes)
     EXPECT_EQ(copied.LastWriteTime, source.LastWriteTime);
     EXPECT_TRUE(test::TempFolder::read(root.filePath("a.bin")) == content);
     EXPECT_TRUE(QDir(root.path()).entryList({"*tarvo*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// A sent file is deleted (or moved) only while it is the very file that was
+// sent: not once another file of the same size and last-write time took its
+// name, nor once it was saved again with its old time set back.
+TEST_F(LocalFileSystemTest, ADeleteOfASentFileActsOnlyOnThatFile)
+{
+    const QByteArray plain = QFile::encodeName(root.filePath("plain.txt"));
+    const auto sent = [&] {
+        FileInfo info;
+        EXPECT_EQ(files.readAttributes("\\plain.txt", info), 0);
+        return info;
+    };
+    const auto sameTime = [&](const QByteArray& path, const FileInfo& as) {
+        const timespec time = timespecFromFileTime(as.LastWriteTime);
+        const timespec times[2] = {time, time};
+        ::utimensat(AT_FDCWD, path.constData(), times, 0);
+    };
+
+    FileInfo version = sent();
+    root.write("other.txt", "54321");
+    sameTime(QFile::encodeName(root.filePath("other.txt")), version);
+    ::rename(QFile::encodeName(root.filePath("other.txt")), plain);
+    EXPECT_EQ(files.deleteFile("\\plain.txt", &version), PlatformError::SourceChanged);
+    EXPECT_EQ(files.moveFile("\\plain.txt", "\\moved.txt", &version), PlatformError::SourceChanged);
+
+    version = sent();
+    root.write("plain.txt", "abcde");
+    sameTime(plain, version);
+    EXPECT_EQ(files.deleteFile("\\plain.txt", &version), PlatformError::SourceChanged);
+
+    version = sent();
+    EXPECT_EQ(files.deleteFile("\\plain.txt", &version), 0);
 }
 
 } // namespace

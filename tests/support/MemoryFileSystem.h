@@ -99,6 +99,12 @@ public:
     void refuseConnection(const QString& remote, int error) { m_refusals[key(remote)] = error; }
     // The folder's listing also gives these names, as a hostile server could.
     void listAlso(const QString& folder, const QStringList& names) { m_extra[key(folder)] = names; }
+    // The folder's listing also gives these files, whose names cannot name
+    // them again (see DirEntry::NameUnusable).
+    void listUnusable(const QString& folder, const QStringList& names)
+    {
+        m_unusable[key(folder)] = names;
+    }
 
     bool canOpenForReading(const QString& path) override { return exists(path); }
     int readAttributes(const QString& path, FileInfo& info) override
@@ -119,6 +125,8 @@ public:
         DirEntryList entries = children(folder);
         for (const QString& name : m_extra.value(key(folder)))
             entries.append({name, {}});
+        for (const QString& name : m_unusable.value(key(folder)))
+            entries.append({name, {}, true});
         std::all_of(entries.cbegin(), entries.cend(), visit); // until visit says stop
         return 0;
     }
@@ -207,19 +215,26 @@ public:
         remote = Locked(m_mutex, [&] { return m_connections.value(name); });
         return remote.isEmpty() ? PlatformError::NotConnected : 0;
     }
+    // By its local name, or every connection to a share by the share's name.
     int cancelConnection(const QString& name, bool, bool) override
     {
         Lock lock(m_mutex);
-        for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
-            if (it.key() != name && key(it.value()) != key(name))
-                continue;
-            if (const int busy = takeFault(Op::Disconnect, it.key(), it.value()))
-                return busy;
-            m_journal.append("disconnect " + it.key());
-            m_connections.erase(it);
-            return 0;
+        QStringList names;
+        for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
+            if (it.key() == name)
+                names = {it.key()};
+            else if (key(it.value()) == key(name) && !m_connections.contains(name))
+                names.append(it.key());
         }
-        return PlatformError::NotConnected;
+        for (const QString& local : names) {
+            if (const int busy = takeFault(Op::Disconnect, local, m_connections.value(local)))
+                return busy;
+        }
+        for (const QString& local : names) {
+            m_journal.append("disconnect " + local);
+            m_connections.remove(local);
+        }
+        return names.isEmpty() ? PlatformError::NotConnected : 0;
     }
 
 private:
@@ -299,6 +314,7 @@ private:
     QHash<QString, FileTime> m_ticks;
     QHash<QString, int> m_refusals;
     QHash<QString, QStringList> m_extra;             // listed beside the folder's files
+    QHash<QString, QStringList> m_unusable;          // listed, as names that cannot be used
     QHash<QString, std::function<void()>> m_changes; // saves the file again
     QMap<QString, QString> m_connections;            // local name -> remote name
     quint64 m_lastFileId = 0;
