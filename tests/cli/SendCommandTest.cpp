@@ -180,6 +180,41 @@ INSTANTIATE_TEST_SUITE_P(Signals, SendSignalTest, ::testing::Values(SIGINT, SIGT
                              return info.param == SIGINT ? "Interrupt" : "Terminate";
                          });
 
+// Ctrl-C in the middle of a big file while the server has stopped answering:
+// the program ends without waiting for the server (the stop waits a moment
+// only), says what it did, and leaves the old target and the source as they
+// were. The next run into the folder removes the part that was left.
+TEST_F(SendCommandTest, CtrlCWhileTheServerHangsEndsTheProgramWithItsSummary)
+{
+    writeDevice("\\Big\\big.bin", QByteArray(8 << 20, 'n'));
+    writeShare("out/big.bin", "old target");
+    addSession("Office", line("Put", "\\Big", "\\out", "Del"));
+    addSession("Docs", line("Put", "\\Docs", "\\out"));
+    const auto resume = qScopeGuard([] { samba().resume(); });
+    const qint64 pid = start({"send", "--yes", "big.bin"}, {"TARVO_STOP_AFTER_BYTES=2097152"});
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid_t(pid), &status, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(status)) << "the run ended before 2 MiB had moved";
+    samba().pause();
+    ::kill(pid_t(pid), SIGINT);
+    ::kill(pid_t(pid), SIGCONT);
+    const Outcome run = FinishProgram(pid, m_work);
+
+    EXPECT_EQ(run.exitCode, 130);
+    EXPECT_TRUE(run.out.endsWith(
+        "0 of 1 files are transferred successfully\nThe run was cancelled during the copy of "
+        "\\Big\\big.bin: that file was not sent, and the files after it were not started.\n"))
+        << run.out.constData();
+    EXPECT_FALSE(run.err.contains("Failed")) << run.err.constData();
+    samba().resume();
+    EXPECT_EQ(readShare("out/big.bin"), "old target");
+    EXPECT_TRUE(deviceHas("\\Big\\big.bin"));
+
+    EXPECT_EQ(tarvo({"send", "a.txt"}).exitCode, 0);
+    EXPECT_EQ(QDir(onShare("out")).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"a.txt", "big.bin"}));
+}
+
 TEST(ProgressLineTest, FitsTheTerminalAndShortensTheNameInTheMiddle)
 {
     const ProgressSnapshot shot{.fileNumber = 1, .fileDone = 1 << 20, .fileSize = 4 << 20};

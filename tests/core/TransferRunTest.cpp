@@ -1,3 +1,4 @@
+#include "core/transfer/DryRunFileSystem.h"
 #include "core/transfer/RunProgress.h"
 #include "core/transfer/SendRequest.h"
 #include "platform/ErrorCodes.h"
@@ -5,6 +6,7 @@
 #include "tests/support/ScriptedMessageService.h"
 
 #include <gtest/gtest.h>
+#include <QRegularExpression>
 
 namespace tarvo::test {
 namespace {
@@ -335,6 +337,59 @@ TEST_F(SyncRunTest, SeesTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
               QStringList(onShare("out\\") + " does not keep the last-write times of its files, "
                                              "so Sync cannot tell unchanged files and copies "
                                              "them again."));
+}
+
+// A dry run says exactly what the run then does, each action once, and the
+// names are decided the way the target folder compares them: a share ignores
+// letter case, so REPORT.TXT is what report.txt lands on (kept while it looks
+// the same, replaced once it differs, never pruned); the device tells case
+// apart, so a.TXT beside the carried a.txt is another file and is pruned. A
+// link or a pipe in the target folder is no file of the mirror. A second Sync
+// with nothing changed copies and deletes nothing.
+TEST_F(SyncRunTest, ADryRunSaysWhatTheRunDoesAndNamesCompareAsTheFolderDoes)
+{
+    params.settings.DefaultChoice = ReplaceNoToAll;
+    files.addFile("\\Docs\\report.txt", "same");
+    files.addFile(onShare("out\\REPORT.TXT"), "same");
+    files.addFile("\\Docs\\notes.txt", "new");
+    files.addFile(onShare("out\\NOTES.txt"), "longer, older");
+    files.addFile(onShare("out\\stale.txt"), "s");
+    addSession("Put", line("Put", "\\Docs", "out", "Sync"),
+               {"\\Docs\\report.txt", "\\Docs\\notes.txt"});
+    files.addFile(onShare("in\\a.txt"), "a");
+    files.addFile("\\In\\a.TXT", "a");
+    files.addFile("\\In\\pipe", "", MemoryFileSystem::DefaultTime, FileAttribute::NotPlain);
+    addSession("Get", line("Get", "\\In", "in", "Sync"), {onShare("in\\a.txt")});
+    // What changed, as "copy SOURCE TARGET" and "delete FILE", in any letter case.
+    const auto changes = [this](qsizetype from) {
+        QStringList changed;
+        for (QString step : files.journal().mid(from)) {
+            if (step.startsWith("copy ") || step.startsWith("delete "))
+                changed.append(step.replace(" -> ", " ").toLower());
+        }
+        return changed;
+    };
+
+    QStringList dry;
+    DryRunFileSystem dryFiles(files, [&](QString action) {
+        action.replace(QRegularExpression("^replace\t"), "copy\t").replace("prune\t", "delete\t");
+        dry.append(action.replace(u'\t', u' ').toLower());
+    });
+    TransferRun(params, {dryFiles, files, messages, record, nullptr, cancel}).RunTransfer();
+    EXPECT_EQ(dry, QStringList({"delete " + onShare("out\\stale.txt").toLower(),
+                                "copy \\docs\\notes.txt " + onShare("out\\notes.txt").toLower(),
+                                "delete \\in\\a.txt",
+                                "copy " + onShare("in\\a.txt").toLower() + " \\in\\a.txt"}));
+    const qsizetype before = files.journal().size();
+    EXPECT_EQ(run().text(), "3 of 3 files are transferred successfully");
+    EXPECT_EQ(changes(before), dry);
+    EXPECT_EQ(files.names(onShare("out")), QStringList({"NOTES.txt", "REPORT.TXT"}));
+    EXPECT_EQ(files.names("\\In"), QStringList({"a.txt", "pipe"}));
+
+    const qsizetype again = files.journal().size();
+    run();
+    EXPECT_EQ(changes(again), QStringList());
+    EXPECT_TRUE(messages.replaceQuestions().isEmpty());
 }
 
 // Send refuses without a default session (an empty first entry is none),
