@@ -338,10 +338,13 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
         ++m_processed;
 
         bool needsCopy;
-        QString target = targetFolder + fileName;
+        const QString target = targetFolder + fileName;
+        QString kept = target; // the file that stays, when it does
         if (targets.listed()) {
             // The listing already holds every target's size and time.
             const std::optional<ReplaceFile> known = targets.targetOf(fileName);
+            if (known)
+                kept = known->path;
             const int mask =
                 known && sourceRead ? m_post.SyncCompare(sourceInfo, known->info, targetFolder) : 0;
             needsCopy = m_post.DecideSyncCopy(known.has_value(), mask, {source, sourceInfo},
@@ -353,7 +356,7 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
             break; // a question answered after the stop decides nothing
         if (!needsCopy) {
             update([](State& state) { ++state.succeeded; }); // identical, or kept by choice
-            m_services.observer.fileKept(source, target);
+            m_services.observer.fileKept(source, kept);
         } else {
             WaitCursor wait(m_messages);
             if (copyReplacing(index, source, target))

@@ -80,6 +80,54 @@ INSTANTIATE_TEST_SUITE_P(
                       Office{"EncryptionRequired", {"server smb encrypt = required"}, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Sync decides names as the share compares them. A share ignores letter case
+// (Samba's default, as Windows does): REPORT.TXT is what report.txt lands on,
+// kept while it looks the same. One set to tell case apart holds both names
+// as two files: REPORT.TXT is not carried, and goes. The dry run says first
+// exactly what the send does, and a second send copies nothing.
+struct CaseRule
+{
+    const char* name;
+    QStringList shareOptions;
+    const char* dryRun; // its lines, "TARGET" for the share's folder
+};
+
+class SyncCaseTest : public Scenario, public ::testing::WithParamInterface<CaseRule>
+{};
+
+TEST_P(SyncCaseTest, SyncDecidesNamesAsTheShareComparesThem)
+{
+    ASSERT_TRUE(samba().configure({}, GetParam().shareOptions)) << samba().error().toStdString();
+    writeDevice("\\Out\\report.txt", "same");
+    writeShare("out/REPORT.TXT", "same");
+    params.settings.DefaultChoice = ReplaceNoToAll;
+    addSession("Mirror", line("Put", "\\Out", "\\out", "Sync"));
+    const QString target = sharePath("out");
+
+    const Outcome dry = tarvo({"send", "--dry-run"});
+    const Outcome send = tarvo({"send"});
+    const auto sent = Inodes(onShare("out"));
+    tarvo({"send"});
+
+    EXPECT_EQ(QString::fromUtf8(dry.out), QString(GetParam().dryRun).replace("TARGET", target));
+    EXPECT_EQ(send.exitCode, 0) << send.err.constData();
+    EXPECT_EQ(sent.size(), 1);
+    EXPECT_EQ(Inodes(onShare("out")), sent) << "copied again";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shares, SyncCaseTest,
+    ::testing::Values(CaseRule{"IgnoresCase",
+                               {},
+                               "keep\t\\Out\\report.txt\tTARGET\\REPORT.TXT\n"
+                               "Nothing was changed: this was a dry run.\n"},
+                      CaseRule{
+                          "TellsCaseApart",
+                          {"case sensitive = yes"},
+                          "prune\tTARGET\\REPORT.TXT\ncopy\t\\Out\\report.txt\tTARGET\\report.txt\n"
+                          "Nothing was changed: this was a dry run.\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // A name that the client library cannot represent (a backslash, which a
 // non-Windows server may send) makes its folder unreadable: the list says so,
 // shows the other sessions, exits 1, and the library prints nothing of its
