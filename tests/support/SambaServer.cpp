@@ -160,6 +160,18 @@ void SambaServer::stop()
     waitForPort(false);
 }
 
+void SambaServer::pause()
+{
+    if (m_pid > 0)
+        ::kill(-pid_t(m_pid), SIGSTOP);
+}
+
+void SambaServer::resume()
+{
+    if (m_pid > 0)
+        ::kill(-pid_t(m_pid), SIGCONT);
+}
+
 void SambaServer::clearShares()
 {
     for (const QString& share : std::as_const(m_shares)) {

@@ -48,6 +48,12 @@ public:
     // Kills smbd and every process serving a connection, at once: a transfer
     // in flight is cut off as by a server that went away.
     void stop();
+    // Stops smbd and every process serving a connection without ending them
+    // (SIGSTOP to the process group), as a server that hangs: connections
+    // stay open and nothing answers. resume() lets them go on (SIGCONT).
+    // stop() ends a paused server as well.
+    void pause();
+    void resume();
 
     // The tester's password; changePassword() sets a new one on the server.
     const QString& password() const { return m_password; }
