@@ -4,6 +4,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileTimes.h"
 #include "platform/PosixErrors.h"
+#include "platform/smb/SmbDialectProbe.h"
 #include "platform/smb/SmbStreams.h"
 
 #include <cerrno>
@@ -125,6 +126,11 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
             return loggedOn(lease);
         const int error = errno;
         lease.discard();
+        // A server that offers only SMB1 drops the connection as one that
+        // takes no more connections does; its answer to an offer tells.
+        if (IsServerFull(error) && attempt == 0 &&
+            ServerSpeaksOnlySmb1(top.host, top.port, SmbContextPool::TimeoutMilliseconds))
+            return PlatformError::ServerSmb1Only;
         if (!IsServerFull(error) || attempt == 5)
             return logonError(error);
         // A server that takes no more connections: a context of the process
@@ -195,6 +201,9 @@ int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
         found.Info.CreationTime = fileTimeFromTimespec(entry->btime_ts);
         found.Info.LastAccessTime = fileTimeFromTimespec(entry->atime_ts);
         found.Info.LastWriteTime = fileTimeFromTimespec(entry->mtime_ts);
+        // The server's change time, as a stat reports it; the listing
+        // carries no file id (FileId stays 0, unknown).
+        found.Info.ChangeTime = fileTimeFromTimespec(entry->ctime_ts);
         found.Info.Size = found.Info.isDirectory() ? 0 : entry->size;
         if (!visit(found))
             break;
@@ -277,11 +286,7 @@ int SmbFileSystem::moveFile(const QString& source, const QString& target, const 
     if (smb::stat(context, toUrl.constData(), &status) == 0)
         return PlatformError::FileExists;
     if (smb::rename(context, from.constData(), toUrl.constData()) != 0)
-        return operation.fail(errno);
-    if (ShareAddress toFolder = *to; !toFolder.folders.isEmpty()) {
-        const QString name = toFolder.folders.takeLast();
-        m_shares.folderNames.added(SmbUrl(toFolder), name);
-    }
+        return NameError(operation, errno);
     return PlatformError::Success;
 }
 
@@ -364,14 +369,17 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
 
     // The server refuses every temporary name here. A new target may be
     // written under its own name, and goes again unless the copy commits; an
-    // existing one is never overwritten in place.
+    // existing one is never overwritten in place. A read-only share refuses
+    // every name as well: then the target says why.
     const QByteArray targetUrl = operation->url();
-    struct stat status;
-    if (smb::stat(context, targetUrl.constData(), &status) == 0)
+    const TargetLook look = LookAtTarget(*operation, targetUrl);
+    if (look.error)
+        return look.error;
+    if (look.exists)
         return PlatformError::NoTemporaryName;
     smb::File* handle = createNew(context, targetUrl);
     if (!handle)
-        return errno == ENOENT ? PlatformError::PathNotFound : operation->fail(errno);
+        return errno == ENOENT ? PlatformError::PathNotFound : NameError(*operation, errno);
     file = std::make_unique<SmbPart>(std::move(operation), handle, targetUrl,
                                      SmbPart::Kind::NewTarget);
     return PlatformError::Success;

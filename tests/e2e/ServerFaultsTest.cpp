@@ -4,6 +4,7 @@
 // leaves no part, and the run goes on. No message carries a password.
 #include "platform/ErrorCodes.h"
 #include "tests/e2e/Scenario.h"
+#include "tests/support/HeldShareFile.h"
 
 #include <sys/mount.h>
 
@@ -127,6 +128,102 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
     EXPECT_EQ(shareNames("mirror"), QStringList({"a.txt", "readonly.txt"}));
 }
 
+// Another account's private file (mode 600, hidden from listings by "hide
+// unreadable") in a folder where this user may create and delete files: the
+// server would let a rename replace it, but this user may not write it, so
+// it stays, in a run long enough to put its parts in a part folder too. The
+// dry run names it as a file the send would replace.
+TEST_F(ServerFaultsTest, AFileThisUserMayNotWriteIsNeverReplaced)
+{
+    ASSERT_TRUE(samba().configure({}, {"force user = daemon", "hide unreadable = yes"}));
+    makeShareFolder("out");
+    ASSERT_TRUE(samba().giveShareTo("daemon"));
+    writeShare("out/private.txt", "another account's");
+    ASSERT_EQ(::chmod(QFile::encodeName(onShare("out/private.txt")).constData(), 0600), 0);
+    for (int i = 0; i < 20; ++i)
+        writeDevice(QString("\\Docs\\f%1.txt").arg(i), "bulk");
+    writeDevice("\\Docs\\private.txt", "mine");
+    addSession("Docs", line("Put", "\\Docs", "\\out"));
+
+    const Outcome dryRun = tarvo({"send", "--dry-run"});
+    const Outcome send = tarvo({"send", "--yes"});
+
+    EXPECT_TRUE(dryRun.out.contains("replace\t\\Docs\\private.txt\t" +
+                                    sharePath("out/private.txt").toUtf8() + '\n'))
+        << dryRun.out.constData();
+    EXPECT_EQ(send.exitCode, 1) << send.err.constData();
+    EXPECT_TRUE(send.err.contains("private.txt\n" + Denied.toUtf8())) << send.err.constData();
+    EXPECT_EQ(readShare("out/private.txt"), "another account's");
+    EXPECT_EQ(shareNames("out").size(), 21);
+    EXPECT_TRUE(PartsIn(onShare("out")).isEmpty());
+}
+
+// A target that another program holds open: one that lets others write it
+// is replaced as a plain copy would replace it (written in place, once the
+// part is whole), one that does not says so; names the server refuses say
+// which characters it refuses. The other files go on.
+TEST_F(ServerFaultsTest, TargetsInUseAndRefusedNamesSayWhy)
+{
+    makeShareFolder("out");
+    for (const char* name : {"shared.txt", "locked.txt"}) {
+        writeShare(QStringLiteral("out/") + name, "old");
+        writeDevice(QStringLiteral("\\Docs\\") + name, QByteArray("new ") + name);
+    }
+    for (const char* name : {"a:b.txt", "why?.txt", "ok.txt"})
+        writeDevice(QStringLiteral("\\Docs\\") + name, "new");
+    addSession("Docs", line("Put", "\\Docs", "\\out", "Del"));
+    for (const char* name : {"shared.txt", "locked.txt", "a:b.txt", "why?.txt", "ok.txt"})
+        params.entries.append(entry("Docs", QStringLiteral("\\Docs\\") + name));
+    const auto held = [](const char* name, HeldShareFile::Sharing sharing) {
+        const QString url = QStringLiteral("smb://127.0.0.1:%1/share/out/%2")
+                                .arg(samba().port())
+                                .arg(QLatin1String(name));
+        return std::make_unique<HeldShareFile>(url, SambaServer::UserName, samba().password(),
+                                               sharing);
+    };
+    const auto shared = held("shared.txt", HeldShareFile::Sharing::ReadAndWrite);
+    const auto locked = held("locked.txt", HeldShareFile::Sharing::ReadOnly);
+    ASSERT_TRUE(shared->isOpen() && locked->isOpen());
+    messages.answerNext(MessageResult::Cancel); // keep the sources
+    messages.answerNext(MessageResult::Cancel);
+
+    EXPECT_EQ(run(), 2);
+
+    const QString refused = "The name is refused there: servers refuse names that hold any of "
+                            "\\ / : * ? \" < > |, and every side refuses a name longer than 255 "
+                            "characters or a step out of the folder (\"..\").";
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Delete file \\Docs\\shared.txt ?",
+                           copyFailed("\\Docs\\locked.txt", sharePath("out/locked.txt"),
+                                      "The file is in use by another program."),
+                           copyFailed("\\Docs\\a:b.txt", sharePath("out/a:b.txt"), refused),
+                           copyFailed("\\Docs\\why?.txt", sharePath("out/why?.txt"), refused),
+                           "Delete file \\Docs\\ok.txt ?"}));
+    EXPECT_EQ(readShare("out/shared.txt"), "new shared.txt");
+    EXPECT_EQ(readShare("out/locked.txt"), "old");
+    EXPECT_EQ(shareNames("out"), QStringList({"locked.txt", "ok.txt", "shared.txt"}));
+}
+
+// A share that is read-only for everyone refuses every temporary name, and
+// every other name too: the copy says that access is denied, for a new
+// file and for one that exists, not that temporary files are refused.
+TEST_F(ServerFaultsTest, AReadOnlyShareSaysAccessIsDenied)
+{
+    ASSERT_TRUE(samba().configure({}, {"read only = yes"}));
+    writeShare("out/old.txt", "old");
+    for (const char* name : {"old.txt", "new.txt"})
+        writeDevice(QStringLiteral("\\Docs\\") + name, "new");
+    addSession("Docs", line("Put", "\\Docs", "\\out"));
+    params.entries = {entry("Docs", "\\Docs\\old.txt"), entry("Docs", "\\Docs\\new.txt")};
+
+    EXPECT_EQ(run(), 0);
+
+    EXPECT_EQ(messages.texts(),
+              QStringList({copyFailed("\\Docs\\old.txt", sharePath("out/old.txt"), Denied),
+                           copyFailed("\\Docs\\new.txt", sharePath("out/new.txt"), Denied)}));
+    EXPECT_EQ(shareNames("out"), QStringList{"old.txt"});
+}
+
 // What the share refuses leaves it as it was: targets that exist, paths that
 // would leave the share, and a move or delete of a file that changed since
 // it was sent; what it allows moves on the share, across, and back.
@@ -186,6 +283,9 @@ TEST_F(LogonTest, EachUnreachableShareSaysWhyAndSkipsOnlyItsSession)
     const QString closed = QStringLiteral("127.0.0.1:%1").arg(FreeLoopbackPort());
     SambaServer busy; // its own helper processes fill it
     ASSERT_TRUE(busy.configure({"max smbd processes = 2"}, {}) && busy.start());
+    SambaServer old; // speaks only SMB1
+    ASSERT_TRUE(old.configure({"server min protocol = NT1", "server max protocol = NT1"}, {}) &&
+                old.start());
     const QString oldPassword = samba().password();
     // The window listed the first session's share; then the password changed
     // on the server.
@@ -203,7 +303,10 @@ TEST_F(LogonTest, EachUnreachableShareSaysWhyAndSkipsOnlyItsSession)
          "The server at " + silent.server().replace(':', ", port ") +
              ", did not answer within 5 seconds."},
         {"Busy", busy.shareText(), "tester", "Changed-1",
-         "The server at 127.0.0.1 takes no more connections."}};
+         "The server at 127.0.0.1 takes no more connections."},
+        {"Old", old.shareText(), "tester", "Changed-1",
+         "The server at 127.0.0.1 speaks only SMB1, an old version of the file sharing protocol "
+         "that Tarvo does not use. The server's administrator can enable SMB2 or later."}};
     QStringList failures;
     for (const QStringList& session : unreachable) {
         const QString file = '\\' + session[0] + "\\a.txt";
