@@ -6,6 +6,7 @@
 #include "tests/e2e/Scenario.h"
 #include "tests/support/HeldShareFile.h"
 
+#include <pwd.h>
 #include <sys/mount.h>
 
 namespace tarvo::test {
@@ -156,6 +157,35 @@ TEST_F(ServerFaultsTest, AFileThisUserMayNotWriteIsNeverReplaced)
     EXPECT_EQ(readShare("out/private.txt"), "another account's");
     EXPECT_EQ(shareNames("out").size(), 21);
     EXPECT_TRUE(PartsIn(onShare("out")).isEmpty());
+}
+
+// The same on the device: a fetch into a folder of the user who runs the
+// program never replaces a file there that this user may not write (root's,
+// mode 644), although the folder would let a rename replace it.
+TEST_F(ServerFaultsTest, AFetchNeverReplacesALocalFileThisUserMayNotWrite)
+{
+    writeShare("in/report.txt", "new");
+    writeDevice("\\Inbox\\report.txt", "another user's");
+    addSession("Fetch", line("Get", "\\Inbox", "\\in"));
+    m_work.write("tarvo.txt", SettingsFileBytes(params.settings));
+    const passwd* daemon = ::getpwnam("daemon");
+    ASSERT_TRUE(daemon);
+    for (const QString& path :
+         {m_work.path(), m_work.filePath("tarvo.txt"), m_root.path(), native("\\Inbox")})
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), daemon->pw_uid, daemon->pw_gid), 0);
+
+    const Outcome send = FinishProgram(
+        StartProgram("setpriv",
+                     {"--reuid=daemon", "--regid=daemon", "--clear-groups",
+                      TARVO_BINARY_DIR "/app/tarvo", "--config", m_work.filePath("tarvo.txt"),
+                      "--root", m_root.path(), "send", "--yes"},
+                     {"TARVO_REGISTRY=" + m_work.filePath("registry.ini")}, m_work),
+        m_work);
+
+    EXPECT_EQ(send.exitCode, 1) << send.err.constData();
+    EXPECT_TRUE(send.err.contains("report.txt\n" + Denied.toUtf8())) << send.err.constData();
+    EXPECT_EQ(TempFolder::read(native("\\Inbox\\report.txt")), "another user's");
+    EXPECT_TRUE(PartsIn(native("\\Inbox")).isEmpty());
 }
 
 // A target that another program holds open: one that lets others write it
