@@ -399,12 +399,13 @@ smb::File* SmbFileSystem::createAt(smb::Context* context, const ShareAddress& fo
     const ShareAddress partFolder = below(folder, PartNames::folderName());
     partUrl = SmbUrl(below(partFolder, PartNames::make(PartNames::Shape::Hidden)));
     smb::File* handle = createNew(context, partUrl);
-    // Not there yet, or removed by another run of the program that made it.
+    // Not there yet, or removed by another run of the program that used it.
     if (!handle && errno == ENOENT) {
-        if (smb::mkdir(context, SmbUrl(partFolder).constData(), 0755) == 0)
-            m_shares.partFolders.made(partFolder);
+        smb::mkdir(context, SmbUrl(partFolder).constData(), 0755);
         handle = createNew(context, partUrl);
     }
+    if (handle)
+        m_shares.partFolders.used(partFolder);
     return handle;
 }
 
@@ -436,7 +437,7 @@ void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& fo
 
 void SmbFileSystem::signOff(const ShareCredentials& credentials)
 {
-    const QList<ShareAddress> folders = m_shares.partFolders.takeMade(&credentials.address);
+    const QList<ShareAddress> folders = m_shares.partFolders.takeUsed(&credentials.address);
     if (!folders.isEmpty())
         removePartFolders(credentials, folders);
 }
@@ -448,7 +449,7 @@ void SmbFileSystem::removePartFolders(const ShareCredentials& credentials,
     if (operation.error())
         return;
     // Only an empty folder goes: one that still holds parts is in use by
-    // another run of the program, which removes it when it is done.
+    // another run of the program, which removes it when it is done with it.
     for (const ShareAddress& folder : folders)
         smb::rmdir(operation.context(), SmbUrl(folder).constData());
 }
@@ -456,7 +457,7 @@ void SmbFileSystem::removePartFolders(const ShareCredentials& credentials,
 SmbFileSystem::~SmbFileSystem()
 {
     // The pool keeps the first logon to a share for that share's other folders.
-    for (const ShareAddress& folder : m_shares.partFolders.takeMade()) {
+    for (const ShareAddress& folder : m_shares.partFolders.takeUsed()) {
         ShareConnectionTable::ShareUse use;
         if (const std::optional<ShareCredentials> credentials = m_shares.connections.credentialsFor(
                 folder, ShareConnectionTable::UseKind::Listing, use))

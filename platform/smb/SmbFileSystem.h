@@ -44,7 +44,7 @@ public:
     // share fails there: with a context already logged on with the very same
     // credentials, or with a new one.
     int logOn(const ShareCredentials& credentials);
-    // The end of a logon to a share: removes the part folders made there.
+    // The end of a logon to a share: removes the part folders used there.
     void signOff(const ShareCredentials& credentials);
 
 private:

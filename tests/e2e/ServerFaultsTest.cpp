@@ -86,11 +86,13 @@ TEST_F(ServerFaultsTest, FullDisksKeepTheOldTargetAndTheNextFilesFit)
 
 // Targets the share will not replace (read-only, a folder of that name, a
 // folder that is not there) and a source that has gone fail one by one, also
-// after a long run into the folder that made the copies trust its listing
-// and put their parts in a part folder, gone with the run; a Sync target it
-// will not delete (read-only) stays silently.
+// after a long run into the folder that put their parts in a part folder; a
+// Sync target it will not delete (read-only) stays silently. The part folder
+// was made by another run of the program, which ended while this one still
+// wrote parts there: this run removes it when it is done with it.
 TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
 {
+    makeShareFolder("out/.tarvo-parts");
     addSession("Bulk", line("Put", "\\Bulk", "\\out"));
     for (int i = 0; i < 30; ++i) {
         writeDevice(QString("\\Bulk\\f%1.txt").arg(i), "bulk");
