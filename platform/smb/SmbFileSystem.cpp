@@ -112,10 +112,7 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
     const QByteArray topUrl = SmbUrl(top);
     const auto loggedOn = [&](SmbContextPool::Lease& lease) {
         lease.addLogon(key);
-        for (const QByteArray& url : m_shares.takeLeftovers(credentials.address)) {
-            if (smb::unlink(lease.context(), url.constData()) != 0 && errno != ENOENT)
-                m_shares.rememberLeftover(credentials.address, url); // the next logon tries again
-        }
+        removeLeftovers(lease.context(), credentials.address);
         return PlatformError::Success; // the lease goes to the pool, logged on
     };
     for (int attempt = 0;; ++attempt) {
@@ -346,6 +343,8 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
     smb::Context* context = operation->context();
     if (m_shares.sweeps.firstVisit(folderUrl))
         sweepLeftovers(context, folder);
+    if (m_shares.hasLeftovers(folder))
+        removeLeftovers(context, folder);
 
     for (const Place place : m_shares.partFolders.placesFor(folderUrl)) {
         QByteArray partUrl;
@@ -435,10 +434,21 @@ void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& fo
     }
 }
 
+void SmbFileSystem::removeLeftovers(smb::Context* context, const ShareAddress& share)
+{
+    // A server that hung and went on again may still hold a part open for a
+    // while (it works through what its stopped process had queued): what it
+    // refuses now is tried again on the next copy there, or the next logon.
+    for (const QByteArray& url : m_shares.takeLeftovers(share)) {
+        if (smb::unlink(context, url.constData()) != 0 && errno != ENOENT)
+            m_shares.rememberLeftover(share, url);
+    }
+}
+
 void SmbFileSystem::signOff(const ShareCredentials& credentials)
 {
     const QList<ShareAddress> folders = m_shares.partFolders.takeUsed(&credentials.address);
-    if (!folders.isEmpty())
+    if (!folders.isEmpty() || m_shares.hasLeftovers(credentials.address))
         removePartFolders(credentials, folders);
 }
 
@@ -448,6 +458,8 @@ void SmbFileSystem::removePartFolders(const ShareCredentials& credentials,
     SmbOperation operation(m_shares, credentials);
     if (operation.error())
         return;
+    // The parts of failed copies first: they may stand in a part folder.
+    removeLeftovers(operation.context(), credentials.address);
     // Only an empty folder goes: one that still holds parts is in use by
     // another run of the program, which removes it when it is done with it.
     for (const ShareAddress& folder : folders)

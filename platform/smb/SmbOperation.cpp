@@ -4,6 +4,7 @@
 #include "platform/FileTimes.h"
 #include "platform/PosixErrors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <QUrl>
@@ -28,6 +29,13 @@ QList<QByteArray> SmbShares::takeLeftovers(const ShareAddress& share)
         return true;
     });
     return taken;
+}
+
+bool SmbShares::hasLeftovers(const ShareAddress& share)
+{
+    std::lock_guard lock(m_mutex);
+    return std::any_of(m_leftovers.cbegin(), m_leftovers.cend(),
+                       [&](const auto& leftover) { return leftover.first.sameShare(share); });
 }
 
 QByteArray SmbUrl(const ShareAddress& address)

@@ -35,9 +35,11 @@ public:
     LeftoverSweeps sweeps;
 
     // A part file that could not be removed because the server had gone
-    // away; the next logon to its share removes it.
+    // away, or held it open; the next copy to its share, the end of the
+    // logon or the next logon removes it.
     void rememberLeftover(const ShareAddress& share, const QByteArray& url);
     QList<QByteArray> takeLeftovers(const ShareAddress& share);
+    bool hasLeftovers(const ShareAddress& share);
 
 private:
     std::mutex m_mutex;

@@ -49,6 +49,41 @@ TEST_F(ServerFaultsTest, ALostServerFailsTheCopyAndLosesNothing)
     EXPECT_EQ(run(), 1) << messages.texts().join(u'\n').toStdString();
 }
 
+// The server hangs (its processes stopped) while a 6 MiB copy waits at
+// 2 MiB: the copy fails, and its part cannot go while nothing answers. Once
+// the server goes on it may hold the part open a while longer (it works
+// through what its stopped process had queued; here another program holds
+// it until the next run's first copy is done): the next run of the same
+// process (the next Send from the same window) removes it once it can, by
+// the end of its session at the latest.
+TEST_F(ServerFaultsTest, AStalledServerKeepsNoPartOfTheFailedCopy)
+{
+    writeDevice("\\Outbox\\big.bin", QByteArray(6 * MiB, 'b'));
+    writeDevice("\\Outbox\\next.txt", "next");
+    addSession("Big", line("Put", "\\Outbox", "\\out", "Del"));
+    makeShareFolder("out");
+    params.entries = {entry("Big", "\\Outbox\\big.bin")};
+    EXPECT_EQ(runPausedAt(2 * MiB, [] { samba().pause(); }), 0);
+    samba().resume();
+    EXPECT_EQ(messages.texts(),
+              QStringList(copyFailed("\\Outbox\\big.bin", sharePath("out/big.bin"),
+                                     "The server did not answer in time.")));
+    const QStringList parts = PartsIn(onShare("out"));
+    ASSERT_EQ(parts.size(), 1);
+    auto holder = std::make_unique<HeldShareFile>(
+        QStringLiteral("smb://127.0.0.1:%1/share/out/%2").arg(samba().port()).arg(parts.first()),
+        SambaServer::UserName, samba().password(), HeldShareFile::Sharing::ReadAndWrite);
+    ASSERT_TRUE(holder->isOpen());
+
+    messages.clear();
+    messages.onMessage = [&holder](const QString&) { holder.reset(); };
+    messages.answerNext(MessageResult::Cancel); // keep the source
+    params.entries = {entry("Big", "\\Outbox\\next.txt")};
+    EXPECT_EQ(run(), 1) << messages.texts().join(u'\n').toStdString();
+    EXPECT_EQ(messages.texts(), QStringList("Delete file \\Outbox\\next.txt ?"));
+    EXPECT_EQ(shareNames("out"), QStringList{"next.txt"});
+}
+
 // A small tmpfs as the share's folder and as the device's: the file that
 // does not fit leaves no part, so the file after it still fits.
 TEST_F(ServerFaultsTest, FullDisksKeepTheOldTargetAndTheNextFilesFit)
