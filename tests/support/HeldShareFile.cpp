@@ -23,9 +23,6 @@ HeldShareFile::HeldShareFile(const QString& url, const QString& user, const QStr
     : m_logon{user, password}
 {
     m_context = smbc_new_context();
-    smbc_setDebug(m_context, 0);
-    smbc_setOptionUseKerberos(m_context, false);
-    smbc_setOptionFallbackAfterKerberos(m_context, true);
     smbc_setOptionNoAutoAnonymousLogin(m_context, true);
     smbc_setFunctionAuthDataWithContext(m_context, answerLogon);
     smbc_setOptionUserData(m_context, m_logon);
