@@ -44,6 +44,8 @@ constexpr int ArrivedIncomplete = 0x20000002; // the target holds fewer bytes th
 constexpr int NoTemporaryName = 0x20000003;   // the folder refuses every temporary name
 constexpr int Cancelled = 0x20000004;         // the user stopped the copy
 constexpr int UnreadableName = 0x20000005;    // a listing holds a name the client cannot read
+constexpr int ServerSmb1Only =
+    0x20000006; // the server speaks only SMB1, which the program does not use
 } // namespace PlatformError
 
 } // namespace tarvo

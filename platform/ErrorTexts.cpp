@@ -16,13 +16,21 @@ QString ErrorReason(int platformError)
         return QStringLiteral("The folder does not exist.");
     case AccessDenied:
         return QStringLiteral("Access is denied.");
+    case InvalidHandle:
+        return QStringLiteral("The file was closed while it was in use.");
     case SharingViolation:
-        return QStringLiteral("The file is in use.");
+        return QStringLiteral("The file is in use by another program.");
     case HandleDiskFull:
     case DiskFull:
         return QStringLiteral("There is not enough space left on the disk.");
+    case NotSupported:
+        return QStringLiteral("The server does not support that operation.");
     case InvalidName:
-        return QStringLiteral("The name is refused there.");
+        return QStringLiteral("The name is refused there: servers refuse names that hold any of "
+                              "\\ / : * ? \" < > |, and every side refuses a name longer than 255 "
+                              "characters or a step out of the folder (\"..\").");
+    case InvalidParameter:
+        return QStringLiteral("The server refused the request as invalid.");
     case FileExists:
     case AlreadyExists:
         return QStringLiteral("A file of that name already exists.");
@@ -38,6 +46,13 @@ QString ErrorReason(int platformError)
         return QStringLiteral("The server is busy.");
     case BadNetName:
         return QStringLiteral("The share does not exist on the server.");
+    case BadDevice:
+        return QStringLiteral("The connection name is not valid.");
+    case DeviceAlreadyRemembered:
+        return QStringLiteral("A connection of that name already exists.");
+    case OpenFiles:
+    case DeviceInUse:
+        return QStringLiteral("The connection is in use.");
     case LogonFailure:
     case InvalidPassword:
         return QStringLiteral("Wrong user name or password.");
@@ -57,12 +72,17 @@ QString ErrorReason(int platformError)
     case UnreadableName:
         return QStringLiteral("The folder holds a name that cannot be read over the network "
                               "(one with a backslash, for example), so it cannot be listed.");
+    case ServerSmb1Only:
+        return QStringLiteral("The server speaks only SMB1, an old version of the file sharing "
+                              "protocol that Tarvo does not use. The server's administrator can "
+                              "enable SMB2 or later.");
     case Cancelled:
         return QStringLiteral("The transfer was cancelled.");
     case DirNotEmpty:
         return QStringLiteral("The folder is not empty.");
     default:
-        return QStringLiteral("The file could not be written (error %1).").arg(platformError);
+        // A code that no service of the program gives; never a bare number.
+        return QStringLiteral("The system refused the operation for a reason it did not name.");
     }
 }
 

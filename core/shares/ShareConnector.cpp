@@ -62,6 +62,11 @@ QString MapFailureReason(int error, const NetSession& session)
         return QStringLiteral("The connection of this name is in use for another share.");
     case PlatformError::NetworkBusy:
         return QStringLiteral("The server at %1 takes no more connections.").arg(host);
+    case PlatformError::ServerSmb1Only:
+        return QStringLiteral("The server at %1 speaks only SMB1, an old version of the file "
+                              "sharing protocol that Tarvo does not use. The server's "
+                              "administrator can enable SMB2 or later.")
+            .arg(host);
     default:
         return ErrorReason(error);
     }

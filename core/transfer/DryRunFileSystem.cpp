@@ -53,7 +53,7 @@ CopyOutcome DryRunFileSystem::copy(const CopyRequest& request)
         return CopyOutcome::failed(PlatformError::AccessDenied);
     if (int error = folderOf(m_files, request.target))
         return CopyOutcome::failed(error);
-    const bool exists = m_files.canOpenForReading(request.target);
+    const bool exists = holdsName(request.target);
     if (exists && request.failIfExists)
         return CopyOutcome::failed(PlatformError::FileExists);
     m_report((exists ? QStringLiteral("replace\t") : QStringLiteral("copy\t")) + request.source +
@@ -66,12 +66,40 @@ int DryRunFileSystem::moveFile(const QString& source, const QString& target, con
     FileInfo info;
     if (int error = m_files.readAttributes(source, info))
         return error;
-    if (m_files.canOpenForReading(target))
+    if (holdsName(target))
         return PlatformError::FileExists;
     if (int error = folderOf(m_files, target))
         return error;
     m_report(QStringLiteral("move\t") + source + u'\t' + target);
     return PlatformError::Success;
+}
+
+bool DryRunFileSystem::holdsName(const QString& target)
+{
+    {
+        // A file that the dry run has pruned is gone for what follows.
+        std::lock_guard lock(m_mutex);
+        if (m_removed.contains(target))
+            return false;
+    }
+    // A look finds the file as the folder compares names (a share finds
+    // REPORT.TXT for report.txt); the listing shows one that a look cannot
+    // see, by its exact name.
+    FileInfo info;
+    if (m_files.readAttributes(target, info) == 0 || m_files.canOpenForReading(target))
+        return true;
+    const SplitPathResult parts = SplitPath(target);
+    std::lock_guard lock(m_mutex);
+    auto listed = m_listed.find(parts.folder);
+    if (listed == m_listed.end()) {
+        QSet<QString> names;
+        m_files.listFolder(parts.folder, [&names](const DirEntry& entry) {
+            names.insert(entry.Name);
+            return true;
+        });
+        listed = m_listed.insert(parts.folder, names);
+    }
+    return listed->contains(parts.fileName);
 }
 
 int DryRunFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
@@ -80,6 +108,8 @@ int DryRunFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
     if (int error = m_files.readAttributes(path, info))
         return error;
     m_report((copiedAs ? QStringLiteral("delete\t") : QStringLiteral("prune\t")) + path);
+    std::lock_guard lock(m_mutex);
+    m_removed.insert(path);
     return PlatformError::Success;
 }
 

@@ -3,6 +3,9 @@
 #include "platform/FileSystem.h"
 
 #include <functional>
+#include <mutex>
+#include <QHash>
+#include <QSet>
 
 namespace tarvo {
 
@@ -35,8 +38,17 @@ public:
     FileTime timeResolution(const QString& folder) override;
 
 private:
+    // Whether something holds the target's name, as far as a look shows: a
+    // look at the target itself, or its folder's listing. A file that this
+    // user may not read is still there, and a copy onto it would replace it
+    // (or fail trying).
+    bool holdsName(const QString& target);
+
     FileSystem& m_files;
     Report m_report;
+    std::mutex m_mutex;                     // copies ahead look from several threads
+    QHash<QString, QSet<QString>> m_listed; // names by folder, as first listed
+    QSet<QString> m_removed;                // files the dry run has pruned or deleted
 };
 
 } // namespace tarvo

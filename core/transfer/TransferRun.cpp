@@ -243,7 +243,7 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
             // place and count as sent, their sources left as they are; the
             // others end as cancelled, their parts removed, unreported.
             if (file.refusal.isEmpty())
-                finishAfterStop(file.index, ahead.takeNext(m_services.cancel), postOp);
+                finishAfterStop(file.index, file.source, ahead.takeNext(m_services.cancel), postOp);
             continue;
         }
         if (!file.refusal.isEmpty()) {
@@ -290,10 +290,18 @@ void TransferRun::applyPostOperation(const QString& source, const QString& postT
     });
 }
 
-void TransferRun::finishAfterStop(int index, const CopyOutcome& outcome, int postOp)
+void TransferRun::finishAfterStop(int index, const QString& source, const CopyOutcome& outcome,
+                                  int postOp)
 {
-    if (outcome.error)
+    if (outcome.error) {
+        // The first copy that the stop cut off is the one it came in: the
+        // copies run in list order, and those after it never started.
+        update([&](State& state) {
+            if (state.cutFile.isEmpty() && outcome.error == PlatformError::Cancelled)
+                state.cutFile = source;
+        });
         return;
+    }
     update([&](State& state) {
         ++state.succeeded;
         if (postOp != PostNone)

@@ -114,7 +114,7 @@ private:
     bool copyReplacing(int index, const QString& source, const QString& target);
     // After a stop: a copy that had ended well counts as sent, its
     // post-operation left undone.
-    void finishAfterStop(int index, const CopyOutcome& outcome, int postOp);
+    void finishAfterStop(int index, const QString& source, const CopyOutcome& outcome, int postOp);
     // True for a copy that succeeded; the message, with its reason, for one
     // that failed.
     bool reportCopy(int result, const QString& source, const QString& target);

@@ -228,11 +228,14 @@ private:
         const char* from = m_partPath.constData();
         const char* to = m_target.constData();
         if (!failIfExists) {
-            // A read-only target is kept, as the device keeps it (and as
-            // deleteFile does), although the folder would allow the rename.
+            // A target that this user may not write is kept, although the
+            // folder would allow the rename: a read-only one, as the device
+            // keeps it (and as deleteFile does), and another user's file
+            // that this user may not write.
             struct statx target;
             if (statAt(AT_FDCWD, to, target) == 0 && !S_ISDIR(target.stx_mode) &&
-                !(target.stx_mode & S_IWUSR))
+                (!(target.stx_mode & S_IWUSR) ||
+                 (::faccessat(AT_FDCWD, to, W_OK, AT_EACCESS) != 0 && errno != ENOENT)))
                 return PlatformError::AccessDenied;
             return ::rename(from, to) == 0 ? 0 : platformErrorFromErrno(errno);
         }

@@ -1,5 +1,7 @@
 #include "platform/smb/SharePartFolders.h"
 
+#include <algorithm>
+
 namespace tarvo {
 
 QList<SharePartFolders::Place> SharePartFolders::placesFor(const QByteArray& folder)
@@ -34,17 +36,21 @@ void SharePartFolders::refused(const QByteArray& folder, Place place)
     }
 }
 
-void SharePartFolders::made(const ShareAddress& partFolder)
+void SharePartFolders::used(const ShareAddress& partFolder)
 {
     std::lock_guard lock(m_mutex);
-    m_made.append(partFolder);
+    const bool known = std::any_of(m_used.cbegin(), m_used.cend(), [&](const ShareAddress& folder) {
+        return folder.sameShare(partFolder) && folder.folders == partFolder.folders;
+    });
+    if (!known)
+        m_used.append(partFolder);
 }
 
-QList<ShareAddress> SharePartFolders::takeMade(const ShareAddress* share)
+QList<ShareAddress> SharePartFolders::takeUsed(const ShareAddress* share)
 {
     std::lock_guard lock(m_mutex);
     QList<ShareAddress> taken;
-    m_made.removeIf([&](const ShareAddress& folder) {
+    m_used.removeIf([&](const ShareAddress& folder) {
         if (share && !folder.sameShare(*share))
             return false;
         taken.append(folder);

@@ -30,9 +30,10 @@ namespace tarvo {
 // a part goes is decided request by request as the server answers, and the
 // core never sees part files.
 //
-// The program removes the part folders it made when it signs off from their
-// share; one it did not make (another run of the program made it, or it was
-// there before) is left as it is.
+// The program removes the part folders it used when it signs off from their
+// share, whoever made them, once they are empty: of two runs into one
+// folder, the one that ends last removes it. A run that finds the folder
+// gone makes it again.
 class SharePartFolders
 {
 public:
@@ -46,11 +47,11 @@ public:
     // The folder refuses parts at `place` (for the part folder: a file has its
     // name, or the share lets no folder be made there).
     void refused(const QByteArray& folder, Place place);
-    // The program made a part folder at this address.
-    void made(const ShareAddress& partFolder);
-    // The part folders made on a share, or on any share when `share` is null;
+    // The program wrote a part in the part folder at this address.
+    void used(const ShareAddress& partFolder);
+    // The part folders used on a share, or on any share when `share` is null;
     // forgotten here, for the caller to remove.
-    QList<ShareAddress> takeMade(const ShareAddress* share = nullptr);
+    QList<ShareAddress> takeUsed(const ShareAddress* share = nullptr);
 
 private:
     struct Folder
@@ -62,7 +63,7 @@ private:
     };
     std::mutex m_mutex;
     QHash<QByteArray, Folder> m_folders;
-    QList<ShareAddress> m_made;
+    QList<ShareAddress> m_used;
 };
 
 } // namespace tarvo

@@ -4,6 +4,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileTimes.h"
 #include "platform/PosixErrors.h"
+#include "platform/smb/SmbDialectProbe.h"
 #include "platform/smb/SmbStreams.h"
 
 #include <cerrno>
@@ -111,10 +112,7 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
     const QByteArray topUrl = SmbUrl(top);
     const auto loggedOn = [&](SmbContextPool::Lease& lease) {
         lease.addLogon(key);
-        for (const QByteArray& url : m_shares.takeLeftovers(credentials.address)) {
-            if (smb::unlink(lease.context(), url.constData()) != 0 && errno != ENOENT)
-                m_shares.rememberLeftover(credentials.address, url); // the next logon tries again
-        }
+        removeLeftovers(lease.context(), credentials.address);
         return PlatformError::Success; // the lease goes to the pool, logged on
     };
     for (int attempt = 0;; ++attempt) {
@@ -125,6 +123,11 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
             return loggedOn(lease);
         const int error = errno;
         lease.discard();
+        // A server that offers only SMB1 drops the connection as one that
+        // takes no more connections does; its answer to an offer tells.
+        if (IsServerFull(error) && attempt == 0 &&
+            ServerSpeaksOnlySmb1(top.host, top.port, SmbContextPool::TimeoutMilliseconds))
+            return PlatformError::ServerSmb1Only;
         if (!IsServerFull(error) || attempt == 5)
             return logonError(error);
         // A server that takes no more connections: a context of the process
@@ -195,6 +198,9 @@ int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
         found.Info.CreationTime = fileTimeFromTimespec(entry->btime_ts);
         found.Info.LastAccessTime = fileTimeFromTimespec(entry->atime_ts);
         found.Info.LastWriteTime = fileTimeFromTimespec(entry->mtime_ts);
+        // The server's change time, as a stat reports it; the listing
+        // carries no file id (FileId stays 0, unknown).
+        found.Info.ChangeTime = fileTimeFromTimespec(entry->ctime_ts);
         found.Info.Size = found.Info.isDirectory() ? 0 : entry->size;
         if (!visit(found))
             break;
@@ -277,11 +283,7 @@ int SmbFileSystem::moveFile(const QString& source, const QString& target, const 
     if (smb::stat(context, toUrl.constData(), &status) == 0)
         return PlatformError::FileExists;
     if (smb::rename(context, from.constData(), toUrl.constData()) != 0)
-        return operation.fail(errno);
-    if (ShareAddress toFolder = *to; !toFolder.folders.isEmpty()) {
-        const QString name = toFolder.folders.takeLast();
-        m_shares.folderNames.added(SmbUrl(toFolder), name);
-    }
+        return NameError(operation, errno);
     return PlatformError::Success;
 }
 
@@ -341,6 +343,8 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
     smb::Context* context = operation->context();
     if (m_shares.sweeps.firstVisit(folderUrl))
         sweepLeftovers(context, folder);
+    if (m_shares.hasLeftovers(folder))
+        removeLeftovers(context, folder);
 
     for (const Place place : m_shares.partFolders.placesFor(folderUrl)) {
         QByteArray partUrl;
@@ -364,14 +368,17 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
 
     // The server refuses every temporary name here. A new target may be
     // written under its own name, and goes again unless the copy commits; an
-    // existing one is never overwritten in place.
+    // existing one is never overwritten in place. A read-only share refuses
+    // every name as well: then the target says why.
     const QByteArray targetUrl = operation->url();
-    struct stat status;
-    if (smb::stat(context, targetUrl.constData(), &status) == 0)
+    const TargetLook look = LookAtTarget(*operation, targetUrl);
+    if (look.error)
+        return look.error;
+    if (look.exists)
         return PlatformError::NoTemporaryName;
     smb::File* handle = createNew(context, targetUrl);
     if (!handle)
-        return errno == ENOENT ? PlatformError::PathNotFound : operation->fail(errno);
+        return errno == ENOENT ? PlatformError::PathNotFound : NameError(*operation, errno);
     file = std::make_unique<SmbPart>(std::move(operation), handle, targetUrl,
                                      SmbPart::Kind::NewTarget);
     return PlatformError::Success;
@@ -391,12 +398,13 @@ smb::File* SmbFileSystem::createAt(smb::Context* context, const ShareAddress& fo
     const ShareAddress partFolder = below(folder, PartNames::folderName());
     partUrl = SmbUrl(below(partFolder, PartNames::make(PartNames::Shape::Hidden)));
     smb::File* handle = createNew(context, partUrl);
-    // Not there yet, or removed by another run of the program that made it.
+    // Not there yet, or removed by another run of the program that used it.
     if (!handle && errno == ENOENT) {
-        if (smb::mkdir(context, SmbUrl(partFolder).constData(), 0755) == 0)
-            m_shares.partFolders.made(partFolder);
+        smb::mkdir(context, SmbUrl(partFolder).constData(), 0755);
         handle = createNew(context, partUrl);
     }
+    if (handle)
+        m_shares.partFolders.used(partFolder);
     return handle;
 }
 
@@ -426,10 +434,21 @@ void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& fo
     }
 }
 
+void SmbFileSystem::removeLeftovers(smb::Context* context, const ShareAddress& share)
+{
+    // A server that hung and went on again may still hold a part open for a
+    // while (it works through what its stopped process had queued): what it
+    // refuses now is tried again on the next copy there, or the next logon.
+    for (const QByteArray& url : m_shares.takeLeftovers(share)) {
+        if (smb::unlink(context, url.constData()) != 0 && errno != ENOENT)
+            m_shares.rememberLeftover(share, url);
+    }
+}
+
 void SmbFileSystem::signOff(const ShareCredentials& credentials)
 {
-    const QList<ShareAddress> folders = m_shares.partFolders.takeMade(&credentials.address);
-    if (!folders.isEmpty())
+    const QList<ShareAddress> folders = m_shares.partFolders.takeUsed(&credentials.address);
+    if (!folders.isEmpty() || m_shares.hasLeftovers(credentials.address))
         removePartFolders(credentials, folders);
 }
 
@@ -439,8 +458,10 @@ void SmbFileSystem::removePartFolders(const ShareCredentials& credentials,
     SmbOperation operation(m_shares, credentials);
     if (operation.error())
         return;
+    // The parts of failed copies first: they may stand in a part folder.
+    removeLeftovers(operation.context(), credentials.address);
     // Only an empty folder goes: one that still holds parts is in use by
-    // another run of the program, which removes it when it is done.
+    // another run of the program, which removes it when it is done with it.
     for (const ShareAddress& folder : folders)
         smb::rmdir(operation.context(), SmbUrl(folder).constData());
 }
@@ -448,7 +469,7 @@ void SmbFileSystem::removePartFolders(const ShareCredentials& credentials,
 SmbFileSystem::~SmbFileSystem()
 {
     // The pool keeps the first logon to a share for that share's other folders.
-    for (const ShareAddress& folder : m_shares.partFolders.takeMade()) {
+    for (const ShareAddress& folder : m_shares.partFolders.takeUsed()) {
         ShareConnectionTable::ShareUse use;
         if (const std::optional<ShareCredentials> credentials = m_shares.connections.credentialsFor(
                 folder, ShareConnectionTable::UseKind::Listing, use))

@@ -44,7 +44,7 @@ public:
     // share fails there: with a context already logged on with the very same
     // credentials, or with a new one.
     int logOn(const ShareCredentials& credentials);
-    // The end of a logon to a share: removes the part folders made there.
+    // The end of a logon to a share: removes the part folders used there.
     void signOff(const ShareCredentials& credentials);
 
 private:
@@ -52,6 +52,9 @@ private:
     // accepts; null with errno when it refuses the place.
     smb::File* createAt(smb::Context* context, const ShareAddress& folder,
                         SharePartFolders::Place place, QByteArray& partUrl);
+    // Removes the parts of this process's failed copies on the share that
+    // could not be removed when the copy failed.
+    void removeLeftovers(smb::Context* context, const ShareAddress& share);
     // Removes what dead runs of the program left in the folder.
     void sweepLeftovers(smb::Context* context, const ShareAddress& folder);
     void removePartFolders(const ShareCredentials& credentials, const QList<ShareAddress>& folders);

@@ -4,7 +4,9 @@
 #include "platform/FileTimes.h"
 #include "platform/PosixErrors.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <QUrl>
 #include <sys/stat.h>
 
@@ -29,6 +31,13 @@ QList<QByteArray> SmbShares::takeLeftovers(const ShareAddress& share)
     return taken;
 }
 
+bool SmbShares::hasLeftovers(const ShareAddress& share)
+{
+    std::lock_guard lock(m_mutex);
+    return std::any_of(m_leftovers.cbegin(), m_leftovers.cend(),
+                       [&](const auto& leftover) { return leftover.first.sameShare(share); });
+}
+
 QByteArray SmbUrl(const ShareAddress& address)
 {
     QByteArray result = "smb://";
@@ -44,7 +53,12 @@ QByteArray SmbUrl(const ShareAddress& address)
 
 // libsmbclient packs the DOS attributes into the mode bits of a stat: no
 // write bit for read-only, execute bits for archive, system and hidden (a
-// folder always has them, so for folders only read-only can be told).
+// folder always has them, so for folders only read-only can be told). Its
+// st_ctim is the server's change time, not the creation time, which a stat
+// does not report (CreationTime stays 0, unknown); st_ino is the server's
+// file id (on Samba the inode), the same through stat and fstat. Where a
+// server reports none, the library makes one from the path, which stays the
+// same for the same path and so tells nothing either way.
 FileInfo SmbInfoFromStat(const struct stat& status)
 {
     FileInfo info;
@@ -61,11 +75,39 @@ FileInfo SmbInfoFromStat(const struct stat& status)
         if (status.st_mode & S_IXOTH)
             info.Attributes |= FileAttribute::Hidden;
     }
-    info.CreationTime = fileTimeFromTimespec(status.st_ctim);
     info.LastAccessTime = fileTimeFromTimespec(status.st_atim);
     info.LastWriteTime = fileTimeFromTimespec(status.st_mtim);
     info.Size = folder ? 0 : quint64(status.st_size);
+    info.FileId = quint64(status.st_ino);
+    info.ChangeTime = fileTimeFromTimespec(status.st_ctim);
     return info;
+}
+
+TargetLook LookAtTarget(SmbOperation& operation, const QByteArray& url)
+{
+    smb::Context* context = operation.context();
+    if (smb::File* file = smb::open(context, url.constData(), O_WRONLY, 0)) {
+        smb::close(context, file);
+        return {true, PlatformError::Success};
+    }
+    switch (const int error = errno) {
+    case ENOENT:
+        return {false, PlatformError::Success};
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return {true, PlatformError::AccessDenied};
+    case EBUSY:
+        return {true, PlatformError::SharingViolation};
+    default:
+        return {false, NameError(operation, error)};
+    }
+}
+
+int NameError(SmbOperation& operation, int error)
+{
+    return error == EINVAL ? PlatformError::InvalidName : operation.fail(error);
 }
 
 bool IsConnectionLoss(int error)

@@ -3,7 +3,6 @@
 #include "platform/copy/PartNames.h"
 #include "platform/FileTypes.h"
 #include "platform/smb/ShareConnectionTable.h"
-#include "platform/smb/ShareFolderNames.h"
 #include "platform/smb/SharePartFolders.h"
 #include "platform/smb/SmbCalls.h"
 #include "platform/smb/SmbContextPool.h"
@@ -16,6 +15,8 @@
 struct stat;
 
 namespace tarvo {
+
+class SmbOperation;
 
 // What the process keeps for its operations on shares: the connection table
 // whose credentials they log on with, the contexts, and what it has learnt of
@@ -30,14 +31,15 @@ public:
 
     ShareConnectionTable& connections;
     SmbContextPool& contexts;
-    ShareFolderNames folderNames;
     SharePartFolders partFolders;
     LeftoverSweeps sweeps;
 
     // A part file that could not be removed because the server had gone
-    // away; the next logon to its share removes it.
+    // away, or held it open; the next copy to its share, the end of the
+    // logon or the next logon removes it.
     void rememberLeftover(const ShareAddress& share, const QByteArray& url);
     QList<QByteArray> takeLeftovers(const ShareAddress& share);
+    bool hasLeftovers(const ShareAddress& share);
 
 private:
     std::mutex m_mutex;
@@ -49,6 +51,25 @@ QByteArray SmbUrl(const ShareAddress& address);
 
 // The attributes, times and size that a libsmbclient stat reports.
 FileInfo SmbInfoFromStat(const struct stat& status);
+
+// What holds a target's name, found by opening it for writing: a stat shows
+// a file that this user may not write (another account's private file on a
+// share that hides it from listings, say) as writable, and libsmbclient's
+// rename onto an existing name deletes whatever holds it, so a target is
+// replaced only once this open has shown that it may be written.
+struct TargetLook
+{
+    bool exists = false;
+    // Why the target must not be replaced (AccessDenied: this user may not
+    // write it, or it is a folder; SharingViolation: another program holds
+    // it open and lets nobody write it), or why the look failed.
+    int error = 0;
+};
+TargetLook LookAtTarget(SmbOperation& operation, const QByteArray& url);
+
+// The code for a failed call that named a path: a name that the server
+// refuses ("a:b", "a?b") is InvalidName.
+int NameError(SmbOperation& operation, int error);
 
 // Whether an errno from libsmbclient means that the connection went.
 bool IsConnectionLoss(int error);

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <libsmbclient.h>
-#include <QSet>
 #include <sys/stat.h>
+#include <vector>
 
 namespace tarvo {
 
@@ -134,20 +134,6 @@ private:
     SmbBlockHandle m_handle;
 };
 
-// Every name in a share folder, folded to one case; nothing when the folder
-// cannot be listed (libsmbclient reads the whole listing when it opens it).
-std::optional<QSet<QString>> foldedNames(smb::Context* context, const QByteArray& folderUrl)
-{
-    smb::File* dir = smb::opendir(context, folderUrl.constData());
-    if (!dir)
-        return std::nullopt;
-    QSet<QString> names;
-    while (const libsmb_file_info* entry = smb::readdirplus(context, dir))
-        names.insert(QString::fromUtf8(entry->name).toCaseFolded());
-    smb::closedir(context, dir);
-    return names;
-}
-
 // Gives the file at url the source's times. Only after the file is closed:
 // closing sets the write time, and libsmbclient can set times only by path.
 int setTimes(SmbOperation& operation, const QByteArray& url, const FileInfo& source)
@@ -253,32 +239,6 @@ int SmbPart::storedSize(quint64& size)
     return PlatformError::Success;
 }
 
-int SmbPart::checkTarget(smb::Context* context, bool failIfExists)
-{
-    const QByteArray target = m_operation->url();
-    ShareAddress folder = m_operation->address();
-    const QString name = folder.folders.takeLast();
-    const QByteArray folderUrl = SmbUrl(folder);
-    // The server's rename replaces whatever holds the target's name, even a
-    // read-only file or an empty folder: look first, and keep those as the
-    // device keeps them, unless a recent listing of the folder says that
-    // nothing holds the name.
-    const auto listFolder = [&] { return foldedNames(context, folderUrl); };
-    if (!failIfExists &&
-        m_operation->shares().folderNames.isKnownAbsent(folderUrl, name, listFolder))
-        return PlatformError::Success;
-    struct stat status;
-    if (smb::stat(context, target.constData(), &status) == 0) {
-        if (failIfExists)
-            return PlatformError::FileExists;
-        if (S_ISDIR(status.st_mode) || !(status.st_mode & S_IWUSR))
-            return PlatformError::AccessDenied;
-    } else if (errno != ENOENT) {
-        return m_operation->fail(errno);
-    }
-    return PlatformError::Success;
-}
-
 int SmbPart::commit(const FileInfo& source, bool failIfExists)
 {
     smb::Context* context = m_operation->context();
@@ -289,26 +249,95 @@ int SmbPart::commit(const FileInfo& source, bool failIfExists)
         if (int error = setTimes(*m_operation, m_url, source))
             return error;
         m_committed = true;
-        noteAdded();
         return PlatformError::Success;
     }
-    if (int error = checkTarget(context, failIfExists))
-        return error;
+    const QByteArray target = m_operation->url();
+    const TargetLook look = LookAtTarget(*m_operation, target);
+    if (look.exists && failIfExists)
+        return PlatformError::FileExists;
+    if (look.error)
+        return look.error;
     if (int error = setTimes(*m_operation, m_url, source))
         return error;
-    const QByteArray target = m_operation->url();
+    if (look.exists)
+        return replaceTarget(source);
+    // Nothing held the name a moment ago, so the rename takes it; libsmbclient
+    // would delete a file that took it in between, as it does before any
+    // rename onto an existing name.
     if (smb::rename(context, m_url.constData(), target.constData()) != 0)
-        return m_operation->fail(errno);
+        return NameError(*m_operation, errno);
     m_committed = true;
-    noteAdded();
     return PlatformError::Success;
 }
 
-void SmbPart::noteAdded()
+int SmbPart::replaceTarget(const FileInfo& source)
 {
-    ShareAddress folder = m_operation->address();
-    const QString name = folder.folders.takeLast();
-    m_operation->shares().folderNames.added(SmbUrl(folder), name);
+    smb::Context* context = m_operation->context();
+    const QByteArray target = m_operation->url();
+    // The old file steps aside under a part's name, and comes back when the
+    // part cannot take its place; libsmbclient's own rename onto an existing
+    // name deletes that file first and cannot put it back.
+    const qsizetype slash = m_url.lastIndexOf('/');
+    const bool hidden = m_url.at(slash + 1) == '.';
+    const QByteArray aside =
+        m_url.left(slash + 1) +
+        PartNames::make(hidden ? PartNames::Shape::Hidden : PartNames::Shape::Plain).toUtf8();
+    if (smb::rename(context, target.constData(), aside.constData()) != 0) {
+        const int error = errno;
+        // Another program holds the file open and lets others write it but not
+        // rename it, or this user may write it but not delete it: what a plain
+        // copy would do, write into it, once the part is known whole.
+        if (error == EBUSY || error == EACCES || error == EPERM)
+            return writeInPlace(source);
+        return m_operation->fail(error);
+    }
+    if (smb::rename(context, m_url.constData(), target.constData()) != 0) {
+        const int error = errno;
+        smb::rename(context, aside.constData(), target.constData());
+        return m_operation->fail(error);
+    }
+    m_committed = true;
+    // A program that still holds the old file open keeps it until it closes it.
+    if (smb::unlink(context, aside.constData()) != 0 && errno != ENOENT)
+        m_operation->leaveBehind(aside);
+    return PlatformError::Success;
+}
+
+int SmbPart::writeInPlace(const FileInfo& source)
+{
+    smb::Context* context = m_operation->context();
+    const QByteArray target = m_operation->url();
+    smb::File* from = smb::open(context, m_url.constData(), O_RDONLY, 0);
+    if (!from)
+        return m_operation->fail(errno);
+    // From here until the last byte the target holds part of the new file:
+    // the one stretch in which a failure leaves it neither old nor new.
+    smb::File* to = smb::open(context, target.constData(), O_WRONLY | O_TRUNC, 0);
+    int error = to ? PlatformError::Success : m_operation->fail(errno);
+    std::vector<char> buffer(to ? 1 << 20 : 0);
+    quint64 written = 0;
+    while (!error) {
+        const ssize_t got = smb::read(context, from, buffer.data(), buffer.size());
+        if (got <= 0) {
+            error = got < 0 ? m_operation->failTransfer(errno) : PlatformError::Success;
+            break;
+        }
+        error = writeWhole(*m_operation, to, buffer.data(), got);
+        written += quint64(got);
+    }
+    smb::close(context, from);
+    if (to && smb::close(context, to) != 0 && !error)
+        error = m_operation->fail(errno);
+    if (!error && written != source.Size)
+        error = PlatformError::ArrivedIncomplete;
+    if (!error)
+        error = setTimes(*m_operation, target, source);
+    if (error)
+        return error;
+    m_committed = true; // the target holds the copy; the part goes here
+    if (smb::unlink(context, m_url.constData()) != 0 && errno != ENOENT)
+        m_operation->leaveBehind(m_url);
+    return PlatformError::Success;
 }
 
 } // namespace tarvo

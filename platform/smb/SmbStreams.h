@@ -40,11 +40,12 @@ public:
     int commit(const FileInfo& source, bool failIfExists) override;
 
 private:
-    // Whether the target's name holds something that a rename must not
-    // replace; 0, or why the commit fails.
-    int checkTarget(smb::Context* context, bool failIfExists);
-    // The target folder's known names gain the target's.
-    void noteAdded();
+    // Puts the part in the place of the target that holds its name, which
+    // this user may write.
+    int replaceTarget(const FileInfo& source);
+    // Writes the part's bytes into the target, for a target that may be
+    // written but not renamed (another program holds it open).
+    int writeInPlace(const FileInfo& source);
 
     std::unique_ptr<SmbOperation> m_operation;
     smb::File* m_file;

@@ -5,7 +5,9 @@
 #include "platform/ErrorCodes.h"
 #include "platform/Registry.h"
 #include "tests/e2e/Scenario.h"
+#include "tests/support/HeldShareFile.h"
 
+#include <pwd.h>
 #include <sys/mount.h>
 
 namespace tarvo::test {
@@ -46,6 +48,41 @@ TEST_F(ServerFaultsTest, ALostServerFailsTheCopyAndLosesNothing)
     messages.onMessage = {};
     params.entries = {entry("Big", big)};
     EXPECT_EQ(run(), 1) << messages.texts().join(u'\n').toStdString();
+}
+
+// The server hangs (its processes stopped) while a 6 MiB copy waits at
+// 2 MiB: the copy fails, and its part cannot go while nothing answers. Once
+// the server goes on it may hold the part open a while longer (it works
+// through what its stopped process had queued; here another program holds
+// it until the next run's first copy is done): the next run of the same
+// process (the next Send from the same window) removes it once it can, by
+// the end of its session at the latest.
+TEST_F(ServerFaultsTest, AStalledServerKeepsNoPartOfTheFailedCopy)
+{
+    writeDevice("\\Outbox\\big.bin", QByteArray(6 * MiB, 'b'));
+    writeDevice("\\Outbox\\next.txt", "next");
+    addSession("Big", line("Put", "\\Outbox", "\\out", "Del"));
+    makeShareFolder("out");
+    params.entries = {entry("Big", "\\Outbox\\big.bin")};
+    EXPECT_EQ(runPausedAt(2 * MiB, [] { samba().pause(); }), 0);
+    samba().resume();
+    EXPECT_EQ(messages.texts(),
+              QStringList(copyFailed("\\Outbox\\big.bin", sharePath("out/big.bin"),
+                                     "The server did not answer in time.")));
+    const QStringList parts = PartsIn(onShare("out"));
+    ASSERT_EQ(parts.size(), 1);
+    auto holder = std::make_unique<HeldShareFile>(
+        QStringLiteral("smb://127.0.0.1:%1/share/out/%2").arg(samba().port()).arg(parts.first()),
+        SambaServer::UserName, samba().password(), HeldShareFile::Sharing::ReadAndWrite);
+    ASSERT_TRUE(holder->isOpen());
+
+    messages.clear();
+    messages.onMessage = [&holder](const QString&) { holder.reset(); };
+    messages.answerNext(MessageResult::Cancel); // keep the source
+    params.entries = {entry("Big", "\\Outbox\\next.txt")};
+    EXPECT_EQ(run(), 1) << messages.texts().join(u'\n').toStdString();
+    EXPECT_EQ(messages.texts(), QStringList("Delete file \\Outbox\\next.txt ?"));
+    EXPECT_EQ(shareNames("out"), QStringList{"next.txt"});
 }
 
 // A small tmpfs as the share's folder and as the device's: the file that
@@ -119,11 +156,13 @@ TEST_F(ServerFaultsTest, FullDisksKeepTheConfigurationAndTheRegistryFile)
 
 // Targets the share will not replace (read-only, a folder of that name, a
 // folder that is not there) and a source that has gone fail one by one, also
-// after a long run into the folder that made the copies trust its listing
-// and put their parts in a part folder, gone with the run; a Sync target it
-// will not delete (read-only) stays silently.
+// after a long run into the folder that put their parts in a part folder; a
+// Sync target it will not delete (read-only) stays silently. The part folder
+// was made by another run of the program, which ended while this one still
+// wrote parts there: this run removes it when it is done with it.
 TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
 {
+    makeShareFolder("out/.tarvo-parts");
     addSession("Bulk", line("Put", "\\Bulk", "\\out"));
     for (int i = 0; i < 30; ++i) {
         writeDevice(QString("\\Bulk\\f%1.txt").arg(i), "bulk");
@@ -160,6 +199,131 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
     EXPECT_EQ(shareNames("out").size(), 32);
     EXPECT_FALSE(QFileInfo::exists(onShare("out/.tarvo-parts")));
     EXPECT_EQ(shareNames("mirror"), QStringList({"a.txt", "readonly.txt"}));
+}
+
+// Another account's private file (mode 600, hidden from listings by "hide
+// unreadable") in a folder where this user may create and delete files: the
+// server would let a rename replace it, but this user may not write it, so
+// it stays, in a run long enough to put its parts in a part folder too. The
+// dry run names it as a file the send would replace.
+TEST_F(ServerFaultsTest, AFileThisUserMayNotWriteIsNeverReplaced)
+{
+    ASSERT_TRUE(samba().configure({}, {"force user = daemon", "hide unreadable = yes"}));
+    makeShareFolder("out");
+    ASSERT_TRUE(samba().giveShareTo("daemon"));
+    writeShare("out/private.txt", "another account's");
+    ASSERT_EQ(::chmod(QFile::encodeName(onShare("out/private.txt")).constData(), 0600), 0);
+    for (int i = 0; i < 20; ++i)
+        writeDevice(QString("\\Docs\\f%1.txt").arg(i), "bulk");
+    writeDevice("\\Docs\\private.txt", "mine");
+    addSession("Docs", line("Put", "\\Docs", "\\out"));
+
+    const Outcome dryRun = tarvo({"send", "--dry-run"});
+    const Outcome send = tarvo({"send", "--yes"});
+
+    EXPECT_TRUE(dryRun.out.contains("replace\t\\Docs\\private.txt\t" +
+                                    sharePath("out/private.txt").toUtf8() + '\n'))
+        << dryRun.out.constData();
+    EXPECT_EQ(send.exitCode, 1) << send.err.constData();
+    EXPECT_TRUE(send.err.contains("private.txt\n" + Denied.toUtf8())) << send.err.constData();
+    EXPECT_EQ(readShare("out/private.txt"), "another account's");
+    EXPECT_EQ(shareNames("out").size(), 21);
+    EXPECT_TRUE(PartsIn(onShare("out")).isEmpty());
+}
+
+// The same on the device: a fetch into a folder of the user who runs the
+// program never replaces a file there that this user may not write (root's,
+// mode 644), although the folder would let a rename replace it.
+TEST_F(ServerFaultsTest, AFetchNeverReplacesALocalFileThisUserMayNotWrite)
+{
+    writeShare("in/report.txt", "new");
+    writeDevice("\\Inbox\\report.txt", "another user's");
+    addSession("Fetch", line("Get", "\\Inbox", "\\in"));
+    m_work.write("tarvo.txt", SettingsFileBytes(params.settings));
+    const passwd* daemon = ::getpwnam("daemon");
+    ASSERT_TRUE(daemon);
+    for (const QString& path :
+         {m_work.path(), m_work.filePath("tarvo.txt"), m_root.path(), native("\\Inbox")})
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), daemon->pw_uid, daemon->pw_gid), 0);
+
+    const Outcome send = FinishProgram(
+        StartProgram("setpriv",
+                     {"--reuid=daemon", "--regid=daemon", "--clear-groups",
+                      TARVO_BINARY_DIR "/app/tarvo", "--config", m_work.filePath("tarvo.txt"),
+                      "--root", m_root.path(), "send", "--yes"},
+                     {"TARVO_REGISTRY=" + m_work.filePath("registry.ini")}, m_work),
+        m_work);
+
+    EXPECT_EQ(send.exitCode, 1) << send.err.constData();
+    EXPECT_TRUE(send.err.contains("report.txt\n" + Denied.toUtf8())) << send.err.constData();
+    EXPECT_EQ(TempFolder::read(native("\\Inbox\\report.txt")), "another user's");
+    EXPECT_TRUE(PartsIn(native("\\Inbox")).isEmpty());
+}
+
+// A target that another program holds open: one that lets others write it
+// is replaced as a plain copy would replace it (written in place, once the
+// part is whole), one that does not says so; names the server refuses say
+// which characters it refuses. The other files go on.
+TEST_F(ServerFaultsTest, TargetsInUseAndRefusedNamesSayWhy)
+{
+    makeShareFolder("out");
+    for (const char* name : {"shared.txt", "locked.txt"}) {
+        writeShare(QStringLiteral("out/") + name, "old");
+        writeDevice(QStringLiteral("\\Docs\\") + name, QByteArray("new ") + name);
+    }
+    for (const char* name : {"a:b.txt", "why?.txt", "ok.txt"})
+        writeDevice(QStringLiteral("\\Docs\\") + name, "new");
+    addSession("Docs", line("Put", "\\Docs", "\\out", "Del"));
+    for (const char* name : {"shared.txt", "locked.txt", "a:b.txt", "why?.txt", "ok.txt"})
+        params.entries.append(entry("Docs", QStringLiteral("\\Docs\\") + name));
+    const auto held = [](const char* name, HeldShareFile::Sharing sharing) {
+        const QString url = QStringLiteral("smb://127.0.0.1:%1/share/out/%2")
+                                .arg(samba().port())
+                                .arg(QLatin1String(name));
+        return std::make_unique<HeldShareFile>(url, SambaServer::UserName, samba().password(),
+                                               sharing);
+    };
+    const auto shared = held("shared.txt", HeldShareFile::Sharing::ReadAndWrite);
+    const auto locked = held("locked.txt", HeldShareFile::Sharing::ReadOnly);
+    ASSERT_TRUE(shared->isOpen() && locked->isOpen());
+    messages.answerNext(MessageResult::Cancel); // keep the sources
+    messages.answerNext(MessageResult::Cancel);
+
+    EXPECT_EQ(run(), 2);
+
+    const QString refused = "The name is refused there: servers refuse names that hold any of "
+                            "\\ / : * ? \" < > |, and every side refuses a name longer than 255 "
+                            "characters or a step out of the folder (\"..\").";
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Delete file \\Docs\\shared.txt ?",
+                           copyFailed("\\Docs\\locked.txt", sharePath("out/locked.txt"),
+                                      "The file is in use by another program."),
+                           copyFailed("\\Docs\\a:b.txt", sharePath("out/a:b.txt"), refused),
+                           copyFailed("\\Docs\\why?.txt", sharePath("out/why?.txt"), refused),
+                           "Delete file \\Docs\\ok.txt ?"}));
+    EXPECT_EQ(readShare("out/shared.txt"), "new shared.txt");
+    EXPECT_EQ(readShare("out/locked.txt"), "old");
+    EXPECT_EQ(shareNames("out"), QStringList({"locked.txt", "ok.txt", "shared.txt"}));
+}
+
+// A share that is read-only for everyone refuses every temporary name, and
+// every other name too: the copy says that access is denied, for a new
+// file and for one that exists, not that temporary files are refused.
+TEST_F(ServerFaultsTest, AReadOnlyShareSaysAccessIsDenied)
+{
+    ASSERT_TRUE(samba().configure({}, {"read only = yes"}));
+    writeShare("out/old.txt", "old");
+    for (const char* name : {"old.txt", "new.txt"})
+        writeDevice(QStringLiteral("\\Docs\\") + name, "new");
+    addSession("Docs", line("Put", "\\Docs", "\\out"));
+    params.entries = {entry("Docs", "\\Docs\\old.txt"), entry("Docs", "\\Docs\\new.txt")};
+
+    EXPECT_EQ(run(), 0);
+
+    EXPECT_EQ(messages.texts(),
+              QStringList({copyFailed("\\Docs\\old.txt", sharePath("out/old.txt"), Denied),
+                           copyFailed("\\Docs\\new.txt", sharePath("out/new.txt"), Denied)}));
+    EXPECT_EQ(shareNames("out"), QStringList{"old.txt"});
 }
 
 // What the share refuses leaves it as it was: targets that exist, paths that
@@ -223,6 +387,9 @@ TEST_F(LogonTest, EachUnreachableShareSaysWhyAndSkipsOnlyItsSession)
     const QString closed = QStringLiteral("127.0.0.1:%1").arg(FreeLoopbackPort());
     SambaServer busy; // its own helper processes fill it
     ASSERT_TRUE(busy.configure({"max smbd processes = 2"}, {}) && busy.start());
+    SambaServer old; // speaks only SMB1
+    ASSERT_TRUE(old.configure({"server min protocol = NT1", "server max protocol = NT1"}, {}) &&
+                old.start());
     const QString oldPassword = samba().password();
     // The window listed the first session's share; then the password changed
     // on the server.
@@ -237,7 +404,8 @@ TEST_F(LogonTest, EachUnreachableShareSaysWhyAndSkipsOnlyItsSession)
         {"Closed", "\\\\" + closed + "\\share", "tester", "Changed-1"},
         {"Silent", quiet + "\\share", "tester", "Changed-1"},
         {"Hushed", quiet + "\\other", "tester", "Changed-1"},
-        {"Busy", busy.shareText(), "tester", "Changed-1"}};
+        {"Busy", busy.shareText(), "tester", "Changed-1"},
+        {"Old", old.shareText(), "tester", "Changed-1"}};
     for (const QStringList& session : unreachable) {
         const QString file = '\\' + session[0] + "\\a.txt";
         writeDevice(file, "unsent");
@@ -268,9 +436,13 @@ TEST_F(LogonTest, EachUnreachableShareSaysWhyAndSkipsOnlyItsSession)
                          ", did not answer within 5 seconds.\r\nSessions: Silent, Hushed",
                      map + ' ' + busy.shareText() +
                          "\r\nThe server at 127.0.0.1 takes no more connections.\r\n"
-                         "Session: Busy"}));
+                         "Session: Busy",
+                     map + ' ' + old.shareText() +
+                         "\r\nThe server at 127.0.0.1 speaks only SMB1, an old version of the "
+                         "file sharing protocol that Tarvo does not use. The server's "
+                         "administrator can enable SMB2 or later.\r\nSession: Old"}));
     EXPECT_EQ(readShare("out/a.txt"), "Good");
-    EXPECT_EQ(observer.summary.text(), "1 of 8 files are transferred successfully");
+    EXPECT_EQ(observer.summary.text(), "1 of 9 files are transferred successfully");
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 #include "platform/ErrorCodes.h"
 #include "tests/e2e/Scenario.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace tarvo::test {
 namespace {
 
@@ -84,6 +87,83 @@ INSTANTIATE_TEST_SUITE_P(
                       Change{"PutParallelPartCut", false, 10 * MiB, 10 * MiB, CutThePart, ""},
                       Change{"GetParallelPartCut", true, 10 * MiB, 10 * MiB, CutThePart, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+using SentVersionTest = Scenario;
+
+// Another file of the same size and last-write time in the place of one.
+void ReplaceWithLookAlike(const QString& path)
+{
+    const QByteArray file = QFile::encodeName(path);
+    const QByteArray other = file + ".new";
+    QByteArray bytes = TempFolder::read(path);
+    bytes[0] = 'X'; // other bytes, as many
+    QFile replacement(QFile::decodeName(other));
+    ASSERT_TRUE(replacement.open(QIODevice::WriteOnly));
+    replacement.write(bytes);
+    replacement.close();
+    struct stat old = {};
+    ASSERT_EQ(::stat(file.constData(), &old), 0);
+    const timespec times[2] = {old.st_atim, old.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, other.constData(), times, 0), 0);
+    ASSERT_EQ(::rename(other.constData(), file.constData()), 0);
+}
+
+// A source replaced after its copy by another file of the same size and
+// last-write time is not the file that was sent: Del and Move leave it
+// where it is and say why, on the share (which tells files apart by its
+// file ids) and on the device, while an unchanged one goes (the look at the
+// open file and the later look by name agree). The replacement happens while
+// the Del question stands, and during the last block of a copy whose source
+// Move files away.
+TEST_F(SentVersionTest, ASourceReplacedAfterItsCopyStays)
+{
+    writeShare("in/fetched.txt", "fetched");
+    writeDevice("\\Outbox\\sent.txt", "sent");
+    QDir().mkpath(native("\\Inbox"));
+    makeShareFolder("out");
+    addSession("Fetch", line("Get", "\\Inbox", "\\in", "Del"));
+    addSession("Send", line("Put", "\\Outbox", "\\out", "Del"));
+    params.entries = {entry("Fetch", sharePath("in/fetched.txt")),
+                      entry("Send", "\\Outbox\\sent.txt")};
+    messages.onMessage = [this](const QString& text) {
+        if (!text.startsWith("Delete file "))
+            return;
+        const QString path = text.mid(12).chopped(2);
+        ReplaceWithLookAlike(path.startsWith("\\\\") ? onShare("in/fetched.txt") : native(path));
+    };
+    messages.answerNext(MessageResult::Ok);
+    messages.answerNext(MessageResult::Ok);
+    const auto changed = [](const QString& what) {
+        return what + "\r\nIt changed after it was copied, so it stays as it is.";
+    };
+
+    EXPECT_EQ(run(), 2);
+
+    const QString fetched = sharePath("in/fetched.txt");
+    EXPECT_EQ(messages.texts(), QStringList({"Delete file " + fetched + " ?",
+                                             changed("Failed to delete file " + fetched),
+                                             "Delete file \\Outbox\\sent.txt ?",
+                                             changed("Failed to delete file \\Outbox\\sent.txt")}));
+    EXPECT_EQ(readShare("in/fetched.txt"), "Xetched");
+    EXPECT_EQ(TempFolder::read(native("\\Outbox\\sent.txt")), "Xent");
+
+    messages.onMessage = {};
+    messages.clear();
+    params.settings.DefaultSession.clear();
+    writeShare("in/moved.txt", "moved");
+    writeShare("in/kept.txt", "kept, and so moved");
+    addSession("Move", line("Get", "\\Inbox", "\\in", "Move", sharePath("done")));
+    params.entries = {entry("Move", sharePath("in/moved.txt")),
+                      entry("Move", sharePath("in/kept.txt"))};
+    makeShareFolder("done");
+    EXPECT_EQ(runPausedAt(5, [this] { ReplaceWithLookAlike(onShare("in/moved.txt")); }), 2);
+    EXPECT_EQ(messages.texts(),
+              QStringList(changed("Failed to move file " + sharePath("in/moved.txt") + " to " +
+                                  sharePath("done/moved.txt"))));
+    EXPECT_EQ(TempFolder::read(native("\\Inbox\\moved.txt")), "moved");
+    EXPECT_EQ(readShare("in/moved.txt"), "Xoved");
+    EXPECT_EQ(shareNames("done"), QStringList{"kept.txt"});
+}
 
 using ParallelCopiesTest = Scenario;
 

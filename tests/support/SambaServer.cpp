@@ -5,7 +5,9 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <fcntl.h>
+#include <pwd.h>
 #include <QDeadlineTimer>
+#include <QDirIterator>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUuid>
@@ -196,6 +198,25 @@ bool SambaServer::setReadOnly(const QString& relative)
     // In the oldest form Samba reads: the attributes in hex, ended by a NUL.
     return ::setxattr(QFile::encodeName(shareFolder() + u'/' + relative).constData(),
                       "user.DOSATTRIB", "0x1", 4, 0) == 0;
+}
+
+bool SambaServer::giveShareTo(const QString& account)
+{
+    const passwd* user = ::getpwnam(account.toUtf8().constData());
+    if (!user)
+        return false;
+    bool given = ::chmod(QFile::encodeName(m_folder.path()).constData(), 0711) == 0 &&
+                 ::chmod(QFile::encodeName(m_folder.filePath("shares")).constData(), 0711) == 0;
+    const auto give = [&](const QString& path) {
+        given =
+            ::chown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid) == 0 && given;
+    };
+    give(shareFolder());
+    QDirIterator each(shareFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                      QDirIterator::Subdirectories);
+    while (each.hasNext())
+        give(each.next());
+    return given;
 }
 
 void SambaTest::SetUpTestSuite()

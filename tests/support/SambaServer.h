@@ -68,6 +68,10 @@ public:
     // user of the share would: the server keeps it in an extended attribute,
     // apart from the mode bits.
     bool setReadOnly(const QString& relative);
+    // Makes the default share's folder, and what it holds, the account's
+    // (for a share with "force user = account") and the folders above it
+    // open to that account.
+    bool giveShareTo(const QString& account);
 
     // The local folder behind a share.
     QString shareFolder(const QString& share = "share") const
