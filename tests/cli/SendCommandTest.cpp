@@ -4,6 +4,7 @@
 #include "tests/support/RunFixture.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -123,6 +124,27 @@ INSTANTIATE_TEST_SUITE_P(
         Exit{"NoDefaultSession", "None", "", "", 2, "", "",
              "Please select a default session first"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A file whose name is no valid text cannot be named on a share: list and
+// send tell its folder and session, and send counts it as not sent.
+TEST_F(SendCommandTest, AFileWhoseNameCannotBeSentCountsAsNotSent)
+{
+    addSession("Office", line("Put", "\\Docs", "\\out"));
+    ::close(::open(QFile::encodeName(native("\\Docs")) + "/caf\xE9.txt", O_CREAT | O_WRONLY, 0644));
+
+    const Outcome list = tarvo({"list"});
+    const Outcome send = tarvo({"send"});
+
+    EXPECT_EQ(list.exitCode, 1);
+    EXPECT_EQ(list.out.count('\n'), 2);
+    EXPECT_EQ(send.exitCode, 1);
+    EXPECT_TRUE(send.out.endsWith("2 of 3 files are transferred successfully\n"))
+        << send.out.constData();
+    EXPECT_TRUE(send.err.contains("A file in \\Docs\\ of session Office cannot be sent") &&
+                send.err.contains("\ncaf\\xE9.txt\n"))
+        << send.err.constData();
+    EXPECT_EQ(shareNames("out"), QStringList({"a.txt", "b.txt"}));
+}
 
 // Ctrl-C or a TERM in the middle of a big file, followed on a terminal: the
 // file being copied has a line of its own, drawn in place and cleared before
