@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <thread>
 
 namespace tarvo {
@@ -40,7 +41,6 @@ public:
 
     void setProgressLine(TerminalProgress* line) { m_line = line; }
 
-    void sessionStarted(const QString&) override {}
     void fileShown(const ShownFile& file) override
     {
         if (m_dryRun)
@@ -49,7 +49,6 @@ public:
         if (m_line)
             m_line->setFileName(file.fileName);
     }
-    void positionChanged(int) override {}
     void fileKept(const QString& source, const QString& target) override
     {
         if (m_dryRun)
@@ -243,12 +242,12 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
                          [&printer](const QString& line) { printer.action(line); });
     bool stopHook = false;
     StopAfterBytes stop(qEnvironmentVariable("TARVO_STOP_AFTER_BYTES").toULongLong(&stopHook));
-    CancelToken cancel;
-    const StopSignals stopSignals(cancel);
+    std::stop_source stopSource;
+    const StopSignals stopSignals(stopSource);
     TransferRun run({snapshot, entries, names, sizes, unsendablePicked},
                     {dryRun ? static_cast<FileSystem&>(dry) : platform->files(),
                      platform->connections(), runMessages, printer, stopHook ? &stop : nullptr,
-                     cancel, &progress});
+                     stopSource.get_token(), &progress});
     if (!RunUntilStopped(run, stopSignals)) {
         // Held up by a server that stopped answering: what the run did is
         // said, and the process ends at once. The part it was writing is

@@ -6,15 +6,18 @@ namespace tarvo {
 
 namespace {
 
-// What the handler may touch: a lock-free flag and a number.
-const CancelToken* g_token = nullptr;
+// What the handler touches: a number, and the run's stop. Requesting a stop
+// takes a lock only against the stop callbacks that a source runs, and
+// nothing registers one on this source, so the handler may request it;
+// waking another thread to do so would let a fast copy run on meanwhile.
+std::stop_source* g_stop = nullptr;
 volatile std::sig_atomic_t g_received = 0;
 
 void Stop(int signal)
 {
     g_received = signal;
-    if (g_token)
-        g_token->cancel();
+    if (g_stop)
+        g_stop->request_stop();
 }
 
 void Handle(int signal, void (*handler)(int))
@@ -29,11 +32,11 @@ void Handle(int signal, void (*handler)(int))
 
 } // namespace
 
-StopSignals::StopSignals(CancelToken token)
-    : m_token(std::move(token))
+StopSignals::StopSignals(std::stop_source stop)
+    : m_stop(std::move(stop))
 {
     g_received = 0;
-    g_token = &m_token;
+    g_stop = &m_stop;
     Handle(SIGINT, Stop);
     Handle(SIGTERM, Stop);
 }
@@ -42,7 +45,7 @@ StopSignals::~StopSignals()
 {
     Handle(SIGINT, SIG_DFL);
     Handle(SIGTERM, SIG_DFL);
-    g_token = nullptr;
+    g_stop = nullptr;
 }
 
 int StopSignals::received() const

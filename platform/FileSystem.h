@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/CancelToken.h"
 #include "platform/FileTypes.h"
 
 #include <functional>
+#include <stop_token>
 
 namespace tarvo {
 
@@ -28,9 +28,9 @@ struct CopyRequest
     // with SourceChanged.
     const FileInfo* copiedAs = nullptr;
     CopyWatcher* watcher = nullptr;
-    // Looked at before each block: once cancelled, the copy ends with
-    // Cancelled, its part goes and the target stays as it was.
-    CancelToken cancel{};
+    // Looked at before each block: once a stop is requested, the copy ends
+    // with Cancelled, its part goes and the target stays as it was.
+    std::stop_token stop{};
 };
 
 struct CopyOutcome

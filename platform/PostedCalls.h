@@ -19,9 +19,9 @@ namespace tarvo {
 // waiting when the object goes are destroyed unrun. The object must outlive
 // every thread that posts to it.
 //
-// It stays beside WorkerThread because a worker's results (the list's rows,
-// a folder's children, a message box the copy asks for) must reach objects
-// that live on the window's thread, and this is the one way they get there.
+// It is the one way a worker's results (the list's rows, a folder's
+// children, the file a run shows, a message box a copy asks for) reach
+// objects that live on the window's thread.
 class PostedCalls : public QObject
 {
 public:

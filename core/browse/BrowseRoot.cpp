@@ -72,8 +72,8 @@ RootConnector::~RootConnector()
     abandon();
     // Taken out first: the attempt's end, posted while this waits, then finds
     // nothing to collect.
-    if (const std::unique_ptr<WorkerThread> worker = std::move(m_worker))
-        worker->wait(true);
+    if (const std::unique_ptr<Attempt> attempt = std::move(m_worker))
+        attempt->end.waitServingEvents();
 }
 
 void RootConnector::start(const QString& name, const QString& line)
@@ -82,13 +82,22 @@ void RootConnector::start(const QString& name, const QString& line)
         return; // one attempt for each connector
     // The connector outlives the attempt (its destructor waits), and calls
     // posted to it are dropped once it is gone, so the job may name it.
-    m_worker = std::make_unique<WorkerThread>(
-        [this, name, line, &connections = m_connections](const CancelToken&) {
-            // A connection cannot be interrupted: an abandoned one runs to its end.
-            auto held = std::make_shared<HeldMessages>();
-            const bool connected = ConnectSessionShare(name, line, connections, *held) == 0;
-            m_posted.post([this, connected, held] { ended(connected, *held); });
-        });
+    m_worker = std::make_unique<Attempt>();
+    m_worker->thread = std::jthread([this, name, line, &connections = m_connections,
+                                     &end = m_worker->end] {
+        // A connection cannot be interrupted: an abandoned one runs to its end.
+        auto held = std::make_shared<HeldMessages>();
+        bool connected = false;
+        try {
+            connected = ConnectSessionShare(name, line, connections, *held) == 0;
+        } catch (const std::exception& error) {
+            held->showMessage(QStringLiteral("Failed to map to network share of session %1\r\n%2")
+                                  .arg(name, QString::fromLocal8Bit(error.what())),
+                              MessageIcon::Error, MessageButtons::Ok);
+        }
+        m_posted.post([this, connected, held] { ended(connected, *held); });
+        end.reach();
+    });
 }
 
 void RootConnector::abandon()

@@ -2,12 +2,13 @@
 
 #include "platform/MessageService.h"
 #include "platform/PostedCalls.h"
-#include "platform/WorkerThread.h"
+#include "platform/ThreadEnd.h"
 
 #include <memory>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <thread>
 
 namespace tarvo {
 
@@ -67,7 +68,12 @@ private:
     ShareConnections& m_connections;
     MessageService& m_messages;
     bool m_abandoned = false;
-    std::unique_ptr<WorkerThread> m_worker;
+    struct Attempt
+    {
+        ThreadEnd end;
+        std::jthread thread;
+    };
+    std::unique_ptr<Attempt> m_worker;
     PostedCalls m_posted{this}; // the attempt's end; outlives the worker
 };
 

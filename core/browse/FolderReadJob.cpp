@@ -8,17 +8,18 @@
 
 namespace tarvo {
 
-FolderReadJob::FolderReadJob(FileSystem& files, Params params, CancelToken cancel, Deliver deliver)
+FolderReadJob::FolderReadJob(FileSystem& files, Params params, std::stop_token stop,
+                             Deliver deliver)
     : m_files(files)
     , m_params(std::move(params))
-    , m_cancel(std::move(cancel))
+    , m_stop(std::move(stop))
     , m_deliver(std::move(deliver))
 {}
 
 void FolderReadJob::run()
 {
     const FolderReader reader(m_files);
-    std::optional<QStringList> names = reader.subfolders(m_params.path, m_cancel);
+    std::optional<QStringList> names = reader.subfolders(m_params.path, m_stop);
     if (cancelled())
         return;
     FolderReadBatch batch;

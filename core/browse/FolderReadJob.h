@@ -1,11 +1,10 @@
 #pragma once
 
-#include "platform/CancelToken.h"
-
 #include <functional>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <stop_token>
 
 namespace tarvo {
 
@@ -38,16 +37,16 @@ public:
         int batchMilliseconds = 100;
     };
 
-    FolderReadJob(FileSystem& files, Params params, CancelToken cancel, Deliver deliver);
+    FolderReadJob(FileSystem& files, Params params, std::stop_token stop, Deliver deliver);
 
     void run();
 
 private:
-    bool cancelled() const { return m_cancel.cancelled(); }
+    bool cancelled() const { return m_stop.stop_requested(); }
 
     FileSystem& m_files;
     Params m_params;
-    CancelToken m_cancel;
+    std::stop_token m_stop;
     Deliver m_deliver;
 };
 

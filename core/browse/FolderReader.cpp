@@ -19,13 +19,13 @@ bool FolderReader::isShownFolder(const DirEntry& entry)
 }
 
 std::optional<QStringList> FolderReader::subfolders(const QString& path,
-                                                    const CancelToken& cancel) const
+                                                    const std::stop_token& stop) const
 {
     QStringList names;
     const int result = m_files.listFolder(path, [&](const DirEntry& entry) {
         if (isShownFolder(entry))
             names.append(entry.Name);
-        return !cancel.cancelled();
+        return !stop.stop_requested();
     });
     if (result != 0)
         return std::nullopt;

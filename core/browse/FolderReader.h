@@ -1,10 +1,9 @@
 #pragma once
 
-#include "platform/CancelToken.h"
-
 #include <optional>
 #include <QString>
 #include <QStringList>
+#include <stop_token>
 
 namespace tarvo {
 
@@ -25,7 +24,7 @@ public:
     // The names of the folder's subfolders, sorted for the tree; nothing when
     // the folder cannot be listed. Stops early, with what it has, when cancel is set.
     std::optional<QStringList> subfolders(const QString& path,
-                                          const CancelToken& cancel = {}) const;
+                                          const std::stop_token& stop = {}) const;
 
     // True when the folder lists at least one subfolder; false also when it
     // cannot be listed. Stops at the first subfolder found.

@@ -30,9 +30,7 @@ FolderTreeModel::FolderTreeModel(FileSystem& files, QObject* parent)
 
 FolderTreeModel::~FolderTreeModel()
 {
-    for (const auto& worker : m_workers)
-        worker.second->cancel();
-    m_workers.clear(); // waits for each
+    m_workers.clear(); // asks each to stop, and waits for it
 }
 
 void FolderTreeModel::setRoot(const QString& text)
@@ -93,14 +91,18 @@ void FolderTreeModel::expandItem(const QModelIndex& item)
     // Reads of several folders may be in flight: a slow share must not hold
     // up the next one. A read's end is posted after its batches.
     FolderReadJob::Params params{path(item), m_treeSpeed, m_batchMilliseconds};
-    auto worker = std::make_unique<WorkerThread>();
-    worker->start([this, id, params = std::move(params)](const CancelToken& token) {
-        FolderReadJob(m_files, params, token, [this, id](FolderReadBatch batch) {
-            m_posted.post([this, id, batch = std::move(batch)] { applyBatch(id, batch); });
-        }).run();
+    std::jthread worker([this, id, params = std::move(params)](std::stop_token stop) {
+        try {
+            FolderReadJob(m_files, params, stop, [this, id](FolderReadBatch batch) {
+                m_posted.post([this, id, batch = std::move(batch)] { applyBatch(id, batch); });
+            }).run();
+        } catch (const std::exception&) {
+            // A read that broke off shows its folder as one that cannot be read.
+            m_posted.post([this, id] { applyBatch(id, {false, {}, 0, {}, true}); });
+        }
         m_posted.post([this, id] { m_workers.erase(id); });
     });
-    m_requests.insert(id, {node, worker->token()});
+    m_requests.insert(id, {node, worker.get_stop_source()});
     m_workers.emplace(id, std::move(worker));
 }
 
@@ -215,7 +217,7 @@ void FolderTreeModel::finishRequest(Node* node)
 {
     setListingDone(node);
     if (const auto found = m_requests.constFind(node->request); found != m_requests.cend()) {
-        found->cancel.cancel();
+        found->stop.request_stop();
         m_requests.erase(found);
     }
     node->request = 0;

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "core/browse/FolderReadJob.h"
-#include "platform/CancelToken.h"
 #include "platform/PostedCalls.h"
-#include "platform/WorkerThread.h"
 
 #include <atomic>
 #include <memory>
 #include <QAbstractItemModel>
 #include <QHash>
 #include <QVariant>
+#include <stop_token>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -77,7 +77,7 @@ private:
     struct Request
     {
         Node* node;
-        CancelToken cancel;
+        std::stop_source stop;
     };
 
     Node* nodeFrom(const QModelIndex& index) const;
@@ -104,7 +104,7 @@ private:
     PostedCalls m_posted{this}; // the workers' batches and ends; outlives the workers
     // The reads under way, cancelled or not, until each has ended: the
     // window's thread never waits for a read.
-    std::unordered_map<quint64, std::unique_ptr<WorkerThread>> m_workers;
+    std::unordered_map<quint64, std::jthread> m_workers;
 };
 
 // Before a folder's children go, a selected item among them, or below them,

@@ -14,7 +14,7 @@ CopyAhead::CopyAhead(FileSystem& files, QList<CopyRequest> copies, int depth)
     // its start, and the SMB library's scratch state for it, once per file.
     const int workers = int(qMin<qsizetype>(m_depth, m_copies.size()));
     for (int i = 0; i < workers; ++i)
-        m_workers.push_back(std::make_unique<WorkerThread>([this](const CancelToken&) { work(); }));
+        m_workers.emplace_back([this] { work(); });
 }
 
 CopyAhead::~CopyAhead()
@@ -40,17 +40,24 @@ void CopyAhead::work()
         m_results[size_t(index)].besideEarlier = m_running > 0;
         ++m_running;
         lock.unlock();
-        CopyOutcome outcome = m_files.copy(m_copies.at(index));
+        CopyOutcome outcome;
+        std::exception_ptr thrown;
+        try {
+            outcome = m_files.copy(m_copies.at(index));
+        } catch (...) {
+            thrown = std::current_exception();
+        }
         lock.lock();
         --m_running;
         Result& result = m_results[size_t(index)];
         result.outcome = std::move(outcome);
+        result.thrown = thrown;
         result.done = true;
         m_changed.notify_all();
     }
 }
 
-CopyOutcome CopyAhead::takeNext(const CancelToken& stop, std::chrono::milliseconds afterStop)
+CopyOutcome CopyAhead::takeNext(const std::stop_token& stop, std::chrono::milliseconds afterStop)
 {
     using Clock = std::chrono::steady_clock;
     std::unique_lock lock(m_mutex);
@@ -61,7 +68,7 @@ CopyOutcome CopyAhead::takeNext(const CancelToken& stop, std::chrono::millisecon
     // A stop is a flag, not a notification: look at it every little while.
     constexpr auto look = std::chrono::milliseconds(25);
     while (!done()) {
-        if (stop.cancelled() && !m_stopSeen)
+        if (stop.stop_requested() && !m_stopSeen)
             m_stopSeen = Clock::now();
         if (m_stopSeen && Clock::now() >= *m_stopSeen + afterStop) {
             ++m_taken; // given up: the copy ends alone
@@ -74,8 +81,10 @@ CopyOutcome CopyAhead::takeNext(const CancelToken& stop, std::chrono::millisecon
     ++m_taken;
     m_changed.notify_all(); // one more copy may start
     lock.unlock();
+    if (result.thrown)
+        std::rethrow_exception(result.thrown);
     if (result.outcome.error != 0 && result.outcome.error != PlatformError::Cancelled &&
-        result.besideEarlier && !stop.cancelled())
+        result.besideEarlier && !stop.stop_requested())
         result.outcome = m_files.copy(m_copies.at(index));
     return result.outcome;
 }

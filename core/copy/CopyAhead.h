@@ -1,15 +1,17 @@
 #pragma once
 
 #include "platform/FileSystem.h"
-#include "platform/WorkerThread.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <QList>
+#include <stop_token>
+#include <thread>
 #include <vector>
 
 namespace tarvo {
@@ -41,11 +43,11 @@ public:
     static constexpr int DefaultDepth = 12;
 
     // The next copy's result, once it has ended. Called once per copy, in
-    // list order. Once `stop` is cancelled, waits at most `afterStop` more
+    // list order. Once a stop is requested, waits at most `afterStop` more
     // (counted from the first time it sees the stop) for a copy to end, then
     // gives the copy up as Cancelled: one that waits for a server that no
     // longer answers ends on its own later, its part removed as it ends.
-    CopyOutcome takeNext(const CancelToken& stop = {},
+    CopyOutcome takeNext(const std::stop_token& stop = {},
                          std::chrono::milliseconds afterStop = std::chrono::milliseconds(500));
 
 private:
@@ -54,6 +56,7 @@ private:
         bool done = false;
         bool besideEarlier = false; // started while an earlier copy was running
         CopyOutcome outcome;
+        std::exception_ptr thrown; // what broke the copy off, passed on to the taker
     };
     // A worker: starts the next copy whose turn has come, until none is left.
     void work();
@@ -69,7 +72,7 @@ private:
     int m_running = 0;
     bool m_stopping = false;
     std::optional<std::chrono::steady_clock::time_point> m_stopSeen;
-    std::vector<std::unique_ptr<WorkerThread>> m_workers;
+    std::vector<std::jthread> m_workers;
 };
 
 } // namespace tarvo

@@ -2,9 +2,9 @@
 
 #include "config/Settings.h"
 #include "core/filelist/FileRow.h"
-#include "platform/CancelToken.h"
 
 #include <functional>
+#include <stop_token>
 
 namespace tarvo {
 
@@ -38,8 +38,8 @@ public:
     // gains its empty line in the live table, as a lookup always does).
     static Settings TakeSnapshot(Settings& live);
 
-    // Stops the job between entries once the token is cancelled.
-    void setCancelToken(CancelToken token) { m_cancel = std::move(token); }
+    // Stops the job between entries once a stop is requested.
+    void setStopToken(std::stop_token stop) { m_stop = std::move(stop); }
 
     // Lists every default session in list order; returns the number of rows.
     // The shares of the Get sessions are connected first; those that cannot
@@ -63,11 +63,11 @@ public:
     const Settings& settings() const { return m_settings; }
 
 private:
-    bool cancelled() const { return m_cancel.cancelled(); }
+    bool cancelled() const { return m_stop.stop_requested(); }
 
     Settings m_settings;
     Services m_services;
-    CancelToken m_cancel;
+    std::stop_token m_stop;
     int m_unlisted = 0;
     FileRows m_unsendable;
 };

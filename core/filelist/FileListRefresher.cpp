@@ -1,6 +1,7 @@
 #include "core/filelist/FileListRefresher.h"
 
 #include "core/filelist/FileListModel.h"
+#include "platform/MessageService.h"
 
 #include <utility>
 
@@ -25,7 +26,7 @@ void FileListRefresher::start(Settings snapshot)
     m_model.clear();
     m_pending = std::make_unique<Settings>(std::move(snapshot));
     if (m_worker) {
-        m_worker->cancel();
+        m_worker->thread.request_stop();
         return; // launched when the running job has ended
     }
     launch();
@@ -42,18 +43,26 @@ void FileListRefresher::launch()
     // The refresher outlives every job it starts (stop() waits), and calls
     // posted to it are dropped if it is gone, so the job may name it. Its end
     // is posted after the rows it sent.
-    m_worker = std::make_unique<WorkerThread>([this, snapshot, services = m_services, generation,
-                                               job, defaultSelect](const CancelToken& token) {
+    m_worker = std::make_unique<Job>();
+    m_worker->thread = std::jthread([this, snapshot, services = m_services, generation, job,
+                                     defaultSelect, &end = m_worker->end](std::stop_token stop) {
         FileListBuilder builder(snapshot, services);
-        builder.setCancelToken(token);
-        builder.RefreshList([&](FileRows&& rows) {
-            m_posted.post([this, generation, rows = std::move(rows)]() mutable {
-                deliver(generation, std::move(rows));
+        builder.setStopToken(stop);
+        try {
+            builder.RefreshList([&](FileRows&& rows) {
+                m_posted.post([this, generation, rows = std::move(rows)]() mutable {
+                    deliver(generation, std::move(rows));
+                });
             });
-        });
+        } catch (const std::exception& error) {
+            services.messages.showMessage(QStringLiteral("The list could not be filled.\r\n%1")
+                                              .arg(QString::fromLocal8Bit(error.what())),
+                                          MessageIcon::Error, MessageButtons::Ok);
+        }
         m_posted.post([this, job, generation, defaultSelect] {
             threadEnded(job, generation, defaultSelect);
         });
+        end.reach();
     });
 }
 
@@ -84,9 +93,9 @@ void FileListRefresher::stop()
         return;
     ++m_generation;
     // Taken out first: the posted end of the job then finds nothing to collect.
-    const std::unique_ptr<WorkerThread> worker = std::move(m_worker);
-    worker->cancel();
-    worker->wait(true);
+    const std::unique_ptr<Job> worker = std::move(m_worker);
+    worker->thread.request_stop();
+    worker->end.waitServingEvents();
 }
 
 } // namespace tarvo

@@ -3,10 +3,11 @@
 #include "config/Settings.h"
 #include "core/filelist/FileListBuilder.h"
 #include "platform/PostedCalls.h"
-#include "platform/WorkerThread.h"
+#include "platform/ThreadEnd.h"
 
 #include <memory>
 #include <QObject>
+#include <thread>
 
 namespace tarvo {
 
@@ -48,7 +49,13 @@ private:
 
     FileListModel& m_model;
     FileListBuilder::Services m_services;
-    std::unique_ptr<WorkerThread> m_worker;
+    // The job under way: its thread, which it tells when it is done.
+    struct Job
+    {
+        ThreadEnd end;
+        std::jthread thread;
+    };
+    std::unique_ptr<Job> m_worker;
     quint64 m_generation = 0;
     quint64 m_jobCount = 0;
     std::unique_ptr<Settings> m_pending;

@@ -44,7 +44,7 @@ QString PostFailure(const QString& message, int error)
 
 } // namespace
 
-PostOperations::PostOperations(FileSystem& files, MessageService& messages, CancelToken stop)
+PostOperations::PostOperations(FileSystem& files, MessageService& messages, std::stop_token stop)
     : m_files(files)
     , m_messages(messages)
     , m_stop(std::move(stop))

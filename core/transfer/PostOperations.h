@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/CancelToken.h"
 #include "platform/FileTypes.h"
 #include "platform/MessageService.h"
 
@@ -8,6 +7,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <stop_token>
 
 namespace tarvo {
 
@@ -36,9 +36,9 @@ int CompareFileInfos(const FileInfo& a, const FileInfo& b);
 class PostOperations
 {
 public:
-    // Once `stop` is cancelled, no post-operation acts any more, also one
+    // Once a stop is requested, no post-operation acts any more, also one
     // whose question was answered after the stop.
-    PostOperations(FileSystem& files, MessageService& messages, CancelToken stop = {});
+    PostOperations(FileSystem& files, MessageService& messages, std::stop_token stop = {});
 
     // Copy, Del or Move the source; 0 or the error code of the step that
     // failed, Cancelled when the run was stopped before it acted. With
@@ -84,11 +84,11 @@ public:
 private:
     void reportFailure(const QString& message);
 
-    bool stopped() const { return m_stop.cancelled(); }
+    bool stopped() const { return m_stop.stop_requested(); }
 
     FileSystem& m_files;
     MessageService& m_messages;
-    const CancelToken m_stop;
+    const std::stop_token m_stop;
     bool m_timelessSaid = false;
     std::atomic<int> m_failures{0}; // read by a run's summary from other threads
 };

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "platform/CancelToken.h"
 #include "platform/MessageService.h"
+
+#include <stop_token>
 
 namespace tarvo {
 
@@ -11,7 +12,7 @@ namespace tarvo {
 class RunMessages : public MessageService
 {
 public:
-    RunMessages(MessageService& messages, CancelToken stop)
+    RunMessages(MessageService& messages, std::stop_token stop)
         : m_messages(messages)
         , m_stop(std::move(stop))
     {}
@@ -19,13 +20,13 @@ public:
     MessageResult showMessage(const QString& text, MessageIcon icon,
                               MessageButtons buttons) override
     {
-        if (m_stop.cancelled())
+        if (m_stop.stop_requested())
             return MessageResult::Cancel;
         return m_messages.showMessage(text, icon, buttons);
     }
     ReplaceReply confirmReplace(const ReplaceFile& existing, const ReplaceFile& incoming) override
     {
-        if (m_stop.cancelled())
+        if (m_stop.stop_requested())
             return {};
         return m_messages.confirmReplace(existing, incoming);
     }
@@ -34,7 +35,7 @@ public:
 
 private:
     MessageService& m_messages;
-    const CancelToken m_stop;
+    const std::stop_token m_stop;
 };
 
 } // namespace tarvo

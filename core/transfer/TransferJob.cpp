@@ -3,26 +3,29 @@
 namespace tarvo {
 
 TransferJob::TransferJob(TransferParams params, FileSystem& files, ShareConnections& connections,
-                         MessageService& messages, QObject* parent)
-    : QObject(parent)
+                         MessageService& messages, Handlers handlers)
+    : m_handlers(std::move(handlers))
     , m_progress(int(params.entries.size()), params.sizes)
     , m_run(std::move(params),
-            {files, connections, messages, m_reporter, nullptr, m_cancel, &m_progress})
+            {files, connections, messages, m_reporter, nullptr, m_stop.get_token(), &m_progress})
 {}
 
 TransferJob::~TransferJob()
 {
-    m_worker.wait();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void TransferJob::start()
 {
     {
         std::lock_guard lock(m_endMutex);
+        if (m_started)
+            return;
         m_started = true;
     }
     ++s_running;
-    m_worker.start([this](const CancelToken&) { run(); });
+    m_thread = std::jthread([this] { run(); });
 }
 
 bool TransferJob::isRunning() const
@@ -33,6 +36,7 @@ bool TransferJob::isRunning() const
 
 void TransferJob::deleteWhenEnded()
 {
+    m_handlers = {};
     std::lock_guard lock(m_endMutex);
     if (!m_started || m_ended)
         deleteLater();
@@ -40,22 +44,26 @@ void TransferJob::deleteWhenEnded()
         m_deleteWhenEnded = true;
 }
 
+void TransferJob::Reporter::fileShown(const ShownFile& file)
+{
+    m_job.m_posted.post([&job = m_job, file] {
+        if (job.m_handlers.fileShown)
+            job.m_handlers.fileShown(file);
+    });
+}
+
 void TransferJob::run()
 {
-    try {
-        m_run.RunTransfer();
-    } catch (...) {
-        // Nothing may escape a thread; the summary still ends the run, so
-        // the dialog's Done appears and counts what was done.
-    }
-    if (!m_finishedReported)
-        emit runFinished(m_run.summary());
-    emit ended();
+    m_run.RunTransfer();
+    m_posted.post([this, summary = m_run.summary()] {
+        if (m_handlers.ended)
+            m_handlers.ended(summary);
+    });
     --s_running;
     std::lock_guard lock(m_endMutex);
     m_ended = true;
     if (m_deleteWhenEnded)
-        deleteLater(); // on the job's own thread; its destructor waits for this one
+        deleteLater(); // on the owner's thread; its destructor joins this one
 }
 
 } // namespace tarvo

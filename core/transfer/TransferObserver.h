@@ -30,6 +30,7 @@ struct RunSummary
     bool cancelled = false;       // the user stopped the run before its end
     QString cutFile;              // the source whose copy the stop cut off, if one was
     int postOperationsNotRun = 0; // files sent whose post-operation the stop kept from running
+    QString failure;              // why the run broke off, when something broke it
 
     // "%d of %d files are transferred successfully"
     QString text() const;
@@ -39,26 +40,28 @@ struct RunSummary
     QString cancelledText() const;
     // How many sent files kept their sources because of the stop, or nothing.
     QString postOperationsNotRunText() const;
+    // That the run broke off, and why, or nothing.
+    QString failureText() const;
     // Every line above that has something to say, in that order.
     QStringList lines() const;
     // Everything asked was done.
     bool complete() const
     {
         return succeeded == total && failedPostOperations == 0 && unreachableSessions == 0 &&
-               !cancelled;
+               !cancelled && failure.isEmpty();
     }
 };
 
-// How a transfer run reports its progress. Called on the run's own thread:
-// the console prints, the window turns each call into a queued signal.
+// How a transfer run reports what it does. Called on the run's own thread:
+// the console prints, the window's job hands each call to the window's
+// thread. The bytes and the bar's position are not reported: whoever shows
+// them reads RunProgress when it draws.
 class TransferObserver
 {
 public:
     virtual ~TransferObserver() = default;
 
-    virtual void sessionStarted(const QString& name) = 0;
     virtual void fileShown(const ShownFile& file) = 0;
-    virtual void positionChanged(int percent) = 0;
     // A Sync target that looks the same as its source and stays as it is.
     virtual void fileKept(const QString& source, const QString& target)
     {

@@ -56,9 +56,15 @@ QString RunSummary::postOperationsNotRunText() const
                      .arg(postOperationsNotRun);
 }
 
+QString RunSummary::failureText() const
+{
+    return failure.isEmpty() ? QString() : QStringLiteral("The run broke off: %1").arg(failure);
+}
+
 QStringList RunSummary::lines() const
 {
-    QStringList all{text(), postOperationsText(), cancelledText(), postOperationsNotRunText()};
+    QStringList all{text(), postOperationsText(), cancelledText(), postOperationsNotRunText(),
+                    failureText()};
     all.removeAll(QString());
     return all;
 }
@@ -66,8 +72,8 @@ QStringList RunSummary::lines() const
 TransferRun::TransferRun(TransferParams params, TransferServices services)
     : m_params(std::move(params))
     , m_services(services)
-    , m_messages(services.messages, services.cancel)
-    , m_post(services.files, m_messages, services.cancel)
+    , m_messages(services.messages, services.stop)
+    , m_post(services.files, m_messages, services.stop)
     , m_ownProgress(services.progress ? nullptr
                                       : std::make_unique<RunProgress>(int(m_params.entries.size()),
                                                                       m_params.sizes))
@@ -84,6 +90,7 @@ RunSummary TransferRun::summary() const
     summary.unreachableSessions = m_state.unreachable;
     summary.postOperationsNotRun = m_state.postOperationsNotRun;
     summary.cutFile = m_state.cutFile;
+    summary.failure = m_state.failure;
     if (stopped()) {
         // Asked while the run still waits, for a server that may never answer.
         if (!m_state.copying.isEmpty())
@@ -155,12 +162,31 @@ int TransferRun::RunTransfer()
 {
     m_processed = 0;
     update([](State& state) { state = State(); });
-    QList<Session> sessions = sessionsOfRun();
+    QList<Session> sessions;
+    qsizetype next = 0;
+    try {
+        sessions = sessionsOfRun();
+        next = transferSessions(sessions);
+    } catch (const std::exception& error) {
+        // Whatever broke the run (no memory left, say) is said, and the run
+        // ends as one that failed, its summary counting what it did.
+        update([&](State& state) { state.failure = QString::fromLocal8Bit(error.what()); });
+    }
+    // The summary stands before the shares of the sessions that a stop kept
+    // from their turn are let go: releasing a share of a server that stopped
+    // answering may take a while.
+    const RunSummary result = summary();
+    releaseShares(sessions.mid(next));
+    m_services.observer.runFinished(result);
+    return result.succeeded;
+}
+
+qsizetype TransferRun::transferSessions(QList<Session>& sessions)
+{
     connectShares(sessions);
     qsizetype next = 0;
     for (bool first = true; next < sessions.size() && !stopped(); ++next) {
         const Session& session = sessions.at(next);
-        m_services.observer.sessionStarted(session.name);
         // An Ftp session has no transfer of its own: its entries stay
         // unprocessed, like those of a share that could not be connected.
         if (!session.connected || SessionKind(session.line) != KindNet)
@@ -181,13 +207,7 @@ int TransferRun::RunTransfer()
         releaseShares({session});
     }
     update([&](State& state) { state.ended = next == sessions.size(); });
-    // The summary stands before the shares of the sessions that a stop kept
-    // from their turn are let go: releasing a share of a server that stopped
-    // answering may take a while.
-    const RunSummary result = summary();
-    releaseShares(sessions.mid(next));
-    m_services.observer.runFinished(result);
-    return result.succeeded;
+    return next;
 }
 
 bool TransferRun::reconnect(const Session& session)
@@ -232,7 +252,7 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
         QString refusal = names.refusal(source);
         if (refusal.isEmpty())
             copies.append({source, targetFolder + SplitPath(source).fileName, false, nullptr,
-                           m_progress->watcher(index, m_services.copyWatcher), m_services.cancel});
+                           m_progress->watcher(index, m_services.copyWatcher), m_services.stop});
         planned.append({index, std::move(source), std::move(refusal)});
     }
     CopyAhead ahead(m_services.files, std::move(copies));
@@ -243,7 +263,7 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
             // place and count as sent, their sources left as they are; the
             // others end as cancelled, their parts removed, unreported.
             if (file.refusal.isEmpty())
-                finishAfterStop(file.index, file.source, ahead.takeNext(m_services.cancel), postOp);
+                finishAfterStop(file.index, file.source, ahead.takeNext(m_services.stop), postOp);
             continue;
         }
         if (!file.refusal.isEmpty()) {
@@ -260,7 +280,7 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
         {
             WaitCursor wait(m_messages);
             update([&](State& state) { state.copying = source; });
-            const CopyOutcome outcome = ahead.takeNext(m_services.cancel);
+            const CopyOutcome outcome = ahead.takeNext(m_services.stop);
             update([](State& state) { state.copying.clear(); });
             const bool copied = reportCopy(outcome.error, source, target);
             // After a failed copy the source stays where it is: deleting it
@@ -384,7 +404,6 @@ void TransferRun::skipEntry(int index)
 void TransferRun::finishEntry(int index)
 {
     m_progress->finish(index);
-    setPosition();
 }
 
 bool TransferRun::entryOfSession(const QString& entry, const QString& name,
@@ -417,7 +436,6 @@ bool TransferRun::ShowFileInfo(int index, const QString& session, const QString&
         QStringLiteral("Transferring file %1 of %2 ...").arg(m_processed + 1).arg(total());
     m_progress->show(index, m_processed + 1, info.Size);
     m_services.observer.fileShown(shown);
-    setPosition();
     return read;
 }
 
@@ -426,7 +444,7 @@ bool TransferRun::copyReplacing(int index, const QString& source, const QString&
     update([&](State& state) { state.copying = source; });
     const CopyOutcome outcome = m_services.files.copy(
         {source, target, false, nullptr, m_progress->watcher(index, m_services.copyWatcher),
-         m_services.cancel});
+         m_services.stop});
     update([](State& state) { state.copying.clear(); });
     return reportCopy(outcome.error, source, target);
 }
@@ -445,11 +463,6 @@ bool TransferRun::reportCopy(int result, const QString& source, const QString& t
         WithReason(QStringLiteral("Failed to copy file %1 to %2").arg(source, target), result),
         MessageIcon::Error, MessageButtons::Ok);
     return false;
-}
-
-void TransferRun::setPosition()
-{
-    m_services.observer.positionChanged(m_progress->snapshot().percent());
 }
 
 } // namespace tarvo

@@ -5,12 +5,12 @@
 #include "core/transfer/RunMessages.h"
 #include "core/transfer/RunProgress.h"
 #include "core/transfer/TransferObserver.h"
-#include "platform/CancelToken.h"
 
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <QStringList>
+#include <stop_token>
 
 namespace tarvo {
 
@@ -51,7 +51,7 @@ struct TransferServices
     MessageService& messages;
     TransferObserver& observer;
     CopyWatcher* copyWatcher = nullptr; // follows every copy of the run, when given
-    CancelToken cancel{};               // stops the run between files and blocks
+    std::stop_token stop{};             // stops the run between files and blocks
     RunProgress* progress = nullptr;    // counts the bytes, when the caller looks at them
 };
 
@@ -100,6 +100,9 @@ private:
     };
     // The default sessions that carry entries, each once, in list order.
     QList<Session> sessionsOfRun() const;
+    // Connects the sessions' shares, then runs each session in turn; the
+    // index of the first session that a stop kept from its turn.
+    qsizetype transferSessions(QList<Session>& sessions);
     void connectShares(QList<Session>& sessions);
     // Connects the session's share again; false (and told) when it cannot be.
     bool reconnect(const Session& session);
@@ -125,8 +128,7 @@ private:
     // The run is done with the entry, however it ended.
     void finishEntry(int index);
     // The run was cancelled: no more files start.
-    bool stopped() const { return m_services.cancel.cancelled(); }
-    void setPosition();
+    bool stopped() const { return m_services.stop.stop_requested(); }
 
     // What summary() reads from other threads: changed under m_stateMutex.
     struct State
@@ -138,6 +140,7 @@ private:
         QString cutFile;     // a copy given up at a stop
         QString copying;     // the copy the run waits for now
         bool filing = false; // a post-operation (and its question) under way
+        QString failure;     // what broke the run off
     };
     template <typename Change> void update(Change&& change)
     {

@@ -77,17 +77,16 @@ QString FailureCountText(int count)
 CProgressDlg::CProgressDlg(TransferParams params, FileSystem& files, ShareConnections& connections,
                            MessageService& messages, FileIconLookup icons, QWidget* parent)
     : QDialog(parent)
-    , m_job(std::make_unique<TransferJob>(std::move(params), files, connections, messages))
+    , m_job(std::make_unique<TransferJob>(
+          std::move(params), files, connections, messages,
+          TransferJob::Handlers{[this](const ShownFile& file) { showFile(file); },
+                                [this](const RunSummary& summary) {
+                                    showRunEnd(summary);
+                                    showSummary();
+                                }}))
     , m_icons(std::move(icons))
 {
     createControls();
-    connect(m_job.get(), &TransferJob::fileShown, this, &CProgressDlg::showFile,
-            Qt::QueuedConnection);
-    connect(m_job.get(), &TransferJob::runFinished, this, &CProgressDlg::showRunEnd,
-            Qt::QueuedConnection);
-    // Done appears once the thread has ended, so nothing ever waits for it.
-    connect(m_job.get(), &TransferJob::ended, this, &CProgressDlg::showSummary,
-            Qt::QueuedConnection);
     connect(m_done, &QPushButton::clicked, this, &CProgressDlg::OnDone);
     connect(m_cancel, &QPushButton::clicked, this, &CProgressDlg::cancelRun);
     // The bar follows the bytes, which the copies count as they go.

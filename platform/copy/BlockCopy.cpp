@@ -1,16 +1,49 @@
 #include "platform/copy/BlockCopy.h"
 
 #include "platform/ErrorCodes.h"
-#include "platform/WorkerThread.h"
 
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace tarvo {
 
 namespace {
+
+// What a helper thread of a copy threw, kept for the copy's own thread: an
+// exception must not end the process from a thread that cannot say why.
+// `stopOthers` then ends the copy's other threads, which would wait for the
+// helper otherwise.
+class ThrownOnHelpers
+{
+public:
+    template <typename Work, typename StopOthers> void run(Work&& work, StopOthers&& stopOthers)
+    {
+        try {
+            work();
+        } catch (...) {
+            {
+                std::lock_guard lock(m_mutex);
+                if (!m_first)
+                    m_first = std::current_exception();
+            }
+            stopOthers();
+        }
+    }
+    // Called after every helper has ended.
+    void rethrow()
+    {
+        if (m_first)
+            std::rethrow_exception(m_first);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::exception_ptr m_first;
+};
 
 // The next block to read: what is left of the size the source had when it was
 // opened, so that a read never asks past the end. A share answers a request
@@ -87,13 +120,19 @@ public:
 
     BlockTransfer run()
     {
-        std::vector<std::unique_ptr<WorkerThread>> threads;
+        std::vector<std::jthread> threads;
         for (const std::unique_ptr<BlockWriter>& writer : m_writers)
-            threads.push_back(std::make_unique<WorkerThread>(
-                [this, &writer](const CancelToken&) { drain(*writer); }));
+            threads.emplace_back([this, &writer] {
+                m_thrown.run([&] { drain(*writer); },
+                             [this] {
+                                 std::lock_guard lock(m_mutex);
+                                 fail(PlatformError::WriteFault);
+                                 m_changed.notify_all();
+                             });
+            });
         readAll();
-        for (const std::unique_ptr<WorkerThread>& thread : threads)
-            thread->wait();
+        threads.clear(); // each joins its thread
+        m_thrown.rethrow();
         m_writers.clear(); // every handle closed before the part is looked at
         return {m_error, m_read, m_written, m_parallel};
     }
@@ -190,6 +229,7 @@ private:
     // Plain buffers: they pass between threads only under the mutex.
     std::vector<std::vector<char>> m_free;
     std::deque<Block> m_full;
+    ThrownOnHelpers m_thrown;
     size_t m_writersLeft = m_writers.size();
     bool m_endOfInput = false;
     quint64 m_read = 0;
@@ -215,13 +255,15 @@ public:
 
     BlockTransfer run()
     {
-        std::vector<std::unique_ptr<WorkerThread>> threads;
+        std::vector<std::jthread> threads;
         for (size_t i = 1; i < m_readers.size(); ++i)
-            threads.push_back(std::make_unique<WorkerThread>(
-                [this, i](const CancelToken&) { readAndPlace(*m_readers[i]); }));
+            threads.emplace_back([this, i] {
+                m_thrown.run([&] { readAndPlace(*m_readers[i]); },
+                             [this] { failWith(PlatformError::ReadFault); });
+            });
         readAndPlace(*m_readers.front());
-        for (const std::unique_ptr<WorkerThread>& thread : threads)
-            thread->wait();
+        threads.clear(); // each joins its thread
+        m_thrown.rethrow();
         m_readers.clear(); // every handle closed before the part is looked at
         return {m_error.load(), m_read.load(), m_placed.load(), true};
     }
@@ -273,6 +315,7 @@ private:
     std::atomic<quint64> m_read{0};
     std::atomic<quint64> m_placed{0};
     std::atomic<int> m_error{PlatformError::Success};
+    ThrownOnHelpers m_thrown;
 };
 
 // Places blocks one after another through the part file's own handle: with

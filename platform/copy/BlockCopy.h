@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/CancelToken.h"
 #include "platform/copy/FileStore.h"
 
 #include <atomic>
+#include <stop_token>
 
 namespace tarvo {
 
@@ -21,13 +21,13 @@ struct BlockTransfer
 class BlockProgress
 {
 public:
-    BlockProgress(CopyWatcher* watcher, CancelToken cancel, quint64 size)
+    BlockProgress(CopyWatcher* watcher, std::stop_token stop, quint64 size)
         : m_watcher(watcher)
-        , m_cancel(std::move(cancel))
+        , m_stop(std::move(stop))
         , m_size(size)
     {}
 
-    bool stopRequested() const { return m_cancel.cancelled(); }
+    bool stopRequested() const { return m_stop.stop_requested(); }
     void arrived(quint64 bytes)
     {
         if (m_watcher)
@@ -36,7 +36,7 @@ public:
 
 private:
     CopyWatcher* const m_watcher;
-    const CancelToken m_cancel;
+    const std::stop_token m_stop;
     const quint64 m_size;
     std::atomic<quint64> m_done{0};
 };

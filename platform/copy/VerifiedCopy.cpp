@@ -19,7 +19,7 @@ public:
 
     CopyOutcome run()
     {
-        if (m_request.cancel.cancelled())
+        if (m_request.stop.stop_requested())
             return CopyOutcome::failed(PlatformError::Cancelled);
         if (int error = m_from.openSource(m_request.source, m_input))
             return CopyOutcome::failed(error);
@@ -63,7 +63,7 @@ private:
     {
         if (int error = m_to.createPart(m_request.target, part))
             return error;
-        BlockProgress progress(m_request.watcher, m_request.cancel, m_began.Size);
+        BlockProgress progress(m_request.watcher, m_request.stop, m_began.Size);
         const BlockTransfer moved =
             MoveBlocks(*m_input, *part, m_began.Size, m_bufferSize, allowParallel, progress);
         parallel = moved.parallel;

@@ -130,9 +130,9 @@ TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
 
     // Cancelled after its first session, a refresh lists nothing more.
     FileListBuilder builder(FileListBuilder::TakeSnapshot(settings), services());
-    builder.setCancelToken(cancel);
+    builder.setStopToken(stop.get_token());
     const qsizetype before = files.journal().size();
-    builder.RefreshList([&](FileRows&&) { cancel.cancel(); });
+    builder.RefreshList([&](FileRows&&) { stop.request_stop(); });
     EXPECT_EQ(files.journal().mid(before).filter("list ").size(), 1);
 }
 

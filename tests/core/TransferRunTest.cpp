@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <QRegularExpression>
+#include <stdexcept>
 
 namespace tarvo::test {
 namespace {
@@ -99,6 +100,27 @@ TEST_F(TransferRunTest, ACopyThatDidNotArriveWholeIsNotSent)
                                "\r\nThe file changed while it was being copied."}));
 }
 
+// Whatever breaks a copy off by throwing (no memory left, say) ends the run
+// as one that failed, with its reason, instead of ending the program or
+// passing for a normal end; what was done before it is counted.
+TEST_F(TransferRunTest, AThrowEndsTheRunAsAFailureThatSaysWhy)
+{
+    files.addFile("\\Docs\\a.txt", "a");
+    files.addFile("\\Docs\\b.txt", "b");
+    files.addFolder(onShare("out"));
+    addSession("Office", line("Put", "\\Docs", "out"), {"\\Docs\\a.txt", "\\Docs\\b.txt"});
+    files.setBlockHook([](const QString& source) {
+        if (source.endsWith("b.txt"))
+            throw std::runtime_error("the disk controller was reset");
+    });
+
+    const RunSummary summary = run();
+
+    EXPECT_EQ(summary.lines(), QStringList({"1 of 2 files are transferred successfully",
+                                            "The run broke off: the disk controller was reset"}));
+    EXPECT_FALSE(summary.complete());
+}
+
 // Cancel in the middle of a big file: its copy is given up, the old target
 // stays, and nothing starts after it. A small file's copy ran ahead and ended
 // first: it counts as sent, but no post-operation runs after the stop, so
@@ -117,7 +139,7 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
     files.setBlockHook([this](const QString& source) {
         if (source.endsWith("big.bin") &&
             Await([&] { return files.exists(onShare("out\\small.txt")); }))
-            cancel.cancel();
+            stop.request_stop();
     });
 
     EXPECT_EQ(run().lines(),
@@ -134,8 +156,8 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
 
     params.settings.Sessions.insert("Office", line("Put", "\\Docs", "out", "Del"));
     files.setBlockHook({});
-    cancel = CancelToken();
-    messages.onMessage = [this](const QString&) { cancel.cancel(); };
+    stop = std::stop_source();
+    messages.onMessage = [this](const QString&) { stop.request_stop(); };
     messages.answerNext(MessageResult::Ok);
     const RunSummary stoppedAtQuestion = run();
     EXPECT_EQ(stoppedAtQuestion.succeeded, 2);
@@ -327,7 +349,7 @@ TEST_F(SyncRunTest, SeesTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
     addSession("Mirror", line("Put", "\\Docs", "out", "Sync"), {"\\Docs\\a.txt", "\\Docs\\b.txt"});
 
     run();
-    EXPECT_EQ(record.positions.last(), 100);
+    EXPECT_EQ(progress->snapshot().percent(), 100);
     run();
     EXPECT_EQ(files.journal().filter("copy ").size(), 2);
     files.setTimeResolution(onShare("out"), 0);
@@ -375,7 +397,8 @@ TEST_F(SyncRunTest, ADryRunSaysWhatTheRunDoesAndNamesCompareAsTheFolderDoes)
         action.replace(QRegularExpression("^replace\t"), "copy\t").replace("prune\t", "delete\t");
         dry.append(action.replace(u'\t', u' ').toLower());
     });
-    TransferRun(params, {dryFiles, files, messages, record, nullptr, cancel}).RunTransfer();
+    TransferRun(params, {dryFiles, files, messages, record, nullptr, stop.get_token()})
+        .RunTransfer();
     EXPECT_EQ(dry, QStringList({"delete " + onShare("out\\stale.txt").toLower(),
                                 "copy \\docs\\notes.txt " + onShare("out\\notes.txt").toLower(),
                                 "delete \\in\\a.txt",

@@ -139,12 +139,12 @@ public:
             const int target = targetError(request.target);
             if (!error && (target != PlatformError::FileExists || request.failIfExists))
                 error = target;
-            if (error || request.cancel.cancelled())
+            if (error || request.stop.stop_requested())
                 return CopyOutcome::failed(error ? error : PlatformError::Cancelled);
             source = m_nodes.value(key(request.source));
         }
         for (quint64 done = 0; done < source.info.Size;) {
-            if (request.cancel.cancelled())
+            if (request.stop.stop_requested())
                 return CopyOutcome::failed(PlatformError::Cancelled);
             if (const int error =
                     Locked(m_mutex, [&] { return takeFault(Op::Write, request.target); }))

@@ -12,18 +12,15 @@ namespace tarvo::test {
 // What a run reported. The run calls it on its own thread, which is the test's.
 struct RunRecord : TransferObserver
 {
-    void sessionStarted(const QString&) override {}
     void fileShown(const ShownFile& file) override
     {
         shown.append(file);
         lines.append(file.progressLine + u' ' + file.fileName);
     }
-    void positionChanged(int percent) override { positions.append(percent); }
     void runFinished(const RunSummary& result) override { summary = result; }
 
     QList<ShownFile> shown;
     QStringList lines; // "Transferring file 1 of 2 ... NAME" for each file shown
-    QList<int> positions;
     RunSummary summary;
 };
 
@@ -54,7 +51,10 @@ protected:
     }
     RunSummary run()
     {
-        TransferRun(params, {files, files, messages, record, nullptr, cancel}).RunTransfer();
+        progress = std::make_unique<RunProgress>(int(params.entries.size()), params.sizes);
+        TransferRun(params,
+                    {files, files, messages, record, nullptr, stop.get_token(), progress.get()})
+            .RunTransfer();
         EXPECT_EQ(messages.waitCursorDepth(), 0);
         return record.summary;
     }
@@ -63,7 +63,8 @@ protected:
     ScriptedMessageService messages;
     RunRecord record;
     TransferParams params;
-    CancelToken cancel;
+    std::stop_source stop;
+    std::unique_ptr<RunProgress> progress; // of the last run
 };
 
 } // namespace tarvo::test
