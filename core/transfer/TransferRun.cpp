@@ -6,7 +6,7 @@
 #include "core/filelist/FileListTexts.h"
 #include "core/shares/ShareConnector.h"
 #include "core/shares/ShareFailures.h"
-#include "core/transfer/SyncTargets.h"
+#include "core/transfer/SyncPlan.h"
 #include "core/transfer/TargetNames.h"
 #include "core/transfer/TransferObserver.h"
 #include "platform/ErrorCodes.h"
@@ -334,23 +334,32 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
 {
     int remembered = m_params.settings.DefaultChoice;
     const QString targetFolder = SessionTargetFolder(name, line);
+    QStringList carried;
+    for (const QString& entry : std::as_const(m_params.entries)) {
+        QString source;
+        if (entryOfSession(entry, name, source))
+            carried.append(SplitPath(source).fileName);
+    }
 
-    std::optional<FolderSnapshot> listing;
-    QStringList order;
+    std::optional<SyncPlan> plan;
     {
         WaitCursor wait(m_messages);
-        FolderSnapshot snapshot;
-        if (m_post.ListFolderFiles(targetFolder, order, &snapshot) >= 0)
-            listing = std::move(snapshot);
+        plan.emplace(targetFolder, ListFolderFiles(m_services.files, targetFolder), carried,
+                     m_params.namePatterns);
+        if (const QString probe = plan->caseProbe(); !probe.isEmpty()) {
+            // Whether the folder finds the file by that name tells how it
+            // compares names.
+            FileInfo found;
+            const int error = m_services.files.readAttributes(targetFolder + probe, found);
+            plan->setIgnoresCase(error != PlatformError::FileNotFound &&
+                                 error != PlatformError::PathNotFound);
+        }
     }
-    SyncTargets targets(m_services.files, targetFolder, std::move(listing), std::move(order));
     if (stopped())
         return summary().succeeded;
-    {
-        WaitCursor wait(m_messages);
-        m_post.PruneSyncTarget(targets, m_params.entries, name, line, m_params.namePatterns);
-    }
+    PruneSyncTarget(*plan);
 
+    SyncFolderTimes times{targetFolder, {}};
     TargetNames names(m_messages);
     for (int index = 0; index < m_params.entries.size() && !stopped(); ++index) {
         QString source;
@@ -362,29 +371,17 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
         }
         FileInfo sourceInfo;
         const bool sourceRead = ShowFileInfo(index, name, source, targetFolder, sourceInfo);
-        const QString fileName = SplitPath(source).fileName;
         ++m_processed;
-
-        bool needsCopy;
-        const QString target = targetFolder + fileName;
-        QString kept = target; // the file that stays, when it does
-        if (targets.listed()) {
-            // The listing already holds every target's size and time.
-            const std::optional<ReplaceFile> known = targets.targetOf(fileName);
-            if (known)
-                kept = known->path;
-            const int mask =
-                known && sourceRead ? m_post.SyncCompare(sourceInfo, known->info, targetFolder) : 0;
-            needsCopy = m_post.DecideSyncCopy(known.has_value(), mask, {source, sourceInfo},
-                                              known.value_or(ReplaceFile{target, {}}), remembered);
-        } else {
-            needsCopy = m_post.NeedsSyncCopy(source, target, remembered);
-        }
+        const QString target = targetFolder + SplitPath(source).fileName;
+        const std::optional<SyncTarget> existing =
+            plan->listed() ? plan->targetOf(SplitPath(source).fileName) : lookAt(target);
+        const bool needsCopy =
+            NeedsSyncCopy({source, sourceInfo}, sourceRead, existing, times, remembered);
         if (stopped())
             break; // a question answered after the stop decides nothing
         if (!needsCopy) {
             update([](State& state) { ++state.succeeded; }); // identical, or kept by choice
-            m_services.observer.fileKept(source, kept);
+            m_services.observer.fileKept(source, existing ? existing->path : target);
         } else {
             WaitCursor wait(m_messages);
             if (copyReplacing(index, source, target))
@@ -393,6 +390,63 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
         finishEntry(index);
     }
     return summary().succeeded;
+}
+
+void TransferRun::PruneSyncTarget(const SyncPlan& plan)
+{
+    WaitCursor wait(m_messages);
+    for (const QString& file : plan.prunes())
+        m_services.files.deleteFile(file); // a file that cannot go stays, silently
+}
+
+std::optional<SyncTarget> TransferRun::lookAt(const QString& target)
+{
+    // The folder could not be listed: the file is looked at on its own.
+    if (!m_services.files.canOpenForReading(target))
+        return std::nullopt;
+    FileInfo info;
+    const bool read = m_services.files.readAttributes(target, info) == 0;
+    return SyncTarget{target, read ? info : FileInfo{}, read};
+}
+
+bool TransferRun::NeedsSyncCopy(const ReplaceFile& source, bool sourceRead,
+                                const std::optional<SyncTarget>& target, SyncFolderTimes& times,
+                                int& remembered)
+{
+    // Two files whose sizes and times could not both be read look the same:
+    // the question decides.
+    int mask = 0;
+    if (target && target->infoRead && sourceRead) {
+        mask = CompareFileInfos(source.info, target->info) & SyncCompareMask;
+        // Only when the sizes agree does the time decide; only then is it
+        // worth learning how finely the target's folder keeps it.
+        if (mask == CompareBit::LastWrite)
+            mask = SyncMask(source.info, target->info, times.resolution(*this));
+    }
+    switch (SyncPlan::Decide(target.has_value(), mask, remembered)) {
+    case SyncPlan::Step::Copy:
+        return true;
+    case SyncPlan::Step::Keep:
+        return false;
+    case SyncPlan::Step::Ask:
+        break;
+    }
+    return SyncPlan::Answered(m_messages.confirmReplace({target->path, target->info}, source),
+                              remembered);
+}
+
+FileTime TransferRun::SyncFolderTimes::resolution(TransferRun& run)
+{
+    if (!known) {
+        known = run.m_services.files.timeResolution(folder);
+        if (*known == 0 && !std::exchange(run.m_timelessSaid, true))
+            run.m_messages.showMessage(
+                QStringLiteral("%1 does not keep the last-write times of its files, so Sync "
+                               "cannot tell unchanged files and copies them again.")
+                    .arg(folder),
+                MessageIcon::Information, MessageButtons::Ok);
+    }
+    return *known;
 }
 
 void TransferRun::skipEntry(int index)

@@ -4,6 +4,7 @@
 #include "core/transfer/PostOperations.h"
 #include "core/transfer/RunMessages.h"
 #include "core/transfer/RunProgress.h"
+#include "core/transfer/SyncPlan.h"
 #include "core/transfer/TransferObserver.h"
 
 #include <atomic>
@@ -106,6 +107,25 @@ private:
     void connectShares(QList<Session>& sessions);
     // Connects the session's share again; false (and told) when it cannot be.
     bool reconnect(const Session& session);
+
+    // How finely a Sync target folder keeps last-write times, learnt from it
+    // the first time a decision needs it; a folder that keeps none is said
+    // once a run.
+    struct SyncFolderTimes
+    {
+        QString folder;
+        std::optional<FileTime> known;
+        FileTime resolution(TransferRun& run);
+    };
+    // Deletes what the plan drops; a file that cannot go stays, silently.
+    void PruneSyncTarget(const SyncPlan& plan);
+    // The target of a folder that could not be listed, as a look at it finds it.
+    std::optional<SyncTarget> lookAt(const QString& target);
+    // Whether Sync copies the source onto its target; asks when they look the
+    // same and the remembered answer does not decide.
+    bool NeedsSyncCopy(const ReplaceFile& source, bool sourceRead,
+                       const std::optional<SyncTarget>& target, SyncFolderTimes& times,
+                       int& remembered);
     void releaseShares(const QList<Session>& sessions);
 
     // The entry's source path when it belongs to the session.
@@ -154,6 +174,7 @@ private:
     PostOperations m_post;
     std::unique_ptr<RunProgress> m_ownProgress; // when the caller gives none
     RunProgress* m_progress;
+    bool m_timelessSaid = false;
     int m_processed = 0; // files shown so far, for "Transferring file %d of %d"
     mutable std::mutex m_stateMutex;
     State m_state;

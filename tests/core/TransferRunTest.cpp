@@ -1,6 +1,7 @@
 #include "core/transfer/DryRunFileSystem.h"
 #include "core/transfer/RunProgress.h"
 #include "core/transfer/SendRequest.h"
+#include "core/transfer/SyncPlan.h"
 #include "platform/ErrorCodes.h"
 #include "tests/support/MemoryRunFixture.h"
 #include "tests/support/ScriptedMessageService.h"
@@ -413,6 +414,92 @@ TEST_F(SyncRunTest, ADryRunSaysWhatTheRunDoesAndNamesCompareAsTheFolderDoes)
     run();
     EXPECT_EQ(changes(again), QStringList());
     EXPECT_TRUE(messages.replaceQuestions().isEmpty());
+}
+
+// The plan of a Sync, one row per folder: what the listing holds (names
+// separated by blanks), the names the run carries, the patterns, how the
+// folder compares names; what the plan prunes, and the file each carried
+// name lands on ("-" for none).
+struct PlanRow
+{
+    const char* name;
+    const char* listed;
+    const char* carried;
+    const char* patterns;
+    bool ignoresCase;
+    const char* probe;
+    const char* prunes;
+    const char* landsOn;
+};
+
+class SyncPlanTest : public ::testing::TestWithParam<PlanRow>
+{};
+
+TEST_P(SyncPlanTest, PrunesWhatNoCarriedNameLandsOn)
+{
+    const PlanRow& row = GetParam();
+    const auto words = [](const char* text) {
+        return QString(text).split(u' ', Qt::SkipEmptyParts);
+    };
+    QList<SyncTarget> listing;
+    for (const QString& name : words(row.listed))
+        listing.append({"\\T\\" + name, {}});
+    SyncPlan plan("\\T\\", listing, words(row.carried), words(row.patterns));
+    EXPECT_EQ(plan.caseProbe(), row.probe);
+    plan.setIgnoresCase(row.ignoresCase);
+
+    QStringList pruned;
+    for (const QString& path : plan.prunes())
+        pruned.append(path.mid(3));
+    QStringList landsOn;
+    for (const QString& name : words(row.carried)) {
+        const std::optional<SyncTarget> target = plan.targetOf(name);
+        landsOn.append(target ? target->path.mid(3) : "-");
+    }
+    EXPECT_EQ(pruned.join(u' '), row.prunes);
+    EXPECT_EQ(landsOn.join(u' '), row.landsOn);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plans, SyncPlanTest,
+    ::testing::Values(PlanRow{"Mirror", "a b c", "a d", "", true, "", "b c", "a -"},
+                      PlanRow{"PatternsCoverTheMirror", "a.csv b.csv n.txt", "a.csv", "*.csv", true,
+                              "", "b.csv", "a.csv"},
+                      PlanRow{"ShareIgnoresCase", "REPORT.TXT x", "report.txt", "", true,
+                              "report.txt", "x", "REPORT.TXT"},
+                      PlanRow{"DeviceTellsCaseApart", "REPORT.TXT x", "report.txt", "", false,
+                              "report.txt", "REPORT.TXT x", "-"},
+                      PlanRow{"ExactNameFirst", "Report.txt report.txt", "report.txt", "", false,
+                              "", "Report.txt", "report.txt"},
+                      PlanRow{"NothingCarriedPrunesAll", "a b", "", "", true, "", "a b", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// One carried file: copied when its target is missing or differs; one that
+// looks the same by the remembered answer, or asked about; the answer is
+// remembered for the files after it, and a question closed without one keeps
+// the file and remembers nothing. Two times closer than the folder keeps
+// them are the same time.
+TEST(SyncDecisionTest, CopiesWhatDiffersAndAsksAboutWhatLooksTheSame)
+{
+    using Step = SyncPlan::Step;
+    EXPECT_EQ(SyncPlan::Decide(false, 0, ReplaceNoToAll), Step::Copy);
+    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Size, ReplaceNoToAll), Step::Copy);
+    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Attributes, ReplaceNoToAll), Step::Keep);
+    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceYesToAll), Step::Copy);
+    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceAsk), Step::Ask);
+    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceNo), Step::Ask);
+
+    int remembered = ReplaceAsk;
+    EXPECT_FALSE(SyncPlan::Answered({false, ReplaceAsk}, remembered));
+    EXPECT_EQ(remembered, ReplaceAsk);
+    EXPECT_TRUE(SyncPlan::Answered({true, ReplaceYes}, remembered));
+    EXPECT_FALSE(SyncPlan::Answered({true, ReplaceNoToAll}, remembered));
+    EXPECT_EQ(remembered, ReplaceNoToAll);
+
+    const FileInfo even{0, 0, 0, 20000000, 1}, odd{0, 0, 0, 35000000, 1};
+    EXPECT_EQ(SyncMask(even, odd, 20000000), 0);
+    EXPECT_EQ(SyncMask(even, odd, FileSystem::MicrosecondTicks), CompareBit::LastWrite);
+    EXPECT_EQ(SyncMask(even, odd, 0), CompareBit::LastWrite);
 }
 
 // Send refuses without a default session (an empty first entry is none),
