@@ -2,6 +2,7 @@
 
 #include "config/NetSession.h"
 #include "config/Settings.h"
+#include "core/forms/SessionEdits.h"
 #include "core/forms/SessionForm.h"
 #include "gui/options/NetSessionDlg.h"
 #include "gui/widgets/CheckListCtrl.h"
@@ -36,12 +37,11 @@ QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
 } // namespace
 
 CNetPage::CNetPage(Settings& settings, MessageService& messages, const ImageList& sessionIcons,
-                   const ImageList& checkBoxIcons, QWidget* parent)
+                   QWidget* parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_messages(messages)
     , m_sessionIcons(sessionIcons)
-    , m_checkBoxIcons(checkBoxIcons)
     , m_list(new CCheckListCtrl(this))
     , m_add(makeButton(QStringLiteral("Add"), "addButton", this))
     , m_remove(makeButton(QStringLiteral("Remove"), "removeButton", this))
@@ -77,7 +77,7 @@ void CNetPage::showEvent(QShowEvent* event)
 
 void CNetPage::OnInitDialog()
 {
-    m_list->setImageLists(&m_sessionIcons, &m_checkBoxIcons);
+    m_list->setImageList(&m_sessionIcons);
     m_list->clear();
     m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Share")});
     // Room for a session name and a whole share path such as
@@ -93,24 +93,9 @@ void CNetPage::OnInitDialog()
         const QString line = sessions.value(name);
         if (name.isEmpty() || SessionKind(line) != KindNet)
             continue;
-        NetSession session;
-        session.Name = name;
-        ParseNetSession(line, session);
-        PutSession(session, FindDefaultSession(m_settings.DefaultSession, name) >= 0,
-                   CCheckListCtrl::Unticked);
+        ShowSession(name, line);
     }
     m_list->setFocus();
-}
-
-void CNetPage::PutSession(const NetSession& session, bool isDefault, int state)
-{
-    int row = FindRow(session.Name);
-    if (row < 0) {
-        row = insertSorted({session.Name, session.shareText()}, sessionIcon(isDefault));
-    } else {
-        m_list->setRowImage(row, sessionIcon(isDefault));
-    }
-    m_list->setState(row, state);
 }
 
 void CNetPage::ShowSession(const QString& name, const QString& line)
@@ -119,13 +104,11 @@ void CNetPage::ShowSession(const QString& name, const QString& line)
     session.Name = name;
     ParseNetSession(line, session);
     const int row = FindRow(name);
-    if (row < 0) {
-        PutSession(session, FindDefaultSession(m_settings.DefaultSession, name) >= 0,
-                   CCheckListCtrl::Unticked);
-        return;
-    }
-    // A shown session keeps its icon and its tick.
-    m_list->topLevelItem(row)->setText(1, session.shareText());
+    if (row < 0)
+        insertSorted(session,
+                     sessionIcon(FindDefaultSession(m_settings.DefaultSession, name) >= 0));
+    else
+        m_list->topLevelItem(row)->setText(1, session.shareText());
 }
 
 int CNetPage::FindRow(const QString& name) const
@@ -181,65 +164,59 @@ void CNetPage::runSessionDialog(const SessionForm& values)
     CNetSessionDlg dialog(values, m_settings.Sessions, m_messages, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    // Stored under the dialog's name: a renamed session leaves the old one as
-    // it was, unless only the letter case of its name changed.
-    const SessionForm form = dialog.values();
-    const QString line = EncodeSessionLine(form);
-    if (RenamesLetterCase(values.sessionName, form.sessionName, m_settings.Sessions.names()))
-        renameSession(values.sessionName, form.sessionName);
-    m_settings.Sessions.insert(form.sessionName, line);
-    ShowSession(form.sessionName, line);
+    const StoredSession stored = StoreSession(m_settings, values.sessionName, dialog.values());
+    m_settings = stored.settings;
+    // Names equal but for letter case sort alike: a renamed row keeps its
+    // place, its tick and its icon.
+    QTreeWidgetItem* renamed =
+        stored.renamedFrom.isEmpty() ? nullptr : m_list->topLevelItem(FindRow(stored.renamedFrom));
+    if (renamed)
+        renamed->setText(0, stored.name);
+    ShowSession(stored.name, stored.line);
 }
 
-void CNetPage::renameSession(const QString& from, const QString& to)
+QStringList CNetPage::tickedNames(bool lastFirst) const
 {
-    m_settings.Sessions.remove(from);
-    const qsizetype index = m_settings.DefaultSession.indexOf(from);
-    if (index >= 0)
-        m_settings.DefaultSession[index] = to;
-    // Names equal but for letter case sort alike: the row keeps its place.
-    if (QTreeWidgetItem* item = m_list->topLevelItem(FindRow(from)))
-        item->setText(0, to);
+    QStringList names;
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
+        if (m_list->isTicked(row))
+            names.append(rowName(row));
+    }
+    if (lastFirst)
+        std::reverse(names.begin(), names.end());
+    return names;
 }
 
 void CNetPage::OnRemove()
 {
-    for (int row = m_list->topLevelItemCount() - 1; row >= 0; --row) {
-        if (!m_list->isTicked(row))
-            continue;
-        const QString name = rowName(row);
-        const bool isDefault = FindDefaultSession(m_settings.DefaultSession, name) >= 0;
-        if (isDefault &&
-            m_messages.showMessage(QStringLiteral("Delete default?"), MessageIcon::Question,
-                                   MessageButtons::OkCancel) != MessageResult::Ok)
-            continue;
-        delete m_list->takeTopLevelItem(row);
-        m_settings.Sessions.remove(name);
-        if (isDefault)
-            RemoveDefaultSession(m_settings.DefaultSession, name);
-    }
+    // The list asks from its last row up.
+    const RemovedSessions result =
+        RemoveSessions(m_settings, tickedNames(true), [this](const QString&) {
+            return m_messages.showMessage(QStringLiteral("Delete default?"), MessageIcon::Question,
+                                          MessageButtons::OkCancel) == MessageResult::Ok;
+        });
+    m_settings = result.settings;
+    for (const QString& name : result.removed)
+        delete m_list->takeTopLevelItem(FindRow(name));
 }
 
 void CNetPage::OnSetDefault()
 {
-    m_settings.DefaultSession.clear();
-    for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
-        const bool ticked = m_list->isTicked(row);
-        m_list->setRowImage(row, sessionIcon(ticked));
-        if (ticked)
-            AddDefaultSession(m_settings.DefaultSession, rowName(row));
-    }
+    m_settings = SetDefaultSessions(m_settings, tickedNames());
+    // The icon follows the defaults as set, name for name.
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row)
+        m_list->setRowImage(row, sessionIcon(m_settings.DefaultSession.contains(rowName(row))));
 }
 
-int CNetPage::insertSorted(const QStringList& texts, int image)
+int CNetPage::insertSorted(const NetSession& session, int image)
 {
     // The list keeps its rows in name order, letter case ignored; equal names
     // go after the rows already there.
-    const int added = m_list->addRow(texts, image);
+    const int added = m_list->addRow({session.Name, session.shareText()}, image);
     QTreeWidgetItem* item = m_list->takeTopLevelItem(added);
     int row = 0;
     while (row < m_list->topLevelItemCount() &&
-           rowName(row).compare(texts.first(), Qt::CaseInsensitive) <= 0)
+           rowName(row).compare(session.Name, Qt::CaseInsensitive) <= 0)
         ++row;
     m_list->insertTopLevelItem(row, item);
     return row;

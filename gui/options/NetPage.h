@@ -23,10 +23,9 @@ class CNetPage : public QWidget
     Q_OBJECT
 
 public:
-    // sessionIcons: cells 12 (ordinary) and 13 (default); checkBoxIcons: the
-    // unticked and the ticked box. Neither is owned.
+    // sessionIcons: cells 12 (ordinary) and 13 (default); not owned.
     CNetPage(Settings& settings, MessageService& messages, const ImageList& sessionIcons,
-             const ImageList& checkBoxIcons, QWidget* parent = nullptr);
+             QWidget* parent = nullptr);
 
     CCheckListCtrl& list() { return *m_list; }
 
@@ -35,11 +34,8 @@ public:
     void OnRemove();
     void OnSetDefault();
 
-    // Puts a session into the list: updates the row of that name (its Share
-    // stays) or inserts a row in name order with its Share text.
-    void PutSession(const NetSession& session, bool isDefault, int state);
-
-    // After a dialog: a new session gets a row; a known one a new Share text.
+    // After a dialog: a new session gets an unticked row in name order; a
+    // shown one a new Share text, keeping its icon and its tick.
     void ShowSession(const QString& name, const QString& line);
 
     // The row showing exactly this session name, or -1.
@@ -55,16 +51,14 @@ private:
     void OnInitDialog();
     // Runs one dialog; on OK stores its session and shows it.
     void runSessionDialog(const SessionForm& values);
-    // Takes a session from under its old spelling, for the caller to store it
-    // under the new one: its row, tick and place among the defaults go along.
-    void renameSession(const QString& from, const QString& to);
-    int insertSorted(const QStringList& texts, int image);
+    // The names of the ticked rows, from the first row down or the last up.
+    QStringList tickedNames(bool lastFirst = false) const;
+    int insertSorted(const NetSession& session, int image);
     QString rowName(int row) const;
 
     Settings& m_settings;
     MessageService& m_messages;
     const ImageList& m_sessionIcons;
-    const ImageList& m_checkBoxIcons;
     CCheckListCtrl* m_list;
     QPushButton* m_add;
     QPushButton* m_remove;

@@ -17,8 +17,7 @@ COptions::COptions(const QString& caption, const OptionsContext& context, QWidge
     , m_tabs(new QTabWidget(this))
     , m_general(new CGeneralPage)
     , m_filter(new CFilterPage)
-    , m_net(new CNetPage(context.settings, context.messages, context.sessionIcons,
-                         context.checkBoxIcons))
+    , m_net(new CNetPage(context.settings, context.messages, context.sessionIcons))
     , m_about(new CAboutPage(context.appIcon, context.aboutText))
 {
     setWindowTitle(caption);

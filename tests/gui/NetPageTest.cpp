@@ -62,8 +62,7 @@ protected:
     Settings settings;
     ScriptedMessageService messages;
     ImageList sessionIcons = SessionIcons();
-    ImageList checkBoxes = CheckBoxes();
-    CNetPage page{settings, messages, sessionIcons, checkBoxes};
+    CNetPage page{settings, messages, sessionIcons};
 };
 
 TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCellsHaveTwoEdges)
@@ -94,21 +93,34 @@ TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCell
         << "the replaced row keeps its icon and tick";
     EXPECT_EQ(page.list().topLevelItem(1)->text(1), "\\\\new\\s");
 
-    // The list control finds a cell by both its edges, and scrolling takes the focus.
+    // Space on the current row toggles its tick, whichever column was clicked.
     CCheckListCtrl& list = page.list();
+    const QRect office = list.visualItemRect(list.topLevelItem(page.FindRow("Office")));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      {office.right() - 2, office.center().y()});
+    QTest::keyClick(&list, Qt::Key_Space);
+    EXPECT_EQ(rows().last(), "Office -T");
+    QTest::keyClick(&list, Qt::Key_Space);
+    EXPECT_EQ(rows().last(), "Office --");
+
+    // A click on either edge of a cell selects the cell's row, one past the
+    // columns none, and scrolling takes the focus.
     for (int i = 0; i < 40; ++i)
-        list.addRow({"Session", "\\\\pc\\docs"});
+        list.addRow({QStringLiteral("Session %1").arg(i), "\\\\pc\\docs"});
     list.header()->setStretchLastSection(false);
     list.header()->resizeSection(0, 100);
     list.header()->resizeSection(1, 60);
     const int y = list.visualItemRect(list.topLevelItem(2)).top() + 2;
-    for (const auto& [x, column] :
-         QList<QPair<int, int>>{{0, 0}, {100, 0}, {101, 1}, {160, 1}, {161, -1}}) {
-        EXPECT_EQ(list.HitTestCell({x, y}).column, column) << "x " << x;
-        EXPECT_EQ(list.HitTestCell({x, y}).row, column < 0 ? -1 : 2) << "x " << x;
-    }
+    const auto clickedRow = [&](int x) {
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, {x, y});
+        const QList<QTreeWidgetItem*> selected = list.selectedItems();
+        return selected.size() == 1 ? list.indexOfTopLevelItem(selected.first()) : -1;
+    };
+    for (const auto& [x, row] :
+         QList<QPair<int, int>>{{0, 2}, {99, 2}, {100, 2}, {159, 2}, {160, -1}})
+        EXPECT_EQ(clickedRow(x), row) << "x " << x;
     list.verticalScrollBar()->setValue(10);
-    EXPECT_EQ(list.HitTestCell({10, y}).row, 12);
+    EXPECT_EQ(clickedRow(40), 12);
     QWidget* other = page.findChild<QPushButton*>("addButton");
     page.activateWindow();
     other->setFocus();

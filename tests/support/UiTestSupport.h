@@ -52,11 +52,18 @@ inline void Click(const QWidget& parent, const char* name)
     QTest::mouseClick(parent.findChild<QAbstractButton*>(name), Qt::LeftButton);
 }
 
-// Ticks or unticks the session's row of the Net page with a click on its box.
+// Ticks or unticks the session's row of the Net page with a click on its
+// check box, where the style draws it.
 inline void Tick(CNetPage& page, const QString& name)
 {
-    QTest::mouseClick(page.list().viewport(), Qt::LeftButton, {},
-                      page.list().stateIconRect(page.FindRow(name)).center());
+    CCheckListCtrl& list = page.list();
+    QStyleOptionViewItem cell;
+    cell.initFrom(list.viewport());
+    cell.rect = list.visualRect(list.model()->index(page.FindRow(name), 0));
+    cell.features = QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box =
+        list.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &cell, &list);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, box.center());
 }
 
 // Replaces the text of a line edit or of an editable box by typing, as a user does.
