@@ -129,13 +129,6 @@ def window(t, ticked):
         line(g, [(4, 9), (7, 12), (13, 5)], "r"); line(g, [(4, 8), (7, 11), (13, 4)], "r")
     return g
 
-def checkbox(t, ticked):
-    g = grid(16, 16, t)
-    rect(g, 2, 2, 13, 13, "w"); frame(g, 2, 2, 13, 13, "g"); frame(g, 3, 3, 12, 12, "k")
-    if ticked:
-        line(g, [(5, 7), (7, 10), (11, 5)], "k"); line(g, [(5, 8), (7, 11), (11, 6)], "k")
-    return g
-
 def app_icon(size):
     # A handheld with a blue arrow towards a share: the program's picture.
     g = grid(16, 16, ".")
@@ -185,7 +178,6 @@ def main():
         handheld(m), closed_folder(m), open_folder(m), document(m), share(m), computer(m),
         arrow(m, True, "e"), arrow(m, False, "b"), globe(m), lock(m), trash(m), sync(m),
         window(m, False), window(m, True)]), "#FF00FF")
-    write_xpm("bitmap140.xpm", strip([checkbox(m, False), checkbox(m, True)]), "#FF0000")
     write_xpm("bitmap132.xpm", closed_folder("."), None)
     write_xpm("bitmap133.xpm", open_folder("."), None)
     write_xpm("bitmap161.xpm", transfer_picture(), None)

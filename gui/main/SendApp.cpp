@@ -73,8 +73,6 @@ void CSendApp::CreateImageLists()
 {
     m_sessionIcons =
         ImageList::fromStrip(QStringLiteral(":/res/bitmap131.xpm"), 16, QColor(255, 0, 255));
-    m_checkBoxIcons =
-        ImageList::fromStrip(QStringLiteral(":/res/bitmap140.xpm"), 16, QColor(255, 0, 0));
 }
 
 void CSendApp::ReleaseDefaultShares()

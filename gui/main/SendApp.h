@@ -62,7 +62,6 @@ public:
     const SystemImageList& systemSmallIcons() const { return m_systemSmallIcons; }
     const SystemImageList& systemLargeIcons() const { return m_systemLargeIcons; }
     ImageList& sessionIcons() { return m_sessionIcons; }
-    const ImageList& checkBoxIcons() const { return m_checkBoxIcons; }
     QIcon appIcon() const;
 
     static QString productName() { return QStringLiteral("Tarvo"); }
@@ -82,7 +81,6 @@ private:
     SystemImageList m_systemSmallIcons;
     SystemImageList m_systemLargeIcons;
     ImageList m_sessionIcons;
-    ImageList m_checkBoxIcons;
     CSendDlg::Handlers m_handlers;
     QString m_windowStatePath;
 };

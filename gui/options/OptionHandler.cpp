@@ -10,9 +10,8 @@ namespace tarvo {
 
 OptionsContext OptionsContextFor(CSendApp& app)
 {
-    return {app.settings(),     app.messages(),
-            app.sessionIcons(), app.checkBoxIcons(),
-            app.appIcon(),      CSendApp::productName() + u' ' + CSendApp::version()};
+    return {app.settings(), app.messages(), app.sessionIcons(), app.appIcon(),
+            CSendApp::productName() + u' ' + CSendApp::version()};
 }
 
 void OnOption(CSendDlg& window)

@@ -23,7 +23,6 @@ struct OptionsContext
     Settings& settings;
     MessageService& messages;
     const ImageList& sessionIcons;
-    const ImageList& checkBoxIcons;
     QIcon appIcon;
     QString aboutText; // product name, a blank, the version
 };

@@ -246,8 +246,7 @@ TEST_P(DialogTest, OptionsOpensOnGeneralReadsTheDefaultChoiceAndRebuildsTheMaskO
     settings.ShowAttributes = 0xA7;
     settings.DefaultChoice = 4;
     ImageList sessionIcons = SessionIcons();
-    ImageList checkBoxes = CheckBoxes();
-    COptions sheet("Options", OptionsContext{settings, messages, sessionIcons, checkBoxes,
+    COptions sheet("Options", OptionsContext{settings, messages, sessionIcons,
                                              QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1"});
     sheet.show();
     EXPECT_EQ(sheet.tabs().currentIndex(), 0);

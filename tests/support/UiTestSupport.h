@@ -42,11 +42,6 @@ inline ImageList SessionIcons()
     return ImageList::fromStrip(":/res/bitmap131.xpm", 16, QColor(255, 0, 255));
 }
 
-inline ImageList CheckBoxes()
-{
-    return ImageList::fromStrip(":/res/bitmap140.xpm", 16, QColor(255, 0, 0));
-}
-
 inline void Click(const QWidget& parent, const char* name)
 {
     QTest::mouseClick(parent.findChild<QAbstractButton*>(name), Qt::LeftButton);
