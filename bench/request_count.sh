@@ -16,37 +16,20 @@
 set -euo pipefail
 
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
-source "$source_dir/scripts/samba-share.sh"
+BENCH_NAME=request_count
+source "$source_dir/bench/bench-common.sh"
 count=1000
-names=()
-binaries=()
-
-fail() {
-    echo "request_count: $*" >&2
-    exit 1
-}
 
 while [ $# -gt 0 ]; do
     case "$1" in
     --count) count="$2"; shift 2 ;;
-    -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
-    *=*) names+=("${1%%=*}"); binaries+=("$(realpath "${1#*=}")"); shift ;;
-    *) fail "unknown argument '$1' (see --help)" ;;
+    -h | --help) bench_help "$0"; exit 0 ;;
+    *=*) bench_add_binary "$1"; shift ;;
+    *) bench_fail "unknown argument '$1' (see --help)" ;;
     esac
 done
-if [ ${#names[@]} -eq 0 ]; then
-    names=(tarvo)
-    binaries=("$source_dir/build/release/app/tarvo")
-fi
-for binary in "${binaries[@]}"; do
-    [ -x "$binary" ] || fail "$binary is not an executable; build Tarvo first"
-done
-[ "$(id -u)" -eq 0 ] || fail "run this as root: it starts smbd"
-smbd="$(command -v smbd || echo /usr/sbin/smbd)"
-smbpasswd="$(command -v smbpasswd || echo /usr/sbin/smbpasswd)"
-for tool in "$smbd" "$smbpasswd"; do
-    [ -x "$tool" ] || fail "$tool is not installed (apt-get install samba)"
-done
+bench_check_binaries
+bench_need_samba
 
 work="$(mktemp -d)"
 smbd_pid=""
@@ -59,14 +42,7 @@ trap finish EXIT
 
 samba="$work/samba"
 share="$work/share"
-password="bench-$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')"
-mkdir -p "$share"
-samba_write_conf "$samba" 445 share "$share" # the port comes when smbd starts
-printf '%s\n%s\n' "$password" "$password" | "$smbpasswd" -c "$samba/smb.conf" -s -a root >/dev/null ||
-    fail "smbpasswd failed"
-samba_start "$samba" share "$share" 44700 44799 "$smbd" ||
-    fail "smbd could not start on any port between 44700 and 44799; see $samba/log"
-smbd_pid="$(cat "$samba/pid/smbd.pid")"
+bench_start_samba "$samba" "$share" 44700 44799
 # Every request the server is sent, one line each, in a log that never
 # rotates: each connection's process reads the configuration anew.
 sed -i 's/^log level = 0$/log level = 1 smb2:10\nmax log size = 0/' "$samba/smb.conf"
@@ -92,9 +68,9 @@ CONF
     chmod 600 "$run/tarvo.txt"
     : >"$log"
     TARVO_REGISTRY="$run/registry.ini" "${binaries[$i]}" --config "$run/tarvo.txt" \
-        --root "$run/root" send --yes >"$run/out" 2>&1 || fail "${names[$i]} failed: $(cat "$run/out")"
+        --root "$run/root" send --yes >"$run/out" 2>&1 || bench_fail "${names[$i]} failed: $(cat "$run/out")"
     arrived="$(find "$share/out" -maxdepth 1 -type f -name 'f*.txt' | wc -l)"
-    [ "$arrived" -eq "$count" ] || fail "${names[$i]} put $arrived of $count files"
+    [ "$arrived" -eq "$count" ] || bench_fail "${names[$i]} put $arrived of $count files"
     grep -o 'opcode\[SMB2_OP_[A-Z_]*\]' "$log" | sed 's/opcode\[SMB2_OP_//; s/\]//' | sort | uniq -c |
         awk -v name="${names[$i]}" -v count="$count" '
             { printf "%s\t%s\t%d\t%.2f\n", name, $2, $1, $1 / count; total += $1 }

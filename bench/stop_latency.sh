@@ -15,41 +15,27 @@
 set -euo pipefail
 
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
-source "$source_dir/scripts/samba-share.sh"
+BENCH_NAME=stop_latency
+source "$source_dir/bench/bench-common.sh"
 rounds=5
-names=()
-binaries=()
-
-fail() {
-    echo "stop_latency: $*" >&2
-    exit 1
-}
 
 while [ $# -gt 0 ]; do
     case "$1" in
     --rounds) rounds="$2"; shift 2 ;;
-    -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
-    *=*) names+=("${1%%=*}"); binaries+=("$(realpath "${1#*=}")"); shift ;;
-    *) fail "unknown argument '$1' (see --help)" ;;
+    -h | --help) bench_help "$0"; exit 0 ;;
+    *=*) bench_add_binary "$1"; shift ;;
+    *) bench_fail "unknown argument '$1' (see --help)" ;;
     esac
 done
-if [ ${#names[@]} -eq 0 ]; then
-    names=(tarvo)
-    binaries=("$source_dir/build/release/app/tarvo")
-fi
-for binary in "${binaries[@]}"; do
-    [ -x "$binary" ] || fail "$binary is not an executable; build Tarvo first"
-done
-[ "$(id -u)" -eq 0 ] || fail "run this as root: it starts smbd"
-smbd="$(command -v smbd || echo /usr/sbin/smbd)"
-smbpasswd="$(command -v smbpasswd || echo /usr/sbin/smbpasswd)"
+bench_check_binaries
+bench_need_samba
 
 work="$(mktemp -d)"
 smbd_pid=""
 finish() {
     if [ -n "$smbd_pid" ]; then
         kill -CONT -- "-$smbd_pid" 2>/dev/null || true
-        kill -TERM -- "-$smbd_pid" 2>/dev/null || true
+        kill -KILL -- "-$smbd_pid" 2>/dev/null || true
     fi
     rm -rf "$work"
 }
@@ -58,18 +44,8 @@ trap finish EXIT
 samba="$work/samba"
 share="$samba/share"
 device="$work/device"
-password="bench-$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')"
 mkdir -p "$share/out" "$device/big"
-samba_write_conf "$samba" 445 share "$share"
-printf '%s\n%s\n' "$password" "$password" | "$smbpasswd" -c "$samba/smb.conf" -s -a root >/dev/null ||
-    fail "smbpasswd failed"
-samba_start "$samba" share "$share" 44700 44799 "$smbd" ||
-    fail "smbd could not start on any port between 44700 and 44799; see $samba/log"
-for pid_file in "$samba"/pid/smbd*.pid; do
-    [ -f "$pid_file" ] && smbd_pid="$(cat "$pid_file")"
-done
-[ -n "$smbd_pid" ] || fail "smbd wrote no pid file; see $samba/log"
-
+bench_start_samba "$samba" "$share" 44800 44899
 head -c 2G /dev/zero >"$device/big/big.bin"
 config="$work/tarvo.txt"
 printf '[Setting]\r\nFilter=*\r\nShowArchive=Yes\r\nDefaultSession=Big\r\n[Session]\r\nBig=Net,Put,\\\\127.0.0.1:%s\\share,WORKGROUP,\\big,\\out,None,,tester,%s\r\n' \
@@ -88,7 +64,7 @@ for round in $(seq "$rounds"); do
         "${binaries[$i]}" --config "$config" --root "$device" send --yes >/dev/null 2>&1 &
         pid=$!
         until [ "$(part_bytes)" -ge $((64 << 20)) ]; do
-            kill -0 "$pid" 2>/dev/null || fail "${names[$i]} ended before 64 MiB had arrived"
+            kill -0 "$pid" 2>/dev/null || bench_fail "${names[$i]} ended before 64 MiB had arrived"
             sleep 0.05
         done
         kill -STOP -- "-$smbd_pid"

@@ -39,19 +39,17 @@
 set -euo pipefail
 
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
-source "$source_dir/scripts/samba-share.sh"
+BENCH_NAME=whole_process
+source "$source_dir/bench/bench-common.sh"
 rounds=5
 cases=abcd
 work=/mnt/tarvo-bench
 tmpfs_size=6g
 with_smbclient=1
 results=""
-names=()
-binaries=()
 
 fail() {
-    echo "whole_process: $*" >&2
-    exit 1
+    bench_fail "$@"
 }
 
 while [ $# -gt 0 ]; do
@@ -62,18 +60,12 @@ while [ $# -gt 0 ]; do
     --size) tmpfs_size="$2"; shift 2 ;;
     --no-smbclient) with_smbclient=0; shift ;;
     --results) results="$(realpath -m "$2")"; shift 2 ;;
-    -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
-    *=*) names+=("${1%%=*}"); binaries+=("$(realpath "${1#*=}")"); shift ;;
+    -h | --help) bench_help "$0"; exit 0 ;;
+    *=*) bench_add_binary "$1"; shift ;;
     *) fail "unknown argument '$1' (see --help)" ;;
     esac
 done
-if [ ${#names[@]} -eq 0 ]; then
-    names=(tarvo)
-    binaries=("$source_dir/build/release/app/tarvo")
-fi
-for binary in "${binaries[@]}"; do
-    [ -x "$binary" ] || fail "$binary is not an executable; build Tarvo first"
-done
+bench_check_binaries
 [ "$(id -u)" -eq 0 ] || fail "run this as root: it mounts a tmpfs and starts smbd"
 for tool in smbd smbpasswd smbclient; do
     command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] || fail "$tool is not installed (apt-get install samba smbclient)"
