@@ -30,7 +30,7 @@ int RunConfigCommand(const QStringList& arguments, const StartOptions& environme
 QString SessionSummary(const QString& name, const QString& line, bool isDefault)
 {
     const QString defaultText = isDefault ? QStringLiteral("default") : QStringLiteral("-");
-    if (SessionKind(line) == KindFtp) {
+    if (SessionKind(line) == SessionType::Ftp) {
         return QStringList{name,
                            QStringLiteral("Ftp"),
                            DirectionName(SessionDirection(line)),

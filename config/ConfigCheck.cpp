@@ -13,13 +13,13 @@ namespace {
 
 bool isKnownDirection(const QString& name)
 {
-    return name.isEmpty() || DirectionFromName(name) != DirectionNone ||
+    return name.isEmpty() || DirectionFromName(name) != TransferDirection::None ||
            name.compare(u"None", Qt::CaseInsensitive) == 0;
 }
 
 bool isKnownPostOp(const QString& name)
 {
-    return name.isEmpty() || PostOpFromName(name) != PostNone ||
+    return name.isEmpty() || PostOpFromName(name) != PostOperation::None ||
            name.compare(u"None", Qt::CaseInsensitive) == 0;
 }
 

@@ -56,9 +56,9 @@ void SetNetSessionDefaults(NetSession& session)
     session.PcFolder = QStringLiteral("\\");
     session.UserName = QStringLiteral("Administrator");
     session.Password.clear();
-    session.PostOp = PostNone;
+    session.PostOp = PostOperation::None;
     session.PostFolder.clear();
-    session.Direction = DirectionNone;
+    session.Direction = TransferDirection::None;
 }
 
 QString NextField(const QString& line, QChar separator, int& position)
@@ -73,73 +73,73 @@ QString NextField(const QString& line, QChar separator, int& position)
     return field;
 }
 
-int SessionKind(const QString& line)
+SessionType SessionKind(const QString& line)
 {
     const QString kind = line.section(FieldSeparator, 0, 0);
     if (sameText(kind, u"Net"))
-        return KindNet;
+        return SessionType::Net;
     if (sameText(kind, u"Ftp") && line.contains(FieldSeparator))
-        return KindFtp;
-    return KindNet;
+        return SessionType::Ftp;
+    return SessionType::Net;
 }
 
-int SessionDirection(const QString& line)
+TransferDirection SessionDirection(const QString& line)
 {
     int position = 0;
     NextField(line, FieldSeparator, position);
     if (position < 0)
-        return DirectionNone;
+        return TransferDirection::None;
     return DirectionFromName(NextField(line, FieldSeparator, position));
 }
 
-QString DirectionName(int direction)
+QString DirectionName(TransferDirection direction)
 {
     switch (direction) {
-    case DirectionPut:
+    case TransferDirection::Put:
         return QStringLiteral("Put");
-    case DirectionGet:
+    case TransferDirection::Get:
         return QStringLiteral("Get");
     default:
         return QStringLiteral("None");
     }
 }
 
-int DirectionFromName(const QString& name)
+TransferDirection DirectionFromName(const QString& name)
 {
     if (sameText(name, u"Put"))
-        return DirectionPut;
+        return TransferDirection::Put;
     if (sameText(name, u"Get"))
-        return DirectionGet;
-    return DirectionNone;
+        return TransferDirection::Get;
+    return TransferDirection::None;
 }
 
-QString PostOpName(int postOp)
+QString PostOpName(PostOperation postOp)
 {
     switch (postOp) {
-    case PostCopy:
+    case PostOperation::Copy:
         return QStringLiteral("Copy");
-    case PostDel:
+    case PostOperation::Del:
         return QStringLiteral("Del");
-    case PostMove:
+    case PostOperation::Move:
         return QStringLiteral("Move");
-    case PostSync:
+    case PostOperation::Sync:
         return QStringLiteral("Sync");
     default:
         return QStringLiteral("None");
     }
 }
 
-int PostOpFromName(const QString& name)
+PostOperation PostOpFromName(const QString& name)
 {
     if (sameText(name, u"Copy"))
-        return PostCopy;
+        return PostOperation::Copy;
     if (sameText(name, u"Del") || sameText(name, u"Delete"))
-        return PostDel;
+        return PostOperation::Del;
     if (sameText(name, u"Move"))
-        return PostMove;
+        return PostOperation::Move;
     if (sameText(name, u"Sync"))
-        return PostSync;
-    return PostNone;
+        return PostOperation::Sync;
+    return PostOperation::None;
 }
 
 void ParseNetSession(const QString& line, NetSession& session)
@@ -213,18 +213,18 @@ QString HidePassword(const QString& line)
 
 void SetSessionFolder(QString& line, const QString& path)
 {
-    if (SessionKind(line) != KindNet)
+    if (SessionKind(line) != SessionType::Net)
         return;
     NetSession session;
     ParseNetSession(line, session);
-    const int direction = SessionDirection(line);
-    if (direction == DirectionGet) {
+    const TransferDirection direction = SessionDirection(line);
+    if (direction == TransferDirection::Get) {
         const QString share = session.shareText();
         const qsizetype at = path.indexOf(share);
         if (at < 0)
             return; // a folder outside the session's share is not this session's folder
         session.PcFolder = path.mid(at + share.size());
-    } else if (direction == DirectionPut) {
+    } else if (direction == TransferDirection::Put) {
         session.LocalFolder = path;
     }
     line = FormatNetSession(session);

@@ -5,9 +5,11 @@
 
 namespace tarvo {
 
-enum SessionDirectionCode : int { DirectionNone = 0, DirectionPut = 1, DirectionGet = 2 };
-enum PostOpCode : int { PostNone = 0, PostCopy = 1, PostDel = 2, PostMove = 3, PostSync = 4 };
-enum SessionKindCode : int { KindFtp = 1, KindNet = 2 };
+// A session's direction, post-operation and kind, with the codes that the
+// handheld's program gave them.
+enum class TransferDirection { None = 0, Put = 1, Get = 2 };
+enum class PostOperation { None = 0, Copy = 1, Del = 2, Move = 3, Sync = 4 };
+enum class SessionType { Ftp = 1, Net = 2 };
 
 // The fields of a "Net" session line:
 // Net,direction,\\server\share,domain,local folder,pc folder,post op,post folder,user,password
@@ -21,9 +23,9 @@ struct NetSession
     QString PcFolder;
     QString UserName;
     QString Password;
-    int PostOp = PostNone;
+    PostOperation PostOp = PostOperation::None;
     QString PostFolder;
-    int Direction = DirectionNone;
+    TransferDirection Direction = TransferDirection::None;
 
     // "\\" + Server + "\" + Share
     QString shareText() const;
@@ -35,13 +37,13 @@ void SetNetSessionDefaults(NetSession& session);
 // With no separator left: an empty text and position -1.
 QString NextField(const QString& line, QChar separator, int& position);
 
-int SessionKind(const QString& line);
-int SessionDirection(const QString& line);
+SessionType SessionKind(const QString& line);
+TransferDirection SessionDirection(const QString& line);
 
-QString DirectionName(int direction);
-int DirectionFromName(const QString& name);
-QString PostOpName(int postOp);
-int PostOpFromName(const QString& name);
+QString DirectionName(TransferDirection direction);
+TransferDirection DirectionFromName(const QString& name);
+QString PostOpName(PostOperation postOp);
+PostOperation PostOpFromName(const QString& name);
 
 // Fills the record from a Net line; any other line leaves it untouched.
 // Missing trailing fields read as empty.

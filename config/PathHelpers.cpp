@@ -16,7 +16,7 @@ bool endsWithSeparator(const QString& path)
 // The record of a Net session line, or nothing for an empty name or another kind.
 bool parseNamedNetSession(const QString& name, const QString& line, NetSession& session)
 {
-    if (name.isEmpty() || SessionKind(line) != KindNet)
+    if (name.isEmpty() || SessionKind(line) != SessionType::Net)
         return false;
     ParseNetSession(line, session);
     return true;
@@ -49,10 +49,10 @@ QString sessionFolder(const QString& name, const QString& line, bool source)
     SetNetSessionDefaults(session);
     if (!parseNamedNetSession(name, line, session))
         return AddTrailingSeparator(folder);
-    const int direction = SessionDirection(line);
-    if (direction != DirectionPut && direction != DirectionGet)
+    const TransferDirection direction = SessionDirection(line);
+    if (direction != TransferDirection::Put && direction != TransferDirection::Get)
         return AddTrailingSeparator(folder);
-    const bool shareSide = (direction == DirectionGet) == source;
+    const bool shareSide = (direction == TransferDirection::Get) == source;
     if (!shareSide)
         return AddTrailingSeparator(session.LocalFolder);
     folder = session.shareText();

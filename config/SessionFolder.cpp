@@ -41,11 +41,12 @@ SessionFolderChange ChangeSessionFolder(const QString& name, const QString& line
     if (chosen.isEmpty() || sameFolder(chosen, current))
         return {};
 
-    const int direction = SessionDirection(line);
-    if (SessionKind(line) != KindNet || (direction != DirectionPut && direction != DirectionGet))
+    const TransferDirection direction = SessionDirection(line);
+    if (SessionKind(line) != SessionType::Net ||
+        (direction != TransferDirection::Put && direction != TransferDirection::Get))
         return refused(
             QStringLiteral("The folder of the session \"%1\" cannot be changed.").arg(name));
-    if (direction == DirectionPut) {
+    if (direction == TransferDirection::Put) {
         if (DevicePaths::isNetworkPath(chosen))
             return refused(QStringLiteral("%1\r\nis a network path; the session \"%2\" sends "
                                           "the files of a folder of this device.")

@@ -39,7 +39,7 @@ private:
 
 BrowseRoot BrowseRootOf(const QString& line)
 {
-    if (SessionDirection(line) != DirectionGet || SessionKind(line) != KindNet)
+    if (SessionDirection(line) != TransferDirection::Get || SessionKind(line) != SessionType::Net)
         return {QString::fromUtf16(DeviceRootText), false};
     NetSession session;
     ParseNetSession(line, session);

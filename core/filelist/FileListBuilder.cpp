@@ -106,8 +106,8 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
         ShareFailures failures;
         for (const QString& name : std::as_const(m_settings.DefaultSession)) {
             const QString line = m_settings.Sessions.value(name);
-            if (cancelled() || SessionDirection(line) != DirectionGet ||
-                SessionKind(line) != KindNet || unconnected.contains(name))
+            if (cancelled() || SessionDirection(line) != TransferDirection::Get ||
+                SessionKind(line) != SessionType::Net || unconnected.contains(name))
                 continue;
             NetSession session;
             session.Name = name;
@@ -125,8 +125,8 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
         if (cancelled())
             break;
         const QString line = m_settings.Sessions.value(name);
-        const int direction = SessionDirection(line);
-        if (direction != DirectionPut && direction != DirectionGet)
+        const TransferDirection direction = SessionDirection(line);
+        if (direction != TransferDirection::Put && direction != TransferDirection::Get)
             continue;
         if (unconnected.contains(name))
             continue;
@@ -143,7 +143,7 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
         }
         // An Ftp session lists the default folder, which the user never
         // chose: its absence is no fault of theirs.
-        if (count < 0 && !cancelled() && SessionKind(line) == KindNet) {
+        if (count < 0 && !cancelled() && SessionKind(line) == SessionType::Net) {
             ++m_unlisted;
             m_services.messages.showMessage(
                 WithReason(

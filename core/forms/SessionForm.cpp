@@ -113,8 +113,8 @@ QString EncodeSessionLine(const SessionForm& form)
 
 bool PostFolderEnabled(const QString& postName)
 {
-    const int code = PostOpFromName(postName);
-    return code == PostCopy || code == PostMove;
+    const PostOperation code = PostOpFromName(postName);
+    return code == PostOperation::Copy || code == PostOperation::Move;
 }
 
 QString FieldName(SessionField field)

@@ -43,13 +43,13 @@ PostOperations::PostOperations(FileSystem& files, MessageService& messages, std:
     , m_stop(std::move(stop))
 {}
 
-int PostOperations::ApplyPostOperation(const QString& source, const QString& postTarget, int postOp,
-                                       const FileInfo* copiedAs)
+int PostOperations::ApplyPostOperation(const QString& source, const QString& postTarget,
+                                       PostOperation postOp, const FileInfo* copiedAs)
 {
     if (stopped())
         return PlatformError::Cancelled;
     switch (postOp) {
-    case PostCopy: {
+    case PostOperation::Copy: {
         const QString failed =
             QStringLiteral("Failed to copy file %1 to %2").arg(source, postTarget);
         const int error = m_files.copy({source, postTarget, true, copiedAs}).error;
@@ -79,7 +79,7 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
                                       replaceError));
         return replaceError;
     }
-    case PostDel: {
+    case PostOperation::Del: {
         const QString question = QStringLiteral("Delete file %1 ?").arg(source);
         const MessageResult answer =
             m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel);
@@ -94,7 +94,7 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
                 PostFailure(QStringLiteral("Failed to delete file %1").arg(source), error));
         return error;
     }
-    case PostMove: {
+    case PostOperation::Move: {
         const int error = m_files.moveFile(source, postTarget, copiedAs);
         if (error)
             reportFailure(PostFailure(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/NetSession.h"
 #include "platform/FileTypes.h"
 #include "platform/MessageService.h"
 
@@ -40,7 +41,7 @@ public:
     // failed, Cancelled when the run was stopped before it acted. With
     // `copiedAs` (the source as its transfer read it), a source that has
     // changed since is left as it is: its new content was not sent.
-    int ApplyPostOperation(const QString& source, const QString& postTarget, int postOp,
+    int ApplyPostOperation(const QString& source, const QString& postTarget, PostOperation postOp,
                            const FileInfo* copiedAs = nullptr);
 
     // The post-operations that failed so far (a question answered Cancel is

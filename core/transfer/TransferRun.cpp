@@ -133,9 +133,9 @@ void TransferRun::connectShares(QList<Session>& sessions)
     WaitCursor wait(m_messages);
     ShareFailures failures;
     for (Session& session : sessions) {
-        const int direction = SessionDirection(session.line);
-        if (stopped() || SessionKind(session.line) != KindNet ||
-            (direction != DirectionPut && direction != DirectionGet))
+        const TransferDirection direction = SessionDirection(session.line);
+        if (stopped() || SessionKind(session.line) != SessionType::Net ||
+            (direction != TransferDirection::Put && direction != TransferDirection::Get))
             continue;
         NetSession net;
         net.Name = session.name;
@@ -149,7 +149,7 @@ void TransferRun::connectShares(QList<Session>& sessions)
 void TransferRun::releaseShares(const QList<Session>& sessions)
 {
     for (const Session& session : sessions) {
-        if (SessionKind(session.line) != KindNet)
+        if (SessionKind(session.line) != SessionType::Net)
             continue;
         NetSession net;
         ParseNetSession(session.line, net);
@@ -189,7 +189,7 @@ qsizetype TransferRun::transferSessions(QList<Session>& sessions)
         const Session& session = sessions.at(next);
         // An Ftp session has no transfer of its own: its entries stay
         // unprocessed, like those of a share that could not be connected.
-        if (!session.connected || SessionKind(session.line) != KindNet)
+        if (!session.connected || SessionKind(session.line) != SessionType::Net)
             continue;
         // Connected again right before its files, but for the first: an
         // earlier session may have released the share (releasing a share
@@ -200,7 +200,7 @@ qsizetype TransferRun::transferSessions(QList<Session>& sessions)
         }
         NetSession net;
         ParseNetSession(session.line, net);
-        if (net.PostOp == PostSync)
+        if (net.PostOp == PostOperation::Sync)
             SyncSessionFiles(session.name, session.line);
         else
             TransferSessionFiles(session.name, session.line, net.PostOp);
@@ -212,8 +212,8 @@ qsizetype TransferRun::transferSessions(QList<Session>& sessions)
 
 bool TransferRun::reconnect(const Session& session)
 {
-    const int direction = SessionDirection(session.line);
-    if (direction != DirectionPut && direction != DirectionGet)
+    const TransferDirection direction = SessionDirection(session.line);
+    if (direction != TransferDirection::Put && direction != TransferDirection::Get)
         return true;
     NetSession net;
     net.Name = session.name;
@@ -227,7 +227,8 @@ bool TransferRun::reconnect(const Session& session)
     return false;
 }
 
-int TransferRun::TransferSessionFiles(const QString& name, const QString& line, int postOp)
+int TransferRun::TransferSessionFiles(const QString& name, const QString& line,
+                                      PostOperation postOp)
 {
     const QString targetFolder = SessionTargetFolder(name, line);
     const QString postFolder = SessionPostFolder(name, line);
@@ -295,8 +296,8 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line, 
     return summary().succeeded;
 }
 
-void TransferRun::applyPostOperation(const QString& source, const QString& postTarget, int postOp,
-                                     const FileInfo& copiedAs)
+void TransferRun::applyPostOperation(const QString& source, const QString& postTarget,
+                                     PostOperation postOp, const FileInfo& copiedAs)
 {
     update([](State& state) {
         ++state.succeeded;
@@ -305,13 +306,14 @@ void TransferRun::applyPostOperation(const QString& source, const QString& postT
     const int result = m_post.ApplyPostOperation(source, postTarget, postOp, &copiedAs);
     update([&](State& state) {
         state.filing = false;
-        if (result == PlatformError::Cancelled && postOp != PostNone && postOp != PostSync)
+        if (result == PlatformError::Cancelled && postOp != PostOperation::None &&
+            postOp != PostOperation::Sync)
             ++state.postOperationsNotRun;
     });
 }
 
 void TransferRun::finishAfterStop(int index, const QString& source, const CopyOutcome& outcome,
-                                  int postOp)
+                                  PostOperation postOp)
 {
     if (outcome.error) {
         // The first copy that the stop cut off is the one it came in: the
@@ -324,7 +326,7 @@ void TransferRun::finishAfterStop(int index, const QString& source, const CopyOu
     }
     update([&](State& state) {
         ++state.succeeded;
-        if (postOp != PostNone)
+        if (postOp != PostOperation::None)
             ++state.postOperationsNotRun;
     });
     finishEntry(index);

@@ -83,7 +83,7 @@ public:
     // Runs the whole transfer; the number of files transferred successfully.
     int RunTransfer();
 
-    int TransferSessionFiles(const QString& name, const QString& line, int postOp);
+    int TransferSessionFiles(const QString& name, const QString& line, PostOperation postOp);
     int SyncSessionFiles(const QString& name, const QString& line);
 
     int total() const { return int(m_params.entries.size()) + m_params.unsendable; }
@@ -137,11 +137,12 @@ private:
     bool copyReplacing(int index, const QString& source, const QString& target);
     // After a stop: a copy that had ended well counts as sent, its
     // post-operation left undone.
-    void finishAfterStop(int index, const QString& source, const CopyOutcome& outcome, int postOp);
+    void finishAfterStop(int index, const QString& source, const CopyOutcome& outcome,
+                         PostOperation postOp);
     // True for a copy that succeeded; the message, with its reason, for one
     // that failed.
     bool reportCopy(int result, const QString& source, const QString& target);
-    void applyPostOperation(const QString& source, const QString& postTarget, int postOp,
+    void applyPostOperation(const QString& source, const QString& postTarget, PostOperation postOp,
                             const FileInfo& copiedAs);
     // Counts an entry that is refused without touching any file.
     void skipEntry(int index);

@@ -233,10 +233,10 @@ void CSendDlg::FillSessionCombo(const QString& name)
     m_sessionBox->setCurrentIndex(chosen);
 }
 
-void CSendDlg::SetSendLabel(int direction)
+void CSendDlg::SetSendLabel(TransferDirection direction)
 {
-    m_sendButton->setText(direction == DirectionGet ? QStringLiteral("Receive")
-                                                    : QStringLiteral("Send"));
+    m_sendButton->setText(direction == TransferDirection::Get ? QStringLiteral("Receive")
+                                                              : QStringLiteral("Send"));
 }
 
 void CSendDlg::StartRefresh()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/NetSession.h"
 #include "core/filelist/FileListModel.h"
 
 #include <functional>
@@ -49,7 +50,7 @@ public:
     QLineEdit& pathBox();
 
     void FillSessionCombo(const QString& name);
-    void SetSendLabel(int direction);
+    void SetSendLabel(TransferDirection direction);
     // Starts a refresh of the list and returns at once.
     void StartRefresh();
     QString SessionText() const;

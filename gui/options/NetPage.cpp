@@ -91,7 +91,7 @@ void CNetPage::OnInitDialog()
     const SessionTable& sessions = m_settings.Sessions;
     for (const QString& name : sessions.names()) {
         const QString line = sessions.value(name);
-        if (name.isEmpty() || SessionKind(line) != KindNet)
+        if (name.isEmpty() || SessionKind(line) != SessionType::Net)
             continue;
         ShowSession(name, line);
     }
@@ -149,7 +149,7 @@ void CNetPage::OnEdit()
     }
     for (const QString& name : names) {
         const QString line = m_settings.Sessions[name];
-        if (SessionKind(line) != KindNet)
+        if (SessionKind(line) != SessionType::Net)
             continue;
         NetSession session;
         session.Name = name;

@@ -109,7 +109,7 @@ void CNetSessionDlg::OnInitDialog(const SessionForm& values)
     setValues(values);
     QStringList names;
     for (const QString& name : m_sessions.names()) {
-        if (SessionKind(m_sessions.value(name)) == KindNet)
+        if (SessionKind(m_sessions.value(name)) == SessionType::Net)
             names.append(name);
     }
     m_sessionBox->clear();

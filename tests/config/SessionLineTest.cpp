@@ -26,7 +26,7 @@ TEST(NetSessionTest, ParsesAndFormatsALine)
     // A short line reads its missing fields as empty.
     EXPECT_EQ(Parsed("Net,Get,\\\\pc\\docs,DOMAIN,\\Local").LocalFolder, "\\Local");
 
-    EXPECT_EQ(SessionKind("Ftp"), KindNet);
+    EXPECT_EQ(SessionKind("Ftp"), SessionType::Net);
 
     // A folder outside a Get session's share is not its folder.
     const QString get = "Net,Get,\\\\pc\\docs,WG,\\My Documents,\\In,None,,u,p";

@@ -93,7 +93,7 @@ TEST_F(MainWindowTest, StartsAsAnOrdinaryCentredWindowKeepsItsPlaceAndFollowsIts
         QFont font = QApplication::font();
         font.setPointSizeF(font.pointSizeF() * scale);
         window.setFont(font);
-        window.SetSendLabel(DirectionGet);
+        window.SetSendLabel(TransferDirection::Get);
         QApplication::sendPostedEvents();
         EXPECT_EQ(ClippedTexts(window), QStringList()) << "x" << scale;
     }
