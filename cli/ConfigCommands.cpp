@@ -21,19 +21,19 @@ int RunConfigCommand(const QStringList& arguments, const StartOptions& environme
     // terminals, logs and bug reports.
     const QStringList names = settings.Sessions.names();
     for (const QString& name : names)
-        settings.Sessions.insert(name, HidePassword(settings.Sessions.value(name)));
+        settings.Sessions.insert(name, HidePassword(settings.Sessions.line(name)));
     const QByteArray bytes = SettingsFileBytes(settings);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     return std::fflush(stdout) == 0 ? ExitSuccess : ExitIncomplete;
 }
 
-QString SessionSummary(const QString& name, const QString& line, bool isDefault)
+QString SessionSummary(const Session& session, bool isDefault)
 {
     const QString defaultText = isDefault ? QStringLiteral("default") : QStringLiteral("-");
-    if (SessionKind(line) == SessionType::Ftp) {
-        return QStringList{name,
+    if (!session.isNet()) {
+        return QStringList{session.name,
                            QStringLiteral("Ftp"),
-                           DirectionName(SessionDirection(line)),
+                           DirectionName(session.direction),
                            QString(),
                            QString(),
                            QString(),
@@ -42,17 +42,11 @@ QString SessionSummary(const QString& name, const QString& line, bool isDefault)
                            defaultText}
             .join(u'\t');
     }
-    NetSession session;
-    ParseNetSession(line, session);
-    return QStringList{name,
-                       QStringLiteral("Net"),
-                       DirectionName(SessionDirection(line)),
-                       session.shareText(),
-                       session.LocalFolder,
-                       session.PcFolder,
-                       PostOpName(session.PostOp),
-                       session.PostFolder,
-                       defaultText}
+    const NetSession& net = session.net;
+    return QStringList{
+        session.name,           QStringLiteral("Net"), DirectionName(session.direction),
+        net.shareText(),        net.LocalFolder,       net.PcFolder,
+        PostOpName(net.PostOp), net.PostFolder,        defaultText}
         .join(u'\t');
 }
 
@@ -69,7 +63,7 @@ int RunSessionsCommand(const QStringList& arguments, const StartOptions& environ
         const bool isDefault = FindDefaultSession(settings.DefaultSession, name) >= 0;
         std::printf(
             "%s\n",
-            SessionSummary(name, settings.Sessions.value(name), isDefault).toUtf8().constData());
+            SessionSummary(settings.Sessions.session(name), isDefault).toUtf8().constData());
     }
     return ExitSuccess;
 }

@@ -92,7 +92,7 @@ QStringList CheckConfiguration(const Settings& settings, const QByteArray& fileB
     QStringList notes;
     const QHash<QString, int> counts = sessionNameCounts(fileBytes);
     for (const QString& name : settings.Sessions.names()) {
-        checkNetLine(name, settings.Sessions.value(name), notes);
+        checkNetLine(name, settings.Sessions.line(name), notes);
         const int count = counts.value(name);
         if (count > 1)
             notes.append(QStringLiteral("Session \"%1\" is defined %2; the last line is used.")

@@ -236,7 +236,7 @@ QByteArray SettingsFileBytes(const Settings& settings)
     out += "; session=share,domain,ppc folder,pc folder,post op,post folder,username,password";
     out += crlf + "[Session]" + crlf;
     for (const QString& name : settings.Sessions.names())
-        out += name.toUtf8() + '=' + valueBytes(settings.Sessions.value(name)) + crlf;
+        out += name.toUtf8() + '=' + valueBytes(settings.Sessions.line(name)) + crlf;
     return out;
 }
 

@@ -1,6 +1,6 @@
 #include "config/PathHelpers.h"
 
-#include "config/NetSession.h"
+#include "config/Session.h"
 
 #include <algorithm>
 
@@ -13,13 +13,10 @@ bool endsWithSeparator(const QString& path)
     return path.endsWith(u'\\') || path.endsWith(u'/');
 }
 
-// The record of a Net session line, or nothing for an empty name or another kind.
-bool parseNamedNetSession(const QString& name, const QString& line, NetSession& session)
+// A Net session with a name: the only kind whose folders are its own.
+bool isNamedNetSession(const Session& session)
 {
-    if (name.isEmpty() || SessionKind(line) != SessionType::Net)
-        return false;
-    ParseNetSession(line, session);
-    return true;
+    return !session.name.isEmpty() && session.isNet();
 }
 
 } // namespace
@@ -42,44 +39,40 @@ namespace {
 // separator unless PcFolder starts with one, and PcFolder: where the share
 // text ends in a separator (an empty share name), the source folder adds
 // none, the target folder adds one all the same.
-QString sessionFolder(const QString& name, const QString& line, bool source)
+QString sessionFolder(const Session& session, bool source)
 {
     QString folder = QString::fromUtf16(DefaultDeviceFolder);
-    NetSession session;
-    SetNetSessionDefaults(session);
-    if (!parseNamedNetSession(name, line, session))
+    if (!isNamedNetSession(session) || !session.transfers())
         return AddTrailingSeparator(folder);
-    const TransferDirection direction = SessionDirection(line);
-    if (direction != TransferDirection::Put && direction != TransferDirection::Get)
-        return AddTrailingSeparator(folder);
-    const bool shareSide = (direction == TransferDirection::Get) == source;
+    // A line of another kind than Net or Ftp has no fields of its own: the
+    // defaults stand for them.
+    NetSession net = session.net;
+    if (!session.netFields)
+        SetNetSessionDefaults(net);
+    const bool shareSide = (session.direction == TransferDirection::Get) == source;
     if (!shareSide)
-        return AddTrailingSeparator(session.LocalFolder);
-    folder = session.shareText();
-    if (!session.PcFolder.startsWith(u'\\'))
+        return AddTrailingSeparator(net.LocalFolder);
+    folder = net.shareText();
+    if (!net.PcFolder.startsWith(u'\\'))
         folder = source ? AddTrailingSeparator(folder) : folder + u'\\';
-    return AddTrailingSeparator(folder + session.PcFolder);
+    return AddTrailingSeparator(folder + net.PcFolder);
 }
 
 } // namespace
 
-QString SessionSourceFolder(const QString& name, const QString& line)
+QString SessionSourceFolder(const Session& session)
 {
-    return sessionFolder(name, line, true);
+    return sessionFolder(session, true);
 }
 
-QString SessionTargetFolder(const QString& name, const QString& line)
+QString SessionTargetFolder(const Session& session)
 {
-    return sessionFolder(name, line, false);
+    return sessionFolder(session, false);
 }
 
-QString SessionPostFolder(const QString& name, const QString& line)
+QString SessionPostFolder(const Session& session)
 {
-    NetSession session;
-    QString folder;
-    if (parseNamedNetSession(name, line, session))
-        folder = session.PostFolder;
-    return AddTrailingSeparator(folder);
+    return AddTrailingSeparator(isNamedNetSession(session) ? session.net.PostFolder : QString());
 }
 
 SplitPathResult SplitPath(const QString& path)

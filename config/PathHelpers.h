@@ -4,6 +4,8 @@
 
 namespace tarvo {
 
+struct Session;
+
 // The folder that a session starts from when nothing else applies.
 inline constexpr char16_t DefaultDeviceFolder[] = u"\\My Documents";
 
@@ -11,9 +13,9 @@ bool IsSeparator(const QString& text);
 QString AddTrailingSeparator(const QString& path);
 
 // The folders of a session, each ending with a separator.
-QString SessionSourceFolder(const QString& name, const QString& line);
-QString SessionTargetFolder(const QString& name, const QString& line);
-QString SessionPostFolder(const QString& name, const QString& line);
+QString SessionSourceFolder(const Session& session);
+QString SessionTargetFolder(const Session& session);
+QString SessionPostFolder(const Session& session);
 
 struct SplitPathResult
 {

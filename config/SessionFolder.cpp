@@ -1,7 +1,7 @@
 #include "config/SessionFolder.h"
 
-#include "config/NetSession.h"
 #include "config/PathHelpers.h"
+#include "config/Session.h"
 #include "platform/DevicePaths.h"
 
 namespace tarvo {
@@ -31,22 +31,20 @@ SessionFolderChange refused(const QString& message)
 
 } // namespace
 
-SessionFolderChange ChangeSessionFolder(const QString& name, const QString& line,
-                                        const QString& folder)
+SessionFolderChange ChangeSessionFolder(const Session& session, const QString& folder)
 {
+    const QString& name = session.name;
     if (name.isEmpty())
         return {SessionFolderChange::NoSession, QString(), QString()};
-    const QString current = SessionSourceFolder(name, line);
+    const QString current = SessionSourceFolder(session);
     QString chosen = cleanFolder(folder);
     if (chosen.isEmpty() || sameFolder(chosen, current))
         return {};
 
-    const TransferDirection direction = SessionDirection(line);
-    if (SessionKind(line) != SessionType::Net ||
-        (direction != TransferDirection::Put && direction != TransferDirection::Get))
+    if (!session.transfers())
         return refused(
             QStringLiteral("The folder of the session \"%1\" cannot be changed.").arg(name));
-    if (direction == TransferDirection::Put) {
+    if (session.direction == TransferDirection::Put) {
         if (DevicePaths::isNetworkPath(chosen))
             return refused(QStringLiteral("%1\r\nis a network path; the session \"%2\" sends "
                                           "the files of a folder of this device.")
@@ -54,9 +52,7 @@ SessionFolderChange ChangeSessionFolder(const QString& name, const QString& line
         if (!chosen.startsWith(u'\\'))
             chosen.prepend(u'\\');
     } else {
-        NetSession session;
-        ParseNetSession(line, session);
-        const QString share = session.shareText();
+        const QString share = session.net.shareText();
         const bool onShare = chosen.startsWith(share, Qt::CaseInsensitive) &&
                              (chosen.size() == share.size() || chosen.at(share.size()) == u'\\');
         if (!onShare)
@@ -65,9 +61,9 @@ SessionFolderChange ChangeSessionFolder(const QString& name, const QString& line
         chosen = share + chosen.mid(share.size());
     }
 
-    QString changed = line;
+    QString changed = session.line;
     SetSessionFolder(changed, chosen);
-    if (sameFolder(SessionSourceFolder(name, changed), current))
+    if (sameFolder(SessionSourceFolder(Session::FromLine(name, changed)), current))
         return {};
     return {SessionFolderChange::Changed, changed, QString()};
 }

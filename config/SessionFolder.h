@@ -4,6 +4,8 @@
 
 namespace tarvo {
 
+struct Session;
+
 // A folder that the user gives a session, typed into the main window's Path
 // box or chosen in the folder browser, checked against the session's line.
 struct SessionFolderChange
@@ -25,7 +27,6 @@ struct SessionFolderChange
 // folder on its own share ("\\server\share\In", the share's letter case
 // aside). Sessions of another kind or without a direction have no folder of
 // their own to change.
-SessionFolderChange ChangeSessionFolder(const QString& name, const QString& line,
-                                        const QString& folder);
+SessionFolderChange ChangeSessionFolder(const Session& session, const QString& folder);
 
 } // namespace tarvo

@@ -1,7 +1,7 @@
 #include "core/browse/BrowseRoot.h"
 
-#include "config/NetSession.h"
 #include "config/PathHelpers.h"
+#include "config/Session.h"
 #include "core/shares/ShareConnector.h"
 
 #include <QList>
@@ -37,13 +37,11 @@ private:
     QList<Held> m_held;
 };
 
-BrowseRoot BrowseRootOf(const QString& line)
+BrowseRoot BrowseRootOf(const Session& session)
 {
-    if (SessionDirection(line) != TransferDirection::Get || SessionKind(line) != SessionType::Net)
+    if (session.direction != TransferDirection::Get || !session.isNet())
         return {QString::fromUtf16(DeviceRootText), false};
-    NetSession session;
-    ParseNetSession(line, session);
-    return {session.shareText(), true};
+    return {session.net.shareText(), true};
 }
 
 QString FolderItemPath(const QStringList& textsFromRoot)
@@ -76,23 +74,23 @@ RootConnector::~RootConnector()
         attempt->end.waitServingEvents();
 }
 
-void RootConnector::start(const QString& name, const QString& line)
+void RootConnector::start(const Session& session)
 {
     if (m_worker)
         return; // one attempt for each connector
     // The connector outlives the attempt (its destructor waits), and calls
     // posted to it are dropped once it is gone, so the job may name it.
     m_worker = std::make_unique<Attempt>();
-    m_worker->thread = std::jthread([this, name, line, &connections = m_connections,
+    m_worker->thread = std::jthread([this, session, &connections = m_connections,
                                      &end = m_worker->end] {
         // A connection cannot be interrupted: an abandoned one runs to its end.
         auto held = std::make_shared<HeldMessages>();
         bool connected = false;
         try {
-            connected = ConnectSessionShare(name, line, connections, *held) == 0;
+            connected = ConnectSessionShare(session, connections, *held) == 0;
         } catch (const std::exception& error) {
             held->showMessage(QStringLiteral("Failed to map to network share of session %1\r\n%2")
-                                  .arg(name, QString::fromLocal8Bit(error.what())),
+                                  .arg(session.name, QString::fromLocal8Bit(error.what())),
                               MessageIcon::Error, MessageButtons::Ok);
         }
         m_posted.post([this, connected, held] { ended(connected, *held); });

@@ -13,6 +13,7 @@
 namespace tarvo {
 
 class HeldMessages;
+struct Session;
 class ShareConnections;
 
 // The root of the folder browser's tree: the device itself, shown as
@@ -26,9 +27,9 @@ struct BrowseRoot
     bool connectFirst = false;
 };
 
-// The root for the session with this line; any line but a Get session of
+// The root for the session; any session but a Get session of
 // kind Net gives the device.
-BrowseRoot BrowseRootOf(const QString& line);
+BrowseRoot BrowseRootOf(const Session& session);
 
 // The full path of a tree item, given the texts from the root down to it:
 // "\" for the device root and "\" + folders below it; on a share, the share's
@@ -52,7 +53,7 @@ public:
     ~RootConnector() override;
 
     // Connects the session's share under its name; finished() follows.
-    void start(const QString& name, const QString& line);
+    void start(const Session& session);
     // Drops what the attempt under way would report.
     void abandon();
     // True from start() until finished() or abandon().

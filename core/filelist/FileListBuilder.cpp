@@ -66,7 +66,7 @@ FileListBuilder::FileListBuilder(Settings snapshot, Services services)
 Settings FileListBuilder::TakeSnapshot(Settings& live)
 {
     for (const QString& name : std::as_const(live.DefaultSession))
-        live.Sessions[name];
+        live.Sessions.addIfMissing(name);
     return live;
 }
 
@@ -105,13 +105,10 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
     {
         ShareFailures failures;
         for (const QString& name : std::as_const(m_settings.DefaultSession)) {
-            const QString line = m_settings.Sessions.value(name);
-            if (cancelled() || SessionDirection(line) != TransferDirection::Get ||
-                SessionKind(line) != SessionType::Net || unconnected.contains(name))
+            const Session session = m_settings.Sessions.session(name);
+            if (cancelled() || session.direction != TransferDirection::Get || !session.isNet() ||
+                unconnected.contains(name))
                 continue;
-            NetSession session;
-            session.Name = name;
-            ParseNetSession(line, session);
             WaitCursor wait(m_services.messages);
             if (ConnectSessionShare(session, m_services.connections, failures) != 0)
                 unconnected.insert(name);
@@ -124,16 +121,16 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
     for (const QString& name : std::as_const(m_settings.DefaultSession)) {
         if (cancelled())
             break;
-        const QString line = m_settings.Sessions.value(name);
-        const TransferDirection direction = SessionDirection(line);
-        if (direction != TransferDirection::Put && direction != TransferDirection::Get)
+        const Session session = m_settings.Sessions.session(name);
+        if (session.direction != TransferDirection::Put &&
+            session.direction != TransferDirection::Get)
             continue;
         if (unconnected.contains(name))
             continue;
 
         FileRows rows;
         FileRows unusable;
-        const QString folder = SessionSourceFolder(name, line);
+        const QString folder = SessionSourceFolder(session);
         int error = 0;
         const int count = FillFromFolder(name, folder, rows, &error, &unusable);
         if (!unusable.isEmpty()) {
@@ -143,7 +140,7 @@ int FileListBuilder::RefreshList(const RowsHandler& handler)
         }
         // An Ftp session lists the default folder, which the user never
         // chose: its absence is no fault of theirs.
-        if (count < 0 && !cancelled() && SessionKind(line) == SessionType::Net) {
+        if (count < 0 && !cancelled() && session.isNet()) {
             ++m_unlisted;
             m_services.messages.showMessage(
                 WithReason(

@@ -7,12 +7,9 @@
 
 namespace tarvo {
 
-int ConnectSessionShare(const QString& name, const QString& line, ShareConnections& connections,
+int ConnectSessionShare(const Session& session, ShareConnections& connections,
                         MessageService& messages)
 {
-    NetSession session;
-    session.Name = name;
-    ParseNetSession(line, session);
     WaitCursor wait(messages);
     ShareFailures failures;
     const int result = ConnectSessionShare(session, connections, failures);
@@ -20,14 +17,14 @@ int ConnectSessionShare(const QString& name, const QString& line, ShareConnectio
     return result == PlatformError::Success ? 0 : -1;
 }
 
-int ConnectSessionShare(const NetSession& session, ShareConnections& connections,
+int ConnectSessionShare(const Session& session, ShareConnections& connections,
                         ShareFailures& failures)
 {
     int result = PlatformError::Success;
-    if (!failures.serverFailed(session, &result))
-        result = MapShare(session, connections);
+    if (!failures.serverFailed(session.net, &result))
+        result = MapShare(session.net, connections);
     if (result != PlatformError::Success)
-        failures.add(session, result);
+        failures.add(session.net, result);
     return result;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/NetSession.h"
+#include "config/Session.h"
 #include "platform/MessageService.h"
 #include "platform/ShareConnections.h"
 
@@ -11,14 +11,14 @@ class ShareFailures;
 // Connects the share of a Net session line under the session's name; shows
 // "Failed to map to network share \\%s\%s" with the reason and the session
 // when it cannot. 0 or -1.
-int ConnectSessionShare(const QString& name, const QString& line, ShareConnections& connections,
+int ConnectSessionShare(const Session& session, ShareConnections& connections,
                         MessageService& messages);
 
 // Connects one session's share among several (a run, a refresh of the list):
 // a failure is added to `failures`, to be told once per server and cause,
 // and a session on a server that already failed for a reason of its own is
 // not tried. 0, or the platform's code.
-int ConnectSessionShare(const NetSession& session, ShareConnections& connections,
+int ConnectSessionShare(const Session& session, ShareConnections& connections,
                         ShareFailures& failures);
 
 // Why the session's share could not be connected, in words a user can act

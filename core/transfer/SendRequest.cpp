@@ -11,7 +11,7 @@ TransferList BuildTransferList(const FileRows& selectedRows)
     TransferList entries;
     entries.reserve(selectedRows.size());
     for (const FileRow& row : selectedRows)
-        entries.append(row.session + u',' + AddTrailingSeparator(row.path) + row.name);
+        entries.append({row.session, AddTrailingSeparator(row.path) + row.name});
     return entries;
 }
 

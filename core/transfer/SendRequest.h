@@ -7,8 +7,8 @@ namespace tarvo {
 
 class MessageService;
 
-// One entry per row, in the order given: Session column, ",", the Path
-// column with its trailing separator, and the File Name column.
+// One entry per row, in the order given: the Session column, and the Path
+// column with its trailing separator followed by the File Name column.
 TransferList BuildTransferList(const FileRows& selectedRows);
 // The rows' sizes, in the same order.
 QList<quint64> TransferSizes(const FileRows& selectedRows);

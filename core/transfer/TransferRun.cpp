@@ -104,9 +104,9 @@ RunSummary TransferRun::summary() const
     return summary;
 }
 
-QList<TransferRun::Session> TransferRun::sessionsOfRun() const
+QList<TransferRun::RunSession> TransferRun::sessionsOfRun() const
 {
-    QList<Session> sessions;
+    QList<RunSession> sessions;
     QSet<QString> seen;
     for (const QString& name : m_params.settings.DefaultSession) {
         // A session listed twice is one session: its files go once.
@@ -116,45 +116,33 @@ QList<TransferRun::Session> TransferRun::sessionsOfRun() const
         // A session of which nothing was chosen has nothing to do in the
         // run: it is not connected, and its share cannot fail the run.
         const bool hasEntries =
-            std::any_of(m_params.entries.cbegin(), m_params.entries.cend(), [&](const QString& e) {
-                QString source;
-                return entryOfSession(e, name, source);
-            });
+            std::any_of(m_params.entries.cbegin(), m_params.entries.cend(),
+                        [&](const TransferEntry& entry) { return entry.session == name; });
         if (hasEntries)
-            sessions.append({name, m_params.settings.Sessions.value(name)});
+            sessions.append({m_params.settings.Sessions.session(name)});
     }
     return sessions;
 }
 
-void TransferRun::connectShares(QList<Session>& sessions)
+void TransferRun::connectShares(QList<RunSession>& sessions)
 {
     // A Get session is connected as well: its files are read from the share.
     // An Ftp session has no share to connect.
     WaitCursor wait(m_messages);
     ShareFailures failures;
-    for (Session& session : sessions) {
-        const TransferDirection direction = SessionDirection(session.line);
-        if (stopped() || SessionKind(session.line) != SessionType::Net ||
-            (direction != TransferDirection::Put && direction != TransferDirection::Get))
-            continue;
-        NetSession net;
-        net.Name = session.name;
-        ParseNetSession(session.line, net);
-        session.connected = ConnectSessionShare(net, m_services.connections, failures) == 0;
+    for (RunSession& run : sessions) {
+        if (!stopped() && run.session.transfers())
+            run.connected = ConnectSessionShare(run.session, m_services.connections, failures) == 0;
     }
     update([&](State& state) { state.unreachable = failures.count(); });
     failures.report(m_messages);
 }
 
-void TransferRun::releaseShares(const QList<Session>& sessions)
+void TransferRun::releaseShares(const QList<RunSession>& sessions)
 {
-    for (const Session& session : sessions) {
-        if (SessionKind(session.line) != SessionType::Net)
-            continue;
-        NetSession net;
-        ParseNetSession(session.line, net);
-        net.Name = session.name;
-        DisconnectShare(net, m_services.connections);
+    for (const RunSession& run : sessions) {
+        if (run.session.isNet())
+            DisconnectShare(run.session.net, m_services.connections);
     }
 }
 
@@ -162,7 +150,7 @@ int TransferRun::RunTransfer()
 {
     m_processed = 0;
     update([](State& state) { state = State(); });
-    QList<Session> sessions;
+    QList<RunSession> sessions;
     qsizetype next = 0;
     try {
         sessions = sessionsOfRun();
@@ -181,30 +169,29 @@ int TransferRun::RunTransfer()
     return result.succeeded;
 }
 
-qsizetype TransferRun::transferSessions(QList<Session>& sessions)
+qsizetype TransferRun::transferSessions(QList<RunSession>& sessions)
 {
     connectShares(sessions);
     qsizetype next = 0;
     for (bool first = true; next < sessions.size() && !stopped(); ++next) {
-        const Session& session = sessions.at(next);
+        const RunSession& run = sessions.at(next);
+        const Session& session = run.session;
         // An Ftp session has no transfer of its own: its entries stay
         // unprocessed, like those of a share that could not be connected.
-        if (!session.connected || SessionKind(session.line) != SessionType::Net)
+        if (!run.connected || !session.isNet())
             continue;
         // Connected again right before its files, but for the first: an
         // earlier session may have released the share (releasing a share
         // ends every connection to it), or the server dropped an idle one.
         if (!std::exchange(first, false) && !reconnect(session)) {
-            releaseShares({session});
+            releaseShares({run});
             continue;
         }
-        NetSession net;
-        ParseNetSession(session.line, net);
-        if (net.PostOp == PostOperation::Sync)
-            SyncSessionFiles(session.name, session.line);
+        if (session.net.PostOp == PostOperation::Sync)
+            SyncSessionFiles(session);
         else
-            TransferSessionFiles(session.name, session.line, net.PostOp);
-        releaseShares({session});
+            TransferSessionFiles(session);
+        releaseShares({run});
     }
     update([&](State& state) { state.ended = next == sessions.size(); });
     return next;
@@ -212,26 +199,22 @@ qsizetype TransferRun::transferSessions(QList<Session>& sessions)
 
 bool TransferRun::reconnect(const Session& session)
 {
-    const TransferDirection direction = SessionDirection(session.line);
-    if (direction != TransferDirection::Put && direction != TransferDirection::Get)
+    if (!session.transfers())
         return true;
-    NetSession net;
-    net.Name = session.name;
-    ParseNetSession(session.line, net);
     WaitCursor wait(m_messages);
     ShareFailures failures;
-    if (ConnectSessionShare(net, m_services.connections, failures) == 0)
+    if (ConnectSessionShare(session, m_services.connections, failures) == 0)
         return true;
     update([](State& state) { ++state.unreachable; });
     failures.report(m_messages);
     return false;
 }
 
-int TransferRun::TransferSessionFiles(const QString& name, const QString& line,
-                                      PostOperation postOp)
+int TransferRun::TransferSessionFiles(const Session& session)
 {
-    const QString targetFolder = SessionTargetFolder(name, line);
-    const QString postFolder = SessionPostFolder(name, line);
+    const PostOperation postOp = session.net.PostOp;
+    const QString targetFolder = SessionTargetFolder(session);
+    const QString postFolder = SessionPostFolder(session);
 
     // The session's files in entry order, each with the reason it may not be
     // copied (none for most). The copies run ahead of the file being shown,
@@ -247,14 +230,15 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line,
     QList<CopyRequest> copies;
     TargetNames names(m_messages);
     for (int index = 0; index < m_params.entries.size(); ++index) {
-        QString source;
-        if (!entryOfSession(m_params.entries.at(index), name, source))
+        const TransferEntry& entry = m_params.entries.at(index);
+        if (entry.session != session.name)
             continue;
+        const QString& source = entry.path;
         QString refusal = names.refusal(source);
         if (refusal.isEmpty())
             copies.append({source, targetFolder + SplitPath(source).fileName, false, nullptr,
                            m_progress->watcher(index, m_services.copyWatcher), m_services.stop});
-        planned.append({index, std::move(source), std::move(refusal)});
+        planned.append({index, source, std::move(refusal)});
     }
     CopyAhead ahead(m_services.files, std::move(copies));
 
@@ -275,7 +259,7 @@ int TransferRun::TransferSessionFiles(const QString& name, const QString& line,
         const QString& source = file.source;
         const QString fileName = SplitPath(source).fileName;
         FileInfo sourceInfo;
-        ShowFileInfo(file.index, name, source, targetFolder, sourceInfo);
+        ShowFileInfo(file.index, session.name, source, targetFolder, sourceInfo);
         const QString target = targetFolder + fileName;
         ++m_processed;
         {
@@ -332,15 +316,14 @@ void TransferRun::finishAfterStop(int index, const QString& source, const CopyOu
     finishEntry(index);
 }
 
-int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
+int TransferRun::SyncSessionFiles(const Session& session)
 {
     int remembered = m_params.settings.DefaultChoice;
-    const QString targetFolder = SessionTargetFolder(name, line);
+    const QString targetFolder = SessionTargetFolder(session);
     QStringList carried;
-    for (const QString& entry : std::as_const(m_params.entries)) {
-        QString source;
-        if (entryOfSession(entry, name, source))
-            carried.append(SplitPath(source).fileName);
+    for (const TransferEntry& entry : std::as_const(m_params.entries)) {
+        if (entry.session == session.name)
+            carried.append(SplitPath(entry.path).fileName);
     }
 
     std::optional<SyncPlan> plan;
@@ -364,15 +347,16 @@ int TransferRun::SyncSessionFiles(const QString& name, const QString& line)
     SyncFolderTimes times{targetFolder, {}};
     TargetNames names(m_messages);
     for (int index = 0; index < m_params.entries.size() && !stopped(); ++index) {
-        QString source;
-        if (!entryOfSession(m_params.entries.at(index), name, source))
+        const TransferEntry& entry = m_params.entries.at(index);
+        if (entry.session != session.name)
             continue;
+        const QString& source = entry.path;
         if (!names.accept(source)) {
             skipEntry(index);
             continue;
         }
         FileInfo sourceInfo;
-        const bool sourceRead = ShowFileInfo(index, name, source, targetFolder, sourceInfo);
+        const bool sourceRead = ShowFileInfo(index, session.name, source, targetFolder, sourceInfo);
         ++m_processed;
         const QString target = targetFolder + SplitPath(source).fileName;
         const std::optional<SyncTarget> existing =
@@ -460,18 +444,6 @@ void TransferRun::skipEntry(int index)
 void TransferRun::finishEntry(int index)
 {
     m_progress->finish(index);
-}
-
-bool TransferRun::entryOfSession(const QString& entry, const QString& name,
-                                 QString& sourcePath) const
-{
-    // By exact name, as the session table knows them: "Office" and "office"
-    // may be two sessions.
-    SplitEntryResult split = SplitEntry(entry);
-    if (split.sessionName != name)
-        return false;
-    sourcePath = std::move(split.path);
-    return true;
 }
 
 bool TransferRun::ShowFileInfo(int index, const QString& session, const QString& sourcePath,

@@ -22,8 +22,16 @@ class FileSystem;
 class MessageService;
 class ShareConnections;
 
-// The entries of one Send: "session,full path of a source file", in row order.
-using TransferList = QStringList;
+// One file of a Send: the session whose folder listed it, and its full path.
+struct TransferEntry
+{
+    QString session;
+    QString path;
+
+    bool operator==(const TransferEntry&) const = default;
+};
+// The entries of one Send, in row order.
+using TransferList = QList<TransferEntry>;
 
 // What a run needs that does not change under it. The settings are a copy,
 // taken after the session table has gained a line for every default session.
@@ -83,8 +91,8 @@ public:
     // Runs the whole transfer; the number of files transferred successfully.
     int RunTransfer();
 
-    int TransferSessionFiles(const QString& name, const QString& line, PostOperation postOp);
-    int SyncSessionFiles(const QString& name, const QString& line);
+    int TransferSessionFiles(const Session& session);
+    int SyncSessionFiles(const Session& session);
 
     int total() const { return int(m_params.entries.size()) + m_params.unsendable; }
     // How the run stands; callable from any thread while it runs, so that a
@@ -93,18 +101,17 @@ public:
     RunSummary summary() const;
 
 private:
-    struct Session
+    struct RunSession
     {
-        QString name;
-        QString line;
+        Session session;
         bool connected = true;
     };
     // The default sessions that carry entries, each once, in list order.
-    QList<Session> sessionsOfRun() const;
+    QList<RunSession> sessionsOfRun() const;
     // Connects the sessions' shares, then runs each session in turn; the
     // index of the first session that a stop kept from its turn.
-    qsizetype transferSessions(QList<Session>& sessions);
-    void connectShares(QList<Session>& sessions);
+    qsizetype transferSessions(QList<RunSession>& sessions);
+    void connectShares(QList<RunSession>& sessions);
     // Connects the session's share again; false (and told) when it cannot be.
     bool reconnect(const Session& session);
 
@@ -126,10 +133,8 @@ private:
     bool NeedsSyncCopy(const ReplaceFile& source, bool sourceRead,
                        const std::optional<SyncTarget>& target, SyncFolderTimes& times,
                        int& remembered);
-    void releaseShares(const QList<Session>& sessions);
+    void releaseShares(const QList<RunSession>& sessions);
 
-    // The entry's source path when it belongs to the session.
-    bool entryOfSession(const QString& entry, const QString& name, QString& sourcePath) const;
     // Shows the file and moves the bar to its starting position. Fills in the
     // source's attributes; false (and zeros) when they cannot be read.
     bool ShowFileInfo(int index, const QString& session, const QString& sourcePath,

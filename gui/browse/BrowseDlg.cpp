@@ -89,9 +89,9 @@ void CBrowseDlg::OnInitDialog(const Services& services)
     m_model->setTreeSpeed(services.settings.TreeSpeed);
     m_model->setDecorations(services.sessionIcons.icon(DeviceCell),
                             FolderIcon(services.sessionIcons));
-    // Reading the line must not add the name to the table: value(), not [].
-    const QString line = services.settings.Sessions.value(m_sessionName);
-    const BrowseRoot root = BrowseRootOf(line);
+    // Reading the session must not add the name to the table.
+    const Session session = services.settings.Sessions.session(m_sessionName);
+    const BrowseRoot root = BrowseRootOf(session);
     m_model->setRoot(root.text);
     m_tree->setModel(m_model);
     KeepSelectionOnParent(*m_model, *m_tree->selectionModel());
@@ -117,7 +117,7 @@ void CBrowseDlg::OnInitDialog(const Services& services)
         setConnecting(false);
         openRoot();
     });
-    m_connector->start(m_sessionName, line);
+    m_connector->start(session);
 }
 
 bool CBrowseDlg::isConnecting() const

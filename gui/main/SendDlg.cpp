@@ -254,34 +254,33 @@ void CSendDlg::UpdateForFirstSession()
 {
     Settings& settings = m_app.settings();
     const QString name = FirstDefaultSession(settings.DefaultSession);
-    const QString line = settings.Sessions[name];
-    SetSendLabel(SessionDirection(line));
-    m_pathBox->showFolder(SessionSourceFolder(name, line));
+    // Looked up as every session of the window is: a name that the table
+    // lacks gains an empty line.
+    const Session& session = settings.Sessions.addIfMissing(name);
+    SetSendLabel(session.direction);
+    m_pathBox->showFolder(SessionSourceFolder(session));
     FillSessionCombo(name);
 }
 
 void CSendDlg::OnSelChangeSession()
 {
-    const QString name = SessionText();
-    const QString line = m_app.settings().Sessions[name];
-    m_pathBox->showFolder(SessionSourceFolder(name, line));
-    SetSendLabel(SessionDirection(line));
+    const Session& session = m_app.settings().Sessions.addIfMissing(SessionText());
+    m_pathBox->showFolder(SessionSourceFolder(session));
+    SetSendLabel(session.direction);
     update();
 }
 
 void CSendDlg::ShowSessionFolder()
 {
-    const QString name = SessionText();
-    m_pathBox->showFolder(SessionSourceFolder(name, m_app.settings().Sessions.value(name)));
+    m_pathBox->showFolder(SessionSourceFolder(m_app.settings().Sessions.session(SessionText())));
 }
 
 void CSendDlg::ApplySessionFolder(const QString& name, const QString& folder)
 {
     Settings& settings = m_app.settings();
-    const SessionFolderChange change =
-        ChangeSessionFolder(name, settings.Sessions.value(name), folder);
+    const SessionFolderChange change = ChangeSessionFolder(settings.Sessions.session(name), folder);
     if (change.result == SessionFolderChange::Changed) {
-        settings.Sessions[name] = change.line;
+        settings.Sessions.insert(name, change.line);
         StartRefresh();
     }
     // The box shows what the session uses, also behind the message of a refusal.

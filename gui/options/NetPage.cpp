@@ -90,25 +90,21 @@ void CNetPage::OnInitDialog()
     const WaitCursor wait(m_messages);
     const SessionTable& sessions = m_settings.Sessions;
     for (const QString& name : sessions.names()) {
-        const QString line = sessions.value(name);
-        if (name.isEmpty() || SessionKind(line) != SessionType::Net)
-            continue;
-        ShowSession(name, line);
+        const Session& session = *sessions.find(name);
+        if (!name.isEmpty() && session.isNet())
+            ShowSession(session);
     }
     m_list->setFocus();
 }
 
-void CNetPage::ShowSession(const QString& name, const QString& line)
+void CNetPage::ShowSession(const Session& session)
 {
-    NetSession session;
-    session.Name = name;
-    ParseNetSession(line, session);
-    const int row = FindRow(name);
+    const int row = FindRow(session.name);
     if (row < 0)
-        insertSorted(session,
-                     sessionIcon(FindDefaultSession(m_settings.DefaultSession, name) >= 0));
+        insertSorted(session.net,
+                     sessionIcon(FindDefaultSession(m_settings.DefaultSession, session.name) >= 0));
     else
-        m_list->topLevelItem(row)->setText(1, session.shareText());
+        m_list->topLevelItem(row)->setText(1, session.net.shareText());
 }
 
 int CNetPage::FindRow(const QString& name) const
@@ -148,14 +144,10 @@ void CNetPage::OnEdit()
         return;
     }
     for (const QString& name : names) {
-        const QString line = m_settings.Sessions[name];
-        if (SessionKind(line) != SessionType::Net)
-            continue;
-        NetSession session;
-        session.Name = name;
-        ParseNetSession(line, session);
+        const Session session = m_settings.Sessions.session(name);
         // Cancel skips this session only; the next one still gets its dialog.
-        runSessionDialog(SessionFormFrom(session));
+        if (session.isNet())
+            runSessionDialog(SessionFormFrom(session.net));
     }
 }
 
@@ -172,7 +164,7 @@ void CNetPage::runSessionDialog(const SessionForm& values)
         stored.renamedFrom.isEmpty() ? nullptr : m_list->topLevelItem(FindRow(stored.renamedFrom));
     if (renamed)
         renamed->setText(0, stored.name);
-    ShowSession(stored.name, stored.line);
+    ShowSession(*m_settings.Sessions.find(stored.name));
 }
 
 QStringList CNetPage::tickedNames(bool lastFirst) const

@@ -10,6 +10,7 @@ class CCheckListCtrl;
 class ImageList;
 class MessageService;
 struct NetSession;
+struct Session;
 struct SessionForm;
 struct Settings;
 
@@ -36,7 +37,7 @@ public:
 
     // After a dialog: a new session gets an unticked row in name order; a
     // shown one a new Share text, keeping its icon and its tick.
-    void ShowSession(const QString& name, const QString& line);
+    void ShowSession(const Session& session);
 
     // The row showing exactly this session name, or -1.
     int FindRow(const QString& name) const;

@@ -109,7 +109,7 @@ void CNetSessionDlg::OnInitDialog(const SessionForm& values)
     setValues(values);
     QStringList names;
     for (const QString& name : m_sessions.names()) {
-        if (SessionKind(m_sessions.value(name)) == SessionType::Net)
+        if (m_sessions.find(name)->isNet())
             names.append(name);
     }
     m_sessionBox->clear();
@@ -178,8 +178,8 @@ QWidget* CNetSessionDlg::control(SessionField field) const
 
 void CNetSessionDlg::OnSelChangeSession()
 {
-    NetSession session;
-    ParseNetSession(m_sessions.value(m_sessionBox->currentText()), session);
+    // A session that the table lacks leaves the form's fields empty.
+    NetSession session = m_sessions.session(m_sessionBox->currentText()).net;
     SessionForm form = values();
     FillFromSession(form, session);
     setValues(form);

@@ -60,7 +60,7 @@ TEST_F(CommandLineTest, ConfigShowAndSessionsShowTheFileButNoPassword)
     EXPECT_EQ(shown.exitCode, 0) << shown.err.constData();
     Settings expected;
     LoadSettingsFromBytes(expected, HandWritten);
-    expected.Sessions.insert("Office", HidePassword(expected.Sessions.value("Office")));
+    expected.Sessions.insert("Office", HidePassword(expected.Sessions.line("Office")));
     EXPECT_EQ(shown.out, SettingsFileBytes(expected));
     EXPECT_EQ(tarvo({"--config", folder.write("tarvo.txt", shown.out), "config", "show"}).out,
               shown.out);

@@ -2,6 +2,7 @@
 // folders, the default-session list and the session table.
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
+#include "config/Session.h"
 #include "config/SessionTable.h"
 #include "tests/support/QtPrinters.h"
 
@@ -36,10 +37,11 @@ TEST(NetSessionTest, ParsesAndFormatsALine)
 }
 
 // Source, target and post folder, each ending with a separator.
-QString Folders(const QString& session, const QString& line)
+QString Folders(const QString& name, const QString& line)
 {
-    return SessionSourceFolder(session, line) + '|' + SessionTargetFolder(session, line) + '|' +
-           SessionPostFolder(session, line);
+    const Session session = Session::FromLine(name, line);
+    return SessionSourceFolder(session) + '|' + SessionTargetFolder(session) + '|' +
+           SessionPostFolder(session);
 }
 
 TEST(PathHelpersTest, SessionFoldersEndWithASeparator)
@@ -74,7 +76,7 @@ TEST(SessionListsTest, CaseRulesAndOrder)
     SessionTable table;
     table.insert("b", "1");
     table.insert("a", "2");
-    EXPECT_EQ(table["missing"], "");
+    EXPECT_EQ(table.addIfMissing("missing").line, "");
     EXPECT_FALSE(table.contains("B"));
     EXPECT_TRUE(table.remove("a"));
     table.insert("a", "4");

@@ -179,7 +179,7 @@ TEST_F(ShareConnectorTest, ABusyConnectionIsKeptAnIdleOneLogsOnAgain)
             files.refuseConnection(share, refusal);
         messages.clear();
         const QString line = NetSessionLine("Put", share, "", "\\Docs", "\\", "", "", "u", "p");
-        const int result = ConnectSessionShare("Office", line, files, messages);
+        const int result = ConnectSessionShare(Session::FromLine("Office", line), files, messages);
         EXPECT_EQ(messages.waitCursorDepth(), 0);
         EXPECT_EQ(result == 0, messages.texts().isEmpty());
         if (result == 0)

@@ -81,7 +81,7 @@ QStringList Shown(const Settings& settings)
 {
     QStringList shown;
     for (const QString& name : settings.Sessions.names())
-        shown.append(name + u'=' + settings.Sessions.value(name));
+        shown.append(name + u'=' + settings.Sessions.line(name));
     shown.append("defaults " + settings.DefaultSession.join(u','));
     return shown;
 }

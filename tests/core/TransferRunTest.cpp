@@ -158,7 +158,12 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
     params.settings.Sessions.insert("Office", line("Put", "\\Docs", "out", "Del"));
     files.setBlockHook({});
     stop = std::stop_source();
-    messages.onMessage = [this](const QString&) { stop.request_stop(); };
+    ASSERT_EQ(files.deleteFile(onShare("out\\small.txt"), nullptr), 0);
+    messages.onMessage = [this](const QString&) {
+        // The small file's copy runs ahead; the stop comes once it arrived.
+        ASSERT_TRUE(Await([&] { return files.exists(onShare("out\\small.txt")); }));
+        stop.request_stop();
+    };
     messages.answerNext(MessageResult::Ok);
     const RunSummary stoppedAtQuestion = run();
     EXPECT_EQ(stoppedAtQuestion.succeeded, 2);
@@ -217,7 +222,7 @@ TEST_F(TransferRunTest, TwinsByCaseAndNamesOfAHostileServerLoseNoFile)
 
     files.addFile(in + "stale.txt", "stale");
     params.settings.Sessions.insert("S", line("Put", "\\Out", "in", "Sync"));
-    params.entries = {"S,\\Out\\good.txt"};
+    params.entries = {{"S", "\\Out\\good.txt"}};
     EXPECT_EQ(run().succeeded, 1);
     EXPECT_FALSE(files.exists(in + "stale.txt"));
     EXPECT_TRUE(files.exists(in + "a\\b"));

@@ -60,9 +60,9 @@ protected:
         RunFixture::SetUp();
         params.settings.Filter = "*";
     }
-    static QString entry(const QString& session, const QString& path)
+    static TransferEntry entry(const QString& session, const QString& path)
     {
-        return session + u',' + path;
+        return {session, path};
     }
     // Connects `name` of the run's platform to a share of the test server.
     int connect(const QString& name, const QString& share = "share")

@@ -2,6 +2,7 @@
 // round, and the folder helpers accept whatever the line holds.
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
+#include "config/Session.h"
 
 #include <cstdlib>
 
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     SessionKind(line);
     SessionDirection(line);
-    SessionSourceFolder(QStringLiteral("S"), line);
+    SessionSourceFolder(Session::FromLine(QStringLiteral("S"), line));
     SessionTargetFolder(QStringLiteral("S"), line);
     SessionPostFolder(QStringLiteral("S"), line);
     QString changed = line;

@@ -88,7 +88,7 @@ TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCell
         Click(page, "addButton");
     EXPECT_EQ(messages.texts(), QStringList{"The session name \"ALPHA\" differs from the session "
                                             "\"Alpha\" only in letter case. Choose another name."});
-    EXPECT_EQ(settings.Sessions.value("beta"), "Net,None,\\\\new\\s,WORKGROUP,,,None,,,");
+    EXPECT_EQ(settings.Sessions.line("beta"), "Net,None,\\\\new\\s,WORKGROUP,,,None,,,");
     EXPECT_EQ(rows(), QStringList({"Alpha D-", "beta DT", "gamma --", "Gamma --", "Office --"}))
         << "the replaced row keeps its icon and tick";
     EXPECT_EQ(page.list().topLevelItem(1)->text(1), "\\\\new\\s");
@@ -142,17 +142,17 @@ TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowRenamesOnALetterCaseChangeAnd
         Click(page, "editButton");
     }
     EXPECT_EQ(shown, QStringList({"Alpha", "beta", "gamma"}));
-    EXPECT_EQ(settings.Sessions.value("Alpha"), Line("A", "CORP"));
-    EXPECT_EQ(settings.Sessions.value("beta"), Line("b"));
-    EXPECT_EQ(settings.Sessions.value("gamma"), Line("g")) << "a rename keeps the old one";
-    EXPECT_EQ(settings.Sessions.value("delta"), Line("g"));
+    EXPECT_EQ(settings.Sessions.line("Alpha"), Line("A", "CORP"));
+    EXPECT_EQ(settings.Sessions.line("beta"), Line("b"));
+    EXPECT_EQ(settings.Sessions.line("gamma"), Line("g")) << "a rename keeps the old one";
+    EXPECT_EQ(settings.Sessions.line("delta"), Line("g"));
 
     Tick(page, "beta");
     select({"beta"});
     ModalScript user({Fill({{SessionField::SessionName, "Beta"}, {SessionField::Domain, "CORP"}})});
     Click(page, "editButton");
     EXPECT_FALSE(settings.Sessions.contains("beta"));
-    EXPECT_EQ(settings.Sessions.value("Beta"), Line("b", "CORP"));
+    EXPECT_EQ(settings.Sessions.line("Beta"), Line("b", "CORP"));
     EXPECT_EQ(settings.DefaultSession, QStringList({"Beta", "ALPHA"}));
     EXPECT_EQ(rows(), QStringList({"Alpha D-", "Beta DT", "delta --", "gamma --", "Gamma --"}));
 
@@ -212,16 +212,16 @@ TEST_F(NetPageTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
     }
     EXPECT_EQ(enabled, "-+-+-");
     Choose(dialog, SessionField::SessionName, "Home");
-    EXPECT_EQ(dialog.SessionLine(), sessions.value("Home"));
+    EXPECT_EQ(dialog.SessionLine(), sessions.line("Home"));
     EXPECT_TRUE(postFolder->isEnabled());
     Choose(dialog, SessionField::SessionName, "work");
-    EXPECT_EQ(dialog.SessionLine(), sessions.value("work"));
+    EXPECT_EQ(dialog.SessionLine(), sessions.line("work"));
     EXPECT_FALSE(postFolder->isEnabled());
     NetSession lower;
     lower.Name = "gamma";
-    ParseNetSession(sessions.value("gamma"), lower);
+    ParseNetSession(sessions.line("gamma"), lower);
     EXPECT_EQ(CNetSessionDlg(SessionFormFrom(lower), sessions, messages).SessionLine(),
-              sessions.value("gamma"))
+              sessions.line("gamma"))
         << "edits its exact name, not its letter-case twin's";
 }
 

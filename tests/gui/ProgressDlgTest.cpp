@@ -38,7 +38,7 @@ protected:
         params.settings.DefaultSession.append(session);
         for (const QString& path : paths) {
             files.addFile(path, path.section(u'\\', -1).toUtf8());
-            params.entries.append(session + u',' + path);
+            params.entries.append({session, path});
         }
     }
     MemoryFileSystem files;
@@ -55,7 +55,7 @@ TEST_P(DialogTest, ProgressShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
     addFiles("Move", {"\\Out\\a.txt", "\\Out\\b.txt", "\\Out\\c.txt"});
     files.addFile("\\a.txt", "taken");       // where Move puts a.txt: one post-operation fails
     for (const char* name : {"x", "y", "z"}) // none of them is there
-        params.entries.append(QStringLiteral("Local,\\Out\\%1.txt").arg(name));
+        params.entries.append({"Local", QStringLiteral("\\Out\\%1.txt").arg(name)});
     QWidget window;
     window.show();
     GuiMessageService shown;

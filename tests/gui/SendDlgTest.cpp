@@ -164,7 +164,7 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxABrowsedFolderAndExitDuringARe
         QTest::keyClicks(&box, typed);
         QTest::keyClick(&box, Qt::Key_Return);
         EXPECT_EQ(box.text(), "\\pics\\");
-        EXPECT_EQ(app->settings().Sessions.value("Office").section(u',', 4, 4), "\\pics");
+        EXPECT_EQ(app->settings().Sessions.line("Office").section(u',', 4, 4), "\\pics");
     }
     EXPECT_EQ(boxes.texts, QStringList{"\\\\pc\\docs\r\nis a network path; the session "
                                        "\"Office\" sends the files of a folder of this device."});
@@ -183,7 +183,7 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxABrowsedFolderAndExitDuringARe
     EXPECT_EQ(list().model().rowCount(), 2) << "no refresh, which empties the list";
     box.setText("\\docs"); // typed, not entered
     BrowseTo(window, "docs");
-    EXPECT_EQ(app->settings().Sessions.value("Office").section(u',', 4, 4), "\\docs");
+    EXPECT_EQ(app->settings().Sessions.line("Office").section(u',', 4, 4), "\\docs");
     EXPECT_EQ(box.text(), "\\docs\\");
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 3; }));
     EXPECT_EQ(list().model().rowCount(), 6);

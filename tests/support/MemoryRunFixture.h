@@ -47,7 +47,7 @@ protected:
     void choose(const QString& session, const QStringList& paths)
     {
         for (const QString& path : paths)
-            params.entries.append(session + u',' + path);
+            params.entries.append({session, path});
     }
     RunSummary run()
     {
