@@ -126,7 +126,7 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
         // A server that offers only SMB1 drops the connection as one that
         // takes no more connections does; its answer to an offer tells.
         if (IsServerFull(error) && attempt == 0 &&
-            ServerSpeaksOnlySmb1(top.host, top.port, SmbContextPool::TimeoutMilliseconds))
+            ServerSpeaksOnlySmb1(top.host, top.port, ShareConnections::TimeoutMilliseconds))
             return PlatformError::ServerSmb1Only;
         if (!IsServerFull(error) || attempt == 5)
             return logonError(error);

@@ -176,7 +176,7 @@ void SmbOperation::logOn(const ShareCredentials& credentials)
         if (m_kind == Kind::Extra)
             return;
         m_lease = contexts.acquireLoggedOn(
-            credentials, key, std::chrono::milliseconds(SmbContextPool::TimeoutMilliseconds));
+            credentials, key, std::chrono::milliseconds(ShareConnections::TimeoutMilliseconds));
         if (!m_lease)
             m_error = PlatformError::NetworkBusy;
     };
