@@ -3,6 +3,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileTimes.h"
 #include "platform/PosixErrors.h"
+#include "platform/smb/SmbHandles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -86,10 +87,8 @@ FileInfo SmbInfoFromStat(const struct stat& status)
 TargetLook LookAtTarget(SmbOperation& operation, const QByteArray& url)
 {
     smb::Context* context = operation.context();
-    if (smb::File* file = smb::open(context, url.constData(), O_WRONLY, 0)) {
-        smb::close(context, file);
+    if (const smb::OpenFile file = smb::openFile(context, url.constData(), O_WRONLY, 0))
         return {true, PlatformError::Success};
-    }
     switch (const int error = errno) {
     case ENOENT:
         return {false, PlatformError::Success};
