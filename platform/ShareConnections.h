@@ -12,6 +12,11 @@ class ShareConnections
 public:
     virtual ~ShareConnections() = default;
 
+    // How long a server may take to answer before an operation fails, and
+    // how long an operation waits for a logged-on context on a server that
+    // takes no more connections.
+    static constexpr int TimeoutMilliseconds = 5000;
+
     // Logs on to the share once, so a wrong password, an unknown share or an
     // unreachable server fail here. Returns 0 or a PlatformError code.
     virtual int addConnection(const QString& localName, const QString& remoteName,

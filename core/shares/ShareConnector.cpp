@@ -3,7 +3,6 @@
 #include "core/shares/ShareFailures.h"
 #include "platform/ErrorCodes.h"
 #include "platform/ErrorTexts.h"
-#include "platform/smb/SmbContextPool.h"
 
 namespace tarvo {
 
@@ -50,7 +49,7 @@ QString MapFailureReason(int error, const NetSession& session)
     case PlatformError::SemTimeout:
         return QStringLiteral("The server at %1, port %2, did not answer within %3 seconds.")
             .arg(host, port)
-            .arg(SmbContextPool::TimeoutMilliseconds / 1000);
+            .arg(ShareConnections::TimeoutMilliseconds / 1000);
     case PlatformError::InvalidParameter:
         return session.Server.isEmpty() || session.Share.isEmpty()
                    ? QStringLiteral("The session names no server or no share.")

@@ -34,7 +34,7 @@ void answerLogon(SMBCCTX* context, const char*, const char*, char*, int, char* u
 void configure(SMBCCTX* context)
 {
     smbc_setDebug(context, 0);
-    smbc_setTimeout(context, SmbContextPool::TimeoutMilliseconds);
+    smbc_setTimeout(context, ShareConnections::TimeoutMilliseconds);
     smbc_setOptionUseKerberos(context, false);
     smbc_setOptionFallbackAfterKerberos(context, true);
     smbc_setOptionNoAutoAnonymousLogin(context, true);

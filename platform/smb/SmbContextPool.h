@@ -34,11 +34,6 @@ public:
     // Prepares libsmbclient for threads; false with a reason when it cannot.
     static bool initialiseLibrary(QString* error);
 
-    // How long a server may take to answer before an operation fails, and
-    // how long an operation waits for a logged-on context on a server that
-    // takes no more connections.
-    static constexpr int TimeoutMilliseconds = 5000;
-
     // The key of a logon with these credentials to the share of their address.
     static QString logonKey(const ShareCredentials& credentials);
     // The part of a key that names the server.

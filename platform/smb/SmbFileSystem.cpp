@@ -30,9 +30,9 @@ bool isPlainName(const QString& name)
 // A new file that must not be there yet. Open for reading as well: over
 // SMB2 a handle without read access cannot ask for the file's size, which
 // the copy checks before the part becomes its target.
-smb::File* createNew(smb::Context* context, const QByteArray& url)
+smb::OpenFile createNew(smb::Context* context, const QByteArray& url)
 {
-    return smb::open(context, url.constData(), O_RDWR | O_CREAT | O_EXCL, 0644);
+    return smb::openFile(context, url.constData(), O_RDWR | O_CREAT | O_EXCL, 0644);
 }
 
 // How a server refuses a name it will not hold: a vetoed name is "not
@@ -69,12 +69,11 @@ ShareAddress below(ShareAddress folder, const QString& name)
 // temporary files included; false when it cannot be listed.
 template <typename Visit> bool listRaw(smb::Context* context, const QByteArray& url, Visit visit)
 {
-    smb::File* dir = smb::opendir(context, url.constData());
+    const smb::OpenFolder dir = smb::openFolder(context, url.constData());
     if (!dir)
         return false;
-    while (const libsmb_file_info* entry = smb::readdirplus(context, dir))
+    while (const libsmb_file_info* entry = smb::readdirplus(context, dir.get()))
         visit(*entry);
-    smb::closedir(context, dir);
     return true;
 }
 
@@ -126,7 +125,7 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
         // A server that offers only SMB1 drops the connection as one that
         // takes no more connections does; its answer to an offer tells.
         if (IsServerFull(error) && attempt == 0 &&
-            ServerSpeaksOnlySmb1(top.host, top.port, SmbContextPool::TimeoutMilliseconds))
+            ServerSpeaksOnlySmb1(top.host, top.port, ShareConnections::TimeoutMilliseconds))
             return PlatformError::ServerSmb1Only;
         if (!IsServerFull(error) || attempt == 5)
             return logonError(error);
@@ -153,10 +152,8 @@ bool SmbFileSystem::canOpenForReading(const QString& path)
         return false;
     smb::Context* context = operation.context();
     const QByteArray address = operation.url();
-    if (smb::File* file = smb::open(context, address.constData(), O_RDONLY, 0)) {
-        smb::close(context, file);
+    if (const smb::OpenFile file = smb::openFile(context, address.constData(), O_RDONLY, 0))
         return true;
-    }
     return isFolder(context, address);
 }
 
@@ -179,7 +176,7 @@ int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
         return operation.error();
     smb::Context* context = operation.context();
     smb::takeUnrepresentableNameNote();
-    smb::File* dir = smb::opendir(context, operation.url().constData());
+    const smb::OpenFolder dir = smb::openFolder(context, operation.url().constData());
     if (!dir) {
         if (errno == ENOENT || errno == ENOTDIR)
             return PlatformError::PathNotFound;
@@ -189,7 +186,7 @@ int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
             return PlatformError::UnreadableName;
         return operation.fail(errno);
     }
-    while (const libsmb_file_info* entry = smb::readdirplus(context, dir)) {
+    while (const libsmb_file_info* entry = smb::readdirplus(context, dir.get())) {
         DirEntry found;
         found.Name = QString::fromUtf8(entry->name);
         if (!isPlainName(found.Name) || PartNames::isProgramOwn(found.Name))
@@ -205,7 +202,6 @@ int SmbFileSystem::listFolder(const QString& folder, const Visitor& visit)
         if (!visit(found))
             break;
     }
-    smb::closedir(context, dir);
     return PlatformError::Success;
 }
 
@@ -230,12 +226,12 @@ FileTime SmbFileSystem::timeResolution(const QString& folder)
         return MicrosecondTicks; // unknown: compare times as they are
     smb::Context* context = operation.context();
     QByteArray probeUrl;
-    smb::File* probe = createAt(context, *address, Place::Hidden, probeUrl);
+    smb::OpenFile probe = createAt(context, *address, Place::Hidden, probeUrl);
     if (!probe)
         probe = createAt(context, *address, Place::Plain, probeUrl);
     if (!probe)
         return MicrosecondTicks;
-    smb::close(context, probe);
+    probe.close();
     constexpr qint64 second = qint64(FileTimeTicksPerSecond);
     timeval given[2] = {{1700000001, 500000}, {1700000001, 500000}};
     struct stat status;
@@ -312,20 +308,16 @@ int SmbFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& 
     if (operation->error())
         return operation->error();
     smb::Context* context = operation->context();
-    smb::File* handle = smb::open(context, operation->url().constData(), O_RDONLY, 0);
+    smb::OpenFile handle = smb::openFile(context, operation->url().constData(), O_RDONLY, 0);
     if (!handle)
         return operation->fail(errno);
     struct stat status;
-    if (smb::fstat(context, handle, &status) != 0) {
-        const int error = operation->fail(errno);
-        smb::close(context, handle);
-        return error;
-    }
-    if (S_ISDIR(status.st_mode)) { // libsmbclient opens a folder as well
-        smb::close(context, handle);
+    if (smb::fstat(context, handle.get(), &status) != 0)
+        return operation->fail(errno);
+    if (S_ISDIR(status.st_mode)) // libsmbclient opens a folder as well
         return PlatformError::AccessDenied;
-    }
-    file = std::make_unique<SmbSource>(std::move(operation), handle, SmbInfoFromStat(status));
+    file = std::make_unique<SmbSource>(std::move(operation), std::move(handle),
+                                       SmbInfoFromStat(status));
     return PlatformError::Success;
 }
 
@@ -348,8 +340,8 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
 
     for (const Place place : m_shares.partFolders.placesFor(folderUrl)) {
         QByteArray partUrl;
-        if (smb::File* handle = createAt(context, folder, place, partUrl)) {
-            file = std::make_unique<SmbPart>(std::move(operation), handle, partUrl,
+        if (smb::OpenFile handle = createAt(context, folder, place, partUrl)) {
+            file = std::make_unique<SmbPart>(std::move(operation), std::move(handle), partUrl,
                                              SmbPart::Kind::Part);
             return PlatformError::Success;
         }
@@ -376,16 +368,16 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
         return look.error;
     if (look.exists)
         return PlatformError::NoTemporaryName;
-    smb::File* handle = createNew(context, targetUrl);
+    smb::OpenFile handle = createNew(context, targetUrl);
     if (!handle)
         return errno == ENOENT ? PlatformError::PathNotFound : NameError(*operation, errno);
-    file = std::make_unique<SmbPart>(std::move(operation), handle, targetUrl,
+    file = std::make_unique<SmbPart>(std::move(operation), std::move(handle), targetUrl,
                                      SmbPart::Kind::NewTarget);
     return PlatformError::Success;
 }
 
-smb::File* SmbFileSystem::createAt(smb::Context* context, const ShareAddress& folder, Place place,
-                                   QByteArray& partUrl)
+smb::OpenFile SmbFileSystem::createAt(smb::Context* context, const ShareAddress& folder,
+                                      Place place, QByteArray& partUrl)
 {
     if (place == Place::Plain) {
         partUrl = SmbUrl(below(folder, PartNames::make(PartNames::Shape::Plain)));
@@ -397,7 +389,7 @@ smb::File* SmbFileSystem::createAt(smb::Context* context, const ShareAddress& fo
     }
     const ShareAddress partFolder = below(folder, PartNames::folderName());
     partUrl = SmbUrl(below(partFolder, PartNames::make(PartNames::Shape::Hidden)));
-    smb::File* handle = createNew(context, partUrl);
+    smb::OpenFile handle = createNew(context, partUrl);
     // Not there yet, or removed by another run of the program that used it.
     if (!handle && errno == ENOENT) {
         smb::mkdir(context, SmbUrl(partFolder).constData(), 0755);

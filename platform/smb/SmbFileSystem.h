@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/copy/FileStore.h"
+#include "platform/smb/SmbHandles.h"
 #include "platform/smb/SmbOperation.h"
 
 #include <mutex>
@@ -50,8 +51,8 @@ public:
 private:
     // A new part for a target in `folder`, at the first place the folder
     // accepts; null with errno when it refuses the place.
-    smb::File* createAt(smb::Context* context, const ShareAddress& folder,
-                        SharePartFolders::Place place, QByteArray& partUrl);
+    smb::OpenFile createAt(smb::Context* context, const ShareAddress& folder,
+                           SharePartFolders::Place place, QByteArray& partUrl);
     // Removes the parts of this process's failed copies on the share that
     // could not be removed when the copy failed.
     void removeLeftovers(smb::Context* context, const ShareAddress& share);

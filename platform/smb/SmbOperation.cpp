@@ -3,6 +3,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileTimes.h"
 #include "platform/PosixErrors.h"
+#include "platform/smb/SmbHandles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -86,10 +87,8 @@ FileInfo SmbInfoFromStat(const struct stat& status)
 TargetLook LookAtTarget(SmbOperation& operation, const QByteArray& url)
 {
     smb::Context* context = operation.context();
-    if (smb::File* file = smb::open(context, url.constData(), O_WRONLY, 0)) {
-        smb::close(context, file);
+    if (const smb::OpenFile file = smb::openFile(context, url.constData(), O_WRONLY, 0))
         return {true, PlatformError::Success};
-    }
     switch (const int error = errno) {
     case ENOENT:
         return {false, PlatformError::Success};
@@ -176,7 +175,7 @@ void SmbOperation::logOn(const ShareCredentials& credentials)
         if (m_kind == Kind::Extra)
             return;
         m_lease = contexts.acquireLoggedOn(
-            credentials, key, std::chrono::milliseconds(SmbContextPool::TimeoutMilliseconds));
+            credentials, key, std::chrono::milliseconds(ShareConnections::TimeoutMilliseconds));
         if (!m_lease)
             m_error = PlatformError::NetworkBusy;
     };

@@ -28,13 +28,6 @@ public:
         , m_url(std::move(url))
         , m_flags(flags)
     {}
-    ~SmbBlockHandle()
-    {
-        if (m_session && m_file)
-            smb::close(m_session->context(), m_file);
-    }
-    SmbBlockHandle(const SmbBlockHandle&) = delete;
-    SmbBlockHandle& operator=(const SmbBlockHandle&) = delete;
 
     bool start()
     {
@@ -44,7 +37,8 @@ public:
         if (m_session->error())
             return false;
         m_operation = m_session.get();
-        m_file = smb::open(m_session->context(), m_url.constData(), m_flags, 0);
+        m_own = smb::openFile(m_session->context(), m_url.constData(), m_flags, 0);
+        m_file = m_own.get();
         return m_file != nullptr;
     }
 
@@ -61,11 +55,12 @@ public:
 
 private:
     SmbOperation* m_operation = nullptr;
-    smb::File* m_file = nullptr;
+    smb::File* m_file = nullptr; // borrowed, or m_own's
     const SmbOperation* m_origin = nullptr;
     QByteArray m_url;
     int m_flags = 0;
     std::unique_ptr<SmbOperation> m_session;
+    smb::OpenFile m_own; // closed before m_session gives its context back
 };
 
 class SmbBlockReader : public BlockReader
@@ -153,21 +148,17 @@ int setTimes(SmbOperation& operation, const QByteArray& url, const FileInfo& sou
 
 } // namespace
 
-SmbSource::SmbSource(std::unique_ptr<SmbOperation> operation, smb::File* file, const FileInfo& info)
+SmbSource::SmbSource(std::unique_ptr<SmbOperation> operation, smb::OpenFile file,
+                     const FileInfo& info)
     : m_operation(std::move(operation))
-    , m_file(file)
+    , m_file(std::move(file))
     , m_info(info)
 {}
-
-SmbSource::~SmbSource()
-{
-    smb::close(m_operation->context(), m_file);
-}
 
 int SmbSource::currentInfo(FileInfo& info)
 {
     struct stat status;
-    if (smb::fstat(m_operation->context(), m_file, &status) != 0)
+    if (smb::fstat(m_operation->context(), m_file.get(), &status) != 0)
         return m_operation->failTransfer(errno);
     info = SmbInfoFromStat(status);
     return PlatformError::Success;
@@ -175,7 +166,7 @@ int SmbSource::currentInfo(FileInfo& info)
 
 qint64 SmbSource::read(char* buffer, qint64 size)
 {
-    const ssize_t got = smb::read(m_operation->context(), m_file, buffer, size_t(size));
+    const ssize_t got = smb::read(m_operation->context(), m_file.get(), buffer, size_t(size));
     return got >= 0 ? got : -m_operation->failTransfer(errno);
 }
 
@@ -187,33 +178,32 @@ std::vector<std::unique_ptr<BlockReader>> SmbSource::parallelReaders(int count)
         return readers;
     // The source's own handle reads at once; each of the others logs on
     // first, on its own thread.
-    readers.push_back(std::make_unique<SmbBlockReader>(*m_operation, m_file));
+    readers.push_back(std::make_unique<SmbBlockReader>(*m_operation, m_file.get()));
     for (int i = 0; i < count; ++i)
         readers.push_back(
             std::make_unique<SmbBlockReader>(*m_operation, m_operation->url(), O_RDONLY));
     return readers;
 }
 
-SmbPart::SmbPart(std::unique_ptr<SmbOperation> operation, smb::File* file, QByteArray url,
+SmbPart::SmbPart(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, QByteArray url,
                  Kind kind)
     : m_operation(std::move(operation))
-    , m_file(file)
+    , m_file(std::move(file))
     , m_url(std::move(url))
     , m_kind(kind)
 {}
 
 SmbPart::~SmbPart()
 {
-    smb::Context* context = m_operation->context();
-    if (m_file)
-        smb::close(context, m_file);
-    if (!m_committed && smb::unlink(context, m_url.constData()) != 0 && errno != ENOENT)
+    m_file.close(); // before the part goes
+    if (!m_committed && smb::unlink(m_operation->context(), m_url.constData()) != 0 &&
+        errno != ENOENT)
         m_operation->leaveBehind(m_url);
 }
 
 int SmbPart::write(const char* data, qint64 size)
 {
-    return writeWhole(*m_operation, m_file, data, size);
+    return writeWhole(*m_operation, m_file.get(), data, size);
 }
 
 std::vector<std::unique_ptr<BlockWriter>> SmbPart::parallelWriters(int count)
@@ -224,7 +214,7 @@ std::vector<std::unique_ptr<BlockWriter>> SmbPart::parallelWriters(int count)
         return writers;
     // The part's own handle writes at once; each of the others logs on
     // first, on its own thread.
-    writers.push_back(std::make_unique<SmbBlockWriter>(*m_operation, m_file));
+    writers.push_back(std::make_unique<SmbBlockWriter>(*m_operation, m_file.get()));
     for (int i = 0; i < count; ++i)
         writers.push_back(std::make_unique<SmbBlockWriter>(*m_operation, m_url, O_WRONLY));
     return writers;
@@ -233,7 +223,7 @@ std::vector<std::unique_ptr<BlockWriter>> SmbPart::parallelWriters(int count)
 int SmbPart::storedSize(quint64& size)
 {
     struct stat status;
-    if (smb::fstat(m_operation->context(), m_file, &status) != 0)
+    if (smb::fstat(m_operation->context(), m_file.get(), &status) != 0)
         return m_operation->failTransfer(errno);
     size = quint64(status.st_size);
     return PlatformError::Success;
@@ -242,7 +232,7 @@ int SmbPart::storedSize(quint64& size)
 int SmbPart::commit(const FileInfo& source, bool failIfExists)
 {
     smb::Context* context = m_operation->context();
-    if (smb::close(context, std::exchange(m_file, nullptr)) != 0)
+    if (m_file.close() != 0)
         return m_operation->fail(errno);
     if (m_kind == Kind::NewTarget) {
         // Made with the target's name, where nothing stood: only the times.
@@ -307,26 +297,26 @@ int SmbPart::writeInPlace(const FileInfo& source)
 {
     smb::Context* context = m_operation->context();
     const QByteArray target = m_operation->url();
-    smb::File* from = smb::open(context, m_url.constData(), O_RDONLY, 0);
+    smb::OpenFile from = smb::openFile(context, m_url.constData(), O_RDONLY, 0);
     if (!from)
         return m_operation->fail(errno);
     // From here until the last byte the target holds part of the new file:
     // the one stretch in which a failure leaves it neither old nor new.
-    smb::File* to = smb::open(context, target.constData(), O_WRONLY | O_TRUNC, 0);
+    smb::OpenFile to = smb::openFile(context, target.constData(), O_WRONLY | O_TRUNC, 0);
     int error = to ? PlatformError::Success : m_operation->fail(errno);
     std::vector<char> buffer(to ? 1 << 20 : 0);
     quint64 written = 0;
     while (!error) {
-        const ssize_t got = smb::read(context, from, buffer.data(), buffer.size());
+        const ssize_t got = smb::read(context, from.get(), buffer.data(), buffer.size());
         if (got <= 0) {
             error = got < 0 ? m_operation->failTransfer(errno) : PlatformError::Success;
             break;
         }
-        error = writeWhole(*m_operation, to, buffer.data(), got);
+        error = writeWhole(*m_operation, to.get(), buffer.data(), got);
         written += quint64(got);
     }
-    smb::close(context, from);
-    if (to && smb::close(context, to) != 0 && !error)
+    from.close();
+    if (to.close() != 0 && !error)
         error = m_operation->fail(errno);
     if (!error && written != source.Size)
         error = PlatformError::ArrivedIncomplete;

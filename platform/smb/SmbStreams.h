@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/copy/FileStore.h"
+#include "platform/smb/SmbHandles.h"
 #include "platform/smb/SmbOperation.h"
 
 namespace tarvo {
@@ -9,8 +10,7 @@ namespace tarvo {
 class SmbSource : public SourceFile
 {
 public:
-    SmbSource(std::unique_ptr<SmbOperation> operation, smb::File* file, const FileInfo& info);
-    ~SmbSource() override;
+    SmbSource(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, const FileInfo& info);
 
     const FileInfo& info() const override { return m_info; }
     int currentInfo(FileInfo& info) override;
@@ -19,7 +19,7 @@ public:
 
 private:
     std::unique_ptr<SmbOperation> m_operation;
-    smb::File* m_file;
+    smb::OpenFile m_file; // closed before the operation gives its context back
     FileInfo m_info;
 };
 
@@ -31,7 +31,7 @@ class SmbPart : public PartFile
 public:
     enum class Kind { Part, NewTarget };
 
-    SmbPart(std::unique_ptr<SmbOperation> operation, smb::File* file, QByteArray url, Kind kind);
+    SmbPart(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, QByteArray url, Kind kind);
     ~SmbPart() override;
 
     int write(const char* data, qint64 size) override;
@@ -48,7 +48,7 @@ private:
     int writeInPlace(const FileInfo& source);
 
     std::unique_ptr<SmbOperation> m_operation;
-    smb::File* m_file;
+    smb::OpenFile m_file; // empty once committed
     QByteArray m_url;
     Kind m_kind;
     bool m_committed = false;

@@ -8,6 +8,9 @@
 #include "tests/support/HeldShareFile.h"
 
 #include <pwd.h>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <stdexcept>
 #include <sys/mount.h>
 
 namespace tarvo::test {
@@ -443,6 +446,37 @@ TEST_F(LogonTest, EachUnreachableShareSaysWhyAndSkipsOnlyItsSession)
                          "administrator can enable SMB2 or later.\r\nSession: Old"}));
     EXPECT_EQ(readShare("out/a.txt"), "Good");
     EXPECT_EQ(observer.summary.text(), "1 of 9 files are transferred successfully");
+}
+
+// A listing that its caller stopped by throwing leaves nothing open: once
+// the connection to that share is cancelled, the next operation that takes
+// over the listing's context (here a listing inside a listing of another
+// share, which holds that share's context) forgets the cancelled share's
+// session, and the server lets it go.
+TEST_F(LogonTest, ASessionGoesWithItsConnectionAfterAListingThatThrew)
+{
+    ASSERT_EQ(connect("Other", "other"), 0);
+    writeShare("../other/o.txt", "o");
+    writeShare("s.txt", "s");
+    FileSystem& files = platform->files();
+    const auto stop = [](const DirEntry&) -> bool { throw std::runtime_error("stopped"); };
+    EXPECT_THROW(files.listFolder(samba().shareText("other"), stop), std::runtime_error);
+    ASSERT_EQ(platform->connections().cancelConnection("Other", false, true), 0);
+    ASSERT_TRUE(samba().connectedShares().contains("other")); // kept until its context is reused
+    ASSERT_EQ(connect("Share"), 0);
+    int inner = -1;
+    EXPECT_EQ(files.listFolder(samba().shareText(),
+                               [&](const DirEntry&) {
+                                   inner = files.listFolder(samba().shareText(),
+                                                            [](const DirEntry&) { return true; });
+                                   return false;
+                               }),
+              0);
+    EXPECT_EQ(inner, 0);
+    const QDeadlineTimer deadline(10000); // the server's process for it ends on its own
+    while (samba().connectedShares().contains("other") && !deadline.hasExpired())
+        QThread::msleep(20);
+    EXPECT_FALSE(samba().connectedShares().contains("other"));
 }
 
 } // namespace

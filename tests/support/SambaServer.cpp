@@ -219,6 +219,22 @@ bool SambaServer::giveShareTo(const QString& account)
     return given;
 }
 
+QStringList SambaServer::connectedShares() const
+{
+    const TempFolder output;
+    const QString configuration = "--configfile=" + m_folder.filePath("smb.conf");
+    const Outcome status = FinishProgram(
+        StartProgram(Tool("smbstatus"), {configuration, "--shares"}, {}, output), output);
+    // A row a connection, the share's name first; the headers and IPC$ name none of them.
+    QStringList connected;
+    for (const QByteArray& row : status.out.split('\n')) {
+        const QString first = QString::fromUtf8(row.simplified().split(' ').first());
+        if (m_shares.contains(first))
+            connected.append(first);
+    }
+    return connected;
+}
+
 void SambaTest::SetUpTestSuite()
 {
     s_server = std::make_unique<SambaServer>();

@@ -84,6 +84,9 @@ public:
         return QStringLiteral("\\\\127.0.0.1:%1\\%2").arg(m_port).arg(share);
     }
     int port() const { return m_port; } // for the benchmarks' smbclient
+    // The shares that clients hold connected now, a name for each
+    // connection, as the server's smbstatus reports them.
+    QStringList connectedShares() const;
     const QString& error() const { return m_error; }
 
 private:
