@@ -15,11 +15,11 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
+#include <QCommandLineParser>
 #include <stop_token>
 #include <thread>
 
@@ -130,26 +130,6 @@ bool RunUntilStopped(TransferRun& run, const StopSignals& stop)
     return ended;
 }
 
-// For tests of a run cut off halfway (a killed process, a power loss): with
-// TARVO_STOP_AFTER_BYTES=N in its environment, the process stops itself
-// once a copy has moved N bytes, so that a test can kill it at a known point.
-class StopAfterBytes : public CopyWatcher
-{
-public:
-    explicit StopAfterBytes(quint64 bytes)
-        : m_bytes(bytes)
-    {}
-    void blockCopied(quint64 done, quint64) override
-    {
-        if (done >= m_bytes && !m_stopped.exchange(true))
-            std::raise(SIGSTOP);
-    }
-
-private:
-    const quint64 m_bytes;
-    std::atomic_bool m_stopped{false};
-};
-
 // The rows that the NAMEs pick, in list order; every row without NAMEs.
 FileRows pickRows(const FileRows& rows, const QStringList& names)
 {
@@ -170,27 +150,27 @@ FileRows pickRows(const FileRows& rows, const QStringList& names)
 
 int RunSendCommand(const QStringList& arguments, const StartOptions& environment)
 {
-    const Command& self = *FindCommand(QStringLiteral("send"));
-    auto policy = ConsoleMessageService::Policy::Ask;
-    QStringList names;
-    bool dryRun = false;
-    for (const QString& argument : arguments) {
-        if (argument == u"--dry-run") {
-            dryRun = true;
-            continue;
-        }
-        if (argument == u"--yes" || argument == u"--no") {
-            const auto chosen = argument == u"--yes" ? ConsoleMessageService::Policy::Yes
-                                                     : ConsoleMessageService::Policy::No;
-            if (policy != ConsoleMessageService::Policy::Ask && policy != chosen)
-                return UsageError(QStringLiteral("--yes and --no exclude each other"));
-            policy = chosen;
-        } else if (argument.startsWith(u'-')) {
-            return UsageError(QStringLiteral("usage: tarvo %1").arg(QLatin1String(self.synopsis)));
-        } else {
-            names.append(argument);
-        }
+    QCommandLineParser parser;
+    const QCommandLineOption yesOption(QStringLiteral("yes"));
+    const QCommandLineOption noOption(QStringLiteral("no"));
+    const QCommandLineOption dryRunOption(QStringLiteral("dry-run"));
+    parser.addOptions({yesOption, noOption, dryRunOption});
+    const bool parsed = parser.parse(QStringList{QStringLiteral("send")} + arguments);
+    const QStringList names = parser.positionalArguments();
+    // Every NAME is a pattern: "-" is none, and "--" ends no options here.
+    const bool dashed = arguments.contains(QStringLiteral("--")) ||
+                        std::any_of(names.cbegin(), names.cend(),
+                                    [](const QString& name) { return name.startsWith(u'-'); });
+    if (!parsed || dashed) {
+        const Command& self = *FindCommand(QStringLiteral("send"));
+        return UsageError(QStringLiteral("usage: tarvo %1").arg(QLatin1String(self.synopsis)));
     }
+    if (parser.isSet(yesOption) && parser.isSet(noOption))
+        return UsageError(QStringLiteral("--yes and --no exclude each other"));
+    const bool dryRun = parser.isSet(dryRunOption);
+    const auto policy = parser.isSet(yesOption)  ? ConsoleMessageService::Policy::Yes
+                        : parser.isSet(noOption) ? ConsoleMessageService::Policy::No
+                                                 : ConsoleMessageService::Policy::Ask;
 
     ConsoleMessageService messages(policy);
     Settings settings;
@@ -240,14 +220,12 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
 
     DryRunFileSystem dry(platform->files(),
                          [&printer](const QString& line) { printer.action(line); });
-    bool stopHook = false;
-    StopAfterBytes stop(qEnvironmentVariable("TARVO_STOP_AFTER_BYTES").toULongLong(&stopHook));
     std::stop_source stopSource;
     const StopSignals stopSignals(stopSource);
     TransferRun run({snapshot, entries, names, sizes, unsendablePicked},
                     {dryRun ? static_cast<FileSystem&>(dry) : platform->files(),
-                     platform->connections(), runMessages, printer, stopHook ? &stop : nullptr,
-                     stopSource.get_token(), &progress});
+                     platform->connections(), runMessages, printer, nullptr, stopSource.get_token(),
+                     &progress});
     if (!RunUntilStopped(run, stopSignals)) {
         // Held up by a server that stopped answering: what the run did is
         // said, and the process ends at once. The part it was writing is

@@ -10,6 +10,10 @@
 set -euo pipefail
 source "$(dirname "$0")/samba-share.sh"
 
+if [ "$#" -lt 1 ] || [ ! -x "$1" ]; then
+    echo "usage: scripts/demo.sh TARVO_BINARY [DEMO_FOLDER]" >&2
+    exit 2
+fi
 tarvo="$(realpath "$1")"
 demo="$(realpath -m "${2:-$(dirname "$0")/../build/demo}")"
 

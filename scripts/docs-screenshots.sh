@@ -13,6 +13,10 @@
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
 source "$source_dir/scripts/samba-share.sh"
+if [ "$#" -lt 1 ] || [ "$#" -gt 2 ] || [ ! -x "$1" ]; then
+    echo "usage: scripts/docs-screenshots.sh TARVO_BINARY [OUTPUT_FOLDER]" >&2
+    exit 2
+fi
 tarvo="$(realpath "$1")"
 out="$(realpath -m "${2:-$source_dir/docs}")"
 work="$(mktemp -d)"
@@ -57,18 +61,31 @@ export XDG_STATE_HOME="$work/state"
 # One shot: start the program, click through STEPS (x,y offsets in the main
 # window, "key:NAME", "wait:SECONDS"), then capture the window named TITLE.
 shoot() { # config title output steps...
+    if [ "$#" -lt 3 ]; then
+        echo "docs-screenshots: shoot CONFIG TITLE OUTPUT [STEPS...]" >&2
+        exit 2
+    fi
+    # Each step that fails ends the shot, and the script with it; the
+    # program goes on again (it may be held still) and is ended.
     xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+        set -euo pipefail
         tarvo="$1" config="$2" device="$3" title="$4" shot="$5"
         shift 5
         "$tarvo" --config "$config" --root "$device" &
         pid=$!
+        trap "kill -CONT $pid 2>/dev/null || true; kill $pid 2>/dev/null || true" EXIT
         main=""
         for _ in $(seq 50); do
             sleep 0.2
             main="$(xdotool search --onlyvisible --name "^Tarvo$" 2>/dev/null | head -1)" && [ -n "$main" ] && break
         done
+        if [ -z "$main" ]; then
+            echo "docs-screenshots: the main window did not appear" >&2
+            exit 1
+        fi
         sleep 1 # the list fills
-        eval "$(xdotool getwindowgeometry --shell "$main")"
+        geometry="$(xdotool getwindowgeometry --shell "$main")"
+        eval "$geometry"
         for step in "$@"; do
             case "$step" in
             key:*) xdotool key "${step#key:}" ;;
@@ -78,11 +95,16 @@ shoot() { # config title output steps...
             sleep 0.3
         done
         window="$(xdotool search --onlyvisible --name "^$title\$" | tail -1)"
+        if [ -z "$window" ]; then
+            echo "docs-screenshots: no window \"$title\" appeared" >&2
+            exit 1
+        fi
         kill -STOP $pid # holds a running copy still while the shot is taken
         xwd -id "$window" -silent >"$shot.xwd"
         kill -CONT $pid
         kill $pid
         wait $pid 2>/dev/null || true
+        trap - EXIT
     ' shoot "$tarvo" "$1" "$device" "$2" "$work/shot" "${@:4}"
     xwdtopnm "$work/shot.xwd" 2>/dev/null | pnmtopng >"$3"
     echo "Screenshot written to $3"

@@ -3,6 +3,10 @@
 #   scripts/screenshot.sh TARVO_BINARY OUTPUT.png
 # The window shows two sessions' sample files; nothing connects to a share.
 set -euo pipefail
+if [ "$#" -ne 2 ] || [ ! -x "$1" ]; then
+    echo "usage: scripts/screenshot.sh TARVO_BINARY OUTPUT.png" >&2
+    exit 2
+fi
 tarvo="$(realpath "$1")"
 output="$(realpath -m "$2")"
 work="$(mktemp -d)"
@@ -28,6 +32,7 @@ printf '%s\r\n' "[Setting]" "DefaultChoice=None" "ShowArchive=Yes" "ShowReadonly
 export TARVO_REGISTRY="$work/registry.ini"
 export XDG_STATE_HOME="$work/state" # the window's start size, not the size of your last run
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    set -euo pipefail
     "$0" --config "$1" --root "$2" &
     pid=$!
     for _ in $(seq 50); do

@@ -33,3 +33,15 @@ scripts/tsan.sh build/tsan
 
 echo "== Fuzzing"
 scripts/fuzz.sh 15
+
+# Every build and every file a test writes belongs under build/ (which git
+# ignores) or in a temporary folder: whatever else the steps above left in
+# the checkout, changed or new, fails the run.
+echo "== The checkout after the run"
+left="$(git status --porcelain --untracked-files=all)"
+if [ -n "$left" ]; then
+    echo "tarvo: the run left the checkout changed:" >&2
+    echo "$left" >&2
+    exit 1
+fi
+echo "unchanged"

@@ -14,7 +14,7 @@ namespace tarvo {
 
 class FileSystem;
 
-// The bits of CompareFileInfo: what differs between two files.
+// The bits of CompareFileInfos: what differs between two files.
 namespace CompareBit {
 constexpr int Size = 0x01;
 constexpr int LastWrite = 0x02;

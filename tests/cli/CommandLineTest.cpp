@@ -67,6 +67,8 @@ TEST_F(CommandLineTest, ConfigShowAndSessionsShowTheFileButNoPassword)
 }
 
 // A wrong command line exits 2; asking for help or the version exits 0.
+// `send` takes its options anywhere among its NAMEs, never --yes with --no,
+// and no other word that starts with a dash ("--" ends no options there).
 // A row: its name, the arguments, the exit code, a text of the output or
 // the error output.
 using Usage = std::tuple<const char*, QStringList, int, const char*>;
@@ -82,13 +84,24 @@ TEST_P(UsageTest, ExitsWithItsStatus)
     EXPECT_TRUE((run.out + run.err).contains(says)) << run.out.data() << run.err.data();
 }
 
-INSTANTIATE_TEST_SUITE_P(CommandLines, UsageTest,
-                         ::testing::Values(Usage{"Version", {"--version"}, 0, "Tarvo 1.1\n"},
-                                           Usage{"Help", {"--help"}, 0, "config show"},
-                                           Usage{"UnknownCommand", {"bogus"}, 2, "bogus"},
-                                           Usage{"NoDisplay", {}, 2, "there is no display"},
-                                           Usage{"IncompleteCommand", {"config"}, 2, "usage"}),
-                         [](const auto& info) { return std::string(std::get<0>(info.param)); });
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, UsageTest,
+    ::testing::Values(
+        Usage{"Version", {"--version"}, 0, "Tarvo 1.1\n"},
+        Usage{"Help", {"--help"}, 0, "config show"}, Usage{"UnknownCommand", {"bogus"}, 2, "bogus"},
+        Usage{"NoDisplay", {}, 2, "there is no display"},
+        Usage{"IncompleteCommand", {"config"}, 2, "usage"},
+        Usage{"SendYesAndNo",
+              {"send", "--no", "a.txt", "--yes"},
+              2,
+              "--yes and --no exclude each other"},
+        Usage{"SendUnknownOption",
+              {"send", "a.txt", "--bogus"},
+              2,
+              "usage: tarvo send [--yes | --no]"},
+        Usage{"SendEndOfOptions", {"send", "--", "a.txt"}, 2, "usage: tarvo send [--yes | --no]"},
+        Usage{"SendLoneDash", {"send", "-"}, 2, "usage: tarvo send [--yes | --no]"}),
+    [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 // The README's first command, the way CI runs it: no display, so the demo's
 // files are sent with 'tarvo send --yes'.

@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
-#include <sys/wait.h>
 
 namespace tarvo::test {
 namespace {
@@ -116,6 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
         Exit{"NothingToSend", "None", "Office", "*.doc", 0, "", "", "Nothing to send\n"},
         Exit{"AQuestionIsCancelled", "Del", "Office", "a.txt", 0, "", OneSent, "-> Cancel"},
         Exit{"YesAnswersIt", "Del", "Office", "--yes a.txt", 0, "", OneSent, "-> OK"},
+        Exit{"OptionsFollowNames", "Del", "Office", "a.txt --yes", 0, "", OneSent, "-> OK"},
         Exit{"APostOperationFailed", "Move", "Office", "", 1, "", "1 post-operation failed",
              "Failed to move file \\Docs\\a.txt to \\Sent\\a.txt\nA file of that name already "
              "exists."},
@@ -164,13 +164,11 @@ TEST_P(SendSignalTest, StopsTheRunAndKeepsTheOldTarget)
     int terminal = -1;
     int child = -1;
     ASSERT_EQ(::openpty(&terminal, &child, nullptr, nullptr, nullptr), 0);
-    // The program stops itself once 2 MiB have moved: the signal lands mid-file.
-    const qint64 pid = start({"send", "--yes"}, {"TARVO_STOP_AFTER_BYTES=2097152"},
-                             QString::fromLocal8Bit(::ptsname(terminal)));
+    // Stopped once it has read 2 MiB of the file: the signal lands mid-file.
+    const qint64 pid =
+        startUntilStopped(2 << 20, {"send", "--yes"}, QString::fromLocal8Bit(::ptsname(terminal)));
     ::close(child);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid_t(pid), &status, WUNTRACED), pid);
-    ASSERT_TRUE(WIFSTOPPED(status)) << "the run ended before 2 MiB had moved";
+    ASSERT_GT(pid, 0) << "the run ended before 2 MiB had moved";
     ::kill(pid_t(pid), GetParam());
     ::kill(pid_t(pid), SIGCONT);
     QByteArray out;
@@ -213,10 +211,8 @@ TEST_F(SendCommandTest, CtrlCWhileTheServerHangsEndsTheProgramWithItsSummary)
     addSession("Office", line("Put", "\\Big", "\\out", "Del"));
     addSession("Docs", line("Put", "\\Docs", "\\out"));
     const auto resume = qScopeGuard([] { samba().resume(); });
-    const qint64 pid = start({"send", "--yes", "big.bin"}, {"TARVO_STOP_AFTER_BYTES=2097152"});
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid_t(pid), &status, WUNTRACED), pid);
-    ASSERT_TRUE(WIFSTOPPED(status)) << "the run ended before 2 MiB had moved";
+    const qint64 pid = startUntilStopped(2 << 20, {"send", "--yes", "big.bin"});
+    ASSERT_GT(pid, 0) << "the run ended before 2 MiB had moved";
     samba().pause();
     ::kill(pid_t(pid), SIGINT);
     ::kill(pid_t(pid), SIGCONT);

@@ -152,7 +152,7 @@ TEST_F(FileListBuilderTest, ARefreshShowsOnlyTheRowsOfItsLastStart)
     const auto startAndWaitForTheFirstRows = [&] {
         const qsizetype before = files.journal().size();
         refresher.start(FileListBuilder::TakeSnapshot(settings));
-        ASSERT_TRUE(Await([&] { return files.journal().mid(before).count("list \\d") >= 2; }));
+        files.waitUntil([&] { return files.journal().mid(before).count("list \\d") >= 2; });
     };
 
     startAndWaitForTheFirstRows();

@@ -79,7 +79,7 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
 // is not sent: the old target stays whole and Del keeps the source.
 TEST_F(TransferRunTest, ACopyThatDidNotArriveWholeIsNotSent)
 {
-    files.addFile("\\Docs\\cut.bin", QByteArray(200000, 'c'));
+    files.addFile("\\Docs\\cut.bin", QByteArray(3 << 20, 'c')); // two blocks
     files.addFile("\\Docs\\saved.txt", QByteArray(100000, 's'));
     files.addFile(onShare("out\\cut.bin"), "old");
     files.failWrite("cut.bin", 2, PlatformError::DiskFull);
@@ -110,7 +110,7 @@ TEST_F(TransferRunTest, AThrowEndsTheRunAsAFailureThatSaysWhy)
     files.addFile("\\Docs\\b.txt", "b");
     files.addFolder(onShare("out"));
     addSession("Office", line("Put", "\\Docs", "out"), {"\\Docs\\a.txt", "\\Docs\\b.txt"});
-    files.setBlockHook([](const QString& source) {
+    files.setBlockHook([](const QString& source, quint64) {
         if (source.endsWith("b.txt"))
             throw std::runtime_error("the disk controller was reset");
     });
@@ -129,7 +129,7 @@ TEST_F(TransferRunTest, AThrowEndsTheRunAsAFailureThatSaysWhy)
 // keeps the source whatever the answer, and nothing more is asked.
 TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
 {
-    files.addFile("\\Docs\\big.bin", QByteArray(1 << 20, 'n'));
+    files.addFile("\\Docs\\big.bin", QByteArray(3 << 20, 'n')); // two blocks
     files.addFile("\\Docs\\small.txt", "s");
     files.addFile(onShare("out\\big.bin"), "old");
     files.addFile("\\Later\\a.txt", "a");
@@ -137,10 +137,11 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
     addSession("Office", line("Put", "\\Docs", "out", "Move", "\\Sent"),
                {"\\Docs\\big.bin", "\\Docs\\small.txt"});
     addSession("Later", line("Put", "\\Later", "later"), {"\\Later\\a.txt"});
-    files.setBlockHook([this](const QString& source) {
-        if (source.endsWith("big.bin") &&
-            Await([&] { return files.exists(onShare("out\\small.txt")); }))
+    files.setBlockHook([this](const QString& source, quint64) {
+        if (source.endsWith("big.bin")) {
+            files.waitUntil([&] { return files.exists(onShare("out\\small.txt")); });
             stop.request_stop();
+        }
     });
 
     EXPECT_EQ(run().lines(),
@@ -161,7 +162,7 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
     ASSERT_EQ(files.deleteFile(onShare("out\\small.txt"), nullptr), 0);
     messages.onMessage = [this](const QString&) {
         // The small file's copy runs ahead; the stop comes once it arrived.
-        ASSERT_TRUE(Await([&] { return files.exists(onShare("out\\small.txt")); }));
+        files.waitUntil([&] { return files.exists(onShare("out\\small.txt")); });
         stop.request_stop();
     };
     messages.answerNext(MessageResult::Ok);

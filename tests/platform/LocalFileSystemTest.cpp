@@ -2,6 +2,7 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/FileTimes.h"
+#include "tests/support/MemoryFileSystem.h"
 #include "tests/support/TempFiles.h"
 
 #include <fcntl.h>
@@ -69,18 +70,55 @@ TEST_P(RefusalTest, GivesItsCodeAndChangesNothing)
 
 using namespace PlatformError;
 // A named pipe is opened without waiting for a writer: a test that hangs on it has failed.
-INSTANTIATE_TEST_SUITE_P(
-    Operations, RefusalTest,
-    ::testing::Values(
-        Refusal{"AttributesInAMissingFolder", "attributes", "\\None\\a", "", PathNotFound},
-        Refusal{"CopyOfANamedPipe", "copy", "\\pipe", "\\a", AccessDenied},
-        Refusal{"CopyOntoAReadOnlyFile", "copy", "\\plain.txt", "\\locked.txt", AccessDenied},
-        Refusal{"CopyThatMustNotReplace", "copy new", "\\plain.txt", "/.hidden", FileExists},
-        Refusal{"MoveOntoAFile", "move", "\\plain.txt", "/.hidden", FileExists},
-        Refusal{"MoveOfAChangedFile", "move sent", "\\plain.txt", "\\a", SourceChanged},
-        Refusal{"DeleteOfAChangedFile", "delete sent", "\\plain.txt", "", SourceChanged},
-        Refusal{"DeleteOfAReadOnlyFile", "delete", "\\locked.txt", "", AccessDenied}),
-    [](const auto& info) { return std::string(std::get<0>(info.param)); });
+const std::vector<Refusal> Refusals = {
+    Refusal{"AttributesInAMissingFolder", "attributes", "\\None\\a", "", PathNotFound},
+    Refusal{"CopyOfANamedPipe", "copy", "\\pipe", "\\a", AccessDenied},
+    Refusal{"CopyOfAFolder", "copy", "\\folder", "\\a", AccessDenied},
+    Refusal{"CopyOntoAReadOnlyFile", "copy", "\\plain.txt", "\\locked.txt", AccessDenied},
+    Refusal{"CopyThatMustNotReplace", "copy new", "\\plain.txt", "/.hidden", FileExists},
+    Refusal{"MoveOntoAFile", "move", "\\plain.txt", "/.hidden", FileExists},
+    Refusal{"MoveOfAChangedFile", "move sent", "\\plain.txt", "\\a", SourceChanged},
+    Refusal{"DeleteOfAChangedFile", "delete sent", "\\plain.txt", "", SourceChanged},
+    Refusal{"DeleteOfAReadOnlyFile", "delete", "\\locked.txt", "", AccessDenied},
+    Refusal{"DeleteOfAFolder", "delete", "\\folder", "", AccessDenied}};
+
+std::string RowName(const ::testing::TestParamInfo<Refusal>& info)
+{
+    return std::get<0>(info.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, RefusalTest, ::testing::ValuesIn(Refusals), RowName);
+
+// The in-memory file system that the run's tests decide on, set up as the
+// device folder above, refuses the same operations with the same codes and
+// changes nothing either. It has no named pipes.
+class ModelRefusalTest : public ::testing::TestWithParam<Refusal>
+{};
+
+TEST_P(ModelRefusalTest, GivesTheDevicesCodeAndChangesNothing)
+{
+    test::MemoryFileSystem model;
+    model.addFile("\\plain.txt", "12345");
+    model.addFile("\\.hidden", "h");
+    model.addFile("\\locked.txt", "old", test::MemoryFileSystem::DefaultTime,
+                  FileAttribute::ReadOnly);
+    model.addFolder("\\folder");
+    const auto& [name, op, path, target, error] = GetParam();
+    EXPECT_EQ(Perform(model, op, path, target), error);
+    EXPECT_EQ(model.journal(), QStringList());
+    EXPECT_EQ(model.names("\\"), QStringList({".hidden", "folder", "locked.txt", "plain.txt"}));
+}
+
+std::vector<Refusal> WithoutPipes()
+{
+    std::vector<Refusal> rows = Refusals;
+    std::erase_if(rows,
+                  [](const Refusal& row) { return std::get<2>(row) == QByteArray("\\pipe"); });
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, ModelRefusalTest, ::testing::ValuesIn(WithoutPipes()),
+                         RowName);
 
 // A listing names every entry but "." and "..", with the attributes a Linux
 // file has: folder, read-only when the owner cannot write, hidden for a dot,
@@ -123,11 +161,21 @@ TEST_F(LocalFileSystemTest, ListsAttributesAndCopiesKeepBytesAndTimes)
     ASSERT_EQ(files.readAttributes("\\From\\a.bin", source), 0);
     // 2023-11-14 22:13:20.123456 UTC in 100-ns units since 1601: what a share keeps.
     EXPECT_EQ(source.LastWriteTime, 133444736001234560ull);
-    ASSERT_EQ(files.copyFile("\\..\\From\\a.bin", "\\..\\..\\a.bin", true), 0);
+    struct Blocks : CopyWatcher
+    {
+        void blockCopied(quint64 done, quint64) override { arrived.append(done); }
+        QList<quint64> arrived;
+    } real, model;
+    ASSERT_EQ(files.copy({"\\..\\From\\a.bin", "\\..\\..\\a.bin", true, nullptr, &real}).error, 0);
     ASSERT_EQ(files.readAttributes("\\a.bin", copied), 0);
     EXPECT_EQ(copied.LastWriteTime, source.LastWriteTime);
     EXPECT_TRUE(test::TempFolder::read(root.filePath("a.bin")) == content);
     EXPECT_TRUE(QDir(root.path()).entryList({"*tarvo*"}, QDir::Files | QDir::Hidden).isEmpty());
+    // The in-memory file system moves the same blocks.
+    test::MemoryFileSystem memory;
+    memory.addFile("\\From\\a.bin", content);
+    ASSERT_EQ(memory.copy({"\\From\\a.bin", "\\a.bin", true, nullptr, &model}).error, 0);
+    EXPECT_EQ(model.arrived, real.arrived);
 }
 
 // A sent file is deleted (or moved) only while it is the very file that was

@@ -6,21 +6,22 @@
 #include "tests/support/Locked.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <QDeadlineTimer>
 #include <QHash>
 #include <QMap>
 #include <QStringList>
-#include <thread>
 
 namespace tarvo::test {
 
 // Files, folders and share connections in memory, for tests of what the
 // program decides. It keeps the contract of the real file systems (a copy
 // keeps the source's time and puts the target in place only whole and
-// unchanged; a move or delete checks the version it is given) and records
-// each change, listing and connection in a journal. Device paths
+// unchanged; a move or delete checks the version it is given), refuses what
+// they refuse (a folder copied or deleted as a file, a read-only file
+// replaced or deleted), moves a copy's bytes in the blocks they move, and
+// records each change, listing and connection in a journal. Device paths
 // ("\Docs\a.txt") are compared as written, share paths ("\\pc\share\a.txt")
 // regardless of case; a share keeps the letter case of a name it holds.
 // Set up before a run; the run's copies may then use it from several threads.
@@ -28,6 +29,11 @@ class MemoryFileSystem : public FileSystem, public ShareConnections
 {
 public:
     static constexpr FileTime DefaultTime = 133000000000000000; // 2022-06-18 04:26:40 UTC
+    // The blocks of a copy as the real stores move them: the device's
+    // (LocalFileSystem::copyBufferSize), a share's (SmbFileSystem's), and
+    // the bigger of the two for a copy between them.
+    static constexpr quint64 DeviceBlock = 1 << 20;
+    static constexpr quint64 ShareBlock = 2 << 20;
     enum class Op { List, Copy, Write, Move, Delete, Disconnect };
 
     void addFile(const QString& path, const QByteArray& data, FileTime lastWrite = DefaultTime,
@@ -40,6 +46,7 @@ public:
             normal(path),
             data,
             {attributes, lastWrite, 0, lastWrite, quint64(data.size()), 1, ++m_lastFileId, 0}};
+        m_changed.notify_all();
     }
     void addFolder(const QString& path)
     {
@@ -49,6 +56,7 @@ public:
         if (folder != "\\" && !(folder.startsWith("\\\\") && folder.count(u'\\') == 3))
             addFolder(parentOf(folder)); // up to the device's or the share's root
         m_nodes[key(folder)] = {folder, {}, {FileAttribute::Directory, 0, 0, DefaultTime, 0}};
+        m_changed.notify_all();
     }
     // The size that listings give, without the bytes (a file of 5 GiB).
     void setSize(const QString& path, quint64 size) { m_nodes[key(path)].info.Size = size; }
@@ -92,8 +100,20 @@ public:
     {
         m_changes[key(path)] = [=, this] { addFile(path, data, lastWrite); };
     }
-    // Called after each block of every copy, on the copy's thread.
-    void setBlockHook(std::function<void(const QString& source)> hook) { m_blockHook = hook; }
+    // Called after each block of every copy, on the copy's thread, with the
+    // bytes the copy has moved.
+    void setBlockHook(std::function<void(const QString& source, quint64 done)> hook)
+    {
+        m_blockHook = hook;
+    }
+    // Waits on this thread (a copy's as well), without running its events,
+    // until the condition holds: every change of the files, the journal or
+    // the connections has it looked at again.
+    void waitUntil(const std::function<bool()>& condition) const
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, condition);
+    }
     // Times written into the folder keep only multiples of ticks; 0: none.
     void setTimeResolution(const QString& folder, FileTime ticks) { m_ticks[key(folder)] = ticks; }
     void refuseConnection(const QString& remote, int error) { m_refusals[key(remote)] = error; }
@@ -121,7 +141,7 @@ public:
         const int error = takeFault(Op::List, folder);
         if (error || find(folder) || !m_nodes.value(key(folder)).info.isDirectory())
             return error ? error : PlatformError::PathNotFound;
-        m_journal.append("list " + normal(folder));
+        record("list " + normal(folder));
         DirEntryList entries = children(folder);
         for (const QString& name : m_extra.value(key(folder)))
             entries.append({name, {}});
@@ -130,15 +150,26 @@ public:
         std::all_of(entries.cbegin(), entries.cend(), visit); // until visit says stop
         return 0;
     }
+    // As a real copy: the source is opened (a folder is refused) and checked
+    // against the version it must be, a file bigger than one block that must
+    // not replace its target is refused before its first block, then the
+    // blocks move, and only then is the target put in place, which an
+    // existing folder or read-only file refuses.
     CopyOutcome copy(const CopyRequest& request) override
     {
         Node source;
+        const quint64 block = blockSize(request.source, request.target);
         {
             Lock lock(m_mutex);
             int error = sourceError(Op::Copy, request.source, request.target, request.copiedAs);
+            if (!error && m_nodes.value(key(request.source)).info.isDirectory())
+                error = PlatformError::AccessDenied;
             const int target = targetError(request.target);
-            if (!error && (target != PlatformError::FileExists || request.failIfExists))
+            if (!error && target != PlatformError::FileExists)
                 error = target;
+            const quint64 size = m_nodes.value(key(request.source)).info.Size;
+            if (!error && target && request.failIfExists && size > block)
+                error = PlatformError::FileExists;
             if (error || request.stop.stop_requested())
                 return CopyOutcome::failed(error ? error : PlatformError::Cancelled);
             source = m_nodes.value(key(request.source));
@@ -149,17 +180,19 @@ public:
             if (const int error =
                     Locked(m_mutex, [&] { return takeFault(Op::Write, request.target); }))
                 return CopyOutcome::failed(error);
-            done = std::min<quint64>(done + 64 * 1024, source.info.Size);
+            done = std::min<quint64>(done + block, source.info.Size);
             if (Lock lock(m_mutex); m_changes.contains(key(request.source)))
                 m_changes.take(key(request.source))();
             if (request.watcher)
                 request.watcher->blockCopied(done, source.info.Size);
             if (m_blockHook)
-                m_blockHook(request.source);
+                m_blockHook(request.source, done);
         }
         Lock lock(m_mutex);
         if (!SameVersion(m_nodes.value(key(request.source)).info, source.info))
             return CopyOutcome::failed(PlatformError::SourceChanged);
+        if (const int error = replaceError(request.target, request.failIfExists))
+            return CopyOutcome::failed(error);
         Node& copied = m_nodes[key(request.target)];
         copied = {copied.path.isEmpty() ? normal(request.target) : copied.path, source.data,
                   source.info};
@@ -168,7 +201,7 @@ public:
         // Where no time is kept, the file gets the server's time of day.
         copied.info.LastWriteTime =
             ticks ? source.info.LastWriteTime / ticks * ticks : DefaultTime + 864000000000ULL;
-        m_journal.append(QString("copy %1 -> %2").arg(normal(request.source), copied.path));
+        record(QString("copy %1 -> %2").arg(normal(request.source), copied.path));
         return {0, source.info};
     }
     using FileSystem::moveFile;
@@ -180,17 +213,22 @@ public:
             return error ? error : targetError(target);
         m_nodes[key(target)] = {normal(target), m_nodes.value(key(source)).data,
                                 m_nodes.take(key(source)).info};
-        m_journal.append(QString("move %1 -> %2").arg(normal(source), normal(target)));
+        record(QString("move %1 -> %2").arg(normal(source), normal(target)));
         return 0;
     }
     using FileSystem::deleteFile;
+    // As on the device, neither a folder nor a read-only file is deleted as a file.
     int deleteFile(const QString& path, const FileInfo* copiedAs) override
     {
         Lock lock(m_mutex);
-        if (const int error = sourceError(Op::Delete, path, {}, copiedAs))
+        int error = sourceError(Op::Delete, path, {}, copiedAs);
+        const quint32 attributes = m_nodes.value(key(path)).info.Attributes;
+        if (!error && (attributes & (FileAttribute::Directory | FileAttribute::ReadOnly)))
+            error = PlatformError::AccessDenied;
+        if (error)
             return error;
         m_nodes.remove(key(path));
-        m_journal.append("delete " + normal(path));
+        record("delete " + normal(path));
         return 0;
     }
     FileTime timeResolution(const QString& folder) override
@@ -207,7 +245,7 @@ public:
         if (const int refused = m_refusals.value(key(remote)))
             return refused;
         m_connections[name] = normal(remote);
-        m_journal.append(QString("connect %1 %2").arg(name, normal(remote)));
+        record(QString("connect %1 %2").arg(name, normal(remote)));
         return 0;
     }
     int getConnection(const QString& name, QString& remote) override
@@ -231,8 +269,8 @@ public:
                 return busy;
         }
         for (const QString& local : names) {
-            m_journal.append("disconnect " + local);
             m_connections.remove(local);
+            record("disconnect " + local);
         }
         return names.isEmpty() ? PlatformError::NotConnected : 0;
     }
@@ -245,6 +283,17 @@ private:
         FileInfo info;
     };
     using Lock = std::lock_guard<std::recursive_mutex>;
+    static bool isSharePath(const QString& path) { return normal(path).startsWith("\\\\"); }
+    static quint64 blockSize(const QString& source, const QString& target)
+    {
+        return isSharePath(source) || isSharePath(target) ? ShareBlock : DeviceBlock;
+    }
+    // Under the lock: a step in the journal, which wakes every waitUntil.
+    void record(const QString& step)
+    {
+        m_journal.append(step);
+        m_changed.notify_all();
+    }
     static QString normal(QString path)
     {
         path.replace(u'/', u'\\');
@@ -300,17 +349,28 @@ private:
     int targetError(const QString& path) const
     {
         const int error = find(path);
-        return error == PlatformError::FileNotFound          ? 0
-               : error                                       ? error
-               : m_nodes.value(key(path)).info.isDirectory() ? PlatformError::AccessDenied
-                                                             : PlatformError::FileExists;
+        return error == PlatformError::FileNotFound ? 0 : error ? error : PlatformError::FileExists;
+    }
+    // Why a copy's target cannot take the copy's place now, as the real ones
+    // find when they commit: a name that is taken when it must not be
+    // replaced, or a folder or read-only file there.
+    int replaceError(const QString& path, bool failIfExists) const
+    {
+        const int error = targetError(path);
+        const quint32 attributes = m_nodes.value(key(path)).info.Attributes;
+        if (error != PlatformError::FileExists || failIfExists)
+            return error;
+        return attributes & (FileAttribute::Directory | FileAttribute::ReadOnly)
+                   ? PlatformError::AccessDenied
+                   : 0;
     }
 
     mutable std::recursive_mutex m_mutex;
-    QMap<QString, Node> m_nodes; // by key; folders have the Directory attribute
+    mutable std::condition_variable_any m_changed; // see waitUntil
+    QMap<QString, Node> m_nodes;                   // by key; folders have the Directory attribute
     QStringList m_journal;
     QList<std::pair<Op, std::pair<QString, int>>> m_faults; // the path's end, the error
-    std::function<void(const QString&)> m_blockHook;
+    std::function<void(const QString&, quint64)> m_blockHook;
     QHash<QString, FileTime> m_ticks;
     QHash<QString, int> m_refusals;
     QHash<QString, QStringList> m_extra;             // listed beside the folder's files
@@ -319,15 +379,5 @@ private:
     QMap<QString, QString> m_connections;            // local name -> remote name
     quint64 m_lastFileId = 0;
 };
-
-// Waits on this thread, without running its events, until the condition
-// holds; false when it still does not after ten seconds.
-inline bool Await(const std::function<bool()>& condition)
-{
-    const QDeadlineTimer deadline(10000);
-    while (!condition() && !deadline.hasExpired())
-        std::this_thread::yield();
-    return condition();
-}
 
 } // namespace tarvo::test

@@ -10,6 +10,7 @@
 #include "tests/support/ScriptedMessageService.h"
 
 #include <QDateTime>
+#include <sys/wait.h>
 
 namespace tarvo::test {
 
@@ -111,6 +112,26 @@ protected:
     Outcome tarvo(const QStringList& arguments, const QStringList& environment = {})
     {
         return FinishProgram(start(arguments, environment), m_work);
+    }
+    // Starts `tarvo ARGUMENTS` and lets it run until the reads and writes of
+    // files on the device (the source of a Put, the part of a Get) have moved
+    // `bytes`: the process then stops itself inside the call that got there
+    // (support/StopAfterBytes.cpp). Its pid, stopped; -1 when it ended first.
+    qint64 startUntilStopped(quint64 bytes, const QStringList& arguments,
+                             const QString& output = {})
+    {
+        const QString asan = qEnvironmentVariable("ASAN_OPTIONS");
+        const QStringList environment{
+            "LD_PRELOAD=" TARVO_STOP_AFTER_BYTES_LIBRARY,
+            "TARVO_TEST_STOP_AFTER_BYTES=" + QString::number(bytes),
+            "TARVO_TEST_STOP_IN=" + platform->devicePaths().root(),
+            // AddressSanitizer wants its runtime first among the libraries.
+            "ASAN_OPTIONS=" + (asan.isEmpty() ? asan : asan + ':') + "verify_asan_link_order=0"};
+        const qint64 pid = start(arguments, environment, output);
+        int status = 0;
+        if (pid <= 0 || ::waitpid(pid_t(pid), &status, WUNTRACED) != pid)
+            return -1;
+        return WIFSTOPPED(status) ? pid : -1;
     }
 
     std::unique_ptr<PlatformServices> platform;
