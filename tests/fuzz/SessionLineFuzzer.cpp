@@ -21,9 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     SessionKind(line);
     SessionDirection(line);
-    SessionSourceFolder(Session::FromLine(QStringLiteral("S"), line));
-    SessionTargetFolder(QStringLiteral("S"), line);
-    SessionPostFolder(QStringLiteral("S"), line);
+    const Session typed = Session::FromLine(QStringLiteral("S"), line);
+    SessionSourceFolder(typed);
+    SessionTargetFolder(typed);
+    SessionPostFolder(typed);
     QString changed = line;
     SetSessionFolder(changed, line);
     return 0;
