@@ -1,0 +1,235 @@
+#include "core/transfer/DryRunFileSystem.h"
+#include "core/transfer/SyncPlan.h"
+#include "platform/ErrorCodes.h"
+#include "tests/support/MemoryRunFixture.h"
+#include "tests/support/ScriptedMessageService.h"
+
+#include <gtest/gtest.h>
+#include <QRegularExpression>
+
+namespace tarvo::test {
+namespace {
+using SyncRunTest = MemoryRunFixture;
+
+// The run carries a.csv to f.csv into a folder that holds the same a.csv to
+// d.csv, an older F.CSV, and files and a folder the run does not carry. Each
+// same file is asked about, copied on Yes and kept when the question is
+// closed, until Yes To All spares the questions after it; the changed F.CSV
+// is copied without a question and keeps its name. Pruning deletes only plain
+// files of the target folder that the session's entries do not carry (an
+// entry of another session does not count) and that the run's NAME patterns
+// match. A Sync session of which nothing was chosen prunes nothing. A target
+// folder that cannot be listed prunes nothing, and each file is judged on its
+// own; a copy that fails is not counted.
+TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
+{
+    params.namePatterns = {"*.csv"};
+    addSession("Idle", line("Put", "\\Docs", "idle", "Sync"));
+    files.addFile(onShare("idle\\keep.csv"), "k");
+    addSession("Mirror", line("Put", "\\Docs", "out", "Sync"));
+    for (const QString name : {"a.csv", "b.csv", "c.csv", "d.csv", "e.csv", "f.csv"}) {
+        files.addFile("\\Docs\\" + name, "new");
+        choose("Mirror", {"\\Docs\\" + name});
+    }
+    for (const QString name : {"a.csv", "b.csv", "c.csv", "d.csv", "o.csv", "x.csv", "notes.txt"})
+        files.addFile(onShare("out\\" + name), "new");
+    files.addFile(onShare("out\\F.CSV"), "old");
+    files.addFolder(onShare("out\\sub.csv"));
+    choose("Other", {"\\Docs\\o.csv"});
+    files.failNext(MemoryFileSystem::Op::List, "share\\blind", PlatformError::AccessDenied);
+    files.addFile(onShare("blind\\a.csv"), "old!");
+    files.addFile(onShare("blind\\stale.csv"), "s");
+    addSession("Blind", line("Put", "\\Docs", "blind", "Sync"),
+               {"\\Docs\\a.csv", "\\Docs\\missing.csv"});
+    // Yes, then the question closed without a button, then Yes To All.
+    for (const ReplaceAnswer answer : {ReplaceYes, ReplaceAsk, ReplaceYesToAll})
+        messages.answerNextReplace({answer != ReplaceAsk, answer});
+
+    EXPECT_EQ(run().text(), "7 of 9 files are transferred successfully");
+    EXPECT_EQ(messages.texts(), QStringList("Failed to copy file \\Docs\\missing.csv to " +
+                                            onShare("blind\\missing.csv") +
+                                            "\r\nThe file does not exist (any more)."));
+    EXPECT_EQ(files.names(onShare("blind")), QStringList({"a.csv", "stale.csv"}));
+    EXPECT_EQ(files.data(onShare("blind\\a.csv")), "new");
+    EXPECT_EQ(files.names(onShare("out")), QStringList({"F.CSV", "a.csv", "b.csv", "c.csv", "d.csv",
+                                                        "e.csv", "notes.txt", "sub.csv"}));
+    EXPECT_EQ(files.data(onShare("out\\F.CSV")), "new");
+    EXPECT_EQ(files.names(onShare("idle")), QStringList("keep.csv"));
+    EXPECT_EQ(files.journal().filter("copy ").size(), 6);
+    EXPECT_EQ(messages.replaceQuestions().size(), 3);
+    for (const ScriptedMessageService::Asked& asked : messages.replaceQuestions())
+        EXPECT_EQ(asked.existing.path, onShare("out\\") + asked.incoming.path.mid(6));
+}
+
+// Sync compares the whole size, and nothing but the size and the last-write
+// time: 4 GiB apart is not the same, another creation time is. A share that
+// keeps times to 2 seconds: what Sync copied once is the same on the next
+// run, and the bar ends full. One that keeps no time: said once, and copied
+// again.
+TEST_F(SyncRunTest, SeesTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
+{
+    const FileInfo small{0, 0, 0, 0, 0x10};
+    EXPECT_EQ(CompareFileInfos(small, {0, 0, 0, 0, 0x1'0000'0010ULL}), CompareBit::Size);
+    EXPECT_EQ(CompareFileInfos(small, {FileAttribute::Hidden, 1, 2, 0, 0x10}) & SyncCompareMask, 0);
+    params.settings.DefaultChoice = ReplaceNoToAll;
+    files.addFolder(onShare("out"));
+    files.setTimeResolution(onShare("out"), 20000000);
+    files.addFile("\\Docs\\a.txt", "a", MemoryFileSystem::DefaultTime + 5000000);
+    files.addFile("\\Docs\\b.txt", "b", MemoryFileSystem::DefaultTime + 5000000);
+    addSession("Mirror", line("Put", "\\Docs", "out", "Sync"), {"\\Docs\\a.txt", "\\Docs\\b.txt"});
+
+    run();
+    EXPECT_EQ(progress->snapshot().percent(), 100);
+    run();
+    EXPECT_EQ(files.journal().filter("copy ").size(), 2);
+    files.setTimeResolution(onShare("out"), 0);
+    run();
+    EXPECT_EQ(files.journal().filter("copy ").size(), 4);
+    EXPECT_EQ(messages.texts(),
+              QStringList(onShare("out\\") + " does not keep the last-write times of its files, "
+                                             "so Sync cannot tell unchanged files and copies "
+                                             "them again."));
+}
+
+// A dry run says exactly what the run then does, each action once, and the
+// names are decided the way the target folder compares them: a share ignores
+// letter case, so REPORT.TXT is what report.txt lands on (kept while it looks
+// the same, replaced once it differs, never pruned); the device tells case
+// apart, so a.TXT beside the carried a.txt is another file and is pruned. A
+// link or a pipe in the target folder is no file of the mirror. A second Sync
+// with nothing changed copies and deletes nothing.
+TEST_F(SyncRunTest, ADryRunSaysWhatTheRunDoesAndNamesCompareAsTheFolderDoes)
+{
+    params.settings.DefaultChoice = ReplaceNoToAll;
+    files.addFile("\\Docs\\report.txt", "same");
+    files.addFile(onShare("out\\REPORT.TXT"), "same");
+    files.addFile("\\Docs\\notes.txt", "new");
+    files.addFile(onShare("out\\NOTES.txt"), "longer, older");
+    files.addFile(onShare("out\\stale.txt"), "s");
+    addSession("Put", line("Put", "\\Docs", "out", "Sync"),
+               {"\\Docs\\report.txt", "\\Docs\\notes.txt"});
+    files.addFile(onShare("in\\a.txt"), "a");
+    files.addFile("\\In\\a.TXT", "a");
+    files.addFile("\\In\\pipe", "", MemoryFileSystem::DefaultTime, FileAttribute::NotPlain);
+    addSession("Get", line("Get", "\\In", "in", "Sync"), {onShare("in\\a.txt")});
+    // What changed, as "copy SOURCE TARGET" and "delete FILE", in any letter case.
+    const auto changes = [this](qsizetype from) {
+        QStringList changed;
+        for (QString step : files.journal().mid(from)) {
+            if (step.startsWith("copy ") || step.startsWith("delete "))
+                changed.append(step.replace(" -> ", " ").toLower());
+        }
+        return changed;
+    };
+
+    QStringList dry;
+    DryRunFileSystem dryFiles(files, [&](QString action) {
+        action.replace(QRegularExpression("^replace\t"), "copy\t").replace("prune\t", "delete\t");
+        dry.append(action.replace(u'\t', u' ').toLower());
+    });
+    TransferRun(params, {dryFiles, files, messages, record, nullptr, stop.get_token()})
+        .RunTransfer();
+    EXPECT_EQ(dry, QStringList({"delete " + onShare("out\\stale.txt").toLower(),
+                                "copy \\docs\\notes.txt " + onShare("out\\notes.txt").toLower(),
+                                "delete \\in\\a.txt",
+                                "copy " + onShare("in\\a.txt").toLower() + " \\in\\a.txt"}));
+    const qsizetype before = files.journal().size();
+    EXPECT_EQ(run().text(), "3 of 3 files are transferred successfully");
+    EXPECT_EQ(changes(before), dry);
+    EXPECT_EQ(files.names(onShare("out")), QStringList({"NOTES.txt", "REPORT.TXT"}));
+    EXPECT_EQ(files.names("\\In"), QStringList({"a.txt", "pipe"}));
+
+    const qsizetype again = files.journal().size();
+    run();
+    EXPECT_EQ(changes(again), QStringList());
+    EXPECT_TRUE(messages.replaceQuestions().isEmpty());
+}
+
+// The plan of a Sync, one row per folder: what the listing holds (names
+// separated by blanks), the names the run carries, the patterns, how the
+// folder compares names; what the plan prunes, and the file each carried
+// name lands on ("-" for none).
+struct PlanRow
+{
+    const char* name;
+    const char* listed;
+    const char* carried;
+    const char* patterns;
+    bool ignoresCase;
+    const char* probe;
+    const char* prunes;
+    const char* landsOn;
+};
+
+class SyncPlanTest : public ::testing::TestWithParam<PlanRow>
+{};
+
+TEST_P(SyncPlanTest, PrunesWhatNoCarriedNameLandsOn)
+{
+    const PlanRow& row = GetParam();
+    const auto words = [](const char* text) {
+        return QString(text).split(u' ', Qt::SkipEmptyParts);
+    };
+    QList<SyncTarget> listing;
+    for (const QString& name : words(row.listed))
+        listing.append({"\\T\\" + name, {}});
+    SyncPlan plan("\\T\\", listing, words(row.carried), words(row.patterns));
+    EXPECT_EQ(plan.caseProbe(), row.probe);
+    plan.setIgnoresCase(row.ignoresCase);
+
+    QStringList pruned;
+    for (const QString& path : plan.prunes())
+        pruned.append(path.mid(3));
+    QStringList landsOn;
+    for (const QString& name : words(row.carried)) {
+        const std::optional<SyncTarget> target = plan.targetOf(name);
+        landsOn.append(target ? target->path.mid(3) : "-");
+    }
+    EXPECT_EQ(pruned.join(u' '), row.prunes);
+    EXPECT_EQ(landsOn.join(u' '), row.landsOn);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plans, SyncPlanTest,
+    ::testing::Values(PlanRow{"Mirror", "a b c", "a d", "", true, "", "b c", "a -"},
+                      PlanRow{"PatternsCoverTheMirror", "a.csv b.csv n.txt", "a.csv", "*.csv", true,
+                              "", "b.csv", "a.csv"},
+                      PlanRow{"ShareIgnoresCase", "REPORT.TXT x", "report.txt", "", true,
+                              "report.txt", "x", "REPORT.TXT"},
+                      PlanRow{"DeviceTellsCaseApart", "REPORT.TXT x", "report.txt", "", false,
+                              "report.txt", "REPORT.TXT x", "-"},
+                      PlanRow{"ExactNameFirst", "Report.txt report.txt", "report.txt", "", false,
+                              "", "Report.txt", "report.txt"},
+                      PlanRow{"NothingCarriedPrunesAll", "a b", "", "", true, "", "a b", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// One carried file: copied when its target is missing or differs; one that
+// looks the same by the remembered answer, or asked about; the answer is
+// remembered for the files after it, and a question closed without one keeps
+// the file and remembers nothing. Two times closer than the folder keeps
+// them are the same time.
+TEST(SyncDecisionTest, CopiesWhatDiffersAndAsksAboutWhatLooksTheSame)
+{
+    using Step = SyncPlan::Step;
+    EXPECT_EQ(SyncPlan::Decide(false, 0, ReplaceNoToAll), Step::Copy);
+    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Size, ReplaceNoToAll), Step::Copy);
+    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Attributes, ReplaceNoToAll), Step::Keep);
+    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceYesToAll), Step::Copy);
+    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceAsk), Step::Ask);
+    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceNo), Step::Ask);
+
+    int remembered = ReplaceAsk;
+    EXPECT_FALSE(SyncPlan::Answered({false, ReplaceAsk}, remembered));
+    EXPECT_EQ(remembered, ReplaceAsk);
+    EXPECT_TRUE(SyncPlan::Answered({true, ReplaceYes}, remembered));
+    EXPECT_FALSE(SyncPlan::Answered({true, ReplaceNoToAll}, remembered));
+    EXPECT_EQ(remembered, ReplaceNoToAll);
+
+    const FileInfo even{0, 0, 0, 20000000, 1}, odd{0, 0, 0, 35000000, 1};
+    EXPECT_EQ(SyncMask(even, odd, 20000000), 0);
+    EXPECT_EQ(SyncMask(even, odd, FileSystem::MicrosecondTicks), CompareBit::LastWrite);
+    EXPECT_EQ(SyncMask(even, odd, 0), CompareBit::LastWrite);
+}
+
+} // namespace
+} // namespace tarvo::test
