@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Counts the lines of C++ that the program and its tests are made of, blank
-# lines and comment lines left out, and the tests' share of the program's.
+# lines and comment lines left out, and the tests' share of the program's
+# and of all the code.
 #
 #   scripts/count-lines.sh
 set -euo pipefail
@@ -20,7 +21,10 @@ program_lines="$(code_lines "${program[@]}")"
 test_lines="$(code_lines "${tests[@]}")"
 echo "program: $program_lines lines in ${#program[@]} files"
 echo "tests:   $test_lines lines in ${#tests[@]} files"
-awk -v t="$test_lines" -v p="$program_lines" 'BEGIN { printf "tests / program: %.0f%%\n", 100 * t / p }'
+awk -v t="$test_lines" -v p="$program_lines" 'BEGIN {
+    printf "tests / program: %.0f%%\n", 100 * t / p
+    printf "tests / all code: %.0f%%\n", 100 * t / (t + p)
+}'
 for folder in tests/*/; do
     mapfile -t files < <(git ls-files -- "$folder" | grep -E '\.(cpp|h)$')
     printf '  %-16s %6s\n' "$folder" "$(code_lines "${files[@]}")"
