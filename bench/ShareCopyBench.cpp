@@ -46,8 +46,10 @@ void clearFolder(const QString& path)
 // The copies of one list, as a transfer makes them; the number that failed.
 int copyAll(FileSystem& files, const QList<CopyRequest>& copies)
 {
+    // TARVO_COPY_DEPTH fixes the copies in flight at once, for comparing depths.
     const int depth = qEnvironmentVariableIntValue("TARVO_COPY_DEPTH");
-    CopyAhead ahead(files, copies, depth > 0 ? depth : CopyAhead::DefaultDepth);
+    CopyAhead ahead(files, copies, depth > 0 ? depth : CopyAhead::StartDepth,
+                    depth > 0 ? depth : CopyAhead::MostDepth);
     int failed = 0;
     for (qsizetype i = 0; i < copies.size(); ++i)
         failed += ahead.takeNext().error != 0;

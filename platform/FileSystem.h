@@ -16,6 +16,9 @@ public:
     // After each block that reached the target: `done` of the source's
     // `size` bytes have arrived so far.
     virtual void blockCopied(quint64 done, quint64 size) = 0;
+    // Once the source is open, before its first byte is read: the version
+    // that the copy reads, as the store gave it with the open.
+    virtual void sourceOpened(const FileInfo& source) { Q_UNUSED(source); }
 };
 
 struct CopyRequest

@@ -4,17 +4,23 @@
 
 namespace tarvo {
 
-CopyAhead::CopyAhead(FileSystem& files, QList<CopyRequest> copies, int depth)
+CopyAhead::CopyAhead(FileSystem& files, QList<CopyRequest> copies, int depth, int mostDepth)
     : m_files(files)
     , m_copies(std::move(copies))
-    , m_depth(qMax(1, depth))
+    , m_followers(size_t(m_copies.size()))
     , m_results(size_t(m_copies.size()))
+    , m_depth(depth, mostDepth)
 {
+    for (qsizetype i = 0; i < m_copies.size(); ++i) {
+        Follower& follower = m_followers[size_t(i)];
+        follower.owner = this;
+        follower.index = i;
+        follower.watcher = std::exchange(m_copies[i].watcher, &follower);
+    }
+    std::lock_guard lock(m_mutex);
     // The same few threads for the whole list: a thread per copy would cost
     // its start, and the SMB library's scratch state for it, once per file.
-    const int workers = int(qMin<qsizetype>(m_depth, m_copies.size()));
-    for (int i = 0; i < workers; ++i)
-        m_workers.emplace_back([this] { work(); });
+    addWorkers();
 }
 
 CopyAhead::~CopyAhead()
@@ -23,17 +29,35 @@ CopyAhead::~CopyAhead()
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
-    m_changed.notify_all();
+    m_turn.notify_all();
     m_workers.clear(); // each waits for its thread
+}
+
+void CopyAhead::addWorkers()
+{
+    const auto wanted = size_t(qMin<qsizetype>(m_depth.current(), m_copies.size()));
+    while (m_workers.size() < wanted)
+        m_workers.emplace_back([this] { work(); });
+}
+
+int CopyAhead::depth() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_depth.current();
+}
+
+bool CopyAhead::mayStart() const
+{
+    const int depth = m_depth.current();
+    return m_started < m_copies.size() && m_running < depth && m_started < m_taken + depth;
 }
 
 void CopyAhead::work()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] {
-            return m_stopping || m_started >= m_copies.size() || m_started < m_taken + m_depth;
-        });
+        m_turn.wait(lock,
+                    [this] { return m_stopping || m_started >= m_copies.size() || mayStart(); });
         if (m_stopping || m_started >= m_copies.size())
             return;
         const qsizetype index = m_started++;
@@ -53,33 +77,74 @@ void CopyAhead::work()
         result.outcome = std::move(outcome);
         result.thrown = thrown;
         result.done = true;
-        m_changed.notify_all();
+        if (m_depth.copyEnded(CopyDepth::Clock::now()))
+            m_turn.notify_all(); // more copies may run at once now
+        if (index == m_taken)
+            m_progress.notify_one();
     }
+}
+
+void CopyAhead::Follower::blockCopied(quint64 done, quint64 size)
+{
+    if (watcher)
+        watcher->blockCopied(done, size);
+}
+
+void CopyAhead::Follower::sourceOpened(const FileInfo& source)
+{
+    if (watcher)
+        watcher->sourceOpened(source);
+    std::lock_guard lock(owner->m_mutex);
+    owner->m_results[size_t(index)].opened = source;
+    if (index == owner->m_taken)
+        owner->m_progress.notify_one();
+}
+
+template <typename Ready>
+bool CopyAhead::waitFor(std::unique_lock<std::mutex>& lock, const std::stop_token& stop,
+                        std::chrono::milliseconds afterStop, Ready ready)
+{
+    using Clock = std::chrono::steady_clock;
+    // A stop is a flag, not a notification: look at it every little while.
+    constexpr auto look = std::chrono::milliseconds(25);
+    while (!ready()) {
+        if (stop.stop_requested() && !m_stopSeen)
+            m_stopSeen = Clock::now();
+        if (m_stopSeen && Clock::now() >= *m_stopSeen + afterStop)
+            return false;
+        m_progress.wait_for(lock, look);
+    }
+    return true;
+}
+
+std::optional<FileInfo> CopyAhead::nextSource(const std::stop_token& stop)
+{
+    std::unique_lock lock(m_mutex);
+    addWorkers();
+    if (m_taken >= m_copies.size() || stop.stop_requested())
+        return std::nullopt;
+    const Result& next = m_results[size_t(m_taken)];
+    if (!waitFor(lock, stop, std::chrono::milliseconds(0),
+                 [&] { return next.done || next.opened.has_value(); }))
+        return std::nullopt;
+    return next.opened;
 }
 
 CopyOutcome CopyAhead::takeNext(const std::stop_token& stop, std::chrono::milliseconds afterStop)
 {
-    using Clock = std::chrono::steady_clock;
     std::unique_lock lock(m_mutex);
+    addWorkers();
     if (m_taken >= m_copies.size())
         return CopyOutcome::failed(PlatformError::InvalidParameter);
     const qsizetype index = m_taken;
-    const auto done = [&] { return m_results[size_t(index)].done; };
-    // A stop is a flag, not a notification: look at it every little while.
-    constexpr auto look = std::chrono::milliseconds(25);
-    while (!done()) {
-        if (stop.stop_requested() && !m_stopSeen)
-            m_stopSeen = Clock::now();
-        if (m_stopSeen && Clock::now() >= *m_stopSeen + afterStop) {
-            ++m_taken; // given up: the copy ends alone
-            m_changed.notify_all();
-            return CopyOutcome::failed(PlatformError::Cancelled);
-        }
-        m_changed.wait_for(lock, look);
+    if (!waitFor(lock, stop, afterStop, [&] { return m_results[size_t(index)].done; })) {
+        ++m_taken; // given up: the copy ends alone
+        m_turn.notify_one();
+        return CopyOutcome::failed(PlatformError::Cancelled);
     }
     Result result = std::move(m_results[size_t(index)]);
     ++m_taken;
-    m_changed.notify_all(); // one more copy may start
+    m_turn.notify_one(); // one more copy may start
     lock.unlock();
     if (result.thrown)
         std::rethrow_exception(result.thrown);

@@ -258,8 +258,11 @@ int TransferRun::TransferSessionFiles(const Session& session)
         }
         const QString& source = file.source;
         const QString fileName = SplitPath(source).fileName;
+        // The copy looks at its source as it opens it; a second look from
+        // here would cost a share a round trip per file, one file after another.
         FileInfo sourceInfo;
-        ShowFileInfo(file.index, session.name, source, targetFolder, sourceInfo);
+        ShowFileInfo(file.index, session.name, source, targetFolder, sourceInfo,
+                     ahead.nextSource(m_services.stop));
         const QString target = targetFolder + fileName;
         ++m_processed;
         {
@@ -447,9 +450,12 @@ void TransferRun::finishEntry(int index)
 }
 
 bool TransferRun::ShowFileInfo(int index, const QString& session, const QString& sourcePath,
-                               const QString& targetFolder, FileInfo& info)
+                               const QString& targetFolder, FileInfo& info,
+                               const std::optional<FileInfo>& opened)
 {
-    const bool read = m_services.files.readAttributes(sourcePath, info) == 0;
+    // After a stop nothing is looked at: the server may no longer answer.
+    const bool read = opened ? (info = *opened, true)
+                             : !stopped() && m_services.files.readAttributes(sourcePath, info) == 0;
     if (!read)
         info = FileInfo{};
     const SplitPathResult split = SplitPath(sourcePath);

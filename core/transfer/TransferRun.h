@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <QStringList>
 #include <stop_token>
 
@@ -136,9 +137,11 @@ private:
     void releaseShares(const QList<RunSession>& sessions);
 
     // Shows the file and moves the bar to its starting position. Fills in the
-    // source's attributes; false (and zeros) when they cannot be read.
+    // source's attributes, `opened` when its copy gave them, else as read
+    // now; false (and zeros) when they cannot be read.
     bool ShowFileInfo(int index, const QString& session, const QString& sourcePath,
-                      const QString& targetFolder, FileInfo& info);
+                      const QString& targetFolder, FileInfo& info,
+                      const std::optional<FileInfo>& opened = std::nullopt);
     bool copyReplacing(int index, const QString& source, const QString& target);
     // After a stop: a copy that had ended well counts as sent, its
     // post-operation left undone.

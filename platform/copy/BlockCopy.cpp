@@ -364,6 +364,11 @@ BlockTransfer copyOneBlock(SourceFile& input, PartFile& output, quint64 size, qi
 
 } // namespace
 
+bool MayMoveInParallel(quint64 size, qint64 blockSize)
+{
+    return size >= ParallelMinimumBlocks * quint64(blockSize);
+}
+
 BlockTransfer MoveBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 blockSize,
                          bool allowParallel, BlockProgress& progress)
 {
@@ -376,7 +381,7 @@ BlockTransfer MoveBlocks(SourceFile& input, PartFile& output, quint64 size, qint
         writer.push_back(std::make_unique<SequentialWriter>(output));
         return ParallelBlockCopy(input, size, blockSize, std::move(writer), progress, false).run();
     };
-    if (!allowParallel || size < ParallelMinimumBlocks * quint64(blockSize))
+    if (!allowParallel || !MayMoveInParallel(size, blockSize))
         return oneSession();
     const ExtraSessions extra;
     if (extra.count() == 0)

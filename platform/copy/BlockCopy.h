@@ -52,4 +52,8 @@ private:
 BlockTransfer MoveBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 blockSize,
                          bool allowParallel, BlockProgress& progress);
 
+// Whether MoveBlocks, allowed to, moves a file of `size` bytes through
+// parallel sessions where the stores offer them.
+bool MayMoveInParallel(quint64 size, qint64 blockSize);
+
 } // namespace tarvo

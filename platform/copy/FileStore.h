@@ -91,7 +91,11 @@ class FileStore : public FileSystem
 {
 public:
     virtual int openSource(const QString& path, std::unique_ptr<SourceFile>& file) = 0;
-    virtual int createPart(const QString& target, std::unique_ptr<PartFile>& file) = 0;
+    // `alone`: the copy writes the part only through write(), never through
+    // parallelWriters(); the store may then keep every other writer out
+    // while the part is open, and count the bytes it acknowledged instead of
+    // asking for the part's size.
+    virtual int createPart(const QString& target, bool alone, std::unique_ptr<PartFile>& file) = 0;
     // True when moveFile() can rename source to target without copying.
     virtual bool canRename(const QString& source, const QString& target) const = 0;
     // The block that copies to or from this store move best; a copy between

@@ -24,6 +24,8 @@ public:
         if (int error = m_from.openSource(m_request.source, m_input))
             return CopyOutcome::failed(error);
         m_began = m_input->info();
+        if (m_request.watcher)
+            m_request.watcher->sourceOpened(m_began);
         if (m_request.copiedAs && !SameVersion(m_began, *m_request.copiedAs))
             return CopyOutcome::failed(PlatformError::SourceChanged);
         // Don't copy a big file only to be refused at the end. A file that
@@ -61,7 +63,8 @@ private:
     // A new part holding the source's bytes, checked; 0 or why not.
     int fill(bool allowParallel, std::unique_ptr<PartFile>& part, bool& parallel)
     {
-        if (int error = m_to.createPart(m_request.target, part))
+        const bool alone = !allowParallel || !MayMoveInParallel(m_began.Size, m_bufferSize);
+        if (int error = m_to.createPart(m_request.target, alone, part))
             return error;
         BlockProgress progress(m_request.watcher, m_request.stop, m_began.Size);
         const BlockTransfer moved =

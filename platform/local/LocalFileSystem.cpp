@@ -405,8 +405,9 @@ int LocalFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>
     return PlatformError::Success;
 }
 
-int LocalFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& file)
+int LocalFileSystem::createPart(const QString& target, bool alone, std::unique_ptr<PartFile>& file)
 {
+    Q_UNUSED(alone); // a local part has no other writers to keep out
     const QByteArray to = native(target);
     if (to == QFile::encodeName(m_paths.root()))
         return PlatformError::AccessDenied;

@@ -29,7 +29,7 @@ public:
     int deleteFile(const QString& path, const FileInfo* copiedAs) override;
 
     int openSource(const QString& path, std::unique_ptr<SourceFile>& file) override;
-    int createPart(const QString& target, std::unique_ptr<PartFile>& file) override;
+    int createPart(const QString& target, bool alone, std::unique_ptr<PartFile>& file) override;
     bool canRename(const QString&, const QString&) const override { return true; }
     qint64 copyBufferSize() const override { return 1 << 20; }
 

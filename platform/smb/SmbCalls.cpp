@@ -193,6 +193,21 @@ File* open(Context* context, const char* url, int flags, mode_t mode)
     return locked([&] { return smbc_getFunctionOpen(context)(context, url, flags, mode); });
 }
 
+File* openAlone(Context* context, const char* url, int flags, mode_t mode)
+{
+    return locked([&] {
+        // The share mode is the context's: it goes back at once, so that
+        // other opens through the context (a source that a program holds
+        // open for writing, say) are not refused.
+        smbc_setOptionOpenShareMode(context, SMBC_SHAREMODE_DENY_WRITE);
+        File* file = smbc_getFunctionOpen(context)(context, url, flags, mode);
+        const int error = errno;
+        smbc_setOptionOpenShareMode(context, SMBC_SHAREMODE_DENY_NONE);
+        errno = error;
+        return file;
+    });
+}
+
 ssize_t read(Context* context, File* file, void* buffer, size_t size)
 {
     return locked([&] { return smbc_getFunctionRead(context)(context, file, buffer, size); });

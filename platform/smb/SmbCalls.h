@@ -42,6 +42,9 @@ void setUserData(Context* context, void* data);
 int connect(Context* context, const char* shareUrl);
 
 File* open(Context* context, const char* url, int flags, mode_t mode);
+// As open(), but while the file stays open no other handle may write,
+// rename or delete it (others may still read it).
+File* openAlone(Context* context, const char* url, int flags, mode_t mode);
 ssize_t read(Context* context, File* file, void* buffer, size_t size);
 ssize_t write(Context* context, File* file, const void* data, size_t size);
 off_t lseek(Context* context, File* file, off_t offset, int whence);

@@ -30,9 +30,12 @@ bool isPlainName(const QString& name)
 // A new file that must not be there yet. Open for reading as well: over
 // SMB2 a handle without read access cannot ask for the file's size, which
 // the copy checks before the part becomes its target.
-smb::OpenFile createNew(smb::Context* context, const QByteArray& url)
+// `alone`: no other handle may write it while it is open.
+smb::OpenFile createNew(smb::Context* context, const QByteArray& url, bool alone = false)
 {
-    return smb::openFile(context, url.constData(), O_RDWR | O_CREAT | O_EXCL, 0644);
+    constexpr int flags = O_RDWR | O_CREAT | O_EXCL;
+    return alone ? smb::openFileAlone(context, url.constData(), flags, 0644)
+                 : smb::openFile(context, url.constData(), flags, 0644);
 }
 
 // How a server refuses a name it will not hold: a vetoed name is "not
@@ -321,7 +324,7 @@ int SmbFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& 
     return PlatformError::Success;
 }
 
-int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& file)
+int SmbFileSystem::createPart(const QString& target, bool alone, std::unique_ptr<PartFile>& file)
 {
     auto operation =
         std::make_unique<SmbOperation>(m_shares, target, ShareConnectionTable::UseKind::OpenFile);
@@ -340,9 +343,9 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
 
     for (const Place place : m_shares.partFolders.placesFor(folderUrl)) {
         QByteArray partUrl;
-        if (smb::OpenFile handle = createAt(context, folder, place, partUrl)) {
+        if (smb::OpenFile handle = createAt(context, folder, place, partUrl, alone)) {
             file = std::make_unique<SmbPart>(std::move(operation), std::move(handle), partUrl,
-                                             SmbPart::Kind::Part);
+                                             SmbPart::Kind::Part, alone);
             return PlatformError::Success;
         }
         const int error = errno;
@@ -368,32 +371,32 @@ int SmbFileSystem::createPart(const QString& target, std::unique_ptr<PartFile>& 
         return look.error;
     if (look.exists)
         return PlatformError::NoTemporaryName;
-    smb::OpenFile handle = createNew(context, targetUrl);
+    smb::OpenFile handle = createNew(context, targetUrl, alone);
     if (!handle)
         return errno == ENOENT ? PlatformError::PathNotFound : NameError(*operation, errno);
     file = std::make_unique<SmbPart>(std::move(operation), std::move(handle), targetUrl,
-                                     SmbPart::Kind::NewTarget);
+                                     SmbPart::Kind::NewTarget, alone);
     return PlatformError::Success;
 }
 
 smb::OpenFile SmbFileSystem::createAt(smb::Context* context, const ShareAddress& folder,
-                                      Place place, QByteArray& partUrl)
+                                      Place place, QByteArray& partUrl, bool alone)
 {
     if (place == Place::Plain) {
         partUrl = SmbUrl(below(folder, PartNames::make(PartNames::Shape::Plain)));
-        return createNew(context, partUrl);
+        return createNew(context, partUrl, alone);
     }
     if (place == Place::Hidden) {
         partUrl = SmbUrl(below(folder, PartNames::make(PartNames::Shape::Hidden)));
-        return createNew(context, partUrl);
+        return createNew(context, partUrl, alone);
     }
     const ShareAddress partFolder = below(folder, PartNames::folderName());
     partUrl = SmbUrl(below(partFolder, PartNames::make(PartNames::Shape::Hidden)));
-    smb::OpenFile handle = createNew(context, partUrl);
+    smb::OpenFile handle = createNew(context, partUrl, alone);
     // Not there yet, or removed by another run of the program that used it.
     if (!handle && errno == ENOENT) {
         smb::mkdir(context, SmbUrl(partFolder).constData(), 0755);
-        handle = createNew(context, partUrl);
+        handle = createNew(context, partUrl, alone);
     }
     if (handle)
         m_shares.partFolders.used(partFolder);

@@ -34,7 +34,7 @@ public:
     FileTime timeResolution(const QString& folder) override;
 
     int openSource(const QString& path, std::unique_ptr<SourceFile>& file) override;
-    int createPart(const QString& target, std::unique_ptr<PartFile>& file) override;
+    int createPart(const QString& target, bool alone, std::unique_ptr<PartFile>& file) override;
     bool canRename(const QString& source, const QString& target) const override;
     // 2 MiB: each libsmbclient read or write is one request that waits for its
     // answer, so blocks must be big; 2 MiB wrote about 1.7x faster than 1 MiB
@@ -50,9 +50,10 @@ public:
 
 private:
     // A new part for a target in `folder`, at the first place the folder
-    // accepts; null with errno when it refuses the place.
+    // accepts; null with errno when it refuses the place. `alone`: no other
+    // handle may write it while it is open.
     smb::OpenFile createAt(smb::Context* context, const ShareAddress& folder,
-                           SharePartFolders::Place place, QByteArray& partUrl);
+                           SharePartFolders::Place place, QByteArray& partUrl, bool alone = false);
     // Removes the parts of this process's failed copies on the share that
     // could not be removed when the copy failed.
     void removeLeftovers(smb::Context* context, const ShareAddress& share);

@@ -68,6 +68,10 @@ inline OpenFile openFile(Context* context, const char* url, int flags, mode_t mo
 {
     return {context, open(context, url, flags, mode)};
 }
+inline OpenFile openFileAlone(Context* context, const char* url, int flags, mode_t mode)
+{
+    return {context, openAlone(context, url, flags, mode)};
+}
 inline OpenFolder openFolder(Context* context, const char* url)
 {
     return {context, opendir(context, url)};

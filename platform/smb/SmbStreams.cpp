@@ -186,11 +186,12 @@ std::vector<std::unique_ptr<BlockReader>> SmbSource::parallelReaders(int count)
 }
 
 SmbPart::SmbPart(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, QByteArray url,
-                 Kind kind)
+                 Kind kind, bool alone)
     : m_operation(std::move(operation))
     , m_file(std::move(file))
     , m_url(std::move(url))
     , m_kind(kind)
+    , m_alone(alone)
 {}
 
 SmbPart::~SmbPart()
@@ -203,14 +204,18 @@ SmbPart::~SmbPart()
 
 int SmbPart::write(const char* data, qint64 size)
 {
-    return writeWhole(*m_operation, m_file.get(), data, size);
+    const int error = writeWhole(*m_operation, m_file.get(), data, size);
+    if (!error)
+        m_written += quint64(size);
+    return error;
 }
 
 std::vector<std::unique_ptr<BlockWriter>> SmbPart::parallelWriters(int count)
 {
     std::vector<std::unique_ptr<BlockWriter>> writers;
-    // Under the one library lock the writers would only take turns.
-    if (!smb::threadsEnabled())
+    // Under the one library lock the writers would only take turns; a part
+    // opened alone lets no other handle write it.
+    if (!smb::threadsEnabled() || m_alone)
         return writers;
     // The part's own handle writes at once; each of the others logs on
     // first, on its own thread.
@@ -222,6 +227,12 @@ std::vector<std::unique_ptr<BlockWriter>> SmbPart::parallelWriters(int count)
 
 int SmbPart::storedSize(quint64& size)
 {
+    // The part was made new, and no other handle could write it since: the
+    // bytes the server acknowledged are its size, without asking once more.
+    if (m_alone) {
+        size = m_written;
+        return PlatformError::Success;
+    }
     struct stat status;
     if (smb::fstat(m_operation->context(), m_file.get(), &status) != 0)
         return m_operation->failTransfer(errno);

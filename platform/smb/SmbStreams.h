@@ -31,7 +31,10 @@ class SmbPart : public PartFile
 public:
     enum class Kind { Part, NewTarget };
 
-    SmbPart(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, QByteArray url, Kind kind);
+    // `alone`: the file was opened so that no other handle may write it, and
+    // the copy writes it through write() only.
+    SmbPart(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, QByteArray url, Kind kind,
+            bool alone);
     ~SmbPart() override;
 
     int write(const char* data, qint64 size) override;
@@ -51,6 +54,8 @@ private:
     smb::OpenFile m_file; // empty once committed
     QByteArray m_url;
     Kind m_kind;
+    bool m_alone;
+    quint64 m_written = 0; // as the server acknowledged, through write()
     bool m_committed = false;
 };
 

@@ -64,6 +64,9 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
     EXPECT_EQ(record.shown[0].sourceFolder, "\\Docs\\");
     EXPECT_EQ(record.shown[0].targetFolder, onShare("out\\"));
     EXPECT_NE(record.shown[0].modifiedText, record.shown[1].modifiedText);
+    // What a file shows comes from its copy's own open, never from a look
+    // of its own, one file after another.
+    EXPECT_EQ(files.lookups(), 0);
     EXPECT_EQ(files.journal().filter("connect"),
               QStringList({"connect Send \\\\files\\share", "connect Alpha \\\\files\\share",
                            "connect Fetch \\\\files\\share", "disconnect Alpha", "disconnect Fetch",

@@ -6,6 +6,7 @@
 #include "tests/support/Locked.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -126,10 +127,19 @@ public:
         m_unusable[key(folder)] = names;
     }
 
-    bool canOpenForReading(const QString& path) override { return exists(path); }
+    // How often one file was looked at on its own, outside a listing or a
+    // copy: on a share, a round trip each.
+    int lookups() const { return m_lookups; }
+
+    bool canOpenForReading(const QString& path) override
+    {
+        ++m_lookups;
+        return exists(path);
+    }
     int readAttributes(const QString& path, FileInfo& info) override
     {
         Lock lock(m_mutex);
+        ++m_lookups;
         const int error = find(path);
         info = error ? info : m_nodes.value(key(path)).info;
         return error;
@@ -174,6 +184,8 @@ public:
                 return CopyOutcome::failed(error ? error : PlatformError::Cancelled);
             source = m_nodes.value(key(request.source));
         }
+        if (request.watcher)
+            request.watcher->sourceOpened(source.info);
         for (quint64 done = 0; done < source.info.Size;) {
             if (request.stop.stop_requested())
                 return CopyOutcome::failed(PlatformError::Cancelled);
@@ -371,6 +383,7 @@ private:
     QStringList m_journal;
     QList<std::pair<Op, std::pair<QString, int>>> m_faults; // the path's end, the error
     std::function<void(const QString&, quint64)> m_blockHook;
+    std::atomic<int> m_lookups{0};
     QHash<QString, FileTime> m_ticks;
     QHash<QString, int> m_refusals;
     QHash<QString, QStringList> m_extra;             // listed beside the folder's files

@@ -1,0 +1,94 @@
+#include "core/copy/CopyAhead.h"
+
+#include "core/copy/CopyDepth.h"
+#include "platform/ErrorCodes.h"
+#include "tests/support/MemoryFileSystem.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvo::test {
+namespace {
+
+// Ends `copies` copies one after another, each 1 / rate(depth) seconds
+// after the one before, at the depth of the moment; the depths it went through.
+template <typename Rate> std::vector<int> depthsUnder(CopyDepth& depth, int copies, Rate rate)
+{
+    CopyDepth::Clock::time_point now{};
+    std::vector<int> seen{depth.current()};
+    for (int i = 0; i < copies; ++i) {
+        now += std::chrono::duration_cast<CopyDepth::Clock::duration>(
+            std::chrono::duration<double>(1.0 / rate(depth.current())));
+        if (depth.copyEnded(now))
+            seen.push_back(depth.current());
+    }
+    return seen;
+}
+
+// Over a link with round trips each copy mostly waits, and every copy added
+// carries more files; on a busy server more copies only cost it. The depth
+// doubles while that clearly pays, goes back when a doubling did worse, and
+// keeps a doubling that did a little better without growing further.
+TEST(CopyDepthTest, GrowsWhileFilesPerSecondRiseAndGoesBackWhereTheyNoLongerDo)
+{
+    CopyDepth slowLink(4, 16);
+    EXPECT_EQ(depthsUnder(slowLink, 2000, [](int depth) { return 10.0 * depth; }),
+              (std::vector{4, 8, 16}));
+
+    CopyDepth busyServer(4, 16);
+    EXPECT_EQ(depthsUnder(busyServer, 2000, [](int depth) { return depth <= 4 ? 1000.0 : 900.0; }),
+              (std::vector{4, 8, 4}));
+
+    CopyDepth fullAtEight(4, 16);
+    EXPECT_EQ(depthsUnder(fullAtEight, 2000,
+                          [](int depth) { return depth <= 8 ? 100.0 * depth : 760.0; }),
+              (std::vector{4, 8, 16, 8}));
+
+    CopyDepth littleGain(4, 16);
+    EXPECT_EQ(depthsUnder(littleGain, 2000, [](int depth) { return depth <= 4 ? 1000.0 : 1050.0; }),
+              (std::vector{4, 8}));
+
+    CopyDepth fixed(6, 6);
+    EXPECT_EQ(depthsUnder(fixed, 500, [](int depth) { return 10.0 * depth; }), (std::vector{6}));
+}
+
+// What the run shows of a file comes from its copy's own open: a file whose
+// blocks still move is shown at once, with the version the copy reads; a
+// source that cannot be opened shows nothing, and its copy says why.
+TEST(CopyAheadTest, TheNextSourceIsTheVersionItsCopyOpened)
+{
+    MemoryFileSystem files;
+    const QByteArray big(3 * MemoryFileSystem::DeviceBlock, 'b');
+    files.addFile("\\In\\big.bin", big, 133000272000000000);
+    files.addFolder("\\Out");
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    files.setBlockHook([&](const QString& source, quint64) {
+        if (!source.endsWith("big.bin"))
+            return;
+        std::unique_lock lock(mutex);
+        released.wait(lock, [&] { return release; });
+    });
+    CopyAhead ahead(files,
+                    {{"\\In\\big.bin", "\\Out\\big.bin"}, {"\\In\\gone.txt", "\\Out\\gone.txt"}});
+
+    const std::optional<FileInfo> shown = ahead.nextSource();
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(shown->Size, quint64(big.size()));
+    EXPECT_EQ(shown->LastWriteTime, 133000272000000000u);
+    EXPECT_FALSE(files.exists("\\Out\\big.bin")); // still on its way
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    released.notify_all();
+    const CopyOutcome copied = ahead.takeNext();
+    EXPECT_EQ(copied.error, 0);
+    EXPECT_TRUE(SameVersion(copied.source, *shown));
+
+    EXPECT_FALSE(ahead.nextSource().has_value());
+    EXPECT_EQ(ahead.takeNext().error, PlatformError::FileNotFound);
+}
+
+} // namespace
+} // namespace tarvo::test
