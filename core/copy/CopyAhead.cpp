@@ -62,6 +62,7 @@ void CopyAhead::work()
             return;
         const qsizetype index = m_started++;
         m_results[size_t(index)].besideEarlier = m_running > 0;
+        m_results[size_t(index)].depthGeneration = m_depth.generation();
         ++m_running;
         lock.unlock();
         CopyOutcome outcome;
@@ -77,7 +78,7 @@ void CopyAhead::work()
         result.outcome = std::move(outcome);
         result.thrown = thrown;
         result.done = true;
-        if (m_depth.copyEnded(CopyDepth::Clock::now()))
+        if (m_depth.copyEnded(CopyDepth::Clock::now(), result.depthGeneration))
             m_turn.notify_all(); // more copies may run at once now
         if (index == m_taken)
             m_progress.notify_one();

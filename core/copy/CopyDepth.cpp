@@ -12,8 +12,10 @@ CopyDepth::CopyDepth(int start, int most)
         m_phase = Phase::Fixed;
 }
 
-bool CopyDepth::copyEnded(Clock::time_point now)
+bool CopyDepth::copyEnded(Clock::time_point now, int generation)
 {
+    if (generation != m_generation)
+        return false;
     switch (m_phase) {
     case Phase::Fixed:
         return false;
@@ -25,7 +27,7 @@ bool CopyDepth::copyEnded(Clock::time_point now)
         m_sampleStart = now;
         return false;
     case Phase::Measuring:
-        if (++m_counted < sampleCount())
+        if (++m_counted < sampleCount() || now - m_sampleStart < SampleTime)
             return false;
         break;
     }
@@ -34,10 +36,12 @@ bool CopyDepth::copyEnded(Clock::time_point now)
     if (m_before > 0 && rate < m_beforeRate * Gain) {
         // The last doubling did not pay: back to the depth before it, unless
         // the doubling still did better.
-        if (rate < m_beforeRate)
-            m_current = m_before;
         m_phase = Phase::Fixed;
-        return rate < m_beforeRate;
+        if (rate >= m_beforeRate)
+            return false;
+        m_current = m_before;
+        ++m_generation;
+        return true;
     }
     if (m_current == m_most) {
         m_phase = Phase::Fixed;
@@ -46,6 +50,7 @@ bool CopyDepth::copyEnded(Clock::time_point now)
     m_before = m_current;
     m_beforeRate = rate;
     m_current = std::min(m_current * 2, m_most);
+    ++m_generation;
     m_counted = 0;
     m_phase = Phase::Settling;
     return true;

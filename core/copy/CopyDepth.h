@@ -20,26 +20,34 @@ public:
     CopyDepth(int start, int most);
 
     int current() const { return m_current; }
+    // Counts the changes of the depth: a copy started under one generation
+    // tells nothing about the depth of a later one.
+    int generation() const { return m_generation; }
 
-    // A copy ended at `now`; true when that changed the depth.
-    bool copyEnded(Clock::time_point now);
+    // A copy that started under `generation` ended at `now`; true when that
+    // changed the depth.
+    bool copyEnded(Clock::time_point now, int generation);
 
     // A doubling pays when files per second rise by at least this factor.
     static constexpr double Gain = 1.2;
 
 private:
     enum class Phase { Settling, Measuring, Fixed };
-    // Copies that end right after a change carry the sessions' logons and
-    // the time before the pipeline filled: they are left out of the measure.
-    int settlingCount() const { return m_current; }
-    // Enough copies to average out single slow files.
+    // The first copies started after a change carry the new sessions'
+    // logons (a logon takes many round trips, one logon after another) and
+    // hold up those behind them: they are left out of the measure.
+    int settlingCount() const { return 2 * m_current; }
+    // Enough copies, over long enough, to average out single slow files and
+    // the moments the scheduler gives to other processes.
     int sampleCount() const { return 4 * m_current; }
+    static constexpr std::chrono::milliseconds SampleTime{200};
 
     const int m_most;
     int m_current;
     int m_before = 0;        // the depth before the last doubling
     double m_beforeRate = 0; // files per second measured at m_before
     Phase m_phase = Phase::Settling;
+    int m_generation = 0;
     int m_counted = 0;
     Clock::time_point m_sampleStart;
 };

@@ -18,7 +18,7 @@ template <typename Rate> std::vector<int> depthsUnder(CopyDepth& depth, int copi
     for (int i = 0; i < copies; ++i) {
         now += std::chrono::duration_cast<CopyDepth::Clock::duration>(
             std::chrono::duration<double>(1.0 / rate(depth.current())));
-        if (depth.copyEnded(now))
+        if (depth.copyEnded(now, depth.generation()))
             seen.push_back(depth.current());
     }
     return seen;
@@ -46,6 +46,18 @@ TEST(CopyDepthTest, GrowsWhileFilesPerSecondRiseAndGoesBackWhereTheyNoLongerDo)
     CopyDepth littleGain(4, 16);
     EXPECT_EQ(depthsUnder(littleGain, 2000, [](int depth) { return depth <= 4 ? 1000.0 : 1050.0; }),
               (std::vector{4, 8}));
+
+    // Copies started before a change (the last ones at the old depth) tell
+    // nothing about the new one, however they end.
+    CopyDepth changed(2, 16);
+    CopyDepth::Clock::time_point now{};
+    while (changed.generation() == 0) {
+        now += std::chrono::milliseconds(10);
+        changed.copyEnded(now, 0);
+    }
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_FALSE(changed.copyEnded(now += std::chrono::seconds(1), 0));
+    EXPECT_EQ(changed.current(), 4);
 
     CopyDepth fixed(6, 6);
     EXPECT_EQ(depthsUnder(fixed, 500, [](int depth) { return 10.0 * depth; }), (std::vector{6}));
