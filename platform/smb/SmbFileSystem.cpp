@@ -121,11 +121,8 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
         SmbContextPool::Lease lease = contexts.fresh(credentials);
         if (!lease)
             return PlatformError::NotEnoughMemory;
-        const auto began = std::chrono::steady_clock::now();
-        if (smb::connect(lease.context(), topUrl.constData()) == 0) {
-            m_shares.pace.logonTook(std::chrono::steady_clock::now() - began);
+        if (smb::connect(lease.context(), topUrl.constData()) == 0)
             return loggedOn(lease);
-        }
         const int error = errno;
         lease.discard();
         // A server that offers only SMB1 drops the connection as one that

@@ -197,9 +197,7 @@ void SmbOperation::logOn(const ShareCredentials& credentials)
     // its calls run beside those of other contexts.
     ShareAddress top = credentials.address;
     top.folders.clear();
-    const auto began = std::chrono::steady_clock::now();
     if (smb::connect(m_lease.context(), SmbUrl(top).constData()) == 0) {
-        m_shares.pace.logonTook(std::chrono::steady_clock::now() - began);
         m_lease.addLogon(key);
         return;
     }

@@ -2,7 +2,6 @@
 
 #include "platform/copy/PartNames.h"
 #include "platform/FileTypes.h"
-#include "platform/smb/LinkPace.h"
 #include "platform/smb/ShareConnectionTable.h"
 #include "platform/smb/SharePartFolders.h"
 #include "platform/smb/SmbCalls.h"
@@ -34,7 +33,6 @@ public:
     SmbContextPool& contexts;
     SharePartFolders partFolders;
     LeftoverSweeps sweeps;
-    LinkPace pace;
 
     // A part file that could not be removed because the server had gone
     // away, or held it open; the next copy to its share, the end of the
