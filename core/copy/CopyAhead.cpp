@@ -40,12 +40,6 @@ void CopyAhead::addWorkers()
         m_workers.emplace_back([this] { work(); });
 }
 
-int CopyAhead::depth() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_depth.current();
-}
-
 bool CopyAhead::mayStart() const
 {
     const int depth = m_depth.current();
@@ -79,7 +73,7 @@ void CopyAhead::work()
         result.thrown = thrown;
         result.done = true;
         if (m_depth.copyEnded(CopyDepth::Clock::now(), result.depthGeneration))
-            m_turn.notify_all(); // more copies may run at once now
+            m_turn.notify_all(); // the depth changed: copies may start, or wait
         if (index == m_taken)
             m_progress.notify_one();
     }

@@ -61,9 +61,6 @@ public:
     CopyOutcome takeNext(const std::stop_token& stop = {},
                          std::chrono::milliseconds afterStop = std::chrono::milliseconds(500));
 
-    // Copies in flight at once now.
-    int depth() const;
-
 private:
     // Passes a copy's blocks on to the caller's watcher, and tells the
     // caller's thread once the copy has opened its source.
@@ -101,7 +98,7 @@ private:
     FileSystem& m_files;
     QList<CopyRequest> m_copies; // their watchers are m_followers
     std::deque<Follower> m_followers;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::condition_variable m_turn;     // workers wait here for a copy to start
     std::condition_variable m_progress; // the taker waits here for copies to open and end
     std::deque<Result> m_results;       // one per copy, in list order
