@@ -60,6 +60,8 @@ public:
     {
         if (m_finished.exchange(true))
             return;
+        if (m_line)
+            m_line->finish(); // no redraw may come after the summary
         if (m_dryRun) {
             print(QStringLiteral("Nothing was changed: this was a dry run."));
             return;

@@ -88,6 +88,16 @@ void TerminalProgress::leave()
     clearLocked();
 }
 
+void TerminalProgress::finish()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        clearLocked();
+    }
+    m_wake.notify_all();
+}
+
 void TerminalProgress::redrawUntilStopped()
 {
     std::unique_lock lock(m_mutex);

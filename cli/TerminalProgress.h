@@ -43,6 +43,9 @@ public:
     // run: never waits for a question that holds the terminal (the output
     // then goes on below the question).
     void leave();
+    // Takes the line away for good, before the run's summary: the line is
+    // never drawn again below it.
+    void finish();
 
 private:
     void redrawUntilStopped();
