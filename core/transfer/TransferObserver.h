@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/transfer/RunAction.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -68,6 +70,9 @@ public:
         Q_UNUSED(source);
         Q_UNUSED(target);
     }
+    // Something the run did (or a dry run would do) to a file, once it is
+    // known how it ended.
+    virtual void actionDone(const RunAction& action) { Q_UNUSED(action); }
     // The last call.
     virtual void runFinished(const RunSummary& summary) = 0;
 };
