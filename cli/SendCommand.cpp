@@ -6,7 +6,7 @@
 #include "core/filelist/FileFilter.h"
 #include "core/filelist/FileListBuilder.h"
 #include "core/filelist/FileTypeIcons.h"
-#include "core/transfer/DryRunFileSystem.h"
+#include "core/transfer/RunPlan.h"
 #include "core/transfer/SendRequest.h"
 #include "core/transfer/TransferObserver.h"
 #include "platform/FileSystem.h"
@@ -49,10 +49,11 @@ public:
         if (m_line)
             m_line->setFileName(file.fileName);
     }
-    void fileKept(const QString& source, const QString& target) override
+    // A dry run prints what the send would do, one line per action.
+    void actionDone(const RunAction& action) override
     {
-        if (m_dryRun)
-            print(QStringLiteral("keep\t") + source + u'\t' + target);
+        if (m_dryRun && action.result == RunAction::Result::Planned)
+            print(RunPlan::line(action));
     }
     // Printed once: by the run as it ends, or by the command for a run that
     // it no longer waits for.
@@ -69,8 +70,6 @@ public:
         for (const QString& line : summary.lines())
             print(line);
     }
-    // A line of a dry run: what the run would do.
-    void action(const QString& line) { print(line); }
 
 private:
     void print(const QString& line)
@@ -220,14 +219,11 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
     MessageService& runMessages =
         messagesBesideLine ? static_cast<MessageService&>(*messagesBesideLine) : messages;
 
-    DryRunFileSystem dry(platform->files(),
-                         [&printer](const QString& line) { printer.action(line); });
     std::stop_source stopSource;
     const StopSignals stopSignals(stopSource);
-    TransferRun run({snapshot, entries, names, sizes, unsendablePicked},
-                    {dryRun ? static_cast<FileSystem&>(dry) : platform->files(),
-                     platform->connections(), runMessages, printer, nullptr, stopSource.get_token(),
-                     &progress});
+    TransferRun run({snapshot, entries, names, sizes, unsendablePicked, dryRun},
+                    {platform->files(), platform->connections(), runMessages, printer, nullptr,
+                     stopSource.get_token(), &progress});
     if (!RunUntilStopped(run, stopSignals)) {
         // Held up by a server that stopped answering: what the run did is
         // said, and the process ends at once. The part it was writing is
