@@ -1,5 +1,6 @@
 #include "core/filelist/FileListModel.h"
 
+#include "config/PathHelpers.h"
 #include "core/filelist/FileListTexts.h"
 
 #include <algorithm>
@@ -70,6 +71,29 @@ void FileListModel::mergeSorted(FileRows batch)
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+void FileListModel::markFailures(const QHash<QPair<QString, QString>, QString>& reasons)
+{
+    m_failures.insert(reasons);
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void FileListModel::clearFailures()
+{
+    if (m_failures.isEmpty())
+        return;
+    m_failures.clear();
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+QString FileListModel::failureOf(const FileRow& row) const
+{
+    if (m_failures.isEmpty())
+        return {};
+    return m_failures.value({row.session, AddTrailingSeparator(row.path) + row.name});
+}
+
 int FileListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(m_rows.size());
@@ -107,6 +131,14 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         return cellText(row, index.column());
     if (role == Qt::DecorationRole && index.column() == FileListColumns::Name && m_iconProvider)
         return m_iconProvider(row.icon);
+    if (role == FailureRole || role == Qt::ToolTipRole) {
+        const QString failure = failureOf(row);
+        if (failure.isEmpty())
+            return {};
+        return role == FailureRole
+                   ? QVariant(failure)
+                   : QVariant(QStringLiteral("Not sent by the last run: ") + failure);
+    }
     return {};
 }
 

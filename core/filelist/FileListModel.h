@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <QAbstractTableModel>
+#include <QHash>
+#include <QPair>
 
 namespace tarvo {
 
@@ -16,6 +18,8 @@ class FileListModel : public QAbstractTableModel
 
 public:
     using IconProvider = std::function<QVariant(int iconIndex)>;
+    // Why the row's file was not sent by the last run, or nothing.
+    static constexpr int FailureRole = Qt::UserRole + 1;
 
     explicit FileListModel(QObject* parent = nullptr);
 
@@ -25,6 +29,13 @@ public:
     void clear();
     // batch must already be sorted by FileRowLess.
     void mergeSorted(FileRows batch);
+
+    // Marks the rows of these files (session and full path) as not sent by
+    // the last run, each with why: the marks stay through refreshes until
+    // clearFailures(), and come back on a row of the same file.
+    void markFailures(const QHash<QPair<QString, QString>, QString>& reasons);
+    void clearFailures();
+    bool hasFailures() const { return !m_failures.isEmpty(); }
 
     const FileRows& rows() const { return m_rows; }
     const FileRow& row(int index) const { return m_rows.at(index); }
@@ -38,7 +49,10 @@ public:
     static QString cellText(const FileRow& row, int column);
 
 private:
+    QString failureOf(const FileRow& row) const;
+
     FileRows m_rows;
+    QHash<QPair<QString, QString>, QString> m_failures; // (session, path) -> why
     IconProvider m_iconProvider;
     QStringList m_headers;
 };

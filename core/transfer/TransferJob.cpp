@@ -52,6 +52,14 @@ void TransferJob::Reporter::fileShown(const ShownFile& file)
     });
 }
 
+void TransferJob::Reporter::actionDone(const RunAction& action)
+{
+    m_job.m_posted.post([&job = m_job, action] {
+        if (job.m_handlers.actionDone)
+            job.m_handlers.actionDone(action);
+    });
+}
+
 void TransferJob::run()
 {
     m_run.RunTransfer();

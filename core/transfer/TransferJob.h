@@ -25,6 +25,7 @@ public:
     struct Handlers
     {
         std::function<void(const ShownFile&)> fileShown;
+        std::function<void(const RunAction&)> actionDone;
         // The last call: how the run ended.
         std::function<void(const RunSummary&)> ended;
     };
@@ -62,6 +63,7 @@ private:
             : m_job(job)
         {}
         void fileShown(const ShownFile& file) override;
+        void actionDone(const RunAction& action) override;
         void runFinished(const RunSummary&) override {}
 
     private:

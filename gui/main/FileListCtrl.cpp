@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <QStyleOptionHeader>
 
 namespace tarvo {
@@ -70,6 +71,24 @@ QList<int> ShareWidths(const QList<double>& shares, const QList<int>& minimums, 
     return widths;
 }
 
+// Draws the rows that the last run could not send in red, so they stand out
+// until the user refreshes the list.
+class FailedRowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(FileListModel::FailureRole).isValid()) {
+            option->palette.setColor(QPalette::Text, Qt::red);
+            option->font.setBold(true);
+        }
+    }
+};
+
 } // namespace
 
 CFileListCtrl::CFileListCtrl(FileListModel& model, QWidget* parent)
@@ -77,6 +96,7 @@ CFileListCtrl::CFileListCtrl(FileListModel& model, QWidget* parent)
     , m_model(model)
 {
     setModel(&m_model);
+    setItemDelegate(new FailedRowDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

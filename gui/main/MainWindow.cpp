@@ -23,7 +23,7 @@ int RunMainWindow(int& argc, char** argv, StartOptions options)
     QApplication application(argc, argv);
     options.executablePath = QCoreApplication::applicationFilePath();
     CSendApp app(options.configPath(), options.deviceRoot());
-    app.setDialogHandlers({&OnSend, &OnOption, &OnBrowse});
+    app.setDialogHandlers({&OnSend, &OnOption, &OnBrowse, &OnPreview});
     app.setWindowStatePath(options.windowStatePath());
     return app.InitInstance() == 0 ? ExitSuccess : ExitUsage;
 }

@@ -18,11 +18,16 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyleOptionButton>
 
 namespace tarvo {
 
 namespace {
+
+// Previews a send of the selection: P as in Preview, beside Ctrl+P for print
+// that this window has no use for.
+constexpr auto PreviewKey = Qt::CTRL | Qt::Key_P;
 
 // A button of the main window. A narrow one ("A", "I", "...") is as wide as
 // its text needs, or as it is high, where the style would give every button
@@ -82,6 +87,7 @@ CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
     , m_fileList(new CFileListCtrl(m_listModel, this))
     , m_sendButton(
           addButton(QStringLiteral("Send"), "sendButton", false, QStringLiteral("Receive")))
+    , m_previewButton(addButton(QStringLiteral("Preview"), "previewButton"))
     , m_optionButton(addButton(QStringLiteral("Option"), "optionButton"))
     , m_refreshButton(addButton(QStringLiteral("Refresh"), "refreshButton"))
     , m_exitButton(addButton(QStringLiteral("Exit"), "exitButton"))
@@ -107,6 +113,12 @@ CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
     connect(m_browseButton, &QPushButton::clicked, this, &CSendDlg::OnBrowse);
     connect(m_optionButton, &QPushButton::clicked, this, &CSendDlg::OnOption);
     connect(m_sendButton, &QPushButton::clicked, this, &CSendDlg::OnSend);
+    connect(m_previewButton, &QPushButton::clicked, this, &CSendDlg::OnPreview);
+    m_previewButton->setToolTip(
+        QStringLiteral("What a send of the selected files would do (%1)")
+            .arg(QKeySequence(PreviewKey).toString(QKeySequence::NativeText)));
+    auto* previewKey = new QShortcut(QKeySequence(PreviewKey), this);
+    connect(previewKey, &QShortcut::activated, this, &CSendDlg::OnPreview);
     connect(m_refreshButton, &QPushButton::clicked, this, &CSendDlg::OnRefresh);
     connect(m_selectAllButton, &QPushButton::clicked, this, &CSendDlg::OnSelectAll);
     connect(m_invertButton, &QPushButton::clicked, this, &CSendDlg::OnInvert);
@@ -165,6 +177,7 @@ void CSendDlg::layOutControls()
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_sendButton);
+    buttons->addWidget(m_previewButton);
     buttons->addWidget(m_optionButton);
     buttons->addWidget(m_refreshButton);
     buttons->addStretch(1);
@@ -198,6 +211,7 @@ void CSendDlg::OnInitDialog()
     m_optionButton->setVisible(m_app.settings().EnableOption);
     // Features that are not plugged in leave their buttons in place, inactive.
     m_sendButton->setEnabled(bool(m_handlers.send));
+    m_previewButton->setEnabled(bool(m_handlers.preview));
     m_optionButton->setEnabled(bool(m_handlers.option));
     m_browseButton->setEnabled(bool(m_handlers.browse));
 
@@ -291,6 +305,8 @@ void CSendDlg::ApplySessionFolder(const QString& name, const QString& folder)
 
 void CSendDlg::OnRefresh()
 {
+    // The user's own refresh lets go of the last run's marks.
+    m_listModel.clearFailures();
     StartRefresh();
     m_fileList->setFocus();
 }
@@ -312,6 +328,12 @@ void CSendDlg::OnSend()
 {
     if (m_handlers.send)
         m_handlers.send(*this);
+}
+
+void CSendDlg::OnPreview()
+{
+    if (m_handlers.preview && m_previewButton->isEnabled())
+        m_handlers.preview(*this);
 }
 
 void CSendDlg::OnOption()

@@ -37,9 +37,10 @@ class CSendDlg : public QDialog
 public:
     struct Handlers
     {
-        std::function<void(CSendDlg&)> send;   // OnSend
-        std::function<void(CSendDlg&)> option; // OnOption
-        std::function<void(CSendDlg&)> browse; // OnBrowse
+        std::function<void(CSendDlg&)> send;    // OnSend
+        std::function<void(CSendDlg&)> option;  // OnOption
+        std::function<void(CSendDlg&)> browse;  // OnBrowse
+        std::function<void(CSendDlg&)> preview; // OnPreview
     };
 
     explicit CSendDlg(CSendApp& app, Handlers handlers = {}, QWidget* parent = nullptr);
@@ -69,6 +70,7 @@ public:
     void OnInvert();
     void OnSelChangeSession();
     void OnSend();
+    void OnPreview();
     void OnOption();
     void OnBrowse();
 
@@ -102,6 +104,7 @@ private:
     QPushButton* m_browseButton;
     CFileListCtrl* m_fileList;
     QPushButton* m_sendButton;
+    QPushButton* m_previewButton;
     QPushButton* m_optionButton;
     QPushButton* m_refreshButton;
     QPushButton* m_exitButton;

@@ -80,6 +80,7 @@ CProgressDlg::CProgressDlg(TransferParams params, FileSystem& files, ShareConnec
     , m_job(std::make_unique<TransferJob>(
           std::move(params), files, connections, messages,
           TransferJob::Handlers{[this](const ShownFile& file) { showFile(file); },
+                                [this](const RunAction& action) { m_actions.append(action); },
                                 [this](const RunSummary& summary) {
                                     showRunEnd(summary);
                                     showSummary();

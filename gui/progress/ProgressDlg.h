@@ -55,6 +55,9 @@ public:
     // counted, under the summary.
     void listFailure(const QString& text);
 
+    // What the run did to each file so far, in run order.
+    const QList<RunAction>& actions() const { return m_actions; }
+
 public slots:
     void accept() override;
     // During the run: asks whether to cancel it (Escape, the close box).
@@ -78,6 +81,7 @@ private:
     void letRunGo();
 
     std::unique_ptr<TransferJob> m_job;
+    QList<RunAction> m_actions;
     FileIconLookup m_icons;
     TransferRate m_rate;
     QTimer m_poll;
