@@ -8,7 +8,7 @@
 #include "core/filelist/FileTypeIcons.h"
 #include "core/record/RunLog.h"
 #include "core/record/RunRecorder.h"
-#include "core/transfer/DryRunFileSystem.h"
+#include "core/transfer/RunPlan.h"
 #include "core/transfer/SendRequest.h"
 #include "core/transfer/TransferObserver.h"
 #include "platform/FileSystem.h"
@@ -51,10 +51,11 @@ public:
         if (m_line)
             m_line->setFileName(file.fileName);
     }
-    void fileKept(const QString& source, const QString& target) override
+    // A dry run prints what the send would do, one line per action.
+    void actionDone(const RunAction& action) override
     {
-        if (m_dryRun)
-            print(QStringLiteral("keep\t") + source + u'\t' + target);
+        if (m_dryRun && action.result == RunAction::Result::Planned)
+            print(RunPlan::line(action));
     }
     // Printed once: by the run as it ends, or by the command for a run that
     // it no longer waits for.
@@ -71,8 +72,6 @@ public:
         for (const QString& line : summary.lines())
             print(line);
     }
-    // A line of a dry run: what the run would do.
-    void action(const QString& line) { print(line); }
 
 private:
     void print(const QString& line)
@@ -236,13 +235,10 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
                          qPrintable(recorder->writeError()));
     };
 
-    DryRunFileSystem dry(platform->files(),
-                         [&printer](const QString& line) { printer.action(line); });
     std::stop_source stopSource;
     const StopSignals stopSignals(stopSource);
-    TransferRun run({snapshot, entries, names, sizes, unsendablePicked},
-                    {dryRun ? static_cast<FileSystem&>(dry) : platform->files(),
-                     platform->connections(), runMessages, observer, nullptr,
+    TransferRun run({snapshot, entries, names, sizes, unsendablePicked, dryRun},
+                    {platform->files(), platform->connections(), runMessages, observer, nullptr,
                      stopSource.get_token(), &progress});
     if (!RunUntilStopped(run, stopSignals)) {
         // Held up by a server that stopped answering: what the run did is

@@ -3,6 +3,7 @@
 #include "platform/FileTypes.h"
 
 #include <functional>
+#include <optional>
 #include <stop_token>
 
 namespace tarvo {
@@ -42,8 +43,12 @@ struct CopyOutcome
     // The source as it was copied: its size and last-write time held from
     // the first byte read to the last. Set when error is 0.
     FileInfo source;
+    // The copy took the place of a file that held the target's name.
+    bool replaced = false;
+    // That file's last-write time, where the copy learnt it on its way.
+    std::optional<FileTime> replacedTime;
 
-    static CopyOutcome failed(int error) { return {error, {}}; }
+    static CopyOutcome failed(int error) { return {error, {}, false, std::nullopt}; }
 };
 
 // The files and folders that sessions work on. Paths are the program's own:

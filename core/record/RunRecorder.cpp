@@ -28,11 +28,6 @@ void RunRecorder::fileShown(const ShownFile& file)
     m_next.fileShown(file);
 }
 
-void RunRecorder::fileKept(const QString& source, const QString& target)
-{
-    m_next.fileKept(source, target);
-}
-
 void RunRecorder::actionDone(const RunAction& action)
 {
     const bool copied =

@@ -22,7 +22,6 @@ public:
     RunRecorder(TransferObserver& next, const RunLog* log, QString runId = NewRunId());
 
     void fileShown(const ShownFile& file) override;
-    void fileKept(const QString& source, const QString& target) override;
     void actionDone(const RunAction& action) override;
     // Recorded once: by the run, or by whoever stops waiting for it.
     void runFinished(const RunSummary& summary) override;

@@ -19,9 +19,8 @@ int folderOf(FileSystem& files, const QString& target)
 
 } // namespace
 
-DryRunFileSystem::DryRunFileSystem(FileSystem& files, Report report)
+DryRunFileSystem::DryRunFileSystem(FileSystem& files)
     : m_files(files)
-    , m_report(std::move(report))
 {}
 
 bool DryRunFileSystem::canOpenForReading(const QString& path)
@@ -53,12 +52,11 @@ CopyOutcome DryRunFileSystem::copy(const CopyRequest& request)
         return CopyOutcome::failed(PlatformError::AccessDenied);
     if (int error = folderOf(m_files, request.target))
         return CopyOutcome::failed(error);
-    const bool exists = holdsName(request.target);
+    std::optional<FileTime> targetTime;
+    const bool exists = holdsName(request.target, &targetTime);
     if (exists && request.failIfExists)
         return CopyOutcome::failed(PlatformError::FileExists);
-    m_report((exists ? QStringLiteral("replace\t") : QStringLiteral("copy\t")) + request.source +
-             u'\t' + request.target);
-    return {PlatformError::Success, source};
+    return {PlatformError::Success, source, exists, targetTime};
 }
 
 int DryRunFileSystem::moveFile(const QString& source, const QString& target, const FileInfo*)
@@ -68,13 +66,10 @@ int DryRunFileSystem::moveFile(const QString& source, const QString& target, con
         return error;
     if (holdsName(target))
         return PlatformError::FileExists;
-    if (int error = folderOf(m_files, target))
-        return error;
-    m_report(QStringLiteral("move\t") + source + u'\t' + target);
-    return PlatformError::Success;
+    return folderOf(m_files, target);
 }
 
-bool DryRunFileSystem::holdsName(const QString& target)
+bool DryRunFileSystem::holdsName(const QString& target, std::optional<FileTime>* time)
 {
     {
         // A file that the dry run has pruned is gone for what follows.
@@ -86,7 +81,12 @@ bool DryRunFileSystem::holdsName(const QString& target)
     // REPORT.TXT for report.txt); the listing shows one that a look cannot
     // see, by its exact name.
     FileInfo info;
-    if (m_files.readAttributes(target, info) == 0 || m_files.canOpenForReading(target))
+    if (m_files.readAttributes(target, info) == 0) {
+        if (time)
+            *time = info.LastWriteTime;
+        return true;
+    }
+    if (m_files.canOpenForReading(target))
         return true;
     const SplitPathResult parts = SplitPath(target);
     std::lock_guard lock(m_mutex);
@@ -107,7 +107,7 @@ int DryRunFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
     FileInfo info;
     if (int error = m_files.readAttributes(path, info))
         return error;
-    m_report((copiedAs ? QStringLiteral("delete\t") : QStringLiteral("prune\t")) + path);
+    Q_UNUSED(copiedAs);
     std::lock_guard lock(m_mutex);
     m_removed.insert(path);
     return PlatformError::Success;

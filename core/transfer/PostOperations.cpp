@@ -43,11 +43,11 @@ PostOperations::PostOperations(FileSystem& files, MessageService& messages, std:
     , m_stop(std::move(stop))
 {}
 
-int PostOperations::ApplyPostOperation(const QString& source, const QString& postTarget,
-                                       PostOperation postOp, const FileInfo* copiedAs)
+PostOutcome PostOperations::ApplyPostOperation(const QString& source, const QString& postTarget,
+                                               PostOperation postOp, const FileInfo* copiedAs)
 {
     if (stopped())
-        return PlatformError::Cancelled;
+        return {PlatformError::Cancelled};
     switch (postOp) {
     case PostOperation::Copy: {
         const QString failed =
@@ -56,15 +56,15 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
         if (error != PlatformError::FileExists) {
             if (error)
                 reportFailure(PostFailure(failed, error));
-            return error;
+            return {error};
         }
         const QString question = QStringLiteral("File %1 exists. Overwrite?").arg(postTarget);
         const MessageResult answer =
             m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel);
         if (stopped())
-            return PlatformError::Cancelled; // answered after the stop, or never
+            return {PlatformError::Cancelled}; // answered after the stop, or never
         if (answer == MessageResult::Cancel)
-            return PlatformError::FileExists;
+            return {PlatformError::FileExists, true};
         // Replace the old post file in one step instead of deleting it first:
         // a copy that then failed would leave neither. A read-only post file
         // stays, as it could not be deleted.
@@ -77,32 +77,32 @@ int PostOperations::ApplyPostOperation(const QString& source, const QString& pos
         if (replaceError)
             reportFailure(PostFailure(QStringLiteral("Failed to overwrite file %1").arg(postTarget),
                                       replaceError));
-        return replaceError;
+        return {replaceError};
     }
     case PostOperation::Del: {
         const QString question = QStringLiteral("Delete file %1 ?").arg(source);
         const MessageResult answer =
             m_messages.showMessage(question, MessageIcon::Question, MessageButtons::OkCancel);
         if (stopped())
-            return PlatformError::Cancelled; // answered after the stop, or never
+            return {PlatformError::Cancelled}; // answered after the stop, or never
         if (answer == MessageResult::Cancel)
-            return 0;
+            return {0, true};
         // Right before it acts: the question may have stood open for long.
         const int error = m_files.deleteFile(source, copiedAs);
         if (error)
             reportFailure(
                 PostFailure(QStringLiteral("Failed to delete file %1").arg(source), error));
-        return error;
+        return {error};
     }
     case PostOperation::Move: {
         const int error = m_files.moveFile(source, postTarget, copiedAs);
         if (error)
             reportFailure(PostFailure(
                 QStringLiteral("Failed to move file %1 to %2").arg(source, postTarget), error));
-        return error;
+        return {error};
     }
     default:
-        return 0;
+        return {};
     }
 }
 

@@ -30,6 +30,14 @@ int CompareFileInfos(const FileInfo& a, const FileInfo& b);
 
 // What is done to a source after its copy: Copy, Del or Move into the post
 // folder (Sync is no post-operation: see SyncPlan).
+// How a post-operation ended: 0 or why it failed, and whether the user
+// answered its question No (nothing done, no failure).
+struct PostOutcome
+{
+    int error = 0;
+    bool declined = false;
+};
+
 class PostOperations
 {
 public:
@@ -41,8 +49,8 @@ public:
     // failed, Cancelled when the run was stopped before it acted. With
     // `copiedAs` (the source as its transfer read it), a source that has
     // changed since is left as it is: its new content was not sent.
-    int ApplyPostOperation(const QString& source, const QString& postTarget, PostOperation postOp,
-                           const FileInfo* copiedAs = nullptr);
+    PostOutcome ApplyPostOperation(const QString& source, const QString& postTarget,
+                                   PostOperation postOp, const FileInfo* copiedAs = nullptr);
 
     // The post-operations that failed so far (a question answered Cancel is
     // no failure).

@@ -29,6 +29,19 @@ struct RunAction
         Declined,  // the user answered No to its question
     };
 
+    RunAction() = default;
+    RunAction(Kind kind, Result result, QString session, QString source, QString target,
+              quint64 bytes = 0, std::optional<FileTime> sourceTime = {}, QString reason = {})
+        : kind(kind)
+        , result(result)
+        , session(std::move(session))
+        , source(std::move(source))
+        , target(std::move(target))
+        , bytes(bytes)
+        , sourceTime(sourceTime)
+        , reason(std::move(reason))
+    {}
+
     Kind kind = Kind::Copy;
     Result result = Result::Done;
     QString session;

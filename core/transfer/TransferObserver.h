@@ -33,6 +33,12 @@ struct RunSummary
     QString cutFile;              // the source whose copy the stop cut off, if one was
     int postOperationsNotRun = 0; // files sent whose post-operation the stop kept from running
     QString failure;              // why the run broke off, when something broke it
+    int pruned = 0;               // Sync target files deleted because no sent file matched them
+    int pruneFailures = 0;        // such files that could not be deleted
+    int kept = 0;                 // Sync targets left as they were, looking the same as the source
+    int postCopied = 0;           // sources copied into the post folder
+    int postMoved = 0;            // sources moved into the post folder
+    int postDeleted = 0;          // sources deleted after their copy
 
     // "%d of %d files are transferred successfully"
     QString text() const;
@@ -44,6 +50,9 @@ struct RunSummary
     QString postOperationsNotRunText() const;
     // That the run broke off, and why, or nothing.
     QString failureText() const;
+    // What Sync did besides copying, and which post-operations ran: a line
+    // for each kind that happened.
+    QStringList actionsTexts() const;
     // Every line above that has something to say, in that order.
     QStringList lines() const;
     // Everything asked was done.
@@ -64,12 +73,6 @@ public:
     virtual ~TransferObserver() = default;
 
     virtual void fileShown(const ShownFile& file) = 0;
-    // A Sync target that looks the same as its source and stays as it is.
-    virtual void fileKept(const QString& source, const QString& target)
-    {
-        Q_UNUSED(source);
-        Q_UNUSED(target);
-    }
     // Something the run did (or a dry run would do) to a file, once it is
     // known how it ended.
     virtual void actionDone(const RunAction& action) { Q_UNUSED(action); }

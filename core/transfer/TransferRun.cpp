@@ -6,6 +6,7 @@
 #include "core/filelist/FileListTexts.h"
 #include "core/shares/ShareConnector.h"
 #include "core/shares/ShareFailures.h"
+#include "core/transfer/DryRunFileSystem.h"
 #include "core/transfer/SyncPlan.h"
 #include "core/transfer/TargetNames.h"
 #include "core/transfer/TransferObserver.h"
@@ -61,19 +62,61 @@ QString RunSummary::failureText() const
     return failure.isEmpty() ? QString() : QStringLiteral("The run broke off: %1").arg(failure);
 }
 
+QStringList RunSummary::actionsTexts() const
+{
+    const auto count = [](int n, const char* one, const char* many) {
+        if (n == 0)
+            return QString();
+        return n == 1 ? QString::fromUtf8(one) : QString::fromUtf8(many).arg(n);
+    };
+    QStringList texts{
+        count(pruned, "Sync deleted 1 file of the target folder that was not sent.",
+              "Sync deleted %1 files of the target folder that were not sent."),
+        count(pruneFailures, "Sync could not delete 1 file of the target folder that was not sent.",
+              "Sync could not delete %1 files of the target folder that were not sent."),
+        count(kept, "Sync kept 1 target file that looked the same as its source.",
+              "Sync kept %1 target files that looked the same as their sources."),
+        count(postCopied, "1 source was copied into the post folder.",
+              "%1 sources were copied into the post folder."),
+        count(postMoved, "1 source was moved into the post folder.",
+              "%1 sources were moved into the post folder."),
+        count(postDeleted, "1 source was deleted after its copy.",
+              "%1 sources were deleted after their copies."),
+    };
+    texts.removeAll(QString());
+    return texts;
+}
+
 QStringList RunSummary::lines() const
 {
-    QStringList all{text(), postOperationsText(), cancelledText(), postOperationsNotRunText(),
-                    failureText()};
+    QStringList all{text(), postOperationsText()};
+    all += actionsTexts();
+    all += {cancelledText(), postOperationsNotRunText(), failureText()};
     all.removeAll(QString());
     return all;
 }
 
+namespace {
+
+TransferServices WithFiles(const TransferServices& services, FileSystem& files)
+{
+    return {files,
+            services.connections,
+            services.messages,
+            services.observer,
+            services.copyWatcher,
+            services.stop,
+            services.progress};
+}
+
+} // namespace
+
 TransferRun::TransferRun(TransferParams params, TransferServices services)
     : m_params(std::move(params))
-    , m_services(services)
+    , m_dryRunFiles(m_params.dryRun ? std::make_unique<DryRunFileSystem>(services.files) : nullptr)
+    , m_services(WithFiles(services, m_dryRunFiles ? *m_dryRunFiles : services.files))
     , m_messages(services.messages, services.stop)
-    , m_post(services.files, m_messages, services.stop)
+    , m_post(m_services.files, m_messages, services.stop)
     , m_ownProgress(services.progress ? nullptr
                                       : std::make_unique<RunProgress>(int(m_params.entries.size()),
                                                                       m_params.sizes))
@@ -91,6 +134,12 @@ RunSummary TransferRun::summary() const
     summary.postOperationsNotRun = m_state.postOperationsNotRun;
     summary.cutFile = m_state.cutFile;
     summary.failure = m_state.failure;
+    summary.pruned = m_state.actions.pruned;
+    summary.pruneFailures = m_state.actions.pruneFailures;
+    summary.kept = m_state.actions.kept;
+    summary.postCopied = m_state.actions.postCopied;
+    summary.postMoved = m_state.actions.postMoved;
+    summary.postDeleted = m_state.actions.postDeleted;
     if (stopped()) {
         // Asked while the run still waits, for a server that may never answer.
         if (!m_state.copying.isEmpty())
@@ -248,11 +297,21 @@ int TransferRun::TransferSessionFiles(const Session& session)
             // place and count as sent, their sources left as they are; the
             // others end as cancelled, their parts removed, unreported.
             if (file.refusal.isEmpty())
-                finishAfterStop(file.index, file.source, ahead.takeNext(m_services.stop), postOp);
+                finishAfterStop(file.index, session, file.source,
+                                targetFolder + SplitPath(file.source).fileName,
+                                ahead.takeNext(m_services.stop));
             continue;
         }
         if (!file.refusal.isEmpty()) {
             m_messages.showMessage(file.refusal, MessageIcon::Error, MessageButtons::Ok);
+            act({RunAction::Kind::Copy,
+                 RunAction::Result::Failed,
+                 session.name,
+                 file.source,
+                 targetFolder + SplitPath(file.source).fileName,
+                 0,
+                 {},
+                 file.refusal});
             skipEntry(file.index);
             continue;
         }
@@ -271,37 +330,74 @@ int TransferRun::TransferSessionFiles(const Session& session)
             const CopyOutcome outcome = ahead.takeNext(m_services.stop);
             update([](State& state) { state.copying.clear(); });
             const bool copied = reportCopy(outcome.error, source, target);
+            actOnCopy(session.name, source, target, outcome);
             // After a failed copy the source stays where it is: deleting it
             // would lose its only copy, and filing it in the post folder
             // (moved or copied) would file it as sent. After a good one, the
             // post-operation acts only on the version of the source that was sent.
             if (copied)
-                applyPostOperation(source, postFolder + fileName, postOp, outcome.source);
+                applyPostOperation(session.name, source, postFolder + fileName, postOp,
+                                   outcome.source);
         }
         finishEntry(file.index);
     }
     return summary().succeeded;
 }
 
-void TransferRun::applyPostOperation(const QString& source, const QString& postTarget,
-                                     PostOperation postOp, const FileInfo& copiedAs)
+namespace {
+
+// The action of a post-operation, or none for a session without one.
+std::optional<RunAction::Kind> PostActionKind(PostOperation postOp)
+{
+    switch (postOp) {
+    case PostOperation::Copy:
+        return RunAction::Kind::PostCopy;
+    case PostOperation::Move:
+        return RunAction::Kind::PostMove;
+    case PostOperation::Del:
+        return RunAction::Kind::PostDelete;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+void TransferRun::applyPostOperation(const QString& session, const QString& source,
+                                     const QString& postTarget, PostOperation postOp,
+                                     const FileInfo& copiedAs)
 {
     update([](State& state) {
         ++state.succeeded;
         state.filing = true;
     });
-    const int result = m_post.ApplyPostOperation(source, postTarget, postOp, &copiedAs);
+    const PostOutcome result = m_post.ApplyPostOperation(source, postTarget, postOp, &copiedAs);
     update([&](State& state) {
         state.filing = false;
-        if (result == PlatformError::Cancelled && postOp != PostOperation::None &&
-            postOp != PostOperation::Sync)
+        if (result.error == PlatformError::Cancelled && PostActionKind(postOp))
             ++state.postOperationsNotRun;
     });
+    const std::optional<RunAction::Kind> kind = PostActionKind(postOp);
+    if (!kind)
+        return;
+    RunAction action(*kind, RunAction::Result::Done, session, source,
+                     *kind == RunAction::Kind::PostDelete ? source : postTarget, copiedAs.Size,
+                     copiedAs.LastWriteTime);
+    if (result.declined) {
+        action.result = RunAction::Result::Declined;
+    } else if (result.error == PlatformError::Cancelled) {
+        action.result = RunAction::Result::Cancelled;
+    } else if (result.error) {
+        action.result = RunAction::Result::Failed;
+        action.reason = ErrorReason(result.error);
+    }
+    act(std::move(action));
 }
 
-void TransferRun::finishAfterStop(int index, const QString& source, const CopyOutcome& outcome,
-                                  PostOperation postOp)
+void TransferRun::finishAfterStop(int index, const Session& session, const QString& source,
+                                  const QString& target, const CopyOutcome& outcome)
 {
+    actOnCopy(session.name, source, target, outcome);
     if (outcome.error) {
         // The first copy that the stop cut off is the one it came in: the
         // copies run in list order, and those after it never started.
@@ -311,12 +407,69 @@ void TransferRun::finishAfterStop(int index, const QString& source, const CopyOu
         });
         return;
     }
+    const std::optional<RunAction::Kind> post = PostActionKind(session.net.PostOp);
     update([&](State& state) {
         ++state.succeeded;
-        if (postOp != PostOperation::None)
+        if (post)
             ++state.postOperationsNotRun;
     });
+    if (post)
+        act({*post, RunAction::Result::Cancelled, session.name, source,
+             *post == RunAction::Kind::PostDelete
+                 ? source
+                 : SessionPostFolder(session) + SplitPath(source).fileName,
+             outcome.source.Size, outcome.source.LastWriteTime});
     finishEntry(index);
+}
+
+void TransferRun::act(RunAction action)
+{
+    if (m_params.dryRun && action.result == RunAction::Result::Done)
+        action.result = RunAction::Result::Planned;
+    const bool done =
+        action.result == RunAction::Result::Done || action.result == RunAction::Result::Planned;
+    update([&](State& state) {
+        RunSummary& counts = state.actions;
+        switch (action.kind) {
+        case RunAction::Kind::Prune:
+            ++(done ? counts.pruned : counts.pruneFailures);
+            break;
+        case RunAction::Kind::Keep:
+            counts.kept += done;
+            break;
+        case RunAction::Kind::PostCopy:
+            counts.postCopied += done;
+            break;
+        case RunAction::Kind::PostMove:
+            counts.postMoved += done;
+            break;
+        case RunAction::Kind::PostDelete:
+            counts.postDeleted += done;
+            break;
+        case RunAction::Kind::Copy:
+        case RunAction::Kind::Replace:
+            break;
+        }
+    });
+    m_services.observer.actionDone(action);
+}
+
+void TransferRun::actOnCopy(const QString& session, const QString& source, const QString& target,
+                            const CopyOutcome& outcome)
+{
+    RunAction action{outcome.replaced ? RunAction::Kind::Replace : RunAction::Kind::Copy,
+                     RunAction::Result::Done, session, source, target};
+    if (outcome.error == 0) {
+        action.bytes = outcome.source.Size;
+        action.sourceTime = outcome.source.LastWriteTime;
+        action.targetTime = outcome.replacedTime;
+    } else if (outcome.error == PlatformError::Cancelled || stopped()) {
+        action.result = RunAction::Result::Cancelled;
+    } else {
+        action.result = RunAction::Result::Failed;
+        action.reason = ErrorReason(outcome.error);
+    }
+    act(std::move(action));
 }
 
 int TransferRun::SyncSessionFiles(const Session& session)
@@ -345,7 +498,7 @@ int TransferRun::SyncSessionFiles(const Session& session)
     }
     if (stopped())
         return summary().succeeded;
-    PruneSyncTarget(*plan);
+    PruneSyncTarget(session.name, *plan);
 
     SyncFolderTimes times{targetFolder, {}};
     TargetNames names(m_messages);
@@ -354,7 +507,16 @@ int TransferRun::SyncSessionFiles(const Session& session)
         if (entry.session != session.name)
             continue;
         const QString& source = entry.path;
-        if (!names.accept(source)) {
+        if (const QString refusal = names.refusal(source); !refusal.isEmpty()) {
+            m_messages.showMessage(refusal, MessageIcon::Error, MessageButtons::Ok);
+            act({RunAction::Kind::Copy,
+                 RunAction::Result::Failed,
+                 session.name,
+                 source,
+                 targetFolder + SplitPath(source).fileName,
+                 0,
+                 {},
+                 refusal});
             skipEntry(index);
             continue;
         }
@@ -370,10 +532,20 @@ int TransferRun::SyncSessionFiles(const Session& session)
             break; // a question answered after the stop decides nothing
         if (!needsCopy) {
             update([](State& state) { ++state.succeeded; }); // identical, or kept by choice
-            m_services.observer.fileKept(source, existing ? existing->path : target);
+            RunAction kept{RunAction::Kind::Keep,
+                           RunAction::Result::Done,
+                           session.name,
+                           source,
+                           existing ? existing->path : target,
+                           sourceInfo.Size};
+            if (sourceRead)
+                kept.sourceTime = sourceInfo.LastWriteTime;
+            if (existing && existing->infoRead)
+                kept.targetTime = existing->info.LastWriteTime;
+            act(std::move(kept));
         } else {
             WaitCursor wait(m_messages);
-            if (copyReplacing(index, source, target))
+            if (copyReplacing(index, session.name, source, target))
                 update([](State& state) { ++state.succeeded; });
         }
         finishEntry(index);
@@ -381,11 +553,24 @@ int TransferRun::SyncSessionFiles(const Session& session)
     return summary().succeeded;
 }
 
-void TransferRun::PruneSyncTarget(const SyncPlan& plan)
+void TransferRun::PruneSyncTarget(const QString& session, const SyncPlan& plan)
 {
     WaitCursor wait(m_messages);
-    for (const QString& file : plan.prunes())
-        m_services.files.deleteFile(file); // a file that cannot go stays, silently
+    for (const QString& file : plan.prunes()) {
+        // A file that cannot go stays; the summary counts it.
+        const int error = m_services.files.deleteFile(file);
+        RunAction pruned{RunAction::Kind::Prune, RunAction::Result::Done, session, {}, file};
+        if (const std::optional<SyncTarget> listed = plan.targetOf(SplitPath(file).fileName);
+            listed && listed->path == file) {
+            pruned.bytes = listed->info.Size;
+            pruned.targetTime = listed->info.LastWriteTime;
+        }
+        if (error) {
+            pruned.result = RunAction::Result::Failed;
+            pruned.reason = ErrorReason(error);
+        }
+        act(std::move(pruned));
+    }
 }
 
 std::optional<SyncTarget> TransferRun::lookAt(const QString& target)
@@ -473,14 +658,17 @@ bool TransferRun::ShowFileInfo(int index, const QString& session, const QString&
     return read;
 }
 
-bool TransferRun::copyReplacing(int index, const QString& source, const QString& target)
+bool TransferRun::copyReplacing(int index, const QString& session, const QString& source,
+                                const QString& target)
 {
     update([&](State& state) { state.copying = source; });
     const CopyOutcome outcome = m_services.files.copy(
         {source, target, false, nullptr, m_progress->watcher(index, m_services.copyWatcher),
          m_services.stop});
     update([](State& state) { state.copying.clear(); });
-    return reportCopy(outcome.error, source, target);
+    const bool copied = reportCopy(outcome.error, source, target);
+    actOnCopy(session, source, target, outcome);
+    return copied;
 }
 
 bool TransferRun::reportCopy(int result, const QString& source, const QString& target)

@@ -51,6 +51,9 @@ struct TransferParams
     // Files that were to go but could not even be listed by a name (see
     // DirEntry::NameUnusable): each counts in the total as not sent.
     int unsendable = 0;
+    // Nothing is changed: the run goes over a DryRunFileSystem of the
+    // files, and tells every action as planned.
+    bool dryRun = false;
 };
 
 // Where a run reaches the outside world.
@@ -126,7 +129,7 @@ private:
         FileTime resolution(TransferRun& run);
     };
     // Deletes what the plan drops; a file that cannot go stays, silently.
-    void PruneSyncTarget(const SyncPlan& plan);
+    void PruneSyncTarget(const QString& session, const SyncPlan& plan);
     // The target of a folder that could not be listed, as a look at it finds it.
     std::optional<SyncTarget> lookAt(const QString& target);
     // Whether Sync copies the source onto its target; asks when they look the
@@ -142,15 +145,23 @@ private:
     bool ShowFileInfo(int index, const QString& session, const QString& sourcePath,
                       const QString& targetFolder, FileInfo& info,
                       const std::optional<FileInfo>& opened = std::nullopt);
-    bool copyReplacing(int index, const QString& source, const QString& target);
+    bool copyReplacing(int index, const QString& session, const QString& source,
+                       const QString& target);
+    // Tells the observer what was done to a file, and counts it.
+    void act(RunAction action);
+    // The action of a copy that has ended: a copy or a replace, done, failed
+    // or cancelled.
+    void actOnCopy(const QString& session, const QString& source, const QString& target,
+                   const CopyOutcome& outcome);
     // After a stop: a copy that had ended well counts as sent, its
     // post-operation left undone.
-    void finishAfterStop(int index, const QString& source, const CopyOutcome& outcome,
-                         PostOperation postOp);
+    void finishAfterStop(int index, const Session& session, const QString& source,
+                         const QString& target, const CopyOutcome& outcome);
     // True for a copy that succeeded; the message, with its reason, for one
     // that failed.
     bool reportCopy(int result, const QString& source, const QString& target);
-    void applyPostOperation(const QString& source, const QString& postTarget, PostOperation postOp,
+    void applyPostOperation(const QString& session, const QString& source,
+                            const QString& postTarget, PostOperation postOp,
                             const FileInfo& copiedAs);
     // Counts an entry that is refused without touching any file.
     void skipEntry(int index);
@@ -170,6 +181,7 @@ private:
         QString copying;     // the copy the run waits for now
         bool filing = false; // a post-operation (and its question) under way
         QString failure;     // what broke the run off
+        RunSummary actions;  // the counts of what was pruned, kept and filed
     };
     template <typename Change> void update(Change&& change)
     {
@@ -178,6 +190,7 @@ private:
     }
 
     TransferParams m_params;
+    std::unique_ptr<FileSystem> m_dryRunFiles; // for a dry run
     TransferServices m_services;
     RunMessages m_messages; // nothing is said or asked after a stop
     PostOperations m_post;

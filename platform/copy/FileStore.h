@@ -82,8 +82,9 @@ public:
     // The file's size as the store reports it now, asked through the file's
     // own handle once every writer has finished.
     virtual int storedSize(quint64& size) = 0;
-    // Closes the file, gives it the last-write time and renames it into place.
-    virtual int commit(const FileInfo& source, bool failIfExists) = 0;
+    // Closes the file, gives it the last-write time and renames it into place;
+    // `replaced` tells whether a file held the target's name until then.
+    virtual int commit(const FileInfo& source, bool failIfExists, bool& replaced) = 0;
 };
 
 // One kind of file system (local device or SMB shares) as the copy engine sees it.

@@ -54,9 +54,10 @@ public:
         if (error)
             return CopyOutcome::failed(error);
         m_input.reset(); // release the source before the target appears
-        if (int commitError = part->commit(m_began, m_request.failIfExists))
+        bool replaced = false;
+        if (int commitError = part->commit(m_began, m_request.failIfExists, replaced))
             return CopyOutcome::failed(commitError);
-        return {PlatformError::Success, m_began};
+        return {PlatformError::Success, m_began, replaced, std::nullopt};
     }
 
 private:

@@ -205,7 +205,7 @@ public:
         return PlatformError::Success;
     }
 
-    int commit(const FileInfo& source, bool failIfExists) override
+    int commit(const FileInfo& source, bool failIfExists, bool& replaced) override
     {
         const timespec times[2] = {{0, UTIME_OMIT}, timespecFromFileTime(source.LastWriteTime)};
         const mode_t mode = (source.Attributes & FileAttribute::ReadOnly)
@@ -216,14 +216,14 @@ public:
         const int fd = std::exchange(m_fd, -1);
         if (::close(fd) != 0)
             return platformErrorFromErrno(errno); // a write that failed late
-        if (int error = renameInto(failIfExists))
+        if (int error = renameInto(failIfExists, replaced))
             return error;
         m_committed = true;
         return PlatformError::Success;
     }
 
 private:
-    int renameInto(bool failIfExists)
+    int renameInto(bool failIfExists, bool& replaced)
     {
         const char* from = m_partPath.constData();
         const char* to = m_target.constData();
@@ -233,11 +233,15 @@ private:
             // keeps it (and as deleteFile does), and another user's file
             // that this user may not write.
             struct statx target;
-            if (statAt(AT_FDCWD, to, target) == 0 && !S_ISDIR(target.stx_mode) &&
+            const bool exists = statAt(AT_FDCWD, to, target) == 0;
+            if (exists && !S_ISDIR(target.stx_mode) &&
                 (!(target.stx_mode & S_IWUSR) ||
                  (::faccessat(AT_FDCWD, to, W_OK, AT_EACCESS) != 0 && errno != ENOENT)))
                 return PlatformError::AccessDenied;
-            return ::rename(from, to) == 0 ? 0 : platformErrorFromErrno(errno);
+            if (::rename(from, to) != 0)
+                return platformErrorFromErrno(errno);
+            replaced = exists;
+            return PlatformError::Success;
         }
         const int error = renameNoReplace(from, to);
         return error == 0 ? PlatformError::Success : platformErrorFromErrno(error);

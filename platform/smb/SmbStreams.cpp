@@ -240,7 +240,7 @@ int SmbPart::storedSize(quint64& size)
     return PlatformError::Success;
 }
 
-int SmbPart::commit(const FileInfo& source, bool failIfExists)
+int SmbPart::commit(const FileInfo& source, bool failIfExists, bool& replaced)
 {
     smb::Context* context = m_operation->context();
     if (m_file.close() != 0)
@@ -260,6 +260,7 @@ int SmbPart::commit(const FileInfo& source, bool failIfExists)
         return look.error;
     if (int error = setTimes(*m_operation, m_url, source))
         return error;
+    replaced = look.exists;
     if (look.exists)
         return replaceTarget(source);
     // Nothing held the name a moment ago, so the rename takes it; libsmbclient

@@ -40,7 +40,7 @@ public:
     int write(const char* data, qint64 size) override;
     std::vector<std::unique_ptr<BlockWriter>> parallelWriters(int count) override;
     int storedSize(quint64& size) override;
-    int commit(const FileInfo& source, bool failIfExists) override;
+    int commit(const FileInfo& source, bool failIfExists, bool& replaced) override;
 
 private:
     // Puts the part in the place of the target that holds its name, which

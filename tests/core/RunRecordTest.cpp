@@ -210,10 +210,6 @@ TEST_F(RunLogTest, WritersAtOnceLeaveWholeLinesAndTurnTheLogOverOnce)
 struct Calls : TransferObserver
 {
     void fileShown(const ShownFile& file) override { seen << "shown " + file.fileName; }
-    void fileKept(const QString& source, const QString& target) override
-    {
-        seen << "kept " + source + " " + target;
-    }
     void actionDone(const RunAction& action) override { seen << "action " + action.source; }
     void runFinished(const RunSummary& summary) override
     {
@@ -242,14 +238,7 @@ TEST_F(RunRecorderTest, PassesEveryCallOnAndRecordsTheRun)
         next.recorder = &recorder;
         const auto act = [&recorder](RunAction::Kind kind, RunAction::Result result,
                                      const QString& source, quint64 bytes) {
-            RunAction action;
-            action.kind = kind;
-            action.result = result;
-            action.session = "Office";
-            action.source = source;
-            action.target = "\\\\pc\\out\\" + source;
-            action.bytes = bytes;
-            recorder.actionDone(action);
+            recorder.actionDone({kind, result, "Office", source, "\\\\pc\\out\\" + source, bytes});
         };
         ShownFile shown;
         shown.fileName = "a.txt";
@@ -257,7 +246,7 @@ TEST_F(RunRecorderTest, PassesEveryCallOnAndRecordsTheRun)
         act(RunAction::Kind::Copy, RunAction::Result::Done, "a.txt", 10);
         act(RunAction::Kind::Replace, RunAction::Result::Done, "b.txt", 5);
         act(RunAction::Kind::Copy, RunAction::Result::Failed, "c.txt", 7);
-        recorder.fileKept("d.txt", "\\\\pc\\out\\d.txt");
+        act(RunAction::Kind::Keep, RunAction::Result::Done, "d.txt", 3);
         act(RunAction::Kind::PostDelete, RunAction::Result::Done, "a.txt", 10);
         RunSummary summary;
         summary.succeeded = 2;
@@ -267,8 +256,8 @@ TEST_F(RunRecorderTest, PassesEveryCallOnAndRecordsTheRun)
 
         EXPECT_EQ(next.seen,
                   QStringList({"shown a.txt", "action a.txt", "action b.txt", "action c.txt",
-                               "kept d.txt \\\\pc\\out\\d.txt", "action a.txt",
-                               "finished " + summary.text(), "finished " + summary.text()}));
+                               "action d.txt", "action a.txt", "finished " + summary.text(),
+                               "finished " + summary.text()}));
         QStringList kept;
         QStringList written{RunRecordLine::header()};
         for (const RunRecordLine& line : recorder.lines()) {
@@ -277,9 +266,10 @@ TEST_F(RunRecorderTest, PassesEveryCallOnAndRecordsTheRun)
             written << line.text();
         }
         EXPECT_EQ(kept.join(u'\n').toStdString(), "run-7 copy done 10\nrun-7 replace done 5\n"
-                                                  "run-7 copy failed 7\nrun-7 post-delete done 10\n"
+                                                  "run-7 copy failed 7\nrun-7 keep done 3\n"
+                                                  "run-7 post-delete done 10\n"
                                                   "run-7 run incomplete 15");
-        EXPECT_EQ(next.recordAtTheEnd, 5);
+        EXPECT_EQ(next.recordAtTheEnd, 6);
         if (target == &log) {
             EXPECT_EQ(recorder.writeError(), "");
             EXPECT_EQ(fileLines(log.filePath()), written);

@@ -122,13 +122,18 @@ TEST_F(SyncRunTest, ADryRunSaysWhatTheRunDoesAndNamesCompareAsTheFolderDoes)
         return changed;
     };
 
+    params.dryRun = true;
+    run();
+    params.dryRun = false;
     QStringList dry;
-    DryRunFileSystem dryFiles(files, [&](QString action) {
-        action.replace(QRegularExpression("^replace\t"), "copy\t").replace("prune\t", "delete\t");
-        dry.append(action.replace(u'\t', u' ').toLower());
-    });
-    TransferRun(params, {dryFiles, files, messages, record, nullptr, stop.get_token()})
-        .RunTransfer();
+    for (const RunAction& action : std::as_const(record.actions)) {
+        if (action.kind == RunAction::Kind::Prune)
+            dry.append("delete " + action.target.toLower());
+        else if (action.kind != RunAction::Kind::Keep)
+            dry.append(QString("copy %1 %2").arg(action.source, action.target).toLower());
+        EXPECT_EQ(action.result, RunAction::Result::Planned);
+    }
+    record.actions.clear();
     EXPECT_EQ(dry, QStringList({"delete " + onShare("out\\stale.txt").toLower(),
                                 "copy \\docs\\notes.txt " + onShare("out\\notes.txt").toLower(),
                                 "delete \\in\\a.txt",

@@ -2,9 +2,11 @@
 #include "core/transfer/SendRequest.h"
 #include "platform/ErrorCodes.h"
 #include "tests/support/MemoryRunFixture.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/ScriptedMessageService.h"
 
 #include <gtest/gtest.h>
+#include <QRegularExpression>
 #include <stdexcept>
 
 namespace tarvo::test {
@@ -328,6 +330,99 @@ TEST(RunProgress, TheBarWeighsEachFileBySize)
     run.watcher(1, nullptr)->blockCopied(1024, 1024);
     run.finish(1);
     EXPECT_EQ(run.snapshot().percent(), 100);
+}
+
+} // namespace
+} // namespace tarvo::test
+
+namespace tarvo::test {
+namespace {
+
+// Each action as "kind result session source target bytes reason", one per line.
+std::string Told(const QList<RunAction>& actions)
+{
+    QStringList told;
+    for (const RunAction& action : actions)
+        told.append(QStringList{RunAction::kindName(action.kind),
+                                RunAction::resultName(action.result), action.session, action.source,
+                                action.target, QString::number(action.bytes),
+                                action.reason.section(u'\n', 0, 0)}
+                        .join(u' ')
+                        .trimmed());
+    return told.join(u'\n').toStdString();
+}
+
+class RunActionsTest : public MemoryRunFixture
+{};
+
+// Every file the run touches is told once, with how it ended: a copy onto a
+// new name, one onto an old name, a failed copy, a kept and a pruned Sync
+// target, and each post-operation (done, declined, failed). The summary says
+// what Sync and the post-operations did after its own count. A dry run tells
+// the same actions as planned and changes nothing.
+TEST_F(RunActionsTest, EveryActionIsToldWithHowItEnded)
+{
+    files.addFile("\\Docs\\a.txt", "aa");
+    files.addFile("\\Docs\\b.txt", "bbb");
+    files.addFile("\\Docs\\bad.txt", "x");
+    files.addFile(onShare("out\\b.txt"), "old");
+    files.addFolder("\\Sent");
+    files.addFile("\\Sent\\b.txt", "filed before");
+    addSession("Move", line("Put", "\\Docs", "out", "Move", "\\Sent"),
+               {"\\Docs\\a.txt", "\\Docs\\b.txt", "\\Docs\\bad.txt"});
+    files.addFile("\\Mirror\\same.txt", "s");
+    files.addFile("\\Mirror\\new.txt", "n");
+    files.addFile(onShare("mirror\\same.txt"), "s");
+    files.addFile(onShare("mirror\\stale.txt"), "gone");
+    addSession("Sync", line("Put", "\\Mirror", "mirror", "Sync"),
+               {"\\Mirror\\same.txt", "\\Mirror\\new.txt"});
+    files.addFile("\\Del\\d.txt", "d");
+    files.addFile("\\Del\\e.txt", "e");
+    addSession("Del", line("Put", "\\Del", "del", "Del"), {"\\Del\\d.txt", "\\Del\\e.txt"});
+    files.addFolder(onShare("del"));
+    messages.answerNext(MessageResult::Ok);     // delete d.txt
+    messages.answerNext(MessageResult::Cancel); // keep e.txt
+    const QStringList journal = files.journal();
+
+    params.dryRun = true;
+    run();
+    EXPECT_EQ(files.journal().filter(QRegularExpression("^(copy|move|delete) ")),
+              journal.filter(QRegularExpression("^(copy|move|delete) ")));
+    const QList<RunAction> planned = std::exchange(record.actions, {});
+    params.dryRun = false;
+    files.failNext(MemoryFileSystem::Op::Copy, "bad.txt", PlatformError::AccessDenied);
+    messages.answerNext(MessageResult::Ok);
+    messages.answerNext(MessageResult::Cancel);
+    const RunSummary summary = run();
+
+    const QString out = onShare("out\\");
+    const QStringList done{
+        "copy done Move \\Docs\\a.txt " + out + "a.txt 2",
+        "post-move done Move \\Docs\\a.txt \\Sent\\a.txt 2",
+        "replace done Move \\Docs\\b.txt " + out + "b.txt 3",
+        "post-move failed Move \\Docs\\b.txt \\Sent\\b.txt 3 A file of that name already exists.",
+        "copy failed Move \\Docs\\bad.txt " + out + "bad.txt 0 Access is denied.",
+        "prune done Sync  " + onShare("mirror\\stale.txt") + " 4",
+        "keep done Sync \\Mirror\\same.txt " + onShare("mirror\\same.txt") + " 1",
+        "copy done Sync \\Mirror\\new.txt " + onShare("mirror\\new.txt") + " 1",
+        "copy done Del \\Del\\d.txt " + onShare("del\\d.txt") + " 1",
+        "post-delete done Del \\Del\\d.txt \\Del\\d.txt 1",
+        "copy done Del \\Del\\e.txt " + onShare("del\\e.txt") + " 1",
+        "post-delete declined Del \\Del\\e.txt \\Del\\e.txt 1",
+    };
+    EXPECT_EQ(Told(record.actions), done.join(u'\n').toStdString());
+    // A copy that fails only as it writes looks fine to a dry run.
+    QStringList plan = done;
+    plan.replaceInStrings(" done ", " planned ");
+    plan[4] = "copy planned Move \\Docs\\bad.txt " + out + "bad.txt 1";
+    plan.insert(5, "post-move planned Move \\Docs\\bad.txt \\Sent\\bad.txt 1");
+    EXPECT_EQ(Told(planned), plan.join(u'\n').toStdString());
+    EXPECT_EQ(summary.lines(),
+              QStringList({"6 of 7 files are transferred successfully", "1 post-operation failed",
+                           "Sync deleted 1 file of the target folder that was not sent.",
+                           "Sync kept 1 target file that looked the same as its source.",
+                           "1 source was moved into the post folder.",
+                           "1 source was deleted after its copy."}));
 }
 
 } // namespace

@@ -109,7 +109,10 @@ TEST_P(SyncCaseTest, SyncDecidesNamesAsTheShareComparesThem)
     const auto sent = Inodes(onShare("out"));
     tarvo({"send"});
 
-    EXPECT_EQ(QString::fromUtf8(dry.out), QString(GetParam().dryRun).replace("TARGET", target));
+    QStringList actions; // each line's action, file and target
+    for (const QString& line : QString::fromUtf8(dry.out).split(u'\n'))
+        actions.append(line.section(u'\t', 0, 2));
+    EXPECT_EQ(actions.join(u'\n'), QString(GetParam().dryRun).replace("TARGET", target));
     EXPECT_EQ(send.exitCode, 0) << send.err.constData();
     EXPECT_EQ(sent.size(), 1);
     EXPECT_EQ(Inodes(onShare("out")), sent) << "copied again";
@@ -117,15 +120,15 @@ TEST_P(SyncCaseTest, SyncDecidesNamesAsTheShareComparesThem)
 
 INSTANTIATE_TEST_SUITE_P(
     Shares, SyncCaseTest,
-    ::testing::Values(CaseRule{"IgnoresCase",
-                               {},
-                               "keep\t\\Out\\report.txt\tTARGET\\REPORT.TXT\n"
-                               "Nothing was changed: this was a dry run.\n"},
-                      CaseRule{
-                          "TellsCaseApart",
-                          {"case sensitive = yes"},
-                          "prune\tTARGET\\REPORT.TXT\ncopy\t\\Out\\report.txt\tTARGET\\report.txt\n"
-                          "Nothing was changed: this was a dry run.\n"}),
+    ::testing::Values(
+        CaseRule{"IgnoresCase",
+                 {},
+                 "keep\t\\Out\\report.txt\tTARGET\\REPORT.TXT\n"
+                 "Nothing was changed: this was a dry run.\n"},
+        CaseRule{"TellsCaseApart",
+                 {"case sensitive = yes"},
+                 "prune\tTARGET\\REPORT.TXT\t\ncopy\t\\Out\\report.txt\tTARGET\\report.txt\n"
+                 "Nothing was changed: this was a dry run.\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A name that the client library cannot represent (a backslash, which a

@@ -225,7 +225,7 @@ TEST_F(ServerFaultsTest, AFileThisUserMayNotWriteIsNeverReplaced)
     const Outcome send = tarvo({"send", "--yes"});
 
     EXPECT_TRUE(dryRun.out.contains("replace\t\\Docs\\private.txt\t" +
-                                    sharePath("out/private.txt").toUtf8() + '\n'))
+                                    sharePath("out/private.txt").toUtf8() + '\t'))
         << dryRun.out.constData();
     EXPECT_EQ(send.exitCode, 1) << send.err.constData();
     EXPECT_TRUE(send.err.contains("private.txt\n" + Denied.toUtf8())) << send.err.constData();

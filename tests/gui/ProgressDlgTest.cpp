@@ -83,7 +83,9 @@ TEST_P(DialogTest, ProgressShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
         texts.append(Text(dialog, name));
     EXPECT_EQ(texts,
               QStringList(
-                  {"Progress", "3 of 6 files are transferred successfully\n1 post-operation failed",
+                  {"Progress",
+                   "3 of 6 files are transferred successfully\n1 post-operation failed\n2 sources "
+                   "were moved into the post folder.",
                    "Transfer finished", "z.txt", "0 bytes", "\\Out\\", "\\My Documents\\", "Local",
                    "Transferring file 6 of 6 ...", "1 further failure was not shown as a box:"}));
     EXPECT_EQ(offers, QStringList({"", "", "Don't show again in this run"}));

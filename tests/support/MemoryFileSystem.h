@@ -205,6 +205,7 @@ public:
             return CopyOutcome::failed(PlatformError::SourceChanged);
         if (const int error = replaceError(request.target, request.failIfExists))
             return CopyOutcome::failed(error);
+        const bool replaced = m_nodes.contains(key(request.target));
         Node& copied = m_nodes[key(request.target)];
         copied = {copied.path.isEmpty() ? normal(request.target) : copied.path, source.data,
                   source.info};
@@ -214,7 +215,7 @@ public:
         copied.info.LastWriteTime =
             ticks ? source.info.LastWriteTime / ticks * ticks : DefaultTime + 864000000000ULL;
         record(QString("copy %1 -> %2").arg(normal(request.source), copied.path));
-        return {0, source.info};
+        return {0, source.info, replaced, std::nullopt};
     }
     using FileSystem::moveFile;
     int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override

@@ -17,9 +17,11 @@ struct RunRecord : TransferObserver
         shown.append(file);
         lines.append(file.progressLine + u' ' + file.fileName);
     }
+    void actionDone(const RunAction& action) override { actions.append(action); }
     void runFinished(const RunSummary& result) override { summary = result; }
 
     QList<ShownFile> shown;
+    QList<RunAction> actions;
     QStringList lines; // "Transferring file 1 of 2 ... NAME" for each file shown
     RunSummary summary;
 };
