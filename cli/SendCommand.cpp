@@ -6,6 +6,8 @@
 #include "core/filelist/FileFilter.h"
 #include "core/filelist/FileListBuilder.h"
 #include "core/filelist/FileTypeIcons.h"
+#include "core/record/RunLog.h"
+#include "core/record/RunRecorder.h"
 #include "core/transfer/RunPlan.h"
 #include "core/transfer/SendRequest.h"
 #include "core/transfer/TransferObserver.h"
@@ -219,10 +221,24 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
     MessageService& runMessages =
         messagesBesideLine ? static_cast<MessageService&>(*messagesBesideLine) : messages;
 
+    // A real run is recorded; a log that cannot be written is said once,
+    // after the run, and changes nothing else.
+    const RunLog runLog(environment.stateFolder());
+    std::optional<RunRecorder> recorder;
+    if (!dryRun)
+        recorder.emplace(printer, &runLog);
+    TransferObserver& observer = recorder ? static_cast<TransferObserver&>(*recorder)
+                                          : static_cast<TransferObserver&>(printer);
+    const auto sayRecordError = [&recorder] {
+        if (recorder && !recorder->writeError().isEmpty())
+            std::fprintf(stderr, "tarvo: the run record could not be written: %s\n",
+                         qPrintable(recorder->writeError()));
+    };
+
     std::stop_source stopSource;
     const StopSignals stopSignals(stopSource);
     TransferRun run({snapshot, entries, names, sizes, unsendablePicked, dryRun},
-                    {platform->files(), platform->connections(), runMessages, printer, nullptr,
+                    {platform->files(), platform->connections(), runMessages, observer, nullptr,
                      stopSource.get_token(), &progress});
     if (!RunUntilStopped(run, stopSignals)) {
         // Held up by a server that stopped answering: what the run did is
@@ -232,12 +248,14 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
             printer.setProgressLine(nullptr);
             progressLine->leave();
         }
-        printer.runFinished(run.summary());
+        observer.runFinished(run.summary());
+        sayRecordError();
         std::fflush(stdout);
         std::fflush(stderr);
         std::_Exit(128 + stopSignals.received());
     }
     const RunSummary summary = run.summary();
+    sayRecordError();
     // Stopped by a signal: the shell's usual status for it (130 for Ctrl-C).
     if (stopSignals.received() != 0)
         return 128 + stopSignals.received();

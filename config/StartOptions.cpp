@@ -20,7 +20,7 @@ QString StartOptions::deviceRoot() const
     return rootOption.isEmpty() ? DevicePaths::defaultRoot() : rootOption;
 }
 
-QString StartOptions::windowStatePath() const
+QString StartOptions::stateFolder() const
 {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericStateLocation);
@@ -30,7 +30,12 @@ QString StartOptions::windowStatePath() const
     if (folder.isEmpty() || QDir::isRelativePath(folder))
         folder = QDir::homePath() + QStringLiteral("/.local/state");
 #endif
-    return folder + QStringLiteral("/tarvo/window.ini");
+    return folder + QStringLiteral("/tarvo");
+}
+
+QString StartOptions::windowStatePath() const
+{
+    return stateFolder() + QStringLiteral("/window.ini");
 }
 
 } // namespace tarvo

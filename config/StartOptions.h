@@ -17,9 +17,11 @@ struct StartOptions
     QString configPath() const;
     // The folder that stands for the device: --root, else the home folder.
     QString deviceRoot() const;
-    // The file that keeps the main window's size and place between runs, in
-    // the user's state folder ($XDG_STATE_HOME, else ~/.local/state), apart
-    // from the configuration file.
+    // The program's folder of the user's state: $XDG_STATE_HOME/tarvo, else
+    // ~/.local/state/tarvo. It holds what the program keeps apart from the
+    // configuration file: the window's place and the run record.
+    QString stateFolder() const;
+    // The file that keeps the main window's size and place between runs.
     QString windowStatePath() const;
 };
 

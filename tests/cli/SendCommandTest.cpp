@@ -1,6 +1,7 @@
 // `tarvo send` as a user runs it: the program itself, a configuration file,
 // the test share, and a terminal only for the stopped run.
 #include "cli/TerminalProgress.h"
+#include "core/record/RunRecord.h"
 #include "tests/support/RunFixture.h"
 
 #include <csignal>
@@ -75,6 +76,54 @@ TEST_F(SendCommandTest, ADryRunSaysWhatASendWouldDoAndChangesNothing)
               QStringList({"copy\t\\Docs\\a.txt\t" + target("a.txt"),
                            "post-move\t\\Docs\\a.txt\t\\Sent\\a.txt",
                            "Nothing was changed: this was a dry run."}));
+}
+
+// A send appends what it did to the run record in the state folder: a line
+// for each file and one for how the run ended, all of one run, and never a
+// password. A dry run writes none. A record that cannot be written is said
+// once and changes nothing else.
+TEST_F(SendCommandTest, ASendKeepsItsRunRecordWithoutPasswords)
+{
+    addSession("Office", line("Put", "\\Docs", "\\out"));
+    const QString state = "XDG_STATE_HOME=" + m_work.filePath("mine");
+    const QString log = m_work.filePath("mine/tarvo/runs.log");
+
+    EXPECT_EQ(tarvo({"send", "--dry-run"}, {state}).exitCode, 0);
+    EXPECT_FALSE(QFile::exists(log));
+    const Outcome sent = tarvo({"send"}, {state});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.constData();
+
+    const QByteArray bytes = TempFolder::read(log);
+    EXPECT_FALSE(bytes.contains(samba().password().toUtf8())) << bytes.constData();
+    QStringList lines = QString::fromUtf8(bytes).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.takeFirst(), RunRecordLine::header());
+    QStringList record;
+    QSet<QString> runs;
+    for (const QString& text : lines) {
+        const std::optional<RunRecordLine> line = RunRecordLine::parse(text);
+        ASSERT_TRUE(line) << text.toStdString();
+        runs.insert(line->run);
+        record << QStringList{line->action,
+                              line->session,
+                              line->source,
+                              line->target.section(u'\\', -1),
+                              QString::number(line->bytes),
+                              line->result,
+                              line->reason}
+                      .join(u' ');
+    }
+    EXPECT_EQ(runs.size(), 1);
+    EXPECT_EQ(record.join(u'\n').toStdString(),
+              "copy Office \\Docs\\a.txt a.txt 1 done \n"
+              "copy Office \\Docs\\b.txt b.txt 1 done \n"
+              "run    2 complete 2 of 2 files are transferred successfully");
+
+    const Outcome unrecorded = tarvo({"send"}, {"XDG_STATE_HOME=" + m_work.write("file", "x")});
+    EXPECT_EQ(unrecorded.exitCode, 0);
+    EXPECT_EQ(unrecorded.err.count("tarvo: the run record could not be written: the folder "), 1)
+        << unrecorded.err.constData();
+    EXPECT_TRUE(unrecorded.out.endsWith("2 of 2 files are transferred successfully\n"));
 }
 
 // The exit status tells a script or a cron job whether everything asked was

@@ -97,8 +97,9 @@ protected:
         return transfer.RunTransfer();
     }
 
-    // `tarvo ARGUMENTS` on the fixture's settings; its standard output goes
-    // to `output` (a terminal's, say) or to a file that FinishProgram reads.
+    // `tarvo ARGUMENTS` on the fixture's settings, with its state folder in
+    // the test's; its standard output goes to `output` (a terminal's, say) or
+    // to a file that FinishProgram reads. `environment` comes last and wins.
     qint64 start(const QStringList& arguments, const QStringList& environment = {},
                  const QString& output = {})
     {
@@ -106,8 +107,10 @@ protected:
         const QStringList options{"--config", m_work.filePath("tarvo.txt"), "--root",
                                   platform->devicePaths().root()};
         const QString registry = "TARVO_REGISTRY=" + m_work.filePath("registry.ini");
+        // The run record goes into the test's folder, never the user's.
+        const QString state = "XDG_STATE_HOME=" + m_work.filePath("state");
         return StartProgram(TARVO_BINARY_DIR "/app/tarvo", options + arguments,
-                            QStringList{registry} + environment, m_work, output);
+                            QStringList{registry, state} + environment, m_work, output);
     }
     Outcome tarvo(const QStringList& arguments, const QStringList& environment = {})
     {

@@ -1,0 +1,284 @@
+// The run record: its lines, the log file they go to, and the observer that
+// writes them while passing the run's calls on.
+#include "core/record/RunRecord.h"
+
+#include "core/record/RunLog.h"
+#include "core/record/RunRecorder.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TempFiles.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace tarvo::test {
+namespace {
+
+const QDateTime Noon(QDate(2026, 12, 8), QTime(14, 31, 2), Qt::OffsetFromUTC, 3600);
+
+// The lines of a log file, without their line breaks.
+QStringList fileLines(const QString& path)
+{
+    return QString::fromUtf8(TempFolder::read(path)).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// The file mode bits of a path.
+mode_t Mode(const QString& path)
+{
+    struct stat status
+    {};
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return status.st_mode & 0777;
+}
+
+// Every field written comes back as it was, whatever it holds; the line
+// stays one line that splits on its tabs into the named fields.
+TEST(RunRecordLineTest, AwkwardFieldsSplitBackIntoTheSameFields)
+{
+    RunAction action;
+    action.kind = RunAction::Kind::PostMove;
+    action.result = RunAction::Result::Failed;
+    action.session = "Büro\tKöln";
+    action.source = "\\Docs\\naïve\nname\r.txt";
+    action.target = "\\\\server\\share\\日本語\\";
+    action.bytes = 5'000'000'000;
+    action.reason = "Failed to move file\nA file of that name already exists.\\t";
+    const RunRecordLine line = RunRecordLine::fromAction(action, Noon, "20261208T143102-4711");
+
+    const QString text = line.text();
+    EXPECT_FALSE(text.contains(u'\n') || text.contains(u'\r'));
+    const QStringList fields = text.split(u'\t');
+    ASSERT_EQ(fields.size(), RunRecordLine::header().split(u'\t').size());
+    EXPECT_EQ(fields.mid(0, 4), QStringList({"2026-12-08T14:31:02+01:00", "20261208T143102-4711",
+                                             "Büro\\tKöln", "post-move"}));
+    EXPECT_EQ(fields.mid(6, 2), QStringList({"5000000000", "failed"}));
+    EXPECT_EQ(RunRecordLine::parse(text), line);
+
+    EXPECT_EQ(RunRecordLine::parse(RunRecordLine::header()), std::nullopt);
+    EXPECT_EQ(RunRecordLine::parse(text.section(u'\t', 0, 7)), std::nullopt);
+    EXPECT_EQ(RecordTimeText(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::OffsetFromUTC,
+                                       -(5 * 3600 + 30 * 60))),
+              "2026-01-02T03:04:05-05:30");
+    EXPECT_EQ(RunId(Noon, 4711), "20261208T143102-4711");
+}
+
+// The closing line says how the run ended, with the summary's lines.
+TEST(RunRecordLineTest, TheClosingLineSaysHowTheRunEnded)
+{
+    RunSummary summary;
+    summary.succeeded = summary.total = 2;
+    EXPECT_EQ(RunRecordLine::closing(summary, 9, Noon, "r").text(),
+              "2026-12-08T14:31:02+01:00\tr\t\trun\t\t\t9\tcomplete\t"
+              "2 of 2 files are transferred successfully");
+
+    summary.failedPostOperations = 1;
+    const RunRecordLine incomplete = RunRecordLine::closing(summary, 9, Noon, "r");
+    EXPECT_EQ(incomplete.result, "incomplete");
+    EXPECT_EQ(incomplete.reason, summary.lines().join(" / "));
+    EXPECT_TRUE(incomplete.reason.contains(" / 1 post-operation failed"))
+        << incomplete.reason.toStdString();
+
+    summary.cancelled = true;
+    EXPECT_EQ(RunRecordLine::closing(summary, 0, Noon, "r").result, "cancelled");
+}
+
+class RunLogTest : public ::testing::Test
+{
+protected:
+    // A line of `length` characters that names its writer and number.
+    static QString numbered(int writer, int number, int length = 40)
+    {
+        RunRecordLine line;
+        line.time = Noon;
+        line.run = QString::number(writer);
+        line.action = "copy";
+        line.bytes = quint64(number);
+        line.reason = QString(qMax(0, length - int(line.text().size())), u'x');
+        return line.text();
+    }
+    // The lines of the log and its old files, oldest first, each file
+    // checked to start with the field names; each line parsed.
+    QList<RunRecordLine> everyLine(const RunLog& log)
+    {
+        QList<RunRecordLine> lines;
+        for (int number = RunLog::OldFiles; number >= 0; --number) {
+            const QString path = log.filePath() + (number ? "." + QString::number(number) : "");
+            const QStringList text = fileLines(path);
+            EXPECT_EQ(text.value(0), RunRecordLine::header()) << path.toStdString();
+            for (const QString& one : text.mid(1)) {
+                const auto line = RunRecordLine::parse(one);
+                EXPECT_TRUE(line) << "a broken line: " << one.toStdString();
+                if (line)
+                    lines.append(*line);
+            }
+        }
+        return lines;
+    }
+
+    TempFolder m_folder;
+};
+
+// The log is made with its folders, for its owner only. Before a write that
+// would take it past its limit it becomes runs.log.1 and the old files move
+// on; three are kept. Each file starts with the field names, ends with a
+// whole line, and is as full as whole lines let it be.
+TEST_F(RunLogTest, RotationKeepsThreeOldFilesAndNeverSplitsALine)
+{
+    const qint64 limit = 300;
+    const RunLog log(m_folder.filePath("state/tarvo"), limit);
+    for (int number = 0; number < 40; ++number)
+        ASSERT_EQ(log.append({numbered(1, number, 30 + number % 7)}), "");
+    ASSERT_EQ(log.append({numbered(1, 40, 500)}), "") << "a line longer than the limit";
+    ASSERT_EQ(log.append({numbered(1, 41)}), "");
+
+    EXPECT_EQ(Mode(m_folder.filePath("state")), 0700u);
+    EXPECT_EQ(Mode(m_folder.filePath("state/tarvo")), 0700u);
+    EXPECT_EQ(Mode(log.filePath()), 0600u);
+    EXPECT_FALSE(QFile::exists(log.filePath() + ".4"));
+    for (const QString suffix : {"", ".1", ".2", ".3"}) {
+        const QByteArray bytes = TempFolder::read(log.filePath() + suffix);
+        EXPECT_TRUE(bytes.endsWith('\n'));
+        EXPECT_TRUE(bytes.size() <= limit || bytes.count('\n') == 2) << bytes.constData();
+    }
+    EXPECT_GT(TempFolder::read(log.filePath() + ".3").size() + 40, limit) << "rotated early";
+    // The newest lines, all of them, in order.
+    const QList<RunRecordLine> lines = everyLine(log);
+    ASSERT_GT(lines.size(), 5);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].bytes, quint64(42 - lines.size() + i));
+}
+
+// A log that cannot be written says why and keeps what it had: a disk that
+// fills up mid-line leaves no half line, and the next write goes on as if
+// nothing had happened.
+TEST_F(RunLogTest, AFailedWriteSaysWhyAndLeavesTheLogAsItWas)
+{
+    const RunLog log(m_folder.path());
+    ASSERT_EQ(log.append({numbered(1, 0)}), "");
+    const QByteArray before = TempFolder::read(log.filePath());
+    {
+        const FileSizeLimit full(before.size() + 10);
+        const QString error = log.append({numbered(1, 1), numbered(1, 2)});
+        EXPECT_EQ(error, log.filePath() + ": File too large");
+    }
+    EXPECT_EQ(TempFolder::read(log.filePath()), before);
+    EXPECT_EQ(log.append({numbered(1, 3)}), "");
+    EXPECT_EQ(fileLines(log.filePath()),
+              QStringList({RunRecordLine::header(), numbered(1, 0), numbered(1, 3)}));
+
+    const RunLog underAFile(m_folder.write("file", "x") + "/tarvo");
+    EXPECT_EQ(underAFile.append({numbered(1, 0)}),
+              "the folder " + m_folder.filePath("file/tarvo") + " could not be made");
+    EXPECT_EQ(TempFolder::read(m_folder.filePath("file")), "x");
+}
+
+// Two writers at once, as two programs writing one log: whole lines only,
+// each writer's newest lines in their order with none missing between, and
+// the log turned over once each time it is full.
+TEST_F(RunLogTest, WritersAtOnceLeaveWholeLinesAndTurnTheLogOverOnce)
+{
+    const qint64 limit = 1000;
+    const int count = 400;
+    const auto write = [this, limit](int writer) {
+        const RunLog log(m_folder.path(), limit);
+        for (int number = 0; number < count; ++number)
+            EXPECT_EQ(log.append({numbered(writer, number)}), "");
+    };
+    std::thread first(write, 1);
+    std::thread second(write, 2);
+    first.join();
+    second.join();
+
+    const RunLog log(m_folder.path(), limit);
+    for (const QString suffix : {".1", ".2", ".3"}) {
+        const qint64 size = TempFolder::read(log.filePath() + suffix).size();
+        EXPECT_TRUE(size <= limit && size + 40 > limit) << size;
+    }
+    QMap<QString, QList<quint64>> numbers;
+    for (const RunRecordLine& line : everyLine(log))
+        numbers[line.run].append(line.bytes);
+    // A writer that ended early may have had all its lines turned out.
+    ASSERT_FALSE(numbers.isEmpty());
+    for (const QList<quint64>& written : numbers) {
+        EXPECT_EQ(written.last(), quint64(count - 1));
+        for (qsizetype i = 1; i < written.size(); ++i)
+            EXPECT_EQ(written[i], written[i - 1] + 1);
+    }
+}
+
+// What the recorder is handed, as the Progress dialog's side sees it.
+struct Calls : TransferObserver
+{
+    void fileShown(const ShownFile& file) override { seen << "shown " + file.fileName; }
+    void actionDone(const RunAction& action) override { seen << "action " + action.source; }
+    void runFinished(const RunSummary& summary) override
+    {
+        seen << "finished " + summary.text();
+        recordAtTheEnd = recorder ? recorder->lines().size() : -1;
+    }
+
+    QStringList seen;
+    const RunRecorder* recorder = nullptr;
+    qsizetype recordAtTheEnd = -1; // how many lines the record held when told the run ended
+};
+
+// Every call goes on; each action and the end are written and kept, the end
+// once however often it is reported, with the bytes that the copies moved.
+// A log that cannot be written leaves the run and the kept lines alone and
+// keeps its first error.
+using RunRecorderTest = RunLogTest;
+
+TEST_F(RunRecorderTest, PassesEveryCallOnAndRecordsTheRun)
+{
+    const RunLog log(m_folder.path());
+    const RunLog unwritable(m_folder.write("file", "x") + "/tarvo");
+    for (const RunLog* target : {&log, &unwritable}) {
+        Calls next;
+        RunRecorder recorder(next, target, "run-7");
+        next.recorder = &recorder;
+        const auto act = [&recorder](RunAction::Kind kind, RunAction::Result result,
+                                     const QString& source, quint64 bytes) {
+            recorder.actionDone({kind, result, "Office", source, "\\\\pc\\out\\" + source, bytes});
+        };
+        ShownFile shown;
+        shown.fileName = "a.txt";
+        recorder.fileShown(shown);
+        act(RunAction::Kind::Copy, RunAction::Result::Done, "a.txt", 10);
+        act(RunAction::Kind::Replace, RunAction::Result::Done, "b.txt", 5);
+        act(RunAction::Kind::Copy, RunAction::Result::Failed, "c.txt", 7);
+        act(RunAction::Kind::Keep, RunAction::Result::Done, "d.txt", 3);
+        act(RunAction::Kind::PostDelete, RunAction::Result::Done, "a.txt", 10);
+        RunSummary summary;
+        summary.succeeded = 2;
+        summary.total = 3;
+        recorder.runFinished(summary);
+        recorder.runFinished(summary); // the command's, for a run it stopped waiting for
+
+        EXPECT_EQ(next.seen,
+                  QStringList({"shown a.txt", "action a.txt", "action b.txt", "action c.txt",
+                               "action d.txt", "action a.txt", "finished " + summary.text(),
+                               "finished " + summary.text()}));
+        QStringList kept;
+        QStringList written{RunRecordLine::header()};
+        for (const RunRecordLine& line : recorder.lines()) {
+            kept << QStringList{line.run, line.action, line.result, QString::number(line.bytes)}
+                        .join(u' ');
+            written << line.text();
+        }
+        EXPECT_EQ(kept.join(u'\n').toStdString(), "run-7 copy done 10\nrun-7 replace done 5\n"
+                                                  "run-7 copy failed 7\nrun-7 keep done 3\n"
+                                                  "run-7 post-delete done 10\n"
+                                                  "run-7 run incomplete 15");
+        EXPECT_EQ(next.recordAtTheEnd, 6);
+        if (target == &log) {
+            EXPECT_EQ(recorder.writeError(), "");
+            EXPECT_EQ(fileLines(log.filePath()), written);
+        } else {
+            EXPECT_EQ(recorder.writeError(),
+                      "the folder " + m_folder.filePath("file/tarvo") + " could not be made");
+        }
+    }
+}
+
+} // namespace
+} // namespace tarvo::test
