@@ -145,4 +145,26 @@ QString RunId(const QDateTime& start, qint64 pid)
     return start.toString(QStringLiteral("yyyyMMdd'T'HHmmss")) + u'-' + QString::number(pid);
 }
 
+QString RecordDetailsText(const QList<RunRecordLine>& lines)
+{
+    QStringList shown;
+    for (const RunRecordLine& line : lines) {
+        QStringList fields{line.time.toString(QStringLiteral("HH:mm:ss")), line.action,
+                           line.result};
+        if (line.action == QLatin1String("run")) {
+            fields.append(line.reason);
+        } else {
+            const QString files = line.target.isEmpty() || line.target == line.source
+                                      ? (line.source.isEmpty() ? line.target : line.source)
+                                      : line.source + QStringLiteral(" -> ") + line.target;
+            fields.append(files);
+            fields.append(QStringLiteral("%1 bytes").arg(line.bytes));
+            if (!line.reason.isEmpty())
+                fields.append(line.reason.simplified());
+        }
+        shown.append(fields.join(QStringLiteral("  ")));
+    }
+    return shown.join(u'\n');
+}
+
 } // namespace tarvo

@@ -42,6 +42,11 @@ struct RunRecordLine
     bool operator==(const RunRecordLine&) const = default;
 };
 
+// The lines as the Progress dialog's Details show them, one per line:
+// "14:31:02  replace  done  \Docs\a.txt -> \\server\share\a.txt  12 bytes",
+// with the reason after a failure.
+QString RecordDetailsText(const QList<RunRecordLine>& lines);
+
 // 2026-12-08T14:31:02+01:00: always the seconds and the offset from UTC.
 QString RecordTimeText(const QDateTime& time);
 // The id of a run that started at `start` in process `pid`: 20261208T143102-4711.

@@ -3,11 +3,12 @@
 namespace tarvo {
 
 TransferJob::TransferJob(TransferParams params, FileSystem& files, ShareConnections& connections,
-                         MessageService& messages, Handlers handlers)
+                         MessageService& messages, Handlers handlers, const RunLog* log)
     : m_handlers(std::move(handlers))
+    , m_recorder(m_reporter, params.dryRun ? nullptr : log)
     , m_progress(int(params.entries.size()), params.sizes)
     , m_run(std::move(params),
-            {files, connections, messages, m_reporter, nullptr, m_stop.get_token(), &m_progress})
+            {files, connections, messages, m_recorder, nullptr, m_stop.get_token(), &m_progress})
 {}
 
 TransferJob::~TransferJob()

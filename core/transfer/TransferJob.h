@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/record/RunRecorder.h"
 #include "core/transfer/TransferObserver.h"
 #include "core/transfer/TransferRun.h"
 #include "platform/PostedCalls.h"
@@ -30,8 +31,10 @@ public:
         std::function<void(const RunSummary&)> ended;
     };
 
+    // A run with a log writes its record there (a dry run never does); the
+    // record's lines are kept either way.
     TransferJob(TransferParams params, FileSystem& files, ShareConnections& connections,
-                MessageService& messages, Handlers handlers);
+                MessageService& messages, Handlers handlers, const RunLog* log = nullptr);
     // Waits for the run: nothing it uses may go away under it.
     ~TransferJob() override;
 
@@ -45,6 +48,9 @@ public:
     // thread, at any time: for a caller that no longer waits for a run held
     // up by a server that stopped answering.
     RunSummary summary() const { return m_run.summary(); }
+    // The run's record so far, and why it could not be written, if it could not.
+    QList<RunRecordLine> recordLines() const { return m_recorder.lines(); }
+    QString recordError() const { return m_recorder.writeError(); }
 
     // Lets the job go: its handlers are dropped, and it deletes itself once
     // its run has ended (at once when it has). For the owner of a run that
@@ -77,6 +83,7 @@ private:
     Handlers m_handlers; // used on the owner's thread only
     PostedCalls m_posted{this};
     Reporter m_reporter{*this};
+    RunRecorder m_recorder;
     std::stop_source m_stop;
     RunProgress m_progress;
     TransferRun m_run;

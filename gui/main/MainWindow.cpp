@@ -25,6 +25,7 @@ int RunMainWindow(int& argc, char** argv, StartOptions options)
     CSendApp app(options.configPath(), options.deviceRoot());
     app.setDialogHandlers({&OnSend, &OnOption, &OnBrowse, &OnPreview});
     app.setWindowStatePath(options.windowStatePath());
+    app.setRunLogFolder(options.stateFolder());
     return app.InitInstance() == 0 ? ExitSuccess : ExitUsage;
 }
 

@@ -4,6 +4,7 @@
 #include "config/StartOptions.h"
 #include "core/filelist/FileListBuilder.h"
 #include "core/filelist/FileTypeIcons.h"
+#include "core/record/RunLog.h"
 #include "gui/main/GuiMessageService.h"
 #include "gui/main/ImageLists.h"
 #include "gui/main/SendDlg.h"
@@ -39,6 +40,14 @@ public:
     // none (the default) keeps nothing.
     void setWindowStatePath(QString path) { m_windowStatePath = std::move(path); }
     const QString& windowStatePath() const { return m_windowStatePath; }
+
+    // The folder of the run record that every send appends to; none (the
+    // default) keeps the record of a send only in its Progress dialog.
+    void setRunLogFolder(const QString& folder)
+    {
+        m_runLog = folder.isEmpty() ? nullptr : std::make_unique<RunLog>(folder);
+    }
+    const RunLog* runLog() const { return m_runLog.get(); }
 
     // Runs the program; the exit status: 0 after the window closed, 1 when
     // start-up ended before it (no SMB library, or the defaults declined).
@@ -83,6 +92,7 @@ private:
     ImageList m_sessionIcons;
     CSendDlg::Handlers m_handlers;
     QString m_windowStatePath;
+    std::unique_ptr<RunLog> m_runLog;
 };
 
 } // namespace tarvo

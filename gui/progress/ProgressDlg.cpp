@@ -1,5 +1,6 @@
 #include "gui/progress/ProgressDlg.h"
 
+#include "core/record/RunLog.h"
 #include "core/transfer/ProgressTexts.h"
 #include "core/transfer/TransferJob.h"
 #include "gui/widgets/ElidedLabel.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -75,7 +77,8 @@ QString FailureCountText(int count)
 } // namespace
 
 CProgressDlg::CProgressDlg(TransferParams params, FileSystem& files, ShareConnections& connections,
-                           MessageService& messages, FileIconLookup icons, QWidget* parent)
+                           MessageService& messages, FileIconLookup icons, QWidget* parent,
+                           const RunLog* log)
     : QDialog(parent)
     , m_job(std::make_unique<TransferJob>(
           std::move(params), files, connections, messages,
@@ -84,12 +87,15 @@ CProgressDlg::CProgressDlg(TransferParams params, FileSystem& files, ShareConnec
                                 [this](const RunSummary& summary) {
                                     showRunEnd(summary);
                                     showSummary();
-                                }}))
+                                }},
+          log))
+    , m_log(log)
     , m_icons(std::move(icons))
 {
     createControls();
     connect(m_done, &QPushButton::clicked, this, &CProgressDlg::OnDone);
     connect(m_cancel, &QPushButton::clicked, this, &CProgressDlg::cancelRun);
+    connect(m_detailsButton, &QPushButton::clicked, this, &CProgressDlg::toggleDetails);
     // The bar follows the bytes, which the copies count as they go.
     m_poll.setInterval(PollMilliseconds);
     connect(&m_poll, &QTimer::timeout, this, &CProgressDlg::showProgress);
@@ -156,6 +162,18 @@ void CProgressDlg::createControls()
     m_failures->setMinimumHeight(m_failures->fontMetrics().lineSpacing() * FailureLines);
     m_failures->hide();
 
+    m_details = new QPlainTextEdit(this);
+    m_details->setObjectName(QStringLiteral("detailsText"));
+    m_details->setReadOnly(true);
+    m_details->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_details->setMinimumHeight(m_details->fontMetrics().lineSpacing() * FailureLines);
+    m_details->hide();
+    m_detailsButton = new QPushButton(QStringLiteral("&Details"), this);
+    m_detailsButton->setObjectName(QStringLiteral("details"));
+    m_detailsButton->setAutoDefault(false);
+    m_detailsButton->setToolTip(QStringLiteral("What this run did to each file"));
+    m_detailsButton->hide();
+
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("cancel"));
     // Enter must not stop a run by chance; Cancel takes a click or Space.
@@ -167,6 +185,7 @@ void CProgressDlg::createControls()
     buttons->addStretch(1);
     buttons->addWidget(m_cancel);
     buttons->addWidget(m_done);
+    buttons->addWidget(m_detailsButton);
     buttons->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
@@ -180,6 +199,7 @@ void CProgressDlg::createControls()
     layout->addWidget(m_summary);
     layout->addWidget(m_failureCount);
     layout->addWidget(m_failures, 1);
+    layout->addWidget(m_details, 1);
     layout->addStretch(0);
     layout->addLayout(buttons);
 
@@ -290,9 +310,25 @@ void CProgressDlg::showSummary()
     m_speed->clear();
     m_cancel->hide();
     m_done->show();
+    m_detailsButton->show();
     m_summary->show();
     m_done->setDefault(true);
     m_done->setFocus();
+}
+
+void CProgressDlg::toggleDetails()
+{
+    if (m_details->isVisible()) {
+        m_details->hide();
+        return;
+    }
+    QString text = RecordDetailsText(m_job->recordLines());
+    if (const QString error = m_job->recordError(); !error.isEmpty())
+        text += QStringLiteral("\n\nThe run record could not be written: ") + error;
+    else if (m_log)
+        text += QStringLiteral("\n\nKept in ") + m_log->filePath();
+    m_details->setPlainText(text);
+    m_details->show();
 }
 
 void CProgressDlg::OnDone()

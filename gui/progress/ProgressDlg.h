@@ -12,12 +12,14 @@
 class QLabel;
 class QMessageBox;
 class QListWidget;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
 namespace tarvo {
 
 class ElidedLabel;
+class RunLog;
 class TransferJob;
 struct ShownFile;
 
@@ -42,7 +44,7 @@ public:
 
     CProgressDlg(TransferParams params, FileSystem& files, ShareConnections& connections,
                  MessageService& messages, FileIconLookup icons = DefaultFileIcon,
-                 QWidget* parent = nullptr);
+                 QWidget* parent = nullptr, const RunLog* log = nullptr);
     ~CProgressDlg() override;
 
     bool isRunning() const { return m_running; }
@@ -79,8 +81,11 @@ private:
     // The stopped run did not end in time: what it did is shown, and the
     // dialog no longer waits for it.
     void letRunGo();
+    // Shows or hides this run's record under the summary.
+    void toggleDetails();
 
     std::unique_ptr<TransferJob> m_job;
+    const RunLog* m_log;
     QList<RunAction> m_actions;
     FileIconLookup m_icons;
     TransferRate m_rate;
@@ -108,6 +113,8 @@ private:
     QLabel* m_summary = nullptr;
     QLabel* m_failureCount = nullptr;
     QListWidget* m_failures = nullptr;
+    QPlainTextEdit* m_details = nullptr;
+    QPushButton* m_detailsButton = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_done = nullptr;
 };

@@ -59,7 +59,7 @@ void SendRows(CSendDlg& window, const FileRows& rows)
         });
 
     CProgressDlg progress(ParamsFor(app, rows), files, app.platform().connections(), app.messages(),
-                          lookup);
+                          lookup, nullptr, app.runLog());
     // The failures that the user chose not to see as boxes go to the dialog.
     app.messages().beginRun([&progress](const QString& text) { progress.listFailure(text); });
     const int result = progress.exec();

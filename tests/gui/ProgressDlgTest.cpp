@@ -96,6 +96,54 @@ TEST_P(DialogTest, ProgressShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
     EXPECT_EQ(failures->item(0)->text(),
               "Failed to copy file \\Out\\z.txt to \\My Documents\\z.txt\n"
               "The file does not exist (any more).");
+
+    // Details: what the run did to each file, and how it ended.
+    auto* details = dialog.findChild<QPlainTextEdit*>("detailsText");
+    EXPECT_FALSE(details->isVisible());
+    dialog.findChild<QPushButton*>("details")->click();
+    ASSERT_TRUE(details->isVisible());
+    QStringList lines = details->toPlainText().split(u'\n');
+    for (QString& line : lines)
+        line = line.section(QStringLiteral("  "), 1); // without the time
+    EXPECT_EQ(lines.mid(0, 3),
+              QStringList({"copy  done  \\Out\\a.txt -> \\My Documents\\a.txt  5 bytes",
+                           "post-move  failed  \\Out\\a.txt -> \\a.txt  5 bytes  A file of that "
+                           "name already exists.",
+                           "copy  done  \\Out\\b.txt -> \\My Documents\\b.txt  5 bytes"}));
+    EXPECT_TRUE(lines.contains("copy  failed  \\Out\\z.txt -> \\My Documents\\z.txt  0 bytes  The "
+                               "file does not exist (any more)."));
+    EXPECT_TRUE(lines.contains("run  incomplete  " + QString(texts.at(1)).replace(u'\n', " / ")))
+        << details->toPlainText().toStdString();
+}
+
+// Preview plans the send on a worker and changes nothing: the counts on top,
+// a row per action with the deletions in red, the questions the send will
+// ask counted instead of asked. Its Send is OK; Close is not.
+TEST_P(DialogTest, PreviewShowsWhatASendWouldDoAndChangesNothing)
+{
+    addFiles("Sync", {"\\Out\\a.txt", "\\Out\\b.txt"});
+    files.addFile("\\My Documents\\b.txt", "older b");
+    files.addFile("\\My Documents\\old.txt", "old");
+    const QStringList before = files.journal();
+    CPreviewDlg preview(params, files, files);
+    preview.show();
+    auto* send = preview.findChild<QPushButton*>("send");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return send->isEnabled(); }));
+    EXPECT_EQ(Text(preview, "counts"), "1 copy, 1 replace, 1 prune");
+    const QAbstractItemModel& table = *preview.findChild<QTableView*>("plan")->model();
+    QStringList rows;
+    for (int row = 0; row < table.rowCount(); ++row)
+        rows.append(table.index(row, RunPlanModel::Action).data().toString() + u' ' +
+                    table.index(row, RunPlanModel::File).data().toString());
+    EXPECT_EQ(rows, QStringList({"prune \\My Documents\\old.txt", "copy \\Out\\a.txt",
+                                 "replace \\Out\\b.txt"}));
+    EXPECT_EQ(table.index(0, RunPlanModel::File).data(Qt::ForegroundRole).value<QColor>(),
+              QColor(Qt::red));
+    EXPECT_FALSE(table.index(1, RunPlanModel::File).data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(files.journal().filter(QRegularExpression("^(copy|move|delete) ")),
+              before.filter(QRegularExpression("^(copy|move|delete) ")));
+    send->click();
+    EXPECT_EQ(preview.result(), QDialog::Accepted);
 }
 
 // Escape and the close box ask during a run (Enter does nothing): No goes on,

@@ -14,6 +14,7 @@
 #include "gui/options/NetSessionDlg.h"
 #include "gui/options/OptionHandler.h"
 #include "gui/options/Options.h"
+#include "gui/progress/PreviewDlg.h"
 #include "gui/progress/ProgressDlg.h"
 #include "gui/progress/ReplaceDlg.h"
 #include "gui/progress/SendHandler.h"
