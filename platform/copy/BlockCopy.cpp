@@ -1,11 +1,14 @@
 #include "platform/copy/BlockCopy.h"
 
+#include "platform/copy/CopyShape.h"
 #include "platform/ErrorCodes.h"
 
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -64,74 +67,181 @@ constexpr quint64 ParallelMinimumBlocks = 4;
 // bound by the processors there, and 2 keeps some overlap for a network's
 // round trips while loading the server with fewer sessions.
 constexpr int ParallelCount = 2;
+// Sessions that big copies may add beyond those, for the whole process, once
+// they find more pay (a far server: see CopyShapeGrowth).
+constexpr int GrowthCount = 4;
+// How much bigger a block gets where bigger blocks pay.
+constexpr qint64 FarBlockFactor = 4;
 
-// The extra sessions of one big copy, out of ParallelCount for the whole
-// process: a run copies several files at once, and if each big one opened
-// its own extra sessions the server would carry dozens of them for no gain.
-// A copy that finds none free moves its blocks through its own session.
-class ExtraSessions
+// Sessions out of a count for the whole process: a run copies several files
+// at once, and if each big one opened its own extra sessions the server
+// would carry dozens of them for no gain. What a copy holds goes back when
+// it ends.
+class SessionTokens
 {
 public:
-    ExtraSessions()
-        : m_count(take(ParallelCount))
-    {}
-    ~ExtraSessions() { s_free += m_count; }
-    ExtraSessions(const ExtraSessions&) = delete;
-    ExtraSessions& operator=(const ExtraSessions&) = delete;
+    explicit SessionTokens(std::atomic<int>& pool, int wanted = 0)
+        : m_pool(pool)
+    {
+        take(wanted);
+    }
+    ~SessionTokens() { m_pool += m_count; }
+    SessionTokens(const SessionTokens&) = delete;
+    SessionTokens& operator=(const SessionTokens&) = delete;
 
     int count() const { return m_count; }
-
-private:
-    static int take(int wanted)
+    // Takes up to `wanted` more; how many it got.
+    int take(int wanted)
     {
-        int free = s_free.load();
+        int free = m_pool.load();
         int taken = 0;
         do {
             taken = qMin(free, wanted);
             if (taken <= 0)
                 return 0;
-        } while (!s_free.compare_exchange_weak(free, free - taken));
+        } while (!m_pool.compare_exchange_weak(free, free - taken));
+        m_count += taken;
         return taken;
     }
+    void giveBack(int count)
+    {
+        count = qMin(count, m_count);
+        m_count -= count;
+        m_pool += count;
+    }
 
-    static inline std::atomic<int> s_free{ParallelCount};
-    const int m_count;
+private:
+    std::atomic<int>& m_pool;
+    int m_count = 0;
+};
+
+std::atomic<int> s_extraFree{ParallelCount};
+std::atomic<int> s_growthFree{GrowthCount};
+
+// What a parallel copy does as it learns its shape: the block its next
+// blocks take, and the sessions it adds or gives back. Used under the
+// copy's own lock.
+class CopyShaper
+{
+public:
+    using Clock = CopyShapeGrowth::Clock;
+    struct Change
+    {
+        int add = 0;
+        int retire = 0;
+    };
+
+    CopyShaper(qint64 block, int sessions)
+        : m_growth({{block, sessions},
+                    {block * FarBlockFactor, sessions},
+                    {block * FarBlockFactor, sessions + 2},
+                    {block * FarBlockFactor, sessions + 4}},
+                   Clock::now())
+        , m_sessions(sessions)
+    {}
+
+    qint64 block() const { return m_growth.current().block; }
+
+    Change arrived(quint64 bytes)
+    {
+        if (!m_growth.arrived(bytes, Clock::now()))
+            return {};
+        const int wanted = m_growth.current().sessions - m_sessions;
+        if (wanted < 0) {
+            m_tokens.giveBack(-wanted);
+            m_sessions += wanted;
+            return {0, -wanted};
+        }
+        const int got = m_tokens.take(wanted);
+        if (got < wanted)
+            m_growth.fellShort(m_sessions + got);
+        m_sessions += got;
+        return {got, 0};
+    }
+    // Of `asked` sessions to add, the store offered `got`.
+    void offered(int asked, int got)
+    {
+        if (got >= asked)
+            return;
+        m_tokens.giveBack(asked - got);
+        m_sessions -= asked - got;
+        m_growth.fellShort(m_sessions);
+    }
+
+private:
+    CopyShapeGrowth m_growth;
+    SessionTokens m_tokens{s_growthFree};
+    int m_sessions;
+};
+
+// Threads that may start more threads of their kind while they run: joined
+// until none is left.
+class GrowingThreads
+{
+public:
+    ~GrowingThreads() { joinAll(); }
+
+    template <typename Work> void start(Work&& work)
+    {
+        std::lock_guard lock(m_mutex);
+        m_threads.emplace_back(std::forward<Work>(work));
+    }
+    void joinAll()
+    {
+        for (;;) {
+            std::jthread thread;
+            {
+                std::lock_guard lock(m_mutex);
+                if (m_threads.empty())
+                    return;
+                thread = std::move(m_threads.back());
+                m_threads.pop_back();
+            }
+            thread.join();
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::jthread> m_threads;
 };
 
 // The source's blocks read one after another and written by several writers
 // at once, each taking the next block that has been read. The first error
-// stops both sides.
+// stops both sides. With a source of more writers, the copy learns whether
+// bigger blocks and more writers pay, and takes them where they do.
 class ParallelBlockCopy
 {
 public:
+    using MoreWriters = std::function<std::vector<std::unique_ptr<BlockWriter>>(int count)>;
+
     ParallelBlockCopy(SourceFile& input, quint64 size, qint64 blockSize,
                       std::vector<std::unique_ptr<BlockWriter>> writers, BlockProgress& progress,
-                      bool parallel = true)
+                      bool parallel = true, MoreWriters more = {})
         : m_input(input)
         , m_size(size)
+        , m_block(blockSize)
         , m_writers(std::move(writers))
         , m_progress(progress)
         , m_parallel(parallel)
+        , m_more(std::move(more))
     {
         // One block in each writer's hands, one being read, one waiting.
         for (size_t i = 0; i < m_writers.size() + 2; ++i)
             m_free.emplace_back(size_t(blockSize));
+        if (m_more)
+            m_shaper.emplace(blockSize, int(m_writers.size()));
     }
 
     BlockTransfer run()
     {
-        std::vector<std::jthread> threads;
-        for (const std::unique_ptr<BlockWriter>& writer : m_writers)
-            threads.emplace_back([this, &writer] {
-                m_thrown.run([&] { drain(*writer); },
-                             [this] {
-                                 std::lock_guard lock(m_mutex);
-                                 fail(PlatformError::WriteFault);
-                                 m_changed.notify_all();
-                             });
-            });
+        {
+            std::lock_guard lock(m_mutex);
+            for (const std::unique_ptr<BlockWriter>& writer : m_writers)
+                startWriter(*writer);
+        }
         readAll();
-        threads.clear(); // each joins its thread
+        m_threads.joinAll();
         m_thrown.rethrow();
         m_writers.clear(); // every handle closed before the part is looked at
         return {m_error, m_read, m_written, m_parallel};
@@ -145,6 +255,19 @@ private:
         std::vector<char> data;
     };
 
+    // Under m_mutex.
+    void startWriter(BlockWriter& writer)
+    {
+        m_threads.start([this, &writer] {
+            m_thrown.run([&] { drain(writer); },
+                         [this] {
+                             std::lock_guard lock(m_mutex);
+                             fail(PlatformError::WriteFault);
+                             m_changed.notify_all();
+                         });
+        });
+    }
+
     void readAll()
     {
         for (;;) {
@@ -156,6 +279,7 @@ private:
                     break;
                 buffer = std::move(m_free.back());
                 m_free.pop_back();
+                buffer.resize(size_t(m_block)); // the copy's shape may have changed
             }
             const bool stop = m_progress.stopRequested();
             const qint64 wanted = stop ? 0 : nextBlock(m_size, m_read, qint64(buffer.size()));
@@ -189,7 +313,15 @@ private:
             Block block;
             {
                 std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [this] { return !m_full.empty() || m_endOfInput || m_error; });
+                m_changed.wait(lock, [this] {
+                    return !m_full.empty() || m_endOfInput || m_error || m_retire > 0;
+                });
+                if (m_retire > 0 && !m_error) {
+                    // Given back: the others take the blocks.
+                    --m_retire;
+                    --m_writersLeft;
+                    return;
+                }
                 if (m_error || m_full.empty())
                     return;
                 block = std::move(m_full.front());
@@ -208,8 +340,29 @@ private:
             } else {
                 m_written += quint64(block.length);
                 m_free.push_back(std::move(block.data));
+                reshape(quint64(block.length));
             }
             m_changed.notify_all();
+        }
+    }
+
+    // Under m_mutex, after a block was written.
+    void reshape(quint64 written)
+    {
+        if (!m_shaper || m_endOfInput || m_error)
+            return;
+        const CopyShaper::Change change = m_shaper->arrived(written);
+        m_block = m_shaper->block();
+        m_retire += change.retire;
+        if (change.add == 0)
+            return;
+        std::vector<std::unique_ptr<BlockWriter>> more = m_more(change.add);
+        m_shaper->offered(change.add, int(more.size()));
+        for (std::unique_ptr<BlockWriter>& writer : more) {
+            m_free.emplace_back(size_t(m_block));
+            ++m_writersLeft;
+            m_writers.push_back(std::move(writer));
+            startWriter(*m_writers.back());
         }
     }
 
@@ -221,9 +374,12 @@ private:
 
     SourceFile& m_input;
     const quint64 m_size;
+    qint64 m_block;
     std::vector<std::unique_ptr<BlockWriter>> m_writers;
     BlockProgress& m_progress;
     const bool m_parallel;
+    const MoreWriters m_more;
+    std::optional<CopyShaper> m_shaper;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     // Plain buffers: they pass between threads only under the mutex.
@@ -231,58 +387,82 @@ private:
     std::deque<Block> m_full;
     ThrownOnHelpers m_thrown;
     size_t m_writersLeft = m_writers.size();
+    int m_retire = 0; // writers to give back
     bool m_endOfInput = false;
     quint64 m_read = 0;
     quint64 m_written = 0;
     int m_error = PlatformError::Success;
+    GrowingThreads m_threads; // joined first when the copy goes
 };
 
 // The source's blocks read by several readers at once, each taking the next
 // block that nobody has taken and writing it where it belongs; for a source
 // whose reads wait on round trips (a share) and a target that places blocks
-// anywhere (a local file). The first error stops every reader.
+// anywhere (a local file). The first error stops every reader. With a source
+// of more readers, the copy learns whether bigger blocks and more readers
+// pay, and takes them where they do.
 class ParallelBlockRead
 {
 public:
+    using MoreReaders = std::function<std::vector<std::unique_ptr<BlockReader>>(int count)>;
+
     ParallelBlockRead(std::vector<std::unique_ptr<BlockReader>> readers, BlockWriter& writer,
-                      quint64 size, qint64 blockSize, BlockProgress& progress)
+                      quint64 size, qint64 blockSize, BlockProgress& progress,
+                      MoreReaders more = {})
         : m_readers(std::move(readers))
         , m_writer(writer)
         , m_size(size)
-        , m_blockSize(quint64(blockSize))
+        , m_block(quint64(blockSize))
         , m_progress(progress)
-    {}
+        , m_more(std::move(more))
+    {
+        if (m_more)
+            m_shaper.emplace(blockSize, int(m_readers.size()));
+    }
 
     BlockTransfer run()
     {
-        std::vector<std::jthread> threads;
-        for (size_t i = 1; i < m_readers.size(); ++i)
-            threads.emplace_back([this, i] {
-                m_thrown.run([&] { readAndPlace(*m_readers[i]); },
-                             [this] { failWith(PlatformError::ReadFault); });
-            });
-        readAndPlace(*m_readers.front());
-        threads.clear(); // each joins its thread
+        {
+            std::lock_guard lock(m_shapeMutex);
+            for (size_t i = 1; i < m_readers.size(); ++i)
+                startReader(*m_readers[i]);
+        }
+        BlockReader& own = *m_readers.front();
+        readAndPlace(own);
+        m_threads.joinAll();
         m_thrown.rethrow();
         m_readers.clear(); // every handle closed before the part is looked at
         return {m_error.load(), m_read.load(), m_placed.load(), true};
     }
 
 private:
+    // Under m_shapeMutex.
+    void startReader(BlockReader& reader)
+    {
+        m_threads.start([this, &reader] {
+            m_thrown.run([&] { readAndPlace(reader); },
+                         [this] { failWith(PlatformError::ReadFault); });
+        });
+    }
+
     void readAndPlace(BlockReader& reader)
     {
         if (!reader.start())
             return; // the others take its blocks
-        std::vector<char> buffer(m_blockSize);
+        std::vector<char> buffer;
         while (m_error.load() == PlatformError::Success) {
             if (m_progress.stopRequested()) {
                 failWith(PlatformError::Cancelled);
                 return;
             }
-            const quint64 offset = m_next.fetch_add(m_blockSize);
+            if (retired())
+                return;
+            const quint64 block = m_block.load();
+            const quint64 offset = m_next.fetch_add(block);
             if (offset >= m_size)
                 return;
-            const qint64 wanted = qint64(qMin(m_blockSize, m_size - offset));
+            const qint64 wanted = qint64(qMin(block, m_size - offset));
+            buffer.resize(size_t(wanted));
             const qint64 got = reader.readAt(offset, buffer.data(), wanted);
             if (got > 0)
                 m_read += quint64(got);
@@ -297,6 +477,35 @@ private:
             }
             m_placed += quint64(got);
             m_progress.arrived(quint64(got));
+            reshape(quint64(got));
+        }
+    }
+
+    bool retired()
+    {
+        int retire = m_retire.load();
+        while (retire > 0 && !m_retire.compare_exchange_weak(retire, retire - 1)) {
+        }
+        return retire > 0;
+    }
+
+    void reshape(quint64 placed)
+    {
+        if (!m_shaper)
+            return;
+        std::lock_guard lock(m_shapeMutex);
+        if (m_next.load() >= m_size || m_error.load() != PlatformError::Success)
+            return;
+        const CopyShaper::Change change = m_shaper->arrived(placed);
+        m_block = quint64(m_shaper->block());
+        m_retire += change.retire;
+        if (change.add == 0)
+            return;
+        std::vector<std::unique_ptr<BlockReader>> more = m_more(change.add);
+        m_shaper->offered(change.add, int(more.size()));
+        for (std::unique_ptr<BlockReader>& reader : more) {
+            m_readers.push_back(std::move(reader));
+            startReader(*m_readers.back());
         }
     }
 
@@ -306,16 +515,23 @@ private:
         m_error.compare_exchange_strong(none, error);
     }
 
+    // Readers are added while others read: each is reached only through the
+    // reference its thread was given, never through the list.
     std::vector<std::unique_ptr<BlockReader>> m_readers;
     BlockWriter& m_writer;
     const quint64 m_size;
-    const quint64 m_blockSize;
+    std::atomic<quint64> m_block;
     BlockProgress& m_progress;
+    const MoreReaders m_more;
+    std::mutex m_shapeMutex; // m_shaper and the list of readers
+    std::optional<CopyShaper> m_shaper;
+    std::atomic<int> m_retire{0};
     std::atomic<quint64> m_next{0};
     std::atomic<quint64> m_read{0};
     std::atomic<quint64> m_placed{0};
     std::atomic<int> m_error{PlatformError::Success};
     ThrownOnHelpers m_thrown;
+    GrowingThreads m_threads; // joined first when the copy goes
 };
 
 // Places blocks one after another through the part file's own handle: with
@@ -383,18 +599,22 @@ BlockTransfer MoveBlocks(SourceFile& input, PartFile& output, quint64 size, qint
     };
     if (!allowParallel || !MayMoveInParallel(size, blockSize))
         return oneSession();
-    const ExtraSessions extra;
+    const SessionTokens extra(s_extraFree, ParallelCount);
     if (extra.count() == 0)
         return oneSession();
     std::vector<std::unique_ptr<BlockReader>> readers = input.parallelReaders(extra.count());
     if (!readers.empty()) {
         if (std::unique_ptr<BlockWriter> writer = output.sharedWriter())
-            return ParallelBlockRead(std::move(readers), *writer, size, blockSize, progress).run();
+            return ParallelBlockRead(std::move(readers), *writer, size, blockSize, progress,
+                                     [&input](int count) { return input.moreReaders(count); })
+                .run();
         readers.clear();
     }
     std::vector<std::unique_ptr<BlockWriter>> writers = output.parallelWriters(extra.count());
     if (!writers.empty())
-        return ParallelBlockCopy(input, size, blockSize, std::move(writers), progress).run();
+        return ParallelBlockCopy(input, size, blockSize, std::move(writers), progress, true,
+                                 [&output](int count) { return output.moreWriters(count); })
+            .run();
     return oneSession();
 }
 

@@ -42,6 +42,13 @@ public:
         Q_UNUSED(count);
         return {};
     }
+    // Up to `count` more readers, each with a session of its own, for a copy
+    // already reading through parallelReaders() that finds more would pay.
+    virtual std::vector<std::unique_ptr<BlockReader>> moreReaders(int count)
+    {
+        Q_UNUSED(count);
+        return {};
+    }
 };
 
 // Puts blocks at given offsets of a part file. Several writers of one part
@@ -70,6 +77,14 @@ public:
     // session, so its round trips overlap with the others'). None where that
     // gains nothing. A file filled through them is not written through write().
     virtual std::vector<std::unique_ptr<BlockWriter>> parallelWriters(int count)
+    {
+        Q_UNUSED(count);
+        return {};
+    }
+    // Up to `count` more writers, each with a session of its own, for a copy
+    // already filling the file through parallelWriters() that finds more
+    // would pay.
+    virtual std::vector<std::unique_ptr<BlockWriter>> moreWriters(int count)
     {
         Q_UNUSED(count);
         return {};

@@ -179,6 +179,16 @@ std::vector<std::unique_ptr<BlockReader>> SmbSource::parallelReaders(int count)
     // The source's own handle reads at once; each of the others logs on
     // first, on its own thread.
     readers.push_back(std::make_unique<SmbBlockReader>(*m_operation, m_file.get()));
+    for (std::unique_ptr<BlockReader>& more : moreReaders(count))
+        readers.push_back(std::move(more));
+    return readers;
+}
+
+std::vector<std::unique_ptr<BlockReader>> SmbSource::moreReaders(int count)
+{
+    std::vector<std::unique_ptr<BlockReader>> readers;
+    if (!smb::threadsEnabled())
+        return readers;
     for (int i = 0; i < count; ++i)
         readers.push_back(
             std::make_unique<SmbBlockReader>(*m_operation, m_operation->url(), O_RDONLY));
@@ -220,6 +230,16 @@ std::vector<std::unique_ptr<BlockWriter>> SmbPart::parallelWriters(int count)
     // The part's own handle writes at once; each of the others logs on
     // first, on its own thread.
     writers.push_back(std::make_unique<SmbBlockWriter>(*m_operation, m_file.get()));
+    for (std::unique_ptr<BlockWriter>& more : moreWriters(count))
+        writers.push_back(std::move(more));
+    return writers;
+}
+
+std::vector<std::unique_ptr<BlockWriter>> SmbPart::moreWriters(int count)
+{
+    std::vector<std::unique_ptr<BlockWriter>> writers;
+    if (!smb::threadsEnabled() || m_alone)
+        return writers;
     for (int i = 0; i < count; ++i)
         writers.push_back(std::make_unique<SmbBlockWriter>(*m_operation, m_url, O_WRONLY));
     return writers;

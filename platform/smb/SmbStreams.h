@@ -16,6 +16,7 @@ public:
     int currentInfo(FileInfo& info) override;
     qint64 read(char* buffer, qint64 size) override;
     std::vector<std::unique_ptr<BlockReader>> parallelReaders(int count) override;
+    std::vector<std::unique_ptr<BlockReader>> moreReaders(int count) override;
 
 private:
     std::unique_ptr<SmbOperation> m_operation;
@@ -39,6 +40,7 @@ public:
 
     int write(const char* data, qint64 size) override;
     std::vector<std::unique_ptr<BlockWriter>> parallelWriters(int count) override;
+    std::vector<std::unique_ptr<BlockWriter>> moreWriters(int count) override;
     int storedSize(quint64& size) override;
     int commit(const FileInfo& source, bool failIfExists, bool& replaced) override;
 
