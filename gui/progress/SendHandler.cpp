@@ -38,6 +38,8 @@ void OnSend(CSendDlg& window)
             FileListBuilder::TakeSnapshot(app.settings()), entries, {}, TransferSizes(selected)};
         CProgressDlg progress(std::move(params), files, app.platform().connections(),
                               app.messages(), lookup);
+        progress.showProgressInTitleOf(&window);
+        progress.setNotifier(&app.notifier());
         // The failures that the user chose not to see as boxes go to the dialog.
         app.messages().beginRun([&progress](const QString& text) { progress.listFailure(text); });
         const int result = progress.exec();
