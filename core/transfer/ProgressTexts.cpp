@@ -31,4 +31,9 @@ QString TimeLeftText(std::chrono::seconds left)
     return QStringLiteral("%1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
 }
 
+QString ProgressTitle(int percent)
+{
+    return QStringLiteral("%1% \u2013 Sending \u2013 Tarvo").arg(QLocale().toString(percent));
+}
+
 } // namespace tarvo

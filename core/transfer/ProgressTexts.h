@@ -17,5 +17,8 @@ QString SpeedText(double bytesPerSecond);
 // "45 s left", "5 min left", "2 h 5 min left": seconds only under a minute,
 // and whole minutes rounded up above it, so that it never promises too little.
 QString TimeLeftText(std::chrono::seconds left);
+// "42% – Sending – Tarvo": the title of the windows while a run goes on, which
+// a task bar shows where the user can see it from another program.
+QString ProgressTitle(int percent);
 
 } // namespace tarvo

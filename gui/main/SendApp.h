@@ -8,6 +8,7 @@
 #include "gui/main/GuiMessageService.h"
 #include "gui/main/ImageLists.h"
 #include "gui/main/SendDlg.h"
+#include "platform/DesktopNotifier.h"
 
 #include <memory>
 #include <QIcon>
@@ -66,6 +67,8 @@ public:
     PlatformServices& platform() { return *m_platform; }
     GuiMessageService& messages() { return m_messages; }
     FileTypeIcons& fileTypes() { return m_fileTypes; }
+    // Where the end of a long send is told while the program is in the background.
+    DesktopNotifier& notifier() { return *m_notifier; }
     FileListBuilder::Services refreshServices();
 
     const SystemImageList& systemSmallIcons() const { return m_systemSmallIcons; }
@@ -86,6 +89,7 @@ private:
     Settings m_settings;
     std::unique_ptr<PlatformServices> m_platform;
     GuiMessageService m_messages;
+    std::unique_ptr<DesktopNotifier> m_notifier = DesktopNotifier::createForSession();
     FileTypeIcons m_fileTypes;
     SystemImageList m_systemSmallIcons;
     SystemImageList m_systemLargeIcons;

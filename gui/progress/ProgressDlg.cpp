@@ -2,10 +2,13 @@
 
 #include "core/record/RunLog.h"
 #include "core/transfer/ProgressTexts.h"
+#include "core/transfer/RunEndNotice.h"
 #include "core/transfer/TransferJob.h"
 #include "gui/widgets/ElidedLabel.h"
+#include "platform/DesktopNotifier.h"
 
 #include <initializer_list>
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -93,6 +96,7 @@ CProgressDlg::CProgressDlg(TransferParams params, FileSystem& files, ShareConnec
     , m_icons(std::move(icons))
 {
     createControls();
+    m_titles.add(this);
     connect(m_done, &QPushButton::clicked, this, &CProgressDlg::OnDone);
     connect(m_cancel, &QPushButton::clicked, this, &CProgressDlg::cancelRun);
     connect(m_detailsButton, &QPushButton::clicked, this, &CProgressDlg::toggleDetails);
@@ -109,6 +113,17 @@ CProgressDlg::~CProgressDlg()
     // A run that was let go ends on its own; otherwise the job waits for it.
     if (m_job->isRunning())
         m_job.release()->deleteWhenEnded();
+}
+
+void CProgressDlg::showProgressInTitleOf(QWidget* window)
+{
+    m_titles.add(window);
+}
+
+void CProgressDlg::setNotifier(DesktopNotifier* notifier, std::chrono::milliseconds after)
+{
+    m_notifier = notifier;
+    m_notifyAfter = after;
 }
 
 void CProgressDlg::createControls()
@@ -219,6 +234,7 @@ void CProgressDlg::OnInitDialog()
     m_started = true;
     m_running = true;
     m_bar->setValue(0);
+    m_runClock.start();
     m_job->start();
     m_poll.start();
 }
@@ -243,6 +259,8 @@ void CProgressDlg::showProgress()
         return;
     const ProgressSnapshot shot = m_job->progress();
     m_bar->setValue(shot.percent());
+    if (m_running)
+        m_titles.show(shot.percent());
     if (shot.fileNumber > 0)
         m_fileBytes->setText(QStringLiteral("This file: ") +
                              BytesOfText(shot.fileDone, shot.fileSize));
@@ -270,6 +288,7 @@ void CProgressDlg::letRunGo()
     const RunSummary summary = m_job->summary();
     m_summary->setText(summary.lines().join(u'\n'));
     m_cancelled = summary.cancelled;
+    tellDesktop(summary);
     showSummary();
 }
 
@@ -292,6 +311,16 @@ void CProgressDlg::showRunEnd(const RunSummary& summary)
     // The count of failed post-operations, and a stop, follow the count of files.
     m_summary->setText(summary.lines().join(u'\n'));
     m_cancelled = summary.cancelled;
+    tellDesktop(summary);
+}
+
+void CProgressDlg::tellDesktop(const RunSummary& summary)
+{
+    if (!m_running || !m_notifier)
+        return;
+    // A window of the program in front shows the summary itself.
+    if (m_runClock.elapsed() >= m_notifyAfter.count() && QApplication::activeWindow() == nullptr)
+        m_notifier->notify(RunEndNotice(summary));
 }
 
 void CProgressDlg::showSummary()
@@ -302,6 +331,7 @@ void CProgressDlg::showSummary()
     m_poll.stop();
     m_stopWait.stop();
     m_running = false;
+    m_titles.restore();
     m_heading->setText(m_cancelled ? QStringLiteral("Transfer cancelled")
                                    : QStringLiteral("Transfer finished"));
     // A question about a run that has ended asks nothing any more.

@@ -2,10 +2,13 @@
 
 #include "core/transfer/TransferRate.h"
 #include "core/transfer/TransferRun.h"
+#include "gui/progress/ProgressTitles.h"
 #include "gui/progress/TransferIcons.h"
 
+#include <chrono>
 #include <memory>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -18,6 +21,7 @@ class QPushButton;
 
 namespace tarvo {
 
+class DesktopNotifier;
 class ElidedLabel;
 class RunLog;
 class TransferJob;
@@ -32,6 +36,11 @@ struct ShownFile;
 // with OK. A run that a stop cannot end at once (its server stopped
 // answering) is let go after a moment: the summary then says what it did,
 // and the run ends on its own, unseen.
+//
+// For a user who works in another program meanwhile, the dialog's title (and
+// the main window's, when it is given one) shows the bar's percentage while
+// the run goes on, and a long run that ends while none of the program's
+// windows is active is told on the desktop.
 class CProgressDlg : public QDialog
 {
     Q_OBJECT
@@ -41,6 +50,9 @@ public:
     static constexpr int PollMilliseconds = 250;
     // How long a stopped run may take to end before the dialog lets it go.
     static constexpr int StopWaitMilliseconds = 1000;
+    // A run that lasted this long may well have sent the user elsewhere: its
+    // end is told on the desktop when the program is in the background.
+    static constexpr std::chrono::seconds LongRun{5};
 
     CProgressDlg(TransferParams params, FileSystem& files, ShareConnections& connections,
                  MessageService& messages, FileIconLookup icons = DefaultFileIcon,
@@ -48,6 +60,13 @@ public:
     ~CProgressDlg() override;
 
     bool isRunning() const { return m_running; }
+
+    // The window whose title, too, shows how far the run has come: the main
+    // window, which a task bar shows. Its title comes back when the run ends.
+    void showProgressInTitleOf(QWidget* window);
+    // Where the end of a run that lasted at least `after` is told, when no
+    // window of the program is active then; by default nowhere.
+    void setNotifier(DesktopNotifier* notifier, std::chrono::milliseconds after = LongRun);
 
     // Stops the run: the copy under way is abandoned, leaving its target as
     // it was, and no further file starts. The summary then follows.
@@ -83,12 +102,18 @@ private:
     void letRunGo();
     // Shows or hides this run's record under the summary.
     void toggleDetails();
+    // Tells the desktop how the run ended when the user is likely elsewhere.
+    void tellDesktop(const RunSummary& summary);
 
     std::unique_ptr<TransferJob> m_job;
     const RunLog* m_log;
     QList<RunAction> m_actions;
     FileIconLookup m_icons;
     TransferRate m_rate;
+    ProgressTitles m_titles;
+    DesktopNotifier* m_notifier = nullptr;
+    std::chrono::milliseconds m_notifyAfter = LongRun;
+    QElapsedTimer m_runClock;
     QTimer m_poll;
     QTimer m_stopWait;
     bool m_started = false;

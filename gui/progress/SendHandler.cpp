@@ -60,6 +60,8 @@ void SendRows(CSendDlg& window, const FileRows& rows)
 
     CProgressDlg progress(ParamsFor(app, rows), files, app.platform().connections(), app.messages(),
                           lookup, nullptr, app.runLog());
+    progress.showProgressInTitleOf(&window);
+    progress.setNotifier(&app.notifier());
     // The failures that the user chose not to see as boxes go to the dialog.
     app.messages().beginRun([&progress](const QString& text) { progress.listFailure(text); });
     const int result = progress.exec();

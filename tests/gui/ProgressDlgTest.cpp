@@ -4,9 +4,11 @@
 // as large (paths shortened in their middle are left to ElidedLabel).
 
 #include "core/transfer/TransferJob.h"
+#include "platform/DesktopNotifier.h"
 #include "tests/support/UiTestSupport.h"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace tarvo::test {
@@ -327,6 +329,75 @@ TEST_P(DialogTest, OptionsOpensOnGeneralReadsTheDefaultChoiceAndRebuildsTheMaskO
 
 INSTANTIATE_TEST_SUITE_P(Scales, DialogTest, ::testing::Values(1, 2),
                          [](const auto& info) { return "Times" + std::to_string(info.param); });
+
+// The desktop as the dialog meets it: it keeps the notices.
+struct DesktopRecord : DesktopNotifier
+{
+    void notify(const DesktopNotice& notice) override { told.append(notice.body); }
+    QStringList told;
+};
+
+// While a run goes on, the dialog's title and the main window's show the
+// bar's percentage, which is what a task bar shows of them, and both get
+// their own titles back as it ends. The end is told on the desktop only when
+// the run lasted long enough and another program's window is in front.
+TEST(ProgressDlgTest, TitlesFollowTheBarAndALongRunEndingInTheBackgroundIsToldOnTheDesktop)
+{
+    using namespace std::chrono_literals;
+    QWidget window;
+    window.setWindowTitle("Tarvo");
+    window.show();
+    QWindow otherProgram; // none of the program's widgets
+    for (const auto& [inBackground, longRun, told] :
+         {std::tuple{true, 0ms, QStringList{"1 of 1 file sent"}},
+          std::tuple{false, 0ms, QStringList()},
+          std::tuple{true, std::chrono::milliseconds(1h), QStringList()}}) {
+        // A file of 4 MiB, whose copy waits after its first MiB until the test lets it go.
+        MemoryFileSystem files;
+        files.addFolder("\\My Documents");
+        files.addFile("\\Out\\big.bin", "x");
+        files.setSize("\\Out\\big.bin", 4 << 20);
+        TransferParams params{{}, {{"Local", "\\Out\\big.bin"}}, {}, {4 << 20}};
+        params.settings.Sessions.insert("Local", "Net,None,\\\\x\\y,WG,\\In,\\,None,,u,");
+        params.settings.DefaultSession.append("Local");
+        QSemaphore paused, goOn;
+        files.setBlockHook([&](const QString&, quint64 done) {
+            if (done == 1 << 20) {
+                paused.release();
+                goOn.acquire();
+            }
+        });
+        ScriptedMessageService messages;
+        DesktopRecord desktop;
+        CProgressDlg dialog(params, files, files, messages);
+        const auto letGo = qScopeGuard([&] {
+            goOn.release(); // also when the test fails midway, before the files go
+            EXPECT_TRUE(QTest::qWaitFor([] { return TransferJob::running() == 0; }));
+        });
+        dialog.showProgressInTitleOf(&window);
+        dialog.setNotifier(&desktop, longRun);
+        dialog.show();
+        ASSERT_TRUE(paused.tryAcquire(1, 10000));
+        // 1 MiB of 4 MiB and of the weight that each file adds.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.windowTitle().startsWith("24%"); }));
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("24% \u2013 Sending \u2013 Tarvo"));
+        EXPECT_EQ(dialog.windowTitle(), window.windowTitle());
+
+        if (inBackground)
+            otherProgram.requestActivate();
+        else
+            dialog.activateWindow();
+        otherProgram.setVisible(inBackground);
+        ASSERT_TRUE(QTest::qWaitFor([&, inBackground = inBackground] {
+            return QApplication::activeWindow() == (inBackground ? nullptr : &dialog);
+        }));
+        goOn.release();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isRunning(); }));
+        EXPECT_EQ(QStringList({dialog.windowTitle(), window.windowTitle()}),
+                  QStringList({"Progress", "Tarvo"}));
+        EXPECT_EQ(desktop.told, told);
+    }
+}
 
 // Runs ask() on a worker thread, as a run does, and waits until it returns.
 // The flag and the join tell ThreadSanitizer what the worker wrote.

@@ -51,22 +51,22 @@ TEST_F(SendDlgTest,
        ShowsEveryControlOneBoxForMistakesAndTheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
 {
     QStringList calls;
-    CSendDlg& window =
-        openWith("Filter=*\r\nDefaultSession=Pictures,Office,Archive,Videos,Work",
-                 {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
-                  [&](CSendDlg&) { calls.append("option"); },
-                  [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); }});
+    CSendDlg& window = openWith("Filter=*\r\nDefaultSession=Pictures,Office,Archive,Videos,Work",
+                                {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
+                                 [&](CSendDlg&) { calls.append("option"); },
+                                 [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); },
+                                 [&](CSendDlg&) { calls.append("preview"); }});
     QStringList texts{window.windowTitle()};
     for (const char* name : {"selectAllButton", "invertButton", "browseButton", "sendButton",
-                             "optionButton", "refreshButton", "exitButton"})
+                             "previewButton", "optionButton", "refreshButton", "exitButton"})
         texts.append(button(name)->text());
     for (const QLabel* label : window.findChildren<QLabel*>())
         texts.append(label->text());
     for (int column = 0; column < 5; ++column)
         texts.append(list().model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-    EXPECT_EQ(texts, (QStringList{"Tarvo", "A", "I", "...", "Send", "Option", "Refresh", "Exit",
-                                  "Session:", "Path:", " File Name ", " Date ", "Size", "Path",
-                                  "Session"}));
+    EXPECT_EQ(texts, (QStringList{"Tarvo", "A", "I", "...", "Send", "Preview", "Option", "Refresh",
+                                  "Exit", "Session:", "Path:", " File Name ", " Date ", "Size",
+                                  "Path", "Session"}));
     EXPECT_LT(list().geometry().bottom(), button("sendButton")->y());
     EXPECT_LT(button("sendButton")->geometry().right(), button("refreshButton")->x());
     EXPECT_LT(button("refreshButton")->geometry().right(), button("exitButton")->x());
@@ -87,16 +87,20 @@ TEST_F(SendDlgTest,
     QTest::keyClick(box, Qt::Key_Down);
     EXPECT_EQ(button("sendButton")->text() + window.pathBox().text(), "Send\\docs\\");
     EXPECT_EQ(list().model().rowCount(), 5);
-    for (const char* name : {"sendButton", "optionButton", "browseButton"})
+    for (const char* name : {"sendButton", "optionButton", "browseButton", "previewButton"})
         Click(window, name);
-    EXPECT_EQ(calls, (QStringList{"send Office", "option", "browse \\docs\\"}));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&list(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(calls,
+              (QStringList{"send Office", "option", "browse \\docs\\", "preview", "preview"}));
 }
 
 TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
 {
     CSendDlg& window =
         openWith("EnableOption=No\r\nDefaultSelect=No\r\nFilter=*\r\nDefaultSession=Office",
-                 {OnSend, {}, {}});
+                 {OnSend, {}, {}, {}});
     ASSERT_EQ(list().model().rowCount(), 4);
     EXPECT_TRUE(button("optionButton")->isHidden());
     QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
@@ -145,8 +149,9 @@ TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
 // refresh.
 TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxABrowsedFolderAndExitDuringARefresh)
 {
-    CSendDlg& window = openWith(
-        "DefaultSelect=Yes\r\nFilter=*.txt\r\nDefaultSession=Office,Pictures", {{}, {}, OnBrowse});
+    CSendDlg& window =
+        openWith("DefaultSelect=Yes\r\nFilter=*.txt\r\nDefaultSession=Office,Pictures",
+                 {{}, {}, OnBrowse, {}});
     device.write("docs/e.txt", "x");
     QSignalSpy finished(&window, &CSendDlg::refreshFinished);
     for (int i = 0; i < 3; ++i)
