@@ -1,3 +1,5 @@
+#include "core/record/RunLog.h"
+#include "core/record/RunRecorder.h"
 #include "core/transfer/RunProgress.h"
 #include "core/transfer/SendRequest.h"
 #include "platform/ErrorCodes.h"
@@ -6,7 +8,9 @@
 #include "tests/support/ScriptedMessageService.h"
 
 #include <gtest/gtest.h>
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <stdexcept>
 
 namespace tarvo::test {
@@ -359,7 +363,8 @@ class RunActionsTest : public MemoryRunFixture
 // new name, one onto an old name, a failed copy, a kept and a pruned Sync
 // target, and each post-operation (done, declined, failed). The summary says
 // what Sync and the post-operations did after its own count. A dry run tells
-// the same actions as planned and changes nothing.
+// the same actions as planned and changes nothing; the run record in the log
+// has a line for each action, and one for how the run ended.
 TEST_F(RunActionsTest, EveryActionIsToldWithHowItEnded)
 {
     files.addFile("\\Docs\\a.txt", "aa");
@@ -393,7 +398,15 @@ TEST_F(RunActionsTest, EveryActionIsToldWithHowItEnded)
     files.failNext(MemoryFileSystem::Op::Copy, "bad.txt", PlatformError::AccessDenied);
     messages.answerNext(MessageResult::Ok);
     messages.answerNext(MessageResult::Cancel);
-    const RunSummary summary = run();
+    // The real run keeps its record in a log, as the window and the command line do.
+    QTemporaryDir state;
+    const RunLog log(state.path());
+    RunRecorder recorder(record, &log);
+    progress = std::make_unique<RunProgress>(int(params.entries.size()), params.sizes);
+    TransferRun(params,
+                {files, files, messages, recorder, nullptr, stop.get_token(), progress.get()})
+        .RunTransfer();
+    const RunSummary summary = record.summary;
 
     const QString out = onShare("out\\");
     const QStringList done{
@@ -411,6 +424,19 @@ TEST_F(RunActionsTest, EveryActionIsToldWithHowItEnded)
         "post-delete declined Del \\Del\\e.txt \\Del\\e.txt 1",
     };
     EXPECT_EQ(Told(record.actions), done.join(u'\n').toStdString());
+    QFile kept(log.filePath());
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    QStringList logged; // each line of the log as Told() says an action
+    for (const QString& text : QString::fromUtf8(kept.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+        if (const std::optional<RunRecordLine> line = RunRecordLine::parse(text))
+            logged.append(QStringList{line->action, line->result, line->session, line->source,
+                                      line->target, QString::number(line->bytes),
+                                      line->reason.section(u'\n', 0, 0)}
+                              .join(u' ')
+                              .trimmed());
+    }
+    EXPECT_EQ(logged.mid(0, done.size()), done);
+    EXPECT_EQ(logged.value(done.size()).section(u' ', 0, 1), "run incomplete");
     // A copy that fails only as it writes looks fine to a dry run.
     QStringList plan = done;
     plan.replaceInStrings(" done ", " planned ");
