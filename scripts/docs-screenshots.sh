@@ -7,6 +7,7 @@
 # progress.png      the Progress dialog in the middle of a 2 GiB file
 # replace.png       "Confirm File Replace" during a Sync
 # options-net.png   the Options sheet's Net page
+# preview.png       Preview of a send of both sessions, with a file Sync prunes
 #
 # It needs root (to start smbd), Xvfb and xdotool. The clicks land where the
 # main window's buttons are at its start size on a 1280x800 screen.
@@ -42,6 +43,7 @@ truncate -s 2G "$device/My Documents/Outbox/0-site-survey.iso"
 printf 'Quarterly report.\n' >"$device/My Documents/Outbox/report.txt"
 printf 'Summary of 2026.\n' >"$device/My Documents/Reports/summary.docx"
 cp -p "$device/My Documents/Reports/summary.docx" "$share/2026/summary.docx"
+printf 'Draft of 2025.\n' >"$share/2026/draft-2025.docx" # no source: Sync prunes it
 
 session() { # name direction local share-folder post-op post-folder
     printf '%s=Net,%s,\\\\127.0.0.1:%s\\docs,WORKGROUP,%s,%s,%s,%s,tester,%s' \
@@ -55,6 +57,7 @@ write_config() { # file default-sessions
 }
 write_config "$work/office.txt" Office
 write_config "$work/archive.txt" Archive
+write_config "$work/both.txt" Office,Archive
 
 export TARVO_REGISTRY="$work/registry.ini"
 export XDG_STATE_HOME="$work/state"
@@ -110,7 +113,8 @@ shoot() { # config title output steps...
     echo "Screenshot written to $3"
 }
 # Every row starts selected. At the start size the second row is at (40,114),
-# Send at (59,457) and Option at (153,457).
+# Send at (59,457), Preview at (153,457) and Option at (247,457).
 shoot "$work/office.txt" Progress "$out/progress.png" 40,114 59,457 wait:2.5
 shoot "$work/archive.txt" "Confirm File Replace" "$out/replace.png" 59,457 wait:1
-shoot "$work/office.txt" Options "$out/options-net.png" 153,457 wait:0.5 key:ctrl+Tab key:ctrl+Tab
+shoot "$work/office.txt" Options "$out/options-net.png" 247,457 wait:0.5 key:ctrl+Tab key:ctrl+Tab
+shoot "$work/both.txt" Preview "$out/preview.png" 153,457 wait:1.5
