@@ -3,6 +3,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileReplace.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <QDataStream>
 #include <QDir>
@@ -164,6 +165,11 @@ QByteArray IniFileBytes(const QList<std::pair<QString, QVariant>>& values)
 
 int SetIniValue(const QString& file, const QString& key, const QVariant& value)
 {
+    return SetIniValues(file, {{key, value}});
+}
+
+int SetIniValues(const QString& file, const QList<std::pair<QString, QVariant>>& changed)
+{
     QList<std::pair<QString, QVariant>> values;
     {
         const QSettings store(file, QSettings::IniFormat);
@@ -171,11 +177,14 @@ int SetIniValue(const QString& file, const QString& key, const QVariant& value)
         if (store.status() == QSettings::AccessError)
             return PlatformError::AccessDenied;
         for (const QString& name : store.allKeys()) {
-            if (name != key)
+            const bool replaced =
+                std::any_of(changed.cbegin(), changed.cend(),
+                            [&name](const auto& value) { return value.first == name; });
+            if (!replaced)
                 values.append({name, store.value(name)});
         }
     }
-    values.append({key, value});
+    values += changed;
     QDir().mkpath(QFileInfo(file).absolutePath()); // a folder that cannot be made fails below
     const QByteArray name = QFile::encodeName(file);
     struct stat old = {};

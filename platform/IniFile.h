@@ -22,5 +22,7 @@ QByteArray IniFileBytes(const QList<std::pair<QString, QVariant>>& values);
 // is made when missing. The file is replaced only by a complete, flushed
 // copy: 0, or the PlatformError code that says why it stayed as it was.
 int SetIniValue(const QString& file, const QString& key, const QVariant& value);
+// The same for several values at once, in one replacement of the file.
+int SetIniValues(const QString& file, const QList<std::pair<QString, QVariant>>& changed);
 
 } // namespace tarvo

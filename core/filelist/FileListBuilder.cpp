@@ -207,8 +207,8 @@ int FileListBuilder::FillFromFolder(const QString& sessionName, const QString& f
 FileRow InsertFileItem(const DirEntry& entry, const QString& folder, const QString& sessionName,
                        int iconIndex, const QString& dateText)
 {
-    return FileRow{entry.Name, dateText,       FileSizeText(entry.Info.Size), folder, sessionName,
-                   iconIndex,  entry.Info.Size};
+    return FileRow{entry.Name, dateText,        FileSizeText(entry.Info.Size), folder, sessionName,
+                   iconIndex,  entry.Info.Size, entry.Info.LastWriteTime};
 }
 
 FileRows BuildFileList(const Settings& snapshot, FileListBuilder::Services services, int* unlisted,

@@ -32,9 +32,12 @@ void FileListModel::mergeSorted(FileRows batch)
 {
     if (batch.isEmpty())
         return;
+    if (m_sortColumn >= 0)
+        std::stable_sort(batch.begin(), batch.end(),
+                         [this](const FileRow& a, const FileRow& b) { return less(a, b); });
     const int oldCount = int(m_rows.size());
     const int added = int(batch.size());
-    if (oldCount == 0 || !FileRowLess(batch.constFirst(), m_rows.constLast())) {
+    if (oldCount == 0 || !less(batch.constFirst(), m_rows.constLast())) {
         // The batch goes after every row already there: a plain append.
         beginInsertRows({}, oldCount, oldCount + added - 1);
         m_rows.append(std::move(batch));
@@ -48,19 +51,72 @@ void FileListModel::mergeSorted(FileRows batch)
     m_rows.append(std::move(batch));
     endInsertRows();
 
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> order(m_rows.size());
     std::iota(order.begin(), order.end(), 0);
     std::inplace_merge(order.begin(), order.begin() + oldCount, order.end(),
-                       [this](int a, int b) { return FileRowLess(m_rows.at(a), m_rows.at(b)); });
+                       [this](int a, int b) { return less(m_rows.at(a), m_rows.at(b)); });
+    reorder(order);
+}
+
+void FileListModel::sortBy(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= FileListColumns::Count)
+        column = -1;
+    if (column == m_sortColumn && (column < 0 || order == m_sortOrder))
+        return;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    std::vector<int> rows(m_rows.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    // By name first, so that rows equal in the chosen column stand by name.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [this](int a, int b) { return FileRowLess(m_rows.at(a), m_rows.at(b)); });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [this](int a, int b) { return less(m_rows.at(a), m_rows.at(b)); });
+    reorder(rows);
+}
+
+bool FileListModel::less(const FileRow& a, const FileRow& b) const
+{
+    const auto text = [](const QString& x, const QString& y) {
+        return x.compare(y, Qt::CaseInsensitive);
+    };
+    int compared = 0;
+    switch (m_sortColumn) {
+    case FileListColumns::Name:
+        compared = text(a.name, b.name);
+        break;
+    case FileListColumns::Date:
+        compared = a.modified < b.modified ? -1 : a.modified > b.modified ? 1 : 0;
+        break;
+    case FileListColumns::Size:
+        compared = a.bytes < b.bytes ? -1 : a.bytes > b.bytes ? 1 : 0;
+        break;
+    case FileListColumns::Path:
+        compared = text(a.path, b.path);
+        break;
+    case FileListColumns::Session:
+        compared = text(a.session, b.session);
+        break;
+    default:
+        return FileRowLess(a, b);
+    }
+    if (compared == 0)
+        return false; // equal rows keep their order by name
+    return m_sortOrder == Qt::AscendingOrder ? compared < 0 : compared > 0;
+}
+
+void FileListModel::reorder(const std::vector<int>& order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRowOf(order.size());
-    FileRows merged;
-    merged.reserve(m_rows.size());
+    FileRows sorted;
+    sorted.reserve(m_rows.size());
     for (int newRow = 0; newRow < int(order.size()); ++newRow) {
         newRowOf[order[newRow]] = newRow;
-        merged.append(std::move(m_rows[order[newRow]]));
+        sorted.append(std::move(m_rows[order[newRow]]));
     }
-    m_rows = std::move(merged);
+    m_rows = std::move(sorted);
 
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;

@@ -6,12 +6,14 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QPair>
+#include <vector>
 
 namespace tarvo {
 
-// The rows of the main list, always sorted by name ignoring case. Rows come in
-// sorted batches (one per folder) and are merged in; a selection made on the
-// rows already there follows them to their new places.
+// The rows of the main list, sorted by name ignoring case unless the user
+// chose a column to sort by. Rows come in batches sorted by name (one per
+// folder) and are merged in; a selection made on the rows already there
+// follows them to their new places, also when the order changes.
 class FileListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -27,6 +29,11 @@ public:
     void setIconProvider(IconProvider provider);
 
     void clear();
+    // Sorts by a column (FileListColumns), or by name as at first for a
+    // column of -1. Rows that compare equal keep their order by name.
+    void sortBy(int column, Qt::SortOrder order = Qt::AscendingOrder);
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
     // batch must already be sorted by FileRowLess.
     void mergeSorted(FileRows batch);
 
@@ -50,9 +57,15 @@ public:
 
 private:
     QString failureOf(const FileRow& row) const;
+    bool less(const FileRow& a, const FileRow& b) const;
+    // Puts the rows in this order of their present indices, and the
+    // selection and current row with them.
+    void reorder(const std::vector<int>& order);
 
     FileRows m_rows;
     QHash<QPair<QString, QString>, QString> m_failures; // (session, path) -> why
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     IconProvider m_iconProvider;
     QStringList m_headers;
 };

@@ -102,4 +102,17 @@ QList<int> widths(int w)
 
 } // namespace FileListColumns
 
+QString ListStatusText(int rows, int selected, quint64 selectedBytes)
+{
+    const QString files =
+        rows == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(rows);
+    if (selected == 0)
+        return files + QStringLiteral(", none selected");
+    return QStringLiteral("%1, %2 selected (%3)")
+        .arg(files)
+        .arg(selected)
+        .arg(QLocale::c().formattedDataSize(qint64(selectedBytes), 1,
+                                            QLocale::DataSizeTraditionalFormat));
+}
+
 } // namespace tarvo

@@ -20,6 +20,10 @@ QString FileSizeText(quint64 size);
 // "1,234,567 bytes", as the Progress and replace dialogs show a file's size.
 QString FileBytesText(quint64 size);
 
+// The main window's status line: "24 files, 3 selected (1.2 MB)", the size
+// in units of 1,024 as file managers show it.
+QString ListStatusText(int rows, int selected, quint64 selectedBytes);
+
 // The digits with "," between groups of three from the right: 1234567 gives
 // 1,234,567.
 QString FormatThousands(const QString& digits);

@@ -16,7 +16,8 @@ struct FileRow
     QString path;
     QString session;
     int icon = -1;
-    quint64 bytes = 0; // the size the Size column shows
+    quint64 bytes = 0;    // the size the Size column shows
+    quint64 modified = 0; // the last-write time the Date column shows, for sorting
 };
 
 using FileRows = QList<FileRow>;

@@ -111,12 +111,14 @@ CFileListCtrl::CFileListCtrl(FileListModel& model, QWidget* parent)
     // One fixed row height keeps a list of many thousand rows quick to lay out.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     fitRowsToFont();
-    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setStretchLastSection(false);
     setIconSize(QSize(16, 16));
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, &CFileListCtrl::columnResized);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CFileListCtrl::headerClicked);
 }
 
 void CFileListCtrl::SetImageLists(const SystemImageList* small, const SystemImageList* large)
@@ -139,6 +141,35 @@ void CFileListCtrl::CreateColumns()
     for (int width : widths)
         m_columnShares.append(sum > 0 ? width / sum : 1.0 / widths.size());
     shareColumns();
+}
+
+void CFileListCtrl::setColumnShares(const QList<double>& shares)
+{
+    if (shares.size() != FileListColumns::Count)
+        return;
+    m_columnShares = shares;
+    shareColumns();
+}
+
+void CFileListCtrl::sortBy(int column, Qt::SortOrder order)
+{
+    m_model.sortBy(column, order);
+    QHeaderView& header = *horizontalHeader();
+    header.setSortIndicatorShown(m_model.sortColumn() >= 0);
+    if (m_model.sortColumn() >= 0)
+        header.setSortIndicator(m_model.sortColumn(), m_model.sortOrder());
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
+}
+
+void CFileListCtrl::headerClicked(int column)
+{
+    if (column != m_model.sortColumn())
+        sortBy(column, Qt::AscendingOrder);
+    else if (m_model.sortOrder() == Qt::AscendingOrder)
+        sortBy(column, Qt::DescendingOrder);
+    else
+        sortBy(-1, Qt::AscendingOrder);
 }
 
 void CFileListCtrl::shareColumns()
@@ -276,6 +307,17 @@ QItemSelectionModel::SelectionFlags CFileListCtrl::selectionCommand(const QModel
 
 void CFileListCtrl::keyPressEvent(QKeyEvent* event)
 {
+    // A selects every row and I inverts the selection, as the buttons beside
+    // the session box do.
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::NoModifier && (event->key() == Qt::Key_A || event->key() == Qt::Key_I)) {
+        if (event->key() == Qt::Key_A)
+            SelectAll(true);
+        else
+            InvertSelection();
+        event->accept();
+        return;
+    }
     // Moving without Shift starts a new range from the row moved to, and
     // keeps the rows of the one before.
     if (isMoveKey(event->key()) && !(event->modifiers() & Qt::ShiftModifier))

@@ -37,6 +37,13 @@ public:
     // Every selected row becomes unselected and every other row selected.
     void InvertSelection();
 
+    // Each column's share of the list's width, as the user left them; a
+    // list of the wrong length is ignored.
+    QList<double> columnShares() const { return m_columnShares; }
+    void setColumnShares(const QList<double>& shares);
+    // Sorts by the column (-1: by name, as at first) and shows it in the header.
+    void sortBy(int column, Qt::SortOrder order);
+
     // The selected rows in list order.
     QList<int> selectedRows() const;
     bool isRowSelected(int row) const;
@@ -56,6 +63,8 @@ private:
     void shareColumns();
     void fitRowsToFont();
     void columnResized(int column, int oldWidth, int newWidth);
+    // A header click: by that column, then the other way, then by name again.
+    void headerClicked(int column);
 
     FileListModel& m_model;
     const SystemImageList* m_largeIcons = nullptr;

@@ -4,18 +4,25 @@
 #include "config/PathHelpers.h"
 #include "config/SessionFolder.h"
 #include "core/filelist/FileListRefresher.h"
+#include "core/filelist/FileListTexts.h"
 #include "gui/main/FileListCtrl.h"
+#include "gui/main/Help.h"
+#include "platform/PlatformServices.h"
 #include "gui/main/PathBox.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/WindowState.h"
 #include "platform/ErrorTexts.h"
 
 #include <QBoxLayout>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -79,18 +86,19 @@ CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
     , m_handlers(std::move(handlers))
     , m_sessionLabel(new QLabel(QStringLiteral("Session:"), this))
     , m_sessionBox(new QComboBox(this))
-    , m_selectAllButton(addButton(QStringLiteral("A"), "selectAllButton", true))
-    , m_invertButton(addButton(QStringLiteral("I"), "invertButton", true))
+    , m_selectAllButton(addButton(QStringLiteral("&A"), "selectAllButton", true))
+    , m_invertButton(addButton(QStringLiteral("&I"), "invertButton", true))
     , m_pathLabel(new QLabel(QStringLiteral("Path:"), this))
     , m_pathBox(new PathBox(this))
     , m_browseButton(addButton(QStringLiteral("..."), "browseButton", true))
     , m_fileList(new CFileListCtrl(m_listModel, this))
     , m_sendButton(
-          addButton(QStringLiteral("Send"), "sendButton", false, QStringLiteral("Receive")))
-    , m_previewButton(addButton(QStringLiteral("Preview"), "previewButton"))
-    , m_optionButton(addButton(QStringLiteral("Option"), "optionButton"))
-    , m_refreshButton(addButton(QStringLiteral("Refresh"), "refreshButton"))
-    , m_exitButton(addButton(QStringLiteral("Exit"), "exitButton"))
+          addButton(QStringLiteral("&Send"), "sendButton", false, QStringLiteral("&Receive")))
+    , m_previewButton(addButton(QStringLiteral("Pre&view"), "previewButton"))
+    , m_optionButton(addButton(QStringLiteral("&Option"), "optionButton"))
+    , m_refreshButton(addButton(QStringLiteral("R&efresh"), "refreshButton"))
+    , m_exitButton(addButton(QStringLiteral("E&xit"), "exitButton"))
+    , m_status(new QLabel(this))
     , m_refresher(new FileListRefresher(m_listModel, app.refreshServices(), this))
 {
     setWindowTitle(QStringLiteral("Tarvo"));
@@ -114,15 +122,21 @@ CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
     connect(m_optionButton, &QPushButton::clicked, this, &CSendDlg::OnOption);
     connect(m_sendButton, &QPushButton::clicked, this, &CSendDlg::OnSend);
     connect(m_previewButton, &QPushButton::clicked, this, &CSendDlg::OnPreview);
-    m_previewButton->setToolTip(
-        QStringLiteral("What a send of the selected files would do (%1)")
-            .arg(QKeySequence(PreviewKey).toString(QKeySequence::NativeText)));
-    auto* previewKey = new QShortcut(QKeySequence(PreviewKey), this);
-    connect(previewKey, &QShortcut::activated, this, &CSendDlg::OnPreview);
+    addShortcuts();
+    addToolTips();
+    m_status->setObjectName(QStringLiteral("status"));
+    m_status->setTextFormat(Qt::PlainText);
+    connect(m_fileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CSendDlg::showStatus);
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&m_listModel, signal, this, &CSendDlg::showStatus);
+    connect(&m_listModel, &QAbstractItemModel::modelReset, this, &CSendDlg::showStatus);
+    m_fileList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_fileList, &QWidget::customContextMenuRequested, this, &CSendDlg::showRowMenu);
     connect(m_refreshButton, &QPushButton::clicked, this, &CSendDlg::OnRefresh);
     connect(m_selectAllButton, &QPushButton::clicked, this, &CSendDlg::OnSelectAll);
     connect(m_invertButton, &QPushButton::clicked, this, &CSendDlg::OnInvert);
-    connect(m_exitButton, &QPushButton::clicked, this, &CSendDlg::reject);
+    connect(m_exitButton, &QPushButton::clicked, this, &CSendDlg::OnExit);
     connect(m_sessionBox, &QComboBox::activated, this, &CSendDlg::OnSelChangeSession);
     connect(m_pathBox, &PathBox::folderEntered, this,
             [this](const QString& folder) { ApplySessionFolder(SessionText(), folder); });
@@ -186,6 +200,7 @@ void CSendDlg::layOutControls()
     auto* window = new QVBoxLayout(this);
     window->addLayout(boxes);
     window->addWidget(m_fileList, 1);
+    window->addWidget(m_status);
     window->addLayout(buttons);
     // Room for a few rows however small the window gets.
     m_fileList->setMinimumHeight(m_fileList->horizontalHeader()->sizeHint().height() +
@@ -222,6 +237,16 @@ void CSendDlg::OnInitDialog()
     m_fileList->SetImageLists(&m_app.systemSmallIcons(), &m_app.systemLargeIcons());
     m_fileList->CreateColumns();
     UpdateForFirstSession();
+    // How the user left the list: its columns, its order and the session chosen.
+    const ListState kept = ReadListState(m_app.windowStatePath());
+    m_fileList->setColumnShares(kept.columnShares);
+    m_fileList->sortBy(kept.sortColumn, kept.sortOrder);
+    if (const int chosen = m_sessionBox->findText(kept.session);
+        !kept.session.isEmpty() && chosen >= 0) {
+        m_sessionBox->setCurrentIndex(chosen);
+        OnSelChangeSession();
+    }
+    showStatus();
     StartRefresh();
     m_fileList->setFocus();
 }
@@ -249,8 +274,94 @@ void CSendDlg::FillSessionCombo(const QString& name)
 
 void CSendDlg::SetSendLabel(TransferDirection direction)
 {
-    m_sendButton->setText(direction == TransferDirection::Get ? QStringLiteral("Receive")
-                                                              : QStringLiteral("Send"));
+    m_sendButton->setText(direction == TransferDirection::Get ? QStringLiteral("&Receive")
+                                                              : QStringLiteral("&Send"));
+}
+
+void CSendDlg::addShortcuts()
+{
+    const auto add = [this](QKeySequence key, void (CSendDlg::*slot)()) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    };
+    add(QKeySequence(PreviewKey), &CSendDlg::OnPreview);
+    add(QKeySequence(Qt::Key_F5), &CSendDlg::OnRefresh);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Q), &CSendDlg::OnExit);
+    add(QKeySequence(Qt::Key_F1), &CSendDlg::OnHelp);
+}
+
+void CSendDlg::addToolTips()
+{
+    const auto key = [](QKeySequence sequence) {
+        return sequence.toString(QKeySequence::NativeText);
+    };
+    m_selectAllButton->setToolTip(QStringLiteral("Select every file of the list (A)"));
+    m_invertButton->setToolTip(QStringLiteral("Invert the selection (I)"));
+    m_browseButton->setToolTip(QStringLiteral("Choose the session's folder from a tree"));
+    m_sendButton->setToolTip(QStringLiteral("Transfer the selected files, session by session"));
+    m_previewButton->setToolTip(QStringLiteral("What a send of the selected files would do (%1)")
+                                    .arg(key(QKeySequence(PreviewKey))));
+    m_optionButton->setToolTip(QStringLiteral("Sessions, filters and the default choices"));
+    m_refreshButton->setToolTip(QStringLiteral("List the files of every default session again (%1)")
+                                    .arg(key(QKeySequence(Qt::Key_F5))));
+    m_exitButton->setToolTip(
+        QStringLiteral("Close Tarvo (%1)").arg(key(QKeySequence(Qt::CTRL | Qt::Key_Q))));
+    m_sessionBox->setToolTip(QStringLiteral("The session that the Path box and \"...\" refer to"));
+    m_pathBox->setToolTip(
+        QStringLiteral("The chosen session's folder; type another and press Enter"));
+}
+
+void CSendDlg::showStatus()
+{
+    quint64 bytes = 0;
+    const QList<int> selected = m_fileList->selectedRows();
+    for (int row : selected)
+        bytes += m_listModel.row(row).bytes;
+    m_status->setText(ListStatusText(m_listModel.rowCount(), int(selected.size()), bytes));
+}
+
+void CSendDlg::showRowMenu(const QPoint& where)
+{
+    const QModelIndex index = m_fileList->indexAt(where);
+    QMenu menu(this);
+    menu.addAction(m_sendButton->text(), this, &CSendDlg::OnSend)
+        ->setEnabled(m_sendButton->isEnabled());
+    menu.addAction(QStringLiteral("Pre&view"), this, &CSendDlg::OnPreview)
+        ->setEnabled(m_previewButton->isEnabled());
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Select &all"), this, &CSendDlg::OnSelectAll);
+    menu.addAction(QStringLiteral("&Invert selection"), this, &CSendDlg::OnInvert);
+    if (index.isValid()) {
+        const FileRow row = m_listModel.row(index.row());
+        menu.addSeparator();
+        menu.addAction(QStringLiteral("Open containing &folder"), this,
+                       [this, row] { QDesktopServices::openUrl(FolderUrl(row.path)); });
+        menu.addAction(QStringLiteral("&Copy path"), this, [row] {
+            QGuiApplication::clipboard()->setText(AddTrailingSeparator(row.path) + row.name);
+        });
+    }
+    menu.exec(m_fileList->viewport()->mapToGlobal(where));
+}
+
+QUrl CSendDlg::FolderUrl(const QString& folder) const
+{
+    // A folder on a share opens in the desktop's file manager as smb://.
+    if (folder.startsWith(QStringLiteral("\\\\"))) {
+        QString path = folder.mid(2);
+        path.replace(u'\\', u'/');
+        return QUrl(QStringLiteral("smb://") + path);
+    }
+    return QUrl::fromLocalFile(m_app.platform().devicePaths().toNative(folder));
+}
+
+void CSendDlg::OnExit()
+{
+    reject();
+}
+
+void CSendDlg::OnHelp()
+{
+    QDesktopServices::openUrl(HelpUrl());
 }
 
 void CSendDlg::StartRefresh()
@@ -365,7 +476,9 @@ void CSendDlg::done(int result)
     // the box has a window to stand on; the old state file stays as it was.
     const QString stateFile = m_app.windowStatePath();
     if (isVisible()) {
-        if (const int error = WriteWindowGeometry(stateFile, saveGeometry()))
+        const ListState list{m_fileList->columnShares(), m_listModel.sortColumn(),
+                             m_listModel.sortOrder(), SessionText()};
+        if (const int error = WriteWindowState(stateFile, saveGeometry(), list))
             m_app.messages().showMessage(
                 WithReason(
                     QStringLiteral("Failed to write the window state file %1").arg(stateFile),

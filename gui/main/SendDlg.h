@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <QDialog>
+#include <QUrl>
 
 class QComboBox;
 class QLabel;
@@ -73,6 +74,9 @@ public:
     void OnPreview();
     void OnOption();
     void OnBrowse();
+    void OnExit();
+    // Opens the user's guide (F1).
+    void OnHelp();
 
     // Closing stops a running refresh first.
     void done(int result) override;
@@ -88,6 +92,14 @@ private:
     void OnInitDialog();
     void layOutControls();
     void placeWindow();
+    void addShortcuts();
+    void addToolTips();
+    // The status line: the rows, and the count and size of the selected ones.
+    void showStatus();
+    // The menu of the rows: what the buttons do, and for the row under the
+    // pointer its folder and its path.
+    void showRowMenu(const QPoint& where);
+    QUrl FolderUrl(const QString& folder) const;
     // narrow: no wider than the text needs; otherText: a second label it keeps room for.
     QPushButton* addButton(const QString& text, const char* objectName, bool narrow = false,
                            const QString& otherText = QString());
@@ -108,6 +120,7 @@ private:
     QPushButton* m_optionButton;
     QPushButton* m_refreshButton;
     QPushButton* m_exitButton;
+    QLabel* m_status;
     FileListRefresher* m_refresher;
 };
 

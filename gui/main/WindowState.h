@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -14,6 +15,23 @@ namespace tarvo {
 // old file stayed as it was. An empty path keeps nothing.
 QByteArray ReadWindowGeometry(const QString& stateFile);
 int WriteWindowGeometry(const QString& stateFile, const QByteArray& geometry);
+
+// How the user left the main list: each column's share of its width, the
+// column it is sorted by (-1: by name, as at first) and the session chosen
+// in the session box. Kept beside the geometry; what a file lacks or holds
+// in a shape of its own is left at its default.
+struct ListState
+{
+    QList<double> columnShares;
+    int sortColumn = -1;
+    Qt::SortOrder sortOrder = Qt::AscendingOrder;
+    QString session;
+
+    bool operator==(const ListState&) const = default;
+};
+ListState ReadListState(const QString& stateFile);
+// The geometry and the list's state in one write.
+int WriteWindowState(const QString& stateFile, const QByteArray& geometry, const ListState& list);
 
 // The size the main window opens at when no state says otherwise, for a
 // screen whose free area is this size: 640 x 480, or two thirds of a screen

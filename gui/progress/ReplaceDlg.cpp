@@ -89,7 +89,10 @@ CReplaceDlg::CReplaceDlg(const ReplaceFile& existing, const ReplaceFile& incomin
     for (const auto& choice : choices) {
         auto* button = new QPushButton(QString::fromLatin1(choice.text), this);
         button->setObjectName(QString::fromLatin1(choice.text));
-        button->setAutoDefault(false); // none of the four is the default answer
+        // Return answers Yes, the answer most replace questions get; Escape
+        // closes the question unanswered, which counts as No.
+        button->setAutoDefault(false);
+        button->setDefault(choice.answer == ReplaceYes);
         const ReplaceAnswer answer = choice.answer;
         connect(button, &QPushButton::clicked, this, [this, answer] { answerWith(answer); });
         buttons->addWidget(button, index / 2, index % 2);

@@ -125,6 +125,14 @@ int SmbFileSystem::logOn(const ShareCredentials& credentials)
             return loggedOn(lease);
         const int error = errno;
         lease.discard();
+        // The server's first listing of its shares goes to an RPC service
+        // that a freshly started Samba starts on demand; until it answers,
+        // libsmbclient says the logon ran out of memory. Asked again a
+        // moment later, the same server lets the logon through.
+        if (error == ENOMEM && attempt < 3) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50 << attempt));
+            continue;
+        }
         // A server that offers only SMB1 drops the connection as one that
         // takes no more connections does; its answer to an offer tells.
         if (IsServerFull(error) && attempt == 0 &&

@@ -52,7 +52,7 @@ TEST(FileListModelTest, MergesBatchesByNameKeepingTheSelection)
     const auto merge = [&](const QStringList& names, const QString& session) {
         FileRows rows;
         for (const QString& name : names)
-            rows.append(FileRow{name, {}, "0k", "\\d\\", session, 1});
+            rows.append(FileRow{name, {}, "0k", "\\d\\", session, 1, 0, 0});
         model.mergeSorted(rows);
     };
     merge({"apple", "Cherry", "melon"}, "one");
@@ -66,6 +66,49 @@ TEST(FileListModelTest, MergesBatchesByNameKeepingTheSelection)
                                  "Zest/two"}));
     EXPECT_TRUE(selection.isRowSelected(2, {}));
     EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), " File Name ");
+}
+
+// A header click sorts by its column, either way; equal rows stand by name,
+// batches merged later take their sorted places, the selection follows its
+// rows, and -1 brings the order by name back. A failed file's mark comes
+// back with its row after a refresh and goes with clearFailures().
+TEST(FileListModelTest, SortsByAColumnAndBackByNameKeepingSelectionAndMarks)
+{
+    FileListModel model;
+    QItemSelectionModel selection(&model);
+    const auto row = [](const QString& name, quint64 bytes, quint64 modified) {
+        return FileRow{name, {}, {}, "\\d\\", "S", 0, bytes, modified};
+    };
+    const auto names = [&model] {
+        QStringList names;
+        for (const FileRow& row : model.rows())
+            names.append(row.name);
+        return names;
+    };
+    model.mergeSorted({row("a", 30, 3), row("b", 10, 1), row("c", 20, 1)});
+    selection.select(model.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    model.sortBy(FileListColumns::Size);
+    EXPECT_EQ(names(), QStringList({"b", "c", "a"}));
+    EXPECT_TRUE(selection.isRowSelected(2, {}));
+    model.sortBy(FileListColumns::Date, Qt::DescendingOrder);
+    EXPECT_EQ(names(), QStringList({"a", "b", "c"})); // b and c stand by name
+    model.mergeSorted({row("d", 5, 2)});
+    EXPECT_EQ(names(), QStringList({"a", "d", "b", "c"}));
+    model.sortBy(-1);
+    EXPECT_EQ(names(), QStringList({"a", "b", "c", "d"}));
+    EXPECT_TRUE(selection.isRowSelected(0, {}));
+
+    model.markFailures({{{"S", "\\d\\c"}, "Access is denied."}});
+    model.clear();
+    model.mergeSorted({row("c", 20, 1), row("e", 1, 1)});
+    EXPECT_EQ(model.index(0, 0).data(FileListModel::FailureRole).toString(), "Access is denied.");
+    EXPECT_FALSE(model.index(1, 0).data(FileListModel::FailureRole).isValid());
+    model.clearFailures();
+    EXPECT_FALSE(model.index(0, 0).data(FileListModel::FailureRole).isValid());
+
+    EXPECT_EQ(ListStatusText(24, 0, 0), "24 files, none selected");
+    EXPECT_EQ(ListStatusText(1, 1, 1536), "1 file, 1 selected (1.5 kB)");
+    EXPECT_EQ(ListStatusText(3000, 2, 5ULL << 30), "3000 files, 2 selected (5.0 GB)");
 }
 
 // In a pattern of the filter "?" is one character (also one outside the
@@ -96,7 +139,7 @@ TEST(NameOrder, SortsExactlyAsTheListComparesNames)
             for (int length = random.bounded(6); length > 0; --length)
                 name.append(QChar(alphabet[random.bounded(int(std::size(alphabet)))]));
             order.add(name);
-            rows.append(FileRow{name, {}, {}, {}, {}, i}); // the icon holds the index
+            rows.append(FileRow{name, {}, {}, {}, {}, i, 0, 0}); // the icon holds the index
         }
         std::stable_sort(rows.begin(), rows.end(), FileRowLess);
         std::vector<quint32> compared;

@@ -257,22 +257,23 @@ TEST_P(DialogTest, ReplaceShowsTheFilesAsReadAnswersByItsButtonsAndNoDialogClips
                 message->text().endsWith("n.txt' already exists."))
         << message->text().toStdString();
 
-    // Each button gives its answer; Enter gives none, as no button is the default.
+    // Each button gives its answer; Return is Yes, Escape gives none.
     for (const auto& [button, answer] :
          QList<QPair<QString, ReplaceAnswer>>{{"Yes", ReplaceYes},
                                               {"Yes To All", ReplaceYesToAll},
                                               {"No To All", ReplaceNoToAll},
-                                              {"", ReplaceAsk}}) {
+                                              {"Return", ReplaceYes},
+                                              {"Escape", ReplaceAsk}}) {
         ModalScript user({[&button](QDialog& dialog) {
-            if (button.isEmpty())
-                QTest::keyClick(&dialog, Qt::Key_Return);
+            if (button == "Return" || button == "Escape")
+                QTest::keyClick(&dialog, button == "Return" ? Qt::Key_Return : Qt::Key_Escape);
             else
                 dialog.findChild<QPushButton*>(button)->click();
             if (dialog.isVisible())
                 dialog.reject();
         }});
         const ReplaceReply reply = AskReplace(Existing, New);
-        EXPECT_EQ(reply.accepted, !button.isEmpty()) << button.toStdString();
+        EXPECT_EQ(reply.accepted, button != "Escape") << button.toStdString();
         EXPECT_EQ(reply.answer, answer) << button.toStdString();
     }
 

@@ -64,9 +64,12 @@ TEST_F(SendDlgTest,
         texts.append(label->text());
     for (int column = 0; column < 5; ++column)
         texts.append(list().model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-    EXPECT_EQ(texts, (QStringList{"Tarvo", "A", "I", "...", "Send", "Preview", "Option", "Refresh",
-                                  "Exit", "Session:", "Path:", " File Name ", " Date ", "Size",
-                                  "Path", "Session"}));
+    EXPECT_EQ(texts,
+              (QStringList{"Tarvo", "&A", "&I", "...", "&Send", "Pre&view", "&Option", "R&efresh",
+                           "E&xit", "Session:", "Path:", "5 files, 5 selected (5 bytes)",
+                           " File Name ", " Date ", "Size", "Path", "Session"}));
+    for (QPushButton* each : window.findChildren<QPushButton*>())
+        EXPECT_FALSE(each->toolTip().isEmpty()) << each->objectName().toStdString();
     EXPECT_LT(list().geometry().bottom(), button("sendButton")->y());
     EXPECT_LT(button("sendButton")->geometry().right(), button("refreshButton")->x());
     EXPECT_LT(button("refreshButton")->geometry().right(), button("exitButton")->x());
@@ -82,10 +85,10 @@ TEST_F(SendDlgTest,
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Up);
     QTest::keyClick(box, Qt::Key_Up);
-    EXPECT_EQ(button("sendButton")->text(), "Receive");
+    EXPECT_EQ(button("sendButton")->text(), "&Receive");
     EXPECT_EQ(window.pathBox().text(), "\\\\127.0.0.1:1\\none\\");
     QTest::keyClick(box, Qt::Key_Down);
-    EXPECT_EQ(button("sendButton")->text() + window.pathBox().text(), "Send\\docs\\");
+    EXPECT_EQ(button("sendButton")->text() + window.pathBox().text(), "&Send\\docs\\");
     EXPECT_EQ(list().model().rowCount(), 5);
     for (const char* name : {"sendButton", "optionButton", "browseButton", "previewButton"})
         Click(window, name);
@@ -200,6 +203,68 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxABrowsedFolderAndExitDuringARe
     const int rows = list().model().rowCount();
     ASSERT_TRUE(WaitForEventsPostedSoFar(window));
     EXPECT_EQ(list().model().rowCount(), rows) << "nothing of the stopped refresh arrives";
+}
+
+// The list's own keys: A selects every row, I inverts, F5 lists again. A
+// header click sorts by its column, a second the other way, a third by name
+// again. The status line counts the rows and the selected ones with their
+// size. The columns' widths, the order and the chosen session are kept in
+// the window's state file for the next start, never in the configuration.
+TEST_F(SendDlgTest, KeysSortingStatusAndWhatTheNextStartKeeps)
+{
+    device.write("docs/big.txt", QByteArray(3000, 'x'));
+    const QString settings = "DefaultSelect=No\r\nFilter=*.txt\r\nDefaultSession=Office,Pictures";
+    CSendDlg& window = openWith(settings);
+    const QByteArray configuration = TempFolder::read(config);
+    const auto status = [&window] { return window.findChild<QLabel*>("status")->text(); };
+    const auto names = [this] {
+        QStringList names;
+        for (const FileRow& row : list().model().rows())
+            names.append(row.name);
+        return names;
+    };
+    EXPECT_EQ(status(), "6 files, none selected");
+    list().setFocus();
+    keys({Qt::Key_A});
+    EXPECT_EQ(status(), "6 files, 6 selected (2.9 kB)");
+    keys({Qt::Key_I});
+    EXPECT_EQ(selected(), QList<int>());
+
+    QHeaderView& header = *list().horizontalHeader();
+    const auto click = [&header](int column) {
+        QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
+                          QPoint(header.sectionViewportPosition(column) + 5, header.height() / 2));
+    };
+    const QStringList byName = names();
+    click(FileListColumns::Size);
+    EXPECT_EQ(names().last(), "big.txt");
+    click(FileListColumns::Size);
+    EXPECT_EQ(names().first(), "big.txt");
+    click(FileListColumns::Size);
+    EXPECT_EQ(names(), byName);
+    click(FileListColumns::Session);
+    EXPECT_EQ(names().first(), "A.txt"); // Office before Pictures, by name within
+
+    header.resizeSection(FileListColumns::Path, header.sectionSize(FileListColumns::Path) + 40);
+    const QList<double> shares = list().columnShares();
+    auto& box = *window.findChild<QComboBox*>("sessionBox");
+    box.setCurrentIndex(box.findText("Pictures"));
+    window.OnSelChangeSession();
+    QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&list(), Qt::Key_F5);
+    EXPECT_TRUE(refreshed.wait(20000));
+    window.close();
+    EXPECT_EQ(TempFolder::read(config), configuration);
+
+    openWith(settings);
+    EXPECT_EQ(list().model().sortColumn(), int(FileListColumns::Session));
+    EXPECT_EQ(this->window->SessionText(), "Pictures");
+    EXPECT_EQ(this->window->pathBox().text(), "\\pics\\");
+    ASSERT_EQ(list().columnShares().size(), shares.size());
+    for (qsizetype column = 0; column < shares.size(); ++column)
+        EXPECT_NEAR(list().columnShares().at(column), shares.at(column), 1e-4);
 }
 
 } // namespace
