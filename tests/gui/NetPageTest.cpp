@@ -298,6 +298,43 @@ TEST_F(NetPageTest, ShareIsStoredInTheLinesFormAndAShareWithoutServerAndShareIsR
     EXPECT_EQ(page.list().topLevelItem(page.FindRow("Office"))->text(1), "\\\\fs:4450\\docs");
 }
 
+// "..." browses the device for Local Folder and the share typed for PC
+// Folder, on a table of its own; the folder chosen fills the field.
+TEST_F(NetPageTest, FolderButtonsBrowseTheDeviceAndTheShareTypedAndFillTheField)
+{
+    files.addFolder("\\My Documents\\Outbox");
+    files.addFolder("\\\\pc\\docs\\in");
+    SessionForm form = SessionFormForAdd();
+    form.sessionName = "Office";
+    form.share = "nas";
+    CNetSessionDlg dialog(form, services());
+    dialog.show();
+    Click(dialog, "browsePcButton");
+    EXPECT_EQ(messages.texts(), QStringList{"Share must name a server and a share, such as "
+                                            "\\\\fileserver\\docs or smb://fileserver/docs."});
+    EXPECT_EQ(dialog.focusWidget(), dialog.control(SessionField::Share));
+
+    TypeInto(dialog.control(SessionField::Share), "//pc/docs");
+    QStringList roots;
+    const auto choose = [&roots](const QString& name) -> ModalScript::Step {
+        return [&roots, name](QDialog& shown) {
+            auto& browse = static_cast<CBrowseDlg&>(shown);
+            if (WaitUntilOpen(browse)) {
+                roots.append(browse.model().rootItem().data().toString());
+                browse.tree().setCurrentIndex(Child(browse, name));
+            }
+            browse.accept();
+        };
+    };
+    ModalScript user({choose("My Documents"), choose("in")});
+    Click(dialog, "browseLocalButton");
+    Click(dialog, "browsePcButton");
+    EXPECT_EQ(roots, QStringList({"Pocket PC", "\\\\pc\\docs"}));
+    EXPECT_EQ(dialog.values().localFolder, "\\My Documents");
+    EXPECT_EQ(dialog.values().pcFolder, "\\in");
+    EXPECT_FALSE(settings.Sessions.contains("Office")) << "the sheet's table stays as it was";
+}
+
 // Share connections whose logon waits until the test lets it go (or 20
 // seconds pass, so that a release that never comes fails the test instead
 // of hanging it).
