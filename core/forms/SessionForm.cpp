@@ -1,6 +1,7 @@
 #include "core/forms/SessionForm.h"
 
 #include "config/NetSession.h"
+#include "core/forms/ShareText.h"
 
 #include <QList>
 
@@ -162,8 +163,28 @@ std::optional<FieldProblem> CheckSessionForm(const SessionForm& form,
             if (auto caseProblem = checkLetterCase(value.text, sessionNames, editedName))
                 return caseProblem;
         }
+        if (value.field == SessionField::Share) {
+            if (const ParsedShare share = ParseShareText(value.text); !share.accepted())
+                return FieldProblem{SessionField::Share, share.problem};
+        }
     }
     return std::nullopt;
+}
+
+SessionForm WithStoredShare(const SessionForm& form)
+{
+    SessionForm stored = form;
+    if (const ParsedShare share = ParseShareText(form.share); share.accepted())
+        stored.share = share.text;
+    return stored;
+}
+
+NetSession NetSessionOf(const SessionForm& form)
+{
+    NetSession session;
+    session.Name = form.sessionName;
+    ParseNetSession(EncodeSessionLine(WithStoredShare(form)), session);
+    return session;
 }
 
 bool RenamesLetterCase(const QString& editedName, const QString& newName,

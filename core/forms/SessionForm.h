@@ -65,8 +65,16 @@ bool PostFolderEnabled(const QString& postName);
 // The label that names a field in messages ("Share", "Post Folder").
 QString FieldName(SessionField field);
 
+// The form with its share as the session line keeps it ("//pc/docs" becomes
+// "\\pc\docs"); a share that ParseShareText refuses stays as typed.
+SessionForm WithStoredShare(const SessionForm& form);
+
+// The session that the form's values make, under the form's session name.
+NetSession NetSessionOf(const SessionForm& form);
+
 // The first value, in the dialog's top-to-bottom order, that the line or the
-// configuration file could not give back: a "," anywhere but in the password
+// configuration file could not give back, or a share that names no share
+// (ParseShareText): a "," anywhere but in the password
 // would shift the fields after it; a line break would end the file's line;
 // the session name is the file's key, so it may also not hold "=" or ";",
 // begin with "[" or begin or end with a blank.

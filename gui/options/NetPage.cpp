@@ -37,11 +37,13 @@ QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
 } // namespace
 
 CNetPage::CNetPage(Settings& settings, MessageService& messages, const ImageList& sessionIcons,
-                   QWidget* parent)
+                   FileSystem& files, ShareConnections& connections, QWidget* parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_messages(messages)
     , m_sessionIcons(sessionIcons)
+    , m_files(files)
+    , m_connections(connections)
     , m_list(new CCheckListCtrl(this))
     , m_add(makeButton(QStringLiteral("Add"), "addButton", this))
     , m_remove(makeButton(QStringLiteral("Remove"), "removeButton", this))
@@ -79,12 +81,16 @@ void CNetPage::OnInitDialog()
 {
     m_list->setImageList(&m_sessionIcons);
     m_list->clear();
-    m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Share")});
-    // Room for a session name and a whole share path such as
-    // "\\fileserver.example.com\documents"; the Share column takes the rest.
+    m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Share"),
+                             QStringLiteral("Direction"), QStringLiteral("Local Folder"),
+                             QStringLiteral("Share Folder"), QStringLiteral("Post-Operation")});
+    // Room for a session name and a share path such as "\\fileserver\documents";
+    // longer folders scroll sideways.
     const int character = m_list->fontMetrics().averageCharWidth();
     m_list->setMinimumWidth(character * 56);
-    m_list->header()->resizeSection(0, character * 18);
+    const QList<int> widths{18, 24, 10, 18, 16, 16};
+    for (int column = 0; column < widths.size(); ++column)
+        m_list->header()->resizeSection(column, character * widths.at(column));
     m_list->header()->setStretchLastSection(true);
 
     const WaitCursor wait(m_messages);
@@ -103,8 +109,20 @@ void CNetPage::ShowSession(const Session& session)
     if (row < 0)
         insertSorted(session.net,
                      sessionIcon(FindDefaultSession(m_settings.DefaultSession, session.name) >= 0));
-    else
-        m_list->topLevelItem(row)->setText(1, session.net.shareText());
+    else {
+        const QStringList texts = rowTexts(session.net);
+        for (int column = 1; column < texts.size(); ++column)
+            m_list->topLevelItem(row)->setText(column, texts.at(column));
+    }
+}
+
+QStringList CNetPage::rowTexts(const NetSession& session)
+{
+    QString post = PostOpName(session.PostOp);
+    if (PostFolderEnabled(post) && !session.PostFolder.isEmpty())
+        post += QStringLiteral(" to ") + session.PostFolder;
+    return {session.Name,        session.shareText(), DirectionName(session.Direction),
+            session.LocalFolder, session.PcFolder,    post};
 }
 
 int CNetPage::FindRow(const QString& name) const
@@ -153,7 +171,9 @@ void CNetPage::OnEdit()
 
 void CNetPage::runSessionDialog(const SessionForm& values)
 {
-    CNetSessionDlg dialog(values, m_settings.Sessions, m_messages, this);
+    CNetSessionDlg dialog(
+        values,
+        CBrowseDlg::Services{m_settings, m_files, m_connections, m_messages, m_sessionIcons}, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const StoredSession stored = StoreSession(m_settings, values.sessionName, dialog.values());
@@ -204,7 +224,7 @@ int CNetPage::insertSorted(const NetSession& session, int image)
 {
     // The list keeps its rows in name order, letter case ignored; equal names
     // go after the rows already there.
-    const int added = m_list->addRow({session.Name, session.shareText()}, image);
+    const int added = m_list->addRow(rowTexts(session), image);
     QTreeWidgetItem* item = m_list->takeTopLevelItem(added);
     int row = 0;
     while (row < m_list->topLevelItemCount() &&

@@ -7,26 +7,31 @@ class QPushButton;
 namespace tarvo {
 
 class CCheckListCtrl;
+class FileSystem;
 class ImageList;
 class MessageService;
 struct NetSession;
 struct Session;
 struct SessionForm;
 struct Settings;
+class ShareConnections;
 
 // Page "Net" of the Options sheet: the network-share sessions of the session
 // table, with Add, Edit, Remove and Set Default. It works on the settings
 // themselves: every change is in memory at once and is written by the next
 // OK of the sheet. A row's tick marks it for Remove and Set Default only; the
-// icon shows whether the session is a default one.
+// icon shows whether the session is a default one. Beside its name and share,
+// a row shows what tells sessions on one share apart: the direction, both
+// folders and the post-operation.
 class CNetPage : public QWidget
 {
     Q_OBJECT
 
 public:
-    // sessionIcons: cells 12 (ordinary) and 13 (default); not owned.
+    // sessionIcons: cells 12 (ordinary) and 13 (default); not owned. The
+    // files and connections serve the session dialog's browser and Test.
     CNetPage(Settings& settings, MessageService& messages, const ImageList& sessionIcons,
-             QWidget* parent = nullptr);
+             FileSystem& files, ShareConnections& connections, QWidget* parent = nullptr);
 
     CCheckListCtrl& list() { return *m_list; }
 
@@ -36,7 +41,7 @@ public:
     void OnSetDefault();
 
     // After a dialog: a new session gets an unticked row in name order; a
-    // shown one a new Share text, keeping its icon and its tick.
+    // shown one new texts, keeping its icon and its tick.
     void ShowSession(const Session& session);
 
     // The row showing exactly this session name, or -1.
@@ -55,11 +60,14 @@ private:
     // The names of the ticked rows, from the first row down or the last up.
     QStringList tickedNames(bool lastFirst = false) const;
     int insertSorted(const NetSession& session, int image);
+    static QStringList rowTexts(const NetSession& session);
     QString rowName(int row) const;
 
     Settings& m_settings;
     MessageService& m_messages;
     const ImageList& m_sessionIcons;
+    FileSystem& m_files;
+    ShareConnections& m_connections;
     CCheckListCtrl* m_list;
     QPushButton* m_add;
     QPushButton* m_remove;

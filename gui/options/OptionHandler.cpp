@@ -5,12 +5,18 @@
 #include "gui/main/SendApp.h"
 #include "gui/main/SendDlg.h"
 #include "gui/options/Options.h"
+#include "platform/PlatformServices.h"
 
 namespace tarvo {
 
 OptionsContext OptionsContextFor(CSendApp& app)
 {
-    return {app.settings(), app.messages(), app.sessionIcons(), app.appIcon(),
+    return {app.settings(),
+            app.messages(),
+            app.sessionIcons(),
+            app.platform().files(),
+            app.platform().connections(),
+            app.appIcon(),
             CSendApp::productName() + u' ' + CSendApp::version()};
 }
 

@@ -17,7 +17,8 @@ COptions::COptions(const QString& caption, const OptionsContext& context, QWidge
     , m_tabs(new QTabWidget(this))
     , m_general(new CGeneralPage)
     , m_filter(new CFilterPage)
-    , m_net(new CNetPage(context.settings, context.messages, context.sessionIcons))
+    , m_net(new CNetPage(context.settings, context.messages, context.sessionIcons, context.files,
+                         context.connections))
     , m_about(new CAboutPage(context.appIcon, context.aboutText))
 {
     setWindowTitle(caption);

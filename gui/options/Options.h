@@ -13,9 +13,11 @@ class CAboutPage;
 class CFilterPage;
 class CGeneralPage;
 class CNetPage;
+class FileSystem;
 class ImageList;
 class MessageService;
 struct Settings;
+class ShareConnections;
 
 // What the sheet works with; all of it belongs to the application.
 struct OptionsContext
@@ -23,6 +25,8 @@ struct OptionsContext
     Settings& settings;
     MessageService& messages;
     const ImageList& sessionIcons;
+    FileSystem& files;             // the session dialog's browser and Test
+    ShareConnections& connections; // likewise
     QIcon appIcon;
     QString aboutText; // product name, a blank, the version
 };

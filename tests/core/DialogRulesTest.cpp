@@ -1,12 +1,16 @@
 // The rules of two dialogs. The "Map Network Drive" form: what it refuses,
 // naming the field, and that what it accepts reads back from its session
-// line. The folder browser: the path of an item and which folders show. The
-// window tests cover commas, an empty name and names alike but for case, and
-// open the tree itself, on the device and on a share.
+// line; the ways a share may be written; what its Test says it found. The folder browser: the path
+// of an item and which folders show. The window tests cover commas, an empty name and names alike
+// but for case, and open the tree itself, on the device and on a share.
 #include "config/NetSession.h"
 #include "core/browse/BrowseRoot.h"
 #include "core/browse/FolderReader.h"
 #include "core/forms/SessionForm.h"
+#include "core/forms/ShareText.h"
+#include "core/shares/ShareProbe.h"
+#include "platform/ErrorCodes.h"
+#include "tests/support/MemoryFileSystem.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +43,98 @@ TEST(SessionFormTest, RefusesOnlyWhatWouldNotReadBack)
     form.op = "P,ut";
     form.share = "\\\\a,b\\c";
     EXPECT_EQ(CheckSessionForm(form)->field, SessionField::Share);
+}
+
+// Each way of writing a share, and the line's form it is stored in.
+TEST(ShareTextTest, ReadsTheUsualFormsAndStoresTheLinesOwn)
+{
+    const QList<QPair<QString, QString>> accepted{
+        {"\\\\fs\\docs", "\\\\fs\\docs"},
+        {"//fs/docs", "\\\\fs\\docs"},
+        {"smb://fs/docs", "\\\\fs\\docs"},
+        {"SMB://fs/docs/", "\\\\fs\\docs"},
+        {"\\\\fs\\docs\\", "\\\\fs\\docs"},
+        {"\\\\127.0.0.1:4450\\docs", "\\\\127.0.0.1:4450\\docs"},
+        {"//fs:445/docs", "\\\\fs:445\\docs"},
+        {"smb://fs:0139/docs/", "\\\\fs:139\\docs"},
+        {"\\\\fs/docs", "\\\\fs\\docs"},
+        {"  //fs/my docs ", "\\\\fs\\my docs"},
+    };
+    for (const auto& [typed, stored] : accepted) {
+        const ParsedShare share = ParseShareText(typed);
+        EXPECT_TRUE(share.accepted()) << typed.toStdString() << ": " << share.problem.toStdString();
+        EXPECT_EQ(share.text, stored) << typed.toStdString();
+    }
+
+    const QString example = "Share must name a server and a share, such as \\\\fileserver\\docs "
+                            "or smb://fileserver/docs.";
+    const QString port = "The port after the server must be a number from 1 to 65535, such as "
+                         "\\\\fileserver:445\\docs.";
+    const QList<QPair<QString, QString>> refused{
+        {"", example},
+        {"127.0.0.1/docs", example},
+        {"fs\\docs", example},
+        {"\\fs\\docs", example},
+        {"\\\\fs", example},
+        {"\\\\fs\\", example},
+        {"\\\\\\docs", example},
+        {"//fs/docs/in", example},
+        {"smb://fs//docs", example},
+        {"ftp://fs/docs", example},
+        {"\\\\:445\\docs", example},
+        {"\\\\fs:\\docs", port},
+        {"\\\\fs:0\\docs", port},
+        {"//fs:65536/docs", port},
+        {"//fs:44a/docs", port},
+        {"//fs:445:1/docs", port},
+    };
+    for (const auto& [typed, problem] : refused) {
+        const ParsedShare share = ParseShareText(typed);
+        EXPECT_EQ(share.problem, problem) << typed.toStdString();
+        EXPECT_TRUE(share.text.isEmpty()) << typed.toStdString();
+    }
+
+    // The form refuses such a share under the Share field; the stored form
+    // reads back into server and share.
+    SessionForm form = SessionFormForAdd();
+    form.sessionName = "Office";
+    form.share = "127.0.0.1/docs";
+    EXPECT_EQ(CheckSessionForm(form)->field, SessionField::Share);
+    form.share = "smb://fs:4450/docs/";
+    EXPECT_FALSE(CheckSessionForm(form));
+    EXPECT_EQ(WithStoredShare(form).share, "\\\\fs:4450\\docs");
+    const NetSession session = NetSessionOf(form);
+    EXPECT_EQ(session.Server, "fs:4450");
+    EXPECT_EQ(session.Share, "docs");
+}
+
+// Test logs on under a connection name of its own, counts what the PC
+// folder holds and signs off; a failure names the reason.
+TEST(ShareProbeTest, CountsThePcFolderOrTellsWhyNot)
+{
+    test::MemoryFileSystem files;
+    files.addFile("\\\\pc\\docs\\in\\a.txt", "a");
+    files.addFile("\\\\pc\\docs\\in\\b.txt", "b");
+    files.addFolder("\\\\pc\\docs\\in\\old");
+    files.addFile("\\\\pc\\docs\\top.txt", "t");
+    NetSession session;
+    ParseNetSession("Net,Get,\\\\pc\\docs,WG,\\In,\\in,None,,ann,pw", session);
+
+    EXPECT_EQ(ProbeShareFolder(session, files, files),
+              "Logged on to \\\\pc\\docs; \\in holds 2 files and 1 folder.");
+    QString remote;
+    EXPECT_EQ(files.getConnection(QString::fromUtf16(ProbeConnectionName), remote),
+              PlatformError::NotConnected)
+        << "signed off again";
+    session.PcFolder = "";
+    EXPECT_EQ(ProbeShareFolder(session, files, files),
+              "Logged on to \\\\pc\\docs; \\ holds 1 file and 1 folder.");
+    session.PcFolder = "\\gone";
+    EXPECT_EQ(ProbeShareFolder(session, files, files),
+              "Logged on to \\\\pc\\docs, but \\gone cannot be listed: The folder does not exist.");
+    files.refuseConnection("\\\\pc\\docs", PlatformError::LogonFailure);
+    EXPECT_EQ(ProbeShareFolder(session, files, files),
+              "Could not log on to \\\\pc\\docs: Wrong user name or password.");
 }
 
 TEST(FolderBrowseTest, ItemPathsAndShownFolders)

@@ -59,10 +59,13 @@ protected:
             page.list().topLevelItem(page.FindRow(name))->setSelected(true);
     }
 
+    CBrowseDlg::Services services() { return {settings, files, files, messages, sessionIcons}; }
+
     Settings settings;
     ScriptedMessageService messages;
     ImageList sessionIcons = SessionIcons();
-    CNetPage page{settings, messages, sessionIcons};
+    MemoryFileSystem files;
+    CNetPage page{settings, messages, sessionIcons, files, files};
 };
 
 TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCellsHaveTwoEdges)
@@ -96,8 +99,10 @@ TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCell
     // Space on the current row toggles its tick, whichever column was clicked.
     CCheckListCtrl& list = page.list();
     const QRect office = list.visualItemRect(list.topLevelItem(page.FindRow("Office")));
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                      {office.right() - 2, office.center().y()});
+    // The row runs past the viewport: its columns scroll sideways.
+    QTest::mouseClick(
+        list.viewport(), Qt::LeftButton, {},
+        {std::min(office.right(), list.viewport()->width()) - 2, office.center().y()});
     QTest::keyClick(&list, Qt::Key_Space);
     EXPECT_EQ(rows().last(), "Office -T");
     QTest::keyClick(&list, Qt::Key_Space);
@@ -110,14 +115,18 @@ TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCell
     list.header()->setStretchLastSection(false);
     list.header()->resizeSection(0, 100);
     list.header()->resizeSection(1, 60);
+    for (int column = 2; column < list.columnCount(); ++column)
+        list.header()->resizeSection(column, 20);
+    const int end = list.header()->length();
+    ASSERT_LT(end, list.viewport()->width());
     const int y = list.visualItemRect(list.topLevelItem(2)).top() + 2;
     const auto clickedRow = [&](int x) {
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, {x, y});
         const QList<QTreeWidgetItem*> selected = list.selectedItems();
         return selected.size() == 1 ? list.indexOfTopLevelItem(selected.first()) : -1;
     };
-    for (const auto& [x, row] :
-         QList<QPair<int, int>>{{0, 2}, {99, 2}, {100, 2}, {159, 2}, {160, -1}})
+    for (const auto& [x, row] : QList<QPair<int, int>>{
+             {0, 2}, {99, 2}, {100, 2}, {159, 2}, {160, 2}, {end - 1, 2}, {end, -1}})
         EXPECT_EQ(clickedRow(x), row) << "x " << x;
     list.verticalScrollBar()->setValue(10);
     EXPECT_EQ(clickedRow(40), 12);
@@ -193,7 +202,7 @@ TEST_F(NetPageTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
     SessionTable& sessions = settings.Sessions;
     sessions.insert("work", "Net,Put,\\\\pc\\docs,WG,\\Docs,\\,Sync,,ann,secret");
     sessions.insert("Home", "Net,Get,\\\\nas\\music,HOME,\\Music,\\Albums,Move,\\Played,bob,pw,1");
-    CNetSessionDlg dialog(SessionFormForAdd(), sessions, messages);
+    CNetSessionDlg dialog(SessionFormForAdd(), services());
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Map Network Drive");
     const auto* names = qobject_cast<QComboBox*>(dialog.control(SessionField::SessionName));
@@ -220,9 +229,198 @@ TEST_F(NetPageTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
     NetSession lower;
     lower.Name = "gamma";
     ParseNetSession(sessions.line("gamma"), lower);
-    EXPECT_EQ(CNetSessionDlg(SessionFormFrom(lower), sessions, messages).SessionLine(),
+    EXPECT_EQ(CNetSessionDlg(SessionFormFrom(lower), services()).SessionLine(),
               sessions.line("gamma"))
         << "edits its exact name, not its letter-case twin's";
+}
+
+// Two sessions on one share differ in their direction, folders and
+// post-operation, and the list shows them all; an edit shows its new texts.
+TEST_F(NetPageTest, RowsShowDirectionFoldersAndPostOperationBesideNameAndShare)
+{
+    settings.Sessions.insert("Out", "Net,Put,\\\\fs\\team,WG,\\Outbox,\\In,Move,\\Sent,u,p");
+    settings.Sessions.insert("In", "Net,Get,\\\\fs\\team,WG,\\Inbox,\\Out,None,,u,p");
+    CNetPage shown{settings, messages, sessionIcons, files, files};
+    shown.show();
+    CCheckListCtrl& list = shown.list();
+    QStringList headers;
+    for (int column = 0; column < list.columnCount(); ++column)
+        headers.append(list.headerItem()->text(column));
+    EXPECT_EQ(headers, QStringList({"Name", "Share", "Direction", "Local Folder", "Share Folder",
+                                    "Post-Operation"}));
+    const auto row = [&](const QString& name) {
+        QStringList texts;
+        for (int column = 0; column < list.columnCount(); ++column)
+            texts.append(list.topLevelItem(shown.FindRow(name))->text(column));
+        return texts;
+    };
+    EXPECT_EQ(row("Out"),
+              QStringList({"Out", "\\\\fs\\team", "Put", "\\Outbox", "\\In", "Move to \\Sent"}));
+    EXPECT_EQ(row("In"), QStringList({"In", "\\\\fs\\team", "Get", "\\Inbox", "\\Out", "None"}));
+
+    shown.list().clearSelection();
+    shown.list().topLevelItem(shown.FindRow("In"))->setSelected(true);
+    ModalScript user({Fill({{SessionField::Post, "Sync"}, {SessionField::PcFolder, "\\New"}})});
+    Click(shown, "editButton");
+    EXPECT_EQ(row("In"), QStringList({"In", "\\\\fs\\team", "Get", "\\Inbox", "\\New", "Sync"}));
+}
+
+// The Share field takes a share as users write it and stores the line's own
+// form; a text that names no share keeps the dialog open on the field, with
+// an example of the right form.
+TEST_F(NetPageTest, ShareIsStoredInTheLinesFormAndAShareWithoutServerAndShareIsRefused)
+{
+    ModalScript user(
+        {[&](QDialog& dialog) {
+             auto& session = static_cast<CNetSessionDlg&>(dialog);
+             EXPECT_EQ(
+                 qobject_cast<QLineEdit*>(session.control(SessionField::Share))->placeholderText(),
+                 "\\\\server\\share");
+             EXPECT_EQ(session.control(SessionField::PcFolder)->toolTip(),
+                       "PC Folder: the folder on the share");
+             TypeInto(session.control(SessionField::SessionName), "Office");
+             TypeInto(session.control(SessionField::Share), "127.0.0.1/docs");
+             session.control(SessionField::Domain)->setFocus();
+             session.accept();
+             EXPECT_TRUE(session.isVisible());
+             EXPECT_TRUE(session.control(SessionField::Share)->hasFocus());
+             TypeInto(session.control(SessionField::Share), "//fs:4450/docs/");
+             session.accept();
+             EXPECT_FALSE(session.isVisible());
+         },
+         Fill({{SessionField::SessionName, "Home"}, {SessionField::Share, "smb://nas/music"}})});
+    Click(page, "addButton");
+    Click(page, "addButton");
+    EXPECT_EQ(messages.texts(), QStringList{"Share must name a server and a share, such as "
+                                            "\\\\fileserver\\docs or smb://fileserver/docs."});
+    EXPECT_EQ(settings.Sessions.line("Office"), "Net,None,\\\\fs:4450\\docs,WORKGROUP,,,None,,,");
+    EXPECT_EQ(settings.Sessions.line("Home"), "Net,None,\\\\nas\\music,WORKGROUP,,,None,,,");
+    EXPECT_EQ(page.list().topLevelItem(page.FindRow("Office"))->text(1), "\\\\fs:4450\\docs");
+}
+
+// "..." browses the device for Local Folder and the share typed for PC
+// Folder, on a table of its own; the folder chosen fills the field.
+TEST_F(NetPageTest, FolderButtonsBrowseTheDeviceAndTheShareTypedAndFillTheField)
+{
+    files.addFolder("\\My Documents\\Outbox");
+    files.addFolder("\\\\pc\\docs\\in");
+    SessionForm form = SessionFormForAdd();
+    form.sessionName = "Office";
+    form.share = "nas";
+    CNetSessionDlg dialog(form, services());
+    dialog.show();
+    Click(dialog, "browsePcButton");
+    EXPECT_EQ(messages.texts(), QStringList{"Share must name a server and a share, such as "
+                                            "\\\\fileserver\\docs or smb://fileserver/docs."});
+    EXPECT_EQ(dialog.focusWidget(), dialog.control(SessionField::Share));
+
+    TypeInto(dialog.control(SessionField::Share), "//pc/docs");
+    QStringList roots;
+    const auto choose = [&roots](const QString& name) -> ModalScript::Step {
+        return [&roots, name](QDialog& shown) {
+            auto& browse = static_cast<CBrowseDlg&>(shown);
+            if (WaitUntilOpen(browse)) {
+                roots.append(browse.model().rootItem().data().toString());
+                browse.tree().setCurrentIndex(Child(browse, name));
+            }
+            browse.accept();
+        };
+    };
+    ModalScript user({choose("My Documents"), choose("in")});
+    Click(dialog, "browseLocalButton");
+    Click(dialog, "browsePcButton");
+    EXPECT_EQ(roots, QStringList({"Pocket PC", "\\\\pc\\docs"}));
+    EXPECT_EQ(dialog.values().localFolder, "\\My Documents");
+    EXPECT_EQ(dialog.values().pcFolder, "\\in");
+    EXPECT_FALSE(settings.Sessions.contains("Office")) << "the sheet's table stays as it was";
+}
+
+// Share connections whose logon waits until the test lets it go (or 20
+// seconds pass, so that a release that never comes fails the test instead
+// of hanging it).
+class HeldConnections : public MemoryFileSystem
+{
+public:
+    int addConnection(const QString&, const QString&, const QString&, const QString&, bool) override
+    {
+        asked.release();
+        answered.tryAcquire(1, 20000);
+        return PlatformError::SemTimeout;
+    }
+
+    QSemaphore asked, answered;
+};
+
+// Closing the dialog while its Test waits for a server neither blocks the
+// window's events nor shows what the abandoned test found.
+TEST_F(NetPageTest, ClosingTheDialogDuringATestDropsTheTest)
+{
+    HeldConnections held;
+    SessionForm form = SessionFormForAdd();
+    form.share = "\\\\silent\\docs";
+    auto dialog = std::make_unique<CNetSessionDlg>(
+        form, CBrowseDlg::Services{settings, held, held, messages, sessionIcons});
+    dialog->show();
+    Click(*dialog, "testButton");
+    EXPECT_FALSE(dialog->testButton().isEnabled());
+    EXPECT_TRUE(dialog->isTesting());
+    ASSERT_TRUE(held.asked.tryAcquire(1, 20000));
+    dialog->reject();
+    EXPECT_FALSE(dialog->isTesting());
+    QTimer::singleShot(0, dialog.get(), [&] { held.answered.release(); });
+    dialog.reset(); // waits for the test's thread, serving events
+    EXPECT_EQ(messages.texts(), QStringList());
+}
+
+// Test logs on to the real server with what is typed and says what the PC
+// folder holds, or why it could not log on.
+class SessionTestButtonTest : public SambaTest
+{
+protected:
+    CNetSessionDlg& dialog(const QString& password)
+    {
+        SessionForm form = SessionFormForAdd();
+        form.sessionName = "Office";
+        form.share = "smb://127.0.0.1:" + QString::number(samba().port()) + "/share/";
+        form.userName = SambaServer::UserName;
+        form.password = password;
+        form.pcFolder = "\\in";
+        m_dialog = std::make_unique<CNetSessionDlg>(
+            form, CBrowseDlg::Services{settings, platform->files(), platform->connections(),
+                                       messages, icons});
+        m_dialog->show();
+        return *m_dialog;
+    }
+    static QString test(CNetSessionDlg& dialog)
+    {
+        Click(dialog, "testButton");
+        EXPECT_FALSE(dialog.testButton().isEnabled()) << "while the test runs";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isTesting(); }, 20000));
+        EXPECT_TRUE(dialog.testButton().isEnabled());
+        return dialog.testResult();
+    }
+
+    TempFolder device;
+    std::unique_ptr<PlatformServices> platform = PlatformServices::create(device.path());
+    Settings settings;
+    ScriptedMessageService messages;
+    ImageList icons = SessionIcons();
+    std::unique_ptr<CNetSessionDlg> m_dialog;
+};
+
+TEST_F(SessionTestButtonTest, NamesWhatThePcFolderHoldsOrWhyTheLogonFailed)
+{
+    const QString in = samba().shareFolder() + "/in/";
+    ASSERT_TRUE(QDir().mkpath(in + "old"));
+    for (const char* name : {"a.txt", "b.txt"}) {
+        QFile file(in + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(test(dialog(samba().password())),
+              "Logged on to " + samba().shareText() + "; \\in holds 2 files and 1 folder.");
+    EXPECT_EQ(test(dialog("not the password")),
+              "Could not log on to " + samba().shareText() + ": Wrong user name or password.");
+    EXPECT_EQ(messages.texts(), QStringList()) << "the dialog tells it, no box";
 }
 
 } // namespace

@@ -281,7 +281,8 @@ TEST_P(DialogTest, ReplaceShowsTheFilesAsReadAnswersByItsButtonsAndNoDialogClips
     ImageList sessionIcons = SessionIcons();
     CBrowseDlg browse(CBrowseDlg::Services{params.settings, files, files, messages, sessionIcons},
                       QString());
-    CNetSessionDlg session(SessionFormForAdd(), params.settings.Sessions, messages);
+    CNetSessionDlg session(SessionFormForAdd(), CBrowseDlg::Services{params.settings, files, files,
+                                                                     messages, sessionIcons});
     for (QDialog* dialog : std::initializer_list<QDialog*>{&replace, &session, &browse}) {
         dialog->show();
         EXPECT_EQ(ClippedTexts(*dialog), QStringList()) << dialog->windowTitle().toStdString();
@@ -297,7 +298,7 @@ TEST_P(DialogTest, OptionsOpensOnGeneralReadsTheDefaultChoiceAndRebuildsTheMaskO
     settings.ShowAttributes = 0xA7;
     settings.DefaultChoice = 4;
     ImageList sessionIcons = SessionIcons();
-    COptions sheet("Options", OptionsContext{settings, messages, sessionIcons,
+    COptions sheet("Options", OptionsContext{settings, messages, sessionIcons, files, files,
                                              QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1"});
     sheet.show();
     EXPECT_EQ(sheet.tabs().currentIndex(), 0);
