@@ -23,7 +23,7 @@ int RunMainWindow(int& argc, char** argv, StartOptions options)
     QApplication application(argc, argv);
     options.executablePath = QCoreApplication::applicationFilePath();
     CSendApp app(options.configPath(), options.deviceRoot());
-    app.setDialogHandlers({&OnSend, &OnOption, &OnBrowse, &OnPreview});
+    app.setDialogHandlers({&OnSend, &OnOption, &OnBrowse, &OnPreview, &OnAddShare});
     app.setWindowStatePath(options.windowStatePath());
     app.setRunLogFolder(options.stateFolder());
     return app.InitInstance() == 0 ? ExitSuccess : ExitUsage;

@@ -7,11 +7,11 @@
 #include "core/filelist/FileListTexts.h"
 #include "gui/main/FileListCtrl.h"
 #include "gui/main/Help.h"
-#include "platform/PlatformServices.h"
 #include "gui/main/PathBox.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/WindowState.h"
 #include "platform/ErrorTexts.h"
+#include "platform/PlatformServices.h"
 
 #include <QBoxLayout>
 #include <QClipboard>
@@ -99,6 +99,7 @@ CSendDlg::CSendDlg(CSendApp& app, Handlers handlers, QWidget* parent)
     , m_refreshButton(addButton(QStringLiteral("R&efresh"), "refreshButton"))
     , m_exitButton(addButton(QStringLiteral("E&xit"), "exitButton"))
     , m_status(new QLabel(this))
+    , m_firstStart(new QWidget(this))
     , m_refresher(new FileListRefresher(m_listModel, app.refreshServices(), this))
 {
     setWindowTitle(QStringLiteral("Tarvo"));
@@ -197,9 +198,34 @@ void CSendDlg::layOutControls()
     buttons->addStretch(1);
     buttons->addWidget(m_exitButton);
 
+    // The first start's explanation takes the list's place until a share is added.
+    auto* explanation = new QLabel(
+        QStringLiteral("Tarvo sends files between a folder of this computer and a folder on "
+                       "a Windows or Samba share. Add a share to begin: its address (such as "
+                       "\\\\fileserver\\docs), your user name and password, and the two "
+                       "folders."),
+        m_firstStart);
+    explanation->setObjectName(QStringLiteral("firstStartText"));
+    explanation->setWordWrap(true);
+    explanation->setTextFormat(Qt::PlainText);
+    auto* addShare = new QPushButton(QStringLiteral("&Add a share\u2026"), m_firstStart);
+    addShare->setObjectName(QStringLiteral("addShareButton"));
+    addShare->setToolTip(QStringLiteral("Set up the first session: a share and its folders"));
+    connect(addShare, &QPushButton::clicked, this, [this] {
+        if (m_handlers.addShare)
+            m_handlers.addShare(*this);
+    });
+    auto* firstStart = new QVBoxLayout(m_firstStart);
+    firstStart->addStretch(1);
+    firstStart->addWidget(explanation);
+    firstStart->addWidget(addShare, 0, Qt::AlignHCenter);
+    firstStart->addStretch(1);
+    m_firstStart->hide();
+
     auto* window = new QVBoxLayout(this);
     window->addLayout(boxes);
     window->addWidget(m_fileList, 1);
+    window->addWidget(m_firstStart, 1);
     window->addWidget(m_status);
     window->addLayout(buttons);
     // Room for a few rows however small the window gets.
@@ -385,6 +411,20 @@ void CSendDlg::UpdateForFirstSession()
     SetSendLabel(session.direction);
     m_pathBox->showFolder(SessionSourceFolder(session));
     FillSessionCombo(name);
+    ShowFirstStartIfEmpty();
+}
+
+void CSendDlg::ShowFirstStartIfEmpty()
+{
+    const SessionTable& sessions = m_app.settings().Sessions;
+    const QStringList& names = sessions.names();
+    const bool none = std::none_of(names.cbegin(), names.cend(), [&sessions](const QString& name) {
+        // A name looked up without a line gains an empty one: no share.
+        return sessions.session(name).netFields;
+    });
+    const bool firstStart = none && m_handlers.addShare;
+    m_firstStart->setVisible(firstStart);
+    m_fileList->setVisible(!firstStart);
 }
 
 void CSendDlg::OnSelChangeSession()

@@ -38,10 +38,11 @@ class CSendDlg : public QDialog
 public:
     struct Handlers
     {
-        std::function<void(CSendDlg&)> send;    // OnSend
-        std::function<void(CSendDlg&)> option;  // OnOption
-        std::function<void(CSendDlg&)> browse;  // OnBrowse
-        std::function<void(CSendDlg&)> preview; // OnPreview
+        std::function<void(CSendDlg&)> send;     // OnSend
+        std::function<void(CSendDlg&)> option;   // OnOption
+        std::function<void(CSendDlg&)> browse;   // OnBrowse
+        std::function<void(CSendDlg&)> preview;  // OnPreview
+        std::function<void(CSendDlg&)> addShare; // OnAddShare, the first-start button
     };
 
     explicit CSendDlg(CSendApp& app, Handlers handlers = {}, QWidget* parent = nullptr);
@@ -57,6 +58,9 @@ public:
     void StartRefresh();
     QString SessionText() const;
     void UpdateForFirstSession();
+    // With no share session yet, the list's place explains where to begin
+    // and offers "Add a share..."; otherwise it shows the list.
+    void ShowFirstStartIfEmpty();
     // The Path box shows the folder of the session in the session box.
     void ShowSessionFolder();
     // Makes folder the folder of the session name, as the "..." pick and
@@ -121,6 +125,7 @@ private:
     QPushButton* m_refreshButton;
     QPushButton* m_exitButton;
     QLabel* m_status;
+    QWidget* m_firstStart;
     FileListRefresher* m_refresher;
 };
 

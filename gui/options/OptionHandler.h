@@ -16,4 +16,9 @@ OptionsContext OptionsContextFor(CSendApp& app);
 // settings, taken before it started.
 void OnOption(CSendDlg& window);
 
+// The first start's "Add a share...": the session dialog for a new session;
+// after OK the session is stored, made a default session so that its files
+// list at once, and the configuration file written.
+void OnAddShare(CSendDlg& window);
+
 } // namespace tarvo

@@ -21,7 +21,7 @@ TEST(OptionButtonTest, CancelWritesNothingAndOkDuringARefreshListsTheNewDefaultS
                   "home=Net,Put,\\\\pc\\docs,WG,\\Home,\\,None,,ann,pw\r\n"
                   "work=Net,Put,\\\\pc\\work,WG,\\Work,\\,Copy,\\Done,bob,a,b\r\n"
                   "old=Net,Put,\\\\pc\\old,WG,\\Old,\\,None,,c,d",
-                  {{}, OnOption, {}, {}});
+                  {{}, OnOption, {}, {}, {}});
     const QByteArray written = TempFolder::read(main.config);
     // The user ticks a session on the Net page and presses one of its buttons.
     ModalScript user({[](QDialog& dialog) {

@@ -55,13 +55,16 @@ TEST_F(SendDlgTest,
                                 {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
                                  [&](CSendDlg&) { calls.append("option"); },
                                  [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); },
-                                 [&](CSendDlg&) { calls.append("preview"); }});
+                                 [&](CSendDlg&) { calls.append("preview"); },
+                                 {}});
     QStringList texts{window.windowTitle()};
     for (const char* name : {"selectAllButton", "invertButton", "browseButton", "sendButton",
                              "previewButton", "optionButton", "refreshButton", "exitButton"})
         texts.append(button(name)->text());
-    for (const QLabel* label : window.findChildren<QLabel*>())
-        texts.append(label->text());
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->isVisible())
+            texts.append(label->text());
+    }
     for (int column = 0; column < 5; ++column)
         texts.append(list().model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
     EXPECT_EQ(texts,
@@ -103,7 +106,7 @@ TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
 {
     CSendDlg& window =
         openWith("EnableOption=No\r\nDefaultSelect=No\r\nFilter=*\r\nDefaultSession=Office",
-                 {OnSend, {}, {}, {}});
+                 {OnSend, {}, {}, {}, {}});
     ASSERT_EQ(list().model().rowCount(), 4);
     EXPECT_TRUE(button("optionButton")->isHidden());
     QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
@@ -154,7 +157,7 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxABrowsedFolderAndExitDuringARe
 {
     CSendDlg& window =
         openWith("DefaultSelect=Yes\r\nFilter=*.txt\r\nDefaultSession=Office,Pictures",
-                 {{}, {}, OnBrowse, {}});
+                 {{}, {}, OnBrowse, {}, {}});
     device.write("docs/e.txt", "x");
     QSignalSpy finished(&window, &CSendDlg::refreshFinished);
     for (int i = 0; i < 3; ++i)
@@ -265,6 +268,45 @@ TEST_F(SendDlgTest, KeysSortingStatusAndWhatTheNextStartKeeps)
     ASSERT_EQ(list().columnShares().size(), shares.size());
     for (qsizetype column = 0; column < shares.size(); ++column)
         EXPECT_NEAR(list().columnShares().at(column), shares.at(column), 1e-4);
+}
+
+// A first start without any share session: the list's place says where to
+// begin, and "Add a share..." opens the session dialog. The share typed the
+// way Linux users write it is stored in the program's form, the session
+// becomes a default session, the configuration file is written and the list
+// comes back.
+TEST_F(SendDlgTest, TheFirstStartLeadsToTheFirstShare)
+{
+    CSendDlg& window = open("DefaultSession=", "", {{}, {}, {}, {}, OnAddShare});
+    auto* text = window.findChild<QLabel*>("firstStartText");
+    ASSERT_TRUE(text->isVisible());
+    EXPECT_TRUE(text->text().startsWith("Tarvo sends files between"));
+    EXPECT_FALSE(list().isVisible());
+
+    ModalScript user({[](QDialog& dialog) {
+        auto& session = static_cast<CNetSessionDlg&>(dialog);
+        for (const auto& [field, typed] :
+             QList<QPair<SessionField, QString>>{{SessionField::SessionName, "Office"},
+                                                 {SessionField::Share, "smb://127.0.0.1:1/none"},
+                                                 {SessionField::LocalFolder, "\\docs"},
+                                                 {SessionField::PcFolder, "\\in"},
+                                                 {SessionField::UserName, "ann"},
+                                                 {SessionField::Password, "pw"}})
+            TypeInto(session.control(field), typed);
+        dialog.accept();
+    }});
+    QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
+    button("addShareButton")->click();
+    EXPECT_EQ(user.titles.size(), 1);
+    EXPECT_TRUE(refreshed.wait(20000));
+
+    const QString written = QString::fromLocal8Bit(TempFolder::read(config));
+    EXPECT_TRUE(written.contains("Office=Net,None,\\\\127.0.0.1:1\\none,"))
+        << written.toStdString();
+    EXPECT_TRUE(written.contains("DefaultSession=Office")) << written.toStdString();
+    EXPECT_TRUE(list().isVisible());
+    EXPECT_FALSE(text->isVisible());
+    EXPECT_EQ(window.SessionText(), "Office");
 }
 
 } // namespace

@@ -37,7 +37,7 @@ TEST_F(SendHandlerTest, SendDuringARefreshOfAShareSendsTheSelectedRowsAndTheList
         open("DefaultSelect=No\r\nDefaultChoice=None\r\nDefaultSession=Office,Inbox",
              "Office=Net,Put," + samba().shareText() + ",WG,\\docs,\\out,Sync," + logon +
                  "\r\nInbox=Net,Get," + samba().shareText() + ",WG,\\In,\\in,None," + logon,
-             {OnSend, {}, {}, OnPreview});
+             {OnSend, {}, {}, OnPreview, {}});
     CFileListCtrl& list = window.fileList();
     FileListModel& model = list.model();
 
