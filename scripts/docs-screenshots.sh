@@ -43,7 +43,6 @@ truncate -s 2G "$device/My Documents/Outbox/0-site-survey.iso"
 printf 'Quarterly report.\n' >"$device/My Documents/Outbox/report.txt"
 printf 'Summary of 2026.\n' >"$device/My Documents/Reports/summary.docx"
 cp -p "$device/My Documents/Reports/summary.docx" "$share/2026/summary.docx"
-printf 'Draft of 2025.\n' >"$share/2026/draft-2025.docx" # no source: Sync prunes it
 
 session() { # name direction local share-folder post-op post-folder
     printf '%s=Net,%s,\\\\127.0.0.1:%s\\docs,WORKGROUP,%s,%s,%s,%s,tester,%s' \
@@ -62,7 +61,8 @@ write_config "$work/both.txt" Office,Archive
 export TARVO_REGISTRY="$work/registry.ini"
 export XDG_STATE_HOME="$work/state"
 # One shot: start the program, click through STEPS (x,y offsets in the main
-# window, "key:NAME", "wait:SECONDS"), then capture the window named TITLE.
+# window, "key:NAME", "wait:SECONDS"), then capture the window whose whole
+# name matches TITLE (a regular expression).
 shoot() { # config title output steps...
     if [ "$#" -lt 3 ]; then
         echo "docs-screenshots: shoot CONFIG TITLE OUTPUT [STEPS...]" >&2
@@ -113,8 +113,13 @@ shoot() { # config title output steps...
     echo "Screenshot written to $3"
 }
 # Every row starts selected. At the start size the second row is at (40,114),
-# Send at (59,457), Preview at (153,457) and Option at (247,457).
-shoot "$work/office.txt" Progress "$out/progress.png" 40,114 59,457 wait:2.5
+# Send at (59,457), Preview at (153,457) and Option at (239,457).
+# The Progress dialog's title carries the send's progress ("42% – Sending – Tarvo"),
+# as the main window's does; the dialog is the newer of the two.
+shoot "$work/office.txt" "[0-9]*%.*Sending.*Tarvo" "$out/progress.png" 40,114 59,457 wait:2.5
 shoot "$work/archive.txt" "Confirm File Replace" "$out/replace.png" 59,457 wait:1
-shoot "$work/office.txt" Options "$out/options-net.png" 247,457 wait:0.5 key:ctrl+Tab key:ctrl+Tab
+shoot "$work/office.txt" Options "$out/options-net.png" 239,457 wait:0.5 key:ctrl+Tab key:ctrl+Tab
+# A file of the Sync target without a source, for the preview to prune (the
+# shot of the replace question before ran a Sync that took any such file).
+printf 'Draft of 2025.\n' >"$share/2026/draft-2025.docx"
 shoot "$work/both.txt" Preview "$out/preview.png" 153,457 wait:1.5

@@ -16,7 +16,7 @@ namespace tarvo {
 
 namespace {
 
-constexpr int PreferredCharacters = 110;
+constexpr int PreferredCharacters = 120;
 constexpr int PreferredRows = 14;
 
 // The plan as the table draws it: a file that the send deletes, in bold red.
@@ -102,9 +102,13 @@ void CPreviewDlg::createControls()
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setWordWrap(false);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
 
     m_notes = new QListWidget(this);
     m_notes->setObjectName(QStringLiteral("notes"));
+    // A few lines: the plan is what the dialog is for.
+    m_notes->setMaximumHeight(m_notes->fontMetrics().lineSpacing() * 4 + 2 * m_notes->frameWidth() +
+                              4);
     m_notes->hide();
 
     auto* buttons = new QDialogButtonBox(this);
