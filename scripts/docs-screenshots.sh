@@ -8,6 +8,8 @@
 # replace.png       "Confirm File Replace" during a Sync
 # options-net.png   the Options sheet's Net page
 # preview.png       Preview of a send of both sessions, with a file Sync prunes
+# first-start.png   the main window of a configuration without a share
+# session.png       the session dialog that its "Add a share..." opens
 #
 # It needs root (to start smbd), Xvfb and xdotool. The clicks land where the
 # main window's buttons are at its start size on a 1280x800 screen.
@@ -57,6 +59,7 @@ write_config() { # file default-sessions
 write_config "$work/office.txt" Office
 write_config "$work/archive.txt" Archive
 write_config "$work/both.txt" Office,Archive
+printf '%s\r\n' "[Setting]" "DefaultSession=" "[Session]" >"$work/empty.txt"
 
 export TARVO_REGISTRY="$work/registry.ini"
 export XDG_STATE_HOME="$work/state"
@@ -113,7 +116,8 @@ shoot() { # config title output steps...
     echo "Screenshot written to $3"
 }
 # Every row starts selected. At the start size the second row is at (40,114),
-# Send at (59,457), Preview at (153,457) and Option at (239,457).
+# Send at (59,457), Preview at (153,457) and Option at (239,457); without a
+# share, "Add a share..." is at (320,268).
 # The Progress dialog's title carries the send's progress ("42% – Sending – Tarvo"),
 # as the main window's does; the dialog is the newer of the two.
 shoot "$work/office.txt" "[0-9]*%.*Sending.*Tarvo" "$out/progress.png" 40,114 59,457 wait:2.5
@@ -123,3 +127,5 @@ shoot "$work/office.txt" Options "$out/options-net.png" 239,457 wait:0.5 key:ctr
 # shot of the replace question before ran a Sync that took any such file).
 printf 'Draft of 2025.\n' >"$share/2026/draft-2025.docx"
 shoot "$work/both.txt" Preview "$out/preview.png" 153,457 wait:1.5
+shoot "$work/empty.txt" Tarvo "$out/first-start.png"
+shoot "$work/empty.txt" "Map Network Drive" "$out/session.png" 320,268 wait:0.5

@@ -208,7 +208,7 @@ void CSendDlg::layOutControls()
     explanation->setObjectName(QStringLiteral("firstStartText"));
     explanation->setWordWrap(true);
     explanation->setTextFormat(Qt::PlainText);
-    auto* addShare = new QPushButton(QStringLiteral("&Add a share\u2026"), m_firstStart);
+    auto* addShare = new QPushButton(QStringLiteral("A&dd a share\u2026"), m_firstStart);
     addShare->setObjectName(QStringLiteral("addShareButton"));
     addShare->setToolTip(QStringLiteral("Set up the first session: a share and its folders"));
     connect(addShare, &QPushButton::clicked, this, [this] {
