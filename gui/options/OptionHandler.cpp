@@ -10,8 +10,12 @@ namespace tarvo {
 
 OptionsContext OptionsContextFor(CSendApp& app)
 {
-    return {app.settings(), app.messages(), app.sessionIcons(), app.appIcon(),
-            CSendApp::productName() + u' ' + CSendApp::version()};
+    return {app.settings(),
+            app.messages(),
+            app.sessionIcons(),
+            app.appIcon(),
+            CSendApp::productName() + u' ' + CSendApp::version(),
+            {app.configFilePath(), app.stateFolder(), ProgramLicence(), app.readmePath()}};
 }
 
 void OnOption(CSendDlg& window)
