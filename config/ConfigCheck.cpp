@@ -4,6 +4,7 @@
 #include "config/TextFile.h"
 #include "platform/DevicePaths.h"
 
+#include <algorithm>
 #include <QFile>
 #include <QHash>
 
@@ -85,6 +86,66 @@ QHash<QString, int> sessionNameCounts(const QByteArray& fileBytes)
     return counts;
 }
 
+// The Filter's patterns as the main list splits them: ";"-separated pieces,
+// trimmed, empty ones dropped.
+QStringList filterPatterns(const QString& filter)
+{
+    QStringList patterns;
+    for (QStringView piece : QStringView(filter).split(u';')) {
+        piece = piece.trimmed();
+        if (!piece.isEmpty())
+            patterns.append(piece.toString());
+    }
+    return patterns;
+}
+
+bool matchesEveryName(const QString& pattern)
+{
+    return std::all_of(pattern.cbegin(), pattern.cend(), [](QChar c) { return c == u'*'; });
+}
+
+// Filter keys with which the main list shows no file at all, whatever the
+// folder holds: no pattern to match, or every name left out.
+void checkFilter(const Settings& settings, QStringList& notes)
+{
+    const QStringList patterns = filterPatterns(settings.Filter);
+    const QString filter = u'"' + settings.Filter + u'"';
+    if (!settings.FilterExclude && patterns.isEmpty())
+        notes.append(QStringLiteral("Filter %1 names no pattern, so the list shows no file; "
+                                    "write Filter=* to list every file.")
+                         .arg(filter));
+    if (settings.FilterExclude && std::any_of(patterns.cbegin(), patterns.cend(), matchesEveryName))
+        notes.append(QStringLiteral("Filter %1 with FilterExclude=Yes leaves out every file, so "
+                                    "the list shows no file; write FilterExclude=No, or name in "
+                                    "Filter only the files to leave out.")
+                         .arg(filter));
+}
+
+// Every file written over SMB has the Archive attribute, and the list leaves
+// out a file with an attribute whose Show key is not Yes: without
+// ShowArchive=Yes a Get session's share lists nothing that was sent to it.
+void checkShareAttributes(const Settings& settings, QStringList& notes)
+{
+    if (settings.ShowAttributes & FileAttribute::Archive)
+        return;
+    QStringList getSessions;
+    for (const QString& name : settings.Sessions.names()) {
+        const Session session = settings.Sessions.session(name);
+        if (session.isNet() && session.direction == TransferDirection::Get)
+            getSessions.append(u'"' + name + u'"');
+    }
+    if (getSessions.isEmpty())
+        return;
+    const QString sessions =
+        getSessions.size() == 1
+            ? QStringLiteral("Get session %1 lists").arg(getSessions.first())
+            : QStringLiteral("Get sessions %1 list").arg(getSessions.join(QStringLiteral(", ")));
+    notes.append(QStringLiteral("ShowArchive is not Yes, so %1 no file that was written over SMB "
+                                "(every such file has the Archive attribute); write "
+                                "ShowArchive=Yes.")
+                     .arg(sessions));
+}
+
 } // namespace
 
 QStringList CheckConfiguration(const Settings& settings, const QByteArray& fileBytes)
@@ -105,6 +166,8 @@ QStringList CheckConfiguration(const Settings& settings, const QByteArray& fileB
             notes.append(
                 QStringLiteral("DefaultSession names \"%1\", which is no session.").arg(name));
     }
+    checkFilter(settings, notes);
+    checkShareAttributes(settings, notes);
     return notes;
 }
 

@@ -15,6 +15,10 @@ namespace tarvo {
 // 65535, or a share field that names no server or no share; a DefaultSession
 // entry that names no session; a session name written twice in [Session]
 // (the last line is used). Ftp lines are checked only for the last two.
+// Then the keys that keep every file out of the main list: a Filter with no
+// pattern (or, with FilterExclude=Yes, one that matches every name), and,
+// when a Net session gets from a share, ShowArchive not Yes, which hides
+// every file written over SMB.
 // settings are as loaded from fileBytes; neither is changed.
 QStringList CheckConfiguration(const Settings& settings, const QByteArray& fileBytes);
 

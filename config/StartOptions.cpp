@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace tarvo {
@@ -36,6 +37,21 @@ QString StartOptions::stateFolder() const
 QString StartOptions::windowStatePath() const
 {
     return stateFolder() + QStringLiteral("/window.ini");
+}
+
+QString StartOptions::readmePath() const
+{
+    QStringList candidates;
+    if (!executablePath.isEmpty())
+        candidates.append(QFileInfo(executablePath).absolutePath() +
+                          QStringLiteral("/../share/doc/tarvo/README.md"));
+    // A program run from its build folder has no installed README.
+    candidates.append(QStringLiteral(TARVO_SOURCE_README));
+    for (const QString& candidate : std::as_const(candidates)) {
+        if (QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).canonicalFilePath();
+    }
+    return QString();
 }
 
 } // namespace tarvo

@@ -23,12 +23,23 @@ struct StartOptions
     QString stateFolder() const;
     // The file that keeps the main window's size and place between runs.
     QString windowStatePath() const;
+    // The README to point users at: the one installed beside the program
+    // (<prefix>/share/doc/tarvo/README.md for <prefix>/bin/tarvo), else the
+    // one of the source tree the program was built from, when it is there;
+    // empty when neither is.
+    QString readmePath() const;
 };
 
 // The program's version, as the build names it.
 inline QString ProgramVersion()
 {
     return QStringLiteral(TARVO_VERSION);
+}
+
+// The terms the program is given under, as the About page states them.
+inline QString ProgramLicence()
+{
+    return QStringLiteral("No licence has been stated for Tarvo yet.");
 }
 
 // How the program ends.

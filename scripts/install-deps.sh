@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev dbus-daemon
     xvfb xauth x11-apps netpbm xdotool
     clang libclang-rt-14-dev
+    groff-base man-db
 )
 
 missing=()

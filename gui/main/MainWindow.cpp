@@ -26,6 +26,7 @@ int RunMainWindow(int& argc, char** argv, StartOptions options)
     app.setDialogHandlers({&OnSend, &OnOption, &OnBrowse, &OnPreview, &OnAddShare});
     app.setWindowStatePath(options.windowStatePath());
     app.setRunLogFolder(options.stateFolder());
+    app.setAboutPaths(options.stateFolder(), options.readmePath());
     return app.InitInstance() == 0 ? ExitSuccess : ExitUsage;
 }
 

@@ -50,6 +50,15 @@ public:
     }
     const RunLog* runLog() const { return m_runLog.get(); }
 
+    // The state folder and the README that the About page names.
+    void setAboutPaths(QString stateFolder, QString readmePath)
+    {
+        m_stateFolder = std::move(stateFolder);
+        m_readmePath = std::move(readmePath);
+    }
+    const QString& stateFolder() const { return m_stateFolder; }
+    const QString& readmePath() const { return m_readmePath; }
+
     // Runs the program; the exit status: 0 after the window closed, 1 when
     // start-up ended before it (no SMB library, or the defaults declined).
     int InitInstance();
@@ -97,6 +106,8 @@ private:
     CSendDlg::Handlers m_handlers;
     QString m_windowStatePath;
     std::unique_ptr<RunLog> m_runLog;
+    QString m_stateFolder;
+    QString m_readmePath;
 };
 
 } // namespace tarvo

@@ -6,7 +6,6 @@
 #include "core/filelist/FileListRefresher.h"
 #include "core/filelist/FileListTexts.h"
 #include "gui/main/FileListCtrl.h"
-#include "gui/main/Help.h"
 #include "gui/main/PathBox.h"
 #include "gui/main/SendApp.h"
 #include "gui/main/WindowState.h"
@@ -387,7 +386,9 @@ void CSendDlg::OnExit()
 
 void CSendDlg::OnHelp()
 {
-    QDesktopServices::openUrl(HelpUrl());
+    // The README that About links to: the installed copy, or the checkout's.
+    if (!m_app.readmePath().isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_app.readmePath()));
 }
 
 void CSendDlg::StartRefresh()

@@ -19,7 +19,8 @@ OptionsContext OptionsContextFor(CSendApp& app)
             app.platform().files(),
             app.platform().connections(),
             app.appIcon(),
-            CSendApp::productName() + u' ' + CSendApp::version()};
+            CSendApp::productName() + u' ' + CSendApp::version(),
+            {app.configFilePath(), app.stateFolder(), ProgramLicence(), app.readmePath()}};
 }
 
 void OnOption(CSendDlg& window)

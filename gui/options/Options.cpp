@@ -19,7 +19,7 @@ COptions::COptions(const QString& caption, const OptionsContext& context, QWidge
     , m_filter(new CFilterPage)
     , m_net(new CNetPage(context.settings, context.messages, context.sessionIcons, context.files,
                          context.connections))
-    , m_about(new CAboutPage(context.appIcon, context.aboutText))
+    , m_about(new CAboutPage(context.appIcon, context.aboutText, context.about))
 {
     setWindowTitle(caption);
     m_tabs->setObjectName(QStringLiteral("optionsTabs"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/forms/OptionsValues.h"
+#include "gui/options/AboutPage.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -9,7 +10,6 @@ class QTabWidget;
 
 namespace tarvo {
 
-class CAboutPage;
 class CFilterPage;
 class CGeneralPage;
 class CNetPage;
@@ -29,6 +29,7 @@ struct OptionsContext
     ShareConnections& connections; // likewise
     QIcon appIcon;
     QString aboutText; // product name, a blank, the version
+    AboutFacts about;
 };
 
 // The Options sheet: General, Filter, Net and About, with OK and Cancel.

@@ -62,7 +62,7 @@ TEST(ConfigFileTest, SectionsAndKeys)
 TEST(ConfigCheckTest, NotesEachMistakeOnce)
 {
     const QByteArray bytes =
-        "[Setting]\r\nDefaultSession=Good,,Ofice\r\n[Session]\r\n"
+        "[Setting]\r\nShowArchive=Yes\r\nDefaultSession=Good,,Ofice\r\n[Session]\r\n"
         "Good=Net,put,\\\\pc:8445\\docs,W,\\Out,\\,delete,,u,p,Putt\r\n"
         "Short=Net,Get,\\\\pc\\d\r\nOld=Ftp,Get,host\r\n"
         "Office=Net,Putt,\\\\pc\\docs,W,\\Out,\\,Move,\\Sent,u,p\r\n"

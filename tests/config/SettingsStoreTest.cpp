@@ -2,6 +2,7 @@
 // rules, the question for a missing file, where the file is, and a save
 // that loses nothing.
 #include "config/ConfigStore.h"
+#include "config/StartOptions.h"
 #include "platform/Registry.h"
 #include "tests/support/ScriptedMessageService.h"
 #include "tests/support/TempFiles.h"
@@ -95,6 +96,25 @@ TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUser)
     EXPECT_EQ(GetConfigFilePath(location), "/srv/t.txt");
     location.explicitPath = "/given.txt";
     EXPECT_EQ(GetConfigFilePath(location), "/given.txt");
+}
+
+// The README named on the About page: the installed one beside the program,
+// else the source tree's (this one), found also through links.
+TEST(LoadSettingsTest, ReadmeInstalledBesideTheProgramElseOfTheSourceTree)
+{
+    TempFolder folder;
+    StartOptions options;
+    options.executablePath = folder.write("usr/bin/tarvo", "");
+    const QString sourceReadme = QFileInfo(TARVO_SOURCE_DIR "/README.md").canonicalFilePath();
+    ASSERT_FALSE(sourceReadme.isEmpty());
+    EXPECT_EQ(options.readmePath(), sourceReadme);
+    folder.write("usr/share/doc/tarvo/README.md", "# Tarvo");
+    EXPECT_EQ(options.readmePath(), folder.filePath("usr/share/doc/tarvo/README.md"));
+    ASSERT_TRUE(QFile::link(folder.filePath("usr/bin"), folder.filePath("bin")));
+    options.executablePath = folder.filePath("bin/tarvo");
+    EXPECT_EQ(options.readmePath(), folder.filePath("usr/share/doc/tarvo/README.md"));
+    options.executablePath.clear(); // as when the window was not told its path
+    EXPECT_EQ(options.readmePath(), sourceReadme);
 }
 
 // A value that reading would change (a ";" starts a comment, blanks at the

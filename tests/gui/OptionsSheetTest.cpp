@@ -62,5 +62,64 @@ TEST(OptionButtonTest, CancelWritesNothingAndOkDuringARefreshListsTheNewDefaultS
     EXPECT_EQ(rows, QStringList({"work/w1.dat", "work/w2.dat"}));
 }
 
+// Takes the URLs that the desktop would open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+// The About page keeps the name and version, and names the configuration
+// file the window uses, the state folder and the licence; its link opens the
+// README, also at a path that HTML and URLs write differently. Without a
+// README it says so.
+TEST(OptionButtonTest, AboutNamesTheFilesInUseAndItsLinkOpensTheReadme)
+{
+    MainWindowFixture main;
+    main.device.write("Home/a.txt", "a");
+    CSendDlg& shown =
+        main.open("DefaultSession=home", "home=Net,Put,\\\\pc\\docs,WG,\\Home,\\,None,,a,p",
+                  {{}, OnOption, {}, {}, {}});
+    const QString readme = main.device.write("doc & notes/READ ME#1.md", "# Tarvo");
+    const QString state = main.device.filePath("state/tarvo");
+    UrlCatcher desktop;
+    QDesktopServices::setUrlHandler("file", &desktop, "open");
+    QList<QStringList> pages;
+    const auto readPage = [&](QDialog& dialog) {
+        auto& sheet = static_cast<COptions&>(dialog);
+        sheet.tabs().setCurrentIndex(3);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return sheet.tabs().currentWidget()->isVisible(); }));
+        QStringList texts;
+        for (const char* name : {"aboutText", "aboutLicence"})
+            texts.append(sheet.findChild<QLabel*>(name)->text());
+        for (const char* name : {"aboutConfig", "aboutState"})
+            texts.append(sheet.findChild<QLineEdit*>(name)->text());
+        auto* link = sheet.findChild<QLabel*>("aboutReadme");
+        texts.append(link->openExternalLinks() ? link->toolTip() : link->text());
+        QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(3, link->fontMetrics().height() / 2));
+        pages.append(texts);
+        sheet.reject();
+    };
+    ModalScript user({readPage, readPage});
+    main.app->setAboutPaths(state, readme);
+    Click(shown, "optionButton");
+    main.app->setAboutPaths(state, QString());
+    Click(shown, "optionButton");
+    QDesktopServices::unsetUrlHandler("file");
+
+    const QStringList facts{"Tarvo " + ProgramVersion(), "Licence: " + ProgramLicence(),
+                            main.config, state};
+    EXPECT_EQ(pages, QList<QStringList>(
+                         {facts + QStringList(readme), facts + QStringList("not installed")}));
+    EXPECT_EQ(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(readme)});
+}
+
 } // namespace
 } // namespace tarvo::test
+
+#include "OptionsSheetTest.moc"

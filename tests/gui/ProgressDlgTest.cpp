@@ -298,9 +298,17 @@ TEST_P(DialogTest, OptionsOpensOnGeneralReadsTheDefaultChoiceAndRebuildsTheMaskO
     settings.ShowAttributes = 0xA7;
     settings.DefaultChoice = 4;
     ImageList sessionIcons = SessionIcons();
+    // Paths as long as users have them, which must not widen the sheet.
+    const AboutFacts about{"/home/alice/customers/north-harbour-office/configuration/tarvo.txt",
+                           "/home/alice/.local/state/tarvo", ProgramLicence(),
+                           "/home/alice/src/tarvo-checkout-for-the-office-pcs/README.md"};
     COptions sheet("Options", OptionsContext{settings, messages, sessionIcons, files, files,
-                                             QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1"});
+                                             QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1", about});
     sheet.show();
+    COptions withoutFacts("Options",
+                          OptionsContext{settings, messages, sessionIcons, files, files,
+                                         QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1", AboutFacts{}});
+    EXPECT_EQ(sheet.sizeHint(), withoutFacts.sizeHint());
     EXPECT_EQ(sheet.tabs().currentIndex(), 0);
     EXPECT_EQ(sheet.findChild<QComboBox*>("defaultChoiceBox")->currentText(), "No");
     for (const auto& [typed, read] : QList<QPair<QString, int>>{{"", 4}, {"yEs", 2}, {"yes ", 0}}) {

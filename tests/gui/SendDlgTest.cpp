@@ -25,7 +25,9 @@ protected:
         for (const char* name :
              {"docs/b.txt", "docs/A.txt", "docs/c.txt", "docs/d.txt", "pics/p.txt"})
             device.write(name, "x");
-        return open(settings,
+        // Every file written to a share has the Archive attribute.
+        const QString archive = settings.contains("ShowArchive") ? "" : "ShowArchive=Yes\r\n";
+        return open(archive + settings,
                     "Office=" + PutLine("\\docs") + "\r\nPictures=" + PutLine("\\pics") +
                         "\r\nArchive=Net,Get,\\\\127.0.0.1:1\\none,WG,\\In,\\,None,,u,p",
                     std::move(handlers));
@@ -51,12 +53,13 @@ TEST_F(SendDlgTest,
        ShowsEveryControlOneBoxForMistakesAndTheSessionBoxDrivesThePathBoxAndTheSendLabelOnly)
 {
     QStringList calls;
-    CSendDlg& window = openWith("Filter=*\r\nDefaultSession=Pictures,Office,Archive,Videos,Work",
-                                {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
-                                 [&](CSendDlg&) { calls.append("option"); },
-                                 [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); },
-                                 [&](CSendDlg&) { calls.append("preview"); },
-                                 {}});
+    CSendDlg& window =
+        openWith("ShowArchive=No\r\nFilter=*\r\nDefaultSession=Pictures,Office,Archive,Videos,Work",
+                 {[&](CSendDlg& w) { calls.append("send " + w.SessionText()); },
+                  [&](CSendDlg&) { calls.append("option"); },
+                  [&](CSendDlg& w) { calls.append("browse " + w.pathBox().text()); },
+                  [&](CSendDlg&) { calls.append("preview"); },
+                  {}});
     QStringList texts{window.windowTitle()};
     for (const char* name : {"selectAllButton", "invertButton", "browseButton", "sendButton",
                              "previewButton", "optionButton", "refreshButton", "exitButton"})
@@ -82,7 +85,11 @@ TEST_F(SendDlgTest,
     EXPECT_EQ(boxes.texts,
               QStringList({ConfigurationNotesMessage(
                                config, {"DefaultSession names \"Videos\", which is no session.",
-                                        "DefaultSession names \"Work\", which is no session."}),
+                                        "DefaultSession names \"Work\", which is no session.",
+                                        "ShowArchive is not Yes, so Get session \"Archive\" "
+                                        "lists no file that was written over SMB (every such "
+                                        "file has the Archive attribute); write "
+                                        "ShowArchive=Yes."}),
                            "Failed to map to network share \\\\127.0.0.1:1\\none\r\nNo "
                            "server answers at 127.0.0.1, port 1.\r\nSession: Archive"}));
     box->setFocus();

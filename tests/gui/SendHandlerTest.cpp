@@ -33,11 +33,11 @@ TEST_F(SendHandlerTest, SendDuringARefreshOfAShareSendsTheSelectedRowsAndTheList
                          QFileDevice::FileModificationTime);
     }
     const QString logon = ",tester," + samba().password();
-    CSendDlg& window =
-        open("DefaultSelect=No\r\nDefaultChoice=None\r\nDefaultSession=Office,Inbox",
-             "Office=Net,Put," + samba().shareText() + ",WG,\\docs,\\out,Sync," + logon +
-                 "\r\nInbox=Net,Get," + samba().shareText() + ",WG,\\In,\\in,None," + logon,
-             {OnSend, {}, {}, OnPreview, {}});
+    CSendDlg& window = open(
+        "ShowArchive=Yes\r\nDefaultSelect=No\r\nDefaultChoice=None\r\nDefaultSession=Office,Inbox",
+        "Office=Net,Put," + samba().shareText() + ",WG,\\docs,\\out,Sync," + logon +
+            "\r\nInbox=Net,Get," + samba().shareText() + ",WG,\\In,\\in,None," + logon,
+        {OnSend, {}, {}, OnPreview, {}});
     CFileListCtrl& list = window.fileList();
     FileListModel& model = list.model();
 

@@ -1,0 +1,140 @@
+// The configuration check's notes on Filter and Show keys that keep every
+// file out of the main list, held against the list's own filter.
+#include "config/ConfigCheck.h"
+#include "config/ConfigStore.h"
+#include "core/filelist/FileFilter.h"
+#include "tests/support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvo {
+namespace {
+
+const QString ArchiveNoteOne = "ShowArchive is not Yes, so Get session \"Reports\" lists no file "
+                               "that was written over SMB (every such file has the Archive "
+                               "attribute); write ShowArchive=Yes.";
+
+struct FilterCheckRow
+{
+    const char* name;
+    const char* setting;  // the lines of [Setting]
+    const char* sessions; // the lines of [Session]
+    QStringList notes;
+};
+
+void PrintTo(const FilterCheckRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class ListFilterCheckTest : public ::testing::TestWithParam<FilterCheckRow>
+{};
+
+const char* const PutAndGet = "Office=Net,Put,\\\\pc\\docs,W,\\Out,\\In,None,,u,p\r\n"
+                              "Reports=Net,Get,\\\\pc\\docs,W,\\Reports,\\Monthly,None,,u,p";
+
+// Names as they turn up in folders: with an extension, without one, hidden
+// by a leading dot on Linux.
+const QStringList SampleNames{"report.csv", "README", ".profile"};
+
+// A session lists nothing when the filter passes none of the sample files it
+// would find: files written over SMB (Archive) on a Get share, plain files
+// anywhere else.
+bool SomeSessionListsNothing(const Settings& settings)
+{
+    const EntryFilter filter(settings);
+    for (const QString& name : settings.Sessions.names()) {
+        const Session session = settings.Sessions.session(name);
+        const bool share = session.isNet() && session.direction == TransferDirection::Get;
+        DirEntry entry;
+        entry.Info.Attributes = share ? FileAttribute::Archive : 0;
+        bool listsAny = false;
+        for (const QString& sample : SampleNames) {
+            entry.Name = sample;
+            listsAny = listsAny || filter.passes(entry);
+        }
+        if (!listsAny)
+            return true;
+    }
+    return false;
+}
+
+// Each row's notes, and a note exactly when the main list's own filter
+// leaves some session with nothing to list.
+TEST_P(ListFilterCheckTest, NotesKeysThatHideEveryFile)
+{
+    const FilterCheckRow& row = GetParam();
+    const QByteArray bytes =
+        QByteArray("[Setting]\r\n") + row.setting + "\r\n[Session]\r\n" + row.sessions + "\r\n";
+    Settings settings;
+    LoadSettingsFromBytes(settings, bytes);
+    EXPECT_EQ(CheckConfiguration(settings, bytes), row.notes);
+    EXPECT_EQ(SomeSessionListsNothing(settings), !row.notes.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ListFilterCheckTest,
+    ::testing::Values(
+        FilterCheckRow{
+            "ArchiveNoHidesAGetShare", "ShowArchive=No\r\nFilter=*", PutAndGet, {ArchiveNoteOne}},
+        FilterCheckRow{"ArchiveLeftOutCountsAsNoAndNamesEveryGetSession",
+                       "Filter=*",
+                       "A=Net,Get,\\\\pc\\d,W,\\A,\\,None,,u,p\r\n"
+                       "B=NET,get,\\\\pc\\d,W,\\B,\\,None,,u,p",
+                       {"ShowArchive is not Yes, so Get sessions \"A\", \"B\" list no file that "
+                        "was written over SMB (every such file has the Archive attribute); "
+                        "write ShowArchive=Yes."}},
+        FilterCheckRow{"ArchiveShown", "ShowArchive=Yes\r\nFilter=*", PutAndGet, {}},
+        // Put lists local files, which have no Archive attribute; an Ftp
+        // share is no SMB share.
+        FilterCheckRow{"ArchiveNoWithoutANetGetSession",
+                       "ShowArchive=No\r\nFilter=*",
+                       "Office=Net,Put,\\\\pc\\docs,W,\\Out,\\In,None,,u,p\r\n"
+                       "Old=Ftp,Get,ftp.example.com",
+                       {}},
+        // The other Show keys leave out only files that carry more than
+        // the Archive attribute.
+        FilterCheckRow{"OtherShowKeysNo",
+                       "ShowArchive=Yes\r\nShowHidden=No\r\nShowReadonly=No\r\nShowSystem=No\r\n"
+                       "ShowInRom=No\r\nFilter=*",
+                       PutAndGet,
+                       {}},
+        FilterCheckRow{"EmptyFilter",
+                       "ShowArchive=Yes\r\nFilter=",
+                       PutAndGet,
+                       {"Filter \"\" names no pattern, so the list shows no file; write "
+                        "Filter=* to list every file."}},
+        FilterCheckRow{"FilterOfBlankPieces",
+                       "ShowArchive=Yes\r\nFilter=\" ; ;\"",
+                       PutAndGet,
+                       {"Filter \" ; ;\" names no pattern, so the list shows no file; write "
+                        "Filter=* to list every file."}},
+        FilterCheckRow{"ExcludingEveryName",
+                       "ShowArchive=Yes\r\nFilter=\"*.tmp; ** \"\r\nFilterExclude=Yes",
+                       PutAndGet,
+                       {"Filter \"*.tmp; ** \" with FilterExclude=Yes leaves out every file, "
+                        "so the list shows no file; write FilterExclude=No, or name in Filter "
+                        "only the files to leave out."}},
+        // Both mistakes at once: each is named.
+        FilterCheckRow{"ExcludingEveryNameAndArchiveNo",
+                       "Filter=*\r\nFilterExclude=Yes",
+                       PutAndGet,
+                       {"Filter \"*\" with FilterExclude=Yes leaves out every file, so the "
+                        "list shows no file; write FilterExclude=No, or name in Filter only "
+                        "the files to leave out.",
+                        ArchiveNoteOne}},
+        FilterCheckRow{
+            "ExcludingNothing", "ShowArchive=Yes\r\nFilter=\r\nFilterExclude=Yes", PutAndGet, {}},
+        // "*.*" needs a dot: README is listed.
+        FilterCheckRow{"ExcludingNamesWithADot",
+                       "ShowArchive=Yes\r\nFilter=*.*\r\nFilterExclude=Yes",
+                       PutAndGet,
+                       {}},
+        FilterCheckRow{"PatternsThatMatchSomeNames",
+                       "ShowArchive=Yes\r\nFilter=\"*.csv;?EADME\"",
+                       PutAndGet,
+                       {}}),
+    [](const ::testing::TestParamInfo<FilterCheckRow>& info) { return info.param.name; });
+
+} // namespace
+} // namespace tarvo
