@@ -1,31 +1,10 @@
 // The "Browse" dialog, and "..." in the main window storing the chosen folder.
 
+#include "tests/support/HeldConnections.h"
 #include "tests/support/UiTestSupport.h"
 
 namespace tarvo::test {
 namespace {
-
-// Share connections whose logon waits, as on a server that says nothing, until
-// the test lets it go (or 20 seconds pass, so that a test whose release never
-// comes fails instead of hanging); then it fails with a time-out.
-class HeldConnections : public MemoryFileSystem
-{
-public:
-    int addConnection(const QString&, const QString&, const QString&, const QString&, bool) override
-    {
-        asked.release();
-        answered.tryAcquire(1, 20000);
-        return PlatformError::SemTimeout;
-    }
-    void release()
-    {
-        released = true;
-        answered.release();
-    }
-
-    QSemaphore asked, answered;
-    std::atomic<bool> released = false;
-};
 
 class BrowseDlgTest : public ::testing::Test
 {

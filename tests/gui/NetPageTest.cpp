@@ -1,5 +1,6 @@
 // The Options sheet's Net page and its "Map Network Drive" dialog.
 
+#include "tests/support/HeldConnections.h"
 #include "tests/support/UiTestSupport.h"
 
 namespace tarvo::test {
@@ -334,22 +335,6 @@ TEST_F(NetPageTest, FolderButtonsBrowseTheDeviceAndTheShareTypedAndFillTheField)
     EXPECT_EQ(dialog.values().pcFolder, "\\in");
     EXPECT_FALSE(settings.Sessions.contains("Office")) << "the sheet's table stays as it was";
 }
-
-// Share connections whose logon waits until the test lets it go (or 20
-// seconds pass, so that a release that never comes fails the test instead
-// of hanging it).
-class HeldConnections : public MemoryFileSystem
-{
-public:
-    int addConnection(const QString&, const QString&, const QString&, const QString&, bool) override
-    {
-        asked.release();
-        answered.tryAcquire(1, 20000);
-        return PlatformError::SemTimeout;
-    }
-
-    QSemaphore asked, answered;
-};
 
 // Closing the dialog while its Test waits for a server neither blocks the
 // window's events nor shows what the abandoned test found.
