@@ -42,14 +42,26 @@ QString RunPlan::timeText(const std::optional<FileTime>& time)
         .toString(Qt::ISODate);
 }
 
-QString RunPlan::line(const RunAction& action)
+QString RunPlan::fileOf(const RunAction& action)
+{
+    return action.kind == RunAction::Kind::Prune ? action.target : action.source;
+}
+
+QString RunPlan::targetOf(const RunAction& action)
 {
     const bool onItsOwn =
         action.kind == RunAction::Kind::Prune || action.kind == RunAction::Kind::PostDelete;
-    const QString file = action.kind == RunAction::Kind::Prune ? action.target : action.source;
-    return QStringList{RunAction::kindName(action.kind),     file,
-                       onItsOwn ? QString() : action.target, action.session,
-                       QString::number(action.bytes),        timeText(action.sourceTime),
+    return onItsOwn ? QString() : action.target;
+}
+
+QString RunPlan::line(const RunAction& action)
+{
+    return QStringList{RunAction::kindName(action.kind),
+                       fileOf(action),
+                       targetOf(action),
+                       action.session,
+                       QString::number(action.bytes),
+                       timeText(action.sourceTime),
                        timeText(action.targetTime)}
         .join(u'\t');
 }

@@ -27,6 +27,10 @@ public:
     // the source's last-write time and the target's (for replace, keep and
     // prune; empty when not known), times as local ISO 8601.
     static QString line(const RunAction& action);
+    // The file an action is about: its source, or for prune the file that
+    // goes; and where it goes, empty for prune and post-delete.
+    static QString fileOf(const RunAction& action);
+    static QString targetOf(const RunAction& action);
     // A last-write time as the plan shows it: "2026-12-08T14:31:02", or
     // nothing for none.
     static QString timeText(const std::optional<FileTime>& time);

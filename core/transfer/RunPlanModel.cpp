@@ -29,16 +29,15 @@ int RunPlanModel::columnCount(const QModelIndex& parent) const
 
 QString RunPlanModel::cellText(const RunAction& action, int column)
 {
-    const bool prune = action.kind == RunAction::Kind::Prune;
     switch (column) {
     case Session:
         return action.session;
     case Action:
         return RunAction::kindName(action.kind);
     case File:
-        return prune ? action.target : action.source;
+        return RunPlan::fileOf(action);
     case Target:
-        return prune || action.kind == RunAction::Kind::PostDelete ? QString() : action.target;
+        return RunPlan::targetOf(action);
     case Size:
         return FileBytesText(action.bytes);
     case SourceTime:
