@@ -68,11 +68,15 @@ void TransferJob::run()
         if (m_handlers.ended)
             m_handlers.ended(summary);
     });
+    {
+        std::lock_guard lock(m_endMutex);
+        m_ended = true;
+        if (m_deleteWhenEnded)
+            deleteLater(); // on the owner's thread; its destructor joins this one
+    }
+    // Last, so that whoever sees no run left also finds a let-go job's
+    // deletion already posted.
     --s_running;
-    std::lock_guard lock(m_endMutex);
-    m_ended = true;
-    if (m_deleteWhenEnded)
-        deleteLater(); // on the owner's thread; its destructor joins this one
 }
 
 } // namespace tarvo

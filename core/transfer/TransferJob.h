@@ -58,6 +58,7 @@ public:
     void deleteWhenEnded();
     // Jobs of the process whose runs have not ended yet: a program that ends
     // while one waits for a server that stopped answering does not wait too.
+    // Once it is 0, the deletion of every let-go job has been posted.
     static int running() { return s_running.load(); }
 
 private:

@@ -208,6 +208,8 @@ TEST_P(DialogTest, ProgressEscapeAndTheCloseBoxAskBeforeTheRunStopsInTheMiddleOf
     }
     goOn.release();
     ASSERT_TRUE(QTest::qWaitFor([] { return TransferJob::running() == 0; }));
+    // The let-go job goes now, and joins its thread, not at some later turn of the loop.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(files.names("\\My Documents"), QStringList());
     EXPECT_EQ(files.names(folder), QStringList{name});
     EXPECT_TRUE(messages.texts().isEmpty());
