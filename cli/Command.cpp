@@ -5,6 +5,7 @@
 #include "cli/SendCommand.h"
 #include "config/ConfigCheck.h"
 #include "config/ConfigStore.h"
+#include "config/KeyringPasswords.h"
 #include "platform/MessageService.h"
 
 #include <cstdio>
@@ -12,10 +13,19 @@
 namespace tarvo {
 
 bool LoadCommandSettings(const StartOptions& environment, MessageService& messages,
-                         Settings& settings)
+                         Settings& settings, Passwords passwords)
 {
     const QString path = environment.configPath();
     if (LoadSettings(settings, path, messages)) {
+        // A cron job on a desktop finds the passwords once the keyring is
+        // unlocked; elsewhere one note says why sessions go without them.
+        if (settings.Keyring && passwords == Passwords::Needed) {
+            const std::unique_ptr<PasswordKeyring> keyring = PasswordKeyring::createForSession();
+            KeyringPasswords fromKeyring(keyring.get());
+            const QString note = KeyringFillNote(fromKeyring.fill(settings));
+            if (!note.isEmpty())
+                messages.showMessage(note, MessageIcon::Information, MessageButtons::Ok);
+        }
         // Mistakes that loading passed over go to standard error ("Note: ..."),
         // never into a command's output.
         for (const QString& note : CheckConfigurationFile(settings, path))

@@ -12,9 +12,12 @@ class MessageService;
 
 // Loads the configuration for a command; a missing file asks the question on
 // the terminal, and the mistakes that the configuration check finds are shown
-// as notes. False (after telling why) when the configuration cannot be used.
+// as notes. With passwords, the passwords that the desktop keyring keeps for
+// the file fill the sessions' empty password fields, as the window's do.
+// False (after telling why) when the configuration cannot be used.
+enum class Passwords { Needed, NotNeeded };
 bool LoadCommandSettings(const StartOptions& environment, MessageService& messages,
-                         Settings& settings);
+                         Settings& settings, Passwords passwords = Passwords::Needed);
 
 // One command of the command line.
 struct Command

@@ -15,7 +15,7 @@ int RunConfigCommand(const QStringList& arguments, const StartOptions& environme
 
     ConsoleMessageService messages;
     Settings settings;
-    if (!LoadCommandSettings(environment, messages, settings))
+    if (!LoadCommandSettings(environment, messages, settings, Passwords::NotNeeded))
         return ExitUsage;
     // What a save writes, but never a password: this text goes to
     // terminals, logs and bug reports.
@@ -57,7 +57,7 @@ int RunSessionsCommand(const QStringList& arguments, const StartOptions& environ
 
     ConsoleMessageService messages;
     Settings settings;
-    if (!LoadCommandSettings(environment, messages, settings))
+    if (!LoadCommandSettings(environment, messages, settings, Passwords::NotNeeded))
         return ExitUsage;
     for (const QString& name : settings.Sessions.names()) {
         const bool isDefault = FindDefaultSession(settings.DefaultSession, name) >= 0;

@@ -1,5 +1,6 @@
 #include "config/ConfigStore.h"
 
+#include "config/NetSession.h"
 #include "config/TextFile.h"
 #include "platform/ErrorCodes.h"
 #include "platform/ErrorTexts.h"
@@ -88,6 +89,7 @@ void loadSettings(Settings& settings, ConfigFile& file)
     readFlag(file, u"TreeSpeed", u"No", settings.TreeSpeed);
     readFlag(file, u"DefaultSelect", u"Yes", settings.DefaultSelect);
     readFlag(file, u"EnableOption", u"Yes", settings.EnableOption);
+    readFlag(file, u"Keyring", u"No", settings.Keyring);
 
     QString choice;
     file.GetValue(SettingSection, QStringLiteral("DefaultChoice"), choice, QStringLiteral("Yes"));
@@ -232,11 +234,17 @@ QByteArray SettingsFileBytes(const Settings& settings)
     out += "ShowSystem=" + yesNo(mask & FileAttribute::System) + crlf;
     out += "ShowInRom=" + yesNo(mask & FileAttribute::InRom) + crlf;
     out += "DefaultSession=" + valueBytes(JoinList(settings.DefaultSession, u',')) + crlf;
+    if (settings.Keyring)
+        out += "Keyring=Yes" + crlf;
     out += crlf + "; Specify network share information" + crlf;
     out += "; session=share,domain,ppc folder,pc folder,post op,post folder,username,password";
     out += crlf + "[Session]" + crlf;
-    for (const QString& name : settings.Sessions.names())
-        out += name.toUtf8() + '=' + valueBytes(settings.Sessions.line(name)) + crlf;
+    for (const QString& name : settings.Sessions.names()) {
+        // The keyring holds the passwords: the file keeps empty fields.
+        const QString line = settings.Keyring ? WithPassword(settings.Sessions.line(name), {})
+                                              : settings.Sessions.line(name);
+        out += name.toUtf8() + '=' + valueBytes(line) + crlf;
+    }
     return out;
 }
 

@@ -211,6 +211,25 @@ QString HidePassword(const QString& line)
     return line.left(position) + QString::fromUtf16(PasswordMask);
 }
 
+QString WithPassword(const QString& line, const QString& password)
+{
+    int position = 0;
+    if (!sameText(NextField(line, FieldSeparator, position), u"Net"))
+        return line;
+    int fields = 1;
+    while (fields < 9 && position >= 0) {
+        NextField(line, FieldSeparator, position);
+        ++fields;
+    }
+    if (position >= 0)
+        return line.left(position) + password;
+    if (password.isEmpty())
+        return line; // no password field, and none to add
+    // A short line gains the fields up to the password's.
+    const qsizetype separators = line.count(FieldSeparator);
+    return line + QString(9 - separators, FieldSeparator) + password;
+}
+
 void SetSessionFolder(QString& line, const QString& path)
 {
     if (SessionKind(line) != SessionType::Net)

@@ -61,6 +61,9 @@ QString NetSessionLine(const QString& direction, const QString& share, const QSt
 // comes back as it is.
 inline constexpr char16_t PasswordMask[] = u"********";
 QString HidePassword(const QString& line);
+// The line with a Net session's password field set to the password, every
+// other field as it stands; any other line comes back as it is.
+QString WithPassword(const QString& line, const QString& password);
 
 // Stores a folder chosen in the main window into the line: the local folder
 // of a Put session, or the part below the share of a Get session.

@@ -18,6 +18,10 @@ struct Settings
     bool DefaultSelect = true;
     bool EnableOption = true;
     int DefaultChoice = 0; // 2 as "Yes To All", 4 as "No To All", 0 ask
+    // Passwords live in the desktop keyring, and the file's password fields
+    // stay empty. Written only when on, so that files written without it stay
+    // as they were.
+    bool Keyring = false;
     QStringList DefaultSession;
     SessionTable Sessions;
 

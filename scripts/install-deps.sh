@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev libgl-dev
     libsmbclient-dev samba smbclient
+    libsecret-1-dev gnome-keyring libsecret-tools
     libgtest-dev libgmock-dev libbenchmark-dev dbus-daemon
     xvfb xauth x11-apps netpbm xdotool
     clang libclang-rt-14-dev

@@ -62,6 +62,9 @@ bool CSendApp::LoadConfiguration()
 {
     if (!LoadSettings(m_settings, m_configFilePath, m_messages))
         return false;
+    const QString keyringNote = KeyringFillNote(m_passwords.fill(m_settings));
+    if (!keyringNote.isEmpty())
+        m_messages.showMessage(keyringNote, MessageIcon::Information, MessageButtons::Ok);
     const QStringList notes = CheckConfigurationFile(m_settings, m_configFilePath);
     if (!notes.isEmpty())
         m_messages.showMessage(ConfigurationNotesMessage(m_configFilePath, notes),

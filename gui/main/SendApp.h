@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/KeyringPasswords.h"
 #include "config/Settings.h"
 #include "config/StartOptions.h"
 #include "core/filelist/FileListBuilder.h"
@@ -9,6 +10,7 @@
 #include "gui/main/ImageLists.h"
 #include "gui/main/SendDlg.h"
 #include "platform/DesktopNotifier.h"
+#include "platform/PasswordKeyring.h"
 
 #include <memory>
 #include <QIcon>
@@ -65,8 +67,9 @@ public:
 
     // The steps of start-up, for callers that run the window themselves.
     bool InitSockets();
-    // Loads the file, then shows one message that lists the mistakes that
-    // the configuration check finds in it, if any.
+    // Loads the file and the passwords that the keyring keeps for it, then
+    // shows one message that lists the mistakes that the configuration check
+    // finds in it, if any, and one when the keyring could not be read.
     bool LoadConfiguration();
     void CreateImageLists();
     void ReleaseDefaultShares();
@@ -78,6 +81,14 @@ public:
     FileTypeIcons& fileTypes() { return m_fileTypes; }
     // Where the end of a long send is told while the program is in the background.
     DesktopNotifier& notifier() { return *m_notifier; }
+    // Where the passwords are kept while the settings ask for the keyring.
+    // The desktop's by default; tests give a stand-in before InitInstance.
+    void setKeyring(std::unique_ptr<PasswordKeyring> keyring)
+    {
+        m_keyring = std::move(keyring);
+        m_passwords = KeyringPasswords(m_keyring.get());
+    }
+    KeyringPasswords& passwords() { return m_passwords; }
     FileListBuilder::Services refreshServices();
 
     const SystemImageList& systemSmallIcons() const { return m_systemSmallIcons; }
@@ -99,6 +110,8 @@ private:
     std::unique_ptr<PlatformServices> m_platform;
     GuiMessageService m_messages;
     std::unique_ptr<DesktopNotifier> m_notifier = DesktopNotifier::createForSession();
+    std::unique_ptr<PasswordKeyring> m_keyring = PasswordKeyring::createForSession();
+    KeyringPasswords m_passwords{m_keyring.get()};
     FileTypeIcons m_fileTypes;
     SystemImageList m_systemSmallIcons;
     SystemImageList m_systemLargeIcons;

@@ -9,6 +9,7 @@
 #include "platform/MessageService.h"
 
 #include <algorithm>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -49,7 +50,14 @@ CNetPage::CNetPage(Settings& settings, MessageService& messages, const ImageList
     , m_remove(makeButton(QStringLiteral("Remove"), "removeButton", this))
     , m_edit(makeButton(QStringLiteral("Edit"), "editButton", this))
     , m_setDefault(makeButton(QStringLiteral("Set Default"), "setDefaultButton", this))
+    , m_keyring(new QCheckBox(QStringLiteral("&Keep passwords in the desktop keyring"), this))
 {
+    m_keyring->setObjectName(QStringLiteral("keyringBox"));
+    m_keyring->setChecked(settings.Keyring);
+    m_keyring->setToolTip(
+        QStringLiteral("On: the passwords live in the keyring that your desktop unlocks at "
+                       "login, and the configuration file keeps none. Off: the configuration "
+                       "file keeps them, readable by you only."));
     m_list->setObjectName(QStringLiteral("sessionList"));
 
     auto* buttons = new QGridLayout;
@@ -60,6 +68,7 @@ CNetPage::CNetPage(Settings& settings, MessageService& messages, const ImageList
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons);
+    layout->addWidget(m_keyring);
 
     connect(m_add, &QPushButton::clicked, this, &CNetPage::OnAdd);
     connect(m_edit, &QPushButton::clicked, this, &CNetPage::OnEdit);
@@ -146,6 +155,11 @@ QStringList CNetPage::SelectedNames() const
     for (const int row : std::as_const(rows))
         names.append(rowName(row));
     return names;
+}
+
+bool CNetPage::keepPasswordsInKeyring() const
+{
+    return m_keyring->isChecked();
 }
 
 void CNetPage::OnAdd()

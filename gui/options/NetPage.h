@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QPushButton;
 
 namespace tarvo {
@@ -50,6 +51,10 @@ public:
     // The names of the selected rows, in row order.
     QStringList SelectedNames() const;
 
+    // The box "Keep passwords in the desktop keyring", ticked as the settings
+    // are; unlike the sessions, it changes the settings only after OK.
+    bool keepPasswordsInKeyring() const;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -73,6 +78,7 @@ private:
     QPushButton* m_remove;
     QPushButton* m_edit;
     QPushButton* m_setDefault;
+    QCheckBox* m_keyring;
     bool m_filled = false;
 };
 

@@ -1,6 +1,6 @@
 #include "gui/options/OptionHandler.h"
 
-#include "config/ConfigStore.h"
+#include "config/KeyringPasswords.h"
 #include "core/forms/SessionEdits.h"
 #include "gui/main/FileListCtrl.h"
 #include "gui/main/SendApp.h"
@@ -29,8 +29,10 @@ void OnOption(CSendDlg& window)
     COptions sheet(QStringLiteral("Options"), OptionsContextFor(app), &window);
     if (sheet.exec() == QDialog::Accepted) {
         CopyIntoSettings(sheet.generalValues(), sheet.filterValues(), app.settings());
+        app.settings().Keyring = sheet.keepPasswordsInKeyring();
         // A file that cannot be written has been reported; memory keeps the values.
-        SaveSettings(app.settings(), app.configFilePath(), app.messages());
+        SaveSettingsAndPasswords(app.settings(), app.configFilePath(), app.passwords(),
+                                 app.messages());
         window.UpdateForFirstSession();
         window.StartRefresh();
         window.update();
@@ -62,7 +64,7 @@ void OnAddShare(CSendDlg& window)
         defaults.append(stored.name);
     settings = SetDefaultSessions(stored.settings, defaults);
     // A file that cannot be written has been reported; memory keeps the session.
-    SaveSettings(settings, app.configFilePath(), app.messages());
+    SaveSettingsAndPasswords(settings, app.configFilePath(), app.passwords(), app.messages());
     window.UpdateForFirstSession();
     window.StartRefresh();
 }

@@ -52,4 +52,9 @@ FilterValues COptions::filterValues() const
     return m_filter->save();
 }
 
+bool COptions::keepPasswordsInKeyring() const
+{
+    return m_net->keepPasswordsInKeyring();
+}
+
 } // namespace tarvo

@@ -48,6 +48,8 @@ public:
 
     GeneralValues generalValues() const;
     FilterValues filterValues() const;
+    // The Net page's "Keep passwords in the desktop keyring".
+    bool keepPasswordsInKeyring() const;
 
     QTabWidget& tabs() { return *m_tabs; }
     CGeneralPage& generalPage() { return *m_general; }
