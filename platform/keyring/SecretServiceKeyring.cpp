@@ -198,12 +198,21 @@ KeyringResult SecretServiceKeyring::remove(const QString& session)
     SecretService* service = openService(result);
     if (!service)
         return result;
+    // Each item by itself: a locked item would otherwise be passed over in
+    // silence, and its password would stay behind.
     Attributes attributes = sessionAttributes(session);
-    ErrorHolder error;
-    // False without an error when there was nothing to remove.
-    secret_service_clear_sync(service, passwordSchema(), attributes.get(), nullptr, &error.error);
+    ItemList found;
+    result = search(service, attributes.get(), found);
+    for (GList* node = found.items; node && result.done(); node = node->next) {
+        auto* item = static_cast<SecretItem*>(node->data);
+        ErrorHolder error;
+        if (secret_item_get_locked(item))
+            result = {KeyringResult::Status::Locked, QStringLiteral("the item was not unlocked")};
+        else if (!secret_item_delete_sync(item, nullptr, &error.error))
+            result = failure(error);
+    }
     g_object_unref(service);
-    return error.error ? failure(error) : KeyringResult::ok();
+    return result;
 }
 
 std::unique_ptr<PasswordKeyring> PasswordKeyring::createForSession()

@@ -74,6 +74,49 @@ public slots:
     void open(const QUrl& url) { opened.append(url); }
 };
 
+// The Net page's keyring box: ticked as the file says, and OK moves the
+// passwords to where it now says; a keyring that cannot be reached at start
+// is said in one message, and the sessions keep what the file holds.
+TEST(OptionButtonTest, TheKeyringBoxMovesThePasswordsOnOk)
+{
+    MainWindowFixture main;
+    main.device.write("Home/a.txt", "a");
+    main.keyring.items = {{"home", "\\\\pc\\docs", "ann", "from the keyring"}};
+    CSendDlg& shown =
+        main.open("Keyring=Yes\r\nDefaultSession=home",
+                  "home=Net,Put,\\\\pc\\docs,WG,\\Home,\\,None,,ann,", {{}, OnOption, {}, {}, {}});
+    EXPECT_EQ(main.app->settings().Sessions.find("home")->net.Password, "from the keyring");
+    const auto setBox = [](bool ticked) {
+        return [ticked](QDialog& dialog) {
+            auto& sheet = static_cast<COptions&>(dialog);
+            sheet.tabs().setCurrentIndex(2);
+            auto* box = sheet.findChild<QCheckBox*>("keyringBox");
+            EXPECT_NE(box->isChecked(), ticked);
+            box->setChecked(ticked);
+            sheet.accept();
+        };
+    };
+    ModalScript user({setBox(false), setBox(true)});
+    Click(shown, "optionButton");
+    QByteArray saved = TempFolder::read(main.config);
+    EXPECT_TRUE(saved.contains(",ann,from the keyring\r\n")) << saved.toStdString();
+    EXPECT_FALSE(saved.contains("Keyring"));
+    EXPECT_TRUE(main.keyring.items.isEmpty());
+
+    Click(shown, "optionButton");
+    saved = TempFolder::read(main.config);
+    EXPECT_TRUE(saved.contains("\r\nKeyring=Yes\r\n"));
+    EXPECT_TRUE(saved.contains(",ann,\r\n")) << saved.toStdString();
+    EXPECT_EQ(main.keyring.password("home"), "from the keyring");
+    EXPECT_EQ(main.boxes.texts, QStringList());
+
+    main.keyring.status = KeyringResult::Status::Unavailable;
+    main.open("Keyring=Yes\r\nDefaultSession=home",
+              "home=Net,Put,\\\\pc\\docs,WG,\\Home,\\,None,,ann,");
+    EXPECT_EQ(main.boxes.texts.filter("The desktop keyring cannot be reached: ").size(), 1);
+    EXPECT_EQ(main.app->settings().Sessions.find("home")->net.Password, "");
+}
+
 // The About page keeps the name and version, and names the configuration
 // file the window uses, the state folder and the licence; its link opens the
 // README, also at a path that HTML and URLs write differently. Without a

@@ -103,7 +103,8 @@ protected:
     qint64 start(const QStringList& arguments, const QStringList& environment = {},
                  const QString& output = {})
     {
-        m_work.write("tarvo.txt", SettingsFileBytes(params.settings));
+        m_work.write("tarvo.txt",
+                     configFile.isNull() ? SettingsFileBytes(params.settings) : configFile);
         const QStringList options{"--config", m_work.filePath("tarvo.txt"), "--root",
                                   platform->devicePaths().root()};
         const QString registry = "TARVO_REGISTRY=" + m_work.filePath("registry.ini");
@@ -138,6 +139,9 @@ protected:
     }
 
     std::unique_ptr<PlatformServices> platform;
+    // The configuration file that `tarvo` reads, when a test writes it by
+    // hand; null: the fixture's settings as a save writes them.
+    QByteArray configFile;
     ScriptedMessageService messages;
     RunRecord observer;
     TransferParams params;

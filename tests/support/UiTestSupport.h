@@ -23,6 +23,7 @@
 #include "platform/FileTimes.h"
 #include "platform/PlatformServices.h"
 #include "tests/support/MemoryFileSystem.h"
+#include "tests/support/MemoryKeyring.h"
 #include "tests/support/SambaServer.h"
 #include "tests/support/ScriptedMessageService.h"
 
@@ -149,6 +150,8 @@ public:
         window.reset();
         app = std::make_unique<CSendApp>(config, device.path());
         app->setWindowStatePath(statePath);
+        // Never the user's own keyring.
+        app->setKeyring(std::make_unique<KeyringView>(keyring));
         EXPECT_TRUE(app->InitSockets() && app->LoadConfiguration());
         app->CreateImageLists();
         window = std::make_unique<CSendDlg>(*app, std::move(handlers));
@@ -160,7 +163,23 @@ public:
 
     QPushButton* button(const char* name) const { return window->findChild<QPushButton*>(name); }
 
+    // The fixture's keyring, which outlives each app that uses it.
+    class KeyringView : public PasswordKeyring
+    {
+    public:
+        explicit KeyringView(MemoryKeyring& keyring)
+            : m_keyring(keyring)
+        {}
+        KeyringResult load(QList<KeyringItem>& items) override { return m_keyring.load(items); }
+        KeyringResult store(const KeyringItem& item) override { return m_keyring.store(item); }
+        KeyringResult remove(const QString& session) override { return m_keyring.remove(session); }
+
+    private:
+        MemoryKeyring& m_keyring;
+    };
+
     TempFolder device;
+    MemoryKeyring keyring;
     const QString statePath = device.filePath("state/tarvo/window.ini");
     QString config;
     MessageBoxWatcher boxes;
