@@ -44,9 +44,19 @@ inline ImageList SessionIcons()
     return ImageList::fromStrip(":/res/bitmap131.xpm", 16, QColor(255, 0, 255));
 }
 
+// A check box is clicked on its box, as a user does: in a wide layout its
+// middle may lie beyond its text, where a click does nothing.
 inline void Click(const QWidget& parent, const char* name)
 {
-    QTest::mouseClick(parent.findChild<QAbstractButton*>(name), Qt::LeftButton);
+    auto* button = parent.findChild<QAbstractButton*>(name);
+    QPoint where = button->rect().center();
+    if (auto* box = qobject_cast<QCheckBox*>(button)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        where = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).center();
+    }
+    QTest::mouseClick(button, Qt::LeftButton, {}, where);
 }
 
 // Ticks or unticks the session's row of the Net page with a click on its
