@@ -96,7 +96,8 @@ TEST(OptionButtonTest, TheKeyringBoxMovesThePasswordsOnOk)
             sheet.accept();
         };
     };
-    ModalScript user({setBox(false), setBox(true)});
+    auto user =
+        std::make_unique<ModalScript>(QList<ModalScript::Step>{setBox(false), setBox(true)});
     Click(shown, "optionButton");
     QByteArray saved = TempFolder::read(main.config);
     EXPECT_TRUE(saved.contains(",ann,from the keyring\r\n")) << saved.toStdString();
@@ -109,6 +110,8 @@ TEST(OptionButtonTest, TheKeyringBoxMovesThePasswordsOnOk)
     EXPECT_TRUE(saved.contains(",ann,\r\n")) << saved.toStdString();
     EXPECT_EQ(main.keyring.password("home"), "from the keyring");
     EXPECT_EQ(main.boxes.texts, QStringList());
+    // From here on, message boxes are the fixture's to answer.
+    user.reset();
 
     main.keyring.status = KeyringResult::Status::Unavailable;
     main.open("Keyring=Yes\r\nDefaultSession=home",
