@@ -53,6 +53,11 @@ FileTime RoutingFileSystem::timeResolution(const QString& folder)
     return storeFor(folder).timeResolution(folder);
 }
 
+quint64 RoutingFileSystem::resumableBytes(const QString& source, const QString& target)
+{
+    return resumableAcrossStores(storeFor(source), storeFor(target), source, target);
+}
+
 int RoutingFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
 {
     return storeFor(path).deleteFile(path, copiedAs);

@@ -217,9 +217,10 @@ public:
 
     ParallelBlockCopy(SourceFile& input, quint64 size, qint64 blockSize,
                       std::vector<std::unique_ptr<BlockWriter>> writers, BlockProgress& progress,
-                      bool parallel = true, MoreWriters more = {})
+                      quint64 start, bool parallel = true, MoreWriters more = {})
         : m_input(input)
         , m_size(size)
+        , m_start(start)
         , m_block(blockSize)
         , m_writers(std::move(writers))
         , m_progress(progress)
@@ -244,7 +245,7 @@ public:
         m_threads.joinAll();
         m_thrown.rethrow();
         m_writers.clear(); // every handle closed before the part is looked at
-        return {m_error, m_read, m_written, m_parallel};
+        return {m_error, m_read - m_start, m_written, m_parallel};
     }
 
 private:
@@ -374,6 +375,7 @@ private:
 
     SourceFile& m_input;
     const quint64 m_size;
+    const quint64 m_start;
     qint64 m_block;
     std::vector<std::unique_ptr<BlockWriter>> m_writers;
     BlockProgress& m_progress;
@@ -389,7 +391,7 @@ private:
     size_t m_writersLeft = m_writers.size();
     int m_retire = 0; // writers to give back
     bool m_endOfInput = false;
-    quint64 m_read = 0;
+    quint64 m_read = m_start;
     quint64 m_written = 0;
     int m_error = PlatformError::Success;
     GrowingThreads m_threads; // joined first when the copy goes
@@ -407,7 +409,7 @@ public:
     using MoreReaders = std::function<std::vector<std::unique_ptr<BlockReader>>(int count)>;
 
     ParallelBlockRead(std::vector<std::unique_ptr<BlockReader>> readers, BlockWriter& writer,
-                      quint64 size, qint64 blockSize, BlockProgress& progress,
+                      quint64 size, qint64 blockSize, BlockProgress& progress, quint64 start,
                       MoreReaders more = {})
         : m_readers(std::move(readers))
         , m_writer(writer)
@@ -415,6 +417,7 @@ public:
         , m_block(quint64(blockSize))
         , m_progress(progress)
         , m_more(std::move(more))
+        , m_next(start)
     {
         if (m_more)
             m_shaper.emplace(blockSize, int(m_readers.size()));
@@ -526,7 +529,7 @@ private:
     std::mutex m_shapeMutex; // m_shaper and the list of readers
     std::optional<CopyShaper> m_shaper;
     std::atomic<int> m_retire{0};
-    std::atomic<quint64> m_next{0};
+    std::atomic<quint64> m_next;
     std::atomic<quint64> m_read{0};
     std::atomic<quint64> m_placed{0};
     std::atomic<int> m_error{PlatformError::Success};
@@ -586,16 +589,17 @@ bool MayMoveInParallel(quint64 size, qint64 blockSize)
 }
 
 BlockTransfer MoveBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 blockSize,
-                         bool allowParallel, BlockProgress& progress)
+                         bool allowParallel, BlockProgress& progress, quint64 start)
 {
-    if (size <= quint64(blockSize) && size != 0)
+    if (size <= quint64(blockSize) && size != 0 && start == 0)
         return copyOneBlock(input, output, size, blockSize, progress);
     // Blocks read while the one before is written, so the waits of the two
     // sides overlap.
     const auto oneSession = [&] {
         std::vector<std::unique_ptr<BlockWriter>> writer;
         writer.push_back(std::make_unique<SequentialWriter>(output));
-        return ParallelBlockCopy(input, size, blockSize, std::move(writer), progress, false).run();
+        return ParallelBlockCopy(input, size, blockSize, std::move(writer), progress, start, false)
+            .run();
     };
     if (!allowParallel || !MayMoveInParallel(size, blockSize))
         return oneSession();
@@ -605,14 +609,14 @@ BlockTransfer MoveBlocks(SourceFile& input, PartFile& output, quint64 size, qint
     std::vector<std::unique_ptr<BlockReader>> readers = input.parallelReaders(extra.count());
     if (!readers.empty()) {
         if (std::unique_ptr<BlockWriter> writer = output.sharedWriter())
-            return ParallelBlockRead(std::move(readers), *writer, size, blockSize, progress,
+            return ParallelBlockRead(std::move(readers), *writer, size, blockSize, progress, start,
                                      [&input](int count) { return input.moreReaders(count); })
                 .run();
         readers.clear();
     }
     std::vector<std::unique_ptr<BlockWriter>> writers = output.parallelWriters(extra.count());
     if (!writers.empty())
-        return ParallelBlockCopy(input, size, blockSize, std::move(writers), progress, true,
+        return ParallelBlockCopy(input, size, blockSize, std::move(writers), progress, start, true,
                                  [&output](int count) { return output.moreWriters(count); })
             .run();
     return oneSession();

@@ -29,7 +29,13 @@ public:
     int deleteFile(const QString& path, const FileInfo* copiedAs) override;
 
     int openSource(const QString& path, std::unique_ptr<SourceFile>& file) override;
-    int createPart(const QString& target, bool alone, std::unique_ptr<PartFile>& file) override;
+    int createPart(const QString& target, bool alone, const ResumeNote* resume,
+                   std::unique_ptr<PartFile>& file) override;
+    quint64 resumablePart(const QString& target, const ResumeNote& copy) override;
+    quint64 resumableBytes(const QString& source, const QString& target) override
+    {
+        return resumableAcrossStores(*this, *this, source, target);
+    }
     bool canRename(const QString&, const QString&) const override { return true; }
     qint64 copyBufferSize() const override { return 1 << 20; }
 
@@ -43,6 +49,7 @@ private:
 
     DevicePaths m_paths;
     LeftoverSweeps m_sweeps;
+    ResumableParts m_resumable;
 };
 
 } // namespace tarvo
