@@ -7,6 +7,11 @@
 
 namespace tarvo {
 
+// Blocks written side by side never run further than this ahead of the first
+// block not yet written: a part cut off at any moment, the process killed
+// even, holds every byte before its last OutOfOrderBytes.
+constexpr quint64 OutOfOrderBytes = quint64(64) << 20;
+
 // What moving a file's bytes came to.
 struct BlockTransfer
 {
@@ -14,6 +19,9 @@ struct BlockTransfer
     quint64 read = 0;
     quint64 written = 0;
     bool parallel = false; // through parallel sessions
+    // The offset before which every byte is written: where blocks moved side
+    // by side, a copy cut off may have gaps after it.
+    quint64 whole = 0;
 };
 
 // Passes a copy's progress to its watcher, from whichever thread moved the

@@ -97,9 +97,19 @@ public:
         Q_UNUSED(size);
         return -PlatformError::NotSupported;
     }
+    // Writes through write() go on at `offset` (of a part that goes on from
+    // a cut copy's part: at most its size); 0 or why not.
+    virtual int goOnAt(quint64 offset)
+    {
+        Q_UNUSED(offset);
+        return PlatformError::NotSupported;
+    }
     // The part stays when it goes uncommitted, for a later copy: only a part
-    // made with a ResumeNote can.
-    virtual void keep() {}
+    // made with a ResumeNote can. Every byte before `whole` was written; a
+    // part that was written side by side (see ResumeNote::inOrder) is cut
+    // there, where the store still can, and its note then says it is in
+    // order, so that the next copy goes on from its very end.
+    virtual void keep(quint64 whole) { Q_UNUSED(whole); }
     virtual int write(const char* data, qint64 size) = 0;
     // Writers that fill the file side by side, up to `count` beyond the
     // file's own handle, for a store where blocks in flight at once move
@@ -155,6 +165,9 @@ public:
         Q_UNUSED(copy);
         return 0;
     }
+    // Whether a copy to or from this store may move blocks side by side
+    // (see MoveBlocks), so that a part cut off may have gaps.
+    virtual bool movesSideBySide() const { return false; }
     // True when moveFile() can rename source to target without copying.
     virtual bool canRename(const QString& source, const QString& target) const = 0;
     // The block that copies to or from this store move best; a copy between

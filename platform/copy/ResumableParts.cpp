@@ -20,6 +20,7 @@ QByteArray ResumeNote::toText() const
     text += "device=" + QByteArray::number(version.Device) + '\n';
     text += "file=" + QByteArray::number(version.FileId) + '\n';
     text += "changed=" + QByteArray::number(version.ChangeTime) + '\n';
+    text += "order=" + QByteArray(inOrder ? "1" : "0") + '\n';
     text += "end\n";
     return text;
 }
@@ -27,10 +28,10 @@ QByteArray ResumeNote::toText() const
 std::optional<ResumeNote> ResumeNote::parse(const QByteArray& text)
 {
     const QList<QByteArray> lines = text.split('\n');
-    if (lines.size() < 9 || lines.first() != FirstLine || lines.at(8) != "end")
+    if (lines.size() < 10 || lines.first() != FirstLine || lines.at(9) != "end")
         return std::nullopt;
     QHash<QByteArray, QByteArray> values;
-    for (qsizetype i = 1; i < 8; ++i) {
+    for (qsizetype i = 1; i < 9; ++i) {
         const qsizetype equals = lines.at(i).indexOf('=');
         if (equals <= 0)
             return std::nullopt;
@@ -51,6 +52,7 @@ std::optional<ResumeNote> ResumeNote::parse(const QByteArray& text)
     note.version.Device = number("device");
     note.version.FileId = number("file");
     note.version.ChangeTime = number("changed");
+    note.inOrder = number("order") == 1;
     return ok ? std::optional(note) : std::nullopt;
 }
 

@@ -20,6 +20,10 @@ struct ResumeNote
     QString target;   // the target's file name
     QString source;   // the source's path, as the program names it
     FileInfo version; // size, last-write time, identity and change time
+    // The part is written from its first byte to its last, one block after
+    // another; else blocks side by side, and only what comes before its last
+    // OutOfOrderBytes is sure to be whole.
+    bool inOrder = true;
 
     QByteArray toText() const;
     // None for a note that is not whole, or not one of the program's.

@@ -116,7 +116,7 @@ private:
     CopyOutcome failed(int error, const std::unique_ptr<PartFile>& part)
     {
         if (part && m_note && leavesPart(error))
-            part->keep();
+            part->keep(m_whole);
         CopyOutcome outcome = CopyOutcome::failed(error);
         outcome.resumedFrom = m_resumedFrom;
         return outcome;
@@ -127,12 +127,17 @@ private:
     int fill(bool allowParallel, std::unique_ptr<PartFile>& part, bool& parallel)
     {
         const bool alone = !allowParallel || !MayMoveInParallel(m_began.Size, m_bufferSize);
+        if (m_note) // one block after another: see MoveBlocks
+            m_note->inOrder = alone || (!m_from.movesSideBySide() && !m_to.movesSideBySide());
         const ResumeNote* note = m_note ? &*m_note : nullptr;
         if (int error = m_to.createPart(m_request.target, alone, note, part))
             return error;
         quint64 start = 0;
-        if (part->resumed(start)) {
-            const int error = mayResume(*part, start);
+        if (const std::optional<ResumeNote> left = part->resumed(start)) {
+            // Of a part written side by side, the last stretch may have gaps.
+            if (!left->inOrder)
+                start = start > OutOfOrderBytes ? start - OutOfOrderBytes : 0;
+            const int error = mayResume(*part, *left, start);
             if (error < 0)
                 return -error;
             if (error) {
@@ -144,6 +149,8 @@ private:
                 start = 0;
                 if (int seekError = m_input->seek(0))
                     return seekError;
+            } else if (int goOnError = part->goOnAt(start)) {
+                return goOnError;
             }
         }
         m_resumedFrom = start;
@@ -153,6 +160,7 @@ private:
         const BlockTransfer moved =
             MoveBlocks(*m_input, *part, m_began.Size, m_bufferSize, allowParallel, progress, start);
         parallel = moved.parallel;
+        m_whole = moved.whole;
         if (moved.error)
             return moved.error;
         FileInfo now;
@@ -169,15 +177,15 @@ private:
                                                : PlatformError::ArrivedIncomplete;
     }
 
-    // Whether the copy may go on from the end of the part, `size` bytes, that
-    // a cut copy left: 0 when it may (the source is then read on from there),
-    // 1 when it may not, or a negated PlatformError code for a read that
-    // failed.
-    int mayResume(PartFile& part, quint64 size)
+    // Whether the copy may go on at `size` bytes of the part that a cut copy
+    // left, noted as `left`: 0 when it may (the source is then read on from
+    // there), 1 when it may not, or a negated PlatformError code for a read
+    // that failed.
+    int mayResume(PartFile& part, const ResumeNote& left, quint64 size)
     {
-        quint64 ignored = 0;
-        const std::optional<ResumeNote> left = part.resumed(ignored);
-        if (!left || !SameVersion(left->version, m_began) || size > m_began.Size || size == 0)
+        quint64 partSize = 0;
+        part.resumed(partSize);
+        if (!SameVersion(left.version, m_began) || partSize > m_began.Size || size == 0)
             return 1;
         const qint64 length = qint64(qMin<quint64>(size, quint64(ResumeCheckBytes)));
         const quint64 offset = size - quint64(length);
@@ -202,6 +210,7 @@ private:
     FileInfo m_began;
     std::optional<ResumeNote> m_note; // for a copy worth going on with
     quint64 m_resumedFrom = 0;
+    quint64 m_whole = 0; // of the part, as far as its last fill went
 };
 
 } // namespace

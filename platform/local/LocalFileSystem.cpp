@@ -262,7 +262,28 @@ public:
         return done;
     }
 
-    void keep() override { m_keep = true; }
+    void keep(quint64 whole) override
+    {
+        m_keep = true;
+        if (m_resume.about.inOrder || m_resume.notePath.isEmpty() || m_fd < 0)
+            return;
+        ResumeNote inOrder = m_resume.about;
+        inOrder.inOrder = true;
+        const QByteArray text = inOrder.toText();
+        const int note = ::open(m_resume.notePath.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (note < 0)
+            return;
+        if (::ftruncate(m_fd, off_t(whole)) == 0 &&
+            writeAll(note, text.constData(), text.size()) == 0)
+            m_resume.about = inOrder;
+        ::close(note);
+    }
+
+    int goOnAt(quint64 offset) override
+    {
+        return ::lseek(m_fd, off_t(offset), SEEK_SET) < 0 ? platformErrorFromErrno(errno)
+                                                          : PlatformError::Success;
+    }
 
     int write(const char* data, qint64 size) override { return writeAll(m_fd, data, size); }
 

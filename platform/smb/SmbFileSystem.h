@@ -39,6 +39,7 @@ public:
     quint64 resumablePart(const QString& target, const ResumeNote& copy) override;
     quint64 resumableBytes(const QString& source, const QString& target) override;
     bool canRename(const QString& source, const QString& target) const override;
+    bool movesSideBySide() const override { return true; }
     // 2 MiB: each libsmbclient read or write is one request that waits for its
     // answer, so blocks must be big; 2 MiB wrote about 1.7x faster than 1 MiB
     // over loopback and read as fast, 4 and 8 MiB gained nothing more.

@@ -250,10 +250,33 @@ qint64 SmbPart::readAt(quint64 offset, char* buffer, qint64 size)
             break;
         done += got;
     }
-    // Writes go on at the part's end.
-    if (smb::lseek(context, m_file.get(), 0, SEEK_END) < 0)
-        return -m_operation->failTransfer(errno);
     return done;
+}
+
+void SmbPart::keep(quint64 whole)
+{
+    m_keep = true;
+    if (m_noted.about.inOrder || m_noted.noteUrl.isEmpty() || !m_file)
+        return;
+    // Only while the server answers: else the note says what it said.
+    smb::Context* context = m_operation->context();
+    if (smb::ftruncate(context, m_file.get(), off_t(whole)) != 0)
+        return;
+    ResumeNote inOrder = m_noted.about;
+    inOrder.inOrder = true;
+    const QByteArray text = inOrder.toText();
+    smb::OpenFile note = smb::openFile(context, m_noted.noteUrl.constData(), O_WRONLY | O_TRUNC, 0);
+    if (note && writeWhole(*m_operation, note.get(), text.constData(), text.size()) == 0 &&
+        note.close() == 0)
+        m_noted.about = inOrder;
+}
+
+int SmbPart::goOnAt(quint64 offset)
+{
+    if (smb::lseek(m_operation->context(), m_file.get(), off_t(offset), SEEK_SET) < 0)
+        return m_operation->failTransfer(errno);
+    m_written = offset;
+    return PlatformError::Success;
 }
 
 int SmbPart::write(const char* data, qint64 size)

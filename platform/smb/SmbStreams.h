@@ -53,7 +53,8 @@ public:
 
     std::optional<ResumeNote> resumed(quint64& size) const override;
     qint64 readAt(quint64 offset, char* buffer, qint64 size) override;
-    void keep() override { m_keep = true; }
+    void keep(quint64 whole) override;
+    int goOnAt(quint64 offset) override;
 
     int write(const char* data, qint64 size) override;
     std::vector<std::unique_ptr<BlockWriter>> parallelWriters(int count) override;
