@@ -7,11 +7,6 @@
 
 namespace tarvo {
 
-// Blocks written side by side never run further than this ahead of the first
-// block not yet written: a part cut off at any moment, the process killed
-// even, holds every byte before its last OutOfOrderBytes.
-constexpr quint64 OutOfOrderBytes = quint64(64) << 20;
-
 // What moving a file's bytes came to.
 struct BlockTransfer
 {

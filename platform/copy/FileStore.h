@@ -81,13 +81,8 @@ class PartFile
 public:
     virtual ~PartFile() = default;
     // What the part of an earlier, cut copy that this part goes on with
-    // held: its bytes, and the source it was a copy of. Written on, the part
-    // grows from its end. None for a new part.
-    virtual std::optional<ResumeNote> resumed(quint64& size) const
-    {
-        Q_UNUSED(size);
-        return std::nullopt;
-    }
+    // held: its bytes, and the source it was a copy of. None for a new part.
+    virtual std::optional<PartLeft> resumed() const { return std::nullopt; }
     // Reads the part's bytes at `offset`: the number read, or a negated
     // PlatformError code.
     virtual qint64 readAt(quint64 offset, char* buffer, qint64 size)

@@ -11,6 +11,11 @@
 
 namespace tarvo {
 
+// Blocks written side by side (see MoveBlocks) never run further than this
+// ahead of the first block not yet written: a part cut off at any moment,
+// its process killed even, holds every byte before its last OutOfOrderBytes.
+constexpr quint64 OutOfOrderBytes = quint64(64) << 20;
+
 // What a part that a cut copy may go on with is a copy of: written beside the
 // part when a big file's copy begins, removed when the part becomes its
 // target or goes. A later copy of the same source to the same target goes on
@@ -39,6 +44,27 @@ struct ResumablePart
     QByteArray part; // its path or address, as the store names it
     QByteArray note;
     ResumeNote about;
+    // Where this process's own copy kept it: every byte before this was written.
+    std::optional<quint64> whole;
+};
+
+// A part that a copy goes on with, as its store opened it.
+struct PartLeft
+{
+    ResumeNote about;
+    quint64 size = 0;
+    std::optional<quint64> whole; // see ResumablePart
+
+    // Where the copy may go on: the part's end, unless it was written side
+    // by side and may have gaps in its last stretch.
+    quint64 goOnAt() const
+    {
+        if (whole)
+            return qMin(*whole, size);
+        if (about.inOrder)
+            return size;
+        return size > OutOfOrderBytes ? size - OutOfOrderBytes : 0;
+    }
 };
 
 // The parts in each target folder that a copy may go on with: found by the

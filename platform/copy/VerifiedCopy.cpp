@@ -133,10 +133,8 @@ private:
         if (int error = m_to.createPart(m_request.target, alone, note, part))
             return error;
         quint64 start = 0;
-        if (const std::optional<ResumeNote> left = part->resumed(start)) {
-            // Of a part written side by side, the last stretch may have gaps.
-            if (!left->inOrder)
-                start = start > OutOfOrderBytes ? start - OutOfOrderBytes : 0;
+        if (const std::optional<PartLeft> left = part->resumed()) {
+            start = left->goOnAt();
             const int error = mayResume(*part, *left, start);
             if (error < 0)
                 return -error;
@@ -181,11 +179,9 @@ private:
     // left, noted as `left`: 0 when it may (the source is then read on from
     // there), 1 when it may not, or a negated PlatformError code for a read
     // that failed.
-    int mayResume(PartFile& part, const ResumeNote& left, quint64 size)
+    int mayResume(PartFile& part, const PartLeft& left, quint64 size)
     {
-        quint64 partSize = 0;
-        part.resumed(partSize);
-        if (!SameVersion(left.version, m_began) || partSize > m_began.Size || size == 0)
+        if (!SameVersion(left.about.version, m_began) || left.size > m_began.Size || size == 0)
             return 1;
         const qint64 length = qint64(qMin<quint64>(size, quint64(ResumeCheckBytes)));
         const quint64 offset = size - quint64(length);

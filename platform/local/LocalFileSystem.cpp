@@ -207,8 +207,7 @@ std::optional<ResumeNote> readNote(const QByteArray& path)
 struct LocalResume
 {
     QByteArray notePath; // empty: the part has no note
-    std::optional<ResumeNote> resumed;
-    quint64 resumedSize = 0;
+    std::optional<PartLeft> left;
     ResumableParts* parts = nullptr;
     QByteArray folder;
     ResumeNote about;
@@ -230,7 +229,8 @@ public:
             ::close(m_fd);
         const bool noted = !m_resume.notePath.isEmpty();
         if (!m_committed && m_keep && noted) {
-            m_resume.parts->offer(m_resume.folder, {m_partPath, m_resume.notePath, m_resume.about});
+            m_resume.parts->offer(m_resume.folder,
+                                  {m_partPath, m_resume.notePath, m_resume.about, m_whole});
             return;
         }
         if (!m_committed)
@@ -239,11 +239,7 @@ public:
             ::unlink(m_resume.notePath.constData());
     }
 
-    std::optional<ResumeNote> resumed(quint64& size) const override
-    {
-        size = m_resume.resumedSize;
-        return m_resume.resumed;
-    }
+    std::optional<PartLeft> resumed() const override { return m_resume.left; }
 
     qint64 readAt(quint64 offset, char* buffer, qint64 size) override
     {
@@ -265,6 +261,7 @@ public:
     void keep(quint64 whole) override
     {
         m_keep = true;
+        m_whole = whole;
         if (m_resume.about.inOrder || m_resume.notePath.isEmpty() || m_fd < 0)
             return;
         ResumeNote inOrder = m_resume.about;
@@ -349,6 +346,7 @@ private:
     LocalResume m_resume;
     bool m_committed = false;
     bool m_keep = false;
+    std::optional<quint64> m_whole; // as the copy that kept it knew
 };
 
 } // namespace
@@ -531,8 +529,7 @@ int LocalFileSystem::createPart(const QString& target, bool alone, const ResumeN
                 struct statx status;
                 if (fd >= 0 && statAt(fd, "", status, AT_EMPTY_PATH) == 0 &&
                     ::lseek(fd, 0, SEEK_END) >= 0) {
-                    noted.resumed = left->about;
-                    noted.resumedSize = status.stx_size;
+                    noted.left = PartLeft{left->about, status.stx_size, left->whole};
                 } else if (fd >= 0) {
                     ::close(fd);
                     fd = -1;
@@ -601,7 +598,7 @@ void LocalFileSystem::sweepLeftovers(const QByteArray& folder)
         if (noted && PartNames::isResumable(lastWrite))
             about = readNote(path(note));
         if (about) {
-            m_resumable.offer(folder, {path(name), path(note), *about});
+            m_resumable.offer(folder, {path(name), path(note), *about, std::nullopt});
             continue;
         }
         ::unlink(path(name).constData());

@@ -420,8 +420,7 @@ int SmbFileSystem::createPart(const QString& target, bool alone, const ResumeNot
                 struct stat status;
                 if (handle && smb::fstat(context, handle.get(), &status) == 0 &&
                     smb::lseek(context, handle.get(), 0, SEEK_END) >= 0) {
-                    noted.resumed = left->about;
-                    noted.resumedSize = quint64(status.st_size);
+                    noted.left = PartLeft{left->about, quint64(status.st_size), left->whole};
                     withNote(partUrl);
                     file =
                         std::make_unique<SmbPart>(std::move(operation), std::move(handle), partUrl,
@@ -524,7 +523,8 @@ void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& fo
             if (noted && PartNames::isResumable(lastWrite))
                 about = ResumeNote::parse(readSmall(context, noteUrl));
             if (about) {
-                m_shares.resumable.offer(folderUrl, {SmbUrl(below(where, name)), noteUrl, *about});
+                m_shares.resumable.offer(
+                    folderUrl, {SmbUrl(below(where, name)), noteUrl, *about, std::nullopt});
                 continue;
             }
             leftovers.append(SmbUrl(below(where, name)));

@@ -210,7 +210,7 @@ SmbPart::SmbPart(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, QB
     , m_kind(kind)
     , m_alone(alone)
     , m_noted(std::move(noted))
-    , m_written(m_noted.resumedSize)
+    , m_written(m_noted.left ? m_noted.left->size : 0)
 {}
 
 SmbPart::~SmbPart()
@@ -220,7 +220,7 @@ SmbPart::~SmbPart()
     if (!m_committed && m_keep && noted) {
         // Left with its note, for the next copy of its source here.
         m_operation->shares().resumable.offer(m_noted.folderUrl,
-                                              {m_url, m_noted.noteUrl, m_noted.about});
+                                              {m_url, m_noted.noteUrl, m_noted.about, m_whole});
         return;
     }
     smb::Context* context = m_operation->context();
@@ -228,12 +228,6 @@ SmbPart::~SmbPart()
         m_operation->leaveBehind(m_url);
     if (noted && smb::unlink(context, m_noted.noteUrl.constData()) != 0 && errno != ENOENT)
         m_operation->leaveBehind(m_noted.noteUrl);
-}
-
-std::optional<ResumeNote> SmbPart::resumed(quint64& size) const
-{
-    size = m_noted.resumedSize;
-    return m_noted.resumed;
 }
 
 qint64 SmbPart::readAt(quint64 offset, char* buffer, qint64 size)
@@ -256,6 +250,7 @@ qint64 SmbPart::readAt(quint64 offset, char* buffer, qint64 size)
 void SmbPart::keep(quint64 whole)
 {
     m_keep = true;
+    m_whole = whole;
     if (m_noted.about.inOrder || m_noted.noteUrl.isEmpty() || !m_file)
         return;
     // Only while the server answers: else the note says what it said.

@@ -31,8 +31,7 @@ struct SmbPartNote
     QByteArray noteUrl;   // empty: the part has no note
     QByteArray folderUrl; // the target's folder
     ResumeNote about;
-    std::optional<ResumeNote> resumed;
-    quint64 resumedSize = 0;
+    std::optional<PartLeft> left;
 };
 
 // The file on a share that a copy writes: a part file that becomes the target
@@ -51,7 +50,7 @@ public:
             bool alone, Noted noted = {});
     ~SmbPart() override;
 
-    std::optional<ResumeNote> resumed(quint64& size) const override;
+    std::optional<PartLeft> resumed() const override { return m_noted.left; }
     qint64 readAt(quint64 offset, char* buffer, qint64 size) override;
     void keep(quint64 whole) override;
     int goOnAt(quint64 offset) override;
@@ -79,6 +78,7 @@ private:
     quint64 m_written = 0; // as the server acknowledged, through write(), with what it resumed
     bool m_committed = false;
     bool m_keep = false;
+    std::optional<quint64> m_whole; // as the copy that kept it knew
 };
 
 } // namespace tarvo
