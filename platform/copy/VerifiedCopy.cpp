@@ -94,7 +94,10 @@ public:
             error != PlatformError::Cancelled) {
             // Whatever went wrong through the parallel sessions (a server that
             // refused them halfway, or mishandled a second handle on the
-            // part), the file goes once more through the one session.
+            // part), the file goes once more through the one session: on
+            // from the part where it is worth it.
+            if (m_note && leavesPart(error))
+                part->keep(m_whole);
             part.reset();
             m_input.reset();
             error = m_from.openSource(m_request.source, m_input);

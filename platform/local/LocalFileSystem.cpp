@@ -523,7 +523,10 @@ int LocalFileSystem::createPart(const QString& target, bool alone, const ResumeN
         // The part a cut copy left becomes this copy's by a rename: of two
         // copies that both found it, only one gets it.
         if (const std::optional<ResumablePart> left = m_resumable.take(folder, *resume)) {
-            if (::rename(left->part.constData(), partPath.constData()) == 0) {
+            if (::rename(left->part.constData(), partPath.constData()) != 0) {
+                if (errno != ENOENT) // not taken by another copy: still there for one
+                    m_resumable.offer(folder, *left);
+            } else {
                 ::unlink(left->note.constData());
                 fd = ::open(partPath.constData(), O_RDWR | O_CLOEXEC);
                 struct statx status;
@@ -567,7 +570,7 @@ quint64 LocalFileSystem::resumablePart(const QString& target, const ResumeNote& 
         statAt(AT_FDCWD, left->part.constData(), status) != 0 ||
         status.stx_size > copy.version.Size)
         return 0;
-    return status.stx_size;
+    return PartLeft{left->about, status.stx_size, left->whole}.goOnAt();
 }
 
 void LocalFileSystem::sweepLeftovers(const QByteArray& folder)

@@ -411,7 +411,12 @@ int SmbFileSystem::createPart(const QString& target, bool alone, const ResumeNot
                                                               : PartNames::Shape::Plain)
                                               .toUtf8()
                                               .toPercentEncoding();
-            if (smb::rename(context, left->part.constData(), partUrl.constData()) == 0) {
+            if (smb::rename(context, left->part.constData(), partUrl.constData()) != 0) {
+                if (errno != ENOENT) // not taken by another copy: still there for one
+                    m_shares.resumable.offer(folderUrl, *left);
+                if (IsConnectionLoss(errno))
+                    return operation->fail(errno);
+            } else {
                 smb::unlink(context, left->note.constData());
                 constexpr int flags = O_RDWR;
                 smb::OpenFile handle =
@@ -571,7 +576,7 @@ quint64 SmbFileSystem::resumablePart(const QString& target, const ResumeNote& co
         smb::stat(operation.context(), left->part.constData(), &status) != 0 ||
         quint64(status.st_size) > copy.version.Size)
         return 0;
-    return quint64(status.st_size);
+    return PartLeft{left->about, quint64(status.st_size), left->whole}.goOnAt();
 }
 
 void SmbFileSystem::removeLeftovers(smb::Context* context, const ShareAddress& share)
