@@ -437,6 +437,8 @@ TEST_F(RunActionsTest, EveryActionIsToldWithHowItEnded)
               journal.filter(QRegularExpression("^(copy|move|delete) ")));
     const QList<RunAction> planned = std::exchange(record.actions, {});
     params.dryRun = false;
+    // Twice: a copy that failed while one ahead of it still ran is made again.
+    files.failNext(MemoryFileSystem::Op::Copy, "bad.txt", PlatformError::AccessDenied);
     files.failNext(MemoryFileSystem::Op::Copy, "bad.txt", PlatformError::AccessDenied);
     messages.answerNext(MessageResult::Ok);
     messages.answerNext(MessageResult::Cancel);
