@@ -93,13 +93,16 @@ public:
     // on with while the source is still that version.
     virtual CopyOutcome copy(const CopyRequest& request) = 0;
 
-    // The bytes that a copy of source to target would take from a part that
-    // a cut copy left, as far as the part's note tells (the copy itself
-    // checks the part's last block as well); 0 when it would begin at the
-    // first byte.
-    virtual quint64 resumableBytes(const QString& source, const QString& target)
+    // The bytes that a copy of source (now `version`, as a look at it gave
+    // it) to target would take from a part that a cut copy left, as far as
+    // the part's note tells (the copy itself checks the part's last block as
+    // well); 0 when it would begin at the first byte. Asks the store nothing
+    // for a file too small to be resumed.
+    virtual quint64 resumableBytes(const QString& source, const FileInfo& version,
+                                   const QString& target)
     {
         Q_UNUSED(source);
+        Q_UNUSED(version);
         Q_UNUSED(target);
         return 0;
     }

@@ -53,9 +53,10 @@ FileTime RoutingFileSystem::timeResolution(const QString& folder)
     return storeFor(folder).timeResolution(folder);
 }
 
-quint64 RoutingFileSystem::resumableBytes(const QString& source, const QString& target)
+quint64 RoutingFileSystem::resumableBytes(const QString& source, const FileInfo& version,
+                                          const QString& target)
 {
-    return resumableAcrossStores(storeFor(source), storeFor(target), source, target);
+    return resumableAcrossStores(storeFor(source), storeFor(target), source, version, target);
 }
 
 int RoutingFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)

@@ -38,9 +38,10 @@ int DryRunFileSystem::listFolder(const QString& folder, const Visitor& visit)
     return m_files.listFolder(folder, visit);
 }
 
-quint64 DryRunFileSystem::resumableBytes(const QString& source, const QString& target)
+quint64 DryRunFileSystem::resumableBytes(const QString& source, const FileInfo& version,
+                                         const QString& target)
 {
-    return m_files.resumableBytes(source, target);
+    return m_files.resumableBytes(source, version, target);
 }
 
 FileTime DryRunFileSystem::timeResolution(const QString& folder)
@@ -62,7 +63,7 @@ CopyOutcome DryRunFileSystem::copy(const CopyRequest& request)
     if (exists && request.failIfExists)
         return CopyOutcome::failed(PlatformError::FileExists);
     return {PlatformError::Success, source, exists, targetTime,
-            m_files.resumableBytes(request.source, request.target)};
+            m_files.resumableBytes(request.source, source, request.target)};
 }
 
 int DryRunFileSystem::moveFile(const QString& source, const QString& target, const FileInfo*)

@@ -193,7 +193,7 @@ public:
 CopyOutcome copyAcrossStores(FileStore& from, FileStore& to, const CopyRequest& request);
 // What such a copy would take from a part that a cut copy left.
 quint64 resumableAcrossStores(FileStore& from, FileStore& to, const QString& source,
-                              const QString& target);
+                              const FileInfo& version, const QString& target);
 
 // A move that cannot rename: copy (failing when the target exists), then
 // delete the source. When the source cannot be deleted the copy is removed

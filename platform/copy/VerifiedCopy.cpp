@@ -220,13 +220,11 @@ CopyOutcome copyAcrossStores(FileStore& from, FileStore& to, const CopyRequest& 
 }
 
 quint64 resumableAcrossStores(FileStore& from, FileStore& to, const QString& source,
-                              const QString& target)
+                              const FileInfo& version, const QString& target)
 {
-    FileInfo now;
-    if (from.readAttributes(source, now) != 0 ||
-        !MayMoveInParallel(now.Size, qMax(from.copyBufferSize(), to.copyBufferSize())))
+    if (!MayMoveInParallel(version.Size, qMax(from.copyBufferSize(), to.copyBufferSize())))
         return 0;
-    return to.resumablePart(target, {FileNameIn(target), source, now});
+    return to.resumablePart(target, {FileNameIn(target), source, version});
 }
 
 int moveAcrossStores(FileStore& from, const QString& source, FileStore& to, const QString& target,

@@ -32,9 +32,10 @@ public:
     int createPart(const QString& target, bool alone, const ResumeNote* resume,
                    std::unique_ptr<PartFile>& file) override;
     quint64 resumablePart(const QString& target, const ResumeNote& copy) override;
-    quint64 resumableBytes(const QString& source, const QString& target) override
+    quint64 resumableBytes(const QString& source, const FileInfo& version,
+                           const QString& target) override
     {
-        return resumableAcrossStores(*this, *this, source, target);
+        return resumableAcrossStores(*this, *this, source, version, target);
     }
     bool canRename(const QString&, const QString&) const override { return true; }
     qint64 copyBufferSize() const override { return 1 << 20; }

@@ -555,9 +555,10 @@ void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& fo
     }
 }
 
-quint64 SmbFileSystem::resumableBytes(const QString& source, const QString& target)
+quint64 SmbFileSystem::resumableBytes(const QString& source, const FileInfo& version,
+                                      const QString& target)
 {
-    return resumableAcrossStores(*this, *this, source, target);
+    return resumableAcrossStores(*this, *this, source, version, target);
 }
 
 quint64 SmbFileSystem::resumablePart(const QString& target, const ResumeNote& copy)

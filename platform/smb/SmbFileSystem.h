@@ -37,7 +37,8 @@ public:
     int createPart(const QString& target, bool alone, const ResumeNote* resume,
                    std::unique_ptr<PartFile>& file) override;
     quint64 resumablePart(const QString& target, const ResumeNote& copy) override;
-    quint64 resumableBytes(const QString& source, const QString& target) override;
+    quint64 resumableBytes(const QString& source, const FileInfo& version,
+                           const QString& target) override;
     bool canRename(const QString& source, const QString& target) const override;
     bool movesSideBySide() const override { return true; }
     // 2 MiB: each libsmbclient read or write is one request that waits for its

@@ -273,7 +273,9 @@ TEST_F(ResumeTest, TheSweepKeepsAResumablePartForAWeek)
     EXPECT_TRUE(listed.isEmpty());
 
     LocalFileSystem next{DevicePaths(root.path())};
-    EXPECT_EQ(next.resumableBytes(Source, Target), QFileInfo(to.filePath(kept)).size());
+    FileInfo version;
+    ASSERT_EQ(next.readAttributes(Source, version), 0);
+    EXPECT_EQ(next.resumableBytes(Source, version, Target), QFileInfo(to.filePath(kept)).size());
     EXPECT_EQ(left(".part"), QStringList(kept));
     EXPECT_EQ(left(".note"), QStringList(note));
     EXPECT_TRUE(PartNames::isProgramOwn(note));

@@ -118,7 +118,7 @@ public:
     // A cut copy left a part of `bytes` for the next copy to the target,
     // which goes on from it as the real stores do when it is safe.
     void leavePart(const QString& target, quint64 bytes) { m_parts[key(target)] = bytes; }
-    quint64 resumableBytes(const QString&, const QString& target) override
+    quint64 resumableBytes(const QString&, const FileInfo&, const QString& target) override
     {
         return Locked(m_mutex, [&] { return m_parts.value(key(target)); });
     }
