@@ -82,7 +82,7 @@ for round in $(seq "$rounds"); do
         rm -rf "${share:?}/out" && mkdir -p "$share/out"
         "$binary" --config "$config" --root "$device" send --yes >/dev/null 2>&1 &
         sender=$!
-        until [ "$(part_bytes)" -ge $((bytes / 10 * 9)) ]; do
+        until [ "$(part_bytes)" -ge $((bytes * 9 / 10)) ]; do
             kill -0 "$sender" 2>/dev/null || bench_fail "${names[$i]} ended before 90% had arrived"
             sleep 0.01
         done

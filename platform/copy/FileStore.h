@@ -92,8 +92,10 @@ public:
         Q_UNUSED(size);
         return -PlatformError::NotSupported;
     }
-    // Writes through write() go on at `offset` (of a part that goes on from
-    // a cut copy's part: at most its size); 0 or why not.
+    // The part is cut to `offset` bytes (of a part that goes on from a cut
+    // copy's part: at most its size), and writes through write() go on
+    // there; 0 or why not. Nothing the cut copy wrote after it stays, so a
+    // part never holds bytes of two copies past the point where it is whole.
     virtual int goOnAt(quint64 offset)
     {
         Q_UNUSED(offset);

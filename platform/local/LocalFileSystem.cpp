@@ -278,8 +278,9 @@ public:
 
     int goOnAt(quint64 offset) override
     {
-        return ::lseek(m_fd, off_t(offset), SEEK_SET) < 0 ? platformErrorFromErrno(errno)
-                                                          : PlatformError::Success;
+        if (::ftruncate(m_fd, off_t(offset)) != 0 || ::lseek(m_fd, off_t(offset), SEEK_SET) < 0)
+            return platformErrorFromErrno(errno);
+        return PlatformError::Success;
     }
 
     int write(const char* data, qint64 size) override { return writeAll(m_fd, data, size); }

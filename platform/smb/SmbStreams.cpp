@@ -268,7 +268,9 @@ void SmbPart::keep(quint64 whole)
 
 int SmbPart::goOnAt(quint64 offset)
 {
-    if (smb::lseek(m_operation->context(), m_file.get(), off_t(offset), SEEK_SET) < 0)
+    smb::Context* context = m_operation->context();
+    if (smb::ftruncate(context, m_file.get(), off_t(offset)) != 0 ||
+        smb::lseek(context, m_file.get(), off_t(offset), SEEK_SET) < 0)
         return m_operation->failTransfer(errno);
     m_written = offset;
     return PlatformError::Success;

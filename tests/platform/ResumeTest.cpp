@@ -283,3 +283,40 @@ TEST_F(ResumeTest, TheSweepKeepsAResumablePartForAWeek)
 
 } // namespace
 } // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+// A note reads back as it was written, and one cut short (its copy's
+// process killed while it wrote it) is no note. A copy goes on from a part
+// written in order at its end; from one written side by side, where the last
+// OutOfOrderBytes may have gaps, before them (from the start of a smaller
+// one); from one this process kept, where that copy knew it whole.
+TEST(ResumeNoteTest, ReadsBackAndSaysWhereACopyGoesOn)
+{
+    ResumeNote note{"big.bin", "\\From\\big.bin", {}, false};
+    note.version.Size = 5'000'000'000;
+    note.version.LastWriteTime = 133'000'000'000'000'123;
+    note.version.Device = 2049;
+    note.version.FileId = 77;
+    note.version.ChangeTime = 133'000'000'000'000'456;
+    const QByteArray text = note.toText();
+    const std::optional<ResumeNote> read = ResumeNote::parse(text);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->sameCopy(note));
+    EXPECT_TRUE(SameVersion(read->version, note.version));
+    EXPECT_EQ(read->version.FileId, 77u);
+    EXPECT_FALSE(read->inOrder);
+    EXPECT_FALSE(ResumeNote::parse(text.left(text.size() - 4)));
+    EXPECT_FALSE(ResumeNote::parse(QByteArray(text).replace("size=", "size=x")));
+
+    const quint64 size = OutOfOrderBytes + 5 * MiB;
+    EXPECT_EQ((PartLeft{note, size, std::nullopt}.goOnAt()), quint64(5 * MiB));
+    EXPECT_EQ((PartLeft{note, OutOfOrderBytes - 1, std::nullopt}.goOnAt()), 0u);
+    EXPECT_EQ((PartLeft{note, size, quint64(7 * MiB)}.goOnAt()), quint64(7 * MiB));
+    note.inOrder = true;
+    EXPECT_EQ((PartLeft{note, size, std::nullopt}.goOnAt()), size);
+}
+
+} // namespace
+} // namespace tarvo
