@@ -136,8 +136,10 @@ private:
         if (int error = m_to.createPart(m_request.target, alone, note, part))
             return error;
         quint64 start = 0;
+        m_whole = 0;
         if (const std::optional<PartLeft> left = part->resumed()) {
             start = left->goOnAt();
+            m_whole = start; // kept again should this copy fail before its first block
             const int error = mayResume(*part, *left, start);
             if (error < 0)
                 return -error;
@@ -148,6 +150,7 @@ private:
                 if (int again = m_to.createPart(m_request.target, alone, note, part))
                     return again;
                 start = 0;
+                m_whole = 0;
                 if (int seekError = m_input->seek(0))
                     return seekError;
             } else if (int goOnError = part->goOnAt(start)) {
