@@ -412,10 +412,11 @@ int SmbFileSystem::createPart(const QString& target, bool alone, const ResumeNot
                                               .toUtf8()
                                               .toPercentEncoding();
             if (smb::rename(context, left->part.constData(), partUrl.constData()) != 0) {
-                if (errno != ENOENT) // not taken by another copy: still there for one
+                const int error = errno;
+                if (error != ENOENT) // not taken by another copy: still there for one
                     m_shares.resumable.offer(folderUrl, *left);
-                if (IsConnectionLoss(errno))
-                    return operation->fail(errno);
+                if (IsConnectionLoss(error))
+                    return operation->fail(error);
             } else {
                 smb::unlink(context, left->note.constData());
                 constexpr int flags = O_RDWR;
