@@ -116,6 +116,11 @@ public:
     // With `copiedAs`, as moveFile.
     virtual int deleteFile(const QString& path, const FileInfo* copiedAs) = 0;
 
+    // A run of the program begins: the first copy of the run into each
+    // folder looks there once more for what other runs left (their parts to
+    // remove or to go on with), also in a process that has run before.
+    virtual void runStarts() {}
+
     // How finely the folder's file system keeps the last-write time that a
     // copy gives a file there, in FileTime ticks; 0 when it does not keep
     // the time it is given at all.

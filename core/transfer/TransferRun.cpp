@@ -200,6 +200,7 @@ int TransferRun::RunTransfer()
 {
     m_processed = 0;
     update([](State& state) { state = State(); });
+    m_services.files.runStarts();
     QList<RunSession> sessions;
     qsizetype next = 0;
     try {

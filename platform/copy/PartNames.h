@@ -80,6 +80,12 @@ public:
         m_visited.insert(folder);
         return true;
     }
+    // A new run: every folder is visited anew.
+    void forget()
+    {
+        std::lock_guard lock(m_mutex);
+        m_visited.clear();
+    }
 
 private:
     std::mutex m_mutex;

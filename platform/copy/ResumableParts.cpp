@@ -64,7 +64,10 @@ bool ResumeNote::sameCopy(const ResumeNote& other) const
 void ResumableParts::offer(const QByteArray& folder, const ResumablePart& part)
 {
     std::lock_guard lock(m_mutex);
-    m_parts[folder].append(part);
+    QList<ResumablePart>& parts = m_parts[folder];
+    // A folder looked into again finds the parts it offered before.
+    parts.removeIf([&](const ResumablePart& known) { return known.part == part.part; });
+    parts.append(part);
 }
 
 std::optional<ResumablePart> ResumableParts::take(const QByteArray& folder, const ResumeNote& copy)

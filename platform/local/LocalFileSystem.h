@@ -39,6 +39,7 @@ public:
     }
     bool canRename(const QString&, const QString&) const override { return true; }
     qint64 copyBufferSize() const override { return 1 << 20; }
+    void runStarts() override { m_sweeps.forget(); }
 
     // The attributes of a file whose status is known, named name.
     static FileInfo infoFromStat(const struct statx& status, const QByteArray& name);

@@ -41,6 +41,7 @@ public:
                            const QString& target) override;
     bool canRename(const QString& source, const QString& target) const override;
     bool movesSideBySide() const override { return true; }
+    void runStarts() override { m_shares.sweeps.forget(); }
     // 2 MiB: each libsmbclient read or write is one request that waits for its
     // answer, so blocks must be big; 2 MiB wrote about 1.7x faster than 1 MiB
     // over loopback and read as fast, 4 and 8 MiB gained nothing more.

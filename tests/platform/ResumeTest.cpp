@@ -193,12 +193,13 @@ INSTANTIATE_TEST_SUITE_P(
 // A second run at the same time never takes over the part that a live run
 // left (its process still runs, and may write it again): it copies from the
 // first byte and leaves that part alone. Once the part's process is gone,
-// the next run goes on with it.
+// the next run goes on with it, also in a process that ran before: a run
+// looks into the folder anew.
 TEST_F(ResumeTest, OnlyAPartWhoseRunIsGoneIsTakenOver)
 {
     const quint64 size = cut(files);
+    LocalFileSystem second{DevicePaths(root.path())};
     {
-        LocalFileSystem second{DevicePaths(root.path())};
         Follower follower;
         const CopyOutcome outcome = copy(second, follower);
         ASSERT_EQ(outcome.error, 0);
@@ -209,9 +210,9 @@ TEST_F(ResumeTest, OnlyAPartWhoseRunIsGoneIsTakenOver)
     QFile::remove(root.filePath("To/big.bin"));
     leftByAnEndedRun();
 
-    LocalFileSystem next{DevicePaths(root.path())};
+    second.runStarts();
     Follower follower;
-    const CopyOutcome outcome = copy(next, follower);
+    const CopyOutcome outcome = copy(second, follower);
     ASSERT_EQ(outcome.error, 0);
     EXPECT_EQ(outcome.resumedFrom, size);
     EXPECT_TRUE(copied() == content);
