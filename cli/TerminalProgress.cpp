@@ -27,6 +27,8 @@ QString ProgressLineText(const QString& fileName, const ProgressSnapshot& shot,
     const int percent = shot.fileSize ? int(shot.fileDone * 100 / shot.fileSize) : 100;
     QString line =
         QStringLiteral("%1%  %2").arg(percent, 3).arg(BytesOfText(shot.fileDone, shot.fileSize));
+    if (shot.fileResumedAt)
+        line += QStringLiteral("  ") + ResumingText(shot.fileResumedAt, shot.fileSize);
     if (bytesPerSecond)
         line += QStringLiteral("  ") + SpeedText(*bytesPerSecond);
     // The name takes what room is left, shortened in the middle.
@@ -110,7 +112,7 @@ void TerminalProgress::drawLocked()
     const ProgressSnapshot shot = m_progress.snapshot();
     if (shot.fileNumber == 0)
         return; // nothing is being copied yet
-    m_rate.add(TransferRate::Clock::now(), shot.bytesDone);
+    m_rate.add(TransferRate::Clock::now(), shot.bytesDone - shot.bytesResumed);
     const QByteArray line =
         ProgressLineText(m_fileName, shot, m_rate.bytesPerSecond(), TerminalWidth(m_terminal))
             .toLocal8Bit();

@@ -20,6 +20,13 @@ public:
     // Once the source is open, before its first byte is read: the version
     // that the copy reads, as the store gave it with the open.
     virtual void sourceOpened(const FileInfo& source) { Q_UNUSED(source); }
+    // Before the first block, when the copy goes on from the part that a cut
+    // copy of the same source left: its first `offset` bytes are there.
+    virtual void resuming(quint64 offset, quint64 size)
+    {
+        Q_UNUSED(offset);
+        Q_UNUSED(size);
+    }
 };
 
 struct CopyRequest
@@ -47,6 +54,10 @@ struct CopyOutcome
     bool replaced = false;
     // That file's last-write time, where the copy learnt it on its way.
     std::optional<FileTime> replacedTime;
+    // The bytes that the part of an earlier, cut copy held, which this copy
+    // went on from; 0 when it began at the first byte. A failed copy that
+    // went on from a part tells it as well.
+    quint64 resumedFrom = 0;
 
     static CopyOutcome failed(int error) { return {error, {}, false, std::nullopt}; }
 };
@@ -76,8 +87,25 @@ public:
     // A copy keeps the source's last-write time and never leaves a partial
     // target: it writes a part file beside the target and renames it into
     // place only once every byte read has arrived and the source still is
-    // what it was when the copy began.
+    // what it was when the copy began. A big file's copy that is cut off
+    // (the connection lost, the run stopped, the process ended) leaves its
+    // part, which the next copy of the same source to the same target goes
+    // on with while the source is still that version.
     virtual CopyOutcome copy(const CopyRequest& request) = 0;
+
+    // The bytes that a copy of source (now `version`, as a look at it gave
+    // it) to target would take from a part that a cut copy left, as far as
+    // the part's note tells (the copy itself checks the part's last block as
+    // well); 0 when it would begin at the first byte. Asks the store nothing
+    // for a file too small to be resumed.
+    virtual quint64 resumableBytes(const QString& source, const FileInfo& version,
+                                   const QString& target)
+    {
+        Q_UNUSED(source);
+        Q_UNUSED(version);
+        Q_UNUSED(target);
+        return 0;
+    }
 
     // Fails with FileExists when the target exists. With `copiedAs`, fails
     // with SourceChanged, touching nothing, when the source no longer has
@@ -87,6 +115,11 @@ public:
 
     // With `copiedAs`, as moveFile.
     virtual int deleteFile(const QString& path, const FileInfo* copiedAs) = 0;
+
+    // A run of the program begins: the first copy of the run into each
+    // folder looks there once more for what other runs left (their parts to
+    // remove or to go on with), also in a process that has run before.
+    virtual void runStarts() {}
 
     // How finely the folder's file system keeps the last-write time that a
     // copy gives a file there, in FileTime ticks; 0 when it does not keep

@@ -53,6 +53,18 @@ FileTime RoutingFileSystem::timeResolution(const QString& folder)
     return storeFor(folder).timeResolution(folder);
 }
 
+void RoutingFileSystem::runStarts()
+{
+    m_local.runStarts();
+    m_network.runStarts();
+}
+
+quint64 RoutingFileSystem::resumableBytes(const QString& source, const FileInfo& version,
+                                          const QString& target)
+{
+    return resumableAcrossStores(storeFor(source), storeFor(target), source, version, target);
+}
+
 int RoutingFileSystem::deleteFile(const QString& path, const FileInfo* copiedAs)
 {
     return storeFor(path).deleteFile(path, copiedAs);

@@ -21,6 +21,9 @@ public:
     int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override;
     int deleteFile(const QString& path, const FileInfo* copiedAs) override;
     FileTime timeResolution(const QString& folder) override;
+    void runStarts() override;
+    quint64 resumableBytes(const QString& source, const FileInfo& version,
+                           const QString& target) override;
 
 private:
     FileStore& storeFor(const QString& path);

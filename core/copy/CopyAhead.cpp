@@ -85,6 +85,12 @@ void CopyAhead::Follower::blockCopied(quint64 done, quint64 size)
         watcher->blockCopied(done, size);
 }
 
+void CopyAhead::Follower::resuming(quint64 offset, quint64 size)
+{
+    if (watcher)
+        watcher->resuming(offset, size);
+}
+
 void CopyAhead::Follower::sourceOpened(const FileInfo& source)
 {
     if (watcher)

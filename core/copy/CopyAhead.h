@@ -69,6 +69,7 @@ private:
     public:
         void blockCopied(quint64 done, quint64 size) override;
         void sourceOpened(const FileInfo& source) override;
+        void resuming(quint64 offset, quint64 size) override;
 
         CopyAhead* owner = nullptr;
         qsizetype index = 0;

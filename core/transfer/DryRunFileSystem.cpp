@@ -38,6 +38,12 @@ int DryRunFileSystem::listFolder(const QString& folder, const Visitor& visit)
     return m_files.listFolder(folder, visit);
 }
 
+quint64 DryRunFileSystem::resumableBytes(const QString& source, const FileInfo& version,
+                                         const QString& target)
+{
+    return m_files.resumableBytes(source, version, target);
+}
+
 FileTime DryRunFileSystem::timeResolution(const QString& folder)
 {
     return m_files.timeResolution(folder);
@@ -56,7 +62,8 @@ CopyOutcome DryRunFileSystem::copy(const CopyRequest& request)
     const bool exists = holdsName(request.target, &targetTime);
     if (exists && request.failIfExists)
         return CopyOutcome::failed(PlatformError::FileExists);
-    return {PlatformError::Success, source, exists, targetTime};
+    return {PlatformError::Success, source, exists, targetTime,
+            m_files.resumableBytes(request.source, source, request.target)};
 }
 
 int DryRunFileSystem::moveFile(const QString& source, const QString& target, const FileInfo*)

@@ -29,6 +29,9 @@ public:
     int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override;
     int deleteFile(const QString& path, const FileInfo* copiedAs) override;
     FileTime timeResolution(const QString& folder) override;
+    void runStarts() override { m_files.runStarts(); }
+    quint64 resumableBytes(const QString& source, const FileInfo& version,
+                           const QString& target) override;
 
 private:
     // Whether something holds the target's name, as far as a look shows: a

@@ -15,6 +15,16 @@ QString BytesOfText(quint64 done, quint64 total)
     return QStringLiteral("%1 of %2").arg(DataSizeText(done), DataSizeText(total));
 }
 
+QString ResumingText(quint64 offset, quint64 total)
+{
+    return QStringLiteral("resuming at ") + BytesOfText(offset, total);
+}
+
+QString ResumedText(quint64 offset, quint64 total)
+{
+    return QStringLiteral("resumed at ") + BytesOfText(offset, total);
+}
+
 QString SpeedText(double bytesPerSecond)
 {
     return DataSizeText(quint64(std::max(bytesPerSecond, 0.0))) + QStringLiteral("/s");

@@ -12,6 +12,11 @@ namespace tarvo {
 QString DataSizeText(quint64 bytes);
 // "12.3 MB of 1.0 GB"
 QString BytesOfText(quint64 done, quint64 total);
+// "resuming at 1.9 GB of 2.0 GB": a copy that goes on from the part that a
+// cut copy of the same file left.
+QString ResumingText(quint64 offset, quint64 total);
+// "resumed at 1.9 GB of 2.0 GB", for the run record.
+QString ResumedText(quint64 offset, quint64 total);
 // "3.2 MB/s"
 QString SpeedText(double bytesPerSecond);
 // "45 s left", "5 min left", "2 h 5 min left": seconds only under a minute,

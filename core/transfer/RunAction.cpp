@@ -19,6 +19,8 @@ QString RunAction::kindName(Kind kind)
         return QStringLiteral("post-move");
     case Kind::PostDelete:
         return QStringLiteral("post-delete");
+    case Kind::Resume:
+        return QStringLiteral("resume");
     }
     return {};
 }

@@ -20,6 +20,7 @@ struct RunAction
         PostCopy,   // a sent source copied into the post folder
         PostMove,   // a sent source moved into the post folder
         PostDelete, // a sent source deleted
+        Resume,     // (a dry run) the source's copy would go on from a cut copy's part
     };
     enum class Result {
         Planned, // a dry run: what would be done
@@ -51,8 +52,12 @@ struct RunAction
     std::optional<FileTime> sourceTime;
     std::optional<FileTime> targetTime; // for Replace and Keep, when known
     QString reason;                     // why it failed, in the user's words
+    // The bytes that a cut copy's part held, which the copy went (or would
+    // go) on from; 0 for a copy from the first byte.
+    quint64 resumedFrom = 0;
 
-    // "copy", "replace", "keep", "prune", "post-copy", "post-move", "post-delete"
+    // "copy", "replace", "keep", "prune", "post-copy", "post-move", "post-delete",
+    // "resume"
     static QString kindName(Kind kind);
     // "planned", "done", "failed", "cancelled", "declined"
     static QString resultName(Result result);

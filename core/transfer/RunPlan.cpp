@@ -12,7 +12,7 @@ namespace {
 constexpr RunAction::Kind AllKinds[] = {
     RunAction::Kind::Copy,       RunAction::Kind::Replace,  RunAction::Kind::Keep,
     RunAction::Kind::Prune,      RunAction::Kind::PostCopy, RunAction::Kind::PostMove,
-    RunAction::Kind::PostDelete,
+    RunAction::Kind::PostDelete, RunAction::Kind::Resume,
 };
 
 } // namespace
@@ -56,14 +56,17 @@ QString RunPlan::targetOf(const RunAction& action)
 
 QString RunPlan::line(const RunAction& action)
 {
-    return QStringList{RunAction::kindName(action.kind),
+    QStringList fields{RunAction::kindName(action.kind),
                        fileOf(action),
                        targetOf(action),
                        action.session,
                        QString::number(action.bytes),
                        timeText(action.sourceTime),
-                       timeText(action.targetTime)}
-        .join(u'\t');
+                       timeText(action.targetTime)};
+    // A copy that goes on from a cut copy's part: the byte it goes on at.
+    if (action.kind == RunAction::Kind::Resume)
+        fields.append(QString::number(action.resumedFrom));
+    return fields.join(u'\t');
 }
 
 } // namespace tarvo

@@ -44,6 +44,13 @@ void RunProgress::Entry::blockCopied(quint64 doneNow, quint64 total)
         also->blockCopied(doneNow, total);
 }
 
+void RunProgress::Entry::resuming(quint64 offset, quint64 size)
+{
+    owner->m_resumedBytes += offset - resumedAt.exchange(offset);
+    if (also)
+        also->resuming(offset, size);
+}
+
 void RunProgress::show(int index, int number, quint64 size)
 {
     m_shownSize = size;
@@ -74,9 +81,11 @@ ProgressSnapshot RunProgress::snapshot() const
     if (shown >= 0) {
         shot.fileSize = m_shownSize;
         shot.fileDone = std::min<quint64>(m_entries.at(size_t(shown)).done, shot.fileSize);
+        shot.fileResumedAt = m_entries.at(size_t(shown)).resumedAt;
     }
     const qint64 bytes = std::max<qint64>(m_finishedBytes + m_inFlightBytes, 0);
     shot.bytesDone = std::min<quint64>(quint64(bytes), m_bytesTotal);
+    shot.bytesResumed = std::min<quint64>(m_resumedBytes, shot.bytesDone);
     shot.weightDone = shot.bytesDone + FileWeight * quint64(m_finishedFiles.load());
     return shot;
 }

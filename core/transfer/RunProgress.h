@@ -15,8 +15,14 @@ struct ProgressSnapshot
     int fileCount = 0;
     quint64 fileDone = 0; // bytes of the file shown that have arrived
     quint64 fileSize = 0;
+    // Where the copy of the file shown went on from a cut copy's part; 0
+    // for a copy from the first byte.
+    quint64 fileResumedAt = 0;
     quint64 bytesDone = 0; // of all the run's files, finished or in flight
     quint64 bytesTotal = 0;
+    // Of bytesDone, those that cut copies' parts held and no copy of this
+    // run moved: left out of the speed.
+    quint64 bytesResumed = 0;
     quint64 weightDone = 0; // bytes plus a share per file (see RunProgress)
     quint64 weightTotal = 0;
 
@@ -60,11 +66,13 @@ private:
     {
     public:
         void blockCopied(quint64 done, quint64 size) override;
+        void resuming(quint64 offset, quint64 size) override;
 
         RunProgress* owner = nullptr;
         CopyWatcher* also = nullptr;
         quint64 size = 0;
         std::atomic<quint64> done{0};
+        std::atomic<quint64> resumedAt{0};
         bool finished = false;
     };
     // The part of an entry's bytes that counts: never more than its size.
@@ -76,6 +84,7 @@ private:
     std::atomic<qint64> m_finishedBytes{0};
     std::atomic<qint64> m_inFlightBytes{0};
     std::atomic<int> m_finishedFiles{0};
+    std::atomic<quint64> m_resumedBytes{0};
     std::atomic<int> m_shownIndex{-1};
     std::atomic<int> m_shownNumber{0};
     std::atomic<quint64> m_shownSize{0};

@@ -7,6 +7,7 @@
 #include "core/shares/ShareConnector.h"
 #include "core/shares/ShareFailures.h"
 #include "core/transfer/DryRunFileSystem.h"
+#include "core/transfer/ProgressTexts.h"
 #include "core/transfer/SyncPlan.h"
 #include "core/transfer/TargetNames.h"
 #include "core/transfer/TransferObserver.h"
@@ -199,6 +200,7 @@ int TransferRun::RunTransfer()
 {
     m_processed = 0;
     update([](State& state) { state = State(); });
+    m_services.files.runStarts();
     QList<RunSession> sessions;
     qsizetype next = 0;
     try {
@@ -448,6 +450,7 @@ void TransferRun::act(RunAction action)
             break;
         case RunAction::Kind::Copy:
         case RunAction::Kind::Replace:
+        case RunAction::Kind::Resume:
             break;
         }
     });
@@ -459,10 +462,18 @@ void TransferRun::actOnCopy(const QString& session, const QString& source, const
 {
     RunAction action{outcome.replaced ? RunAction::Kind::Replace : RunAction::Kind::Copy,
                      RunAction::Result::Done, session, source, target};
+    action.resumedFrom = outcome.resumedFrom;
     if (outcome.error == 0) {
         action.bytes = outcome.source.Size;
         action.sourceTime = outcome.source.LastWriteTime;
         action.targetTime = outcome.replacedTime;
+        if (outcome.resumedFrom > 0) {
+            // The plan says which copies would go on from a cut copy's part;
+            // the record, how much of a copy came from one.
+            if (m_params.dryRun)
+                action.kind = RunAction::Kind::Resume;
+            action.reason = ResumedText(outcome.resumedFrom, outcome.source.Size);
+        }
     } else if (outcome.error == PlatformError::Cancelled || stopped()) {
         action.result = RunAction::Result::Cancelled;
     } else {

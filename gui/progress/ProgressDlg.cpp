@@ -262,9 +262,12 @@ void CProgressDlg::showProgress()
     if (m_running)
         m_titles.show(shot.percent());
     if (shot.fileNumber > 0)
-        m_fileBytes->setText(QStringLiteral("This file: ") +
-                             BytesOfText(shot.fileDone, shot.fileSize));
-    m_rate.add(TransferRate::Clock::now(), shot.bytesDone);
+        m_fileBytes->setText(
+            QStringLiteral("This file: ") + BytesOfText(shot.fileDone, shot.fileSize) +
+            (shot.fileResumedAt
+                 ? QStringLiteral(", ") + ResumingText(shot.fileResumedAt, shot.fileSize)
+                 : QString()));
+    m_rate.add(TransferRate::Clock::now(), shot.bytesDone - shot.bytesResumed);
     if (m_running)
         m_speed->setText(m_rate.text(shot.bytesTotal - shot.bytesDone));
 }

@@ -7,8 +7,11 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <optional>
+#include <QScopeGuard>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -217,9 +220,10 @@ public:
 
     ParallelBlockCopy(SourceFile& input, quint64 size, qint64 blockSize,
                       std::vector<std::unique_ptr<BlockWriter>> writers, BlockProgress& progress,
-                      bool parallel = true, MoreWriters more = {})
+                      quint64 start, bool parallel = true, MoreWriters more = {})
         : m_input(input)
         , m_size(size)
+        , m_start(start)
         , m_block(blockSize)
         , m_writers(std::move(writers))
         , m_progress(progress)
@@ -244,7 +248,8 @@ public:
         m_threads.joinAll();
         m_thrown.rethrow();
         m_writers.clear(); // every handle closed before the part is looked at
-        return {m_error, m_read, m_written, m_parallel};
+        const quint64 unwritten = m_full.empty() ? m_read : m_full.front().offset;
+        return {m_error, m_read - m_start, m_written, m_parallel, qMin(m_firstGap, unwritten)};
     }
 
 private:
@@ -314,7 +319,9 @@ private:
             {
                 std::unique_lock lock(m_mutex);
                 m_changed.wait(lock, [this] {
-                    return !m_full.empty() || m_endOfInput || m_error || m_retire > 0;
+                    if (m_error || m_retire > 0)
+                        return true;
+                    return m_full.empty() ? m_endOfInput : fitsWindow(m_full.front());
                 });
                 if (m_retire > 0 && !m_error) {
                     // Given back: the others take the blocks.
@@ -326,6 +333,7 @@ private:
                     return;
                 block = std::move(m_full.front());
                 m_full.pop_front();
+                m_inFlight.insert(block.offset);
             }
             // Blocks read ahead go unwritten once the copy is to stop: a
             // small file may be read whole long before its last write.
@@ -335,7 +343,9 @@ private:
             if (!error)
                 m_progress.arrived(quint64(block.length));
             std::lock_guard lock(m_mutex);
+            m_inFlight.erase(block.offset);
             if (error) {
+                m_firstGap = qMin(m_firstGap, block.offset);
                 fail(error);
             } else {
                 m_written += quint64(block.length);
@@ -344,6 +354,13 @@ private:
             }
             m_changed.notify_all();
         }
+    }
+
+    // Under m_mutex: whether a writer may take the block now (see OutOfOrderBytes).
+    bool fitsWindow(const Block& block) const
+    {
+        return m_inFlight.empty() ||
+               block.offset + quint64(block.length) <= *m_inFlight.begin() + OutOfOrderBytes;
     }
 
     // Under m_mutex, after a block was written.
@@ -374,6 +391,7 @@ private:
 
     SourceFile& m_input;
     const quint64 m_size;
+    const quint64 m_start;
     qint64 m_block;
     std::vector<std::unique_ptr<BlockWriter>> m_writers;
     BlockProgress& m_progress;
@@ -385,11 +403,13 @@ private:
     // Plain buffers: they pass between threads only under the mutex.
     std::vector<std::vector<char>> m_free;
     std::deque<Block> m_full;
+    std::set<quint64> m_inFlight; // offsets of the blocks in writers' hands
+    quint64 m_firstGap = std::numeric_limits<quint64>::max(); // of a block that failed
     ThrownOnHelpers m_thrown;
     size_t m_writersLeft = m_writers.size();
     int m_retire = 0; // writers to give back
     bool m_endOfInput = false;
-    quint64 m_read = 0;
+    quint64 m_read = m_start;
     quint64 m_written = 0;
     int m_error = PlatformError::Success;
     GrowingThreads m_threads; // joined first when the copy goes
@@ -407,7 +427,7 @@ public:
     using MoreReaders = std::function<std::vector<std::unique_ptr<BlockReader>>(int count)>;
 
     ParallelBlockRead(std::vector<std::unique_ptr<BlockReader>> readers, BlockWriter& writer,
-                      quint64 size, qint64 blockSize, BlockProgress& progress,
+                      quint64 size, qint64 blockSize, BlockProgress& progress, quint64 start,
                       MoreReaders more = {})
         : m_readers(std::move(readers))
         , m_writer(writer)
@@ -415,6 +435,7 @@ public:
         , m_block(quint64(blockSize))
         , m_progress(progress)
         , m_more(std::move(more))
+        , m_next(start)
     {
         if (m_more)
             m_shaper.emplace(blockSize, int(m_readers.size()));
@@ -432,7 +453,8 @@ public:
         m_threads.joinAll();
         m_thrown.rethrow();
         m_readers.clear(); // every handle closed before the part is looked at
-        return {m_error.load(), m_read.load(), m_placed.load(), true};
+        return {m_error.load(), m_read.load(), m_placed.load(), true,
+                qMin(m_firstGap, qMin(m_next.load(), m_size))};
     }
 
 private:
@@ -458,9 +480,12 @@ private:
             if (retired())
                 return;
             const quint64 block = m_block.load();
-            const quint64 offset = m_next.fetch_add(block);
-            if (offset >= m_size)
+            const std::optional<quint64> claimed = claim(block);
+            if (!claimed)
                 return;
+            const quint64 offset = *claimed;
+            bool placed = false;
+            const auto release = qScopeGuard([&] { this->release(offset, placed); });
             const qint64 wanted = qint64(qMin(block, m_size - offset));
             buffer.resize(size_t(wanted));
             const qint64 got = reader.readAt(offset, buffer.data(), wanted);
@@ -475,10 +500,37 @@ private:
                 failWith(error);
                 return;
             }
+            placed = true;
             m_placed += quint64(got);
             m_progress.arrived(quint64(got));
             reshape(quint64(got));
         }
+    }
+
+    // The offset of the next block, once it is within OutOfOrderBytes of the
+    // first block in flight; none once there is none, or the copy failed.
+    std::optional<quint64> claim(quint64 block)
+    {
+        std::unique_lock lock(m_windowMutex);
+        m_windowChanged.wait(lock, [&] {
+            return m_error.load() != PlatformError::Success || m_inFlight.empty() ||
+                   m_next.load() + block <= *m_inFlight.begin() + OutOfOrderBytes;
+        });
+        if (m_error.load() != PlatformError::Success)
+            return std::nullopt;
+        const quint64 offset = m_next.fetch_add(block);
+        if (offset >= m_size)
+            return std::nullopt;
+        m_inFlight.insert(offset);
+        return offset;
+    }
+    void release(quint64 offset, bool placed)
+    {
+        std::lock_guard lock(m_windowMutex);
+        m_inFlight.erase(offset);
+        if (!placed)
+            m_firstGap = qMin(m_firstGap, offset);
+        m_windowChanged.notify_all();
     }
 
     bool retired()
@@ -513,6 +565,8 @@ private:
     {
         int none = PlatformError::Success;
         m_error.compare_exchange_strong(none, error);
+        std::lock_guard lock(m_windowMutex);
+        m_windowChanged.notify_all();
     }
 
     // Readers are added while others read: each is reached only through the
@@ -526,10 +580,14 @@ private:
     std::mutex m_shapeMutex; // m_shaper and the list of readers
     std::optional<CopyShaper> m_shaper;
     std::atomic<int> m_retire{0};
-    std::atomic<quint64> m_next{0};
+    std::atomic<quint64> m_next;
     std::atomic<quint64> m_read{0};
     std::atomic<quint64> m_placed{0};
     std::atomic<int> m_error{PlatformError::Success};
+    std::mutex m_windowMutex; // m_inFlight, and the claim of the next offset
+    std::condition_variable m_windowChanged;
+    std::set<quint64> m_inFlight; // offsets of the blocks being read or placed
+    quint64 m_firstGap = std::numeric_limits<quint64>::max(); // of a block not placed
     ThrownOnHelpers m_thrown;
     GrowingThreads m_threads; // joined first when the copy goes
 };
@@ -586,16 +644,17 @@ bool MayMoveInParallel(quint64 size, qint64 blockSize)
 }
 
 BlockTransfer MoveBlocks(SourceFile& input, PartFile& output, quint64 size, qint64 blockSize,
-                         bool allowParallel, BlockProgress& progress)
+                         bool allowParallel, BlockProgress& progress, quint64 start)
 {
-    if (size <= quint64(blockSize) && size != 0)
+    if (size <= quint64(blockSize) && size != 0 && start == 0)
         return copyOneBlock(input, output, size, blockSize, progress);
     // Blocks read while the one before is written, so the waits of the two
     // sides overlap.
     const auto oneSession = [&] {
         std::vector<std::unique_ptr<BlockWriter>> writer;
         writer.push_back(std::make_unique<SequentialWriter>(output));
-        return ParallelBlockCopy(input, size, blockSize, std::move(writer), progress, false).run();
+        return ParallelBlockCopy(input, size, blockSize, std::move(writer), progress, start, false)
+            .run();
     };
     if (!allowParallel || !MayMoveInParallel(size, blockSize))
         return oneSession();
@@ -605,14 +664,14 @@ BlockTransfer MoveBlocks(SourceFile& input, PartFile& output, quint64 size, qint
     std::vector<std::unique_ptr<BlockReader>> readers = input.parallelReaders(extra.count());
     if (!readers.empty()) {
         if (std::unique_ptr<BlockWriter> writer = output.sharedWriter())
-            return ParallelBlockRead(std::move(readers), *writer, size, blockSize, progress,
+            return ParallelBlockRead(std::move(readers), *writer, size, blockSize, progress, start,
                                      [&input](int count) { return input.moreReaders(count); })
                 .run();
         readers.clear();
     }
     std::vector<std::unique_ptr<BlockWriter>> writers = output.parallelWriters(extra.count());
     if (!writers.empty())
-        return ParallelBlockCopy(input, size, blockSize, std::move(writers), progress, true,
+        return ParallelBlockCopy(input, size, blockSize, std::move(writers), progress, start, true,
                                  [&output](int count) { return output.moreWriters(count); })
             .run();
     return oneSession();

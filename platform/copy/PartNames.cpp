@@ -43,6 +43,13 @@ const QRegularExpression& earlierPattern()
     return pattern;
 }
 
+const QRegularExpression& notePattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\.?tarvo-[0-9a-f]{8}-[0-9]+-[0-9a-f]+-[0-9a-f]{8}\\.note$"));
+    return pattern;
+}
+
 QString captured(const QRegularExpressionMatch& match, const char* first, const char* second)
 {
     const QString value = match.captured(QLatin1String(first));
@@ -71,6 +78,27 @@ bool isPart(const QString& name)
 {
     return (name.startsWith(u".tarvo-") || name.startsWith(u"tarvo-")) &&
            (partPattern().match(name).hasMatch() || earlierPattern().match(name).hasMatch());
+}
+
+bool isNote(const QString& name)
+{
+    return name.endsWith(u".note") && notePattern().match(name).hasMatch();
+}
+
+QString noteFor(const QString& partName)
+{
+    return partName.left(partName.lastIndexOf(u'.')) + QStringLiteral(".note");
+}
+
+QString partFor(const QString& noteName)
+{
+    return noteName.chopped(5) +
+           (noteName.startsWith(u'.') ? QStringLiteral(".part") : QStringLiteral(".tmp"));
+}
+
+bool isResumable(qint64 lastWrite)
+{
+    return QDateTime::currentSecsSinceEpoch() - lastWrite < ResumableForSeconds;
 }
 
 bool isLeftover(const QString& name, qint64 lastWrite)

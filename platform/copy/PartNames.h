@@ -16,6 +16,10 @@ namespace tarvo {
 //   .tarvo-<host>-<pid>-<created>-<random>.part   the usual shape
 //   tarvo-<host>-<pid>-<created>-<random>.tmp     for servers that refuse the usual one
 //
+// A part that a cut copy may go on with has a note beside it, named as the
+// part with ".note" for its ending, which tells what the part is a copy of
+// (see ResumeNote).
+//
 // <host> and <random> are 8 hex digits, <pid> decimal, <created> the Unix
 // time in hex. Earlier versions named their parts ".tarvo-<16 hex>.part" and
 // ".tarvo-<6 letters or digits>.part"; those are the program's own as well.
@@ -35,11 +39,17 @@ inline QString folderName()
     return QStringLiteral(".tarvo-parts");
 }
 
-// Whether the name is the program's own: a part, or a part folder. Listings
-// never show these.
+// Whether the name is the note beside a part that a cut copy may go on with.
+bool isNote(const QString& name);
+// The note's name beside a part, and the part's beside a note.
+QString noteFor(const QString& partName);
+QString partFor(const QString& noteName);
+
+// Whether the name is the program's own: a part, a part's note, or a part
+// folder. Listings never show these.
 inline bool isProgramOwn(const QString& name)
 {
-    return name == folderName() || isPart(name);
+    return name == folderName() || isPart(name) || isNote(name);
 }
 
 // Whether a part of this name, last written at `lastWrite` (seconds since
@@ -48,6 +58,11 @@ inline bool isProgramOwn(const QString& name)
 // live copy keeps its part open, and a server refuses to remove an open
 // file). A part of an earlier version's shape counts from its last write.
 bool isLeftover(const QString& name, qint64 lastWrite);
+
+// How long a part with a note is kept for a copy to go on with, counted
+// from its last write: a part left longer is removed as any other leftover.
+constexpr qint64 ResumableForSeconds = 7 * 24 * 60 * 60;
+bool isResumable(qint64 lastWrite);
 
 } // namespace PartNames
 
@@ -64,6 +79,12 @@ public:
             return false;
         m_visited.insert(folder);
         return true;
+    }
+    // A new run: every folder is visited anew.
+    void forget()
+    {
+        std::lock_guard lock(m_mutex);
+        m_visited.clear();
     }
 
 private:

@@ -13,6 +13,7 @@
 #include <optional>
 #include <QFile>
 #include <QScopeGuard>
+#include <QSet>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 #include <utility>
@@ -138,6 +139,12 @@ public:
         return PlatformError::Success;
     }
 
+    int seek(quint64 offset) override
+    {
+        return ::lseek(m_fd, off_t(offset), SEEK_SET) < 0 ? platformErrorFromErrno(errno)
+                                                          : PlatformError::Success;
+    }
+
     qint64 read(char* buffer, qint64 size) override
     {
         for (;;) {
@@ -172,21 +179,108 @@ private:
     int m_fd;
 };
 
+// Writes a new small file whole: 0, or errno.
+int writeNewFile(const QByteArray& path, const QByteArray& text)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    int error = writeAll(fd, text.constData(), text.size()) ? EIO : 0;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error)
+        ::unlink(path.constData());
+    return error;
+}
+
+// The note beside a part, read whole; none when it cannot be read or is no note.
+std::optional<ResumeNote> readNote(const QByteArray& path)
+{
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return ResumeNote::parse(file.read(64 * 1024));
+}
+
+// Where a part that may be gone on with is: its note, what it went on from,
+// and the list of parts to offer it to when its copy keeps it.
+struct LocalResume
+{
+    QByteArray notePath; // empty: the part has no note
+    std::optional<PartLeft> left;
+    ResumableParts* parts = nullptr;
+    QByteArray folder;
+    ResumeNote about;
+};
+
 class LocalPart : public PartFile
 {
 public:
-    LocalPart(int fd, QByteArray partPath, QByteArray target)
+    LocalPart(int fd, QByteArray partPath, QByteArray target, LocalResume resume = {})
         : m_fd(fd)
         , m_partPath(std::move(partPath))
         , m_target(std::move(target))
+        , m_resume(std::move(resume))
     {}
 
     ~LocalPart() override
     {
         if (m_fd >= 0)
             ::close(m_fd);
+        const bool noted = !m_resume.notePath.isEmpty();
+        if (!m_committed && m_keep && noted) {
+            m_resume.parts->offer(m_resume.folder,
+                                  {m_partPath, m_resume.notePath, m_resume.about, m_whole});
+            return;
+        }
         if (!m_committed)
             ::unlink(m_partPath.constData());
+        if (noted)
+            ::unlink(m_resume.notePath.constData());
+    }
+
+    std::optional<PartLeft> resumed() const override { return m_resume.left; }
+
+    qint64 readAt(quint64 offset, char* buffer, qint64 size) override
+    {
+        qint64 done = 0;
+        while (done < size) {
+            const ssize_t got =
+                ::pread(m_fd, buffer + done, size_t(size - done), off_t(offset + quint64(done)));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return -platformErrorFromErrno(errno);
+            if (got == 0)
+                break;
+            done += got;
+        }
+        return done;
+    }
+
+    void keep(quint64 whole) override
+    {
+        m_keep = true;
+        m_whole = whole;
+        if (m_resume.about.inOrder || m_resume.notePath.isEmpty() || m_fd < 0)
+            return;
+        ResumeNote inOrder = m_resume.about;
+        inOrder.inOrder = true;
+        const QByteArray text = inOrder.toText();
+        const int note = ::open(m_resume.notePath.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (note < 0)
+            return;
+        if (::ftruncate(m_fd, off_t(whole)) == 0 &&
+            writeAll(note, text.constData(), text.size()) == 0)
+            m_resume.about = inOrder;
+        ::close(note);
+    }
+
+    int goOnAt(quint64 offset) override
+    {
+        if (::ftruncate(m_fd, off_t(offset)) != 0 || ::lseek(m_fd, off_t(offset), SEEK_SET) < 0)
+            return platformErrorFromErrno(errno);
+        return PlatformError::Success;
     }
 
     int write(const char* data, qint64 size) override { return writeAll(m_fd, data, size); }
@@ -250,7 +344,10 @@ private:
     int m_fd;
     QByteArray m_partPath;
     QByteArray m_target;
+    LocalResume m_resume;
     bool m_committed = false;
+    bool m_keep = false;
+    std::optional<quint64> m_whole; // as the copy that kept it knew
 };
 
 } // namespace
@@ -409,7 +506,8 @@ int LocalFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>
     return PlatformError::Success;
 }
 
-int LocalFileSystem::createPart(const QString& target, bool alone, std::unique_ptr<PartFile>& file)
+int LocalFileSystem::createPart(const QString& target, bool alone, const ResumeNote* resume,
+                                std::unique_ptr<PartFile>& file)
 {
     Q_UNUSED(alone); // a local part has no other writers to keep out
     const QByteArray to = native(target);
@@ -418,13 +516,62 @@ int LocalFileSystem::createPart(const QString& target, bool alone, std::unique_p
     const QByteArray folder = folderOf(to);
     if (m_sweeps.firstVisit(folder))
         sweepLeftovers(folder);
-    QByteArray partPath =
-        folder + '/' + QFile::encodeName(PartNames::make(PartNames::Shape::Hidden));
-    const int fd = ::open(partPath.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const QString name = PartNames::make(PartNames::Shape::Hidden);
+    QByteArray partPath = folder + '/' + QFile::encodeName(name);
+    LocalResume noted;
+    int fd = -1;
+    if (resume) {
+        // The part a cut copy left becomes this copy's by a rename: of two
+        // copies that both found it, only one gets it.
+        if (const std::optional<ResumablePart> left = m_resumable.take(folder, *resume)) {
+            if (::rename(left->part.constData(), partPath.constData()) != 0) {
+                if (errno != ENOENT) // not taken by another copy: still there for one
+                    m_resumable.offer(folder, *left);
+            } else {
+                ::unlink(left->note.constData());
+                fd = ::open(partPath.constData(), O_RDWR | O_CLOEXEC);
+                struct statx status;
+                if (fd >= 0 && statAt(fd, "", status, AT_EMPTY_PATH) == 0 &&
+                    ::lseek(fd, 0, SEEK_END) >= 0) {
+                    noted.left = PartLeft{left->about, status.stx_size, left->whole};
+                } else if (fd >= 0) {
+                    ::close(fd);
+                    fd = -1;
+                    ::unlink(partPath.constData());
+                }
+            }
+        }
+    }
+    if (fd < 0)
+        fd = ::open(partPath.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return errno == ENOENT ? PlatformError::PathNotFound : platformErrorFromErrno(errno);
-    file = std::make_unique<LocalPart>(fd, std::move(partPath), to);
+    if (resume) {
+        const QByteArray notePath = folder + '/' + QFile::encodeName(PartNames::noteFor(name));
+        // Without its note the part is only a part: it goes with its copy.
+        if (writeNewFile(notePath, resume->toText()) == 0) {
+            noted.notePath = notePath;
+            noted.parts = &m_resumable;
+            noted.folder = folder;
+            noted.about = *resume;
+        }
+    }
+    file = std::make_unique<LocalPart>(fd, std::move(partPath), to, std::move(noted));
     return PlatformError::Success;
+}
+
+quint64 LocalFileSystem::resumablePart(const QString& target, const ResumeNote& copy)
+{
+    const QByteArray folder = folderOf(native(target));
+    if (m_sweeps.firstVisit(folder))
+        sweepLeftovers(folder);
+    const std::optional<ResumablePart> left = m_resumable.find(folder, copy);
+    struct statx status;
+    if (!left || !SameVersion(left->about.version, copy.version) ||
+        statAt(AT_FDCWD, left->part.constData(), status) != 0 ||
+        status.stx_size > copy.version.Size)
+        return 0;
+    return PartLeft{left->about, status.stx_size, left->whole}.goOnAt();
 }
 
 void LocalFileSystem::sweepLeftovers(const QByteArray& folder)
@@ -433,12 +580,39 @@ void LocalFileSystem::sweepLeftovers(const QByteArray& folder)
     if (!dir)
         return;
     const auto closer = qScopeGuard([dir] { ::closedir(dir); });
+    QSet<QString> notes;
+    QList<std::pair<QString, qint64>> parts; // with their last write
     while (const dirent* entry = ::readdir(dir)) {
         struct statx status;
         const QString name = QFile::decodeName(entry->d_name);
-        if (PartNames::isPart(name) && statAt(::dirfd(dir), entry->d_name, status) == 0 &&
-            S_ISREG(status.stx_mode) && PartNames::isLeftover(name, status.stx_mtime.tv_sec))
-            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        if (PartNames::isNote(name))
+            notes.insert(name);
+        else if (PartNames::isPart(name) && statAt(::dirfd(dir), entry->d_name, status) == 0 &&
+                 S_ISREG(status.stx_mode))
+            parts.append({name, status.stx_mtime.tv_sec});
+    }
+    const auto path = [&](const QString& name) { return folder + '/' + QFile::encodeName(name); };
+    for (const auto& [name, lastWrite] : std::as_const(parts)) {
+        const QString note = PartNames::noteFor(name);
+        const bool noted = notes.remove(note);
+        // A part that its run still writes stays as it is.
+        if (!PartNames::isLeftover(name, lastWrite))
+            continue;
+        std::optional<ResumeNote> about;
+        if (noted && PartNames::isResumable(lastWrite))
+            about = readNote(path(note));
+        if (about) {
+            m_resumable.offer(folder, {path(name), path(note), *about, std::nullopt});
+            continue;
+        }
+        ::unlink(path(name).constData());
+        if (noted)
+            ::unlink(path(note).constData());
+    }
+    // A note whose part is gone, and whose run is gone too, is worth nothing.
+    for (const QString& note : std::as_const(notes)) {
+        if (PartNames::isLeftover(PartNames::partFor(note), 0))
+            ::unlink(path(note).constData());
     }
 }
 

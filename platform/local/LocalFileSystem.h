@@ -29,9 +29,17 @@ public:
     int deleteFile(const QString& path, const FileInfo* copiedAs) override;
 
     int openSource(const QString& path, std::unique_ptr<SourceFile>& file) override;
-    int createPart(const QString& target, bool alone, std::unique_ptr<PartFile>& file) override;
+    int createPart(const QString& target, bool alone, const ResumeNote* resume,
+                   std::unique_ptr<PartFile>& file) override;
+    quint64 resumablePart(const QString& target, const ResumeNote& copy) override;
+    quint64 resumableBytes(const QString& source, const FileInfo& version,
+                           const QString& target) override
+    {
+        return resumableAcrossStores(*this, *this, source, version, target);
+    }
     bool canRename(const QString&, const QString&) const override { return true; }
     qint64 copyBufferSize() const override { return 1 << 20; }
+    void runStarts() override { m_sweeps.forget(); }
 
     // The attributes of a file whose status is known, named name.
     static FileInfo infoFromStat(const struct statx& status, const QByteArray& name);
@@ -43,6 +51,7 @@ private:
 
     DevicePaths m_paths;
     LeftoverSweeps m_sweeps;
+    ResumableParts m_resumable;
 };
 
 } // namespace tarvo

@@ -223,6 +223,11 @@ off_t lseek(Context* context, File* file, off_t offset, int whence)
     return locked([&] { return smbc_getFunctionLseek(context)(context, file, offset, whence); });
 }
 
+int ftruncate(Context* context, File* file, off_t size)
+{
+    return locked([&] { return smbc_getFunctionFtruncate(context)(context, file, size); });
+}
+
 int close(Context* context, File* file)
 {
     return locked([&] { return smbc_getFunctionClose(context)(context, file); });

@@ -48,6 +48,7 @@ File* openAlone(Context* context, const char* url, int flags, mode_t mode);
 ssize_t read(Context* context, File* file, void* buffer, size_t size);
 ssize_t write(Context* context, File* file, const void* data, size_t size);
 off_t lseek(Context* context, File* file, off_t offset, int whence);
+int ftruncate(Context* context, File* file, off_t size);
 int close(Context* context, File* file);
 int fstat(Context* context, File* file, struct stat* status);
 int stat(Context* context, const char* url, struct stat* status);

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <libsmbclient.h>
+#include <QSet>
 #include <sys/stat.h>
 #include <thread>
 
@@ -78,6 +79,31 @@ template <typename Visit> bool listRaw(smb::Context* context, const QByteArray& 
     while (const libsmb_file_info* entry = smb::readdirplus(context, dir.get()))
         visit(*entry);
     return true;
+}
+
+// The directory part of a file's address, with its last slash.
+QByteArray directoryOf(const QByteArray& url)
+{
+    return url.left(url.lastIndexOf('/') + 1);
+}
+
+// A small file read whole; empty when it cannot be read.
+QByteArray readSmall(smb::Context* context, const QByteArray& url)
+{
+    const smb::OpenFile file = smb::openFile(context, url.constData(), O_RDONLY, 0);
+    if (!file)
+        return {};
+    QByteArray text(4096, Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < text.size()) {
+        const ssize_t got =
+            smb::read(context, file.get(), text.data() + done, size_t(text.size() - done));
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    text.truncate(done);
+    return text;
 }
 
 int logonError(int error)
@@ -332,7 +358,8 @@ int SmbFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& 
     return PlatformError::Success;
 }
 
-int SmbFileSystem::createPart(const QString& target, bool alone, std::unique_ptr<PartFile>& file)
+int SmbFileSystem::createPart(const QString& target, bool alone, const ResumeNote* resume,
+                              std::unique_ptr<PartFile>& file)
 {
     auto operation =
         std::make_unique<SmbOperation>(m_shares, target, ShareConnectionTable::UseKind::OpenFile);
@@ -349,11 +376,75 @@ int SmbFileSystem::createPart(const QString& target, bool alone, std::unique_ptr
     if (m_shares.hasLeftovers(folder))
         removeLeftovers(context, folder);
 
+    SmbPart::Noted noted;
+    const auto withNote = [&](const QByteArray& partUrl) {
+        if (!resume)
+            return;
+        // Without its note the part is only a part: it goes with its copy.
+        const qsizetype slash = partUrl.lastIndexOf('/');
+        const QString name =
+            QString::fromUtf8(QByteArray::fromPercentEncoding(partUrl.mid(slash + 1)));
+        const QByteArray noteUrl =
+            partUrl.left(slash + 1) + PartNames::noteFor(name).toUtf8().toPercentEncoding();
+        smb::OpenFile note = createNew(context, noteUrl);
+        const QByteArray text = resume->toText();
+        if (!note ||
+            smb::write(context, note.get(), text.constData(), size_t(text.size())) !=
+                ssize_t(text.size()) ||
+            note.close() != 0) {
+            smb::unlink(context, noteUrl.constData());
+            return;
+        }
+        noted.noteUrl = noteUrl;
+        noted.folderUrl = folderUrl;
+        noted.about = *resume;
+    };
+    if (resume) {
+        if (const std::optional<ResumablePart> left = m_shares.resumable.take(folderUrl, *resume)) {
+            // The part a cut copy left becomes this copy's by a rename: of
+            // two copies that both found it, only one gets it.
+            const QString leftName = QString::fromUtf8(
+                QByteArray::fromPercentEncoding(left->part.mid(left->part.lastIndexOf('/') + 1)));
+            const QByteArray partUrl =
+                directoryOf(left->part) + PartNames::make(leftName.startsWith(u'.')
+                                                              ? PartNames::Shape::Hidden
+                                                              : PartNames::Shape::Plain)
+                                              .toUtf8()
+                                              .toPercentEncoding();
+            if (smb::rename(context, left->part.constData(), partUrl.constData()) != 0) {
+                const int error = errno;
+                if (error != ENOENT) // not taken by another copy: still there for one
+                    m_shares.resumable.offer(folderUrl, *left);
+                if (IsConnectionLoss(error))
+                    return operation->fail(error);
+            } else {
+                smb::unlink(context, left->note.constData());
+                constexpr int flags = O_RDWR;
+                smb::OpenFile handle =
+                    alone ? smb::openFileAlone(context, partUrl.constData(), flags, 0)
+                          : smb::openFile(context, partUrl.constData(), flags, 0);
+                struct stat status;
+                if (handle && smb::fstat(context, handle.get(), &status) == 0 &&
+                    smb::lseek(context, handle.get(), 0, SEEK_END) >= 0) {
+                    noted.left = PartLeft{left->about, quint64(status.st_size), left->whole};
+                    withNote(partUrl);
+                    file =
+                        std::make_unique<SmbPart>(std::move(operation), std::move(handle), partUrl,
+                                                  SmbPart::Kind::Part, alone, std::move(noted));
+                    return PlatformError::Success;
+                }
+                handle.close();
+                smb::unlink(context, partUrl.constData());
+            }
+        }
+    }
+
     for (const Place place : m_shares.partFolders.placesFor(folderUrl)) {
         QByteArray partUrl;
         if (smb::OpenFile handle = createAt(context, folder, place, partUrl, alone)) {
+            withNote(partUrl);
             file = std::make_unique<SmbPart>(std::move(operation), std::move(handle), partUrl,
-                                             SmbPart::Kind::Part, alone);
+                                             SmbPart::Kind::Part, alone, std::move(noted));
             return PlatformError::Success;
         }
         const int error = errno;
@@ -413,16 +504,44 @@ smb::OpenFile SmbFileSystem::createAt(smb::Context* context, const ShareAddress&
 
 void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& folder)
 {
+    const QByteArray folderUrl = SmbUrl(folder);
     const auto sweep = [&](const ShareAddress& where) {
         bool partFolderSeen = false;
         QList<QByteArray> leftovers;
+        QSet<QString> notes;
+        QList<std::pair<QString, qint64>> parts; // of runs that are gone, with their last write
         listRaw(context, SmbUrl(where), [&](const libsmb_file_info& entry) {
             const QString name = QString::fromUtf8(entry.name);
             if (entry.attrs & FileAttribute::Directory)
                 partFolderSeen = partFolderSeen || name == PartNames::folderName();
+            else if (PartNames::isNote(name))
+                notes.insert(name);
             else if (PartNames::isLeftover(name, entry.mtime_ts.tv_sec))
-                leftovers.append(SmbUrl(below(where, name)));
+                parts.append({name, entry.mtime_ts.tv_sec});
         });
+        // A part with its note, younger than a week, stays for the next copy
+        // of its source: its note is read only now, where one is.
+        for (const auto& [name, lastWrite] : std::as_const(parts)) {
+            const QString note = PartNames::noteFor(name);
+            const bool noted = notes.remove(note);
+            const QByteArray noteUrl = SmbUrl(below(where, note));
+            std::optional<ResumeNote> about;
+            if (noted && PartNames::isResumable(lastWrite))
+                about = ResumeNote::parse(readSmall(context, noteUrl));
+            if (about) {
+                m_shares.resumable.offer(
+                    folderUrl, {SmbUrl(below(where, name)), noteUrl, *about, std::nullopt});
+                continue;
+            }
+            leftovers.append(SmbUrl(below(where, name)));
+            if (noted)
+                leftovers.append(noteUrl);
+        }
+        // A note whose part is gone, and whose run is gone too, is worth nothing.
+        for (const QString& note : std::as_const(notes)) {
+            if (PartNames::isLeftover(PartNames::partFor(note), 0))
+                leftovers.append(SmbUrl(below(where, note)));
+        }
         // A part that a live run on another machine still writes is open,
         // and the server refuses to remove it.
         for (const QByteArray& url : std::as_const(leftovers))
@@ -435,6 +554,31 @@ void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& fo
         // Only an empty one goes; a run that finds it gone makes it again.
         smb::rmdir(context, SmbUrl(partFolder).constData());
     }
+}
+
+quint64 SmbFileSystem::resumableBytes(const QString& source, const FileInfo& version,
+                                      const QString& target)
+{
+    return resumableAcrossStores(*this, *this, source, version, target);
+}
+
+quint64 SmbFileSystem::resumablePart(const QString& target, const ResumeNote& copy)
+{
+    SmbOperation operation(m_shares, target, ShareConnectionTable::UseKind::Listing);
+    if (operation.error() || operation.address().folders.isEmpty())
+        return 0;
+    ShareAddress folder = operation.address();
+    folder.folders.removeLast();
+    const QByteArray folderUrl = SmbUrl(folder);
+    if (m_shares.sweeps.firstVisit(folderUrl))
+        sweepLeftovers(operation.context(), folder);
+    const std::optional<ResumablePart> left = m_shares.resumable.find(folderUrl, copy);
+    struct stat status;
+    if (!left || !SameVersion(left->about.version, copy.version) ||
+        smb::stat(operation.context(), left->part.constData(), &status) != 0 ||
+        quint64(status.st_size) > copy.version.Size)
+        return 0;
+    return PartLeft{left->about, quint64(status.st_size), left->whole}.goOnAt();
 }
 
 void SmbFileSystem::removeLeftovers(smb::Context* context, const ShareAddress& share)

@@ -34,8 +34,14 @@ public:
     FileTime timeResolution(const QString& folder) override;
 
     int openSource(const QString& path, std::unique_ptr<SourceFile>& file) override;
-    int createPart(const QString& target, bool alone, std::unique_ptr<PartFile>& file) override;
+    int createPart(const QString& target, bool alone, const ResumeNote* resume,
+                   std::unique_ptr<PartFile>& file) override;
+    quint64 resumablePart(const QString& target, const ResumeNote& copy) override;
+    quint64 resumableBytes(const QString& source, const FileInfo& version,
+                           const QString& target) override;
     bool canRename(const QString& source, const QString& target) const override;
+    bool movesSideBySide() const override { return true; }
+    void runStarts() override { m_shares.sweeps.forget(); }
     // 2 MiB: each libsmbclient read or write is one request that waits for its
     // answer, so blocks must be big; 2 MiB wrote about 1.7x faster than 1 MiB
     // over loopback and read as fast, 4 and 8 MiB gained nothing more.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/copy/PartNames.h"
+#include "platform/copy/ResumableParts.h"
 #include "platform/FileTypes.h"
 #include "platform/smb/ShareConnectionTable.h"
 #include "platform/smb/SharePartFolders.h"
@@ -33,6 +34,8 @@ public:
     SmbContextPool& contexts;
     SharePartFolders partFolders;
     LeftoverSweeps sweeps;
+    // By the smb:// address of the target folder.
+    ResumableParts resumable;
 
     // A part file that could not be removed because the server had gone
     // away, or held it open; the next copy to its share, the end of the

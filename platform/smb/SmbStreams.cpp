@@ -170,6 +170,13 @@ qint64 SmbSource::read(char* buffer, qint64 size)
     return got >= 0 ? got : -m_operation->failTransfer(errno);
 }
 
+int SmbSource::seek(quint64 offset)
+{
+    if (smb::lseek(m_operation->context(), m_file.get(), off_t(offset), SEEK_SET) < 0)
+        return m_operation->failTransfer(errno);
+    return PlatformError::Success;
+}
+
 std::vector<std::unique_ptr<BlockReader>> SmbSource::parallelReaders(int count)
 {
     std::vector<std::unique_ptr<BlockReader>> readers;
@@ -196,20 +203,77 @@ std::vector<std::unique_ptr<BlockReader>> SmbSource::moreReaders(int count)
 }
 
 SmbPart::SmbPart(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, QByteArray url,
-                 Kind kind, bool alone)
+                 Kind kind, bool alone, Noted noted)
     : m_operation(std::move(operation))
     , m_file(std::move(file))
     , m_url(std::move(url))
     , m_kind(kind)
     , m_alone(alone)
+    , m_noted(std::move(noted))
+    , m_written(m_noted.left ? m_noted.left->size : 0)
 {}
 
 SmbPart::~SmbPart()
 {
     m_file.close(); // before the part goes
-    if (!m_committed && smb::unlink(m_operation->context(), m_url.constData()) != 0 &&
-        errno != ENOENT)
+    const bool noted = !m_noted.noteUrl.isEmpty();
+    if (!m_committed && m_keep && noted) {
+        // Left with its note, for the next copy of its source here.
+        m_operation->shares().resumable.offer(m_noted.folderUrl,
+                                              {m_url, m_noted.noteUrl, m_noted.about, m_whole});
+        return;
+    }
+    smb::Context* context = m_operation->context();
+    if (!m_committed && smb::unlink(context, m_url.constData()) != 0 && errno != ENOENT)
         m_operation->leaveBehind(m_url);
+    if (noted && smb::unlink(context, m_noted.noteUrl.constData()) != 0 && errno != ENOENT)
+        m_operation->leaveBehind(m_noted.noteUrl);
+}
+
+qint64 SmbPart::readAt(quint64 offset, char* buffer, qint64 size)
+{
+    smb::Context* context = m_operation->context();
+    if (smb::lseek(context, m_file.get(), off_t(offset), SEEK_SET) < 0)
+        return -m_operation->failTransfer(errno);
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = smb::read(context, m_file.get(), buffer + done, size_t(size - done));
+        if (got < 0)
+            return -m_operation->failTransfer(errno);
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+void SmbPart::keep(quint64 whole)
+{
+    m_keep = true;
+    m_whole = whole;
+    if (m_noted.about.inOrder || m_noted.noteUrl.isEmpty() || !m_file)
+        return;
+    // Only while the server answers: else the note says what it said.
+    smb::Context* context = m_operation->context();
+    if (smb::ftruncate(context, m_file.get(), off_t(whole)) != 0)
+        return;
+    ResumeNote inOrder = m_noted.about;
+    inOrder.inOrder = true;
+    const QByteArray text = inOrder.toText();
+    smb::OpenFile note = smb::openFile(context, m_noted.noteUrl.constData(), O_WRONLY | O_TRUNC, 0);
+    if (note && writeWhole(*m_operation, note.get(), text.constData(), text.size()) == 0 &&
+        note.close() == 0)
+        m_noted.about = inOrder;
+}
+
+int SmbPart::goOnAt(quint64 offset)
+{
+    smb::Context* context = m_operation->context();
+    if (smb::ftruncate(context, m_file.get(), off_t(offset)) != 0 ||
+        smb::lseek(context, m_file.get(), off_t(offset), SEEK_SET) < 0)
+        return m_operation->failTransfer(errno);
+    m_written = offset;
+    return PlatformError::Success;
 }
 
 int SmbPart::write(const char* data, qint64 size)

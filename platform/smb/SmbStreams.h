@@ -15,6 +15,7 @@ public:
     const FileInfo& info() const override { return m_info; }
     int currentInfo(FileInfo& info) override;
     qint64 read(char* buffer, qint64 size) override;
+    int seek(quint64 offset) override;
     std::vector<std::unique_ptr<BlockReader>> parallelReaders(int count) override;
     std::vector<std::unique_ptr<BlockReader>> moreReaders(int count) override;
 
@@ -22,6 +23,15 @@ private:
     std::unique_ptr<SmbOperation> m_operation;
     smb::OpenFile m_file; // closed before the operation gives its context back
     FileInfo m_info;
+};
+
+// Where the note beside a part is, and what part of a cut copy the part goes on with.
+struct SmbPartNote
+{
+    QByteArray noteUrl;   // empty: the part has no note
+    QByteArray folderUrl; // the target's folder
+    ResumeNote about;
+    std::optional<PartLeft> left;
 };
 
 // The file on a share that a copy writes: a part file that becomes the target
@@ -32,11 +42,18 @@ class SmbPart : public PartFile
 public:
     enum class Kind { Part, NewTarget };
 
+    using Noted = SmbPartNote;
+
     // `alone`: the file was opened so that no other handle may write it, and
     // the copy writes it through write() only.
     SmbPart(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, QByteArray url, Kind kind,
-            bool alone);
+            bool alone, Noted noted = {});
     ~SmbPart() override;
+
+    std::optional<PartLeft> resumed() const override { return m_noted.left; }
+    qint64 readAt(quint64 offset, char* buffer, qint64 size) override;
+    void keep(quint64 whole) override;
+    int goOnAt(quint64 offset) override;
 
     int write(const char* data, qint64 size) override;
     std::vector<std::unique_ptr<BlockWriter>> parallelWriters(int count) override;
@@ -57,8 +74,11 @@ private:
     QByteArray m_url;
     Kind m_kind;
     bool m_alone;
-    quint64 m_written = 0; // as the server acknowledged, through write()
+    Noted m_noted;
+    quint64 m_written = 0; // as the server acknowledged, through write(), with what it resumed
     bool m_committed = false;
+    bool m_keep = false;
+    std::optional<quint64> m_whole; // as the copy that kept it knew
 };
 
 } // namespace tarvo

@@ -13,6 +13,12 @@
 namespace tarvo::test {
 namespace {
 
+QStringList Sorted(QStringList names)
+{
+    names.sort();
+    return names;
+}
+
 class SendCommandTest : public RunFixture
 {
 protected:
@@ -37,6 +43,11 @@ protected:
         for (const QString& line : lines)
             actions.append(line.section(u'\t', 0, 2));
         return actions;
+    }
+    // The program's own files in a folder: parts and their notes.
+    static QStringList programsOwn(const QString& folder)
+    {
+        return QDir(folder).entryList({"*tarvo-*"}, QDir::Files | QDir::Hidden);
     }
 };
 
@@ -210,9 +221,10 @@ TEST_F(SendCommandTest, AFileWhoseNameCannotBeSentCountsAsNotSent)
 
 // Ctrl-C or a TERM in the middle of a big file, followed on a terminal: the
 // file being copied has a line of its own, drawn in place and cleared before
-// the summary; the copy is abandoned, its part removed, the old target stays
-// whole, the Del of its source does not happen, the files after it (of the
-// next session) are not started, and the summary still comes.
+// the summary; the copy is abandoned, its part kept for the next run (only
+// that part and its note), the old target stays whole, the Del of its source
+// does not happen, the files after it (of the next session) are not started,
+// and the summary still comes. The next run sends the file whole.
 class SendSignalTest : public SendCommandTest, public ::testing::WithParamInterface<int>
 {};
 
@@ -250,11 +262,19 @@ TEST_P(SendSignalTest, StopsTheRunAndKeepsTheOldTarget)
         << out.constData();
     EXPECT_FALSE(run.err.contains("Failed")) << run.err.constData();
     EXPECT_EQ(readShare("out/big.bin"), QByteArray(8 << 20, 'o'));
+    const QStringList own = programsOwn(onShare("out"));
     EXPECT_EQ(
-        QDir(onShare("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-        QStringList{"big.bin"});
+        Sorted(
+            QDir(onShare("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)),
+        Sorted(QStringList{"big.bin"} + own));
+    EXPECT_LE(own.size(), 2);
     EXPECT_TRUE(shareNames("later").isEmpty()) << "a file after the stop was started";
     EXPECT_TRUE(deviceHas("\\Big\\big.bin"));
+
+    params.settings.Sessions.insert("Office", line("Put", "\\Big", "\\out"));
+    EXPECT_EQ(tarvo({"send", "--yes", "big.bin"}).exitCode, 0);
+    EXPECT_TRUE(readShare("out/big.bin") == QByteArray(8 << 20, 'n'));
+    EXPECT_EQ(programsOwn(onShare("out")), QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SendSignalTest, ::testing::Values(SIGINT, SIGTERM),
@@ -265,7 +285,8 @@ INSTANTIATE_TEST_SUITE_P(Signals, SendSignalTest, ::testing::Values(SIGINT, SIGT
 // Ctrl-C in the middle of a big file while the server has stopped answering:
 // the program ends without waiting for the server (the stop waits a moment
 // only), says what it did, and leaves the old target and the source as they
-// were. The next run into the folder removes the part that was left.
+// were. The part that was left stays for the next copy of the file, which
+// sends it whole and leaves nothing behind.
 TEST_F(SendCommandTest, CtrlCWhileTheServerHangsEndsTheProgramWithItsSummary)
 {
     writeDevice("\\Big\\big.bin", QByteArray(8 << 20, 'n'));
@@ -291,8 +312,48 @@ TEST_F(SendCommandTest, CtrlCWhileTheServerHangsEndsTheProgramWithItsSummary)
     EXPECT_TRUE(deviceHas("\\Big\\big.bin"));
 
     EXPECT_EQ(tarvo({"send", "a.txt"}).exitCode, 0);
-    EXPECT_EQ(QDir(onShare("out")).entryList(QDir::Files | QDir::Hidden),
-              QStringList({"a.txt", "big.bin"}));
+    EXPECT_EQ(Sorted(QDir(onShare("out")).entryList(QDir::Files | QDir::Hidden)),
+              Sorted(QStringList({"a.txt", "big.bin"}) + programsOwn(onShare("out"))));
+    EXPECT_LE(programsOwn(onShare("out")).size(), 2);
+    EXPECT_EQ(tarvo({"send", "--yes", "big.bin"}).exitCode, 0);
+    EXPECT_TRUE(readShare("out/big.bin") == QByteArray(8 << 20, 'n'));
+    EXPECT_EQ(programsOwn(onShare("out")), QStringList());
+}
+
+// A run killed in the middle of a big Get leaves its part and the part's
+// note in the device folder. The next run's dry run plans to resume it, and
+// the next run goes on from it (where a part written side by side is sure
+// to be whole), ends with the share's very bytes and notes the resumed
+// bytes in its run record.
+TEST_F(SendCommandTest, AKilledRunsPartIsResumedByTheNextRun)
+{
+    QByteArray content(96 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < content.size(); ++i)
+        content[i] = char((i / 4096 * 7 + i) % 251);
+    writeShare("in/big.bin", content);
+    QDir().mkpath(native("\\Inbox"));
+    addSession("Fetch", line("Get", "\\Inbox", "\\in"));
+    const qint64 pid = startUntilStopped(80 << 20, {"send", "--yes"});
+    ASSERT_GT(pid, 0) << "the run ended before 80 MiB had arrived";
+    ::kill(pid_t(pid), SIGKILL);
+    FinishProgram(pid, m_work);
+    const QStringList left = programsOwn(native("\\Inbox"));
+    ASSERT_EQ(left.size(), 2) << left.join(u' ').toStdString();
+
+    const QStringList plan = send({"--dry-run"});
+    ASSERT_FALSE(plan.isEmpty());
+    EXPECT_EQ(plan.first().section(u'\t', 0, 2),
+              "resume\t" + sharePath("in/big.bin") + "\t\\Inbox\\big.bin");
+    const quint64 offset = plan.first().section(u'\t', 7, 7).toULongLong();
+    EXPECT_GE(offset, quint64(16) << 20); // at most the last 64 MiB again
+
+    const QString state = "XDG_STATE_HOME=" + m_work.filePath("mine");
+    EXPECT_EQ(tarvo({"send", "--yes"}, {state}).exitCode, 0);
+    EXPECT_TRUE(TempFolder::read(native("\\Inbox\\big.bin")) == content);
+    EXPECT_EQ(programsOwn(native("\\Inbox")), QStringList());
+    const QString record =
+        QString::fromUtf8(TempFolder::read(m_work.filePath("mine/tarvo/runs.log")));
+    EXPECT_TRUE(record.contains("resumed at ")) << record.toStdString();
 }
 
 TEST(ProgressLineTest, FitsTheTerminalAndShortensTheNameInTheMiddle)
@@ -302,6 +363,11 @@ TEST(ProgressLineTest, FitsTheTerminalAndShortensTheNameInTheMiddle)
 
     EXPECT_EQ(ProgressLineText(name, shot, 2.5 * (1 << 20), 120),
               name + "   25%  1.0 MB of 4.0 MB  2.5 MB/s");
+    ProgressSnapshot resumed = shot;
+    resumed.fileResumedAt = 3 << 20;
+    resumed.fileDone = 3 << 20;
+    EXPECT_EQ(ProgressLineText(name, resumed, std::nullopt, 120),
+              name + "   75%  3.0 MB of 4.0 MB  resuming at 3.0 MB of 4.0 MB");
     const QString narrow = ProgressLineText(name, shot, std::nullopt, 50);
     EXPECT_LT(narrow.size(), 50);
     EXPECT_TRUE(narrow.startsWith("quarterly-") && narrow.contains("~") &&

@@ -1,5 +1,7 @@
 #include "core/record/RunLog.h"
 #include "core/record/RunRecorder.h"
+#include "core/transfer/ProgressTexts.h"
+#include "core/transfer/RunPlan.h"
 #include "core/transfer/RunProgress.h"
 #include "core/transfer/SendRequest.h"
 #include "platform/ErrorCodes.h"
@@ -126,6 +128,46 @@ TEST_F(TransferRunTest, AThrowEndsTheRunAsAFailureThatSaysWhy)
     EXPECT_EQ(summary.lines(), QStringList({"1 of 2 files are transferred successfully",
                                             "The run broke off: the disk controller was reset"}));
     EXPECT_FALSE(summary.complete());
+}
+
+// A copy that goes on from the part a cut copy left says so: the dry run
+// plans a resume with the byte it goes on at, the progress knows where the
+// file resumed (and leaves those bytes out of the speed), and the run record
+// notes the resumed bytes.
+TEST_F(TransferRunTest, ACopyThatResumesSaysWhere)
+{
+    files.addFile("\\Docs\\big.bin", QByteArray(6 << 20, 'n'));
+    files.addFolder(onShare("out"));
+    addSession("Office", line("Put", "\\Docs", "out"), {"\\Docs\\big.bin"});
+    files.leavePart(onShare("out\\big.bin"), 4 << 20);
+    params.sizes = {6 << 20};
+
+    params.dryRun = true;
+    run();
+    params.dryRun = false;
+    ASSERT_EQ(record.actions.size(), 1);
+    RunPlan plan;
+    plan.add(record.actions[0]);
+    EXPECT_EQ(plan.countsText(), "1 resume");
+    EXPECT_TRUE(RunPlan::line(record.actions[0])
+                    .endsWith("\t6291456\t" + RunPlan::timeText(MemoryFileSystem::DefaultTime) +
+                              "\t\t4194304"))
+        << RunPlan::line(record.actions[0]).toStdString();
+    record.actions.clear();
+
+    QList<quint64> blocks;
+    files.setBlockHook([&](const QString&, quint64 done) { blocks.append(done); });
+    EXPECT_EQ(run().text(), "1 of 1 files are transferred successfully");
+
+    EXPECT_EQ(files.data(onShare("out\\big.bin")), QByteArray(6 << 20, 'n'));
+    EXPECT_EQ(blocks, QList<quint64>{6 << 20}); // one share block after the part
+    const ProgressSnapshot shot = progress->snapshot();
+    EXPECT_EQ(shot.fileResumedAt, quint64(4 << 20));
+    EXPECT_EQ(shot.bytesResumed, quint64(4 << 20));
+    ASSERT_EQ(record.actions.size(), 1);
+    EXPECT_EQ(record.actions[0].kind, RunAction::Kind::Copy);
+    EXPECT_EQ(record.actions[0].reason, "resumed at 4.0 MB of 6.0 MB");
+    EXPECT_EQ(ResumingText(4 << 20, 6 << 20), "resuming at 4.0 MB of 6.0 MB");
 }
 
 // Cancel in the middle of a big file: its copy is given up, the old target
@@ -395,6 +437,8 @@ TEST_F(RunActionsTest, EveryActionIsToldWithHowItEnded)
               journal.filter(QRegularExpression("^(copy|move|delete) ")));
     const QList<RunAction> planned = std::exchange(record.actions, {});
     params.dryRun = false;
+    // Twice: a copy that failed while one ahead of it still ran is made again.
+    files.failNext(MemoryFileSystem::Op::Copy, "bad.txt", PlatformError::AccessDenied);
     files.failNext(MemoryFileSystem::Op::Copy, "bad.txt", PlatformError::AccessDenied);
     messages.answerNext(MessageResult::Ok);
     messages.answerNext(MessageResult::Cancel);

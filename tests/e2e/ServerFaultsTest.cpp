@@ -9,6 +9,7 @@
 
 #include <pwd.h>
 #include <QDeadlineTimer>
+#include <QRegularExpression>
 #include <QThread>
 #include <stdexcept>
 #include <sys/mount.h>
@@ -23,7 +24,8 @@ using ServerFaultsTest = Scenario;
 
 // The server stops while a 16 MiB copy waits at 2 MiB, and starts again once
 // the copy has failed: the session after it logs on anew, and so does the
-// session itself on the next run.
+// session itself on the next run, whose copy goes on with the part that the
+// cut one left.
 TEST_F(ServerFaultsTest, ALostServerFailsTheCopyAndLosesNothing)
 {
     const QString big = "\\Outbox\\big.bin";
@@ -46,11 +48,15 @@ TEST_F(ServerFaultsTest, ALostServerFailsTheCopyAndLosesNothing)
     EXPECT_EQ(messages.texts(), QStringList(copyFailed(big, sharePath("out/big.bin"),
                                                        "The server cannot be reached.")));
     EXPECT_EQ(readShare("out/big.bin"), "old target");
-    EXPECT_EQ(shareNames("out"), QStringList({"big.bin", "later.txt"}));
+    const QStringList names = shareNames("out");
+    EXPECT_EQ(names.filter(QRegularExpression("^[^.]")), QStringList({"big.bin", "later.txt"}));
+    EXPECT_EQ(PartsIn(onShare("out")).size(), 2) << "the cut copy's part and its note";
     EXPECT_EQ(readShare("out/later.txt"), "later");
     messages.onMessage = {};
     params.entries = {entry("Big", big)};
     EXPECT_EQ(run(), 1) << messages.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(readShare("out/big.bin") == QByteArray(16 * MiB, 'b'));
+    EXPECT_EQ(PartsIn(onShare("out")), QStringList());
 }
 
 // The server hangs (its processes stopped) while a 6 MiB copy waits at

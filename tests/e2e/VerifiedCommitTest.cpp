@@ -7,6 +7,7 @@
 #include "tests/e2e/Scenario.h"
 
 #include <fcntl.h>
+#include <QRegularExpression>
 #include <sys/stat.h>
 
 namespace tarvo::test {
@@ -42,7 +43,8 @@ void Rewrite(const QString& source, const QString&)
 // As a server that truncates a file opened a second time would leave it.
 void CutThePart(const QString&, const QString& targetFolder)
 {
-    const QStringList parts = PartsIn(targetFolder);
+    // The part, without the note beside it that tells what it is a copy of.
+    const QStringList parts = PartsIn(targetFolder).filter(QRegularExpression("\\.(part|tmp)$"));
     ASSERT_EQ(parts.size(), 1);
     ASSERT_TRUE(QFile::resize(targetFolder + u'/' + parts.first(), 2 * MiB));
 }

@@ -118,6 +118,23 @@ TEST_P(DialogTest, ProgressShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
         << details->toPlainText().toStdString();
 }
 
+// A file that goes on from the part a cut copy left says, under the bar,
+// where it resumed.
+TEST_P(DialogTest, ProgressSaysWhereAFileResumed)
+{
+    addFiles("None", {"\\Out\\big.bin"});
+    files.addFile("\\Out\\big.bin", QByteArray(6 << 20, 'b'));
+    files.leavePart("\\My Documents\\big.bin", 4 << 20);
+    params.sizes = {6 << 20};
+    CProgressDlg dialog(params, files, files, messages);
+    dialog.show();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return dialog.findChild<QPushButton*>("done")->isVisible(); }));
+    EXPECT_EQ(Text(dialog, "fileBytes"),
+              "This file: 6.0 MB of 6.0 MB, resuming at 4.0 MB of 6.0 MB");
+    EXPECT_EQ(files.data("\\My Documents\\big.bin"), QByteArray(6 << 20, 'b'));
+}
+
 // Preview plans the send on a worker and changes nothing: the counts on top,
 // a row per action with the deletions in red, the questions the send will
 // ask counted instead of asked. Its Send is OK; Close is not.

@@ -50,11 +50,26 @@ INSTANTIATE_TEST_SUITE_P(
         Part{"EarlierVersionsRecent", ".tarvo-0123456789abcdef.part", Now - 60, true, false},
         Part{"EarlierVersionsOld", ".tarvo-a1B2c3.part", Now - 2 * Day, true, true},
         Part{"PartFolder", PartNames::folderName(), 0, true, false},
+        // The note beside a part that a cut copy may go on with; never a leftover by itself.
+        Part{"NoteOfAPart", PartNames::noteFor(PartNames::make(Shape::Hidden)), 0, true, false},
+        Part{"NoteOfAPlainPart", PartNames::noteFor(PartNames::make(Shape::Plain)), 0, true, false},
+        Part{"UsersNote", "report.note", 0, false, false},
+        Part{"UsersTarvoNote", ".tarvo-notes.note", 0, false, false},
         Part{"UsersTmp", "tarvo-notes.tmp", 0, false, false},
         Part{"UsersPart", "report.part", 0, false, false},
         Part{"UsersText", ".tarvo-parts.txt", 0, false, false},
         Part{"UsersPrefixed", "x.tarvo-00000000-1-1-00000000.part", 0, false, false}),
     [](const auto& info) { return std::string(std::get<0>(info.param)); });
+
+// A part's note and the part name each other, in either shape.
+TEST(PartNotesTest, APartAndItsNoteNameEachOther)
+{
+    for (const Shape shape : {Shape::Hidden, Shape::Plain}) {
+        const QString part = PartNames::make(shape);
+        EXPECT_TRUE(PartNames::isNote(PartNames::noteFor(part)));
+        EXPECT_EQ(PartNames::partFor(PartNames::noteFor(part)), part);
+    }
+}
 
 } // namespace
 } // namespace tarvo

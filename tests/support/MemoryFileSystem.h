@@ -115,6 +115,14 @@ public:
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, condition);
     }
+    // A cut copy left a part of `bytes` for the next copy to the target,
+    // which goes on from it as the real stores do when it is safe.
+    void leavePart(const QString& target, quint64 bytes) { m_parts[key(target)] = bytes; }
+    quint64 resumableBytes(const QString&, const FileInfo&, const QString& target) override
+    {
+        return Locked(m_mutex, [&] { return m_parts.value(key(target)); });
+    }
+
     // Times written into the folder keep only multiples of ticks; 0: none.
     void setTimeResolution(const QString& folder, FileTime ticks) { m_ticks[key(folder)] = ticks; }
     void refuseConnection(const QString& remote, int error) { m_refusals[key(remote)] = error; }
@@ -186,7 +194,10 @@ public:
         }
         if (request.watcher)
             request.watcher->sourceOpened(source.info);
-        for (quint64 done = 0; done < source.info.Size;) {
+        const quint64 resumed = Locked(m_mutex, [&] { return m_parts.take(key(request.target)); });
+        if (resumed && request.watcher)
+            request.watcher->resuming(resumed, source.info.Size);
+        for (quint64 done = resumed; done < source.info.Size;) {
             if (request.stop.stop_requested())
                 return CopyOutcome::failed(PlatformError::Cancelled);
             if (const int error =
@@ -215,7 +226,7 @@ public:
         copied.info.LastWriteTime =
             ticks ? source.info.LastWriteTime / ticks * ticks : DefaultTime + 864000000000ULL;
         record(QString("copy %1 -> %2").arg(normal(request.source), copied.path));
-        return {0, source.info, replaced, std::nullopt};
+        return {0, source.info, replaced, std::nullopt, resumed};
     }
     using FileSystem::moveFile;
     int moveFile(const QString& source, const QString& target, const FileInfo* copiedAs) override
@@ -391,6 +402,7 @@ private:
     QHash<QString, QStringList> m_unusable;          // listed, as names that cannot be used
     QHash<QString, std::function<void()>> m_changes; // saves the file again
     QMap<QString, QString> m_connections;            // local name -> remote name
+    QHash<QString, quint64> m_parts;                 // left by cut copies, by target
     quint64 m_lastFileId = 0;
 };
 

@@ -254,6 +254,9 @@ void SambaTest::TearDown()
 {
     if (s_server->password() != s_firstPassword)
         s_server->changePassword(s_firstPassword);
+    // The next test meets the server as it is set up by default: options
+    // that a test set (a forced user, a read-only share) go with it.
+    s_server->configure({}, {});
     s_server->start();
 }
 

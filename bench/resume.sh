@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# What a resumed copy costs beside a whole one, as a user meets it: a private
+# Samba server (smbd) on 127.0.0.1 serves a share, and `tarvo send` puts a
+# 1 GiB file there, in a process of its own each time. A whole copy into an
+# empty folder is timed; then a send of the same file is stopped with SIGINT
+# once 90% of it has arrived, and the next send, which goes on from the part
+# that the stopped one kept, is timed. The resumed send should take at most a
+# fifth of the whole one. Every resumed copy is compared with its source.
+#
+#   bench/resume.sh [--rounds N] [--size SIZE] [NAME=TARVO_BINARY ...]
+#
+# --size takes head -c's sizes (default 1G). Without NAME=TARVO_BINARY it
+# times build/release/app/tarvo of this checkout. Each line is one run:
+# round, program, seconds of the whole copy, seconds of the resumed one,
+# their ratio; then the median ratio per program. Needs root (smbd).
+set -euo pipefail
+
+source_dir="$(cd "$(dirname "$0")/.." && pwd)"
+BENCH_NAME=resume
+source "$source_dir/bench/bench-common.sh"
+rounds=5
+size=1G
+
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --rounds) rounds="$2"; shift 2 ;;
+    --size) size="$2"; shift 2 ;;
+    -h | --help) bench_help "$0"; exit 0 ;;
+    *=*) bench_add_binary "$1"; shift ;;
+    *) bench_fail "unknown argument '$1' (see --help)" ;;
+    esac
+done
+bench_check_binaries
+bench_need_samba
+
+work="$(mktemp -d)"
+smbd_pid=""
+sender=""
+finish() {
+    [ -z "$sender" ] || kill -KILL "$sender" 2>/dev/null || true
+    [ -z "$smbd_pid" ] || kill -KILL -- "-$smbd_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap finish EXIT
+
+samba="$work/samba"
+share="$samba/share"
+device="$work/device"
+mkdir -p "$share/out" "$device/big"
+bench_start_samba "$samba" "$share" 44900 44999
+head -c "$size" /dev/urandom >"$device/big/big.bin"
+bytes="$(stat -c %s "$device/big/big.bin")"
+config="$work/tarvo.txt"
+printf '[Setting]\r\nFilter=*\r\nShowArchive=Yes\r\nDefaultSession=Big\r\n[Session]\r\nBig=Net,Put,\\\\127.0.0.1:%s\\share,WORKGROUP,\\big,\\out,None,,tester,%s\r\n' \
+    "$SAMBA_PORT" "$password" >"$config"
+chmod 600 "$config"
+
+# The bytes of the part files in the share's folder (not their notes).
+part_bytes() {
+    find "$share/out" \( -name '*tarvo-*.part' -o -name 'tarvo-*.tmp' \) -type f -printf '%s\n' \
+        2>/dev/null | awk '{ s += $1 } END { print s + 0 }'
+}
+
+# Seconds that one send takes.
+timed_send() { # binary
+    local start end
+    start="$(date +%s.%N)"
+    "$1" --config "$config" --root "$device" send --yes >"$work/output" 2>&1 ||
+        { cat "$work/output" >&2; bench_fail "the send failed"; }
+    end="$(date +%s.%N)"
+    awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
+}
+
+declare -A ratios
+printf 'round\tprogram\twhole\tresumed\tratio\n'
+for round in $(seq "$rounds"); do
+    for i in "${!names[@]}"; do
+        binary="${binaries[$i]}"
+        rm -rf "${share:?}/out" && mkdir -p "$share/out"
+        whole="$(timed_send "$binary")"
+
+        rm -rf "${share:?}/out" && mkdir -p "$share/out"
+        "$binary" --config "$config" --root "$device" send --yes >/dev/null 2>&1 &
+        sender=$!
+        until [ "$(part_bytes)" -ge $((bytes * 9 / 10)) ]; do
+            kill -0 "$sender" 2>/dev/null || bench_fail "${names[$i]} ended before 90% had arrived"
+            sleep 0.01
+        done
+        kill -INT "$sender"
+        wait "$sender" || true
+        sender=""
+        [ ! -e "$share/out/big.bin" ] || bench_fail "the stopped send put its file in place"
+
+        resumed="$(timed_send "$binary")"
+        cmp -s "$device/big/big.bin" "$share/out/big.bin" ||
+            bench_fail "the resumed copy differs from its source"
+        ratio="$(awk -v a="$whole" -v b="$resumed" 'BEGIN { printf "%.3f", b / a }')"
+        ratios[${names[$i]}]+="$ratio "
+        printf '%s\t%s\t%.2f\t%.2f\t%s\n' "$round" "${names[$i]}" "$whole" "$resumed" "$ratio"
+    done
+done
+
+echo "median of resumed / whole (the aim: 0.2 or less):"
+for name in "${names[@]}"; do
+    median="$(tr ' ' '\n' <<<"${ratios[$name]}" | grep . | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')"
+    printf '  %s\t%s\n' "$name" "$median"
+done
