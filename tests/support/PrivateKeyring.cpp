@@ -7,10 +7,12 @@
 #include <gio/gio.h>
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace tarvo::test {
 
@@ -68,7 +70,12 @@ bool PrivateKeyring::start()
         m_error = "gnome-keyring-daemon did not start: " + QString::fromUtf8(errors);
         return false;
     }
-    // The keyring answers once it owns its name: a first store waits for that.
+    // The daemon claims its name on the bus after --unlock has returned; a
+    // call before that would have the bus start a second keyring.
+    if (!waitForSecretService()) {
+        m_error = "the keyring did not appear on the bus";
+        return false;
+    }
     if (secretTool({"store", "--label=warm-up", "application", "tarvo-test"}, "x").isNull() ||
         secretTool({"clear", "application", "tarvo-test"}).isNull()) {
         m_error = "the keyring does not answer";
@@ -89,6 +96,20 @@ void PrivateKeyring::stop()
     }
     ::kill(pid_t(m_busPid), SIGTERM);
     m_busPid = -1;
+}
+
+bool PrivateKeyring::waitForSecretService() const
+{
+    QDBusConnection bus = QDBusConnection::connectToBus(m_address, QStringLiteral("wait"));
+    bool owned = false;
+    // Up to a minute, for a machine that is busy with other tests.
+    for (int tries = 0; tries < 3000 && bus.isConnected() && !owned; ++tries) {
+        owned = bus.interface()->isServiceRegistered(QString::fromLatin1(SecretsName)).value();
+        if (!owned)
+            QThread::msleep(20);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("wait"));
+    return owned;
 }
 
 bool PrivateKeyring::lock()

@@ -43,6 +43,8 @@ public:
     QByteArray secretTool(const QStringList& arguments, const QByteArray& input = {}) const;
 
 private:
+    bool waitForSecretService() const;
+
     TempFolder m_folder;
     qint64 m_busPid = -1;
     QString m_address;
