@@ -113,6 +113,28 @@ KeyringResult search(SecretService* service, GHashTable* attributes, ItemList& f
     return KeyringResult::ok();
 }
 
+// Deletes the session's items that `keep` does not hold on to, item by
+// item: a locked one would otherwise be passed over in silence, and its
+// password would stay behind.
+template <typename Keep>
+KeyringResult deleteItems(SecretService* service, const QString& session, Keep keep)
+{
+    Attributes attributes = sessionAttributes(session);
+    ItemList found;
+    KeyringResult result = search(service, attributes.get(), found);
+    for (GList* node = found.items; node && result.done(); node = node->next) {
+        auto* item = static_cast<SecretItem*>(node->data);
+        ErrorHolder error;
+        if (keep(item))
+            continue;
+        if (secret_item_get_locked(item))
+            result = {KeyringResult::Status::Locked, QStringLiteral("the item was not unlocked")};
+        else if (!secret_item_delete_sync(item, nullptr, &error.error))
+            result = failure(error);
+    }
+    return result;
+}
+
 } // namespace
 
 KeyringResult SecretServiceKeyring::load(QList<KeyringItem>& items)
@@ -173,21 +195,15 @@ KeyringResult SecretServiceKeyring::store(const KeyringItem& item)
         g_object_unref(service);
         return failure(error);
     }
-    Attributes ofSession = sessionAttributes(item.session);
-    ItemList found;
-    result = search(service, ofSession.get(), found);
-    for (GList* node = found.items; node && result.done(); node = node->next) {
-        auto* other = static_cast<SecretItem*>(node->data);
+    result = deleteItems(service, item.session, [&](SecretItem* other) {
         GHashTable* otherAttributes = secret_item_get_attributes(other);
         const bool same =
             attribute(otherAttributes, "share") == item.share &&
             attribute(otherAttributes, "user") == item.user &&
             attribute(otherAttributes, "xdg:schema") == QString::fromLatin1(passwordSchema()->name);
         g_hash_table_unref(otherAttributes);
-        ErrorHolder deleteError;
-        if (!same && !secret_item_delete_sync(other, nullptr, &deleteError.error))
-            result = failure(deleteError);
-    }
+        return same;
+    });
     g_object_unref(service);
     return result;
 }
@@ -198,19 +214,7 @@ KeyringResult SecretServiceKeyring::remove(const QString& session)
     SecretService* service = openService(result);
     if (!service)
         return result;
-    // Each item by itself: a locked item would otherwise be passed over in
-    // silence, and its password would stay behind.
-    Attributes attributes = sessionAttributes(session);
-    ItemList found;
-    result = search(service, attributes.get(), found);
-    for (GList* node = found.items; node && result.done(); node = node->next) {
-        auto* item = static_cast<SecretItem*>(node->data);
-        ErrorHolder error;
-        if (secret_item_get_locked(item))
-            result = {KeyringResult::Status::Locked, QStringLiteral("the item was not unlocked")};
-        else if (!secret_item_delete_sync(item, nullptr, &error.error))
-            result = failure(error);
-    }
+    result = deleteItems(service, session, [](SecretItem*) { return false; });
     g_object_unref(service);
     return result;
 }
