@@ -359,8 +359,7 @@ private:
     // Under m_mutex: whether a writer may take the block now (see OutOfOrderBytes).
     bool fitsWindow(const Block& block) const
     {
-        return m_inFlight.empty() ||
-               block.offset + quint64(block.length) <= *m_inFlight.begin() + OutOfOrderBytes;
+        return WithinOutOfOrderWindow(m_inFlight, block.offset + quint64(block.length));
     }
 
     // Under m_mutex, after a block was written.
@@ -513,8 +512,8 @@ private:
     {
         std::unique_lock lock(m_windowMutex);
         m_windowChanged.wait(lock, [&] {
-            return m_error.load() != PlatformError::Success || m_inFlight.empty() ||
-                   m_next.load() + block <= *m_inFlight.begin() + OutOfOrderBytes;
+            return m_error.load() != PlatformError::Success ||
+                   WithinOutOfOrderWindow(m_inFlight, m_next.load() + block);
         });
         if (m_error.load() != PlatformError::Success)
             return std::nullopt;

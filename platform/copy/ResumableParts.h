@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <set>
 
 namespace tarvo {
 
@@ -15,6 +16,13 @@ namespace tarvo {
 // ahead of the first block not yet written: a part cut off at any moment,
 // its process killed even, holds every byte before its last OutOfOrderBytes.
 constexpr quint64 OutOfOrderBytes = quint64(64) << 20;
+
+// Whether a block that ends at `end` may be moved now, with the blocks at
+// these offsets still in flight.
+inline bool WithinOutOfOrderWindow(const std::set<quint64>& inFlight, quint64 end)
+{
+    return inFlight.empty() || end <= *inFlight.begin() + OutOfOrderBytes;
+}
 
 // What a part that a cut copy may go on with is a copy of: written beside the
 // part when a big file's copy begins, removed when the part becomes its
