@@ -8,6 +8,7 @@
 #include "config/KeyringPasswords.h"
 #include "platform/MessageService.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tarvo {
@@ -39,6 +40,29 @@ bool LoadCommandSettings(const StartOptions& environment, MessageService& messag
     return false;
 }
 
+bool ChooseSessions(const QStringList& names, Settings& settings)
+{
+    if (names.isEmpty())
+        return true;
+    QStringList chosen;
+    for (const QString& name : names) {
+        const QStringList& sessions = settings.Sessions.names();
+        const auto found = std::find_if(sessions.cbegin(), sessions.cend(), [&](const QString& s) {
+            return s.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (found == sessions.cend()) {
+            std::fprintf(stderr,
+                         "tarvo: there is no session named '%s'; 'tarvo sessions' lists them\n",
+                         qPrintable(name));
+            return false;
+        }
+        if (!chosen.contains(*found))
+            chosen.append(*found);
+    }
+    settings.DefaultSession = chosen;
+    return true;
+}
+
 const QList<Command>& Commands()
 {
     static const QList<Command> commands = {
@@ -51,18 +75,21 @@ const QList<Command>& Commands()
          "folder, post-operation, post folder, and whether it is a default session. Passwords "
          "are never shown.",
          RunSessionsCommand},
-        {"list", "list",
+        {"list", "list [--session SESSION ...]",
          "Prints the rows of the main list as a refresh fills it, one per line: File Name, "
-         "Date, Size, Path and Session, separated by tabs, in list order.",
+         "Date, Size, Path and Session, separated by tabs, in list order. --session lists "
+         "the files of the sessions it names instead of the default sessions.",
          RunListCommand},
-        {"send", "send [--yes | --no] [--dry-run] [NAME ...]",
+        {"send", "send [--yes | --no] [--dry-run] [--session SESSION ...] [NAME ...]",
          "Transfers the rows of the main list (all of them, or those whose File Name matches "
          "one of the wildcard NAMEs) as Send does, printing each file and the program's "
          "messages, and the summary line last. A Sync session given NAMEs mirrors only the "
          "files they match. --yes answers every question with OK / Yes To All, --no with "
          "Cancel / No To All; without a terminal the answer is Cancel / No. --dry-run prints "
          "what the send would do (copy, replace, keep, prune, and each post-operation with "
-         "its target) and changes nothing. Exit status 0 when every file was transferred and "
+         "its target) and changes nothing. --session sends the files of the sessions it names "
+         "instead of those of the default sessions. Exit status 0 when every file was transferred "
+         "and "
          "every post-operation done, or when there was nothing to send; 1 when a copy, a "
          "post-operation or a session failed.",
          RunSendCommand},

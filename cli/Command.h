@@ -19,11 +19,17 @@ enum class Passwords { Needed, NotNeeded };
 bool LoadCommandSettings(const StartOptions& environment, MessageService& messages,
                          Settings& settings, Passwords passwords = Passwords::Needed);
 
+// "--session NAME", given once for each session: those sessions stand in
+// for the default sessions, for this command only (nothing is written back).
+// Names compare as session names do, ignoring letter case. False (after
+// telling which name) when a name is no session's.
+bool ChooseSessions(const QStringList& names, Settings& settings);
+
 // One command of the command line.
 struct Command
 {
     const char* name;
-    const char* synopsis;    // "send [--yes | --no] [NAME ...]"
+    const char* synopsis;    // "send [--yes | --no] [--session SESSION ...] [NAME ...]"
     const char* description; // what it does, for --help
     int (*run)(const QStringList& arguments, const StartOptions& environment);
 };

@@ -1,5 +1,6 @@
 #include "cli/ListCommand.h"
 
+#include "cli/Command.h"
 #include "cli/ConsoleMessageService.h"
 #include "core/filelist/FileListBuilder.h"
 #include "core/filelist/FileListModel.h"
@@ -8,6 +9,7 @@
 #include "platform/PlatformServices.h"
 
 #include <cstdio>
+#include <QCommandLineParser>
 
 namespace tarvo {
 
@@ -21,12 +23,20 @@ QString ListLine(const FileRow& row)
 
 int RunListCommand(const QStringList& arguments, const StartOptions& environment)
 {
-    if (!arguments.isEmpty())
-        return UsageError(QStringLiteral("usage: tarvo list"));
+    QCommandLineParser parser;
+    const QCommandLineOption sessionOption(QStringLiteral("session"), QString(),
+                                           QStringLiteral("SESSION"));
+    parser.addOption(sessionOption);
+    if (!parser.parse(QStringList{QStringLiteral("list")} + arguments) ||
+        !parser.positionalArguments().isEmpty()) {
+        const Command& self = *FindCommand(QStringLiteral("list"));
+        return UsageError(QStringLiteral("usage: tarvo %1").arg(QLatin1String(self.synopsis)));
+    }
 
     ConsoleMessageService messages;
     Settings settings;
-    if (!LoadCommandSettings(environment, messages, settings))
+    if (!LoadCommandSettings(environment, messages, settings) ||
+        !ChooseSessions(parser.values(sessionOption), settings))
         return ExitUsage;
     QString error;
     const std::unique_ptr<PlatformServices> platform =

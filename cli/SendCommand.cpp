@@ -157,7 +157,9 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
     const QCommandLineOption yesOption(QStringLiteral("yes"));
     const QCommandLineOption noOption(QStringLiteral("no"));
     const QCommandLineOption dryRunOption(QStringLiteral("dry-run"));
-    parser.addOptions({yesOption, noOption, dryRunOption});
+    const QCommandLineOption sessionOption(QStringLiteral("session"), QString(),
+                                           QStringLiteral("SESSION"));
+    parser.addOptions({yesOption, noOption, dryRunOption, sessionOption});
     const bool parsed = parser.parse(QStringList{QStringLiteral("send")} + arguments);
     const QStringList names = parser.positionalArguments();
     // Every NAME is a pattern: "-" is none, and "--" ends no options here.
@@ -177,7 +179,8 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
 
     ConsoleMessageService messages(policy);
     Settings settings;
-    if (!LoadCommandSettings(environment, messages, settings))
+    if (!LoadCommandSettings(environment, messages, settings) ||
+        !ChooseSessions(parser.values(sessionOption), settings))
         return ExitUsage;
     if (!CheckDefaultSession(settings, messages))
         return ExitUsage;

@@ -4,7 +4,9 @@
 # program's own help ("tarvo --help", "tarvo COMMAND --help"), so the
 # completion follows the program it completes. The NAMEs of "send" are
 # file-name patterns matched against the list of the shares, which only a
-# connection could tell, so they are left to the user.
+# connection could tell, so they are left to the user; the SESSIONs of
+# "--session" are those that "tarvo sessions" lists for the configuration
+# that the line names.
 
 # The help text of the program being completed; empty when it cannot run.
 _tarvo_help()
@@ -22,6 +24,13 @@ _tarvo_commands()
 _tarvo_global_options()
 {
     _tarvo_help | sed -n '/^Options:$/,/^$/{s/^  \(--[a-z-]*\).*/\1/p}'
+}
+
+# The names of the sessions, one per line. No terminal to ask on: a missing
+# configuration file gives none instead of a question.
+_tarvo_sessions()
+{
+    "$_tarvo_program" "${_tarvo_config[@]}" sessions </dev/null 2>/dev/null | cut -f1
 }
 
 # The words of a command's synopsis after its name:
@@ -44,6 +53,7 @@ _tarvo()
         prev="${COMP_WORDS[COMP_CWORD - 2]}"
     fi
     local _tarvo_program="${COMP_WORDS[0]}"
+    local _tarvo_config=()
     COMPREPLY=()
 
     # A global option's value: --config takes a file, --root a folder.
@@ -77,11 +87,16 @@ _tarvo()
     for ((i = 1; i < COMP_CWORD; i++)); do
         case "${COMP_WORDS[i]}" in
             --config | --root)
+                local option="${COMP_WORDS[i]}"
                 i=$((i + 1))
                 if [ "${COMP_WORDS[i]-}" = "=" ]; then
                     i=$((i + 1))
                 fi
+                if [ "$option" = --config ]; then
+                    _tarvo_config=(--config "${COMP_WORDS[i]-}")
+                fi
                 ;;
+            --config=*) _tarvo_config=("${COMP_WORDS[i]}") ;;
             -*) ;;
             *)
                 command="${COMP_WORDS[i]}"
@@ -102,13 +117,21 @@ _tarvo()
 
     local synopsis
     synopsis="$(_tarvo_synopsis "$command")"
-    if [[ "$cur" == -* ]]; then
+    if [ "$prev" = --session ] || [[ "$cur" == --session=* ]]; then
+        local name typed="${cur#--session=}"
+        while IFS= read -r name; do
+            if [[ "$name" == "$typed"* ]]; then
+                COMPREPLY+=("$(printf '%q' "$name")")
+            fi
+        done < <(_tarvo_sessions)
+    elif [[ "$cur" == -* ]]; then
         # The command's options not given yet; --yes and --no exclude each other.
         local options=() option word taken
         for option in $(grep -o -- '--[a-z-]*' <<<"$synopsis") --help; do
             taken=""
             for word in "${COMP_WORDS[@]:command_at+1:COMP_CWORD-command_at-1}"; do
                 case "$option/$word" in
+                    --session/*) ;; # given once for each session
                     "$word/$word" | --yes/--no | --no/--yes) taken=1 ;;
                 esac
             done

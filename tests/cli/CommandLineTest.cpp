@@ -100,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
               2,
               "usage: tarvo send [--yes | --no]"},
         Usage{"SendEndOfOptions", {"send", "--", "a.txt"}, 2, "usage: tarvo send [--yes | --no]"},
-        Usage{"SendLoneDash", {"send", "-"}, 2, "usage: tarvo send [--yes | --no]"}),
+        Usage{"SendLoneDash", {"send", "-"}, 2, "usage: tarvo send [--yes | --no]"},
+        Usage{"ListTakesNoNames", {"list", "a.txt"}, 2, "usage: tarvo list [--session SESSION"}),
     [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 // The README's first command, the way CI runs it: no display, so the demo's

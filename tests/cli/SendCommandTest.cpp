@@ -195,7 +195,13 @@ INSTANTIATE_TEST_SUITE_P(
         Exit{"ADryRunCannotConnect", "None", "Office,Locked", "--dry-run a.txt", 1, "",
              "Nothing was changed: this was a dry run.", "\nWrong user name or password."},
         Exit{"NoDefaultSession", "None", "", "", 2, "", "",
-             "Please select a default session first"}),
+             "Please select a default session first"},
+        // --session stands in for the default sessions: Locked's wrong
+        // password is never tried.
+        Exit{"SessionsChosenOnTheLine", "None", "Locked", "--session office b.txt", 0,
+             "Transferring file 1 of 1 ...\t\\Docs\\b.txt\t", OneSent, ""},
+        Exit{"NoSuchSession", "None", "Office", "--session Ofice", 2, "", "",
+             "there is no session named 'Ofice'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A file whose name is no valid text cannot be named on a share: list and

@@ -12,6 +12,10 @@ folder="$(mktemp -d)"
 trap 'rm -rf "$folder"' EXIT
 mkdir "$folder/shares" "$folder/state"
 touch "$folder/settings.txt" "$folder/state.txt"
+printf '%s\n' '[Session]' \
+    'Office=Net,Put,\\pc\docs,W,\Out,\,None,,alice,secret' \
+    'Back Office=Net,Get,\\pc\docs,W,\In,\,None,,alice,secret' \
+    'Reports=Net,Get,\\pc\reports,W,\In,\,None,,bob,secret' >"$folder/office.ini"
 cd "$folder"
 
 failures=0
@@ -47,12 +51,18 @@ expect "send sessions" --config = settings.txt s
 # Each command's own options and words; no global option after the command.
 expect "show" config ""
 expect "" config show ""
-expect "--help" list --
-expect "--dry-run --help --no --yes" --root shares send --
+expect "--help --session" list --
+expect "--dry-run --help --no --session --yes" --root shares send --
 expect "--dry-run" send --d
-# --yes and --no exclude each other, and no option is offered twice.
-expect "--dry-run --help" send --yes --
-expect "--help" send --dry-run --no --dry-run -
+# --yes and --no exclude each other, and no option but --session is offered twice.
+expect "--dry-run --help --session" send --yes --
+expect "--help --session" send --dry-run --no --dry-run -
+expect "--dry-run --help --no --session --yes" send --session Office --
+# --session takes the name of a session of the configuration the line names.
+expect 'Back\ Office Office Reports' --config office.ini list --session ""
+expect "Office" --config=office.ini send --yes --session O
+expect "Reports" --config = office.ini send --session Office --session=R
+expect "" --config missing.ini send --session ""
 # send's NAMEs are patterns of the shares' file names: nothing is made up.
 expect "" send --yes ""
 expect "" send '*.c'
