@@ -80,9 +80,8 @@ TEST_F(ServerFaultsTest, AStalledServerKeepsNoPartOfTheFailedCopy)
                                      "The server did not answer in time.")));
     const QStringList parts = PartsIn(onShare("out"));
     ASSERT_EQ(parts.size(), 1);
-    auto holder = std::make_unique<HeldShareFile>(
-        QStringLiteral("smb://127.0.0.1:%1/share/out/%2").arg(samba().port()).arg(parts.first()),
-        SambaServer::UserName, samba().password(), HeldShareFile::Sharing::ReadAndWrite);
+    auto holder = std::make_unique<HeldShareFile>(samba(), "out/" + parts.first(),
+                                                  HeldShareFile::Sharing::ReadAndWrite);
     ASSERT_TRUE(holder->isOpen());
 
     messages.clear();
@@ -285,16 +284,9 @@ TEST_F(ServerFaultsTest, TargetsInUseAndRefusedNamesSayWhy)
     addSession("Docs", line("Put", "\\Docs", "\\out", "Del"));
     for (const char* name : {"shared.txt", "locked.txt", "a:b.txt", "why?.txt", "ok.txt"})
         params.entries.append(entry("Docs", QStringLiteral("\\Docs\\") + name));
-    const auto held = [](const char* name, HeldShareFile::Sharing sharing) {
-        const QString url = QStringLiteral("smb://127.0.0.1:%1/share/out/%2")
-                                .arg(samba().port())
-                                .arg(QLatin1String(name));
-        return std::make_unique<HeldShareFile>(url, SambaServer::UserName, samba().password(),
-                                               sharing);
-    };
-    const auto shared = held("shared.txt", HeldShareFile::Sharing::ReadAndWrite);
-    const auto locked = held("locked.txt", HeldShareFile::Sharing::ReadOnly);
-    ASSERT_TRUE(shared->isOpen() && locked->isOpen());
+    const HeldShareFile shared(samba(), "out/shared.txt", HeldShareFile::Sharing::ReadAndWrite);
+    const HeldShareFile locked(samba(), "out/locked.txt", HeldShareFile::Sharing::ReadOnly);
+    ASSERT_TRUE(shared.isOpen() && locked.isOpen());
     messages.answerNext(MessageResult::Cancel); // keep the sources
     messages.answerNext(MessageResult::Cancel);
 
