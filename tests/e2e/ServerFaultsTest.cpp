@@ -85,11 +85,9 @@ TEST_F(ServerFaultsTest, FullDisksKeepTheOldTargetAndTheNextFilesFit)
     EXPECT_EQ(messages.texts(),
               QStringList({copyFailed("\\Out\\big.bin", sharePath("out/big.bin"), Full),
                            copyFailed(sharePath("in/big.bin"), "\\Inbox\\big.bin", Full)}));
-    for (const QString& folder : {onShare("out"), native("\\Inbox")}) {
-        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
-                  QStringList({"big.bin", "small.txt"}));
-        EXPECT_EQ(TempFolder::read(folder + "/big.bin"), "old target");
-    }
+    for (const QString& folder : {onShare("out"), native("\\Inbox")})
+        EXPECT_EQ(FilesIn(folder),
+                  (QMap<QString, QByteArray>{{"big.bin", "old target"}, {"small.txt", "small"}}));
 }
 
 // The configuration and the registry file on a small tmpfs: saves of a real
