@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <QRegularExpression>
-#include <sys/wait.h>
 
 namespace tarvo::test {
 namespace {
@@ -179,8 +178,7 @@ TEST_F(OfficeSharesTest, AKilledRunsPartsAreNeverListedAndGoWithTheNextRun)
         const qint64 pid = startUntilStopped(2 * MiB, {"send", "--yes"});
         ASSERT_GT(pid, 0) << "the run ended before its first block";
         ::kill(pid_t(pid), SIGKILL);
-        int status = 0;
-        ::waitpid(pid_t(pid), &status, 0);
+        FinishProgram(pid, m_work);
     }
     ASSERT_EQ(PartsIn(onShare("out")).size(), 1);
     ASSERT_EQ(PartsIn(native("\\Inbox")).size(), 1);

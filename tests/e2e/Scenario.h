@@ -60,9 +60,28 @@ protected:
         RunFixture::SetUp();
         params.settings.Filter = "*";
     }
-    static TransferEntry entry(const QString& session, const QString& path)
+    // One file's copy by session "S", the run's only entry: a Put from the
+    // device's \Outbox to the share's folder out, or a Get from the share's
+    // folder in to \Inbox. Its target folder is there.
+    struct OneCopy
     {
-        return {session, path};
+        QString source, target, sourceOnDisk, targetOnDisk, targetFolder;
+    };
+    OneCopy copyOf(bool get, const QString& name, const QString& postOp = "None")
+    {
+        const QString device = (get ? "\\Inbox\\" : "\\Outbox\\") + name;
+        const QString share = (get ? "in/" : "out/") + name;
+        OneCopy copy{device, sharePath(share), native(device), onShare(share), {}};
+        if (get) {
+            std::swap(copy.source, copy.target);
+            std::swap(copy.sourceOnDisk, copy.targetOnDisk);
+        }
+        copy.targetFolder = QFileInfo(copy.targetOnDisk).absolutePath();
+        QDir().mkpath(copy.targetFolder);
+        addSession("S", line(get ? "Get" : "Put", get ? "\\Inbox" : "\\Outbox",
+                             get ? "\\in" : "\\out", postOp));
+        params.entries = {{"S", copy.source}};
+        return copy;
     }
     // Connects `name` of the run's platform to a share of the test server.
     int connect(const QString& name, const QString& share = "share")

@@ -1,7 +1,8 @@
 // A copy puts its part in place only when it arrived whole and its source
-// held still: a source or a part that changes at a known point of the copy.
-// Many copies in one process: a few at once ahead of the one taken, and big
-// files through parallel sessions.
+// held still: a source or a part that changes at a known point of the copy,
+// and a server that goes away, after which the next run goes on from the
+// part. Many copies in one process: a few at once ahead of the one taken,
+// and big files through parallel sessions.
 #include "core/copy/CopyAhead.h"
 #include "platform/ErrorCodes.h"
 #include "tests/e2e/Scenario.h"
@@ -56,26 +57,21 @@ class VerifiedCommitTest : public Scenario, public ::testing::WithParamInterface
 
 TEST_P(VerifiedCommitTest, KeepsTheOldTargetUnlessTheFileArrivedWhole)
 {
-    const Change& c = GetParam();
-    const QString source = c.get ? sharePath("in/a.bin") : "\\Outbox\\a.bin";
-    const QString target = c.get ? "\\Inbox\\a.bin" : sharePath("out/a.bin");
-    const QString sourceOnDisk = c.get ? onShare("in/a.bin") : native(source);
-    const QString targetOnDisk = c.get ? native(target) : onShare("out/a.bin");
-    const QString targetFolder = QFileInfo(targetOnDisk).absolutePath();
-    writeLocal(sourceOnDisk, Pattern(c.size));
-    writeLocal(targetOnDisk, "old");
-    addSession("S", line(c.get ? "Get" : "Put", c.get ? "\\Inbox" : "\\Outbox",
-                         c.get ? "\\in" : "\\out", "Del"));
-    params.entries = {entry("S", source)};
+    const Change& change = GetParam();
+    const OneCopy c = copyOf(change.get, "a.bin", "Del");
+    writeLocal(c.sourceOnDisk, Pattern(change.size));
+    writeLocal(c.targetOnDisk, "old");
 
-    const int sent = runPausedAt(c.after, [&] { c.change(sourceOnDisk, targetFolder); });
+    const int sent =
+        runPausedAt(change.after, [&] { change.change(c.sourceOnDisk, c.targetFolder); });
 
-    EXPECT_TRUE(PartsIn(targetFolder).isEmpty());
-    EXPECT_EQ(sent, *c.reason ? 0 : 1);
-    EXPECT_EQ(messages.texts(), *c.reason ? QStringList(copyFailed(source, target, c.reason))
-                                          : QStringList("Delete file " + source + " ?"));
-    EXPECT_TRUE(TempFolder::read(targetOnDisk) == (*c.reason ? "old" : Pattern(c.size)));
-    EXPECT_NE(QFile::exists(sourceOnDisk), !*c.reason); // Del acts on a whole copy only
+    const bool whole = !*change.reason;
+    EXPECT_TRUE(PartsIn(c.targetFolder).isEmpty());
+    EXPECT_EQ(sent, whole ? 1 : 0);
+    EXPECT_EQ(messages.texts(), whole ? QStringList("Delete file " + c.source + " ?")
+                                      : QStringList(copyFailed(c.source, c.target, change.reason)));
+    EXPECT_TRUE(TempFolder::read(c.targetOnDisk) == (whole ? Pattern(change.size) : "old"));
+    EXPECT_NE(QFile::exists(c.sourceOnDisk), whole); // Del acts on a whole copy only
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -89,6 +85,71 @@ INSTANTIATE_TEST_SUITE_P(
                       Change{"PutParallelPartCut", false, 10 * MiB, 10 * MiB, CutThePart, ""},
                       Change{"GetParallelPartCut", true, 10 * MiB, 10 * MiB, CutThePart, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The server stops while a big copy waits at 16 MiB, and starts again once
+// the copy has failed: the copy says why, keeps the old target and leaves
+// its part with the part's note, on the share for a Put and in the device
+// folder for a Get, and the session after it logs on anew. The dry run plans
+// to resume the copy, and the next run of the same source goes on from the
+// part and ends with the source's very bytes, the part and its note gone.
+class ResumedCopyTest : public Scenario, public ::testing::WithParamInterface<bool>
+{};
+
+TEST_P(ResumedCopyTest, ACopyCutByALostServerGoesOnFromItsPart)
+{
+    const OneCopy c = copyOf(GetParam(), "big.bin");
+    const QByteArray content = Pattern(24 * MiB, 5);
+    writeLocal(c.sourceOnDisk, content);
+    writeLocal(c.targetOnDisk, "old target");
+    writeDevice("\\Later\\later.txt", "later");
+    makeShareFolder("out");
+    addSession("Later", line("Put", "\\Later", "\\out"));
+    params.entries.append(TransferEntry{"Later", "\\Later\\later.txt"});
+    // By the time the copy has failed, the dropped connection is known for
+    // one, so the next use logs on anew.
+    messages.onMessage = [this](const QString&) {
+        QString remote;
+        EXPECT_EQ(platform->connections().getConnection("S", remote),
+                  PlatformError::ConnectionUnavailable);
+        ASSERT_TRUE(samba().start());
+    };
+
+    EXPECT_EQ(runPausedAt(16 * MiB, [] { samba().stop(); }), 1);
+
+    EXPECT_EQ(messages.texts(),
+              QStringList(copyFailed(c.source, c.target, "The server cannot be reached.")));
+    EXPECT_EQ(TempFolder::read(c.targetOnDisk), "old target");
+    EXPECT_EQ(readShare("out/later.txt"), "later");
+    const QStringList left = PartsIn(c.targetFolder);
+    ASSERT_EQ(left.size(), 2) << left.join(u' ').toStdString();
+    EXPECT_EQ(left.filter(".note").size(), 1);
+
+    messages.clear();
+    messages.onMessage = {};
+    observer.actions.clear();
+    params.entries = {{"S", c.source}};
+    params.dryRun = true;
+    EXPECT_EQ(run(), 1);
+    ASSERT_EQ(observer.actions.size(), 1);
+    EXPECT_EQ(observer.actions[0].kind, RunAction::Kind::Resume);
+    const quint64 planned = observer.actions[0].resumedFrom;
+    EXPECT_GT(planned, 0u);
+    EXPECT_EQ(PartsIn(c.targetFolder).size(), 2);
+
+    observer.actions.clear();
+    params.dryRun = false;
+    EXPECT_EQ(run(), 1) << messages.texts().join(u'\n').toStdString();
+    ASSERT_EQ(observer.actions.size(), 1);
+    const RunAction& copied = observer.actions[0];
+    EXPECT_GT(copied.resumedFrom, 0u);
+    EXPECT_LE(copied.resumedFrom, planned);
+    EXPECT_TRUE(copied.reason.startsWith("resumed at ")) << copied.reason.toStdString();
+    EXPECT_TRUE(TempFolder::read(c.targetOnDisk) == content);
+    EXPECT_EQ(PartsIn(c.targetFolder), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Directions, ResumedCopyTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Get" : "Put"; });
 
 using SentVersionTest = Scenario;
 
@@ -125,8 +186,7 @@ TEST_F(SentVersionTest, ASourceReplacedAfterItsCopyStays)
     makeShareFolder("out");
     addSession("Fetch", line("Get", "\\Inbox", "\\in", "Del"));
     addSession("Send", line("Put", "\\Outbox", "\\out", "Del"));
-    params.entries = {entry("Fetch", sharePath("in/fetched.txt")),
-                      entry("Send", "\\Outbox\\sent.txt")};
+    params.entries = {{"Fetch", sharePath("in/fetched.txt")}, {"Send", "\\Outbox\\sent.txt"}};
     messages.onMessage = [this](const QString& text) {
         if (!text.startsWith("Delete file "))
             return;
@@ -157,8 +217,7 @@ TEST_F(SentVersionTest, ASourceReplacedAfterItsCopyStays)
     // pauses: the two copies run at once.
     writeShare("in/kept.txt", "kept");
     addSession("Move", line("Get", "\\Inbox", "\\in", "Move", sharePath("done")));
-    params.entries = {entry("Move", sharePath("in/moved.txt")),
-                      entry("Move", sharePath("in/kept.txt"))};
+    params.entries = {{"Move", sharePath("in/moved.txt")}, {"Move", sharePath("in/kept.txt")}};
     makeShareFolder("done");
     EXPECT_EQ(runPausedAt(5, [this] { ReplaceWithLookAlike(onShare("in/moved.txt")); }), 2);
     EXPECT_EQ(messages.texts(),

@@ -1,5 +1,7 @@
 #include "tests/support/HeldShareFile.h"
 
+#include "tests/support/SambaServer.h"
+
 #include <cstdio>
 #include <fcntl.h>
 #include <libsmbclient.h>
@@ -18,10 +20,10 @@ void answerLogon(SMBCCTX* context, const char*, const char*, char*, int, char* u
 
 } // namespace
 
-HeldShareFile::HeldShareFile(const QString& url, const QString& user, const QString& password,
-                             Sharing sharing)
-    : m_logon{user, password}
+HeldShareFile::HeldShareFile(const SambaServer& server, const QString& relative, Sharing sharing)
+    : m_logon{SambaServer::UserName, server.password()}
 {
+    const QString url = QStringLiteral("smb://127.0.0.1:%1/share/").arg(server.port()) + relative;
     m_context = smbc_new_context();
     smbc_setOptionNoAutoAnonymousLogin(m_context, true);
     smbc_setFunctionAuthDataWithContext(m_context, answerLogon);

@@ -7,6 +7,8 @@ struct _SMBCFILE;
 
 namespace tarvo::test {
 
+class SambaServer;
+
 // A file on a share held open by another program: a libsmbclient context of
 // its own opens it for reading and writing with a share mode, and keeps it
 // open until the object goes.
@@ -16,9 +18,8 @@ public:
     // What the holder lets others do with the file meanwhile.
     enum class Sharing { ReadAndWrite, ReadOnly };
 
-    // The file at "smb://host:port/share/path", logged on as the user.
-    HeldShareFile(const QString& url, const QString& user, const QString& password,
-                  Sharing sharing);
+    // The file at `relative` on the server's default share, logged on as its tester.
+    HeldShareFile(const SambaServer& server, const QString& relative, Sharing sharing);
     ~HeldShareFile();
     HeldShareFile(const HeldShareFile&) = delete;
     HeldShareFile& operator=(const HeldShareFile&) = delete;

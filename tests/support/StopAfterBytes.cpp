@@ -76,56 +76,25 @@ ssize_t moved(int fd, ssize_t result)
     return result;
 }
 
-// The function that this library stands in front of, looked up on first use
-// (a static atomic needs no guard that a call during the look-up could meet).
-template <typename Function> Function next(std::atomic<Function>& real, const char* name)
-{
-    Function function = real.load();
-    if (!function) {
-        function = reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
-        real.store(function);
-    }
-    return function;
-}
-
 } // namespace
 
+// Stands in front of the function of that name: the real one, looked up on
+// first use (a static atomic needs no guard that a call during the look-up
+// could meet), and then the count of what it moved.
+#define TARVO_COUNTED(name, Parameters, ...)                                                       \
+    ssize_t name Parameters                                                                        \
+    {                                                                                              \
+        static std::atomic<ssize_t(*) Parameters> real;                                            \
+        if (!real.load())                                                                          \
+            real.store(reinterpret_cast<ssize_t(*) Parameters>(::dlsym(RTLD_NEXT, #name)));        \
+        return moved(fd, real.load()(fd, __VA_ARGS__));                                            \
+    }
+
 extern "C" {
-
-ssize_t read(int fd, void* buffer, size_t size)
-{
-    static std::atomic<ssize_t (*)(int, void*, size_t)> real;
-    return moved(fd, next(real, "read")(fd, buffer, size));
-}
-
-ssize_t write(int fd, const void* data, size_t size)
-{
-    static std::atomic<ssize_t (*)(int, const void*, size_t)> real;
-    return moved(fd, next(real, "write")(fd, data, size));
-}
-
-ssize_t pread(int fd, void* buffer, size_t size, off_t offset)
-{
-    static std::atomic<ssize_t (*)(int, void*, size_t, off_t)> real;
-    return moved(fd, next(real, "pread")(fd, buffer, size, offset));
-}
-
-ssize_t pread64(int fd, void* buffer, size_t size, off64_t offset)
-{
-    static std::atomic<ssize_t (*)(int, void*, size_t, off64_t)> real;
-    return moved(fd, next(real, "pread64")(fd, buffer, size, offset));
-}
-
-ssize_t pwrite(int fd, const void* data, size_t size, off_t offset)
-{
-    static std::atomic<ssize_t (*)(int, const void*, size_t, off_t)> real;
-    return moved(fd, next(real, "pwrite")(fd, data, size, offset));
-}
-
-ssize_t pwrite64(int fd, const void* data, size_t size, off64_t offset)
-{
-    static std::atomic<ssize_t (*)(int, const void*, size_t, off64_t)> real;
-    return moved(fd, next(real, "pwrite64")(fd, data, size, offset));
-}
-
+TARVO_COUNTED(read, (int fd, void* buffer, size_t size), buffer, size)
+TARVO_COUNTED(write, (int fd, const void* data, size_t size), data, size)
+TARVO_COUNTED(pread, (int fd, void* buffer, size_t size, off_t at), buffer, size, at)
+TARVO_COUNTED(pread64, (int fd, void* buffer, size_t size, off64_t at), buffer, size, at)
+TARVO_COUNTED(pwrite, (int fd, const void* data, size_t size, off_t at), data, size, at)
+TARVO_COUNTED(pwrite64, (int fd, const void* data, size_t size, off64_t at), data, size, at)
 } // extern "C"

@@ -92,7 +92,9 @@ inline bool WaitForEventsPostedSoFar(QObject& receiver)
     return QTest::qWaitFor([&] { return reached; });
 }
 
-// Runs action on every modal widget of type T that shows up, once each.
+// Runs action on every modal widget of type T that shows up, once each, as
+// a user meets it: once it is the active window, which is when its widgets
+// can have the focus (the platform activates a shown window a moment later).
 template <typename T> class ModalWatcher
 {
 public:
@@ -100,7 +102,7 @@ public:
     {
         QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this, action] {
             auto* shown = qobject_cast<T*>(QApplication::activeModalWidget());
-            if (shown && shown->isVisible() && shown != m_current) {
+            if (shown && shown->isVisible() && shown->isActiveWindow() && shown != m_current) {
                 m_current = shown;
                 titles.append(shown->windowTitle());
                 action(*shown);
