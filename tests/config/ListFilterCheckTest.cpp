@@ -14,24 +14,33 @@ const QString ArchiveNoteOne = "ShowArchive is not Yes, so Get session \"Reports
                                "that was written over SMB (every such file has the Archive "
                                "attribute); write ShowArchive=Yes.";
 
-struct FilterCheckRow
+// The notes on a Filter that names no pattern, and on one that leaves out every file.
+QString NoPattern(const QString& filter)
 {
-    const char* name;
-    const char* setting;  // the lines of [Setting]
-    const char* sessions; // the lines of [Session]
-    QStringList notes;
-};
-
-void PrintTo(const FilterCheckRow& row, std::ostream* out)
-{
-    *out << row.name;
+    return "Filter \"" + filter +
+           "\" names no pattern, so the list shows no file; write Filter=* to list every file.";
 }
 
-class ListFilterCheckTest : public ::testing::TestWithParam<FilterCheckRow>
-{};
+QString ExcludesAll(const QString& filter)
+{
+    return "Filter \"" + filter +
+           "\" with FilterExclude=Yes leaves out every file, so the list shows no file; write "
+           "FilterExclude=No, or name in Filter only the files to leave out.";
+}
 
 const char* const PutAndGet = "Office=Net,Put,\\\\pc\\docs,W,\\Out,\\In,None,,u,p\r\n"
                               "Reports=Net,Get,\\\\pc\\docs,W,\\Reports,\\Monthly,None,,u,p";
+
+struct FilterCheckRow
+{
+    const char* name;
+    const char* setting; // the lines of [Setting]
+    QStringList notes;
+    const char* sessions = PutAndGet; // the lines of [Session]
+};
+
+class ListFilterCheckTest : public ::testing::TestWithParam<FilterCheckRow>
+{};
 
 // Names as they turn up in folders: with an extension, without one, hidden
 // by a leading dot on Linux.
@@ -75,65 +84,44 @@ TEST_P(ListFilterCheckTest, NotesKeysThatHideEveryFile)
 INSTANTIATE_TEST_SUITE_P(
     Rows, ListFilterCheckTest,
     ::testing::Values(
-        FilterCheckRow{
-            "ArchiveNoHidesAGetShare", "ShowArchive=No\r\nFilter=*", PutAndGet, {ArchiveNoteOne}},
+        FilterCheckRow{"ArchiveNoHidesAGetShare", "ShowArchive=No\r\nFilter=*", {ArchiveNoteOne}},
         FilterCheckRow{"ArchiveLeftOutCountsAsNoAndNamesEveryGetSession",
                        "Filter=*",
-                       "A=Net,Get,\\\\pc\\d,W,\\A,\\,None,,u,p\r\n"
-                       "B=NET,get,\\\\pc\\d,W,\\B,\\,None,,u,p",
                        {"ShowArchive is not Yes, so Get sessions \"A\", \"B\" list no file that "
                         "was written over SMB (every such file has the Archive attribute); "
-                        "write ShowArchive=Yes."}},
-        FilterCheckRow{"ArchiveShown", "ShowArchive=Yes\r\nFilter=*", PutAndGet, {}},
+                        "write ShowArchive=Yes."},
+                       "A=Net,Get,\\\\pc\\d,W,\\A,\\,None,,u,p\r\n"
+                       "B=NET,get,\\\\pc\\d,W,\\B,\\,None,,u,p"},
+        FilterCheckRow{"ArchiveShown", "ShowArchive=Yes\r\nFilter=*", {}},
         // Put lists local files, which have no Archive attribute; an Ftp
         // share is no SMB share.
         FilterCheckRow{"ArchiveNoWithoutANetGetSession",
                        "ShowArchive=No\r\nFilter=*",
+                       {},
                        "Office=Net,Put,\\\\pc\\docs,W,\\Out,\\In,None,,u,p\r\n"
-                       "Old=Ftp,Get,ftp.example.com",
-                       {}},
+                       "Old=Ftp,Get,ftp.example.com"},
         // The other Show keys leave out only files that carry more than
         // the Archive attribute.
         FilterCheckRow{"OtherShowKeysNo",
                        "ShowArchive=Yes\r\nShowHidden=No\r\nShowReadonly=No\r\nShowSystem=No\r\n"
                        "ShowInRom=No\r\nFilter=*",
-                       PutAndGet,
                        {}},
-        FilterCheckRow{"EmptyFilter",
-                       "ShowArchive=Yes\r\nFilter=",
-                       PutAndGet,
-                       {"Filter \"\" names no pattern, so the list shows no file; write "
-                        "Filter=* to list every file."}},
-        FilterCheckRow{"FilterOfBlankPieces",
-                       "ShowArchive=Yes\r\nFilter=\" ; ;\"",
-                       PutAndGet,
-                       {"Filter \" ; ;\" names no pattern, so the list shows no file; write "
-                        "Filter=* to list every file."}},
+        FilterCheckRow{"EmptyFilter", "ShowArchive=Yes\r\nFilter=", {NoPattern("")}},
+        FilterCheckRow{
+            "FilterOfBlankPieces", "ShowArchive=Yes\r\nFilter=\" ; ;\"", {NoPattern(" ; ;")}},
         FilterCheckRow{"ExcludingEveryName",
                        "ShowArchive=Yes\r\nFilter=\"*.tmp; ** \"\r\nFilterExclude=Yes",
-                       PutAndGet,
-                       {"Filter \"*.tmp; ** \" with FilterExclude=Yes leaves out every file, "
-                        "so the list shows no file; write FilterExclude=No, or name in Filter "
-                        "only the files to leave out."}},
+                       {ExcludesAll("*.tmp; ** ")}},
         // Both mistakes at once: each is named.
         FilterCheckRow{"ExcludingEveryNameAndArchiveNo",
                        "Filter=*\r\nFilterExclude=Yes",
-                       PutAndGet,
-                       {"Filter \"*\" with FilterExclude=Yes leaves out every file, so the "
-                        "list shows no file; write FilterExclude=No, or name in Filter only "
-                        "the files to leave out.",
-                        ArchiveNoteOne}},
-        FilterCheckRow{
-            "ExcludingNothing", "ShowArchive=Yes\r\nFilter=\r\nFilterExclude=Yes", PutAndGet, {}},
+                       {ExcludesAll("*"), ArchiveNoteOne}},
+        FilterCheckRow{"ExcludingNothing", "ShowArchive=Yes\r\nFilter=\r\nFilterExclude=Yes", {}},
         // "*.*" needs a dot: README is listed.
-        FilterCheckRow{"ExcludingNamesWithADot",
-                       "ShowArchive=Yes\r\nFilter=*.*\r\nFilterExclude=Yes",
-                       PutAndGet,
-                       {}},
-        FilterCheckRow{"PatternsThatMatchSomeNames",
-                       "ShowArchive=Yes\r\nFilter=\"*.csv;?EADME\"",
-                       PutAndGet,
-                       {}}),
+        FilterCheckRow{
+            "ExcludingNamesWithADot", "ShowArchive=Yes\r\nFilter=*.*\r\nFilterExclude=Yes", {}},
+        FilterCheckRow{
+            "PatternsThatMatchSomeNames", "ShowArchive=Yes\r\nFilter=\"*.csv;?EADME\"", {}}),
     [](const ::testing::TestParamInfo<FilterCheckRow>& info) { return info.param.name; });
 
 } // namespace

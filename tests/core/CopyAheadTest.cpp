@@ -11,7 +11,7 @@ namespace {
 
 // Ends `copies` copies one after another, each 1 / rate(depth) seconds
 // after the one before, at the depth of the moment; the depths it went through.
-template <typename Rate> std::vector<int> depthsUnder(CopyDepth& depth, int copies, Rate rate)
+std::vector<int> depthsUnder(CopyDepth& depth, int copies, double (*rate)(int))
 {
     CopyDepth::Clock::time_point now{};
     std::vector<int> seen{depth.current()};
@@ -30,22 +30,18 @@ template <typename Rate> std::vector<int> depthsUnder(CopyDepth& depth, int copi
 // keeps a doubling that did a little better without growing further.
 TEST(CopyDepthTest, GrowsWhileFilesPerSecondRiseAndGoesBackWhereTheyNoLongerDo)
 {
-    CopyDepth slowLink(4, 16);
-    EXPECT_EQ(depthsUnder(slowLink, 2000, [](int depth) { return 10.0 * depth; }),
-              (std::vector{4, 8, 16}));
-
-    CopyDepth busyServer(4, 16);
-    EXPECT_EQ(depthsUnder(busyServer, 2000, [](int depth) { return depth <= 4 ? 1000.0 : 900.0; }),
-              (std::vector{4, 8, 4}));
-
-    CopyDepth fullAtEight(4, 16);
-    EXPECT_EQ(depthsUnder(fullAtEight, 2000,
-                          [](int depth) { return depth <= 8 ? 100.0 * depth : 760.0; }),
-              (std::vector{4, 8, 16, 8}));
-
-    CopyDepth littleGain(4, 16);
-    EXPECT_EQ(depthsUnder(littleGain, 2000, [](int depth) { return depth <= 4 ? 1000.0 : 1050.0; }),
-              (std::vector{4, 8}));
+    // Files per second at each depth, and the depths a run of 2000 goes
+    // through: a slow link, a busy server, one full at 8, one where 8 gains little.
+    const std::pair<double (*)(int), std::vector<int>> links[] = {
+        {[](int depth) { return 10.0 * depth; }, {4, 8, 16}},
+        {[](int depth) { return depth <= 4 ? 1000.0 : 900.0; }, {4, 8, 4}},
+        {[](int depth) { return depth <= 8 ? 100.0 * depth : 760.0; }, {4, 8, 16, 8}},
+        {[](int depth) { return depth <= 4 ? 1000.0 : 1050.0; }, {4, 8}},
+    };
+    for (const auto& [rate, depths] : links) {
+        CopyDepth depth(4, 16);
+        EXPECT_EQ(depthsUnder(depth, 2000, rate), depths);
+    }
 
     // Copies started before a change (the last ones at the old depth) tell
     // nothing about the new one, however they end.
@@ -60,7 +56,7 @@ TEST(CopyDepthTest, GrowsWhileFilesPerSecondRiseAndGoesBackWhereTheyNoLongerDo)
     EXPECT_EQ(changed.current(), 4);
 
     CopyDepth fixed(6, 6);
-    EXPECT_EQ(depthsUnder(fixed, 500, [](int depth) { return 10.0 * depth; }), (std::vector{6}));
+    EXPECT_EQ(depthsUnder(fixed, 500, links[0].first), (std::vector{6}));
 }
 
 // What the run shows of a file comes from its copy's own open: a file whose

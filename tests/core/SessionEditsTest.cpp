@@ -49,10 +49,9 @@ Edit Store(const QString& edited, const QString& typed)
         const StoredSession stored = StoreSession(Before(), edited, form);
         EXPECT_EQ(stored.name, typed);
         EXPECT_EQ(stored.line, DialogLine);
-        QStringList told;
-        if (!stored.renamedFrom.isEmpty())
-            told.append("renamed " + stored.renamedFrom);
-        return Outcome{stored.settings, told};
+        const QString renamed = stored.renamedFrom;
+        return Outcome{stored.settings,
+                       renamed.isEmpty() ? QStringList() : QStringList("renamed " + renamed)};
     };
 }
 
@@ -97,11 +96,6 @@ struct Row
     const char* defaults;
     const char* told;
 };
-
-void PrintTo(const Row& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class SessionEditsTest : public ::testing::TestWithParam<Row>
 {};

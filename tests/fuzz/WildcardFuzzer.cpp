@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString pattern = newline < 0 ? text : text.left(newline);
     const QString name = newline < 0 ? text : text.mid(newline + 1);
 
-    const bool matched = MatchWildcard(pattern, name);
+    MatchWildcard(pattern, name); // never crashes or hangs, whatever it answers
     if (!name.isEmpty() && !MatchWildcard(name, name))
         std::abort();
     if (!name.isEmpty() && !MatchWildcard(QStringLiteral("*"), name))
@@ -33,6 +33,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     settings.ShowAttributes = 0x7F;
     if (PassesFilter(DirEntry{name, {}}, settings) != anyPiece)
         std::abort();
-    (void)matched;
     return 0;
 }

@@ -109,14 +109,9 @@ public:
 struct Change
 {
     const char* name;
-    std::function<void(ResumeTest&, const test::TempFolder&)> change;
+    std::function<void(ResumeTest&)> change;
     bool resumes;
 };
-
-void PrintTo(const Change& change, std::ostream* out)
-{
-    *out << change.name;
-}
 
 class ResumeWhenSafeTest : public ResumeTest, public ::testing::WithParamInterface<Change>
 {};
@@ -131,7 +126,7 @@ TEST_P(ResumeWhenSafeTest, GoesOnFromThePartOnlyWhenItIsTheSourcesBytes)
 {
     const quint64 size = cut(files);
     ASSERT_GE(size, quint64(3 * MiB));
-    GetParam().change(*this, root);
+    GetParam().change(*this);
 
     Follower follower;
     const CopyOutcome outcome = copy(files, follower);
@@ -146,48 +141,41 @@ TEST_P(ResumeWhenSafeTest, GoesOnFromThePartOnlyWhenItIsTheSourcesBytes)
     EXPECT_EQ(left(".part") + left(".note"), QStringList());
 }
 
+// The source's path in a test.
+QString SourceOf(const ResumeTest& test)
+{
+    return test.root.filePath("From/big.bin");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, ResumeWhenSafeTest,
-    ::testing::Values(Change{"EverythingMatches", [](ResumeTest&, const test::TempFolder&) {},
-                             true},
-                      Change{"SizeChanged",
-                             [](ResumeTest&, const test::TempFolder& root) {
-                                 QFile file(root.filePath("From/big.bin"));
-                                 ASSERT_TRUE(file.open(QIODevice::Append));
-                                 file.write("more");
-                             },
-                             false},
-                      Change{"TimeChanged",
-                             [](ResumeTest&, const test::TempFolder& root) {
-                                 SetTime(root.filePath("From/big.bin"), 1'600'000'000);
-                             },
-                             false},
-                      // The same bytes and last-write time, but another file.
-                      Change{"IdentityChanged",
-                             [](ResumeTest&, const test::TempFolder& root) {
-                                 const QString path = root.filePath("From/big.bin");
-                                 struct stat before;
-                                 ::stat(QFile::encodeName(path).constData(), &before);
-                                 const QByteArray bytes = test::TempFolder::read(path);
-                                 QFile::remove(path);
-                                 root.write("From/big.bin", bytes);
-                                 const timespec times[2] = {before.st_atim, before.st_mtim};
-                                 ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times,
-                                             0);
-                             },
-                             false},
-                      Change{"PartLongerThanSource",
-                             [](ResumeTest& test, const test::TempFolder&) {
-                                 test.writePart(test.part() + Pattern(7 * MiB));
-                             },
-                             false},
-                      Change{"LastBlockDiffers",
-                             [](ResumeTest& test, const test::TempFolder&) {
-                                 QByteArray bytes = test.part();
-                                 bytes[bytes.size() - 10] = char(bytes[bytes.size() - 10] ^ 0x55);
-                                 test.writePart(bytes);
-                             },
-                             false}),
+    ::testing::Values(
+        Change{"EverythingMatches", [](ResumeTest&) {}, true},
+        Change{"SizeChanged",
+               [](ResumeTest& test) { test.root.write("From/big.bin", test.content + "more"); },
+               false},
+        Change{"TimeChanged", [](ResumeTest& test) { SetTime(SourceOf(test), 1'600'000'000); },
+               false},
+        // The same bytes and last-write time, but another file.
+        Change{"IdentityChanged",
+               [](ResumeTest& test) {
+                   struct stat before;
+                   ::stat(QFile::encodeName(SourceOf(test)).constData(), &before);
+                   QFile::remove(SourceOf(test));
+                   test.root.write("From/big.bin", test.content);
+                   const timespec times[2] = {before.st_atim, before.st_mtim};
+                   ::utimensat(AT_FDCWD, QFile::encodeName(SourceOf(test)).constData(), times, 0);
+               },
+               false},
+        Change{"PartLongerThanSource",
+               [](ResumeTest& test) { test.writePart(test.part() + Pattern(7 * MiB)); }, false},
+        Change{"LastBlockDiffers",
+               [](ResumeTest& test) {
+                   QByteArray bytes = test.part();
+                   bytes[bytes.size() - 10] = char(bytes[bytes.size() - 10] ^ 0x55);
+                   test.writePart(bytes);
+               },
+               false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A second run at the same time never takes over the part that a live run
@@ -263,12 +251,17 @@ TEST_F(ResumeTest, TheSweepKeepsAResumablePartForAWeek)
     const QString kept = left(".part")[0];
     const QString note = left(".note")[0];
     QDir to(root.filePath("To"));
-    QFile::copy(to.filePath(kept), to.filePath(QString(kept).replace("-4194305-", "-4194306-")));
-    QFile::copy(to.filePath(kept), to.filePath(QString(kept).replace("-4194305-", "-4194307-")));
-    QFile::copy(to.filePath(note), to.filePath(QString(note).replace("-4194305-", "-4194307-")));
-    QFile::copy(to.filePath(note), to.filePath(QString(note).replace("-4194305-", "-4194308-")));
-    SetTime(to.filePath(QString(kept).replace("-4194305-", "-4194307-")),
-            QDateTime::currentSecsSinceEpoch() - 8 * 24 * 60 * 60);
+    // Of other ended runs: a part without its note (6), one older than a
+    // week (7), a note without its part (8).
+    const auto other = [&](const QString& name, const char* run) {
+        const QString copy = to.filePath(QString(name).replace("-4194305-", run));
+        QFile::copy(to.filePath(name), copy);
+        return copy;
+    };
+    other(kept, "-4194306-");
+    other(note, "-4194307-");
+    other(note, "-4194308-");
+    SetTime(other(kept, "-4194307-"), QDateTime::currentSecsSinceEpoch() - 8 * 24 * 60 * 60);
     DirEntryList listed;
     ASSERT_EQ(files.listFolder("\\To", listed), 0);
     EXPECT_TRUE(listed.isEmpty());
@@ -281,12 +274,6 @@ TEST_F(ResumeTest, TheSweepKeepsAResumablePartForAWeek)
     EXPECT_EQ(left(".note"), QStringList(note));
     EXPECT_TRUE(PartNames::isProgramOwn(note));
 }
-
-} // namespace
-} // namespace tarvo
-
-namespace tarvo {
-namespace {
 
 // A note reads back as it was written, and one cut short (its copy's
 // process killed while it wrote it) is no note. A copy goes on from a part
