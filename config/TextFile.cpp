@@ -14,6 +14,20 @@ bool isValidUtf8(const QByteArray& bytes)
     return !decoder.hasError();
 }
 
+// A file saved by a Windows editor may start with a byte order mark. UTF-8's
+// is left out; UTF-16 and UTF-32 text is read as the same characters in
+// UTF-8, so such a file loses none of its settings (saving writes UTF-8).
+QByteArray withoutByteOrderMark(const QByteArray& bytes)
+{
+    const auto encoding = QStringConverter::encodingForData(bytes);
+    if (!encoding)
+        return bytes;
+    if (*encoding == QStringConverter::Utf8)
+        return bytes.sliced(3);
+    QStringDecoder decoder(*encoding); // drops the mark
+    return QString(decoder.decode(bytes)).toUtf8();
+}
+
 // The length in bytes of the UTF-8 sequence that starts with lead, or 1 for a
 // byte that cannot start one (never the case in a file that decoded cleanly).
 int utf8SequenceLength(unsigned char lead)
@@ -62,7 +76,7 @@ bool TextFile::open(const QString& path)
 
 void TextFile::setBytes(const QByteArray& bytes)
 {
-    m_bytes = bytes;
+    m_bytes = withoutByteOrderMark(bytes);
     m_position = 0;
     m_lastLength = 0;
     m_utf8 = isValidUtf8(m_bytes);

@@ -8,7 +8,9 @@ namespace tarvo {
 
 // Reads a text file one character at a time, with one character of push-back.
 // The file is read whole when it is opened; it is decoded as UTF-8 when its
-// bytes are valid UTF-8, else byte by byte (each byte the character of the same code).
+// bytes are valid UTF-8, else byte by byte (each byte the character of the same
+// code). A byte order mark is left out, and UTF-16 or UTF-32 text after one is
+// read as the characters it holds.
 class TextFile
 {
 public:

@@ -6,6 +6,7 @@
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
+#include <QStringEncoder>
 
 namespace tarvo {
 namespace {
@@ -23,13 +24,23 @@ QStringList Lines(const QByteArray& bytes)
 
 // A lone CR is a character, except as the last byte; an over-long line is
 // cut and its rest is no line of its own; bytes that are not UTF-8 are read
-// one character each.
+// one character each; a byte order mark is no character, and a Windows
+// editor's UTF-16 reads as the text it holds.
 TEST(TextFileTest, ReadsLines)
 {
     EXPECT_EQ(Lines("one\r\ntwo\nthr\ree\r\nx=1\r"), QStringList({"one", "two", "thr\ree", "x=1"}));
     EXPECT_EQ(Lines(QByteArray(TextFile::MaxLineLength + 5, 'a') + "\r\nnext"),
               QStringList({QString(TextFile::MaxLineLength, 'a'), "next"}));
     EXPECT_EQ(Lines("caf\xE9"), QStringList(QStringLiteral("café")));
+    const QString text = QStringLiteral("[Setting]\r\nFilter=café");
+    const QStringList lines{"[Setting]", QStringLiteral("Filter=café")};
+    EXPECT_EQ(Lines("\xEF\xBB\xBF" + text.toUtf8()), lines);
+    EXPECT_EQ(Lines("\xEF\xBB\xBF[S]\r\nx=caf\xE9"),
+              QStringList({"[S]", QStringLiteral("x=café")}));
+    for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
+        QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+        EXPECT_EQ(Lines(encoder.encode(text)), lines);
+    }
 }
 
 // Sections and keys ignore letter case and blanks; only the first section of
