@@ -155,25 +155,15 @@ TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
     EXPECT_EQ(selected(), (QList<int>{2})) << "the next range does not undo Invert";
 }
 
-// Refresh pressed thrice lists each file once. The Path box takes a folder of
-// the device with Enter and otherwise shows the session's own. A pick of "..."
-// is compared with the session's folder, not with the Path box's text: the
-// same folder changes nothing, another one is stored and listed. Exit stops a
-// refresh.
-TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxABrowsedFolderAndExitDuringARefresh)
+// The Path box takes a folder of the device with Enter and otherwise shows
+// the session's own. A pick of "..." is compared with the session's folder,
+// not with the Path box's text: the same folder changes nothing, another one
+// is stored and listed. Exit stops a refresh.
+TEST_F(SendDlgTest, ThePathBoxABrowsedFolderAndExitDuringARefresh)
 {
     CSendDlg& window =
-        openWith("DefaultSelect=Yes\r\nFilter=*.txt\r\nDefaultSession=Office,Pictures",
-                 {{}, {}, OnBrowse, {}, {}});
-    device.write("docs/e.txt", "x");
+        openWith("Filter=*.txt\r\nDefaultSession=Office,Pictures", {{}, {}, OnBrowse, {}, {}});
     QSignalSpy finished(&window, &CSendDlg::refreshFinished);
-    for (int i = 0; i < 3; ++i)
-        Click(window, "refreshButton");
-    ASSERT_TRUE(finished.wait(10000));
-    ASSERT_TRUE(WaitForEventsPostedSoFar(window));
-    EXPECT_EQ(list().model().rowCount(), 6);
-    EXPECT_EQ(selected().size(), 6);
-
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QLineEdit& box = window.pathBox();
     for (const QString typed : {"/pics/", "\\\\pc\\docs"}) {
@@ -186,7 +176,7 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxABrowsedFolderAndExitDuringARe
     }
     EXPECT_EQ(boxes.texts, QStringList{"\\\\pc\\docs\r\nis a network path; the session "
                                        "\"Office\" sends the files of a folder of this device."});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 1; }));
     EXPECT_EQ(list().model().rowCount(), 2) << "p.txt of Office and of Pictures";
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -203,8 +193,8 @@ TEST_F(SendDlgTest, ARefreshAfterAnotherThePathBoxABrowsedFolderAndExitDuringARe
     BrowseTo(window, "docs");
     EXPECT_EQ(app->settings().Sessions.line("Office").section(u',', 4, 4), "\\docs");
     EXPECT_EQ(box.text(), "\\docs\\");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 3; }));
-    EXPECT_EQ(list().model().rowCount(), 6);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 2; }));
+    EXPECT_EQ(list().model().rowCount(), 5);
 
     window.StartRefresh();
     Click(window, "exitButton");
