@@ -5,6 +5,7 @@
 
 #include "tests/support/PrivateKeyring.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tarvo::test {
@@ -15,17 +16,15 @@ class SecretServiceKeyringTest : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        if (!PrivateKeyring::isInstalled())
-            return;
         s_keyring = std::make_unique<PrivateKeyring>();
-        s_started = s_keyring->start();
+        s_started = PrivateKeyring::isInstalled() && s_keyring->start();
     }
     static void TearDownTestSuite() { s_keyring.reset(); }
     void SetUp() override
     {
-        ASSERT_TRUE(PrivateKeyring::isInstalled())
-            << "the keyring tests need dbus-daemon, gnome-keyring and libsecret-tools";
-        ASSERT_TRUE(s_started) << s_keyring->error().toStdString();
+        ASSERT_TRUE(s_started) << "the keyring tests need dbus-daemon, gnome-keyring and "
+                                  "libsecret-tools: "
+                               << s_keyring->error().toStdString();
     }
     void TearDown() override
     {
@@ -38,8 +37,7 @@ protected:
         QList<KeyringItem> items;
         const KeyringResult result = keyring.load(items);
         EXPECT_EQ(result.status, expected) << result.reason.toStdString();
-        std::sort(items.begin(), items.end(),
-                  [](const KeyringItem& a, const KeyringItem& b) { return a.session < b.session; });
+        std::ranges::sort(items, {}, &KeyringItem::session);
         return items;
     }
     static QByteArray lookup(const QStringList& attributes)
