@@ -84,17 +84,22 @@ for round in $(seq "$rounds"); do
         rm -rf "${share:?}/out" && mkdir -p "$share/out"
         whole="$(timed_send "$binary")"
 
-        rm -rf "${share:?}/out" && mkdir -p "$share/out"
-        "$binary" --config "$config" --root "$device" send --yes >/dev/null 2>&1 &
-        sender=$!
-        until [ "$(part_bytes)" -ge $((bytes * 9 / 10)) ]; do
-            kill -0 "$sender" 2>/dev/null || bench_fail "${names[$i]} ended before 90% had arrived"
-            sleep 0.01
+        # On a fast machine the last tenth arrives before the stop is seen
+        # (the blocks already on their way are written): then cut again.
+        for cut in 1 2 3 4 5 6; do
+            [ "$cut" -lt 6 ] || bench_fail "each stopped send put its file in place"
+            rm -rf "${share:?}/out" && mkdir -p "$share/out"
+            "$binary" --config "$config" --root "$device" send --yes >/dev/null 2>&1 &
+            sender=$!
+            until [ "$(part_bytes)" -ge $((bytes * 9 / 10)) ]; do
+                kill -0 "$sender" 2>/dev/null || break
+                sleep 0.01
+            done
+            kill -INT "$sender" 2>/dev/null || true
+            wait "$sender" || true
+            sender=""
+            [ -e "$share/out/big.bin" ] || break
         done
-        kill -INT "$sender"
-        wait "$sender" || true
-        sender=""
-        [ ! -e "$share/out/big.bin" ] || bench_fail "the stopped send put its file in place"
 
         resumed="$(timed_send "$binary")"
         cmp -s "$device/big/big.bin" "$share/out/big.bin" ||
