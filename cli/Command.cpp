@@ -6,9 +6,9 @@
 #include "config/ConfigCheck.h"
 #include "config/ConfigStore.h"
 #include "config/KeyringPasswords.h"
+#include "config/NetSession.h"
 #include "platform/MessageService.h"
 
-#include <algorithm>
 #include <cstdio>
 
 namespace tarvo {
@@ -40,24 +40,27 @@ bool LoadCommandSettings(const StartOptions& environment, MessageService& messag
     return false;
 }
 
+QCommandLineOption SessionOption()
+{
+    return QCommandLineOption(QStringLiteral("session"), QString(), QStringLiteral("SESSION"));
+}
+
 bool ChooseSessions(const QStringList& names, Settings& settings)
 {
     if (names.isEmpty())
         return true;
+    const QStringList& sessions = settings.Sessions.names();
     QStringList chosen;
     for (const QString& name : names) {
-        const QStringList& sessions = settings.Sessions.names();
-        const auto found = std::find_if(sessions.cbegin(), sessions.cend(), [&](const QString& s) {
-            return s.compare(name, Qt::CaseInsensitive) == 0;
-        });
-        if (found == sessions.cend()) {
+        const int found = FindDefaultSession(sessions, name);
+        if (found < 0) {
             std::fprintf(stderr,
                          "tarvo: there is no session named '%s'; 'tarvo sessions' lists them\n",
                          qPrintable(name));
             return false;
         }
-        if (!chosen.contains(*found))
-            chosen.append(*found);
+        if (!chosen.contains(sessions.at(found)))
+            chosen.append(sessions.at(found));
     }
     settings.DefaultSession = chosen;
     return true;
@@ -88,10 +91,9 @@ const QList<Command>& Commands()
          "Cancel / No To All; without a terminal the answer is Cancel / No. --dry-run prints "
          "what the send would do (copy, replace, keep, prune, and each post-operation with "
          "its target) and changes nothing. --session sends the files of the sessions it names "
-         "instead of those of the default sessions. Exit status 0 when every file was transferred "
-         "and "
-         "every post-operation done, or when there was nothing to send; 1 when a copy, a "
-         "post-operation or a session failed.",
+         "instead of those of the default sessions. Exit status 0 when every file was "
+         "transferred and every post-operation done, or when there was nothing to send; 1 "
+         "when a copy, a post-operation or a session failed.",
          RunSendCommand},
     };
     return commands;
@@ -114,6 +116,12 @@ int RunCommand(const Command& command, const QStringList& arguments, const Start
         return ExitSuccess;
     }
     return command.run(arguments, options);
+}
+
+int SynopsisError(const QString& command)
+{
+    return UsageError(
+        QStringLiteral("usage: tarvo %1").arg(QLatin1String(FindCommand(command)->synopsis)));
 }
 
 int UsageError(const QString& text)

@@ -3,6 +3,7 @@
 #include "config/Settings.h"
 #include "config/StartOptions.h"
 
+#include <QCommandLineOption>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,8 @@ enum class Passwords { Needed, NotNeeded };
 bool LoadCommandSettings(const StartOptions& environment, MessageService& messages,
                          Settings& settings, Passwords passwords = Passwords::Needed);
 
+// The option "--session NAME" of the commands that work on sessions.
+QCommandLineOption SessionOption();
 // "--session NAME", given once for each session: those sessions stand in
 // for the default sessions, for this command only (nothing is written back).
 // Names compare as session names do, ignoring letter case. False (after
@@ -42,5 +45,7 @@ const Command* FindCommand(const QString& name);
 int RunCommand(const Command& command, const QStringList& arguments, const StartOptions& options);
 // Reports a usage error on standard error; returns ExitUsage.
 int UsageError(const QString& text);
+// A usage error that shows the command's synopsis.
+int SynopsisError(const QString& command);
 
 } // namespace tarvo

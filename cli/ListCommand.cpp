@@ -24,14 +24,11 @@ QString ListLine(const FileRow& row)
 int RunListCommand(const QStringList& arguments, const StartOptions& environment)
 {
     QCommandLineParser parser;
-    const QCommandLineOption sessionOption(QStringLiteral("session"), QString(),
-                                           QStringLiteral("SESSION"));
+    const QCommandLineOption sessionOption = SessionOption();
     parser.addOption(sessionOption);
     if (!parser.parse(QStringList{QStringLiteral("list")} + arguments) ||
-        !parser.positionalArguments().isEmpty()) {
-        const Command& self = *FindCommand(QStringLiteral("list"));
-        return UsageError(QStringLiteral("usage: tarvo %1").arg(QLatin1String(self.synopsis)));
-    }
+        !parser.positionalArguments().isEmpty())
+        return SynopsisError(QStringLiteral("list"));
 
     ConsoleMessageService messages;
     Settings settings;

@@ -157,8 +157,7 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
     const QCommandLineOption yesOption(QStringLiteral("yes"));
     const QCommandLineOption noOption(QStringLiteral("no"));
     const QCommandLineOption dryRunOption(QStringLiteral("dry-run"));
-    const QCommandLineOption sessionOption(QStringLiteral("session"), QString(),
-                                           QStringLiteral("SESSION"));
+    const QCommandLineOption sessionOption = SessionOption();
     parser.addOptions({yesOption, noOption, dryRunOption, sessionOption});
     const bool parsed = parser.parse(QStringList{QStringLiteral("send")} + arguments);
     const QStringList names = parser.positionalArguments();
@@ -166,10 +165,8 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
     const bool dashed = arguments.contains(QStringLiteral("--")) ||
                         std::any_of(names.cbegin(), names.cend(),
                                     [](const QString& name) { return name.startsWith(u'-'); });
-    if (!parsed || dashed) {
-        const Command& self = *FindCommand(QStringLiteral("send"));
-        return UsageError(QStringLiteral("usage: tarvo %1").arg(QLatin1String(self.synopsis)));
-    }
+    if (!parsed || dashed)
+        return SynopsisError(QStringLiteral("send"));
     if (parser.isSet(yesOption) && parser.isSet(noOption))
         return UsageError(QStringLiteral("--yes and --no exclude each other"));
     const bool dryRun = parser.isSet(dryRunOption);
