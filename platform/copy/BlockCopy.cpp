@@ -1,5 +1,6 @@
 #include "platform/copy/BlockCopy.h"
 
+#include "platform/copy/BlockBuffer.h"
 #include "platform/copy/CopyShape.h"
 #include "platform/ErrorCodes.h"
 
@@ -257,7 +258,7 @@ private:
     {
         quint64 offset;
         qint64 length;
-        std::vector<char> data;
+        BlockBuffer data;
     };
 
     // Under m_mutex.
@@ -276,7 +277,7 @@ private:
     void readAll()
     {
         for (;;) {
-            std::vector<char> buffer;
+            BlockBuffer buffer;
             {
                 std::unique_lock lock(m_mutex);
                 m_changed.wait(lock, [this] { return !m_free.empty() || m_error; });
@@ -400,7 +401,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     // Plain buffers: they pass between threads only under the mutex.
-    std::vector<std::vector<char>> m_free;
+    std::vector<BlockBuffer> m_free;
     std::deque<Block> m_full;
     std::set<quint64> m_inFlight; // offsets of the blocks in writers' hands
     quint64 m_firstGap = std::numeric_limits<quint64>::max(); // of a block that failed
@@ -470,7 +471,7 @@ private:
     {
         if (!reader.start())
             return; // the others take its blocks
-        std::vector<char> buffer;
+        BlockBuffer buffer;
         while (m_error.load() == PlatformError::Success) {
             if (m_progress.stopRequested()) {
                 failWith(PlatformError::Cancelled);
@@ -615,7 +616,7 @@ BlockTransfer copyOneBlock(SourceFile& input, PartFile& output, quint64 size, qi
 {
     if (progress.stopRequested())
         return {PlatformError::Cancelled, 0, 0, false};
-    std::vector<char> buffer(size == 0 ? 4096 : size_t(size));
+    BlockBuffer buffer(size == 0 ? 4096 : size_t(size));
     BlockTransfer result;
     for (;;) {
         const qint64 wanted = nextBlock(size, result.read, qint64(buffer.size()));

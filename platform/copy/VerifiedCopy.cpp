@@ -1,7 +1,9 @@
+#include "platform/copy/BlockBuffer.h"
 #include "platform/copy/BlockCopy.h"
 #include "platform/copy/FileStore.h"
 #include "platform/ErrorCodes.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tarvo {
@@ -191,17 +193,18 @@ private:
             return 1;
         const qint64 length = qint64(qMin<quint64>(size, quint64(ResumeCheckBytes)));
         const quint64 offset = size - quint64(length);
-        std::vector<char> ours(static_cast<size_t>(length));
-        std::vector<char> theirs(static_cast<size_t>(length));
-        const qint64 inPart = part.readAt(offset, ours.data(), length);
+        BlockBuffer both(2 * static_cast<size_t>(length));
+        char* const ours = both.data();
+        char* const theirs = ours + length;
+        const qint64 inPart = part.readAt(offset, ours, length);
         if (inPart < 0)
             return int(inPart);
         if (int error = m_input->seek(offset))
             return -error;
-        const qint64 inSource = readFully(*m_input, theirs.data(), length);
+        const qint64 inSource = readFully(*m_input, theirs, length);
         if (inSource < 0)
             return int(inSource);
-        return inPart == length && inSource == length && ours == theirs ? 0 : 1;
+        return inPart == length && inSource == length && std::equal(ours, theirs, theirs) ? 0 : 1;
     }
 
     FileStore& m_from;
