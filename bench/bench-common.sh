@@ -65,3 +65,34 @@ bench_start_samba() { # samba_dir share_path first last
     done
     [ -n "$smbd_pid" ] || bench_fail "smbd wrote no pid file; see $samba/log"
 }
+
+# The delaying proxy (bench/delay_proxy.py) in front of smbd at $smbd_port,
+# for a round-trip time in milliseconds (0p: through the proxy, no delay).
+# "port" is where the programs connect to: the proxy's port while it runs,
+# else smbd's. Its log is $work/proxy.log.
+bench_start_proxy() { # round-trip time
+    local delay=0 port_file="$work/proxy.port"
+    [ "$1" = 0p ] || delay="$(awk -v t="$1" 'BEGIN { print t / 2 }')"
+    rm -f "$port_file"
+    python3 "$source_dir/bench/delay_proxy.py" --target-port "$smbd_port" --delay-ms "$delay" \
+        --port-file "$port_file" >"$work/proxy.log" 2>&1 &
+    proxy_pid=$!
+    for _ in $(seq 200); do
+        [ -f "$port_file" ] && break
+        kill -0 "$proxy_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [ ! -f "$port_file" ]; then
+        cat "$work/proxy.log" >&2
+        bench_fail "the proxy did not start"
+    fi
+    port="$(cat "$port_file")"
+}
+
+bench_stop_proxy() {
+    [ -n "$proxy_pid" ] || return 0
+    kill -TERM "$proxy_pid" 2>/dev/null || true
+    wait "$proxy_pid" 2>/dev/null || true
+    proxy_pid=""
+    port="${smbd_port:-}"
+}

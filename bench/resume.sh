@@ -7,12 +7,14 @@
 # that the stopped one kept, is timed. The resumed send should take at most a
 # fifth of the whole one. Every resumed copy is compared with its source.
 #
-#   bench/resume.sh [--rounds N] [--size SIZE] [NAME=TARVO_BINARY ...]
+#   bench/resume.sh [--rounds N] [--size SIZE] [--rtt MS] [NAME=TARVO_BINARY ...]
 #
 # --size takes head -c's sizes (default 1G). Without NAME=TARVO_BINARY it
 # times build/release/app/tarvo of this checkout. Each line is one run:
 # round, program, seconds of the whole copy, seconds of the resumed one,
-# their ratio; then the median ratio per program. Needs root (smbd).
+# their ratio; then the median ratio per program. --rtt MS puts
+# bench/delay_proxy.py between the sends and smbd, as if the server stood
+# that many milliseconds of round trip away. Needs root (smbd).
 set -euo pipefail
 
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
@@ -20,11 +22,13 @@ BENCH_NAME=resume
 source "$source_dir/bench/bench-common.sh"
 rounds=5
 size=1G
+rtt=0
 
 while [ $# -gt 0 ]; do
     case "$1" in
     --rounds) rounds="$2"; shift 2 ;;
     --size) size="$2"; shift 2 ;;
+    --rtt) rtt="$2"; shift 2 ;;
     -h | --help) bench_help "$0"; exit 0 ;;
     *=*) bench_add_binary "$1"; shift ;;
     *) bench_fail "unknown argument '$1' (see --help)" ;;
@@ -40,8 +44,10 @@ work="$(mktemp -d -p /dev/shm)"
 # The sends' run record stays in the bench's folder, out of the user's.
 export XDG_STATE_HOME="$work/state"
 smbd_pid=""
+proxy_pid=""
 sender=""
 finish() {
+    bench_stop_proxy
     [ -z "$sender" ] || kill -KILL "$sender" 2>/dev/null || true
     [ -z "$smbd_pid" ] || kill -KILL -- "-$smbd_pid" 2>/dev/null || true
     rm -rf "$work"
@@ -53,11 +59,14 @@ share="$samba/share"
 device="$work/device"
 mkdir -p "$share/out" "$device/big"
 bench_start_samba "$samba" "$share" 44900 44999
+smbd_port="$SAMBA_PORT"
+port="$smbd_port"
+[ "$rtt" = 0 ] || bench_start_proxy "$rtt"
 head -c "$size" /dev/urandom >"$device/big/big.bin"
 bytes="$(stat -c %s "$device/big/big.bin")"
 config="$work/tarvo.txt"
 printf '[Setting]\r\nFilter=*\r\nShowArchive=Yes\r\nDefaultSession=Big\r\n[Session]\r\nBig=Net,Put,\\\\127.0.0.1:%s\\share,WORKGROUP,\\big,\\out,None,,tester,%s\r\n' \
-    "$SAMBA_PORT" "$password" >"$config"
+    "$port" "$password" >"$config"
 chmod 600 "$config"
 
 # The bytes of the part files in the share's folder (not their notes).

@@ -122,7 +122,7 @@ share="$samba/share"
 device="$work/device"
 
 finish() {
-    stop_proxy
+    bench_stop_proxy
     if [ -n "$smbd_pid" ]; then
         # smbd -D leads a process group of its own, which holds its children.
         kill -TERM -- "-$smbd_pid" 2>/dev/null || true
@@ -140,35 +140,6 @@ finish() {
 }
 trap finish EXIT
 
-# The delaying proxy, in front of smbd for the round-trip time that is being
-# run (none for 0). "port" is where the programs connect to: the proxy's port
-# while it runs, else smbd's.
-start_proxy() { # round-trip time
-    local delay=0 port_file="$work/proxy.port"
-    [ "$1" = 0p ] || delay="$(awk -v t="$1" 'BEGIN { print t / 2 }')"
-    rm -f "$port_file"
-    python3 "$source_dir/bench/delay_proxy.py" --target-port "$smbd_port" --delay-ms "$delay" \
-        --port-file "$port_file" >"$work/proxy.log" 2>&1 &
-    proxy_pid=$!
-    for _ in $(seq 200); do
-        [ -f "$port_file" ] && break
-        kill -0 "$proxy_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    if [ ! -f "$port_file" ]; then
-        cat "$work/proxy.log" >&2
-        fail "the proxy did not start"
-    fi
-    port="$(cat "$port_file")"
-}
-
-stop_proxy() {
-    [ -n "$proxy_pid" ] || return 0
-    kill -TERM "$proxy_pid" 2>/dev/null || true
-    wait "$proxy_pid" 2>/dev/null || true
-    proxy_pid=""
-    port="${smbd_port:-}"
-}
 
 mkdir -p "$work"
 if mountpoint -q "$work"; then
@@ -378,7 +349,7 @@ all="$work/all.tsv"
 : >"$all"
 printf '%-5s %-6s %-5s %-12s %8s %8s %8s %8s %3s\n' case rtt round program wall user system smbd ok
 for rtt in "${rtt_list[@]}"; do
-    [ "$rtt" = 0 ] || start_proxy "$rtt"
+    [ "$rtt" = 0 ] || bench_start_proxy "$rtt"
     for (( c = 0; c < ${#cases}; c++ )); do
         case_name="${cases:$c:1}"
         # One run of each program first, untimed: the first run after the
@@ -400,7 +371,7 @@ for rtt in "${rtt_list[@]}"; do
         done
         rm -rf "$share/replace"
     done
-    stop_proxy
+    bench_stop_proxy
 done
 [ -n "$results" ] && cp "$all" "$results"
 
