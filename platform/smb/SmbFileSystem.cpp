@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <libsmbclient.h>
+#include <QHash>
 #include <QSet>
 #include <sys/stat.h>
 #include <thread>
@@ -88,12 +89,15 @@ QByteArray directoryOf(const QByteArray& url)
 }
 
 // A small file read whole; empty when it cannot be read.
-QByteArray readSmall(smb::Context* context, const QByteArray& url)
+// The text of a small file whose size a listing gave: asking for exactly
+// that many bytes takes one read, where reading on to the end took two more
+// round trips. At most 4 KiB.
+QByteArray readSmall(smb::Context* context, const QByteArray& url, quint64 size)
 {
     const smb::OpenFile file = smb::openFile(context, url.constData(), O_RDONLY, 0);
     if (!file)
         return {};
-    QByteArray text(4096, Qt::Uninitialized);
+    QByteArray text(qsizetype(qMin<quint64>(size, 4096)), Qt::Uninitialized);
     qsizetype done = 0;
     while (done < text.size()) {
         const ssize_t got =
@@ -424,8 +428,10 @@ int SmbFileSystem::createPart(const QString& target, bool alone, const ResumeNot
                     alone ? smb::openFileAlone(context, partUrl.constData(), flags, 0)
                           : smb::openFile(context, partUrl.constData(), flags, 0);
                 struct stat status;
+                // To the end that the look gave: a seek from the end would ask
+                // the server for the size once more.
                 if (handle && smb::fstat(context, handle.get(), &status) == 0 &&
-                    smb::lseek(context, handle.get(), 0, SEEK_END) >= 0) {
+                    smb::lseek(context, handle.get(), status.st_size, SEEK_SET) >= 0) {
                     noted.left = PartLeft{left->about, quint64(status.st_size), left->whole};
                     withNote(partUrl);
                     file =
@@ -508,14 +514,14 @@ void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& fo
     const auto sweep = [&](const ShareAddress& where) {
         bool partFolderSeen = false;
         QList<QByteArray> leftovers;
-        QSet<QString> notes;
+        QHash<QString, quint64> notes;           // with their sizes
         QList<std::pair<QString, qint64>> parts; // of runs that are gone, with their last write
         listRaw(context, SmbUrl(where), [&](const libsmb_file_info& entry) {
             const QString name = QString::fromUtf8(entry.name);
             if (entry.attrs & FileAttribute::Directory)
                 partFolderSeen = partFolderSeen || name == PartNames::folderName();
             else if (PartNames::isNote(name))
-                notes.insert(name);
+                notes.insert(name, entry.size);
             else if (PartNames::isLeftover(name, entry.mtime_ts.tv_sec))
                 parts.append({name, entry.mtime_ts.tv_sec});
         });
@@ -523,11 +529,12 @@ void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& fo
         // of its source: its note is read only now, where one is.
         for (const auto& [name, lastWrite] : std::as_const(parts)) {
             const QString note = PartNames::noteFor(name);
+            const quint64 noteSize = notes.value(note);
             const bool noted = notes.remove(note);
             const QByteArray noteUrl = SmbUrl(below(where, note));
             std::optional<ResumeNote> about;
             if (noted && PartNames::isResumable(lastWrite))
-                about = ResumeNote::parse(readSmall(context, noteUrl));
+                about = ResumeNote::parse(readSmall(context, noteUrl, noteSize));
             if (about) {
                 m_shares.resumable.offer(
                     folderUrl, {SmbUrl(below(where, name)), noteUrl, *about, std::nullopt});
@@ -538,7 +545,7 @@ void SmbFileSystem::sweepLeftovers(smb::Context* context, const ShareAddress& fo
                 leftovers.append(noteUrl);
         }
         // A note whose part is gone, and whose run is gone too, is worth nothing.
-        for (const QString& note : std::as_const(notes)) {
+        for (const QString& note : notes.keys()) {
             if (PartNames::isLeftover(PartNames::partFor(note), 0))
                 leftovers.append(SmbUrl(below(where, note)));
         }
