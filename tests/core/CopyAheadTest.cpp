@@ -5,6 +5,7 @@
 #include "tests/support/MemoryFileSystem.h"
 
 #include <gtest/gtest.h>
+#include <latch>
 
 namespace tarvo::test {
 namespace {
@@ -68,14 +69,10 @@ TEST(CopyAheadTest, TheNextSourceIsTheVersionItsCopyOpened)
     const QByteArray big(3 * MemoryFileSystem::DeviceBlock, 'b');
     files.addFile("\\In\\big.bin", big, 133000272000000000);
     files.addFolder("\\Out");
-    std::mutex mutex;
-    std::condition_variable released;
-    bool release = false;
+    std::latch release(1);
     files.setBlockHook([&](const QString& source, quint64) {
-        if (!source.endsWith("big.bin"))
-            return;
-        std::unique_lock lock(mutex);
-        released.wait(lock, [&] { return release; });
+        if (source.endsWith("big.bin"))
+            release.wait();
     });
     CopyAhead ahead(files,
                     {{"\\In\\big.bin", "\\Out\\big.bin"}, {"\\In\\gone.txt", "\\Out\\gone.txt"}});
@@ -85,11 +82,7 @@ TEST(CopyAheadTest, TheNextSourceIsTheVersionItsCopyOpened)
     EXPECT_EQ(shown->Size, quint64(big.size()));
     EXPECT_EQ(shown->LastWriteTime, 133000272000000000u);
     EXPECT_FALSE(files.exists("\\Out\\big.bin")); // still on its way
-    {
-        std::lock_guard lock(mutex);
-        release = true;
-    }
-    released.notify_all();
+    release.count_down();
     const CopyOutcome copied = ahead.takeNext();
     EXPECT_EQ(copied.error, 0);
     EXPECT_TRUE(SameVersion(copied.source, *shown));

@@ -91,7 +91,7 @@ TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
         return NetSessionLine("Get", share, "WG", "\\In", "in", "None", "", "u", "p");
     };
     files.addFile("\\odd\\even.txt", "e");
-    files.listUnusable("\\odd", {"caf\\xE9.txt", "a\\b.doc"});
+    files.listAlso("\\odd", {"caf\\xE9.txt", "a\\b.doc"}, true);
     addSession("Odd", line("Put", "\\odd", "\\"));
     addSession("Remote", get("\\\\files\\share"));
     addSession("Locked", get("\\\\files\\locked"));

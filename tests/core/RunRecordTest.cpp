@@ -31,14 +31,10 @@ int Mode(const QString& path)
 // stays one line that splits on its tabs into the named fields.
 TEST(RunRecordLineTest, AwkwardFieldsSplitBackIntoTheSameFields)
 {
-    RunAction action;
-    action.kind = RunAction::Kind::PostMove;
-    action.result = RunAction::Result::Failed;
-    action.session = "Büro\tKöln";
-    action.source = "\\Docs\\naïve\nname\r.txt";
-    action.target = "\\\\server\\share\\日本語\\";
-    action.bytes = 5'000'000'000;
-    action.reason = "Failed to move file\nA file of that name already exists.\\t";
+    const RunAction action(RunAction::Kind::PostMove, RunAction::Result::Failed, "Büro\tKöln",
+                           "\\Docs\\naïve\nname\r.txt", "\\\\server\\share\\日本語\\",
+                           5'000'000'000, {},
+                           "Failed to move file\nA file of that name already exists.\\t");
     const RunRecordLine line = RunRecordLine::fromAction(action, Noon, "20261208T143102-4711");
 
     const QString text = line.text();
@@ -61,8 +57,7 @@ TEST(RunRecordLineTest, AwkwardFieldsSplitBackIntoTheSameFields)
 // The closing line says how the run ended, with the summary's lines.
 TEST(RunRecordLineTest, TheClosingLineSaysHowTheRunEnded)
 {
-    RunSummary summary;
-    summary.succeeded = summary.total = 2;
+    RunSummary summary{.succeeded = 2, .total = 2};
     EXPECT_EQ(RunRecordLine::closing(summary, 9, Noon, "r").text(),
               "2026-12-08T14:31:02+01:00\tr\t\trun\t\t\t9\tcomplete\t"
               "2 of 2 files are transferred successfully");
@@ -83,11 +78,10 @@ protected:
     // A line of `length` characters that names its writer and number.
     static QString numbered(int writer, int number, int length = 40)
     {
-        RunRecordLine line;
-        line.time = Noon;
-        line.run = QString::number(writer);
-        line.action = "copy";
-        line.bytes = quint64(number);
+        RunRecordLine line{.time = Noon,
+                           .run = QString::number(writer),
+                           .action = "copy",
+                           .bytes = quint64(number)};
         line.reason = QString(qMax(0, length - int(line.text().size())), u'x');
         return line.text();
     }
@@ -226,9 +220,7 @@ TEST_F(RunRecorderTest, PassesEveryCallOnAndRecordsTheRun)
         Calls next;
         RunRecorder recorder(next, target, "run-7");
         next.recorder = &recorder;
-        ShownFile shown;
-        shown.fileName = "a.txt";
-        recorder.fileShown(shown);
+        recorder.fileShown({.fileName = "a.txt"});
         using enum RunAction::Kind;
         const RunAction::Result done = RunAction::Result::Done;
         for (const auto& [kind, result, source, bytes] :
@@ -239,9 +231,7 @@ TEST_F(RunRecorderTest, PassesEveryCallOnAndRecordsTheRun)
               {PostDelete, done, "a.txt", 10}})
             recorder.actionDone({kind, result, "Office", source, QString("\\\\pc\\out\\") + source,
                                  quint64(bytes)});
-        RunSummary summary;
-        summary.succeeded = 2;
-        summary.total = 3;
+        const RunSummary summary{.succeeded = 2, .total = 3};
         recorder.runFinished(summary);
         recorder.runFinished(summary); // the command's, for a run it stopped waiting for
 

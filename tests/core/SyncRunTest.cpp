@@ -94,62 +94,36 @@ TEST_F(SyncRunTest, SeesTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
 }
 
 // The plan of a Sync, one row per folder: what the listing holds (names
-// separated by blanks), the names the run carries, the patterns, how the
-// folder compares names; what the plan prunes, and the file each carried
-// name lands on ("-" for none).
-struct PlanRow
+// separated by blanks), the names the run carries, the patterns, "case" when
+// the folder ignores letter case; the name the plan probes the case with,
+// what it prunes, and the file each carried name lands on ("-" for none).
+TEST(SyncPlanTest, PrunesWhatNoCarriedNameLandsOn)
 {
-    const char* name;
-    const char* listed;
-    const char* carried;
-    const char* patterns;
-    bool ignoresCase;
-    const char* probe;
-    const char* prunes;
-    const char* landsOn;
-};
-
-class SyncPlanTest : public ::testing::TestWithParam<PlanRow>
-{};
-
-TEST_P(SyncPlanTest, PrunesWhatNoCarriedNameLandsOn)
-{
-    const PlanRow& row = GetParam();
-    const auto words = [](const char* text) {
-        return QString(text).split(u' ', Qt::SkipEmptyParts);
-    };
-    QList<SyncTarget> listing;
-    for (const QString& name : words(row.listed))
-        listing.append({"\\T\\" + name, {}});
-    SyncPlan plan("\\T\\", listing, words(row.carried), words(row.patterns));
-    EXPECT_EQ(plan.caseProbe(), row.probe);
-    plan.setIgnoresCase(row.ignoresCase);
-
-    QStringList pruned;
-    for (const QString& path : plan.prunes())
-        pruned.append(path.mid(3));
-    QStringList landsOn;
-    for (const QString& name : words(row.carried)) {
-        const std::optional<SyncTarget> target = plan.targetOf(name);
-        landsOn.append(target ? target->path.mid(3) : "-");
+    for (const char* text :
+         {"a b c|a d||case||b c|a -", // a mirror
+          "a.csv b.csv n.txt|a.csv|*.csv|case||b.csv|a.csv",
+          "REPORT.TXT x|report.txt||case|report.txt|x|REPORT.TXT",
+          "REPORT.TXT x|report.txt|||report.txt|REPORT.TXT x|-",
+          "Report.txt report.txt|report.txt||||Report.txt|report.txt", "a b|||case||a b|"}) {
+        SCOPED_TRACE(text);
+        const QStringList row = QString(text).split(u'|');
+        const auto words = [&](int field) { return row[field].split(u' ', Qt::SkipEmptyParts); };
+        QList<SyncTarget> listing;
+        for (const QString& name : words(0))
+            listing.append({"\\T\\" + name, {}});
+        SyncPlan plan("\\T\\", listing, words(1), words(2));
+        EXPECT_EQ(plan.caseProbe(), row[4]);
+        plan.setIgnoresCase(row[3] == "case");
+        QStringList pruned, landsOn;
+        for (const QString& path : plan.prunes())
+            pruned.append(path.mid(3));
+        for (const QString& name : words(1)) {
+            const std::optional<SyncTarget> target = plan.targetOf(name);
+            landsOn.append(target ? target->path.mid(3) : "-");
+        }
+        EXPECT_EQ(QStringList({pruned.join(u' '), landsOn.join(u' ')}), row.mid(5));
     }
-    EXPECT_EQ(pruned.join(u' '), row.prunes);
-    EXPECT_EQ(landsOn.join(u' '), row.landsOn);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Plans, SyncPlanTest,
-    ::testing::Values(PlanRow{"Mirror", "a b c", "a d", "", true, "", "b c", "a -"},
-                      PlanRow{"PatternsCoverTheMirror", "a.csv b.csv n.txt", "a.csv", "*.csv", true,
-                              "", "b.csv", "a.csv"},
-                      PlanRow{"ShareIgnoresCase", "REPORT.TXT x", "report.txt", "", true,
-                              "report.txt", "x", "REPORT.TXT"},
-                      PlanRow{"DeviceTellsCaseApart", "REPORT.TXT x", "report.txt", "", false,
-                              "report.txt", "REPORT.TXT x", "-"},
-                      PlanRow{"ExactNameFirst", "Report.txt report.txt", "report.txt", "", false,
-                              "", "Report.txt", "report.txt"},
-                      PlanRow{"NothingCarriedPrunesAll", "a b", "", "", true, "", "a b", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // One carried file: copied when its target is missing or differs; one that
 // looks the same by the remembered answer, or asked about; the answer is
