@@ -39,8 +39,7 @@ struct FilterCheckRow
     const char* sessions = PutAndGet; // the lines of [Session]
 };
 
-class ListFilterCheckTest : public ::testing::TestWithParam<FilterCheckRow>
-{};
+using ListFilterCheckTest = ::testing::TestWithParam<FilterCheckRow>;
 
 // Names as they turn up in folders: with an extension, without one, hidden
 // by a leading dot on Linux.

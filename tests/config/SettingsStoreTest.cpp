@@ -21,24 +21,22 @@ Settings Loaded(const QByteArray& bytes, const QStringList& defaultSession = {})
     return settings;
 }
 
-// DefaultChoice, the Show* mask and DefaultSelect of a [Setting] section.
-QString Choices(const QByteArray& keys)
-{
-    const Settings settings = Loaded("[Setting]\r\n" + keys);
-    return QString("%1 %2 %3")
-        .arg(settings.DefaultChoice)
-        .arg(settings.ShowAttributes, 0, 16)
-        .arg(settings.DefaultSelect);
-}
-
 // "No" or "N", then "Yes" or "Y", in any case; anything else leaves the
 // value; a file without the Show keys shows no file that has an attribute.
 TEST(LoadSettingsTest, ValuesAsWrittenAndDefaults)
 {
-    EXPECT_EQ(Choices(""), "2 0 1");
-    EXPECT_EQ(Choices("DefaultChoice=None\r\nShowHidden=YES\r\nDefaultSelect=No"), "0 2 0");
-    EXPECT_EQ(Choices("DefaultChoice=n\r\nShowInRom=y\r\nShowReadonly=Y\r\nShowHidden=x"),
-              "4 43 1");
+    // DefaultChoice, the Show* mask and DefaultSelect of each [Setting] section.
+    for (const auto& [keys, values] :
+         {std::pair{"", "2 0 1"},
+          {"DefaultChoice=None\r\nShowHidden=YES\r\nDefaultSelect=No", "0 2 0"},
+          {"DefaultChoice=n\r\nShowInRom=y\r\nShowReadonly=Y\r\nShowHidden=x", "4 43 1"}}) {
+        const Settings settings = Loaded(QByteArray("[Setting]\r\n") + keys);
+        EXPECT_EQ(QString("%1 %2 %3")
+                      .arg(settings.DefaultChoice)
+                      .arg(settings.ShowAttributes, 0, 16)
+                      .arg(settings.DefaultSelect),
+                  values);
+    }
 
     const Settings sessions = Loaded("[Setting]\r\nDefaultSession=a,,b,\r\n[Session]\r\n"
                                      "zeta=Ftp,Get,x\r\nOffice=Net,Put,\\\\pc\\docs\r\nalpha=\r\n",

@@ -32,13 +32,7 @@ Settings Before()
 
 // What an edit leaves: the settings, and what it tells the page: whom it
 // asked about, then which sessions went, or which spelling it renamed.
-struct Outcome
-{
-    Settings settings;
-    QStringList told;
-};
-
-using Edit = std::function<Outcome()>;
+using Edit = std::function<std::pair<Settings, QStringList>()>;
 
 Edit Store(const QString& edited, const QString& typed)
 {
@@ -47,11 +41,10 @@ Edit Store(const QString& edited, const QString& typed)
         form.sessionName = typed;
         form.share = "\\\\new\\share";
         const StoredSession stored = StoreSession(Before(), edited, form);
-        EXPECT_EQ(stored.name, typed);
-        EXPECT_EQ(stored.line, DialogLine);
+        EXPECT_EQ(stored.name + ' ' + stored.line, typed + ' ' + DialogLine);
         const QString renamed = stored.renamedFrom;
-        return Outcome{stored.settings,
-                       renamed.isEmpty() ? QStringList() : QStringList("renamed " + renamed)};
+        return std::pair(stored.settings,
+                         renamed.isEmpty() ? QStringList() : QStringList("renamed " + renamed));
     };
 }
 
@@ -66,13 +59,13 @@ Edit Remove(const QStringList& ticked, const QStringList& confirmed)
         });
         for (const QString& name : result.removed)
             told.append("removed " + name);
-        return Outcome{result.settings, told};
+        return std::pair(result.settings, told);
     };
 }
 
 Edit SetDefaults(const QStringList& ticked)
 {
-    return [=] { return Outcome{SetDefaultSessions(Before(), ticked), {}}; };
+    return [=] { return std::pair(SetDefaultSessions(Before(), ticked), QStringList()); };
 }
 
 // Readable in a failure report: each session, then the defaults.
@@ -81,8 +74,7 @@ QStringList Shown(const Settings& settings)
     QStringList shown;
     for (const QString& name : settings.Sessions.names())
         shown.append(name + u'=' + settings.Sessions.line(name));
-    shown.append("defaults " + settings.DefaultSession.join(u','));
-    return shown;
+    return shown << "defaults " + settings.DefaultSession.join(u',');
 }
 
 // A row: its name, the edit, the table's names after it (a "*" marks the one
@@ -97,8 +89,7 @@ struct Row
     const char* told;
 };
 
-class SessionEditsTest : public ::testing::TestWithParam<Row>
-{};
+using SessionEditsTest = ::testing::TestWithParam<Row>;
 
 TEST_P(SessionEditsTest, LeaveTheSettingsOfTheirRow)
 {
@@ -110,10 +101,10 @@ TEST_P(SessionEditsTest, LeaveTheSettingsOfTheirRow)
         expected.Sessions.insert(stored ? name.chopped(1) : name, stored ? DialogLine : Line(name));
     }
     expected.DefaultSession = QString(row.defaults).split(u',', Qt::SkipEmptyParts);
-    const Outcome outcome = row.edit();
-    EXPECT_EQ(outcome.told.join("; "), row.told);
-    EXPECT_EQ(Shown(outcome.settings), Shown(expected));
-    EXPECT_TRUE(outcome.settings == expected) << "every other setting stays";
+    const auto [settings, told] = row.edit();
+    EXPECT_EQ(told.join("; "), row.told);
+    EXPECT_EQ(Shown(settings), Shown(expected));
+    EXPECT_TRUE(settings == expected) << "every other setting stays";
 }
 
 const char* const All = "Office Home gamma Gamma Lab";

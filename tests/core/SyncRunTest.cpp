@@ -24,7 +24,8 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
 {
     params.namePatterns = {"*.csv"};
     addSession("Idle", line("Put", "\\Docs", "idle", "Sync"));
-    files.addFile(onShare("idle\\keep.csv"), "k");
+    files.addFiles(onShare("idle\\keep.csv=k|") + onShare("out\\F.CSV=old|") +
+                   onShare("blind\\a.csv=old!|") + onShare("blind\\stale.csv=s"));
     addSession("Mirror", line("Put", "\\Docs", "out", "Sync"));
     for (const QString name : {"a.csv", "b.csv", "c.csv", "d.csv", "e.csv", "f.csv"}) {
         files.addFile("\\Docs\\" + name, "new");
@@ -32,14 +33,11 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
     }
     for (const QString name : {"a.csv", "b.csv", "c.csv", "d.csv", "o.csv", "x.csv", "notes.txt"})
         files.addFile(onShare("out\\" + name), "new");
-    files.addFile(onShare("out\\F.CSV"), "old");
     files.addFolder(onShare("out\\sub.csv"));
     files.addFile(onShare("out\\pipe.csv"), "", MemoryFileSystem::DefaultTime,
                   FileAttribute::NotPlain);
     choose("Other", {"\\Docs\\o.csv"});
     files.failNext(MemoryFileSystem::Op::List, "share\\blind", PlatformError::AccessDenied);
-    files.addFile(onShare("blind\\a.csv"), "old!");
-    files.addFile(onShare("blind\\stale.csv"), "s");
     addSession("Blind", line("Put", "\\Docs", "blind", "Sync"),
                {"\\Docs\\a.csv", "\\Docs\\missing.csv"});
     // Yes, then the question closed without a button, then Yes To All.

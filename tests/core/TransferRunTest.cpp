@@ -28,13 +28,11 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
 {
     files.refuseConnection("\\\\files\\locked", PlatformError::LogonFailure);
     files.refuseConnection("\\\\files\\idle", PlatformError::LogonFailure);
-    for (const QString name : {"\\A\\1.txt", "\\A\\2.txt", "\\E\\n.txt"})
-        files.addFile(name, name.toUtf8());
+    files.addFiles("\\A\\1.txt=1|\\A\\2.txt=2|\\E\\n.txt=n|" +
+                   onShare("out\\small.txt=old and longer|") + onShare("in\\i.txt=in"));
     // Ten minutes apart at noon UTC: on one day in every time zone.
     files.addFile("\\Docs\\big.bin", QByteArray(1234567, 'x'), 133000272000000000);
     files.addFile("\\Docs\\small.txt", "0123456789", 133000272000000000 + 6000000000);
-    files.addFile(onShare("out\\small.txt"), "old and longer");
-    files.addFile(onShare("in\\i.txt"), "in");
     for (const QString& folder : {onShare("a"), QString("\\My Documents"), QString("\\Inbox")})
         files.addFolder(folder);
     addSession("Locked", "Net,Put,\\\\files\\locked,,\\A", {"\\A\\1.txt"});
@@ -58,7 +56,7 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
     for (const char* name : {"big.bin", "small.txt", "2.txt", "n.txt", "i.txt"})
         lines << QString("Transferring file %1 of 10 ... %2").arg(lines.size() + 1).arg(name);
     EXPECT_EQ(record.lines, lines);
-    EXPECT_EQ(files.data("\\My Documents\\n.txt"), "\\E\\n.txt");
+    EXPECT_EQ(files.data("\\My Documents\\n.txt"), "n");
     const ShownFile big = record.shown.value(0);
     EXPECT_EQ(QStringList({big.sizeText, big.sourceFolder, big.targetFolder}),
               QStringList({"1,234,567 bytes", "\\Docs\\", onShare("out\\")}));
@@ -83,11 +81,9 @@ TEST_F(TransferRunTest, ACopyThatDidNotArriveWholeIsNotSent)
 {
     files.addFile("\\Docs\\cut.bin", QByteArray(3 << 20, 'c')); // two blocks
     files.addFile("\\Docs\\saved.txt", QByteArray(100000, 's'));
-    files.addFile(onShare("out\\cut.bin"), "old");
     files.failNext(MemoryFileSystem::Op::Write, "cut.bin", 0);
     files.failNext(MemoryFileSystem::Op::Write, "cut.bin", PlatformError::DiskFull);
-    for (const QString name : {"\\Last\\a.txt", "\\Last\\b.txt"})
-        files.addFile(name, "x");
+    files.addFiles("\\Last\\a.txt=x|\\Last\\b.txt=x|" + onShare("out\\cut.bin=old"));
     files.setBlockHook([this](const QString& source, quint64) {
         if (source.endsWith("saved.txt")) // saved again after its first block
             files.addFile(source, "saved again", MemoryFileSystem::DefaultTime + 1);
@@ -156,9 +152,7 @@ TEST_F(TransferRunTest, ACopyThatResumesSaysWhere)
 TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
 {
     files.addFile("\\Docs\\big.bin", QByteArray(3 << 20, 'n')); // two blocks
-    files.addFile("\\Docs\\small.txt", "s");
-    files.addFile(onShare("out\\big.bin"), "old");
-    files.addFile("\\Later\\a.txt", "a");
+    files.addFiles("\\Docs\\small.txt=s|\\Later\\a.txt=a|" + onShare("out\\big.bin=old"));
     files.addFolder("\\Sent");
     addSession("Office", line("Put", "\\Docs", "out", "Move", "\\Sent"),
                {"\\Docs\\big.bin", "\\Docs\\small.txt"});
@@ -208,15 +202,12 @@ TEST_F(TransferRunTest, CancelStopsInTheMiddleOfAFileAndLosesNothing)
 // prunes no crafted name.
 TEST_F(TransferRunTest, TwinsByCaseAndNamesOfAHostileServerLoseNoFile)
 {
-    files.addFile("\\Out\\Report.txt", "upper");
-    files.addFile("\\Out\\report.txt", "lower");
+    files.addFiles("\\Out\\Report.txt=upper|\\Out\\report.txt=lower|\\Mirror\\A.txt=old!|"
+                   "\\Mirror\\B.TXT=BBBB|\\Out\\good.txt=good|" +
+                   onShare("mirror\\a.txt=new!|") + onShare("mirror\\b.txt=bbbb"));
     files.addFolder(onShare("out"));
     addSession("Put", line("Put", "\\Out", "out", "Del"),
                {"\\Out\\Report.txt", "\\Out\\report.txt"});
-    files.addFile(onShare("mirror\\a.txt"), "new!");
-    files.addFile(onShare("mirror\\b.txt"), "bbbb");
-    files.addFile("\\Mirror\\A.txt", "old!");
-    files.addFile("\\Mirror\\B.TXT", "BBBB");
     addSession("Sync", line("Get", "\\Mirror", "mirror", "Sync"),
                {onShare("mirror\\a.txt"), onShare("mirror\\b.txt")});
     // Names split at "|", then one too long and one that a NUL cuts short.
@@ -227,7 +218,6 @@ TEST_F(TransferRunTest, TwinsByCaseAndNamesOfAHostileServerLoseNoFile)
     files.listAlso(in, crafted);
     for (const char* name : {"good.txt", "C:x", "stale.txt", "a\\b"})
         files.addFile(in + name, name);
-    files.addFile("\\Out\\good.txt", "good");
     files.addFolder("\\In");
     addSession("S", line("Get", "\\In", "in", "Del"));
     // In an entry, a "\" in a name reads as a deeper folder.
@@ -258,7 +248,8 @@ TEST_F(TransferRunTest, TwinsByCaseAndNamesOfAHostileServerLoseNoFile)
 // Each session sends its file \Docs\NAME.txt, then applies its post-operation
 // into \Sent, with each question answered OK unless told otherwise. A
 // post-operation that is cancelled or fails keeps the source and the old post
-// file whole; a source saved again since its copy stays as it is.
+// file whole; a source saved again since its copy stays as it is. (A move onto
+// a file of the post folder fails in RunActionsTest.)
 TEST_F(TransferRunTest, PostOperationsActOnTheSentFileOnly)
 {
     files.addFolder(onShare("out"));
@@ -276,7 +267,6 @@ TEST_F(TransferRunTest, PostOperationsActOnTheSentFileOnly)
     add("SavedCopy", "Copy", "old");
     add("Refused", "Copy", nullptr);
     add("SavedDel", "Del", nullptr);
-    add("Taken", "Move", "old");
     messages.answerNext(MessageResult::Cancel);
     files.failNext(MemoryFileSystem::Op::Copy, "\\Sent\\Refused.txt", PlatformError::AccessDenied);
     messages.onMessage = [this](const QString& text) {
@@ -286,7 +276,7 @@ TEST_F(TransferRunTest, PostOperationsActOnTheSentFileOnly)
         }
     };
 
-    EXPECT_EQ(run().failedPostOperations, 5);
+    EXPECT_EQ(run().failedPostOperations, 4);
     QStringList said; // "? " a question with OK and Cancel, "i " a note with OK
     for (const auto& shown : messages.messages()) {
         const bool question = shown.buttons == MessageButtons::OkCancel;
@@ -303,11 +293,9 @@ TEST_F(TransferRunTest, PostOperationsActOnTheSentFileOnly)
                                  "i Failed to copy file \\Docs\\Refused.txt to "
                                  "\\Sent\\Refused.txt\r\nAccess is denied.",
                                  "? Delete file \\Docs\\SavedDel.txt ?",
-                                 "i Failed to delete file \\Docs\\SavedDel.txt" + changed,
-                                 "i Failed to move file \\Docs\\Taken.txt to \\Sent\\Taken.txt\r\n"
-                                 "A file of that name already exists."}));
+                                 "i Failed to delete file \\Docs\\SavedDel.txt" + changed}));
     EXPECT_EQ(files.names("\\Sent"),
-              QStringList({"Cancelled.txt", "ReadOnly.txt", "SavedCopy.txt", "Taken.txt"}));
+              QStringList({"Cancelled.txt", "ReadOnly.txt", "SavedCopy.txt"}));
     for (const QString& name : files.names("\\Sent"))
         EXPECT_EQ(files.data("\\Sent\\" + name), "old") << name.toStdString();
 }
@@ -367,8 +355,7 @@ std::string Told(const QList<RunAction>& actions)
     return told.join(u'\n').toStdString();
 }
 
-class RunActionsTest : public MemoryRunFixture
-{};
+using RunActionsTest = MemoryRunFixture;
 
 // Every file the run touches is told once, with how it ended: a copy onto a
 // new name, one onto an old name, a failed copy, a kept and a pruned Sync
@@ -378,24 +365,17 @@ class RunActionsTest : public MemoryRunFixture
 // what a run tells into its record, SendCommandTest a whole send's record.)
 TEST_F(RunActionsTest, EveryActionIsToldWithHowItEnded)
 {
-    files.addFile("\\Docs\\a.txt", "aa");
-    files.addFile("\\Docs\\b.txt", "bbb");
-    files.addFile("\\Docs\\bad.txt", "x");
-    files.addFile(onShare("out\\b.txt"), "old");
-    files.addFolder("\\Sent");
-    files.addFile("\\Sent\\b.txt", "filed before");
+    files.addFiles(
+        "\\Docs\\a.txt=aa|\\Docs\\b.txt=bbb|\\Docs\\bad.txt=x|\\Sent\\b.txt=filed before|"
+        "\\Mirror\\same.txt=s|\\Mirror\\new.txt=n|\\Del\\d.txt=d|\\Del\\e.txt=e|" +
+        onShare("out\\b.txt=old|") + onShare("mirror\\same.txt=s|") +
+        onShare("mirror\\stale.txt=gone"));
+    files.addFolder(onShare("del"));
     addSession("Move", line("Put", "\\Docs", "out", "Move", "\\Sent"),
                {"\\Docs\\a.txt", "\\Docs\\b.txt", "\\Docs\\bad.txt"});
-    files.addFile("\\Mirror\\same.txt", "s");
-    files.addFile("\\Mirror\\new.txt", "n");
-    files.addFile(onShare("mirror\\same.txt"), "s");
-    files.addFile(onShare("mirror\\stale.txt"), "gone");
     addSession("Sync", line("Put", "\\Mirror", "mirror", "Sync"),
                {"\\Mirror\\same.txt", "\\Mirror\\new.txt"});
-    files.addFile("\\Del\\d.txt", "d");
-    files.addFile("\\Del\\e.txt", "e");
     addSession("Del", line("Put", "\\Del", "del", "Del"), {"\\Del\\d.txt", "\\Del\\e.txt"});
-    files.addFolder(onShare("del"));
     messages.answerNext(MessageResult::Ok);     // delete d.txt
     messages.answerNext(MessageResult::Cancel); // keep e.txt
     const QStringList journal = files.journal();
@@ -429,6 +409,7 @@ TEST_F(RunActionsTest, EveryActionIsToldWithHowItEnded)
         "post-delete declined Del \\Del\\e.txt \\Del\\e.txt 1",
     };
     EXPECT_EQ(Told(record.actions), done.join(u'\n').toStdString());
+    EXPECT_EQ(files.data("\\Sent\\b.txt") + files.data("\\Docs\\b.txt"), "filed beforebbb");
     // A copy that fails only as it writes looks fine to a dry run.
     QStringList plan = done;
     plan.replaceInStrings(" done ", " planned ");

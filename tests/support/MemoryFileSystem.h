@@ -49,6 +49,12 @@ public:
             {attributes, lastWrite, 0, lastWrite, quint64(data.size()), 1, ++m_lastFileId, 0}};
         m_changed.notify_all();
     }
+    // Files given as "PATH=DATA|PATH=DATA|...", each added as addFile adds it.
+    void addFiles(const QString& list)
+    {
+        for (const QString& file : list.split(u'|'))
+            addFile(file.section(u'=', 0, 0), file.section(u'=', 1).toUtf8());
+    }
     void addFolder(const QString& path)
     {
         const QString folder = normal(path);
