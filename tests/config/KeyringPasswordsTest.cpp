@@ -39,8 +39,7 @@ protected:
     {
         Settings loaded;
         LoadSettingsFromFile(loaded, path);
-        KeyringPasswords fresh(&keyring);
-        const KeyringResult filled = fresh.fill(loaded);
+        const KeyringResult filled = KeyringPasswords(&keyring).fill(loaded);
         if (result)
             *result = filled;
         return loaded;

@@ -18,7 +18,7 @@ NetSession Parsed(const QString& line)
     return session;
 }
 
-TEST(NetSessionTest, ParsesAndFormatsALine)
+TEST(NetSessionTest, ParsesAndFormatsALineAndItsFoldersEndWithASeparator)
 {
     const QString line = "Net,Put,\\\\pc\\docs,WG,\\My Documents,\\,Move,\\Sent,guest,pass,word";
     EXPECT_EQ(FormatNetSession(Parsed(line)), line);
@@ -34,18 +34,13 @@ TEST(NetSessionTest, ParsesAndFormatsALine)
     QString changed = get;
     SetSessionFolder(changed, "\\\\other\\share\\x");
     EXPECT_EQ(changed, get);
-}
 
-// Source, target and post folder, each ending with a separator.
-QString Folders(const QString& name, const QString& line)
-{
-    const Session session = Session::FromLine(name, line);
-    return SessionSourceFolder(session) + '|' + SessionTargetFolder(session) + '|' +
-           SessionPostFolder(session);
-}
-
-TEST(PathHelpersTest, SessionFoldersEndWithASeparator)
-{
+    // Source, target and post folder, each ending with a separator.
+    const auto Folders = [](const QString& name, const QString& line) {
+        const Session session = Session::FromLine(name, line);
+        return SessionSourceFolder(session) + '|' + SessionTargetFolder(session) + '|' +
+               SessionPostFolder(session);
+    };
     EXPECT_EQ(Folders("S", "Net,Put,\\\\pc\\docs,W,\\Local,Reports,Move,\\Sent,u,p"),
               "\\Local\\|\\\\pc\\docs\\Reports\\|\\Sent\\");
     EXPECT_EQ(Folders("S", "Net,Get,\\\\pc\\docs,W,\\Local,\\Reports,Copy,,u,p"),

@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QMap>
 #include <QStringList>
+#include <tuple>
 
 namespace tarvo::test {
 
@@ -43,10 +44,9 @@ public:
         Lock lock(m_mutex); // a test may save a file again during a run
         addFolder(parentOf(path));
         // Every file saved is a new one, as a program that saves by replacing makes it.
+        const quint64 size = data.size();
         m_nodes[key(path)] = {
-            normal(path),
-            data,
-            {attributes, lastWrite, 0, lastWrite, quint64(data.size()), 1, ++m_lastFileId, 0}};
+            normal(path), data, {attributes, lastWrite, 0, lastWrite, size, 1, ++m_lastFileId, 0}};
         m_changed.notify_all();
     }
     // Files given as "PATH=DATA|PATH=DATA|...", each added as addFile adds it.
@@ -86,7 +86,7 @@ public:
     // with error (0: passes, as a block written before the one that fails).
     void failNext(Op op, const QString& pathEnd, int error)
     {
-        m_faults.append({op, {normal(pathEnd), error}});
+        m_faults.append({op, normal(pathEnd), error});
     }
     // Called after each block of every copy, on the copy's thread, with the
     // bytes the copy has moved.
@@ -260,9 +260,7 @@ public:
         Lock lock(m_mutex);
         QStringList names;
         for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
-            if (it.key() == name)
-                names = {it.key()};
-            else if (key(it.value()) == key(name) && !m_connections.contains(name))
+            if (it.key() == name || (key(it.value()) == key(name) && !m_connections.contains(name)))
                 names.append(it.key());
         }
         for (const QString& local : names) {
@@ -328,12 +326,12 @@ private:
     {
         Lock lock(m_mutex);
         for (qsizetype i = 0; i < m_faults.size(); ++i) {
-            const auto& [end, error] = m_faults[i].second;
+            const auto& [faultOp, end, error] = m_faults[i];
             const auto hit = [&](const QString& p) {
-                return !p.isEmpty() && normal(p).endsWith(end, Qt::CaseInsensitive);
+                return normal(p).endsWith(end, Qt::CaseInsensitive);
             };
-            if (m_faults[i].first == op && (hit(path) || hit(other)))
-                return m_faults.takeAt(i).second.second;
+            if (faultOp == op && (hit(path) || hit(other)))
+                return std::get<int>(m_faults.takeAt(i));
         }
         return 0;
     }
@@ -347,10 +345,8 @@ private:
     int sourceError(Op op, const QString& path, const QString& other, const FileInfo* copiedAs)
     {
         const int error = takeFault(op, path, other);
-        if (error || find(path))
-            return error ? error : find(path);
         const bool same = !copiedAs || SameVersion(m_nodes.value(key(path)).info, *copiedAs);
-        return same ? 0 : PlatformError::SourceChanged;
+        return error ? error : find(path) ? find(path) : same ? 0 : PlatformError::SourceChanged;
     }
     // 0 for a new target; FileExists for one that exists; or why not.
     int targetError(const QString& path) const
@@ -364,10 +360,10 @@ private:
     int replaceError(const QString& path, bool failIfExists) const
     {
         const int error = targetError(path);
-        const quint32 attributes = m_nodes.value(key(path)).info.Attributes;
         if (error != PlatformError::FileExists || failIfExists)
             return error;
-        return attributes & (FileAttribute::Directory | FileAttribute::ReadOnly)
+        return m_nodes.value(key(path)).info.Attributes &
+                       (FileAttribute::Directory | FileAttribute::ReadOnly)
                    ? PlatformError::AccessDenied
                    : 0;
     }
@@ -376,7 +372,7 @@ private:
     mutable std::condition_variable_any m_changed; // see waitUntil
     QMap<QString, Node> m_nodes;                   // by key; folders have the Directory attribute
     QStringList m_journal;
-    QList<std::pair<Op, std::pair<QString, int>>> m_faults; // the path's end, the error
+    QList<std::tuple<Op, QString, int>> m_faults; // the path's end, the error
     std::function<void(const QString&, quint64)> m_blockHook;
     std::atomic<int> m_lookups{0};
     QHash<QString, FileTime> m_ticks;
