@@ -70,6 +70,14 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
                            "disconnect Send", "connect Alpha \\\\files\\share", "disconnect Alpha",
                            "connect Fetch \\\\files\\share", "disconnect Fetch"}));
     EXPECT_EQ(record.summary.unreachableSessions, 2);
+
+    // Send refuses without a default session (an empty first entry is
+    // none), with a stop box. (The window tests refuse a Send without a row.)
+    messages.clear();
+    params.settings.DefaultSession.prepend("");
+    EXPECT_FALSE(CheckDefaultSession(params.settings, messages));
+    EXPECT_EQ(messages.texts(), QStringList("Please select a default session first"));
+    EXPECT_EQ(messages.messages().value(0).icon, MessageIcon::Stop);
 }
 
 // A copy that breaks off, or whose source is saved again while it is read,
@@ -300,18 +308,6 @@ TEST_F(TransferRunTest, PostOperationsActOnTheSentFileOnly)
         EXPECT_EQ(files.data("\\Sent\\" + name), "old") << name.toStdString();
 }
 
-// Send refuses without a default session (an empty first entry is none),
-// with a stop box. (The window tests refuse a Send without a row.)
-TEST(SendRequestTest, RefusesWithAStopMessage)
-{
-    ScriptedMessageService messages;
-    Settings settings;
-    settings.DefaultSession = {"", "A"};
-    EXPECT_FALSE(CheckDefaultSession(settings, messages));
-    EXPECT_EQ(messages.texts(), QStringList("Please select a default session first"));
-    EXPECT_EQ(messages.messages().value(0).icon, MessageIcon::Stop);
-}
-
 constexpr quint64 MiB = 1 << 20;
 
 // Each file weighs its bytes: empty files still move the bar; half of a big
@@ -345,13 +341,12 @@ TEST(RunProgress, TheBarWeighsEachFileBySize)
 std::string Told(const QList<RunAction>& actions)
 {
     QStringList told;
-    for (const RunAction& action : actions)
-        told.append(QStringList{RunAction::kindName(action.kind),
-                                RunAction::resultName(action.result), action.session, action.source,
-                                action.target, QString::number(action.bytes),
-                                action.reason.section(u'\n', 0, 0)}
-                        .join(u' ')
-                        .trimmed());
+    for (const RunAction& a : actions)
+        told << QString("%1 %2 %3 %4 %5 %6 %7")
+                    .arg(RunAction::kindName(a.kind), RunAction::resultName(a.result), a.session,
+                         a.source, a.target, QString::number(a.bytes),
+                         a.reason.section(u'\n', 0, 0))
+                    .trimmed();
     return told.join(u'\n').toStdString();
 }
 
