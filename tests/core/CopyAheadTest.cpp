@@ -1,7 +1,6 @@
 #include "core/copy/CopyAhead.h"
 
 #include "core/copy/CopyDepth.h"
-#include "platform/ErrorCodes.h"
 #include "tests/support/MemoryFileSystem.h"
 
 #include <gtest/gtest.h>

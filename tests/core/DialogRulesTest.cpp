@@ -9,7 +9,6 @@
 #include "core/forms/SessionForm.h"
 #include "core/forms/ShareText.h"
 #include "core/shares/ShareProbe.h"
-#include "platform/ErrorCodes.h"
 #include "tests/support/MemoryFileSystem.h"
 #include "tests/support/QtPrinters.h"
 

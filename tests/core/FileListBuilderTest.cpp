@@ -1,14 +1,11 @@
 #include "core/filelist/FileListBuilder.h"
 
-#include "config/NetSession.h"
 #include "core/filelist/FileListModel.h"
 #include "core/filelist/FileListRefresher.h"
 #include "core/filelist/FileTypeIcons.h"
 #include "core/shares/ShareConnector.h"
-#include "platform/ErrorCodes.h"
 #include "tests/support/MemoryRunFixture.h"
 
-#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QSignalSpy>
 

@@ -2,7 +2,6 @@
 
 #include "core/filelist/FileFilter.h"
 #include "core/filelist/FileListModel.h"
-#include "core/filelist/FileRow.h"
 #include "core/filelist/NameOrder.h"
 #include "tests/support/QtPrinters.h"
 

@@ -1,9 +1,5 @@
 #include "core/transfer/SyncPlan.h"
-#include "platform/ErrorCodes.h"
 #include "tests/support/MemoryRunFixture.h"
-#include "tests/support/ScriptedMessageService.h"
-
-#include <gtest/gtest.h>
 
 namespace tarvo::test {
 namespace {

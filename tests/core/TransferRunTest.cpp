@@ -1,12 +1,7 @@
 #include "core/transfer/RunPlan.h"
-#include "core/transfer/RunProgress.h"
 #include "core/transfer/SendRequest.h"
-#include "platform/ErrorCodes.h"
 #include "tests/support/MemoryRunFixture.h"
-#include "tests/support/QtPrinters.h"
-#include "tests/support/ScriptedMessageService.h"
 
-#include <gtest/gtest.h>
 #include <QRegularExpression>
 #include <stdexcept>
 
