@@ -9,10 +9,12 @@
 namespace tarvo::test {
 namespace {
 
-// Ends `copies` copies one after another, each 1 / rate(depth) seconds
-// after the one before, at the depth of the moment; the depths it went through.
-std::vector<int> depthsUnder(CopyDepth& depth, int copies, double (*rate)(int))
+// Ends `copies` copies one after another, each 1 / rate(depth) seconds after
+// the one before, at the depth of the moment, with the depth from `first` to
+// `most`; the depths it went through.
+std::vector<int> depthsUnder(int first, int most, int copies, double (*rate)(int))
 {
+    CopyDepth depth(first, most);
     CopyDepth::Clock::time_point now{};
     std::vector<int> seen{depth.current()};
     for (int i = 0; i < copies; ++i) {
@@ -38,25 +40,19 @@ TEST(CopyDepthTest, GrowsWhileFilesPerSecondRiseAndGoesBackWhereTheyNoLongerDo)
         {[](int depth) { return depth <= 8 ? 100.0 * depth : 760.0; }, {4, 8, 16, 8}},
         {[](int depth) { return depth <= 4 ? 1000.0 : 1050.0; }, {4, 8}},
     };
-    for (const auto& [rate, depths] : links) {
-        CopyDepth depth(4, 16);
-        EXPECT_EQ(depthsUnder(depth, 2000, rate), depths);
-    }
+    for (const auto& [rate, depths] : links)
+        EXPECT_EQ(depthsUnder(4, 16, 2000, rate), depths);
+    EXPECT_EQ(depthsUnder(6, 6, 500, links[0].first), (std::vector{6}));
 
     // Copies started before a change (the last ones at the old depth) tell
     // nothing about the new one, however they end.
     CopyDepth changed(2, 16);
     CopyDepth::Clock::time_point now{};
-    while (changed.generation() == 0) {
-        now += std::chrono::milliseconds(10);
-        changed.copyEnded(now, 0);
-    }
+    while (changed.generation() == 0)
+        changed.copyEnded(now += std::chrono::milliseconds(10), 0);
     for (int i = 0; i < 1000; ++i)
         EXPECT_FALSE(changed.copyEnded(now += std::chrono::seconds(1), 0));
     EXPECT_EQ(changed.current(), 4);
-
-    CopyDepth fixed(6, 6);
-    EXPECT_EQ(depthsUnder(fixed, 500, links[0].first), (std::vector{6}));
 }
 
 // What the run shows of a file comes from its copy's own open: a file whose

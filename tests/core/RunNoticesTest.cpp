@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+// Designated initializers name only the fields that a case sets.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace tarvo {
 namespace {
 

@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+// Designated initializers name only the fields that a case sets.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace tarvo::test {
 namespace {
 
@@ -64,9 +67,8 @@ TEST(RunRecordLineTest, TheClosingLineSaysHowTheRunEnded)
 
     summary.failedPostOperations = 1;
     const RunRecordLine incomplete = RunRecordLine::closing(summary, 9, Noon, "r");
-    EXPECT_EQ(incomplete.result, "incomplete");
-    EXPECT_EQ(incomplete.reason,
-              "2 of 2 files are transferred successfully / 1 post-operation failed");
+    EXPECT_EQ(incomplete.result + ": " + incomplete.reason,
+              "incomplete: 2 of 2 files are transferred successfully / 1 post-operation failed");
 
     summary.cancelled = true;
     EXPECT_EQ(RunRecordLine::closing(summary, 0, Noon, "r").result, "cancelled");
@@ -120,9 +122,9 @@ TEST_F(RunLogTest, RotationKeepsThreeOldFilesAndNeverSplitsALine)
     ASSERT_EQ(log.append({numbered(1, 40, 500)}), "") << "a line longer than the limit";
     ASSERT_EQ(log.append({numbered(1, 41)}), "");
 
-    EXPECT_EQ(Mode(m_folder.filePath("state")), 0x7000);
-    EXPECT_EQ(Mode(m_folder.filePath("state/tarvo")), 0x7000);
-    EXPECT_EQ(Mode(log.filePath()), 0x6000);
+    EXPECT_EQ(QList<int>({Mode(m_folder.filePath("state")), Mode(m_folder.filePath("state/tarvo")),
+                          Mode(log.filePath())}),
+              QList<int>({0x7000, 0x7000, 0x6000}));
     EXPECT_FALSE(QFile::exists(log.filePath() + ".4"));
     for (const QString suffix : {"", ".1", ".2", ".3"}) {
         const QByteArray bytes = TempFolder::read(log.filePath() + suffix);
@@ -168,10 +170,9 @@ TEST_F(RunLogTest, WritersAtOnceLeaveWholeLinesAndTurnTheLogOverOnce)
         for (int number = 0; number < count; ++number)
             EXPECT_EQ(log.append({numbered(writer, number)}), "");
     };
-    std::thread first(write, 1);
-    std::thread second(write, 2);
-    first.join();
-    second.join();
+    {
+        const std::jthread first(write, 1), second(write, 2); // both end before the block does
+    }
 
     const RunLog log(m_folder.path(), limit);
     for (const QString suffix : {".1", ".2", ".3"}) {
@@ -239,8 +240,7 @@ TEST_F(RunRecorderTest, PassesEveryCallOnAndRecordsTheRun)
                   QStringList({"shown a.txt", "action a.txt", "action b.txt", "action c.txt",
                                "action d.txt", "action a.txt", "finished " + summary.text(),
                                "finished " + summary.text()}));
-        QStringList kept;
-        QStringList written{RunRecordLine::header()};
+        QStringList kept, written{RunRecordLine::header()};
         for (const RunRecordLine& line : recorder.lines()) {
             kept << QStringList{line.run, line.action, line.result, QString::number(line.bytes)}
                         .join(u' ');

@@ -3,7 +3,6 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/ShareConnections.h"
-#include "tests/support/Locked.h"
 
 #include <algorithm>
 #include <atomic>

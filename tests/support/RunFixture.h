@@ -1,13 +1,10 @@
 #pragma once
 
 #include "config/ConfigStore.h"
-#include "config/NetSession.h"
-#include "core/transfer/TransferRun.h"
 #include "platform/PlatformServices.h"
 #include "tests/support/MemoryRunFixture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/SambaServer.h"
-#include "tests/support/ScriptedMessageService.h"
 
 #include <QDateTime>
 #include <sys/wait.h>

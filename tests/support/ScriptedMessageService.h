@@ -7,7 +7,6 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
-#include <QList>
 #include <QStringList>
 
 namespace tarvo::test {
