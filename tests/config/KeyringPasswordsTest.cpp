@@ -119,7 +119,8 @@ TEST_F(KeyringPasswordsTest, ItemsFollowRenamedRemovedAndChangedSessions)
 
 // The item of the session's own share and user wins; an item that names
 // neither (one a script made) serves when there is none; an item of another
-// share or user never does; a password in the file stays.
+// share or user never does; a password in the file stays. A password goes
+// into its line's own field.
 TEST_F(KeyringPasswordsTest, ASessionTakesThePasswordOfItsOwnShareAndUser)
 {
     Settings loaded;
@@ -140,6 +141,16 @@ TEST_F(KeyringPasswordsTest, ASessionTakesThePasswordOfItsOwnShareAndUser)
     for (const QString name : {"Office", "Scanner", "Typed", "Moved"})
         found.append(loaded.Sessions.find(name)->net.Password);
     EXPECT_EQ(found, QStringList({"exact", "from a script", "in the file", ""}));
+
+    // The password field is the line's tenth, commas and all; a short line
+    // gains the fields up to it; other kinds of line stay as they are.
+    const QString full = "Net,Put,\\\\s\\d,WG,\\Out,\\In,None,,anna,old,pw";
+    EXPECT_EQ(WithPassword(full, ""), "Net,Put,\\\\s\\d,WG,\\Out,\\In,None,,anna,");
+    EXPECT_EQ(WithPassword(full, "a,b"), "Net,Put,\\\\s\\d,WG,\\Out,\\In,None,,anna,a,b");
+    EXPECT_EQ(WithPassword("Net,Put,\\\\s\\d,WG", "pw"), "Net,Put,\\\\s\\d,WG,,,,,,pw");
+    EXPECT_EQ(WithPassword("Net,Put,\\\\s\\d,WG", ""), "Net,Put,\\\\s\\d,WG");
+    EXPECT_EQ(WithPassword("Ftp,Get,host", "pw"), "Ftp,Get,host");
+    EXPECT_EQ(WithPassword("", "pw"), "");
 }
 
 // Unreachable at start: one note, and the sessions keep what the file holds.
@@ -178,19 +189,6 @@ TEST_F(KeyringPasswordsTest, AKeyringThatCannotBeReachedLosesNothing)
     EXPECT_TRUE(messages.texts().value(2).startsWith(
         "The passwords of removed or renamed sessions could not be removed"));
     EXPECT_EQ(keyring.items.size(), 2);
-}
-
-// The password field is the line's tenth, commas and all; a short line gains
-// the fields up to it; other kinds of line stay as they are.
-TEST(SessionPasswordFieldTest, WithPasswordSetsOnlyThePasswordField)
-{
-    const QString full = "Net,Put,\\\\s\\d,WG,\\Out,\\In,None,,anna,old,pw";
-    EXPECT_EQ(WithPassword(full, ""), "Net,Put,\\\\s\\d,WG,\\Out,\\In,None,,anna,");
-    EXPECT_EQ(WithPassword(full, "a,b"), "Net,Put,\\\\s\\d,WG,\\Out,\\In,None,,anna,a,b");
-    EXPECT_EQ(WithPassword("Net,Put,\\\\s\\d,WG", "pw"), "Net,Put,\\\\s\\d,WG,,,,,,pw");
-    EXPECT_EQ(WithPassword("Net,Put,\\\\s\\d,WG", ""), "Net,Put,\\\\s\\d,WG");
-    EXPECT_EQ(WithPassword("Ftp,Get,host", "pw"), "Ftp,Get,host");
-    EXPECT_EQ(WithPassword("", "pw"), "");
 }
 
 } // namespace

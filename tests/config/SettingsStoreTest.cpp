@@ -43,12 +43,9 @@ TEST(LoadSettingsTest, ValuesAsWrittenAndDefaults)
                                      {"kept"});
     EXPECT_EQ(sessions.DefaultSession, QStringList({"kept", "a", "", "b", ""}));
     EXPECT_EQ(sessions.Sessions.names(), QStringList({"zeta", "Office", "alpha"}));
-}
 
-// A missing file asks; an existing one that cannot be read is not taken
-// for missing, as a save over defaults would replace it.
-TEST(LoadSettingsTest, AMissingFileAsksForTheDefaults)
-{
+    // A missing file asks; an existing one that cannot be read is not taken
+    // for missing, as a save over defaults would replace it.
     TempFolder folder;
     ScriptedMessageService messages;
     Settings settings;
@@ -66,8 +63,10 @@ TEST(LoadSettingsTest, AMissingFileAsksForTheDefaults)
 
 // The command line's path, else the registry's (from a registry file written
 // by hand, then set by the program), else beside the program where the user
-// may write, else the user's configuration folder.
-TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUser)
+// may write, else the user's configuration folder. The README named on the
+// About page: the installed one beside the program, else the source tree's
+// (this one), found also through links.
+TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUserAndTheReadme)
 {
     TempFolder folder;
     Registry registry(folder.filePath("registry.ini"));
@@ -94,13 +93,7 @@ TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUser)
     EXPECT_EQ(GetConfigFilePath(location), "/srv/t.txt");
     location.explicitPath = "/given.txt";
     EXPECT_EQ(GetConfigFilePath(location), "/given.txt");
-}
 
-// The README named on the About page: the installed one beside the program,
-// else the source tree's (this one), found also through links.
-TEST(LoadSettingsTest, ReadmeInstalledBesideTheProgramElseOfTheSourceTree)
-{
-    TempFolder folder;
     StartOptions options;
     options.executablePath = folder.write("usr/bin/tarvo", "");
     const QString sourceReadme = QFileInfo(TARVO_SOURCE_DIR "/README.md").canonicalFilePath();
@@ -108,8 +101,8 @@ TEST(LoadSettingsTest, ReadmeInstalledBesideTheProgramElseOfTheSourceTree)
     EXPECT_EQ(options.readmePath(), sourceReadme);
     folder.write("usr/share/doc/tarvo/README.md", "# Tarvo");
     EXPECT_EQ(options.readmePath(), folder.filePath("usr/share/doc/tarvo/README.md"));
-    ASSERT_TRUE(QFile::link(folder.filePath("usr/bin"), folder.filePath("bin")));
-    options.executablePath = folder.filePath("bin/tarvo");
+    ASSERT_TRUE(QFile::link(folder.filePath("usr/bin"), folder.filePath("link")));
+    options.executablePath = folder.filePath("link/tarvo");
     EXPECT_EQ(options.readmePath(), folder.filePath("usr/share/doc/tarvo/README.md"));
     options.executablePath.clear(); // as when the window was not told its path
     EXPECT_EQ(options.readmePath(), sourceReadme);
