@@ -32,7 +32,7 @@ int Mode(const QString& path)
 
 // Every field written comes back as it was, whatever it holds; the line
 // stays one line that splits on its tabs into the named fields.
-TEST(RunRecordLineTest, AwkwardFieldsSplitBackIntoTheSameFields)
+TEST(RunRecordLineTest, AwkwardFieldsSplitBackAndTheClosingLineSaysHowTheRunEnded)
 {
     const RunAction action(RunAction::Kind::PostMove, RunAction::Result::Failed, "Büro\tKöln",
                            "\\Docs\\naïve\nname\r.txt", "\\\\server\\share\\日本語\\",
@@ -55,11 +55,8 @@ TEST(RunRecordLineTest, AwkwardFieldsSplitBackIntoTheSameFields)
                                        -(5 * 3600 + 30 * 60))),
               "2026-01-02T03:04:05-05:30");
     EXPECT_EQ(RunId(Noon, 4711), "20261208T143102-4711");
-}
 
-// The closing line says how the run ended, with the summary's lines.
-TEST(RunRecordLineTest, TheClosingLineSaysHowTheRunEnded)
-{
+    // The closing line says how the run ended, with the summary's lines.
     RunSummary summary{.succeeded = 2, .total = 2};
     EXPECT_EQ(RunRecordLine::closing(summary, 9, Noon, "r").text(),
               "2026-12-08T14:31:02+01:00\tr\t\trun\t\t\t9\tcomplete\t"

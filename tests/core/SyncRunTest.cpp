@@ -62,7 +62,7 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
 // keeps times to 2 seconds: what Sync copied once is the same on the next
 // run, and the bar ends full. One that keeps no time: said once, and copied
 // again.
-TEST_F(SyncRunTest, SeesTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
+TEST_F(SyncRunTest, DecidesByTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
 {
     const FileInfo small{0, 0, 0, 0, 0x10};
     EXPECT_EQ(CompareFileInfos(small, {0, 0, 0, 0, 0x1'0000'0010ULL}), CompareBit::Size);
@@ -85,6 +85,31 @@ TEST_F(SyncRunTest, SeesTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
               QStringList(onShare("out\\") + " does not keep the last-write times of its files, "
                                              "so Sync cannot tell unchanged files and copies "
                                              "them again."));
+
+    // One carried file: copied when its target is missing or differs; one
+    // that looks the same by the remembered answer, or asked about; the
+    // answer is remembered for the files after it, and a question closed
+    // without one keeps the file and remembers nothing. Two times closer than
+    // the folder keeps them are the same time.
+    using Step = SyncPlan::Step;
+    EXPECT_EQ(SyncPlan::Decide(false, 0, ReplaceNoToAll), Step::Copy);
+    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Size, ReplaceNoToAll), Step::Copy);
+    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Attributes, ReplaceNoToAll), Step::Keep);
+    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceYesToAll), Step::Copy);
+    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceAsk), Step::Ask);
+    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceNo), Step::Ask);
+
+    int remembered = ReplaceAsk;
+    EXPECT_FALSE(SyncPlan::Answered({false, ReplaceAsk}, remembered));
+    EXPECT_EQ(remembered, ReplaceAsk);
+    EXPECT_TRUE(SyncPlan::Answered({true, ReplaceYes}, remembered));
+    EXPECT_FALSE(SyncPlan::Answered({true, ReplaceNoToAll}, remembered));
+    EXPECT_EQ(remembered, ReplaceNoToAll);
+
+    const FileInfo even{0, 0, 0, 20000000, 1}, odd{0, 0, 0, 35000000, 1};
+    EXPECT_EQ(SyncMask(even, odd, 20000000), 0);
+    EXPECT_EQ(SyncMask(even, odd, FileSystem::MicrosecondTicks), CompareBit::LastWrite);
+    EXPECT_EQ(SyncMask(even, odd, 0), CompareBit::LastWrite);
 }
 
 // The plan of a Sync, one row per folder: what the listing holds (names
@@ -117,34 +142,6 @@ TEST(SyncPlanTest, PrunesWhatNoCarriedNameLandsOn)
         }
         EXPECT_EQ(QStringList({pruned.join(u' '), landsOn.join(u' ')}), row.mid(5));
     }
-}
-
-// One carried file: copied when its target is missing or differs; one that
-// looks the same by the remembered answer, or asked about; the answer is
-// remembered for the files after it, and a question closed without one keeps
-// the file and remembers nothing. Two times closer than the folder keeps
-// them are the same time.
-TEST(SyncDecisionTest, CopiesWhatDiffersAndAsksAboutWhatLooksTheSame)
-{
-    using Step = SyncPlan::Step;
-    EXPECT_EQ(SyncPlan::Decide(false, 0, ReplaceNoToAll), Step::Copy);
-    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Size, ReplaceNoToAll), Step::Copy);
-    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Attributes, ReplaceNoToAll), Step::Keep);
-    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceYesToAll), Step::Copy);
-    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceAsk), Step::Ask);
-    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceNo), Step::Ask);
-
-    int remembered = ReplaceAsk;
-    EXPECT_FALSE(SyncPlan::Answered({false, ReplaceAsk}, remembered));
-    EXPECT_EQ(remembered, ReplaceAsk);
-    EXPECT_TRUE(SyncPlan::Answered({true, ReplaceYes}, remembered));
-    EXPECT_FALSE(SyncPlan::Answered({true, ReplaceNoToAll}, remembered));
-    EXPECT_EQ(remembered, ReplaceNoToAll);
-
-    const FileInfo even{0, 0, 0, 20000000, 1}, odd{0, 0, 0, 35000000, 1};
-    EXPECT_EQ(SyncMask(even, odd, 20000000), 0);
-    EXPECT_EQ(SyncMask(even, odd, FileSystem::MicrosecondTicks), CompareBit::LastWrite);
-    EXPECT_EQ(SyncMask(even, odd, 0), CompareBit::LastWrite);
 }
 
 } // namespace
