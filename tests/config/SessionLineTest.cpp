@@ -1,9 +1,9 @@
-// Session lines: parsing and formatting, their kind, a session's
-// folders, the default-session list and the session table.
+// Session lines: parsing and formatting, their kind and a session's folders.
+// (SessionEditsTest finds, removes and adds default sessions and fills the
+// session table through the Net page's edits.)
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
 #include "config/Session.h"
-#include "config/SessionTable.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -55,27 +55,6 @@ TEST(NetSessionTest, ParsesAndFormatsALineAndItsFoldersEndWithASeparator)
 
     EXPECT_EQ(SplitEntry("Office,\\Docs\\a,b.txt").path, "\\Docs\\a,b.txt");
     EXPECT_EQ(AddTrailingSeparator(""), "\\");
-}
-
-// The list is searched ignoring case and changed by exact names; the table's
-// names are exact, a lookup adds the name, and the order is that of arrival.
-TEST(SessionListsTest, CaseRulesAndOrder)
-{
-    QStringList list{"Office", "Home"};
-    EXPECT_EQ(FindDefaultSession(list, "office"), 0);
-    EXPECT_EQ(RemoveDefaultSession(list, "home"), -1);
-    EXPECT_EQ(AddDefaultSession(list, "home"), 2);
-    EXPECT_EQ(RemoveDefaultSession(list, "Home"), 1);
-    EXPECT_EQ(list, QStringList({"Office", "home"}));
-
-    SessionTable table;
-    table.insert("b", "1");
-    table.insert("a", "2");
-    EXPECT_EQ(table.addIfMissing("missing").line, "");
-    EXPECT_FALSE(table.contains("B"));
-    EXPECT_TRUE(table.remove("a"));
-    table.insert("a", "4");
-    EXPECT_EQ(table.names(), QStringList({"b", "missing", "a"}));
 }
 
 } // namespace
