@@ -89,12 +89,10 @@ TEST_F(KeyringPasswordsTest, TurningTheKeyringOnAndOffMovesThePasswordsAndLosesN
     EXPECT_EQ(file(), plainFile);
     EXPECT_EQ(keyring.calls, QStringList({"remove Office", "remove Scanner"}));
     EXPECT_TRUE(keyring.items.isEmpty());
-}
 
-// Only what changed is stored; a renamed, removed or emptied session gives
-// its item up after the file is written; another file's sessions keep theirs.
-TEST_F(KeyringPasswordsTest, ItemsFollowRenamedRemovedAndChangedSessions)
-{
+    // On once more: only what changed is stored; a renamed, removed or
+    // emptied session gives its item up after the file is written; another
+    // file's sessions keep theirs.
     keyring.items.append({"Elsewhere", "\\\\other\\share", "bob", "not ours"});
     settings.Keyring = true;
     ASSERT_TRUE(save());

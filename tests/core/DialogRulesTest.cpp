@@ -17,7 +17,7 @@
 namespace tarvo {
 namespace {
 
-TEST(SessionFormTest, RefusesOnlyWhatWouldNotReadBack)
+TEST(DialogRulesTest, TheFormRefusesWhatWouldNotReadBackAndTheBrowserShowsFoldersInside)
 {
     SessionForm form{"Office", "CORP", "\\a;b=c", ",a,b;[=", "\\\\fs1\\team",
                      "\\",     "kim",  "Copy",    "\\Sent",  "Get"};
@@ -43,6 +43,17 @@ TEST(SessionFormTest, RefusesOnlyWhatWouldNotReadBack)
     form.op = "P,ut";
     form.share = "\\\\a,b\\c";
     EXPECT_EQ(CheckSessionForm(form)->field, SessionField::Share);
+
+    // The folder browser: an item's path, and which folders show.
+    EXPECT_EQ(FolderItemPath({"pocket pc", "x"}), "pocket pc\\x"); // only the exact device text
+
+    // Only folders whose names stay inside show.
+    const auto shown = [](const QString& name, quint32 attributes = FileAttribute::Directory) {
+        return FolderReader::isShownFolder(DirEntry{name, FileInfo{attributes}});
+    };
+    EXPECT_TRUE(shown(".hidden", FileAttribute::Directory | FileAttribute::Hidden));
+    for (const QString name : {".", "..", "a\\..\\..", "a/b", ""})
+        EXPECT_FALSE(shown(name)) << name.toStdString();
 }
 
 // Each way of writing a share, and the line's form it is stored in.
@@ -105,19 +116,6 @@ TEST(ShareProbeTest, CountsThePcFolderOrTellsWhyNot)
     files.refuseConnection("\\\\pc\\docs", PlatformError::LogonFailure);
     EXPECT_EQ(ProbeShareFolder(session, files, files),
               "Could not log on to \\\\pc\\docs: Wrong user name or password.");
-}
-
-TEST(FolderBrowseTest, ItemPathsAndShownFolders)
-{
-    EXPECT_EQ(FolderItemPath({"pocket pc", "x"}), "pocket pc\\x"); // only the exact device text
-
-    // Only folders whose names stay inside show.
-    const auto shown = [](const QString& name, quint32 attributes = FileAttribute::Directory) {
-        return FolderReader::isShownFolder(DirEntry{name, FileInfo{attributes}});
-    };
-    EXPECT_TRUE(shown(".hidden", FileAttribute::Directory | FileAttribute::Hidden));
-    for (const QString name : {".", "..", "a\\..\\..", "a/b", ""})
-        EXPECT_FALSE(shown(name)) << name.toStdString();
 }
 
 } // namespace

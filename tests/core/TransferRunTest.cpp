@@ -72,11 +72,9 @@ TEST_F(TransferRunTest, SessionsRunInListOrderEachOnceWithTheirOwnEntries)
     // What a file shows comes from its copy's own open, never from a look
     // of its own, one file after another.
     EXPECT_EQ(files.lookups(), 0);
-    EXPECT_EQ(files.journal().filter("connect"),
-              QStringList({"connect Send \\\\files\\share", "connect Alpha \\\\files\\share",
-                           "connect Fetch \\\\files\\share", "disconnect Alpha", "disconnect Fetch",
-                           "disconnect Send", "connect Alpha \\\\files\\share", "disconnect Alpha",
-                           "connect Fetch \\\\files\\share", "disconnect Fetch"}));
+    EXPECT_EQ(files.journal().filter("connect").join(", ").remove(" \\\\files\\share"),
+              "connect Send, connect Alpha, connect Fetch, disconnect Alpha, disconnect Fetch, "
+              "disconnect Send, connect Alpha, disconnect Alpha, connect Fetch, disconnect Fetch");
     EXPECT_EQ(record.summary.unreachableSessions, 2);
 
     // Send refuses without a default session (an empty first entry is
@@ -266,20 +264,20 @@ TEST_F(TransferRunTest, TwinsByCaseAndNamesOfAHostileServerLoseNoFile)
 TEST_F(TransferRunTest, PostOperationsActOnTheSentFileOnly)
 {
     files.addFolder(onShare("out"));
-    const auto add = [&](const QString& name, const char* postOp, const char* postBefore,
+    const auto add = [&](const QString& name, const char* postOp, bool old,
                          quint32 attributes = 0) {
         files.addFile("\\Docs\\" + name + ".txt", "new");
-        if (postBefore)
-            files.addFile("\\Sent\\" + name + ".txt", postBefore, MemoryFileSystem::DefaultTime,
+        if (old)
+            files.addFile("\\Sent\\" + name + ".txt", "old", MemoryFileSystem::DefaultTime,
                           attributes);
         addSession(name, line("Put", "\\Docs", "out", postOp, "\\Sent"),
                    {"\\Docs\\" + name + ".txt"});
     };
-    add("Cancelled", "Copy", "old");
-    add("ReadOnly", "Copy", "old", FileAttribute::ReadOnly);
-    add("SavedCopy", "Copy", "old");
-    add("Refused", "Copy", nullptr);
-    add("SavedDel", "Del", nullptr);
+    add("Cancelled", "Copy", true);
+    add("ReadOnly", "Copy", true, FileAttribute::ReadOnly);
+    add("SavedCopy", "Copy", true);
+    add("Refused", "Copy", false);
+    add("SavedDel", "Del", false);
     messages.answerNext(MessageResult::Cancel);
     files.failNext(MemoryFileSystem::Op::Copy, "\\Sent\\Refused.txt", PlatformError::AccessDenied);
     messages.onMessage = [this](const QString& text) {
