@@ -94,10 +94,8 @@ protected:
             const QStringList text = fileLines(path);
             EXPECT_EQ(text.value(0), RunRecordLine::header()) << path.toStdString();
             for (const QString& one : text.mid(1)) {
-                const auto line = RunRecordLine::parse(one);
-                EXPECT_TRUE(line) << "a broken line: " << one.toStdString();
-                if (line)
-                    lines.append(*line);
+                EXPECT_TRUE(RunRecordLine::parse(one)) << "a broken line: " << one.toStdString();
+                lines.append(RunRecordLine::parse(one).value_or(RunRecordLine()));
             }
         }
         return lines;
