@@ -108,9 +108,14 @@ TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUserAndTheReadme)
     EXPECT_EQ(options.readmePath(), sourceReadme);
 }
 
-// A value that reading would change (a ";" starts a comment, blanks at the
-// ends are trimmed) is written in quotes; any other is written as it is.
-TEST(SaveSettingsTest, ALoadedFileIsSavedAsItWas)
+// A loaded file is saved as it was: a value that reading would change (a
+// ";" starts a comment, blanks at the ends are trimmed) is written in
+// quotes, any other as it is. Written beside the old file and renamed over
+// it, readable by its owner only, through a link into the file it names. A
+// save that fails (a folder in the file's place, no folder, a disk that
+// fills up after a few bytes or before the first) keeps the old file byte
+// for byte, leaves no temporary file, and says which file and why.
+TEST(SaveSettingsTest, ReplacesTheFileWholeForItsOwnerOnlyOrNotAtAll)
 {
     const QByteArray sample =
         "\r\n; Specify default settings\r\n[Setting]\r\nEnableOption=Yes\r\n"
@@ -121,24 +126,14 @@ TEST(SaveSettingsTest, ALoadedFileIsSavedAsItWas)
         "; session=share,domain,ppc folder,pc folder,post op,post folder,username,password\r\n"
         "[Session]\r\nB\xC3\xBCro=\"Net,Put,\\\\pc\\docs,WG,\\My,\\,Move,\\Sent,g,pa;s \"\r\n"
         "Home=Net,Get,\\\\nas\\home,WG,\\In,\\Out,None,,me,x\r\nOld=Ftp,Put,ftp.example.com\r\n";
-    EXPECT_EQ(SettingsFileBytes(Loaded(sample)), sample);
-}
-
-// Written beside the old file and renamed over it, readable by its owner
-// only, through a link into the file it names. A save that fails (a folder
-// in the file's place, no folder, a disk that fills up after a few bytes or
-// before the first) keeps the old file byte for byte, leaves no temporary
-// file, and says which file and why.
-TEST(SaveSettingsTest, ReplacesTheFileWholeForItsOwnerOnlyOrNotAtAll)
-{
     TempFolder folder;
     const QString path = folder.write("tarvo.txt", "old content");
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                     QFileDevice::ReadOther | QFileDevice::ReadGroup);
     ASSERT_TRUE(QFile::link("tarvo.txt", folder.filePath("link.txt")));
     ScriptedMessageService messages;
-    ASSERT_TRUE(SaveSettings(Settings(), folder.filePath("link.txt"), messages));
-    EXPECT_EQ(TempFolder::read(path), SettingsFileBytes(Settings()));
+    ASSERT_TRUE(SaveSettings(Loaded(sample), folder.filePath("link.txt"), messages));
+    EXPECT_EQ(TempFolder::read(path), sample);
     EXPECT_TRUE(QFileInfo(folder.filePath("link.txt")).isSymLink());
     EXPECT_EQ(QFile::permissions(path) & QFileDevice::Permissions(0x7077),
               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -158,7 +153,7 @@ TEST(SaveSettingsTest, ReplacesTheFileWholeForItsOwnerOnlyOrNotAtAll)
               QStringList({failed + "dir.txt\r\nAccess is denied.",
                            failed + "no/such/tarvo.txt\r\nThe folder does not exist.",
                            failed + full, failed + full}));
-    EXPECT_EQ(TempFolder::read(path), SettingsFileBytes(Settings()));
+    EXPECT_EQ(TempFolder::read(path), sample);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList({"dir.txt", "link.txt", "tarvo.txt"}));
 }

@@ -134,25 +134,6 @@ TEST_F(RunLogTest, RotationKeepsThreeOldFilesAndNeverSplitsALine)
         EXPECT_EQ(lines[i].bytes, quint64(42 - lines.size() + i));
 }
 
-// A log that cannot be written says why and keeps what it had: a disk that
-// fills up mid-line leaves no half line, and the next write goes on as if
-// nothing had happened.
-TEST_F(RunLogTest, AFailedWriteSaysWhyAndLeavesTheLogAsItWas)
-{
-    const RunLog log(m_folder.path());
-    ASSERT_EQ(log.append({numbered(1, 0)}), "");
-    const QByteArray before = TempFolder::read(log.filePath());
-    {
-        const FileSizeLimit full(before.size() + 10);
-        const QString error = log.append({numbered(1, 1), numbered(1, 2)});
-        EXPECT_EQ(error, log.filePath() + ": File too large");
-    }
-    EXPECT_EQ(TempFolder::read(log.filePath()), before);
-    EXPECT_EQ(log.append({numbered(1, 3)}), "");
-    EXPECT_EQ(fileLines(log.filePath()),
-              QStringList({RunRecordLine::header(), numbered(1, 0), numbered(1, 3)}));
-}
-
 // Two writers at once, as two programs writing one log: whole lines only,
 // each writer's newest lines in their order with none missing between, and
 // the log turned over once each time it is full.
@@ -205,7 +186,8 @@ struct Calls : TransferObserver
 // Every call goes on; each action and the end are written and kept, the end
 // once however often it is reported, with the bytes that the copies moved.
 // A log that cannot be written leaves the run and the kept lines alone and
-// keeps its first error.
+// keeps its first error; a write that fails says why and leaves the log as
+// it was.
 using RunRecorderTest = RunLogTest;
 
 TEST_F(RunRecorderTest, PassesEveryCallOnAndRecordsTheRun)
@@ -249,6 +231,17 @@ TEST_F(RunRecorderTest, PassesEveryCallOnAndRecordsTheRun)
         if (target == &log) {
             EXPECT_EQ(recorder.writeError(), "");
             EXPECT_EQ(fileLines(log.filePath()), written);
+            // A disk that fills up mid-line leaves no half line; the next
+            // write goes on as if nothing had happened.
+            const QByteArray before = TempFolder::read(log.filePath());
+            {
+                const FileSizeLimit full(before.size() + 10);
+                EXPECT_EQ(log.append({numbered(1, 1), numbered(1, 2)}),
+                          log.filePath() + ": File too large");
+            }
+            EXPECT_EQ(TempFolder::read(log.filePath()), before);
+            EXPECT_EQ(log.append({numbered(1, 3)}), "");
+            EXPECT_EQ(fileLines(log.filePath()), written << numbered(1, 3));
         } else {
             EXPECT_EQ(recorder.writeError(),
                       "the folder " + m_folder.filePath("file/tarvo") + " could not be made");
