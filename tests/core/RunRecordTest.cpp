@@ -106,54 +106,38 @@ protected:
 
 // The log is made with its folders, for its owner only. Before a write that
 // would take it past its limit it becomes runs.log.1 and the old files move
-// on; three are kept. Each file starts with the field names, ends with a
-// whole line, and is as full as whole lines let it be.
+// on; three are kept. Each file starts with the field names and ends with a
+// whole line; a line longer than the limit gets a file of its own. Two
+// writers at once, as two programs writing one log: whole lines only, each
+// writer's newest lines in their order with none missing between, and the
+// log turned over once each time it is full, as full as whole lines let it be.
 TEST_F(RunLogTest, RotationKeepsThreeOldFilesAndNeverSplitsALine)
-{
-    const qint64 limit = 300;
-    const RunLog log(m_folder.filePath("state/tarvo"), limit);
-    for (int number = 0; number < 40; ++number)
-        ASSERT_EQ(log.append({numbered(1, number, 30 + number % 7)}), "");
-    ASSERT_EQ(log.append({numbered(1, 40, 500)}), "") << "a line longer than the limit";
-    ASSERT_EQ(log.append({numbered(1, 41)}), "");
-
-    EXPECT_EQ(QList<int>({Mode(m_folder.filePath("state")), Mode(m_folder.filePath("state/tarvo")),
-                          Mode(log.filePath())}),
-              QList<int>({0x7000, 0x7000, 0x6000}));
-    EXPECT_FALSE(QFile::exists(log.filePath() + ".4"));
-    for (const QString suffix : {"", ".1", ".2", ".3"}) {
-        const QByteArray bytes = TempFolder::read(log.filePath() + suffix);
-        EXPECT_TRUE(bytes.endsWith('\n'));
-        EXPECT_TRUE(bytes.size() <= limit || bytes.count('\n') == 2) << bytes.constData();
-    }
-    EXPECT_GT(TempFolder::read(log.filePath() + ".3").size() + 40, limit) << "rotated early";
-    // The newest lines, all of them, in order.
-    const QList<RunRecordLine> lines = everyLine(log);
-    ASSERT_GT(lines.size(), 5);
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(lines[i].bytes, quint64(42 - lines.size() + i));
-}
-
-// Two writers at once, as two programs writing one log: whole lines only,
-// each writer's newest lines in their order with none missing between, and
-// the log turned over once each time it is full.
-TEST_F(RunLogTest, WritersAtOnceLeaveWholeLinesAndTurnTheLogOverOnce)
 {
     const qint64 limit = 1000;
     const int count = 400;
-    const auto write = [this, limit](int writer) {
-        const RunLog log(m_folder.path(), limit);
+    const QString folder = m_folder.filePath("state/tarvo");
+    const RunLog log(folder, limit);
+    for (int number = 0; number < 10; ++number)
+        ASSERT_EQ(log.append({numbered(3, number)}), "");
+    ASSERT_EQ(log.append({numbered(3, 10, 2 * limit)}), "");
+    ASSERT_EQ(log.append({numbered(3, 11)}), "");
+    EXPECT_EQ(fileLines(log.filePath() + ".1").size(), 2) << "the long line, alone";
+
+    const auto write = [&](int writer) {
+        const RunLog log(folder, limit);
         for (int number = 0; number < count; ++number)
-            EXPECT_EQ(log.append({numbered(writer, number)}), "");
+            EXPECT_EQ(log.append({numbered(writer, number, 30 + number % 7)}), "");
     };
     {
         const std::jthread first(write, 1), second(write, 2); // both end before the block does
     }
-
-    const RunLog log(m_folder.path(), limit);
-    for (const QString suffix : {".1", ".2", ".3"}) {
-        const qint64 size = TempFolder::read(log.filePath() + suffix).size();
-        EXPECT_TRUE(size <= limit && size + 40 > limit) << size;
+    EXPECT_EQ(QList<int>({Mode(m_folder.filePath("state")), Mode(folder), Mode(log.filePath())}),
+              QList<int>({0x7000, 0x7000, 0x6000}));
+    EXPECT_FALSE(QFile::exists(log.filePath() + ".4"));
+    for (const QString suffix : {"", ".1", ".2", ".3"}) {
+        const QByteArray bytes = TempFolder::read(log.filePath() + suffix);
+        EXPECT_TRUE(bytes.endsWith('\n') && bytes.size() <= limit) << bytes.size();
+        EXPECT_TRUE(suffix.isEmpty() || bytes.size() + 40 > limit) << "turned over early";
     }
     QMap<QString, QList<quint64>> numbers;
     for (const RunRecordLine& line : everyLine(log))
