@@ -7,8 +7,9 @@ using SyncRunTest = MemoryRunFixture;
 
 // The run carries a.csv to f.csv into a folder that holds the same a.csv to
 // d.csv, an older F.CSV, and files and a folder the run does not carry. Each
-// same file is asked about, copied on Yes and kept when the question is
-// closed, until Yes To All spares the questions after it; the changed F.CSV
+// same file is asked about, copied on Yes and kept on No or when the
+// question is closed, neither of which spares the next question, until Yes
+// To All spares the questions after it; the changed F.CSV
 // is copied without a question and keeps its name. Pruning deletes only plain
 // files of the target folder that the session's entries do not carry (an
 // entry of another session does not count) and that the run's NAME patterns
@@ -36,8 +37,8 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
     files.failNext(MemoryFileSystem::Op::List, "share\\blind", PlatformError::AccessDenied);
     addSession("Blind", line("Put", "\\Docs", "blind", "Sync"),
                {"\\Docs\\a.csv", "\\Docs\\missing.csv"});
-    // Yes, then the question closed without a button, then Yes To All.
-    for (const ReplaceAnswer answer : {ReplaceYes, ReplaceAsk, ReplaceYesToAll})
+    // Yes, No, the question closed without a button, then Yes To All.
+    for (const ReplaceAnswer answer : {ReplaceYes, ReplaceNo, ReplaceAsk, ReplaceYesToAll})
         messages.answerNextReplace({answer != ReplaceAsk, answer});
 
     EXPECT_EQ(run().text(), "7 of 9 files are transferred successfully");
@@ -50,8 +51,8 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
               "F.CSV a.csv b.csv c.csv d.csv e.csv notes.txt pipe.csv sub.csv");
     EXPECT_EQ(files.data(onShare("out\\F.CSV")), "new");
     EXPECT_EQ(files.names(onShare("idle")), QStringList("keep.csv"));
-    EXPECT_EQ(files.journal().filter("copy ").size(), 6);
-    EXPECT_EQ(messages.replaceQuestions().size(), 3);
+    EXPECT_EQ(files.journal().filter("copy ").size(), 5);
+    EXPECT_EQ(messages.replaceQuestions().size(), 4);
     for (const ScriptedMessageService::Asked& asked : messages.replaceQuestions())
         EXPECT_EQ(asked.existing.path, onShare("out\\") + asked.incoming.path.mid(6));
 }
@@ -85,26 +86,12 @@ TEST_F(SyncRunTest, DecidesByTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeeps
                                              "so Sync cannot tell unchanged files and copies "
                                              "them again."));
 
-    // One carried file: copied when its target is missing or differs; one
-    // that looks the same by the remembered answer, or asked about; the
-    // answer is remembered for the files after it, and a question closed
-    // without one keeps the file and remembers nothing. Two times closer than
-    // the folder keeps them are the same time.
-    using Step = SyncPlan::Step;
-    EXPECT_EQ(SyncPlan::Decide(false, 0, ReplaceNoToAll), Step::Copy);
-    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Size, ReplaceNoToAll), Step::Copy);
-    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Attributes, ReplaceNoToAll), Step::Keep);
-    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceYesToAll), Step::Copy);
-    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceAsk), Step::Ask);
-    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceNo), Step::Ask);
-
+    // No To All is remembered for the files after it (the run above asks
+    // one after another); two times closer than the folder keeps them are the
+    // same time.
     int remembered = ReplaceAsk;
-    EXPECT_FALSE(SyncPlan::Answered({false, ReplaceAsk}, remembered));
-    EXPECT_EQ(remembered, ReplaceAsk);
-    EXPECT_TRUE(SyncPlan::Answered({true, ReplaceYes}, remembered));
     EXPECT_FALSE(SyncPlan::Answered({true, ReplaceNoToAll}, remembered));
     EXPECT_EQ(remembered, ReplaceNoToAll);
-
     const FileInfo even{0, 0, 0, 20000000, 1}, odd{0, 0, 0, 35000000, 1};
     EXPECT_EQ(SyncMask(even, odd, 20000000), 0);
     EXPECT_EQ(SyncMask(even, odd, FileSystem::MicrosecondTicks), CompareBit::LastWrite);
