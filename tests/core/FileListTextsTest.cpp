@@ -20,36 +20,13 @@ FileTime Utc(int day, int hour, int minute)
     return FileTime(utc.toMSecsSinceEpoch() * 10000 + 116444736000000000LL);
 }
 
-// The Progress dialog's bytes whole, the status line's counts and sizes,
-// and days as they are where the user is: in Tokyo (UTC+9 all year) 15:00
-// UTC starts the next day.
-TEST(FileListTextsTest, ShowTheWholeSizeAndTheLocalDay)
-{
-    EXPECT_EQ(FileBytesText(123), "123 bytes");
-    EXPECT_EQ(FileBytesText(~0ULL), "18,446,744,073,709,551,615 bytes");
-    EXPECT_EQ(ListStatusText(24, 0, 0), "24 files, none selected");
-    EXPECT_EQ(ListStatusText(1, 1, 1536), "1 file, 1 selected (1.5 kB)");
-    EXPECT_EQ(ListStatusText(3000, 2, 5ULL << 30), "3000 files, 2 selected (5.0 GB)");
-    const QByteArray zone = qgetenv("TZ");
-    qputenv("TZ", "Asia/Tokyo");
-    tzset();
-    EXPECT_NE(FileDateText(Utc(10, 14, 59), true), FileDateText(Utc(10, 15, 1), true));
-    FileDateFormatter formatter;
-    for (int hours = 0; hours < 240; hours += 7) {
-        const FileTime time = Utc(1, 0, 0) + FileTime(hours) * 36000000000;
-        EXPECT_EQ(formatter.dateText(time), FileDateText(time, true)) << hours;
-    }
-    qputenv("TZ", zone);
-    tzset();
-}
-
 // Batches merge by name, letter case ignored, equal names in the order of
 // their batches, and the selection follows its rows. A header click sorts by
 // its column, either way; equal rows stand by name, batches merged later take
 // their sorted places, the selection follows its rows, and -1 brings the
 // order by name back. A failed file's mark comes back with its row after a
 // refresh and goes with clearFailures().
-TEST(FileListModelTest, MergesAndSortsByAColumnKeepingSelectionAndMarks)
+TEST(FileListModelTest, MergesAndSortsByAColumnKeepingSelectionAndMarksAndShowsItsTexts)
 {
     FileListModel model;
     QItemSelectionModel selection(&model);
@@ -92,6 +69,26 @@ TEST(FileListModelTest, MergesAndSortsByAColumnKeepingSelectionAndMarks)
     EXPECT_FALSE(model.index(1, 0).data(FileListModel::FailureRole).isValid());
     model.clearFailures();
     EXPECT_FALSE(model.index(0, 0).data(FileListModel::FailureRole).isValid());
+
+    // The Progress dialog's bytes whole, the status line's counts and sizes,
+    // and days as they are where the user is: in Tokyo (UTC+9 all year) 15:00
+    // UTC starts the next day.
+    EXPECT_EQ(FileBytesText(123), "123 bytes");
+    EXPECT_EQ(FileBytesText(~0ULL), "18,446,744,073,709,551,615 bytes");
+    EXPECT_EQ(ListStatusText(24, 0, 0), "24 files, none selected");
+    EXPECT_EQ(ListStatusText(1, 1, 1536), "1 file, 1 selected (1.5 kB)");
+    EXPECT_EQ(ListStatusText(3000, 2, 5ULL << 30), "3000 files, 2 selected (5.0 GB)");
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Asia/Tokyo");
+    tzset();
+    EXPECT_NE(FileDateText(Utc(10, 14, 59), true), FileDateText(Utc(10, 15, 1), true));
+    FileDateFormatter formatter;
+    for (int hours = 0; hours < 240; hours += 7) {
+        const FileTime time = Utc(1, 0, 0) + FileTime(hours) * 36000000000;
+        EXPECT_EQ(formatter.dateText(time), FileDateText(time, true)) << hours;
+    }
+    qputenv("TZ", zone);
+    tzset();
 }
 
 // Letters whose folding is not plain ASCII: the Kelvin sign and the long s

@@ -129,7 +129,7 @@ TEST_F(TransferRunTest, ACopyThatDidNotArriveWholeIsNotSent)
 // plans a resume with the byte it goes on at, the progress leaves those bytes
 // out of the speed, and the run record notes the resumed bytes. (The window
 // tests show where the file resumed, the command line's the plan's line.)
-TEST_F(TransferRunTest, ACopyThatResumesSaysWhere)
+TEST_F(TransferRunTest, ACopyThatResumesSaysWhereAndTheBarWeighsEachFileBySize)
 {
     files.addFile("\\Docs\\big.bin", QByteArray(6 << 20, 'n'));
     files.addFolder(onShare("out"));
@@ -155,6 +155,31 @@ TEST_F(TransferRunTest, ACopyThatResumesSaysWhere)
     EXPECT_EQ(Told(record.actions), "copy done Office \\Docs\\big.bin " +
                                         onShare("out\\big.bin").toStdString() +
                                         " 6291456 resumed at 4.0 MB of 6.0 MB");
+
+    // Each file weighs its bytes: empty files still move the bar; half of a big
+    // file is half the bar. A copy tried again goes back; a file left counts
+    // once; a source that grew counts no more than its listed size in the run.
+    // The transfer and window tests count blocks from several copies at once.
+    const quint64 MiB = 1 << 20;
+    RunProgress empty(3, {0, 0, 0});
+    empty.finish(0);
+    EXPECT_EQ(empty.snapshot().percent(), 33);
+    RunProgress grown(2, {1024, 1024});
+    grown.watcher(0, nullptr)->blockCopied(4096, 4096);
+    EXPECT_EQ(grown.snapshot().bytesDone, 1024u);
+
+    RunProgress bar(2, {64 * MiB, 1024});
+    bar.show(0, 1, 64 * MiB);
+    bar.watcher(0, nullptr)->blockCopied(40 * MiB, 64 * MiB);
+    bar.watcher(0, nullptr)->blockCopied(32 * MiB, 64 * MiB); // tried again from the start
+    EXPECT_EQ(bar.snapshot().percent(), 49);
+    bar.finish(0);
+    bar.finish(0);
+    EXPECT_EQ(bar.snapshot().bytesDone, 64 * MiB);
+    bar.show(1, 2, 1024);
+    bar.watcher(1, nullptr)->blockCopied(1024, 1024);
+    bar.finish(1);
+    EXPECT_EQ(bar.snapshot().percent(), 100);
 }
 
 // Cancel in the middle of a big file: its copy is given up, the old target
@@ -309,35 +334,6 @@ TEST_F(TransferRunTest, PostOperationsActOnTheSentFileOnly)
               QStringList({"Cancelled.txt", "ReadOnly.txt", "SavedCopy.txt"}));
     for (const QString& name : files.names("\\Sent"))
         EXPECT_EQ(files.data("\\Sent\\" + name), "old") << name.toStdString();
-}
-
-constexpr quint64 MiB = 1 << 20;
-
-// Each file weighs its bytes: empty files still move the bar; half of a big
-// file is half the bar. A copy tried again goes back; a file left counts
-// once; a source that grew counts no more than its listed size in the run.
-// The transfer and window tests count blocks from several copies at once.
-TEST(RunProgress, TheBarWeighsEachFileBySize)
-{
-    RunProgress empty(3, {0, 0, 0});
-    empty.finish(0);
-    EXPECT_EQ(empty.snapshot().percent(), 33);
-    RunProgress grown(2, {1024, 1024});
-    grown.watcher(0, nullptr)->blockCopied(4096, 4096);
-    EXPECT_EQ(grown.snapshot().bytesDone, 1024u);
-
-    RunProgress run(2, {64 * MiB, 1024});
-    run.show(0, 1, 64 * MiB);
-    run.watcher(0, nullptr)->blockCopied(40 * MiB, 64 * MiB);
-    run.watcher(0, nullptr)->blockCopied(32 * MiB, 64 * MiB); // tried again from the start
-    EXPECT_EQ(run.snapshot().percent(), 49);
-    run.finish(0);
-    run.finish(0);
-    EXPECT_EQ(run.snapshot().bytesDone, 64 * MiB);
-    run.show(1, 2, 1024);
-    run.watcher(1, nullptr)->blockCopied(1024, 1024);
-    run.finish(1);
-    EXPECT_EQ(run.snapshot().percent(), 100);
 }
 
 using RunActionsTest = MemoryRunFixture;
