@@ -45,7 +45,7 @@ TEST(TextFileTest, ReadsLines)
 
 // Sections and keys ignore letter case and blanks; only the first section of
 // a name counts; the last line of a key wins; the file's last line needs no end.
-TEST(ConfigFileTest, SectionsAndKeys)
+TEST(ConfigFileTest, SectionsAndKeysAndTheCheckNotesEachMistakeOnce)
 {
     ConfigFile file(
         QByteArray("junk\r\n[ setting ]\r\nfilter = *.txt ; types\r\nEmpty=\r\n"
@@ -55,23 +55,18 @@ TEST(ConfigFileTest, SectionsAndKeys)
         QString found;
         return file.GetValue(section, key, found, "none") < 0 ? "none" : found;
     };
-    EXPECT_EQ(value("Setting", "FILTER"), "*.txt");
-    EXPECT_EQ(value("Setting", "Blank"), "x");
-    EXPECT_EQ(value("Setting", "Quoted"), "a;b");
-    EXPECT_EQ(value("Setting", "Other"), "none");
-    EXPECT_EQ(value("Last", "key"), "no line end");
+    EXPECT_EQ(
+        QStringList({value("Setting", "FILTER"), value("Setting", "Blank"),
+                     value("Setting", "Quoted"), value("Setting", "Other"), value("Last", "key")}),
+        QStringList({"*.txt", "x", "a;b", "none", "no line end"}));
     QHash<QString, QString> map;
     QStringList names;
     EXPECT_EQ(file.ReadSection(map, "session", &names), 3);
-    EXPECT_EQ(map.value("a"), "3");
-    EXPECT_EQ(names, QStringList({"a", "b"}));
-}
+    EXPECT_EQ(names << map.value("a"), QStringList({"a", "b", "3"}));
 
-// One note per mistake; correct lines (a port, "delete", a short line, an
-// Ftp line) and an empty DefaultSession entry give none; of a session
-// written twice only the last line is checked.
-TEST(ConfigCheckTest, NotesEachMistakeOnce)
-{
+    // One note per mistake; correct lines (a port, "delete", a short line, an
+    // Ftp line) and an empty DefaultSession entry give none; of a session
+    // written twice only the last line is checked.
     const QByteArray bytes =
         "[Setting]\r\nShowArchive=Yes\r\nDefaultSession=Good,,Ofice\r\n[Session]\r\n"
         "Good=Net,put,\\\\pc:8445\\docs,W,\\Out,\\,delete,,u,p,Putt\r\n"

@@ -1,9 +1,9 @@
-// Session lines: parsing and formatting, their kind, a session's
-// folders, the default-session list and the session table.
+// Session lines: parsing and formatting, their kind and a session's folders.
+// (SessionEditsTest finds, removes and adds default sessions and fills the
+// session table through the Net page's edits.)
 #include "config/NetSession.h"
 #include "config/PathHelpers.h"
 #include "config/Session.h"
-#include "config/SessionTable.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@ NetSession Parsed(const QString& line)
     return session;
 }
 
-TEST(NetSessionTest, ParsesAndFormatsALine)
+TEST(NetSessionTest, ParsesAndFormatsALineAndItsFoldersEndWithASeparator)
 {
     const QString line = "Net,Put,\\\\pc\\docs,WG,\\My Documents,\\,Move,\\Sent,guest,pass,word";
     EXPECT_EQ(FormatNetSession(Parsed(line)), line);
@@ -34,18 +34,13 @@ TEST(NetSessionTest, ParsesAndFormatsALine)
     QString changed = get;
     SetSessionFolder(changed, "\\\\other\\share\\x");
     EXPECT_EQ(changed, get);
-}
 
-// Source, target and post folder, each ending with a separator.
-QString Folders(const QString& name, const QString& line)
-{
-    const Session session = Session::FromLine(name, line);
-    return SessionSourceFolder(session) + '|' + SessionTargetFolder(session) + '|' +
-           SessionPostFolder(session);
-}
-
-TEST(PathHelpersTest, SessionFoldersEndWithASeparator)
-{
+    // Source, target and post folder, each ending with a separator.
+    const auto Folders = [](const QString& name, const QString& line) {
+        const Session session = Session::FromLine(name, line);
+        return SessionSourceFolder(session) + '|' + SessionTargetFolder(session) + '|' +
+               SessionPostFolder(session);
+    };
     EXPECT_EQ(Folders("S", "Net,Put,\\\\pc\\docs,W,\\Local,Reports,Move,\\Sent,u,p"),
               "\\Local\\|\\\\pc\\docs\\Reports\\|\\Sent\\");
     EXPECT_EQ(Folders("S", "Net,Get,\\\\pc\\docs,W,\\Local,\\Reports,Copy,,u,p"),
@@ -60,27 +55,6 @@ TEST(PathHelpersTest, SessionFoldersEndWithASeparator)
 
     EXPECT_EQ(SplitEntry("Office,\\Docs\\a,b.txt").path, "\\Docs\\a,b.txt");
     EXPECT_EQ(AddTrailingSeparator(""), "\\");
-}
-
-// The list is searched ignoring case and changed by exact names; the table's
-// names are exact, a lookup adds the name, and the order is that of arrival.
-TEST(SessionListsTest, CaseRulesAndOrder)
-{
-    QStringList list{"Office", "Home"};
-    EXPECT_EQ(FindDefaultSession(list, "office"), 0);
-    EXPECT_EQ(RemoveDefaultSession(list, "home"), -1);
-    EXPECT_EQ(AddDefaultSession(list, "home"), 2);
-    EXPECT_EQ(RemoveDefaultSession(list, "Home"), 1);
-    EXPECT_EQ(list, QStringList({"Office", "home"}));
-
-    SessionTable table;
-    table.insert("b", "1");
-    table.insert("a", "2");
-    EXPECT_EQ(table.addIfMissing("missing").line, "");
-    EXPECT_FALSE(table.contains("B"));
-    EXPECT_TRUE(table.remove("a"));
-    table.insert("a", "4");
-    EXPECT_EQ(table.names(), QStringList({"b", "missing", "a"}));
 }
 
 } // namespace

@@ -21,36 +21,31 @@ Settings Loaded(const QByteArray& bytes, const QStringList& defaultSession = {})
     return settings;
 }
 
-// DefaultChoice, the Show* mask and DefaultSelect of a [Setting] section.
-QString Choices(const QByteArray& keys)
-{
-    const Settings settings = Loaded("[Setting]\r\n" + keys);
-    return QString("%1 %2 %3")
-        .arg(settings.DefaultChoice)
-        .arg(settings.ShowAttributes, 0, 16)
-        .arg(settings.DefaultSelect);
-}
-
 // "No" or "N", then "Yes" or "Y", in any case; anything else leaves the
 // value; a file without the Show keys shows no file that has an attribute.
 TEST(LoadSettingsTest, ValuesAsWrittenAndDefaults)
 {
-    EXPECT_EQ(Choices(""), "2 0 1");
-    EXPECT_EQ(Choices("DefaultChoice=None\r\nShowHidden=YES\r\nDefaultSelect=No"), "0 2 0");
-    EXPECT_EQ(Choices("DefaultChoice=n\r\nShowInRom=y\r\nShowReadonly=Y\r\nShowHidden=x"),
-              "4 43 1");
+    // DefaultChoice, the Show* mask and DefaultSelect of each [Setting] section.
+    for (const auto& [keys, values] :
+         {std::pair{"", "2 0 1"},
+          {"DefaultChoice=None\r\nShowHidden=YES\r\nDefaultSelect=No", "0 2 0"},
+          {"DefaultChoice=n\r\nShowInRom=y\r\nShowReadonly=Y\r\nShowHidden=x", "4 43 1"}}) {
+        const Settings settings = Loaded(QByteArray("[Setting]\r\n") + keys);
+        EXPECT_EQ(QString("%1 %2 %3")
+                      .arg(settings.DefaultChoice)
+                      .arg(settings.ShowAttributes, 0, 16)
+                      .arg(settings.DefaultSelect),
+                  values);
+    }
 
     const Settings sessions = Loaded("[Setting]\r\nDefaultSession=a,,b,\r\n[Session]\r\n"
                                      "zeta=Ftp,Get,x\r\nOffice=Net,Put,\\\\pc\\docs\r\nalpha=\r\n",
                                      {"kept"});
     EXPECT_EQ(sessions.DefaultSession, QStringList({"kept", "a", "", "b", ""}));
     EXPECT_EQ(sessions.Sessions.names(), QStringList({"zeta", "Office", "alpha"}));
-}
 
-// A missing file asks; an existing one that cannot be read is not taken
-// for missing, as a save over defaults would replace it.
-TEST(LoadSettingsTest, AMissingFileAsksForTheDefaults)
-{
+    // A missing file asks; an existing one that cannot be read is not taken
+    // for missing, as a save over defaults would replace it.
     TempFolder folder;
     ScriptedMessageService messages;
     Settings settings;
@@ -68,8 +63,10 @@ TEST(LoadSettingsTest, AMissingFileAsksForTheDefaults)
 
 // The command line's path, else the registry's (from a registry file written
 // by hand, then set by the program), else beside the program where the user
-// may write, else the user's configuration folder.
-TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUser)
+// may write, else the user's configuration folder. The README named on the
+// About page: the installed one beside the program, else the source tree's
+// (this one), found also through links.
+TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUserAndTheReadme)
 {
     TempFolder folder;
     Registry registry(folder.filePath("registry.ini"));
@@ -96,13 +93,7 @@ TEST(LoadSettingsTest, ConfigPathCommandLineRegistryProgramUser)
     EXPECT_EQ(GetConfigFilePath(location), "/srv/t.txt");
     location.explicitPath = "/given.txt";
     EXPECT_EQ(GetConfigFilePath(location), "/given.txt");
-}
 
-// The README named on the About page: the installed one beside the program,
-// else the source tree's (this one), found also through links.
-TEST(LoadSettingsTest, ReadmeInstalledBesideTheProgramElseOfTheSourceTree)
-{
-    TempFolder folder;
     StartOptions options;
     options.executablePath = folder.write("usr/bin/tarvo", "");
     const QString sourceReadme = QFileInfo(TARVO_SOURCE_DIR "/README.md").canonicalFilePath();
@@ -110,16 +101,21 @@ TEST(LoadSettingsTest, ReadmeInstalledBesideTheProgramElseOfTheSourceTree)
     EXPECT_EQ(options.readmePath(), sourceReadme);
     folder.write("usr/share/doc/tarvo/README.md", "# Tarvo");
     EXPECT_EQ(options.readmePath(), folder.filePath("usr/share/doc/tarvo/README.md"));
-    ASSERT_TRUE(QFile::link(folder.filePath("usr/bin"), folder.filePath("bin")));
-    options.executablePath = folder.filePath("bin/tarvo");
+    ASSERT_TRUE(QFile::link(folder.filePath("usr/bin"), folder.filePath("link")));
+    options.executablePath = folder.filePath("link/tarvo");
     EXPECT_EQ(options.readmePath(), folder.filePath("usr/share/doc/tarvo/README.md"));
     options.executablePath.clear(); // as when the window was not told its path
     EXPECT_EQ(options.readmePath(), sourceReadme);
 }
 
-// A value that reading would change (a ";" starts a comment, blanks at the
-// ends are trimmed) is written in quotes; any other is written as it is.
-TEST(SaveSettingsTest, ALoadedFileIsSavedAsItWas)
+// A loaded file is saved as it was: a value that reading would change (a
+// ";" starts a comment, blanks at the ends are trimmed) is written in
+// quotes, any other as it is. Written beside the old file and renamed over
+// it, readable by its owner only, through a link into the file it names. A
+// save that fails (a folder in the file's place, no folder, a disk that
+// fills up after a few bytes or before the first) keeps the old file byte
+// for byte, leaves no temporary file, and says which file and why.
+TEST(SaveSettingsTest, ReplacesTheFileWholeForItsOwnerOnlyOrNotAtAll)
 {
     const QByteArray sample =
         "\r\n; Specify default settings\r\n[Setting]\r\nEnableOption=Yes\r\n"
@@ -130,24 +126,14 @@ TEST(SaveSettingsTest, ALoadedFileIsSavedAsItWas)
         "; session=share,domain,ppc folder,pc folder,post op,post folder,username,password\r\n"
         "[Session]\r\nB\xC3\xBCro=\"Net,Put,\\\\pc\\docs,WG,\\My,\\,Move,\\Sent,g,pa;s \"\r\n"
         "Home=Net,Get,\\\\nas\\home,WG,\\In,\\Out,None,,me,x\r\nOld=Ftp,Put,ftp.example.com\r\n";
-    EXPECT_EQ(SettingsFileBytes(Loaded(sample)), sample);
-}
-
-// Written beside the old file and renamed over it, readable by its owner
-// only, through a link into the file it names. A save that fails (a folder
-// in the file's place, no folder, a disk that fills up after a few bytes or
-// before the first) keeps the old file byte for byte, leaves no temporary
-// file, and says which file and why.
-TEST(SaveSettingsTest, ReplacesTheFileWholeForItsOwnerOnlyOrNotAtAll)
-{
     TempFolder folder;
     const QString path = folder.write("tarvo.txt", "old content");
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                     QFileDevice::ReadOther | QFileDevice::ReadGroup);
     ASSERT_TRUE(QFile::link("tarvo.txt", folder.filePath("link.txt")));
     ScriptedMessageService messages;
-    ASSERT_TRUE(SaveSettings(Settings(), folder.filePath("link.txt"), messages));
-    EXPECT_EQ(TempFolder::read(path), SettingsFileBytes(Settings()));
+    ASSERT_TRUE(SaveSettings(Loaded(sample), folder.filePath("link.txt"), messages));
+    EXPECT_EQ(TempFolder::read(path), sample);
     EXPECT_TRUE(QFileInfo(folder.filePath("link.txt")).isSymLink());
     EXPECT_EQ(QFile::permissions(path) & QFileDevice::Permissions(0x7077),
               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -167,7 +153,7 @@ TEST(SaveSettingsTest, ReplacesTheFileWholeForItsOwnerOnlyOrNotAtAll)
               QStringList({failed + "dir.txt\r\nAccess is denied.",
                            failed + "no/such/tarvo.txt\r\nThe folder does not exist.",
                            failed + full, failed + full}));
-    EXPECT_EQ(TempFolder::read(path), SettingsFileBytes(Settings()));
+    EXPECT_EQ(TempFolder::read(path), sample);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList({"dir.txt", "link.txt", "tarvo.txt"}));
 }

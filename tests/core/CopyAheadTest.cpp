@@ -1,18 +1,20 @@
 #include "core/copy/CopyAhead.h"
 
 #include "core/copy/CopyDepth.h"
-#include "platform/ErrorCodes.h"
 #include "tests/support/MemoryFileSystem.h"
 
 #include <gtest/gtest.h>
+#include <latch>
 
 namespace tarvo::test {
 namespace {
 
-// Ends `copies` copies one after another, each 1 / rate(depth) seconds
-// after the one before, at the depth of the moment; the depths it went through.
-std::vector<int> depthsUnder(CopyDepth& depth, int copies, double (*rate)(int))
+// Ends `copies` copies one after another, each 1 / rate(depth) seconds after
+// the one before, at the depth of the moment, with the depth from `first` to
+// `most`; the depths it went through.
+std::vector<int> depthsUnder(int first, int most, int copies, double (*rate)(int))
 {
+    CopyDepth depth(first, most);
     CopyDepth::Clock::time_point now{};
     std::vector<int> seen{depth.current()};
     for (int i = 0; i < copies; ++i) {
@@ -38,25 +40,19 @@ TEST(CopyDepthTest, GrowsWhileFilesPerSecondRiseAndGoesBackWhereTheyNoLongerDo)
         {[](int depth) { return depth <= 8 ? 100.0 * depth : 760.0; }, {4, 8, 16, 8}},
         {[](int depth) { return depth <= 4 ? 1000.0 : 1050.0; }, {4, 8}},
     };
-    for (const auto& [rate, depths] : links) {
-        CopyDepth depth(4, 16);
-        EXPECT_EQ(depthsUnder(depth, 2000, rate), depths);
-    }
+    for (const auto& [rate, depths] : links)
+        EXPECT_EQ(depthsUnder(4, 16, 2000, rate), depths);
+    EXPECT_EQ(depthsUnder(6, 6, 500, links[0].first), (std::vector{6}));
 
     // Copies started before a change (the last ones at the old depth) tell
     // nothing about the new one, however they end.
     CopyDepth changed(2, 16);
     CopyDepth::Clock::time_point now{};
-    while (changed.generation() == 0) {
-        now += std::chrono::milliseconds(10);
-        changed.copyEnded(now, 0);
-    }
+    while (changed.generation() == 0)
+        changed.copyEnded(now += std::chrono::milliseconds(10), 0);
     for (int i = 0; i < 1000; ++i)
         EXPECT_FALSE(changed.copyEnded(now += std::chrono::seconds(1), 0));
     EXPECT_EQ(changed.current(), 4);
-
-    CopyDepth fixed(6, 6);
-    EXPECT_EQ(depthsUnder(fixed, 500, links[0].first), (std::vector{6}));
 }
 
 // What the run shows of a file comes from its copy's own open: a file whose
@@ -68,14 +64,10 @@ TEST(CopyAheadTest, TheNextSourceIsTheVersionItsCopyOpened)
     const QByteArray big(3 * MemoryFileSystem::DeviceBlock, 'b');
     files.addFile("\\In\\big.bin", big, 133000272000000000);
     files.addFolder("\\Out");
-    std::mutex mutex;
-    std::condition_variable released;
-    bool release = false;
+    std::latch release(1);
     files.setBlockHook([&](const QString& source, quint64) {
-        if (!source.endsWith("big.bin"))
-            return;
-        std::unique_lock lock(mutex);
-        released.wait(lock, [&] { return release; });
+        if (source.endsWith("big.bin"))
+            release.wait();
     });
     CopyAhead ahead(files,
                     {{"\\In\\big.bin", "\\Out\\big.bin"}, {"\\In\\gone.txt", "\\Out\\gone.txt"}});
@@ -85,11 +77,7 @@ TEST(CopyAheadTest, TheNextSourceIsTheVersionItsCopyOpened)
     EXPECT_EQ(shown->Size, quint64(big.size()));
     EXPECT_EQ(shown->LastWriteTime, 133000272000000000u);
     EXPECT_FALSE(files.exists("\\Out\\big.bin")); // still on its way
-    {
-        std::lock_guard lock(mutex);
-        release = true;
-    }
-    released.notify_all();
+    release.count_down();
     const CopyOutcome copied = ahead.takeNext();
     EXPECT_EQ(copied.error, 0);
     EXPECT_TRUE(SameVersion(copied.source, *shown));

@@ -1,14 +1,11 @@
 #include "core/filelist/FileListBuilder.h"
 
-#include "config/NetSession.h"
 #include "core/filelist/FileListModel.h"
 #include "core/filelist/FileListRefresher.h"
 #include "core/filelist/FileTypeIcons.h"
 #include "core/shares/ShareConnector.h"
-#include "platform/ErrorCodes.h"
 #include "tests/support/MemoryRunFixture.h"
 
-#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QSignalSpy>
 
@@ -19,10 +16,6 @@ class FileListBuilderTest : public MemoryRunFixture
 {
 protected:
     FileListBuilder::Services services() { return {files, files, messages, icons}; }
-    FileRows build(int* unlisted = nullptr)
-    {
-        return BuildFileList(FileListBuilder::TakeSnapshot(settings), services(), unlisted);
-    }
     static QStringList column(const FileRows& rows, int column)
     {
         QStringList texts;
@@ -52,21 +45,22 @@ TEST_F(FileListBuilderTest, TheFilterDecidesWhatIsListed)
         files.addFile("\\d\\" + QString(name), "x", MemoryFileSystem::DefaultTime, attributes);
     files.addFolder("\\d\\sub.txt");
     addSession("S", line("Put", "\\d", "\\"));
-    const auto listed = [&](quint32 show, const QString& filter, bool exclude, bool folders) {
+    const quint32 usual = Settings::DefaultShowAttributes, all = usual | FileAttribute::InRom;
+    // Each row: the Show mask, Filter, FilterExclude, ShowFolder, and what is listed.
+    for (const auto& [show, filter, exclude, folders, names] :
+         {std::tuple{0u, "*.*", false, false, "bare.txt"},
+          {usual, "*.*", false, false, "bare.txt hidden.txt locked.txt plain.txt system.txt"},
+          {all, " hid*.TXT ;READ?E", false, false, "hidden.txt README"},
+          {all, "*.txt", true, false, "README"},
+          {all, "", false, false, ""},
+          {0u, "*.doc", false, true, "sub.txt"}}) {
         settings.ShowAttributes = show;
         settings.Filter = filter;
         settings.FilterExclude = exclude;
         settings.ShowFolder = folders;
-        return column(build(), 0).join(' ');
-    };
-    const quint32 usual = Settings::DefaultShowAttributes, all = usual | FileAttribute::InRom;
-    EXPECT_EQ(listed(0, "*.*", false, false), "bare.txt");
-    EXPECT_EQ(listed(usual, "*.*", false, false),
-              "bare.txt hidden.txt locked.txt plain.txt system.txt");
-    EXPECT_EQ(listed(all, " hid*.TXT ;READ?E", false, false), "hidden.txt README");
-    EXPECT_EQ(listed(all, "*.txt", true, false), "README");
-    EXPECT_EQ(listed(all, "", false, false), "");
-    EXPECT_EQ(listed(0, "*.doc", false, true), "sub.txt");
+        const FileRows rows = BuildFileList(FileListBuilder::TakeSnapshot(settings), services());
+        EXPECT_EQ(column(rows, 0).join(' '), names) << filter;
+    }
 }
 
 // The rows of every default session sorted together by name, rows of equal
@@ -79,23 +73,17 @@ TEST_F(FileListBuilderTest, TheFilterDecidesWhatIsListed)
 // their folder and session, and counted.
 TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
 {
-    files.addFile("\\\\files\\share\\in\\r.txt", "r");
-    files.addFile("\\d\\a.txt", "a");
+    files.addFiles("\\\\files\\share\\in\\r.txt=r|\\d\\a.txt=a|\\d\\c.doc=c|\\odd\\even.txt=e");
     files.addFile("\\d\\b.TXT", QByteArray(2048, 'b'));
-    files.addFile("\\d\\c.doc", "c");
     files.setSize("\\d\\c.doc", 5ULL << 30);
     files.addFolder("\\d\\sub");
     files.listAlso("\\d", {"..", "../up.txt", "C:\\x.txt"});
     files.refuseConnection("\\\\files\\locked", PlatformError::LogonFailure);
-    const auto get = [](const QString& share) {
-        return NetSessionLine("Get", share, "WG", "\\In", "in", "None", "", "u", "p");
-    };
-    files.addFile("\\odd\\even.txt", "e");
-    files.listUnusable("\\odd", {"caf\\xE9.txt", "a\\b.doc"});
+    files.listAlso("\\odd", {"caf\\xE9.txt", "a\\b.doc"}, true);
     addSession("Odd", line("Put", "\\odd", "\\"));
-    addSession("Remote", get("\\\\files\\share"));
-    addSession("Locked", get("\\\\files\\locked"));
-    addSession("Locked2", get("\\\\files\\locked"));
+    addSession("Remote", "Net,Get,\\\\files\\share,WG,\\In,in");
+    addSession("Locked", "Net,Get,\\\\files\\locked,WG,\\In,in");
+    addSession("Locked2", "Net,Get,\\\\files\\locked,WG,\\In,in");
     addSession("Missing", line("Put", "\\nowhere", "\\"));
     addSession("None", "Net,None,\\\\pc\\docs,WG,\\d,\\,None,,u,p");
     addSession("Ftp", "Ftp,Put,host,\\d");
@@ -109,12 +97,9 @@ TEST_F(FileListBuilderTest, ListsEachSessionThatItCanAndSaysWhyNotForTheOthers)
     const FileRows rows =
         BuildFileList(FileListBuilder::TakeSnapshot(settings), services(), &unlisted, &unsendable);
 
-    EXPECT_EQ(column(rows, 0), QStringList({"a.txt", "a.txt", "b.TXT", "b.TXT", "c.doc", "c.doc",
-                                            "even.txt", "r.txt"}));
-    EXPECT_EQ(column(rows, 2),
-              QStringList({"0k", "0k", "2k", "2k", "5242880k", "5242880k", "0k", "0k"}));
-    ASSERT_EQ(rows.size(), 8);
-    EXPECT_NE(rows[0].icon, rows[4].icon);
+    EXPECT_EQ(column(rows, 0).join(' '), "a.txt a.txt b.TXT b.TXT c.doc c.doc even.txt r.txt");
+    EXPECT_EQ(column(rows, 2).join(' '), "0k 0k 2k 2k 5242880k 5242880k 0k 0k");
+    EXPECT_NE(rows.value(0).icon, rows.value(4).icon); // .txt and .doc
     EXPECT_EQ(messages.texts(),
               QStringList({"Failed to map to network share \\\\files\\locked\r\n"
                            "Wrong user name or password.\r\nSessions: Locked, Locked2",

@@ -2,7 +2,6 @@
 
 #include "core/filelist/FileFilter.h"
 #include "core/filelist/FileListModel.h"
-#include "core/filelist/FileRow.h"
 #include "core/filelist/NameOrder.h"
 #include "tests/support/QtPrinters.h"
 
@@ -15,22 +14,70 @@
 namespace tarvo {
 namespace {
 
-// The Size column in whole kilobytes, and the Progress dialog's bytes.
-TEST(FileListTextsTest, ShowTheWholeSize)
-{
-    EXPECT_EQ(FileBytesText(123), "123 bytes");
-    EXPECT_EQ(FileBytesText(~0ULL), "18,446,744,073,709,551,615 bytes");
-}
-
 FileTime Utc(int day, int hour, int minute)
 {
     const QDateTime utc(QDate(2024, 3, day), QTime(hour, minute), Qt::UTC);
     return FileTime(utc.toMSecsSinceEpoch() * 10000 + 116444736000000000LL);
 }
 
-// In Tokyo (UTC+9 all year) 15:00 UTC starts the next day.
-TEST(FileListTextsTest, ShowTheLocalDay)
+// Batches merge by name, letter case ignored, equal names in the order of
+// their batches, and the selection follows its rows. A header click sorts by
+// its column, either way; equal rows stand by name, batches merged later take
+// their sorted places, the selection follows its rows, and -1 brings the
+// order by name back. A failed file's mark comes back with its row after a
+// refresh and goes with clearFailures().
+TEST(FileListModelTest, MergesAndSortsByAColumnKeepingSelectionAndMarksAndShowsItsTexts)
 {
+    FileListModel model;
+    QItemSelectionModel selection(&model);
+    const auto row = [](const QString& name, quint64 bytes, quint64 modified,
+                        const QString& session = "S") {
+        return FileRow{name, {}, {}, "\\d\\", session, 0, bytes, modified};
+    };
+    const auto names = [&model] {
+        QStringList names;
+        for (const FileRow& row : model.rows())
+            names.append(row.session == "S" ? row.name : row.name + u'/' + row.session);
+        return names.join(u' ');
+    };
+    model.mergeSorted(
+        {row("apple", 0, 0, "one"), row("Cherry", 0, 0, "one"), row("melon", 0, 0, "one")});
+    selection.select(model.index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    model.mergeSorted(
+        {row("Banana", 0, 0, "two"), row("cherry", 0, 0, "two"), row("Zest", 0, 0, "two")});
+    EXPECT_EQ(names(), "apple/one Banana/two Cherry/one cherry/two melon/one Zest/two");
+    EXPECT_TRUE(selection.isRowSelected(2, {}));
+
+    model.clear();
+    model.mergeSorted({row("a", 30, 3), row("b", 10, 1), row("c", 20, 1)});
+    selection.select(model.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    model.sortBy(FileListColumns::Size);
+    EXPECT_EQ(names(), "b c a");
+    EXPECT_TRUE(selection.isRowSelected(2, {}));
+    model.sortBy(FileListColumns::Date, Qt::DescendingOrder);
+    EXPECT_EQ(names(), "a b c"); // b and c stand by name
+    model.mergeSorted({row("d", 5, 2)});
+    EXPECT_EQ(names(), "a d b c");
+    model.sortBy(-1);
+    EXPECT_EQ(names(), "a b c d");
+    EXPECT_TRUE(selection.isRowSelected(0, {}));
+
+    model.markFailures({{{"S", "\\d\\c"}, "Access is denied."}});
+    model.clear();
+    model.mergeSorted({row("c", 20, 1), row("e", 1, 1)});
+    EXPECT_EQ(model.index(0, 0).data(FileListModel::FailureRole).toString(), "Access is denied.");
+    EXPECT_FALSE(model.index(1, 0).data(FileListModel::FailureRole).isValid());
+    model.clearFailures();
+    EXPECT_FALSE(model.index(0, 0).data(FileListModel::FailureRole).isValid());
+
+    // The Progress dialog's bytes whole, the status line's counts and sizes,
+    // and days as they are where the user is: in Tokyo (UTC+9 all year) 15:00
+    // UTC starts the next day.
+    EXPECT_EQ(FileBytesText(123), "123 bytes");
+    EXPECT_EQ(FileBytesText(~0ULL), "18,446,744,073,709,551,615 bytes");
+    EXPECT_EQ(ListStatusText(24, 0, 0), "24 files, none selected");
+    EXPECT_EQ(ListStatusText(1, 1, 1536), "1 file, 1 selected (1.5 kB)");
+    EXPECT_EQ(ListStatusText(3000, 2, 5ULL << 30), "3000 files, 2 selected (5.0 GB)");
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Asia/Tokyo");
     tzset();
@@ -44,82 +91,20 @@ TEST(FileListTextsTest, ShowTheLocalDay)
     tzset();
 }
 
-// Batches merge by name, letter case ignored, equal names in the order of
-// their batches, and the selection follows its rows. A header click sorts by
-// its column, either way; equal rows stand by name, batches merged later take
-// their sorted places, the selection follows its rows, and -1 brings the
-// order by name back. A failed file's mark comes back with its row after a
-// refresh and goes with clearFailures().
-TEST(FileListModelTest, MergesAndSortsByAColumnKeepingSelectionAndMarks)
-{
-    FileListModel model;
-    QItemSelectionModel selection(&model);
-    const auto row = [](const QString& name, quint64 bytes, quint64 modified,
-                        const QString& session = "S") {
-        return FileRow{name, {}, {}, "\\d\\", session, 0, bytes, modified};
-    };
-    const auto names = [&model] {
-        QStringList names;
-        for (const FileRow& row : model.rows())
-            names.append(row.session == "S" ? row.name : row.name + u'/' + row.session);
-        return names;
-    };
-    model.mergeSorted(
-        {row("apple", 0, 0, "one"), row("Cherry", 0, 0, "one"), row("melon", 0, 0, "one")});
-    selection.select(model.index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    model.mergeSorted(
-        {row("Banana", 0, 0, "two"), row("cherry", 0, 0, "two"), row("Zest", 0, 0, "two")});
-    EXPECT_EQ(names(), QStringList({"apple/one", "Banana/two", "Cherry/one", "cherry/two",
-                                    "melon/one", "Zest/two"}));
-    EXPECT_TRUE(selection.isRowSelected(2, {}));
-    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), " File Name ");
-
-    model.clear();
-    model.mergeSorted({row("a", 30, 3), row("b", 10, 1), row("c", 20, 1)});
-    selection.select(model.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    model.sortBy(FileListColumns::Size);
-    EXPECT_EQ(names(), QStringList({"b", "c", "a"}));
-    EXPECT_TRUE(selection.isRowSelected(2, {}));
-    model.sortBy(FileListColumns::Date, Qt::DescendingOrder);
-    EXPECT_EQ(names(), QStringList({"a", "b", "c"})); // b and c stand by name
-    model.mergeSorted({row("d", 5, 2)});
-    EXPECT_EQ(names(), QStringList({"a", "d", "b", "c"}));
-    model.sortBy(-1);
-    EXPECT_EQ(names(), QStringList({"a", "b", "c", "d"}));
-    EXPECT_TRUE(selection.isRowSelected(0, {}));
-
-    model.markFailures({{{"S", "\\d\\c"}, "Access is denied."}});
-    model.clear();
-    model.mergeSorted({row("c", 20, 1), row("e", 1, 1)});
-    EXPECT_EQ(model.index(0, 0).data(FileListModel::FailureRole).toString(), "Access is denied.");
-    EXPECT_FALSE(model.index(1, 0).data(FileListModel::FailureRole).isValid());
-    model.clearFailures();
-    EXPECT_FALSE(model.index(0, 0).data(FileListModel::FailureRole).isValid());
-
-    EXPECT_EQ(ListStatusText(24, 0, 0), "24 files, none selected");
-    EXPECT_EQ(ListStatusText(1, 1, 1536), "1 file, 1 selected (1.5 kB)");
-    EXPECT_EQ(ListStatusText(3000, 2, 5ULL << 30), "3000 files, 2 selected (5.0 GB)");
-}
-
-// In a pattern of the filter "?" is one character (also one outside the
-// BMP), and letter case is ignored in every script.
-TEST(FileFilterTest, MatchesTheWholeName)
+// Letters whose folding is not plain ASCII: the Kelvin sign and the long s
+// fold onto ASCII letters, sharp s and dotted I do not, a Deseret pair folds
+// to another pair, and a surrogate without its partner stays itself. In a
+// pattern of the filter "?" is one character (also one outside the BMP), and
+// letter case is ignored in every script.
+TEST(NameOrder, SortsAndMatchesExactlyAsTheListComparesNames)
 {
     EXPECT_TRUE(MatchWildcard(u"*.ΣΑΣ", u"αρχείο.σας"));
     EXPECT_TRUE(MatchWildcard(u"\U00010400.txt", u"\U00010428.TXT"));
     EXPECT_TRUE(MatchWildcard(u"?", u"\U00010400"));
     EXPECT_FALSE(MatchWildcard(u"??", u"\U00010400"));
-}
-
-// Letters whose folding is not plain ASCII: the Kelvin sign and the long s
-// fold onto ASCII letters, sharp s and dotted I do not, a Deseret pair folds
-// to another pair, and a surrogate without its partner stays itself.
-TEST(NameOrder, SortsExactlyAsTheListComparesNames)
-{
-    const char16_t alphabet[] = {u'a',   u'A',   u'k',   u'K',   0x212A, u's',   u'S',   0x17F,
-                                 0xDF,   0x1E9E, 0x130,  0x131,  u'i',   u'I',   0xD801, 0xDC00,
-                                 0xDC28, 0xD83D, 0xDE00, u'.',   u'_',   u'~',   0x3A3,  0x3C2,
-                                 0x3C3,  0xFB00, 0xFF21, 0xFF41, 0x10A0, 0x2D00, u'0',   0xE9};
+    const std::u16string_view alphabet = u"aAkKsSiI._~0\u212A\u017F\u00DF\u1E9E\u0130\u0131\u03A3"
+                                         u"\u03C2\u03C3\uFB00\uFF21\uFF41\u10A0\u2D00\u00E9"
+                                         u"\xD801\xDC00\xDC28\xD83D\xDE00"; // lone surrogates too
     QRandomGenerator random(20240601);
     for (int round = 0; round < 100; ++round) {
         NameOrder order;
@@ -127,7 +112,7 @@ TEST(NameOrder, SortsExactlyAsTheListComparesNames)
         for (int i = 0; i < 200; ++i) {
             QString name;
             for (int length = random.bounded(6); length > 0; --length)
-                name.append(QChar(alphabet[random.bounded(int(std::size(alphabet)))]));
+                name.append(QChar(alphabet[random.bounded(int(alphabet.size()))]));
             order.add(name);
             rows.append(FileRow{name, {}, {}, {}, {}, i, 0, 0}); // the icon holds the index
         }

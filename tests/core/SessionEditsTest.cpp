@@ -5,7 +5,6 @@
 
 #include "tests/support/QtPrinters.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace tarvo {
@@ -30,125 +29,96 @@ Settings Before()
     return settings;
 }
 
-// What an edit leaves: the settings, and what it tells the page: whom it
-// asked about, then which sessions went, or which spelling it renamed.
-struct Outcome
-{
-    Settings settings;
-    QStringList told;
-};
-
-using Edit = std::function<Outcome()>;
-
-Edit Store(const QString& edited, const QString& typed)
-{
-    return [=] {
-        SessionForm form = SessionFormForAdd();
-        form.sessionName = typed;
-        form.share = "\\\\new\\share";
-        const StoredSession stored = StoreSession(Before(), edited, form);
-        EXPECT_EQ(stored.name, typed);
-        EXPECT_EQ(stored.line, DialogLine);
-        const QString renamed = stored.renamedFrom;
-        return Outcome{stored.settings,
-                       renamed.isEmpty() ? QStringList() : QStringList("renamed " + renamed)};
-    };
-}
-
-// The user answers OK for the confirmed names only.
-Edit Remove(const QStringList& ticked, const QStringList& confirmed)
-{
-    return [=] {
-        QStringList told;
-        const RemovedSessions result = RemoveSessions(Before(), ticked, [&](const QString& name) {
-            told.append("asked " + name);
-            return confirmed.contains(name);
-        });
-        for (const QString& name : result.removed)
-            told.append("removed " + name);
-        return Outcome{result.settings, told};
-    };
-}
-
-Edit SetDefaults(const QStringList& ticked)
-{
-    return [=] { return Outcome{SetDefaultSessions(Before(), ticked), {}}; };
-}
-
 // Readable in a failure report: each session, then the defaults.
 QStringList Shown(const Settings& settings)
 {
     QStringList shown;
     for (const QString& name : settings.Sessions.names())
         shown.append(name + u'=' + settings.Sessions.line(name));
-    shown.append("defaults " + settings.DefaultSession.join(u','));
-    return shown;
+    return shown << "defaults " + settings.DefaultSession.join(u',');
 }
 
-// A row: its name, the edit, the table's names after it (a "*" marks the one
-// that holds the dialog's line), the defaults after it as the file writes
-// them, and what it told, each with "; " after the one before.
-struct Row
+// Each row: the edit, the table's names after it (a "*" marks the one that
+// holds the dialog's line), the defaults after it as the file writes them
+// ("=" as before), and what the edit told the page: whom it asked about,
+// then which sessions went, or which spelling it renamed. The edits:
+// "store EDITED TYPED" (EDITED "-" for a new session), "remove TICKED
+// CONFIRMED" (the user answers OK for the confirmed names only) and
+// "defaults TICKED", each list separated by commas.
+TEST(SessionEditsTest, LeaveTheSettingsOfTheirRow)
 {
-    const char* name;
-    Edit edit;
-    const char* sessions;
-    const char* defaults;
-    const char* told;
-};
+    for (const char* text :
+         {// Add puts a new session last.
+          "store - Cottage|Office Home gamma Gamma Lab Cottage*|=|",
+          // An edit under its own name keeps its place.
+          "store Home Home|Office Home* gamma Gamma Lab|=|",
+          // A new name leaves the edited session.
+          "store Home Cottage|Office Home gamma Gamma Lab Cottage*|=|",
+          // A letter-case change renames in its place among the defaults.
+          "store Home HOME|Office gamma Gamma Lab HOME*|HOME,Gamma,OFFICE,Gone|renamed Home",
+          // A renamed default in another spelling stays as written.
+          "store Office office|Home gamma Gamma Lab office*|=|renamed Office",
+          // The spelling of a twin stores over the twin.
+          "store gamma Gamma|Office Home gamma Gamma* Lab|=|",
+          // An ordinary session goes unasked.
+          "remove Lab|Office Home gamma Gamma|=|removed Lab",
+          // A default goes after OK.
+          "remove Home Home|Office gamma Gamma Lab|Gamma,OFFICE,Gone|asked Home; removed Home",
+          // A default stays after Cancel, and the next still goes.
+          "remove Home,Lab|Office Home gamma Gamma|=|asked Home; removed Lab",
+          // A removed default in another spelling is asked for, and its entry stays.
+          "remove Office Office|Home gamma Gamma Lab|=|asked Office; removed Office",
+          // A twin is not asked for once the default is gone.
+          "remove Gamma,gamma Gamma|Office Home Lab|Home,OFFICE,Gone|"
+          "asked Gamma; removed Gamma; removed gamma",
+          // The ticked, in row order, replace every default; no tick leaves none.
+          "defaults gamma,Lab|Office Home gamma Gamma Lab|gamma,Lab|",
+          "defaults|Office Home gamma Gamma Lab||"}) {
+        SCOPED_TRACE(text);
+        const QStringList row = QString(text).split(u'|');
+        const QStringList edit = row[0].split(u' ');
+        const auto names = [&](int field) {
+            return edit.value(field).split(u',', Qt::SkipEmptyParts);
+        };
+        Settings settings;
+        QStringList told;
+        if (edit[0] == "store") {
+            SessionForm form = SessionFormForAdd();
+            form.sessionName = edit[2];
+            form.share = "\\\\new\\share";
+            const StoredSession stored =
+                StoreSession(Before(), edit[1] == "-" ? "" : edit[1], form);
+            EXPECT_EQ(stored.name + ' ' + stored.line, edit[2] + ' ' + DialogLine);
+            settings = stored.settings;
+            if (!stored.renamedFrom.isEmpty())
+                told.append("renamed " + stored.renamedFrom);
+        } else if (edit[0] == "remove") {
+            const RemovedSessions result =
+                RemoveSessions(Before(), names(1), [&](const QString& name) {
+                    told.append("asked " + name);
+                    return names(2).contains(name);
+                });
+            for (const QString& name : result.removed)
+                told.append("removed " + name);
+            settings = result.settings;
+        } else {
+            settings = SetDefaultSessions(Before(), names(1));
+        }
 
-class SessionEditsTest : public ::testing::TestWithParam<Row>
-{};
-
-TEST_P(SessionEditsTest, LeaveTheSettingsOfTheirRow)
-{
-    const Row& row = GetParam();
-    Settings expected = Before();
-    expected.Sessions.clear();
-    for (const QString& name : QString(row.sessions).split(u' ')) {
-        const bool stored = name.endsWith(u'*');
-        expected.Sessions.insert(stored ? name.chopped(1) : name, stored ? DialogLine : Line(name));
+        Settings expected = Before();
+        expected.Sessions.clear();
+        for (const QString& name : row[1].split(u' ')) {
+            const bool stored = name.endsWith(u'*');
+            expected.Sessions.insert(stored ? name.chopped(1) : name,
+                                     stored ? DialogLine : Line(name));
+        }
+        if (row[2] != "=")
+            expected.DefaultSession = row[2].split(u',', Qt::SkipEmptyParts);
+        EXPECT_EQ(told.join("; "), row[3]);
+        EXPECT_EQ(Shown(settings), Shown(expected));
+        EXPECT_TRUE(settings == expected) << "every other setting stays";
     }
-    expected.DefaultSession = QString(row.defaults).split(u',', Qt::SkipEmptyParts);
-    const Outcome outcome = row.edit();
-    EXPECT_EQ(outcome.told.join("; "), row.told);
-    EXPECT_EQ(Shown(outcome.settings), Shown(expected));
-    EXPECT_TRUE(outcome.settings == expected) << "every other setting stays";
 }
-
-const char* const All = "Office Home gamma Gamma Lab";
-const char* const Defaults = "Home,Gamma,OFFICE,Gone";
-
-INSTANTIATE_TEST_SUITE_P(
-    Edits, SessionEditsTest,
-    ::testing::Values(
-        Row{"AddPutsANewSessionLast", Store("", "Cottage"), "Office Home gamma Gamma Lab Cottage*",
-            Defaults, ""},
-        Row{"EditUnderItsOwnNameKeepsItsPlace", Store("Home", "Home"),
-            "Office Home* gamma Gamma Lab", Defaults, ""},
-        Row{"ANewNameLeavesTheEditedSession", Store("Home", "Cottage"),
-            "Office Home gamma Gamma Lab Cottage*", Defaults, ""},
-        Row{"ALetterCaseChangeRenamesInItsPlaceAmongTheDefaults", Store("Home", "HOME"),
-            "Office gamma Gamma Lab HOME*", "HOME,Gamma,OFFICE,Gone", "renamed Home"},
-        Row{"ARenamedDefaultInAnotherSpellingStaysAsWritten", Store("Office", "office"),
-            "Home gamma Gamma Lab office*", Defaults, "renamed Office"},
-        Row{"TheSpellingOfATwinStoresOverTheTwin", Store("gamma", "Gamma"),
-            "Office Home gamma Gamma* Lab", Defaults, ""},
-        Row{"AnOrdinarySessionGoesUnasked", Remove({"Lab"}, {}), "Office Home gamma Gamma",
-            Defaults, "removed Lab"},
-        Row{"ADefaultGoesAfterOk", Remove({"Home"}, {"Home"}), "Office gamma Gamma Lab",
-            "Gamma,OFFICE,Gone", "asked Home; removed Home"},
-        Row{"ADefaultStaysAfterCancelAndTheNextStillGoes", Remove({"Home", "Lab"}, {}),
-            "Office Home gamma Gamma", Defaults, "asked Home; removed Lab"},
-        Row{"ARemovedDefaultInAnotherSpellingIsAskedForAndItsEntryStays",
-            Remove({"Office"}, {"Office"}), "Home gamma Gamma Lab", Defaults,
-            "asked Office; removed Office"},
-        Row{"ATwinIsNotAskedForOnceTheDefaultIsGone", Remove({"Gamma", "gamma"}, {"Gamma"}),
-            "Office Home Lab", "Home,OFFICE,Gone", "asked Gamma; removed Gamma; removed gamma"},
-        Row{"TheTickedInRowOrderReplaceEveryDefault", SetDefaults({"gamma", "Lab"}), All,
-            "gamma,Lab", ""},
-        Row{"NoTickLeavesNoDefault", SetDefaults({}), All, "", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarvo

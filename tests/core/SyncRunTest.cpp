@@ -1,9 +1,5 @@
 #include "core/transfer/SyncPlan.h"
-#include "platform/ErrorCodes.h"
 #include "tests/support/MemoryRunFixture.h"
-#include "tests/support/ScriptedMessageService.h"
-
-#include <gtest/gtest.h>
 
 namespace tarvo::test {
 namespace {
@@ -11,8 +7,9 @@ using SyncRunTest = MemoryRunFixture;
 
 // The run carries a.csv to f.csv into a folder that holds the same a.csv to
 // d.csv, an older F.CSV, and files and a folder the run does not carry. Each
-// same file is asked about, copied on Yes and kept when the question is
-// closed, until Yes To All spares the questions after it; the changed F.CSV
+// same file is asked about, copied on Yes and kept on No or when the
+// question is closed, neither of which spares the next question, until Yes
+// To All spares the questions after it; the changed F.CSV
 // is copied without a question and keeps its name. Pruning deletes only plain
 // files of the target folder that the session's entries do not carry (an
 // entry of another session does not count) and that the run's NAME patterns
@@ -24,7 +21,8 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
 {
     params.namePatterns = {"*.csv"};
     addSession("Idle", line("Put", "\\Docs", "idle", "Sync"));
-    files.addFile(onShare("idle\\keep.csv"), "k");
+    files.addFiles(onShare("idle\\keep.csv=k|") + onShare("out\\F.CSV=old|") +
+                   onShare("blind\\a.csv=old!|") + onShare("blind\\stale.csv=s"));
     addSession("Mirror", line("Put", "\\Docs", "out", "Sync"));
     for (const QString name : {"a.csv", "b.csv", "c.csv", "d.csv", "e.csv", "f.csv"}) {
         files.addFile("\\Docs\\" + name, "new");
@@ -32,18 +30,15 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
     }
     for (const QString name : {"a.csv", "b.csv", "c.csv", "d.csv", "o.csv", "x.csv", "notes.txt"})
         files.addFile(onShare("out\\" + name), "new");
-    files.addFile(onShare("out\\F.CSV"), "old");
     files.addFolder(onShare("out\\sub.csv"));
     files.addFile(onShare("out\\pipe.csv"), "", MemoryFileSystem::DefaultTime,
                   FileAttribute::NotPlain);
     choose("Other", {"\\Docs\\o.csv"});
     files.failNext(MemoryFileSystem::Op::List, "share\\blind", PlatformError::AccessDenied);
-    files.addFile(onShare("blind\\a.csv"), "old!");
-    files.addFile(onShare("blind\\stale.csv"), "s");
     addSession("Blind", line("Put", "\\Docs", "blind", "Sync"),
                {"\\Docs\\a.csv", "\\Docs\\missing.csv"});
-    // Yes, then the question closed without a button, then Yes To All.
-    for (const ReplaceAnswer answer : {ReplaceYes, ReplaceAsk, ReplaceYesToAll})
+    // Yes, No, the question closed without a button, then Yes To All.
+    for (const ReplaceAnswer answer : {ReplaceYes, ReplaceNo, ReplaceAsk, ReplaceYesToAll})
         messages.answerNextReplace({answer != ReplaceAsk, answer});
 
     EXPECT_EQ(run().text(), "7 of 9 files are transferred successfully");
@@ -52,13 +47,12 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
                                             "\r\nThe file does not exist (any more)."));
     EXPECT_EQ(files.names(onShare("blind")), QStringList({"a.csv", "stale.csv"}));
     EXPECT_EQ(files.data(onShare("blind\\a.csv")), "new");
-    EXPECT_EQ(files.names(onShare("out")),
-              QStringList({"F.CSV", "a.csv", "b.csv", "c.csv", "d.csv", "e.csv", "notes.txt",
-                           "pipe.csv", "sub.csv"}));
+    EXPECT_EQ(files.names(onShare("out")).join(u' '),
+              "F.CSV a.csv b.csv c.csv d.csv e.csv notes.txt pipe.csv sub.csv");
     EXPECT_EQ(files.data(onShare("out\\F.CSV")), "new");
     EXPECT_EQ(files.names(onShare("idle")), QStringList("keep.csv"));
-    EXPECT_EQ(files.journal().filter("copy ").size(), 6);
-    EXPECT_EQ(messages.replaceQuestions().size(), 3);
+    EXPECT_EQ(files.journal().filter("copy ").size(), 5);
+    EXPECT_EQ(messages.replaceQuestions().size(), 4);
     for (const ScriptedMessageService::Asked& asked : messages.replaceQuestions())
         EXPECT_EQ(asked.existing.path, onShare("out\\") + asked.incoming.path.mid(6));
 }
@@ -68,7 +62,7 @@ TEST_F(SyncRunTest, MirrorsTheRunAskingAboutEachSameFile)
 // keeps times to 2 seconds: what Sync copied once is the same on the next
 // run, and the bar ends full. One that keeps no time: said once, and copied
 // again.
-TEST_F(SyncRunTest, SeesTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
+TEST_F(SyncRunTest, DecidesByTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
 {
     const FileInfo small{0, 0, 0, 0, 0x10};
     EXPECT_EQ(CompareFileInfos(small, {0, 0, 0, 0, 0x1'0000'0010ULL}), CompareBit::Size);
@@ -91,92 +85,49 @@ TEST_F(SyncRunTest, SeesTheWholeSizeAndTheLastWriteAsFinelyAsTheTargetKeepsIt)
               QStringList(onShare("out\\") + " does not keep the last-write times of its files, "
                                              "so Sync cannot tell unchanged files and copies "
                                              "them again."));
-}
 
-// The plan of a Sync, one row per folder: what the listing holds (names
-// separated by blanks), the names the run carries, the patterns, how the
-// folder compares names; what the plan prunes, and the file each carried
-// name lands on ("-" for none).
-struct PlanRow
-{
-    const char* name;
-    const char* listed;
-    const char* carried;
-    const char* patterns;
-    bool ignoresCase;
-    const char* probe;
-    const char* prunes;
-    const char* landsOn;
-};
-
-class SyncPlanTest : public ::testing::TestWithParam<PlanRow>
-{};
-
-TEST_P(SyncPlanTest, PrunesWhatNoCarriedNameLandsOn)
-{
-    const PlanRow& row = GetParam();
-    const auto words = [](const char* text) {
-        return QString(text).split(u' ', Qt::SkipEmptyParts);
-    };
-    QList<SyncTarget> listing;
-    for (const QString& name : words(row.listed))
-        listing.append({"\\T\\" + name, {}});
-    SyncPlan plan("\\T\\", listing, words(row.carried), words(row.patterns));
-    EXPECT_EQ(plan.caseProbe(), row.probe);
-    plan.setIgnoresCase(row.ignoresCase);
-
-    QStringList pruned;
-    for (const QString& path : plan.prunes())
-        pruned.append(path.mid(3));
-    QStringList landsOn;
-    for (const QString& name : words(row.carried)) {
-        const std::optional<SyncTarget> target = plan.targetOf(name);
-        landsOn.append(target ? target->path.mid(3) : "-");
-    }
-    EXPECT_EQ(pruned.join(u' '), row.prunes);
-    EXPECT_EQ(landsOn.join(u' '), row.landsOn);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Plans, SyncPlanTest,
-    ::testing::Values(PlanRow{"Mirror", "a b c", "a d", "", true, "", "b c", "a -"},
-                      PlanRow{"PatternsCoverTheMirror", "a.csv b.csv n.txt", "a.csv", "*.csv", true,
-                              "", "b.csv", "a.csv"},
-                      PlanRow{"ShareIgnoresCase", "REPORT.TXT x", "report.txt", "", true,
-                              "report.txt", "x", "REPORT.TXT"},
-                      PlanRow{"DeviceTellsCaseApart", "REPORT.TXT x", "report.txt", "", false,
-                              "report.txt", "REPORT.TXT x", "-"},
-                      PlanRow{"ExactNameFirst", "Report.txt report.txt", "report.txt", "", false,
-                              "", "Report.txt", "report.txt"},
-                      PlanRow{"NothingCarriedPrunesAll", "a b", "", "", true, "", "a b", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// One carried file: copied when its target is missing or differs; one that
-// looks the same by the remembered answer, or asked about; the answer is
-// remembered for the files after it, and a question closed without one keeps
-// the file and remembers nothing. Two times closer than the folder keeps
-// them are the same time.
-TEST(SyncDecisionTest, CopiesWhatDiffersAndAsksAboutWhatLooksTheSame)
-{
-    using Step = SyncPlan::Step;
-    EXPECT_EQ(SyncPlan::Decide(false, 0, ReplaceNoToAll), Step::Copy);
-    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Size, ReplaceNoToAll), Step::Copy);
-    EXPECT_EQ(SyncPlan::Decide(true, CompareBit::Attributes, ReplaceNoToAll), Step::Keep);
-    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceYesToAll), Step::Copy);
-    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceAsk), Step::Ask);
-    EXPECT_EQ(SyncPlan::Decide(true, 0, ReplaceNo), Step::Ask);
-
+    // No To All is remembered for the files after it (the run above asks
+    // one after another); two times closer than the folder keeps them are the
+    // same time.
     int remembered = ReplaceAsk;
-    EXPECT_FALSE(SyncPlan::Answered({false, ReplaceAsk}, remembered));
-    EXPECT_EQ(remembered, ReplaceAsk);
-    EXPECT_TRUE(SyncPlan::Answered({true, ReplaceYes}, remembered));
     EXPECT_FALSE(SyncPlan::Answered({true, ReplaceNoToAll}, remembered));
     EXPECT_EQ(remembered, ReplaceNoToAll);
-
     const FileInfo even{0, 0, 0, 20000000, 1}, odd{0, 0, 0, 35000000, 1};
     EXPECT_EQ(SyncMask(even, odd, 20000000), 0);
     EXPECT_EQ(SyncMask(even, odd, FileSystem::MicrosecondTicks), CompareBit::LastWrite);
     EXPECT_EQ(SyncMask(even, odd, 0), CompareBit::LastWrite);
+}
+
+// The plan of a Sync, one row per folder: what the listing holds (names
+// separated by blanks), the names the run carries, the patterns, "case" when
+// the folder ignores letter case; the name the plan probes the case with,
+// what it prunes, and the file each carried name lands on ("-" for none).
+TEST(SyncPlanTest, PrunesWhatNoCarriedNameLandsOn)
+{
+    for (const char* text :
+         {"a b c|a d||case||b c|a -", // a mirror
+          "a.csv b.csv n.txt|a.csv|*.csv|case||b.csv|a.csv",
+          "REPORT.TXT x|report.txt||case|report.txt|x|REPORT.TXT",
+          "REPORT.TXT x|report.txt|||report.txt|REPORT.TXT x|-",
+          "Report.txt report.txt|report.txt||||Report.txt|report.txt", "a b|||case||a b|"}) {
+        SCOPED_TRACE(text);
+        const QStringList row = QString(text).split(u'|');
+        const auto words = [&](int field) { return row[field].split(u' ', Qt::SkipEmptyParts); };
+        QList<SyncTarget> listing;
+        for (const QString& name : words(0))
+            listing.append({"\\T\\" + name, {}});
+        SyncPlan plan("\\T\\", listing, words(1), words(2));
+        EXPECT_EQ(plan.caseProbe(), row[4]);
+        plan.setIgnoresCase(row[3] == "case");
+        QStringList pruned, landsOn;
+        for (const QString& path : plan.prunes())
+            pruned.append(path.mid(3));
+        for (const QString& name : words(1)) {
+            const std::optional<SyncTarget> target = plan.targetOf(name);
+            landsOn.append(target ? target->path.mid(3) : "-");
+        }
+        EXPECT_EQ(QStringList({pruned.join(u' '), landsOn.join(u' ')}), row.mid(5));
+    }
 }
 
 } // namespace

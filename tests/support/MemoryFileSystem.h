@@ -3,7 +3,6 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/ShareConnections.h"
-#include "tests/support/Locked.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,6 +12,7 @@
 #include <QHash>
 #include <QMap>
 #include <QStringList>
+#include <tuple>
 
 namespace tarvo::test {
 
@@ -43,11 +43,16 @@ public:
         Lock lock(m_mutex); // a test may save a file again during a run
         addFolder(parentOf(path));
         // Every file saved is a new one, as a program that saves by replacing makes it.
+        const quint64 size = data.size();
         m_nodes[key(path)] = {
-            normal(path),
-            data,
-            {attributes, lastWrite, 0, lastWrite, quint64(data.size()), 1, ++m_lastFileId, 0}};
+            normal(path), data, {attributes, lastWrite, 0, lastWrite, size, 1, ++m_lastFileId, 0}};
         m_changed.notify_all();
+    }
+    // Files given as "PATH=DATA|PATH=DATA|...", each added as addFile adds it.
+    void addFiles(const QString& list)
+    {
+        for (const QString& file : list.split(u'|'))
+            addFile(file.section(u'=', 0, 0), file.section(u'=', 1).toUtf8());
     }
     void addFolder(const QString& path)
     {
@@ -61,45 +66,26 @@ public:
     }
     // The size that listings give, without the bytes (a file of 5 GiB).
     void setSize(const QString& path, quint64 size) { m_nodes[key(path)].info.Size = size; }
-    bool exists(const QString& path) const
-    {
-        return Locked(m_mutex, [&] { return m_nodes.contains(key(path)); });
-    }
-    QByteArray data(const QString& path) const
-    {
-        return Locked(m_mutex, [&] { return m_nodes.value(key(path)).data; });
-    }
+    bool exists(const QString& path) const { return copyOf(m_nodes).contains(key(path)); }
+    QByteArray data(const QString& path) const { return copyOf(m_nodes).value(key(path)).data; }
     QStringList names(const QString& folder) const // sorted
     {
         QStringList names;
-        for (const DirEntry& entry : Locked(m_mutex, [&] { return children(folder); }))
+        for (const DirEntry& entry : children(folder))
             names.append(entry.Name);
         names.sort();
         return names;
     }
     // "copy S -> T", "move S -> T", "delete P", "list F", "connect NAME REMOTE",
     // "disconnect NAME", in the order they happened.
-    QStringList journal() const
-    {
-        return Locked(m_mutex, [&] { return m_journal; });
-    }
+    QStringList journal() const { return copyOf(m_journal); }
 
     // The next operation of this kind on a path (either path of a copy or
-    // move, a connection's name or remote name) that ends with pathEnd fails.
+    // move, a connection's name or remote name) that ends with pathEnd fails
+    // with error (0: passes, as a block written before the one that fails).
     void failNext(Op op, const QString& pathEnd, int error)
     {
-        m_faults.append({op, {normal(pathEnd), error}});
-    }
-    // The nth block written to a target whose path ends with pathEnd fails.
-    void failWrite(const QString& pathEnd, int nth, int error)
-    {
-        for (int block = 1; block <= nth; ++block) // the blocks before it pass
-            failNext(Op::Write, pathEnd, block == nth ? error : 0);
-    }
-    // After the first block of the file's copy, the file is saved again.
-    void changeDuringCopy(const QString& path, const QByteArray& data, FileTime lastWrite)
-    {
-        m_changes[key(path)] = [=, this] { addFile(path, data, lastWrite); };
+        m_faults.append({op, normal(pathEnd), error});
     }
     // Called after each block of every copy, on the copy's thread, with the
     // bytes the copy has moved.
@@ -120,19 +106,19 @@ public:
     void leavePart(const QString& target, quint64 bytes) { m_parts[key(target)] = bytes; }
     quint64 resumableBytes(const QString&, const FileInfo&, const QString& target) override
     {
-        return Locked(m_mutex, [&] { return m_parts.value(key(target)); });
+        return copyOf(m_parts).value(key(target));
     }
 
     // Times written into the folder keep only multiples of ticks; 0: none.
     void setTimeResolution(const QString& folder, FileTime ticks) { m_ticks[key(folder)] = ticks; }
     void refuseConnection(const QString& remote, int error) { m_refusals[key(remote)] = error; }
-    // The folder's listing also gives these names, as a hostile server could.
-    void listAlso(const QString& folder, const QStringList& names) { m_extra[key(folder)] = names; }
-    // The folder's listing also gives these files, whose names cannot name
-    // them again (see DirEntry::NameUnusable).
-    void listUnusable(const QString& folder, const QStringList& names)
+    // The folder's listing also gives these names, as a hostile server
+    // could; unusable: as files whose names cannot name them again (see
+    // DirEntry::NameUnusable).
+    void listAlso(const QString& folder, const QStringList& names, bool unusable = false)
     {
-        m_unusable[key(folder)] = names;
+        for (const QString& name : names)
+            m_extra[key(folder)].append({name, {}, unusable});
     }
 
     // How often one file was looked at on its own, outside a listing or a
@@ -160,11 +146,7 @@ public:
         if (error || find(folder) || !m_nodes.value(key(folder)).info.isDirectory())
             return error ? error : PlatformError::PathNotFound;
         record("list " + normal(folder));
-        DirEntryList entries = children(folder);
-        for (const QString& name : m_extra.value(key(folder)))
-            entries.append({name, {}});
-        for (const QString& name : m_unusable.value(key(folder)))
-            entries.append({name, {}, true});
+        const DirEntryList entries = children(folder) + m_extra.value(key(folder));
         std::all_of(entries.cbegin(), entries.cend(), visit); // until visit says stop
         return 0;
     }
@@ -175,46 +157,40 @@ public:
     // existing folder or read-only file refuses.
     CopyOutcome copy(const CopyRequest& request) override
     {
-        Node source;
         const quint64 block = blockSize(request.source, request.target);
-        {
-            Lock lock(m_mutex);
-            int error = sourceError(Op::Copy, request.source, request.target, request.copiedAs);
-            if (!error && m_nodes.value(key(request.source)).info.isDirectory())
-                error = PlatformError::AccessDenied;
-            const int target = targetError(request.target);
-            if (!error && target != PlatformError::FileExists)
-                error = target;
-            const quint64 size = m_nodes.value(key(request.source)).info.Size;
-            if (!error && target && request.failIfExists && size > block)
-                error = PlatformError::FileExists;
-            if (error || request.stop.stop_requested())
-                return CopyOutcome::failed(error ? error : PlatformError::Cancelled);
-            source = m_nodes.value(key(request.source));
-        }
+        std::unique_lock lock(m_mutex);
+        const Node source = m_nodes.value(key(request.source));
+        const int target = targetError(request.target);
+        int error = sourceError(Op::Copy, request.source, request.target, request.copiedAs);
+        if (!error)
+            error = source.info.isDirectory()                          ? PlatformError::AccessDenied
+                    : target != PlatformError::FileExists              ? target
+                    : request.failIfExists && source.info.Size > block ? target
+                                                                       : 0;
+        if (error || request.stop.stop_requested())
+            return CopyOutcome::failed(error ? error : PlatformError::Cancelled);
+        const quint64 resumed = m_parts.take(key(request.target));
+        lock.unlock();
         if (request.watcher)
             request.watcher->sourceOpened(source.info);
-        const quint64 resumed = Locked(m_mutex, [&] { return m_parts.take(key(request.target)); });
         if (resumed && request.watcher)
             request.watcher->resuming(resumed, source.info.Size);
         for (quint64 done = resumed; done < source.info.Size;) {
             if (request.stop.stop_requested())
                 return CopyOutcome::failed(PlatformError::Cancelled);
-            if (const int error =
-                    Locked(m_mutex, [&] { return takeFault(Op::Write, request.target); }))
+            if (const int error = takeFault(Op::Write, request.target))
                 return CopyOutcome::failed(error);
             done = std::min<quint64>(done + block, source.info.Size);
-            if (Lock lock(m_mutex); m_changes.contains(key(request.source)))
-                m_changes.take(key(request.source))();
             if (request.watcher)
                 request.watcher->blockCopied(done, source.info.Size);
             if (m_blockHook)
                 m_blockHook(request.source, done);
         }
-        Lock lock(m_mutex);
-        if (!SameVersion(m_nodes.value(key(request.source)).info, source.info))
-            return CopyOutcome::failed(PlatformError::SourceChanged);
-        if (const int error = replaceError(request.target, request.failIfExists))
+        lock.lock();
+        error = SameVersion(m_nodes.value(key(request.source)).info, source.info)
+                    ? replaceError(request.target, request.failIfExists)
+                    : PlatformError::SourceChanged;
+        if (error)
             return CopyOutcome::failed(error);
         const bool replaced = m_nodes.contains(key(request.target));
         Node& copied = m_nodes[key(request.target)];
@@ -257,7 +233,7 @@ public:
     }
     FileTime timeResolution(const QString& folder) override
     {
-        return Locked(m_mutex, [&] { return m_ticks.value(key(folder), MicrosecondTicks); });
+        return copyOf(m_ticks).value(key(folder), MicrosecondTicks);
     }
 
     int addConnection(const QString& name, const QString& remote, const QString&, const QString&,
@@ -274,7 +250,7 @@ public:
     }
     int getConnection(const QString& name, QString& remote) override
     {
-        remote = Locked(m_mutex, [&] { return m_connections.value(name); });
+        remote = copyOf(m_connections).value(name);
         return remote.isEmpty() ? PlatformError::NotConnected : 0;
     }
     // By its local name, or every connection to a share by the share's name.
@@ -283,9 +259,7 @@ public:
         Lock lock(m_mutex);
         QStringList names;
         for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
-            if (it.key() == name)
-                names = {it.key()};
-            else if (key(it.value()) == key(name) && !m_connections.contains(name))
+            if (it.key() == name || (key(it.value()) == key(name) && !m_connections.contains(name)))
                 names.append(it.key());
         }
         for (const QString& local : names) {
@@ -307,10 +281,15 @@ private:
         FileInfo info;
     };
     using Lock = std::lock_guard<std::recursive_mutex>;
-    static bool isSharePath(const QString& path) { return normal(path).startsWith("\\\\"); }
+    template <typename T> T copyOf(const T& member) const
+    {
+        Lock lock(m_mutex);
+        return member;
+    }
     static quint64 blockSize(const QString& source, const QString& target)
     {
-        return isSharePath(source) || isSharePath(target) ? ShareBlock : DeviceBlock;
+        const auto share = [](const QString& path) { return normal(path).startsWith("\\\\"); };
+        return share(source) || share(target) ? ShareBlock : DeviceBlock;
     }
     // Under the lock: a step in the journal, which wakes every waitUntil.
     void record(const QString& step)
@@ -332,7 +311,7 @@ private:
     DirEntryList children(const QString& folder) const
     {
         DirEntryList entries;
-        for (const Node& node : m_nodes) {
+        for (const Node& node : copyOf(m_nodes)) {
             if (key(parentOf(node.path)) == key(folder) && key(node.path) != key(folder))
                 entries.append({node.path.mid(node.path.lastIndexOf(u'\\') + 1), node.info});
         }
@@ -344,13 +323,14 @@ private:
     }
     int takeFault(Op op, const QString& path, const QString& other = {})
     {
+        Lock lock(m_mutex);
         for (qsizetype i = 0; i < m_faults.size(); ++i) {
-            const auto& [end, error] = m_faults[i].second;
+            const auto& [faultOp, end, error] = m_faults[i];
             const auto hit = [&](const QString& p) {
-                return !p.isEmpty() && normal(p).endsWith(end, Qt::CaseInsensitive);
+                return normal(p).endsWith(end, Qt::CaseInsensitive);
             };
-            if (m_faults[i].first == op && (hit(path) || hit(other)))
-                return m_faults.takeAt(i).second.second;
+            if (faultOp == op && (hit(path) || hit(other)))
+                return std::get<int>(m_faults.takeAt(i));
         }
         return 0;
     }
@@ -364,10 +344,8 @@ private:
     int sourceError(Op op, const QString& path, const QString& other, const FileInfo* copiedAs)
     {
         const int error = takeFault(op, path, other);
-        if (error || find(path))
-            return error ? error : find(path);
         const bool same = !copiedAs || SameVersion(m_nodes.value(key(path)).info, *copiedAs);
-        return same ? 0 : PlatformError::SourceChanged;
+        return error ? error : find(path) ? find(path) : same ? 0 : PlatformError::SourceChanged;
     }
     // 0 for a new target; FileExists for one that exists; or why not.
     int targetError(const QString& path) const
@@ -381,10 +359,10 @@ private:
     int replaceError(const QString& path, bool failIfExists) const
     {
         const int error = targetError(path);
-        const quint32 attributes = m_nodes.value(key(path)).info.Attributes;
         if (error != PlatformError::FileExists || failIfExists)
             return error;
-        return attributes & (FileAttribute::Directory | FileAttribute::ReadOnly)
+        return m_nodes.value(key(path)).info.Attributes &
+                       (FileAttribute::Directory | FileAttribute::ReadOnly)
                    ? PlatformError::AccessDenied
                    : 0;
     }
@@ -393,16 +371,14 @@ private:
     mutable std::condition_variable_any m_changed; // see waitUntil
     QMap<QString, Node> m_nodes;                   // by key; folders have the Directory attribute
     QStringList m_journal;
-    QList<std::pair<Op, std::pair<QString, int>>> m_faults; // the path's end, the error
+    QList<std::tuple<Op, QString, int>> m_faults; // the path's end, the error
     std::function<void(const QString&, quint64)> m_blockHook;
     std::atomic<int> m_lookups{0};
     QHash<QString, FileTime> m_ticks;
     QHash<QString, int> m_refusals;
-    QHash<QString, QStringList> m_extra;             // listed beside the folder's files
-    QHash<QString, QStringList> m_unusable;          // listed, as names that cannot be used
-    QHash<QString, std::function<void()>> m_changes; // saves the file again
-    QMap<QString, QString> m_connections;            // local name -> remote name
-    QHash<QString, quint64> m_parts;                 // left by cut copies, by target
+    QHash<QString, DirEntryList> m_extra; // listed beside the folder's files
+    QMap<QString, QString> m_connections; // local name -> remote name
+    QHash<QString, quint64> m_parts;      // left by cut copies, by target
     quint64 m_lastFileId = 0;
 };
 

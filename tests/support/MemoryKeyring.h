@@ -19,28 +19,15 @@ public:
 
     KeyringResult load(QList<KeyringItem>& loaded) override
     {
-        calls.append("load");
-        if (status != KeyringResult::Status::Done)
-            return failure();
-        loaded = items;
-        return KeyringResult::ok();
+        return call("load", [&] { loaded = items; });
     }
     KeyringResult store(const KeyringItem& item) override
     {
-        calls.append("store " + item.session);
-        if (status != KeyringResult::Status::Done)
-            return failure();
-        drop(item.session);
-        items.append(item);
-        return KeyringResult::ok();
+        return call("store " + item.session, [&] { drop(item.session), items.append(item); });
     }
     KeyringResult remove(const QString& session) override
     {
-        calls.append("remove " + session);
-        if (status != KeyringResult::Status::Done)
-            return failure();
-        drop(session);
-        return KeyringResult::ok();
+        return call("remove " + session, [&] { drop(session); });
     }
 
     // The password the keyring holds for the session; null when none.
@@ -54,7 +41,15 @@ public:
     }
 
 private:
-    KeyringResult failure() const { return {status, QStringLiteral("the test's keyring is off")}; }
+    // Logs the call, and makes its change when the keyring can be reached.
+    template <typename F> KeyringResult call(const QString& name, F change)
+    {
+        calls.append(name);
+        if (status != KeyringResult::Status::Done)
+            return {status, QStringLiteral("the test's keyring is off")};
+        change();
+        return KeyringResult::ok();
+    }
     void drop(const QString& session)
     {
         items.removeIf([&](const KeyringItem& item) { return item.session == session; });

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "config/ConfigStore.h"
-#include "config/NetSession.h"
-#include "core/transfer/TransferRun.h"
 #include "platform/PlatformServices.h"
 #include "tests/support/MemoryRunFixture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/SambaServer.h"
-#include "tests/support/ScriptedMessageService.h"
 
 #include <QDateTime>
 #include <sys/wait.h>
@@ -42,32 +39,23 @@ protected:
         file.flush(); // a later write would move the time again
         file.setFileTime(modified, QFileDevice::FileModificationTime);
     }
-    void writeDevice(const QString& devicePath, const QByteArray& bytes)
+    void writeDevice(const QString& path, const QByteArray& bytes)
     {
-        writeLocal(native(devicePath), bytes);
+        writeLocal(native(path), bytes);
     }
-    void writeShare(const QString& relative, const QByteArray& bytes)
+    void writeShare(const QString& path, const QByteArray& bytes)
     {
-        writeLocal(onShare(relative), bytes);
+        writeLocal(onShare(path), bytes);
     }
-    QByteArray readShare(const QString& relative) const
-    {
-        return TempFolder::read(onShare(relative));
-    }
+    QByteArray readShare(const QString& path) const { return TempFolder::read(onShare(path)); }
     bool deviceHas(const QString& devicePath) const { return QFile::exists(native(devicePath)); }
     QStringList shareNames(const QString& folder) const
     {
         return QDir(onShare(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
     void makeShareFolder(const QString& folder) const { QDir().mkpath(onShare(folder)); }
-    QString native(const QString& devicePath) const
-    {
-        return platform->devicePaths().toNative(devicePath);
-    }
-    static QString onShare(const QString& relative)
-    {
-        return samba().shareFolder() + u'/' + relative;
-    }
+    QString native(const QString& path) const { return platform->devicePaths().toNative(path); }
+    static QString onShare(const QString& path) { return samba().shareFolder() + u'/' + path; }
     // "\\127.0.0.1:port\share\" + relative with backslashes
     static QString sharePath(const QString& relative)
     {

@@ -4,10 +4,9 @@
 #include "tests/support/Locked.h"
 #include "tests/support/QtPrinters.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
-#include <QList>
-#include <QMutex>
 #include <QStringList>
 
 namespace tarvo::test {
@@ -35,28 +34,20 @@ public:
     {
         if (onMessage)
             onMessage(text);
-        QMutexLocker lock(&m_mutex);
+        Lock lock(m_mutex);
         m_shown.append({text, icon, buttons});
         const bool answered = buttons != MessageButtons::Ok && !m_answers.isEmpty();
         return answered ? m_answers.takeFirst() : MessageResult::Ok;
     }
     ReplaceReply confirmReplace(const ReplaceFile& existing, const ReplaceFile& incoming) override
     {
-        QMutexLocker lock(&m_mutex);
+        Lock lock(m_mutex);
         m_asked.append({existing, incoming});
         return m_replaceAnswers.isEmpty() ? ReplaceReply{false, ReplaceAsk}
                                           : m_replaceAnswers.takeFirst();
     }
-    void beginWaitCursor() override
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_waitDepth;
-        ++m_waitCount;
-    }
-    void endWaitCursor() override
-    {
-        Locked(m_mutex, [&] { --m_waitDepth; });
-    }
+    void beginWaitCursor() override { ++m_waitDepth, ++m_waitCount; }
+    void endWaitCursor() override { --m_waitDepth; }
 
     void answerNext(MessageResult result)
     {
@@ -67,10 +58,7 @@ public:
         Locked(m_mutex, [&] { m_replaceAnswers.append(reply); });
     }
 
-    QList<Shown> messages() const
-    {
-        return Locked(m_mutex, [&] { return m_shown; });
-    }
+    QList<Shown> messages() const { return copyOf(m_shown); }
     QStringList texts() const
     {
         QStringList texts;
@@ -78,21 +66,12 @@ public:
             texts.append(shown.text);
         return texts;
     }
-    QList<Asked> replaceQuestions() const
-    {
-        return Locked(m_mutex, [&] { return m_asked; });
-    }
-    int waitCursorDepth() const
-    {
-        return Locked(m_mutex, [&] { return m_waitDepth; });
-    }
-    int waitCursorCount() const
-    {
-        return Locked(m_mutex, [&] { return m_waitCount; });
-    }
+    QList<Asked> replaceQuestions() const { return copyOf(m_asked); }
+    int waitCursorDepth() const { return m_waitDepth; }
+    int waitCursorCount() const { return m_waitCount; }
     void clear()
     {
-        std::lock_guard lock(m_mutex);
+        Lock lock(m_mutex);
         m_shown.clear();
         m_asked.clear();
         m_answers.clear();
@@ -103,13 +82,20 @@ public:
     std::function<void(const QString&)> onMessage;
 
 private:
-    mutable QMutex m_mutex;
+    using Lock = std::lock_guard<std::mutex>;
+    template <typename T> T copyOf(const T& member) const
+    {
+        Lock lock(m_mutex);
+        return member;
+    }
+
+    mutable std::mutex m_mutex;
     QList<Shown> m_shown;
     QList<Asked> m_asked;
     QList<MessageResult> m_answers;
     QList<ReplaceReply> m_replaceAnswers;
-    int m_waitDepth = 0;
-    int m_waitCount = 0;
+    std::atomic<int> m_waitDepth = 0;
+    std::atomic<int> m_waitCount = 0;
 };
 
 } // namespace tarvo::test

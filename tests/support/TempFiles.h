@@ -1,11 +1,9 @@
 #pragma once
 
 #include <csignal>
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
 #include <QTemporaryDir>
 #include <sys/resource.h>
 
