@@ -36,14 +36,6 @@ protected:
             .split(u'\n', Qt::SkipEmptyParts);
     }
     QString target(const QString& name) const { return sharePath("out/" + name); }
-    // A dry run's lines cut to their action, file and target.
-    static QStringList actionsOf(const QStringList& lines)
-    {
-        QStringList actions;
-        for (const QString& line : lines)
-            actions.append(line.section(u'\t', 0, 2));
-        return actions;
-    }
 };
 
 // A dry run connects and lists as a send does, prints what the send would do
@@ -62,7 +54,7 @@ TEST_F(SendCommandTest, ADryRunSaysWhatASendWouldDoAndChangesNothing)
     EXPECT_EQ(plan.value(2),
               "copy\t\\Docs\\a.txt\t" + target("a.txt") + "\tOffice\t1\t" +
                   QFileInfo(native("\\Docs\\a.txt")).lastModified().toString(Qt::ISODate) + "\t");
-    EXPECT_EQ(actionsOf(plan), QStringList({"prune\t" + target("notes.doc") + "\t",
+    EXPECT_EQ(ActionsOf(plan), QStringList({"prune\t" + target("notes.doc") + "\t",
                                             "prune\t" + target("old.txt") + "\t",
                                             "copy\t\\Docs\\a.txt\t" + target("a.txt"),
                                             "replace\t\\Docs\\b.txt\t" + target("b.txt"),

@@ -106,10 +106,8 @@ TEST_P(SyncCaseTest, SyncDecidesNamesAsTheShareComparesThem)
     const auto sent = Inodes(onShare("out"));
     tarvo({"send"});
 
-    QStringList actions; // each line's action, file and target
-    for (const QString& line : QString::fromUtf8(dry.out).split(u'\n'))
-        actions.append(line.section(u'\t', 0, 2));
-    EXPECT_EQ(actions.join(u'\n'), QString(GetParam().dryRun).replace("TARGET", target));
+    EXPECT_EQ(ActionsOf(QString::fromUtf8(dry.out).split(u'\n')).join(u'\n'),
+              QString(GetParam().dryRun).replace("TARGET", target));
     EXPECT_EQ(send.exitCode, 0) << send.err.constData();
     EXPECT_EQ(sent.size(), 1);
     EXPECT_EQ(Inodes(onShare("out")), sent) << "copied again";

@@ -195,7 +195,9 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
 // unreadable") in a folder where this user may create and delete files: the
 // server would let a rename replace it, but this user may not write it, so
 // it stays, in a run long enough to put its parts in a part folder too. The
-// dry run names it as a file the send would replace.
+// dry run names it as a file the send would replace. The same on the device:
+// a fetch into a folder of the user who runs the program (here daemon) never
+// replaces a file there that this user may not write (root's, mode 644).
 TEST_F(ServerFaultsTest, AFileThisUserMayNotWriteIsNeverReplaced)
 {
     ASSERT_TRUE(samba().configure({}, {"force user = daemon", "hide unreadable = yes"}));
@@ -206,28 +208,9 @@ TEST_F(ServerFaultsTest, AFileThisUserMayNotWriteIsNeverReplaced)
     for (int i = 0; i < 20; ++i)
         writeDevice(QString("\\Docs\\f%1.txt").arg(i), "bulk");
     writeDevice("\\Docs\\private.txt", "mine");
-    addSession("Docs", line("Put", "\\Docs", "\\out"));
-
-    const Outcome dryRun = tarvo({"send", "--dry-run"});
-    const Outcome send = tarvo({"send", "--yes"});
-
-    EXPECT_TRUE(dryRun.out.contains("replace\t\\Docs\\private.txt\t" +
-                                    sharePath("out/private.txt").toUtf8() + '\t'))
-        << dryRun.out.constData();
-    EXPECT_EQ(send.exitCode, 1) << send.err.constData();
-    EXPECT_TRUE(send.err.contains("private.txt\n" + Denied.toUtf8())) << send.err.constData();
-    EXPECT_EQ(readShare("out/private.txt"), "another account's");
-    EXPECT_EQ(shareNames("out").size(), 21);
-    EXPECT_TRUE(PartsIn(onShare("out")).isEmpty());
-}
-
-// The same on the device: a fetch into a folder of the user who runs the
-// program never replaces a file there that this user may not write (root's,
-// mode 644), although the folder would let a rename replace it.
-TEST_F(ServerFaultsTest, AFetchNeverReplacesALocalFileThisUserMayNotWrite)
-{
     writeShare("in/report.txt", "new");
     writeDevice("\\Inbox\\report.txt", "another user's");
+    addSession("Docs", line("Put", "\\Docs", "\\out"));
     addSession("Fetch", line("Get", "\\Inbox", "\\in"));
     m_work.write("tarvo.txt", SettingsFileBytes(params.settings));
     const passwd* daemon = ::getpwnam("daemon");
@@ -235,19 +218,30 @@ TEST_F(ServerFaultsTest, AFetchNeverReplacesALocalFileThisUserMayNotWrite)
     for (const QString& path :
          {m_work.path(), m_work.filePath("tarvo.txt"), m_root.path(), native("\\Inbox")})
         ASSERT_EQ(::chown(QFile::encodeName(path).constData(), daemon->pw_uid, daemon->pw_gid), 0);
+    const auto send = [this](const char* option) {
+        return FinishProgram(
+            StartProgram("setpriv",
+                         {"--reuid=daemon", "--regid=daemon", "--clear-groups",
+                          TARVO_BINARY_DIR "/app/tarvo", "--config", m_work.filePath("tarvo.txt"),
+                          "--root", m_root.path(), "send", option},
+                         {"TARVO_REGISTRY=" + m_work.filePath("registry.ini")}, m_work),
+            m_work);
+    };
 
-    const Outcome send = FinishProgram(
-        StartProgram("setpriv",
-                     {"--reuid=daemon", "--regid=daemon", "--clear-groups",
-                      TARVO_BINARY_DIR "/app/tarvo", "--config", m_work.filePath("tarvo.txt"),
-                      "--root", m_root.path(), "send", "--yes"},
-                     {"TARVO_REGISTRY=" + m_work.filePath("registry.ini")}, m_work),
-        m_work);
+    const Outcome dryRun = send("--dry-run");
+    const Outcome sent = send("--yes");
 
-    EXPECT_EQ(send.exitCode, 1) << send.err.constData();
-    EXPECT_TRUE(send.err.contains("report.txt\n" + Denied.toUtf8())) << send.err.constData();
+    EXPECT_TRUE(dryRun.out.contains("replace\t\\Docs\\private.txt\t" +
+                                    sharePath("out/private.txt").toUtf8() + '\t'))
+        << dryRun.out.constData();
+    EXPECT_EQ(sent.exitCode, 1) << sent.err.constData();
+    EXPECT_TRUE(sent.err.contains("private.txt\n" + Denied.toUtf8()) &&
+                sent.err.contains("report.txt\n" + Denied.toUtf8()))
+        << sent.err.constData();
+    EXPECT_EQ(readShare("out/private.txt"), "another account's");
     EXPECT_EQ(TempFolder::read(native("\\Inbox\\report.txt")), "another user's");
-    EXPECT_TRUE(PartsIn(native("\\Inbox")).isEmpty());
+    EXPECT_EQ(shareNames("out").size(), 21);
+    EXPECT_EQ(PartsIn(onShare("out")) + PartsIn(native("\\Inbox")), QStringList());
 }
 
 // A share that is read-only for everyone refuses every temporary name, and

@@ -141,12 +141,6 @@ TEST_P(ResumeWhenSafeTest, GoesOnFromThePartOnlyWhenItIsTheSourcesBytes)
     EXPECT_EQ(left(".part") + left(".note"), QStringList());
 }
 
-// The source's path in a test.
-QString SourceOf(const ResumeTest& test)
-{
-    return test.root.filePath("From/big.bin");
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, ResumeWhenSafeTest,
     ::testing::Values(
@@ -154,17 +148,19 @@ INSTANTIATE_TEST_SUITE_P(
         Change{"SizeChanged",
                [](ResumeTest& test) { test.root.write("From/big.bin", test.content + "more"); },
                false},
-        Change{"TimeChanged", [](ResumeTest& test) { SetTime(SourceOf(test), 1'600'000'000); },
+        Change{"TimeChanged",
+               [](ResumeTest& test) { SetTime(test.root.filePath("From/big.bin"), 1'600'000'000); },
                false},
         // The same bytes and last-write time, but another file.
         Change{"IdentityChanged",
                [](ResumeTest& test) {
+                   const QByteArray source = QFile::encodeName(test.root.filePath("From/big.bin"));
                    struct stat before;
-                   ::stat(QFile::encodeName(SourceOf(test)).constData(), &before);
-                   QFile::remove(SourceOf(test));
+                   ::stat(source.constData(), &before);
+                   QFile::remove(QFile::decodeName(source));
                    test.root.write("From/big.bin", test.content);
                    const timespec times[2] = {before.st_atim, before.st_mtim};
-                   ::utimensat(AT_FDCWD, QFile::encodeName(SourceOf(test)).constData(), times, 0);
+                   ::utimensat(AT_FDCWD, source.constData(), times, 0);
                },
                false},
         Change{"PartLongerThanSource",
