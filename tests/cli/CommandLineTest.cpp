@@ -67,9 +67,9 @@ TEST_F(CommandLineTest, ConfigShowAndSessionsShowTheFileButNoPassword)
 // A wrong command line exits 2; asking for help or the version exits 0.
 // `send` takes its options anywhere among its NAMEs, never --yes with --no,
 // and no other word that starts with a dash ("--" ends no options there).
-// A row: its name, the arguments, the exit code, a text of the output or
-// the error output.
-using Usage = std::tuple<const char*, QStringList, int, const char*>;
+// A row: its name, the arguments (separated by blanks), the exit code, a
+// text of the output or the error output.
+using Usage = std::tuple<const char*, const char*, int, const char*>;
 
 class UsageTest : public CommandLineTest, public ::testing::WithParamInterface<Usage>
 {};
@@ -77,29 +77,25 @@ class UsageTest : public CommandLineTest, public ::testing::WithParamInterface<U
 TEST_P(UsageTest, ExitsWithItsStatus)
 {
     const auto& [name, arguments, exitCode, says] = GetParam();
-    const Outcome run = tarvo(arguments);
+    const Outcome run = tarvo(QString(arguments).split(u' ', Qt::SkipEmptyParts));
     EXPECT_EQ(run.exitCode, exitCode);
     EXPECT_TRUE((run.out + run.err).contains(says)) << run.out.data() << run.err.data();
 }
 
+const char* const SendUsage = "usage: tarvo send [--yes | --no]";
+
 INSTANTIATE_TEST_SUITE_P(
     CommandLines, UsageTest,
-    ::testing::Values(
-        Usage{"Version", {"--version"}, 0, "Tarvo 1.1\n"},
-        Usage{"Help", {"--help"}, 0, "config show"}, Usage{"UnknownCommand", {"bogus"}, 2, "bogus"},
-        Usage{"NoDisplay", {}, 2, "there is no display"},
-        Usage{"IncompleteCommand", {"config"}, 2, "usage"},
-        Usage{"SendYesAndNo",
-              {"send", "--no", "a.txt", "--yes"},
-              2,
-              "--yes and --no exclude each other"},
-        Usage{"SendUnknownOption",
-              {"send", "a.txt", "--bogus"},
-              2,
-              "usage: tarvo send [--yes | --no]"},
-        Usage{"SendEndOfOptions", {"send", "--", "a.txt"}, 2, "usage: tarvo send [--yes | --no]"},
-        Usage{"SendLoneDash", {"send", "-"}, 2, "usage: tarvo send [--yes | --no]"},
-        Usage{"ListTakesNoNames", {"list", "a.txt"}, 2, "usage: tarvo list [--session SESSION"}),
+    ::testing::Values(Usage{"Version", "--version", 0, "Tarvo 1.1\n"},
+                      Usage{"Help", "--help", 0, "config show"},
+                      Usage{"UnknownCommand", "bogus", 2, "bogus"},
+                      Usage{"NoDisplay", "", 2, "there is no display"},
+                      Usage{"IncompleteCommand", "config", 2, "usage"},
+                      Usage{"SendYesAndNo", "send --no a.txt --yes", 2, "--yes and --no exclude"},
+                      Usage{"SendUnknownOption", "send a.txt --bogus", 2, SendUsage},
+                      Usage{"SendEndOfOptions", "send -- a.txt", 2, SendUsage},
+                      Usage{"SendLoneDash", "send -", 2, SendUsage},
+                      Usage{"ListTakesNoNames", "list a.txt", 2, "usage: tarvo list [--session"}),
     [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 // The README's first command, the way CI runs it: no display, so the demo's

@@ -2,7 +2,7 @@
 // the test share, and a terminal only for the stopped run.
 #include "cli/TerminalProgress.h"
 #include "core/record/RunRecord.h"
-#include "tests/support/RunFixture.h"
+#include "tests/e2e/Scenario.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -36,19 +36,6 @@ protected:
             .split(u'\n', Qt::SkipEmptyParts);
     }
     QString target(const QString& name) const { return sharePath("out/" + name); }
-    // A dry run's lines cut to their action, file and target.
-    static QStringList actionsOf(const QStringList& lines)
-    {
-        QStringList actions;
-        for (const QString& line : lines)
-            actions.append(line.section(u'\t', 0, 2));
-        return actions;
-    }
-    // The program's own files in a folder: parts and their notes.
-    static QStringList programsOwn(const QString& folder)
-    {
-        return QDir(folder).entryList({"*tarvo-*"}, QDir::Files | QDir::Hidden);
-    }
 };
 
 // A dry run connects and lists as a send does, prints what the send would do
@@ -67,7 +54,7 @@ TEST_F(SendCommandTest, ADryRunSaysWhatASendWouldDoAndChangesNothing)
     EXPECT_EQ(plan.value(2),
               "copy\t\\Docs\\a.txt\t" + target("a.txt") + "\tOffice\t1\t" +
                   QFileInfo(native("\\Docs\\a.txt")).lastModified().toString(Qt::ISODate) + "\t");
-    EXPECT_EQ(actionsOf(plan), QStringList({"prune\t" + target("notes.doc") + "\t",
+    EXPECT_EQ(ActionsOf(plan), QStringList({"prune\t" + target("notes.doc") + "\t",
                                             "prune\t" + target("old.txt") + "\t",
                                             "copy\t\\Docs\\a.txt\t" + target("a.txt"),
                                             "replace\t\\Docs\\b.txt\t" + target("b.txt"),
@@ -83,18 +70,28 @@ TEST_F(SendCommandTest, ADryRunSaysWhatASendWouldDoAndChangesNothing)
 
 // A send appends what it did to the run record in the state folder: a line
 // for each file and one for how the run ended, all of one run, and never a
-// password. A dry run writes none. A record that cannot be written is said
-// once and changes nothing else.
+// password. A dry run writes none. A file whose name is no valid text cannot
+// be named on a share: list and send tell its folder and session, and send
+// counts it as not sent. A record that cannot be written is said once and
+// changes nothing else.
 TEST_F(SendCommandTest, ASendKeepsItsRunRecordWithoutPasswords)
 {
     addSession("Office", line("Put", "\\Docs", "\\out"));
+    ::close(::open(QFile::encodeName(native("\\Docs")) + "/caf\xE9.txt", O_CREAT | O_WRONLY, 0644));
     const QString state = "XDG_STATE_HOME=" + m_work.filePath("mine");
     const QString log = m_work.filePath("mine/tarvo/runs.log");
 
+    const Outcome list = tarvo({"list"});
+    EXPECT_EQ(list.exitCode, 1);
+    EXPECT_EQ(list.out.count('\n'), 2);
     EXPECT_EQ(tarvo({"send", "--dry-run"}, {state}).exitCode, 0);
     EXPECT_FALSE(QFile::exists(log));
     const Outcome sent = tarvo({"send"}, {state});
-    EXPECT_EQ(sent.exitCode, 0) << sent.err.constData();
+    EXPECT_EQ(sent.exitCode, 1);
+    EXPECT_TRUE(sent.err.contains("A file in \\Docs\\ of session Office cannot be sent") &&
+                sent.err.contains("\ncaf\\xE9.txt\n"))
+        << sent.err.constData();
+    EXPECT_EQ(shareNames("out"), QStringList({"a.txt", "b.txt"}));
 
     const QByteArray bytes = TempFolder::read(log);
     EXPECT_FALSE(bytes.contains(samba().password().toUtf8())) << bytes.constData();
@@ -117,13 +114,13 @@ TEST_F(SendCommandTest, ASendKeepsItsRunRecordWithoutPasswords)
     EXPECT_EQ(record.join(u'\n').toStdString(),
               "copy Office \\Docs\\a.txt a.txt 1 done \n"
               "copy Office \\Docs\\b.txt b.txt 1 done \n"
-              "run    2 complete 2 of 2 files are transferred successfully");
+              "run    2 incomplete 2 of 3 files are transferred successfully");
 
     const Outcome unrecorded = tarvo({"send"}, {"XDG_STATE_HOME=" + m_work.write("file", "x")});
-    EXPECT_EQ(unrecorded.exitCode, 0);
+    EXPECT_EQ(unrecorded.exitCode, 1);
     EXPECT_EQ(unrecorded.err.count("tarvo: the run record could not be written: the folder "), 1)
         << unrecorded.err.constData();
-    EXPECT_TRUE(unrecorded.out.endsWith("2 of 2 files are transferred successfully\n"));
+    EXPECT_TRUE(unrecorded.out.endsWith("2 of 3 files are transferred successfully\n"));
 }
 
 // The exit status tells a script or a cron job whether everything asked was
@@ -193,27 +190,6 @@ INSTANTIATE_TEST_SUITE_P(
              "there is no session named 'Ofice'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A file whose name is no valid text cannot be named on a share: list and
-// send tell its folder and session, and send counts it as not sent.
-TEST_F(SendCommandTest, AFileWhoseNameCannotBeSentCountsAsNotSent)
-{
-    addSession("Office", line("Put", "\\Docs", "\\out"));
-    ::close(::open(QFile::encodeName(native("\\Docs")) + "/caf\xE9.txt", O_CREAT | O_WRONLY, 0644));
-
-    const Outcome list = tarvo({"list"});
-    const Outcome send = tarvo({"send"});
-
-    EXPECT_EQ(list.exitCode, 1);
-    EXPECT_EQ(list.out.count('\n'), 2);
-    EXPECT_EQ(send.exitCode, 1);
-    EXPECT_TRUE(send.out.endsWith("2 of 3 files are transferred successfully\n"))
-        << send.out.constData();
-    EXPECT_TRUE(send.err.contains("A file in \\Docs\\ of session Office cannot be sent") &&
-                send.err.contains("\ncaf\\xE9.txt\n"))
-        << send.err.constData();
-    EXPECT_EQ(shareNames("out"), QStringList({"a.txt", "b.txt"}));
-}
-
 // Ctrl-C or a TERM in the middle of a big file, followed on a terminal, also
 // while the server has stopped answering (the stop then waits a moment only):
 // the file being copied has a line of its own, drawn in place and cleared
@@ -273,7 +249,7 @@ TEST_P(SendSignalTest, StopsTheRunAndKeepsTheOldTarget)
     EXPECT_TRUE(deviceHas("\\Big\\big.bin"));
     for (const QStringList& sent : {QStringList(), QStringList({"a.txt"})}) {
         EXPECT_EQ(sent.isEmpty() ? 0 : tarvo({"send", "a.txt"}).exitCode, 0);
-        const QStringList own = programsOwn(onShare("out"));
+        const QStringList own = PartsIn(onShare("out"));
         EXPECT_EQ(Sorted(QDir(onShare("out"))
                              .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)),
                   Sorted(QStringList{"big.bin"} + sent + own));
@@ -283,7 +259,7 @@ TEST_P(SendSignalTest, StopsTheRunAndKeepsTheOldTarget)
     params.settings.Sessions.insert("Office", line("Put", "\\Big", "\\out"));
     EXPECT_EQ(tarvo({"send", "--yes", "big.bin"}).exitCode, 0);
     EXPECT_TRUE(readShare("out/big.bin") == QByteArray(8 << 20, 'n'));
-    EXPECT_EQ(programsOwn(onShare("out")), QStringList());
+    EXPECT_EQ(PartsIn(onShare("out")), QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SendSignalTest,
@@ -292,40 +268,52 @@ INSTANTIATE_TEST_SUITE_P(Signals, SendSignalTest,
                                            Stop{"InterruptWhileTheServerHangs", SIGINT, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A run killed in the middle of a big Get leaves its part and the part's
-// note in the device folder. The next run's dry run plans to resume it, and
-// the next run goes on from it (where a part written side by side is sure
-// to be whole), ends with the share's very bytes and notes the resumed
-// bytes in its run record.
+// A run killed in the middle of a copy (kill -9, a power loss) leaves its
+// part behind, a Put's on the share and a Get's with its note in the device
+// folder: no later run lists or fetches a part. The next run's dry run plans
+// to resume the Get, and the next run goes on from it (where a part written
+// side by side is sure to be whole), ends with the share's very bytes, notes
+// the resumed bytes in its run record and leaves no part on either side.
 TEST_F(SendCommandTest, AKilledRunsPartIsResumedByTheNextRun)
 {
-    QByteArray content(96 << 20, Qt::Uninitialized);
-    for (qsizetype i = 0; i < content.size(); ++i)
-        content[i] = char((i / 4096 * 7 + i) % 251);
+    const QByteArray content = Pattern(96 * MiB);
     writeShare("in/big.bin", content);
+    writeDevice("\\Outbox\\big.bin", Pattern(6 * MiB, 1));
     QDir().mkpath(native("\\Inbox"));
+    addSession("Send", line("Put", "\\Outbox", "\\out"));
     addSession("Fetch", line("Get", "\\Inbox", "\\in"));
-    const qint64 pid = startUntilStopped(80 << 20, {"send", "--yes"});
-    ASSERT_GT(pid, 0) << "the run ended before 80 MiB had arrived";
-    ::kill(pid_t(pid), SIGKILL);
-    FinishProgram(pid, m_work);
-    const QStringList left = programsOwn(native("\\Inbox"));
-    ASSERT_EQ(left.size(), 2) << left.join(u' ').toStdString();
+    // Stopped once that much of the device's file has moved, then killed.
+    for (const auto& [session, bytes] : {std::pair{"Send", 2 * MiB}, {"Fetch", 80 * MiB}}) {
+        params.settings.DefaultSession = {session};
+        const qint64 pid = startUntilStopped(bytes, {"send", "--yes"});
+        ASSERT_GT(pid, 0) << session << " ended before its stop";
+        ::kill(pid_t(pid), SIGKILL);
+        FinishProgram(pid, m_work);
+    }
+    ASSERT_EQ(PartsIn(onShare("out")).size(), 1);
+    ASSERT_EQ(PartsIn(native("\\Inbox")).size(), 2);
+    // Each folder as the other direction lists it: neither shows its part.
+    addSession("Look", line("Get", "\\Inbox", "\\out"), false);
+    addSession("Back", line("Put", "\\Inbox", "\\in"), false);
+    params.settings.DefaultSession = {"Look", "Back"};
+    const Outcome list = tarvo({"list"});
+    EXPECT_EQ(list.exitCode, 0) << list.err.constData();
+    EXPECT_EQ(list.out, "");
 
+    params.settings.DefaultSession = {"Fetch"};
     const QStringList plan = send({"--dry-run"});
     ASSERT_FALSE(plan.isEmpty());
     EXPECT_EQ(plan.first().section(u'\t', 0, 2),
               "resume\t" + sharePath("in/big.bin") + "\t\\Inbox\\big.bin");
-    const quint64 offset = plan.first().section(u'\t', 7, 7).toULongLong();
-    EXPECT_GE(offset, quint64(16) << 20); // at most the last 64 MiB again
-
-    const QString state = "XDG_STATE_HOME=" + m_work.filePath("mine");
-    EXPECT_EQ(tarvo({"send", "--yes"}, {state}).exitCode, 0);
+    EXPECT_GE(plan.first().section(u'\t', 7, 7).toULongLong(),
+              quint64(16 * MiB)); // at most the last 64 MiB again
+    params.settings.DefaultSession = {"Send", "Fetch"};
+    EXPECT_EQ(tarvo({"send", "--yes"}).exitCode, 0);
     EXPECT_TRUE(TempFolder::read(native("\\Inbox\\big.bin")) == content);
-    EXPECT_EQ(programsOwn(native("\\Inbox")), QStringList());
-    const QString record =
-        QString::fromUtf8(TempFolder::read(m_work.filePath("mine/tarvo/runs.log")));
-    EXPECT_TRUE(record.contains("resumed at ")) << record.toStdString();
+    EXPECT_TRUE(readShare("out/big.bin") == Pattern(6 * MiB, 1));
+    EXPECT_EQ(PartsIn(native("\\Inbox")) + PartsIn(onShare("out")), QStringList());
+    const QByteArray record = TempFolder::read(m_work.filePath("state/tarvo/runs.log"));
+    EXPECT_TRUE(record.contains("resumed at ")) << record.constData();
 }
 
 TEST(ProgressLineTest, FitsTheTerminalAndShortensTheNameInTheMiddle)

@@ -1,12 +1,10 @@
 // The program as a user runs it against Samba set up as offices set it up:
 // vetoed names, one connection per client, coarse file times, signing and
-// encryption required, names the client cannot read, and a run killed
-// halfway; and names of every kind: from every script, and with characters
-// that URLs reserve (the transfer tests cover names that differ only in
+// encryption required, and names the client cannot read; and names of every kind: from every
+// script, and with characters that URLs reserve (the transfer tests cover names that differ only in
 // letter case).
 #include "tests/e2e/Scenario.h"
 
-#include <csignal>
 #include <QRegularExpression>
 
 namespace tarvo::test {
@@ -108,10 +106,8 @@ TEST_P(SyncCaseTest, SyncDecidesNamesAsTheShareComparesThem)
     const auto sent = Inodes(onShare("out"));
     tarvo({"send"});
 
-    QStringList actions; // each line's action, file and target
-    for (const QString& line : QString::fromUtf8(dry.out).split(u'\n'))
-        actions.append(line.section(u'\t', 0, 2));
-    EXPECT_EQ(actions.join(u'\n'), QString(GetParam().dryRun).replace("TARGET", target));
+    EXPECT_EQ(ActionsOf(QString::fromUtf8(dry.out).split(u'\n')).join(u'\n'),
+              QString(GetParam().dryRun).replace("TARGET", target));
     EXPECT_EQ(send.exitCode, 0) << send.err.constData();
     EXPECT_EQ(sent.size(), 1);
     EXPECT_EQ(Inodes(onShare("out")), sent) << "copied again";
@@ -157,45 +153,6 @@ TEST_F(OfficeSharesTest, AnUnreadableNameIsReportedNotListedAsEmpty)
                                   "be read over the network"))
         << list.err.constData();
     EXPECT_FALSE(list.err.contains("finfo") || list.err.contains("bogus")) << list.err.data();
-}
-
-// A run killed in the middle of a copy (kill -9, a power loss) leaves its
-// part behind: no later run lists or fetches it, and the next run that
-// writes into that folder removes it.
-TEST_F(OfficeSharesTest, AKilledRunsPartsAreNeverListedAndGoWithTheNextRun)
-{
-    ASSERT_TRUE(samba().configure({}, {}));
-    const QByteArray big(6 * MiB, 'k');
-    writeDevice("\\Outbox\\big.bin", big);
-    writeShare("in/big.bin", big);
-    QDir().mkpath(native("\\Inbox"));
-    makeShareFolder("out");
-    addSession("Send", line("Put", "\\Outbox", "\\out"));
-    addSession("Fetch", line("Get", "\\Inbox", "\\in"));
-    // Stopped once 2 MiB of the device's file have moved, then killed.
-    for (const char* session : {"Send", "Fetch"}) {
-        params.settings.DefaultSession = {session};
-        const qint64 pid = startUntilStopped(2 * MiB, {"send", "--yes"});
-        ASSERT_GT(pid, 0) << "the run ended before its first block";
-        ::kill(pid_t(pid), SIGKILL);
-        FinishProgram(pid, m_work);
-    }
-    ASSERT_EQ(PartsIn(onShare("out")).size(), 1);
-    ASSERT_EQ(PartsIn(native("\\Inbox")).size(), 1);
-
-    // Each folder as the other direction lists it: neither shows its part.
-    params.settings.DefaultSession.clear();
-    addSession("Look", line("Get", "\\Inbox", "\\out"));
-    addSession("Back", line("Put", "\\Inbox", "\\in"));
-    const Outcome list = tarvo({"list"});
-    EXPECT_EQ(list.exitCode, 0) << list.err.constData();
-    EXPECT_TRUE(list.out.isEmpty()) << list.out.constData();
-
-    params.settings.DefaultSession = {"Send", "Fetch"};
-    const Outcome again = tarvo({"send", "--yes"});
-    EXPECT_EQ(again.exitCode, 0) << again.err.constData();
-    EXPECT_EQ(shareNames("out"), QStringList{"big.bin"});
-    EXPECT_TRUE(PartsIn(native("\\Inbox")).isEmpty());
 }
 
 using NamesTest = Scenario;

@@ -51,6 +51,15 @@ inline QByteArray Pattern(qsizetype size, int seed = 0)
     return bytes;
 }
 
+// A dry run's lines cut to their action, file and target.
+inline QStringList ActionsOf(const QStringList& lines)
+{
+    QStringList actions;
+    for (const QString& line : lines)
+        actions.append(line.section(u'\t', 0, 2));
+    return actions;
+}
+
 // Whole runs against the test server, every file shown.
 class Scenario : public RunFixture
 {

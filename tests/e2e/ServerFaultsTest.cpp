@@ -125,11 +125,15 @@ TEST_F(ServerFaultsTest, FullDisksKeepTheConfigurationAndTheRegistryFile)
 }
 
 // Targets the share will not replace (read-only, a folder of that name, a
-// folder that is not there) and a source that has gone fail one by one, also
-// after a long run into the folder that put their parts in a part folder; a
-// Sync target it will not delete (read-only) stays silently. The part folder
-// was made by another run of the program, which ended while this one still
-// wrote parts there: this run removes it when it is done with it.
+// folder that is not there, a file another program holds open and lets
+// nobody write), names the server refuses and a source that has gone fail
+// one by one, each saying why, also after a long run into the folder that
+// put their parts in a part folder; a target held open by a program that
+// lets others write it is replaced as a plain copy would replace it (written
+// in place, once the part is whole). A Sync target it will not delete
+// (read-only) stays silently. The part folder was made by another run of the
+// program, which ended while this one still wrote parts there: this run
+// removes it when it is done with it.
 TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
 {
     makeShareFolder("out/.tarvo-parts");
@@ -138,10 +142,13 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
         writeDevice(QString("\\Bulk\\f%1.txt").arg(i), "bulk");
         params.entries.append({"Bulk", QString("\\Bulk\\f%1.txt").arg(i)});
     }
-    for (const char* name : {"ro.txt", "dir.txt", "ok.txt"})
-        writeDevice(QStringLiteral("\\Docs\\") + name, "new");
+    const QStringList docs{"gone.txt",   "ro.txt",  "dir.txt",  "shared.txt",
+                           "locked.txt", "a:b.txt", "why?.txt", "ok.txt"};
+    for (const QString& name : docs.mid(1))
+        writeDevice("\\Docs\\" + name, "new " + name.toUtf8());
+    for (const char* name : {"ro.txt", "shared.txt", "locked.txt"})
+        writeShare(QStringLiteral("out/") + name, "old");
     writeDevice("\\Mirror\\a.txt", "a");
-    writeShare("out/ro.txt", "old");
     ASSERT_TRUE(samba().setReadOnly("out/ro.txt"));
     makeShareFolder("out/dir.txt");
     writeShare("mirror/readonly.txt", "read-only");
@@ -150,23 +157,36 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
     addSession("Office", line("Put", "\\Docs", "\\out", "Del"));
     addSession("Missing", line("Put", "\\Mirror", "\\no such folder"));
     addSession("Mirror", line("Put", "\\Mirror", "\\mirror", "Sync"));
-    for (const char* name : {"gone.txt", "ro.txt", "dir.txt", "ok.txt"})
-        params.entries.append({"Office", QStringLiteral("\\Docs\\") + name});
+    for (const QString& name : docs)
+        params.entries.append({"Office", "\\Docs\\" + name});
     params.entries += {{"Missing", "\\Mirror\\a.txt"}, {"Mirror", "\\Mirror\\a.txt"}};
+    const HeldShareFile shared(samba(), "out/shared.txt", HeldShareFile::Sharing::ReadAndWrite);
+    const HeldShareFile locked(samba(), "out/locked.txt", HeldShareFile::Sharing::ReadOnly);
+    ASSERT_TRUE(shared.isOpen() && locked.isOpen());
+    messages.answerNext(MessageResult::Cancel); // keep the sources
+    messages.answerNext(MessageResult::Cancel);
 
-    EXPECT_EQ(run(), 32);
+    EXPECT_EQ(run(), 33);
 
+    const QString refused = "The name is refused there: servers refuse names that hold any of "
+                            "\\ / : * ? \" < > |, and every side refuses a name longer than 255 "
+                            "characters or a step out of the folder (\"..\").";
+    const auto failed = [](const QString& name, const QString& why) {
+        return copyFailed("\\Docs\\" + name, sharePath("out/" + name), why);
+    };
     EXPECT_EQ(messages.texts(),
-              QStringList({copyFailed("\\Docs\\gone.txt", sharePath("out/gone.txt"),
-                                      "The file does not exist (any more)."),
-                           copyFailed("\\Docs\\ro.txt", sharePath("out/ro.txt"), Denied),
-                           copyFailed("\\Docs\\dir.txt", sharePath("out/dir.txt"), Denied),
+              QStringList({failed("gone.txt", "The file does not exist (any more)."),
+                           failed("ro.txt", Denied), failed("dir.txt", Denied),
+                           "Delete file \\Docs\\shared.txt ?",
+                           failed("locked.txt", "The file is in use by another program."),
+                           failed("a:b.txt", refused), failed("why?.txt", refused),
                            "Delete file \\Docs\\ok.txt ?",
                            copyFailed("\\Mirror\\a.txt", sharePath("no such folder/a.txt"),
                                       "The folder does not exist.")}));
-    EXPECT_EQ(readShare("out/ro.txt"), "old");
+    EXPECT_EQ(readShare("out/ro.txt") + readShare("out/locked.txt") + readShare("out/shared.txt"),
+              "oldoldnew shared.txt");
     EXPECT_TRUE(QFileInfo(onShare("out/dir.txt")).isDir());
-    EXPECT_EQ(shareNames("out").size(), 32);
+    EXPECT_EQ(shareNames("out").size(), 34);
     EXPECT_FALSE(QFileInfo::exists(onShare("out/.tarvo-parts")));
     EXPECT_EQ(shareNames("mirror"), QStringList({"a.txt", "readonly.txt"}));
 }
@@ -175,7 +195,9 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
 // unreadable") in a folder where this user may create and delete files: the
 // server would let a rename replace it, but this user may not write it, so
 // it stays, in a run long enough to put its parts in a part folder too. The
-// dry run names it as a file the send would replace.
+// dry run names it as a file the send would replace. The same on the device:
+// a fetch into a folder of the user who runs the program (here daemon) never
+// replaces a file there that this user may not write (root's, mode 644).
 TEST_F(ServerFaultsTest, AFileThisUserMayNotWriteIsNeverReplaced)
 {
     ASSERT_TRUE(samba().configure({}, {"force user = daemon", "hide unreadable = yes"}));
@@ -186,28 +208,9 @@ TEST_F(ServerFaultsTest, AFileThisUserMayNotWriteIsNeverReplaced)
     for (int i = 0; i < 20; ++i)
         writeDevice(QString("\\Docs\\f%1.txt").arg(i), "bulk");
     writeDevice("\\Docs\\private.txt", "mine");
-    addSession("Docs", line("Put", "\\Docs", "\\out"));
-
-    const Outcome dryRun = tarvo({"send", "--dry-run"});
-    const Outcome send = tarvo({"send", "--yes"});
-
-    EXPECT_TRUE(dryRun.out.contains("replace\t\\Docs\\private.txt\t" +
-                                    sharePath("out/private.txt").toUtf8() + '\t'))
-        << dryRun.out.constData();
-    EXPECT_EQ(send.exitCode, 1) << send.err.constData();
-    EXPECT_TRUE(send.err.contains("private.txt\n" + Denied.toUtf8())) << send.err.constData();
-    EXPECT_EQ(readShare("out/private.txt"), "another account's");
-    EXPECT_EQ(shareNames("out").size(), 21);
-    EXPECT_TRUE(PartsIn(onShare("out")).isEmpty());
-}
-
-// The same on the device: a fetch into a folder of the user who runs the
-// program never replaces a file there that this user may not write (root's,
-// mode 644), although the folder would let a rename replace it.
-TEST_F(ServerFaultsTest, AFetchNeverReplacesALocalFileThisUserMayNotWrite)
-{
     writeShare("in/report.txt", "new");
     writeDevice("\\Inbox\\report.txt", "another user's");
+    addSession("Docs", line("Put", "\\Docs", "\\out"));
     addSession("Fetch", line("Get", "\\Inbox", "\\in"));
     m_work.write("tarvo.txt", SettingsFileBytes(params.settings));
     const passwd* daemon = ::getpwnam("daemon");
@@ -215,58 +218,30 @@ TEST_F(ServerFaultsTest, AFetchNeverReplacesALocalFileThisUserMayNotWrite)
     for (const QString& path :
          {m_work.path(), m_work.filePath("tarvo.txt"), m_root.path(), native("\\Inbox")})
         ASSERT_EQ(::chown(QFile::encodeName(path).constData(), daemon->pw_uid, daemon->pw_gid), 0);
+    const auto send = [this](const char* option) {
+        return FinishProgram(
+            StartProgram("setpriv",
+                         {"--reuid=daemon", "--regid=daemon", "--clear-groups",
+                          TARVO_BINARY_DIR "/app/tarvo", "--config", m_work.filePath("tarvo.txt"),
+                          "--root", m_root.path(), "send", option},
+                         {"TARVO_REGISTRY=" + m_work.filePath("registry.ini")}, m_work),
+            m_work);
+    };
 
-    const Outcome send = FinishProgram(
-        StartProgram("setpriv",
-                     {"--reuid=daemon", "--regid=daemon", "--clear-groups",
-                      TARVO_BINARY_DIR "/app/tarvo", "--config", m_work.filePath("tarvo.txt"),
-                      "--root", m_root.path(), "send", "--yes"},
-                     {"TARVO_REGISTRY=" + m_work.filePath("registry.ini")}, m_work),
-        m_work);
+    const Outcome dryRun = send("--dry-run");
+    const Outcome sent = send("--yes");
 
-    EXPECT_EQ(send.exitCode, 1) << send.err.constData();
-    EXPECT_TRUE(send.err.contains("report.txt\n" + Denied.toUtf8())) << send.err.constData();
+    EXPECT_TRUE(dryRun.out.contains("replace\t\\Docs\\private.txt\t" +
+                                    sharePath("out/private.txt").toUtf8() + '\t'))
+        << dryRun.out.constData();
+    EXPECT_EQ(sent.exitCode, 1) << sent.err.constData();
+    EXPECT_TRUE(sent.err.contains("private.txt\n" + Denied.toUtf8()) &&
+                sent.err.contains("report.txt\n" + Denied.toUtf8()))
+        << sent.err.constData();
+    EXPECT_EQ(readShare("out/private.txt"), "another account's");
     EXPECT_EQ(TempFolder::read(native("\\Inbox\\report.txt")), "another user's");
-    EXPECT_TRUE(PartsIn(native("\\Inbox")).isEmpty());
-}
-
-// A target that another program holds open: one that lets others write it
-// is replaced as a plain copy would replace it (written in place, once the
-// part is whole), one that does not says so; names the server refuses say
-// which characters it refuses. The other files go on.
-TEST_F(ServerFaultsTest, TargetsInUseAndRefusedNamesSayWhy)
-{
-    makeShareFolder("out");
-    for (const char* name : {"shared.txt", "locked.txt"}) {
-        writeShare(QStringLiteral("out/") + name, "old");
-        writeDevice(QStringLiteral("\\Docs\\") + name, QByteArray("new ") + name);
-    }
-    for (const char* name : {"a:b.txt", "why?.txt", "ok.txt"})
-        writeDevice(QStringLiteral("\\Docs\\") + name, "new");
-    addSession("Docs", line("Put", "\\Docs", "\\out", "Del"));
-    for (const char* name : {"shared.txt", "locked.txt", "a:b.txt", "why?.txt", "ok.txt"})
-        params.entries.append({"Docs", QStringLiteral("\\Docs\\") + name});
-    const HeldShareFile shared(samba(), "out/shared.txt", HeldShareFile::Sharing::ReadAndWrite);
-    const HeldShareFile locked(samba(), "out/locked.txt", HeldShareFile::Sharing::ReadOnly);
-    ASSERT_TRUE(shared.isOpen() && locked.isOpen());
-    messages.answerNext(MessageResult::Cancel); // keep the sources
-    messages.answerNext(MessageResult::Cancel);
-
-    EXPECT_EQ(run(), 2);
-
-    const QString refused = "The name is refused there: servers refuse names that hold any of "
-                            "\\ / : * ? \" < > |, and every side refuses a name longer than 255 "
-                            "characters or a step out of the folder (\"..\").";
-    EXPECT_EQ(messages.texts(),
-              QStringList({"Delete file \\Docs\\shared.txt ?",
-                           copyFailed("\\Docs\\locked.txt", sharePath("out/locked.txt"),
-                                      "The file is in use by another program."),
-                           copyFailed("\\Docs\\a:b.txt", sharePath("out/a:b.txt"), refused),
-                           copyFailed("\\Docs\\why?.txt", sharePath("out/why?.txt"), refused),
-                           "Delete file \\Docs\\ok.txt ?"}));
-    EXPECT_EQ(readShare("out/shared.txt"), "new shared.txt");
-    EXPECT_EQ(readShare("out/locked.txt"), "old");
-    EXPECT_EQ(shareNames("out"), QStringList({"locked.txt", "ok.txt", "shared.txt"}));
+    EXPECT_EQ(shareNames("out").size(), 21);
+    EXPECT_EQ(PartsIn(onShare("out")) + PartsIn(native("\\Inbox")), QStringList());
 }
 
 // A share that is read-only for everyone refuses every temporary name, and

@@ -236,11 +236,12 @@ using ParallelCopiesTest = Scenario;
 TEST_F(ParallelCopiesTest, CopiesAtOnceArriveWholeInListOrder)
 {
     ASSERT_EQ(connect("S"), 0);
+    const auto name = [](const char* form, int i) { return QString(form).arg(i); };
     QList<CopyRequest> small, puts, gets;
     for (int i = 0; i < 12; ++i) {
         if (i != 2) // the third source is missing
-            writeDevice(QString("\\Ahead\\f%1.txt").arg(i), i ? "small" : Pattern(8 * MiB));
-        small.append({QString("\\Ahead\\f%1.txt").arg(i), sharePath(QString("f%1.txt").arg(i))});
+            writeDevice(name("\\Ahead\\f%1.txt", i), i ? "small" : Pattern(8 * MiB));
+        small.append({name("\\Ahead\\f%1.txt", i), sharePath(name("f%1.txt", i))});
     }
     {
         CopyAhead ahead(platform->files(), small, 3);
@@ -248,21 +249,20 @@ TEST_F(ParallelCopiesTest, CopiesAtOnceArriveWholeInListOrder)
             EXPECT_EQ(ahead.takeNext().error, i == 2 ? PlatformError::FileNotFound : 0) << i;
     } // left with copies running: the end waits for them
     for (int i : {0, 4, 6, 7, 11})
-        EXPECT_EQ(QFile::exists(onShare(QString("f%1.txt").arg(i))), i != 11) << i;
-    for (int i = 0; i < 4; ++i) {
-        writeDevice(QString("\\Big\\%1.bin").arg(i), Pattern(9 * MiB + i, i));
-        puts.append({QString("\\Big\\%1.bin").arg(i), sharePath(QString("%1.bin").arg(i))});
-        gets.append({sharePath(QString("%1.bin").arg(i)), QString("\\Back\\%1.bin").arg(i)});
-    }
+        EXPECT_EQ(QFile::exists(onShare(name("f%1.txt", i))), i != 11) << i;
     QDir().mkpath(native("\\Back"));
+    for (int i = 0; i < 4; ++i) {
+        writeDevice(name("\\Big\\%1.bin", i), Pattern(9 * MiB + i, i));
+        puts.append({name("\\Big\\%1.bin", i), sharePath(name("%1.bin", i))});
+        gets.append({sharePath(name("%1.bin", i)), name("\\Back\\%1.bin", i)});
+    }
     for (const QList<CopyRequest>& copies : {puts, gets}) {
         CopyAhead ahead(platform->files(), copies, 4);
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(ahead.takeNext().error, 0) << i;
     }
     for (int i = 0; i < 4; ++i) // there and back again
-        EXPECT_TRUE(TempFolder::read(native(QString("\\Back\\%1.bin").arg(i))) ==
-                    Pattern(9 * MiB + i, i));
+        EXPECT_TRUE(TempFolder::read(native(name("\\Back\\%1.bin", i))) == Pattern(9 * MiB + i, i));
 }
 
 } // namespace

@@ -141,12 +141,6 @@ TEST_P(ResumeWhenSafeTest, GoesOnFromThePartOnlyWhenItIsTheSourcesBytes)
     EXPECT_EQ(left(".part") + left(".note"), QStringList());
 }
 
-// The source's path in a test.
-QString SourceOf(const ResumeTest& test)
-{
-    return test.root.filePath("From/big.bin");
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, ResumeWhenSafeTest,
     ::testing::Values(
@@ -154,17 +148,19 @@ INSTANTIATE_TEST_SUITE_P(
         Change{"SizeChanged",
                [](ResumeTest& test) { test.root.write("From/big.bin", test.content + "more"); },
                false},
-        Change{"TimeChanged", [](ResumeTest& test) { SetTime(SourceOf(test), 1'600'000'000); },
+        Change{"TimeChanged",
+               [](ResumeTest& test) { SetTime(test.root.filePath("From/big.bin"), 1'600'000'000); },
                false},
         // The same bytes and last-write time, but another file.
         Change{"IdentityChanged",
                [](ResumeTest& test) {
+                   const QByteArray source = QFile::encodeName(test.root.filePath("From/big.bin"));
                    struct stat before;
-                   ::stat(QFile::encodeName(SourceOf(test)).constData(), &before);
-                   QFile::remove(SourceOf(test));
+                   ::stat(source.constData(), &before);
+                   QFile::remove(QFile::decodeName(source));
                    test.root.write("From/big.bin", test.content);
                    const timespec times[2] = {before.st_atim, before.st_mtim};
-                   ::utimensat(AT_FDCWD, QFile::encodeName(SourceOf(test)).constData(), times, 0);
+                   ::utimensat(AT_FDCWD, source.constData(), times, 0);
                },
                false},
         Change{"PartLongerThanSource",
@@ -182,25 +178,46 @@ INSTANTIATE_TEST_SUITE_P(
 // left (its process still runs, and may write it again): it copies from the
 // first byte and leaves that part alone. Once the part's process is gone,
 // the next run goes on with it, also in a process that ran before: a run
-// looks into the folder anew.
+// looks into the folder anew, and sweeps it: a part left by a run that is
+// gone stays while its note is there and it is younger than a week; one
+// older, or without its note, goes, and so does a note without its part.
+// Notes are never listed.
 TEST_F(ResumeTest, OnlyAPartWhoseRunIsGoneIsTakenOver)
 {
     const quint64 size = cut(files);
     LocalFileSystem second{DevicePaths(root.path())};
-    {
-        Follower follower;
-        const CopyOutcome outcome = copy(second, follower);
-        ASSERT_EQ(outcome.error, 0);
-        EXPECT_EQ(outcome.resumedFrom, 0u);
-        EXPECT_EQ(left(".part").size(), 1);
-        EXPECT_EQ(left(".note").size(), 1);
-    }
+    Follower follower;
+    CopyOutcome outcome = copy(second, follower);
+    ASSERT_EQ(outcome.error, 0);
+    EXPECT_EQ(outcome.resumedFrom, 0u);
+    EXPECT_EQ(left(".part").size() + left(".note").size(), 2);
     QFile::remove(root.filePath("To/big.bin"));
     leftByAnEndedRun();
+    const QString kept = left(".part")[0];
+    const QString note = left(".note")[0];
+    QDir to(root.filePath("To"));
+    // Of other ended runs: a part without its note (6), one older than a
+    // week (7), a note without its part (8).
+    const auto other = [&](const QString& name, const char* run) {
+        const QString copy = to.filePath(QString(name).replace("-4194305-", run));
+        QFile::copy(to.filePath(name), copy);
+        return copy;
+    };
+    other(kept, "-4194306-");
+    other(note, "-4194307-");
+    other(note, "-4194308-");
+    SetTime(other(kept, "-4194307-"), QDateTime::currentSecsSinceEpoch() - 8 * 24 * 60 * 60);
+    DirEntryList listed;
+    ASSERT_EQ(files.listFolder("\\To", listed), 0);
+    EXPECT_TRUE(listed.isEmpty());
 
     second.runStarts();
-    Follower follower;
-    const CopyOutcome outcome = copy(second, follower);
+    FileInfo version;
+    ASSERT_EQ(second.readAttributes(Source, version), 0);
+    EXPECT_EQ(second.resumableBytes(Source, version, Target), size);
+    EXPECT_EQ(left(".part") + left(".note"), QStringList({kept, note}));
+    EXPECT_TRUE(PartNames::isProgramOwn(note));
+    outcome = copy(second, follower);
     ASSERT_EQ(outcome.error, 0);
     EXPECT_EQ(outcome.resumedFrom, size);
     EXPECT_TRUE(copied() == content);
@@ -238,41 +255,6 @@ TEST_F(ResumeTest, OnlyACutCopyOfABigFileLeavesItsPart)
                   .error,
               PlatformError::Cancelled);
     EXPECT_EQ(left(".part") + left(".note"), QStringList());
-}
-
-// The first copy into a folder sweeps it: a part left by a run that is gone
-// stays while its note is there and it is younger than a week; one older,
-// or without its note, goes, and so does a note without its part. Notes
-// are never listed.
-TEST_F(ResumeTest, TheSweepKeepsAResumablePartForAWeek)
-{
-    cut(files);
-    leftByAnEndedRun();
-    const QString kept = left(".part")[0];
-    const QString note = left(".note")[0];
-    QDir to(root.filePath("To"));
-    // Of other ended runs: a part without its note (6), one older than a
-    // week (7), a note without its part (8).
-    const auto other = [&](const QString& name, const char* run) {
-        const QString copy = to.filePath(QString(name).replace("-4194305-", run));
-        QFile::copy(to.filePath(name), copy);
-        return copy;
-    };
-    other(kept, "-4194306-");
-    other(note, "-4194307-");
-    other(note, "-4194308-");
-    SetTime(other(kept, "-4194307-"), QDateTime::currentSecsSinceEpoch() - 8 * 24 * 60 * 60);
-    DirEntryList listed;
-    ASSERT_EQ(files.listFolder("\\To", listed), 0);
-    EXPECT_TRUE(listed.isEmpty());
-
-    LocalFileSystem next{DevicePaths(root.path())};
-    FileInfo version;
-    ASSERT_EQ(next.readAttributes(Source, version), 0);
-    EXPECT_EQ(next.resumableBytes(Source, version, Target), QFileInfo(to.filePath(kept)).size());
-    EXPECT_EQ(left(".part"), QStringList(kept));
-    EXPECT_EQ(left(".note"), QStringList(note));
-    EXPECT_TRUE(PartNames::isProgramOwn(note));
 }
 
 // A note reads back as it was written, and one cut short (its copy's

@@ -54,11 +54,13 @@ bool PrivateKeyring::start()
                      {"--session", "--fork", "--print-pid=1", "--address=" + m_address}, {},
                      output),
         output);
-    m_busPid = bus.exitCode == 0 ? bus.out.trimmed().toLongLong() : -1;
-    if (m_busPid <= 0) {
-        m_error = "dbus-daemon did not start: " + QString::fromUtf8(bus.err);
+    const auto fail = [this](const QString& why) {
+        m_error = why;
         return false;
-    }
+    };
+    m_busPid = bus.exitCode == 0 ? bus.out.trimmed().toLongLong() : -1;
+    if (m_busPid <= 0)
+        return fail("dbus-daemon did not start: " + QString::fromUtf8(bus.err));
     for (const QString& variable : environment())
         qputenv(variable.section(u'=', 0, 0).toLocal8Bit(),
                 variable.section(u'=', 1).toLocal8Bit());
@@ -66,21 +68,15 @@ bool PrivateKeyring::start()
     // Service on the bus; the daemon ends with the bus.
     QByteArray errors;
     if (RunProgram("gnome-keyring-daemon", {"--unlock", "--components=secrets"}, m_password,
-                   &errors) != 0) {
-        m_error = "gnome-keyring-daemon did not start: " + QString::fromUtf8(errors);
-        return false;
-    }
+                   &errors) != 0)
+        return fail("gnome-keyring-daemon did not start: " + QString::fromUtf8(errors));
     // The daemon claims its name on the bus after --unlock has returned; a
     // call before that would have the bus start a second keyring.
-    if (!waitForSecretService()) {
-        m_error = "the keyring did not appear on the bus";
-        return false;
-    }
+    if (!waitForSecretService())
+        return fail("the keyring did not appear on the bus");
     if (secretTool({"store", "--label=warm-up", "application", "tarvo-test"}, "x").isNull() ||
-        secretTool({"clear", "application", "tarvo-test"}).isNull()) {
-        m_error = "the keyring does not answer";
-        return false;
-    }
+        secretTool({"clear", "application", "tarvo-test"}).isNull())
+        return fail("the keyring does not answer");
     return true;
 }
 

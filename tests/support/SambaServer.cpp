@@ -5,9 +5,7 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <fcntl.h>
-#include <pwd.h>
 #include <QDeadlineTimer>
-#include <QDirIterator>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUuid>
@@ -202,21 +200,8 @@ bool SambaServer::setReadOnly(const QString& relative)
 
 bool SambaServer::giveShareTo(const QString& account)
 {
-    const passwd* user = ::getpwnam(account.toUtf8().constData());
-    if (!user)
-        return false;
-    bool given = ::chmod(QFile::encodeName(m_folder.path()).constData(), 0711) == 0 &&
-                 ::chmod(QFile::encodeName(m_folder.filePath("shares")).constData(), 0711) == 0;
-    const auto give = [&](const QString& path) {
-        given =
-            ::chown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid) == 0 && given;
-    };
-    give(shareFolder());
-    QDirIterator each(shareFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                      QDirIterator::Subdirectories);
-    while (each.hasNext())
-        give(each.next());
-    return given;
+    return RunProgram("chmod", {"0711", m_folder.path(), m_folder.filePath("shares")}) == 0 &&
+           RunProgram("chown", {"-R", account + ':' + account, shareFolder()}) == 0;
 }
 
 QStringList SambaServer::connectedShares() const
