@@ -11,19 +11,16 @@ QString Line(const QString& server, const QString& domain = "WG")
     return "Net,Put,\\\\" + server + "\\docs," + domain + ",\\Docs,\\,None,,ann,pw";
 }
 
-// A dialog step that notes the session shown, types into fields and ends the
-// dialog with OK or Cancel.
-ModalScript::Step Fill(QList<QPair<SessionField, QString>> fields, bool ok = true,
-                       QStringList* shown = nullptr)
+// Chooses an entry of a drop-down box as a user does: opens it and clicks.
+void Choose(const CNetSessionDlg& dialog, SessionField field, const QString& text)
 {
-    return [=](QDialog& dialog) {
-        auto& session = static_cast<CNetSessionDlg&>(dialog);
-        if (shown)
-            shown->append(session.values().sessionName);
-        for (const auto& [field, text] : fields)
-            TypeInto(session.control(field), text);
-        ok ? dialog.accept() : dialog.reject();
-    };
+    QComboBox& combo = *qobject_cast<QComboBox*>(dialog.control(field));
+    combo.showPopup();
+    QAbstractItemView* view = combo.view();
+    const QModelIndex index =
+        view->model()->index(combo.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive), 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    EXPECT_EQ(combo.currentText(), text);
 }
 
 class NetPageTest : public ::testing::Test
@@ -53,6 +50,16 @@ protected:
         }
         return rows;
     }
+    // The texts of a row (of the header for an empty name), column by column.
+    QStringList texts(const QString& name)
+    {
+        const QTreeWidgetItem* item = name.isEmpty() ? page.list().headerItem()
+                                                     : page.list().topLevelItem(page.FindRow(name));
+        QStringList texts;
+        for (int column = 0; column < page.list().columnCount(); ++column)
+            texts.append(item->text(column));
+        return texts;
+    }
     void select(const QStringList& names)
     {
         page.list().clearSelection();
@@ -69,6 +76,7 @@ protected:
     CNetPage page{settings, messages, sessionIcons, files, files};
 };
 
+// Each row shows the session's share, direction, folders and post-operation.
 TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCellsHaveTwoEdges)
 {
     EXPECT_EQ(rows(), QStringList({"Alpha D-", "beta D-", "gamma --", "Gamma --"}))
@@ -86,7 +94,13 @@ TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCell
                  session.control(SessionField::SessionName)->isAncestorOf(session.focusWidget()));
              session.reject();
          },
-         Fill({{SessionField::SessionName, "Office"}, {SessionField::Share, "\\\\fs\\team"}}),
+         Fill({{SessionField::SessionName, "Office"},
+               {SessionField::Share, "\\\\fs\\team"},
+               {SessionField::Op, "Get"},
+               {SessionField::LocalFolder, "\\Inbox"},
+               {SessionField::PcFolder, "\\Out"},
+               {SessionField::Post, "Move"},
+               {SessionField::PostFolder, "\\Sent"}}),
          Fill({{SessionField::SessionName, "beta"}, {SessionField::Share, "\\\\new\\s"}})});
     for (int i = 0; i < 3; ++i)
         Click(page, "addButton");
@@ -95,7 +109,11 @@ TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCell
     EXPECT_EQ(settings.Sessions.line("beta"), "Net,None,\\\\new\\s,WORKGROUP,,,None,,,");
     EXPECT_EQ(rows(), QStringList({"Alpha D-", "beta DT", "gamma --", "Gamma --", "Office --"}))
         << "the replaced row keeps its icon and tick";
-    EXPECT_EQ(page.list().topLevelItem(1)->text(1), "\\\\new\\s");
+    EXPECT_EQ(QList<QStringList>({texts(""), texts("Office"), texts("beta")}),
+              QList<QStringList>(
+                  {{"Name", "Share", "Direction", "Local Folder", "Share Folder", "Post-Operation"},
+                   {"Office", "\\\\fs\\team", "Get", "\\Inbox", "\\Out", "Move to \\Sent"},
+                   {"beta", "\\\\new\\s", "None", "", "", "None"}}));
 
     // Space on the current row toggles its tick, whichever column was clicked.
     CCheckListCtrl& list = page.list();
@@ -114,23 +132,22 @@ TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCell
     for (int i = 0; i < 40; ++i)
         list.addRow({QStringLiteral("Session %1").arg(i), "\\\\pc\\docs"});
     list.header()->setStretchLastSection(false);
-    list.header()->resizeSection(0, 100);
-    list.header()->resizeSection(1, 60);
-    for (int column = 2; column < list.columnCount(); ++column)
-        list.header()->resizeSection(column, 20);
+    for (int column = 0; column < list.columnCount(); ++column)
+        list.header()->resizeSection(column, column == 0 ? 100 : column == 1 ? 60 : 20);
     const int end = list.header()->length();
     ASSERT_LT(end, list.viewport()->width());
-    const int y = list.visualItemRect(list.topLevelItem(2)).top() + 2;
-    const auto clickedRow = [&](int x) {
+    const auto clickedRow = [&](int x, int y) {
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, {x, y});
         const QList<QTreeWidgetItem*> selected = list.selectedItems();
         return selected.size() == 1 ? list.indexOfTopLevelItem(selected.first()) : -1;
     };
-    for (const auto& [x, row] : QList<QPair<int, int>>{
-             {0, 2}, {99, 2}, {100, 2}, {159, 2}, {160, 2}, {end - 1, 2}, {end, -1}})
-        EXPECT_EQ(clickedRow(x), row) << "x " << x;
+    const int y = list.visualItemRect(list.topLevelItem(2)).top() + 2;
+    QList<int> clicked;
+    for (int x : {0, 99, 100, 159, 160, end - 1, end})
+        clicked.append(clickedRow(x, y));
+    EXPECT_EQ(clicked, QList<int>({2, 2, 2, 2, 2, 2, -1}));
     list.verticalScrollBar()->setValue(10);
-    EXPECT_EQ(clickedRow(40), 12);
+    EXPECT_EQ(clickedRow(40, y), 12);
     QWidget* other = page.findChild<QPushButton*>("addButton");
     page.activateWindow();
     other->setFocus();
@@ -139,6 +156,7 @@ TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCell
     EXPECT_TRUE(QTest::qWaitFor([&] { return list.hasFocus(); }));
 }
 
+// An edit's row shows its new texts.
 TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowRenamesOnALetterCaseChangeAndRemoveTakesTicks)
 {
     Click(page, "editButton");
@@ -146,13 +164,17 @@ TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowRenamesOnALetterCaseChangeAnd
     select({"gamma", "Alpha", "beta"});
     QStringList shown;
     {
-        ModalScript user({Fill({{SessionField::Domain, "CORP"}}, true, &shown),
+        ModalScript user({Fill({{SessionField::Domain, "CORP"}, {SessionField::PcFolder, "\\New"}},
+                               true, &shown),
                           Fill({{SessionField::Domain, "LOST"}}, false, &shown),
                           Fill({{SessionField::SessionName, "delta"}}, true, &shown)});
         Click(page, "editButton");
     }
     EXPECT_EQ(shown, QStringList({"Alpha", "beta", "gamma"}));
-    EXPECT_EQ(settings.Sessions.line("Alpha"), Line("A", "CORP"));
+    EXPECT_EQ(settings.Sessions.line("Alpha"),
+              "Net,Put,\\\\A\\docs,CORP,\\Docs,\\New,None,,ann,pw");
+    EXPECT_EQ(texts("Alpha"),
+              QStringList({"Alpha", "\\\\A\\docs", "Put", "\\Docs", "\\New", "None"}));
     EXPECT_EQ(settings.Sessions.line("beta"), Line("b"));
     EXPECT_EQ(settings.Sessions.line("gamma"), Line("g")) << "a rename keeps the old one";
     EXPECT_EQ(settings.Sessions.line("delta"), Line("g"));
@@ -184,18 +206,6 @@ TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowRenamesOnALetterCaseChangeAnd
     EXPECT_EQ(rows(), QStringList({"Alpha DT", "delta --", "Gamma DT"}));
 }
 
-// Chooses an entry of a drop-down box as a user does: opens it and clicks.
-void Choose(const CNetSessionDlg& dialog, SessionField field, const QString& text)
-{
-    QComboBox& combo = *qobject_cast<QComboBox*>(dialog.control(field));
-    combo.showPopup();
-    QAbstractItemView* view = combo.view();
-    const QModelIndex index =
-        view->model()->index(combo.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive), 0);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    EXPECT_EQ(combo.currentText(), text);
-}
-
 // The Map Network Drive dialog offers the Net sessions sorted, letter-case twins
 // both, and edits a session under its exact name.
 TEST_F(NetPageTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
@@ -214,19 +224,17 @@ TEST_F(NetPageTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
     EXPECT_EQ(names->currentIndex(), -1);
     EXPECT_EQ(dialog.SessionLine(), "Net,None,,WORKGROUP,,,None,,,");
     QWidget* postFolder = dialog.control(SessionField::PostFolder);
-    EXPECT_TRUE(postFolder->isEnabled()) << "at first, although Post is None";
-    QString enabled;
+    QString enabled = postFolder->isEnabled() ? "+" : "-"; // at first, although Post is None
     for (const char* post : {"Sync", "Copy", "Del", "Move", "None"}) {
         Choose(dialog, SessionField::Post, post);
         enabled += postFolder->isEnabled() ? "+" : "-";
     }
-    EXPECT_EQ(enabled, "-+-+-");
-    Choose(dialog, SessionField::SessionName, "Home");
-    EXPECT_EQ(dialog.SessionLine(), sessions.line("Home"));
-    EXPECT_TRUE(postFolder->isEnabled());
-    Choose(dialog, SessionField::SessionName, "work");
-    EXPECT_EQ(dialog.SessionLine(), sessions.line("work"));
-    EXPECT_FALSE(postFolder->isEnabled());
+    for (const char* name : {"Home", "work"}) {
+        Choose(dialog, SessionField::SessionName, name);
+        EXPECT_EQ(dialog.SessionLine(), sessions.line(name));
+        enabled += postFolder->isEnabled() ? "+" : "-";
+    }
+    EXPECT_EQ(enabled, "+-+-+-+-");
     NetSession lower;
     lower.Name = "gamma";
     ParseNetSession(sessions.line("gamma"), lower);
@@ -235,70 +243,34 @@ TEST_F(NetPageTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
         << "edits its exact name, not its letter-case twin's";
 }
 
-// Two sessions on one share differ in their direction, folders and
-// post-operation, and the list shows them all; an edit shows its new texts.
-TEST_F(NetPageTest, RowsShowDirectionFoldersAndPostOperationBesideNameAndShare)
-{
-    settings.Sessions.insert("Out", "Net,Put,\\\\fs\\team,WG,\\Outbox,\\In,Move,\\Sent,u,p");
-    settings.Sessions.insert("In", "Net,Get,\\\\fs\\team,WG,\\Inbox,\\Out,None,,u,p");
-    CNetPage shown{settings, messages, sessionIcons, files, files};
-    shown.show();
-    CCheckListCtrl& list = shown.list();
-    QStringList headers;
-    for (int column = 0; column < list.columnCount(); ++column)
-        headers.append(list.headerItem()->text(column));
-    EXPECT_EQ(headers, QStringList({"Name", "Share", "Direction", "Local Folder", "Share Folder",
-                                    "Post-Operation"}));
-    const auto row = [&](const QString& name) {
-        QStringList texts;
-        for (int column = 0; column < list.columnCount(); ++column)
-            texts.append(list.topLevelItem(shown.FindRow(name))->text(column));
-        return texts;
-    };
-    EXPECT_EQ(row("Out"),
-              QStringList({"Out", "\\\\fs\\team", "Put", "\\Outbox", "\\In", "Move to \\Sent"}));
-    EXPECT_EQ(row("In"), QStringList({"In", "\\\\fs\\team", "Get", "\\Inbox", "\\Out", "None"}));
-
-    shown.list().clearSelection();
-    shown.list().topLevelItem(shown.FindRow("In"))->setSelected(true);
-    ModalScript user({Fill({{SessionField::Post, "Sync"}, {SessionField::PcFolder, "\\New"}})});
-    Click(shown, "editButton");
-    EXPECT_EQ(row("In"), QStringList({"In", "\\\\fs\\team", "Get", "\\Inbox", "\\New", "Sync"}));
-}
-
 // The Share field takes a share as users write it and stores the line's own
 // form; a text that names no share keeps the dialog open on the field, with
 // an example of the right form.
 TEST_F(NetPageTest, ShareIsStoredInTheLinesFormAndAShareWithoutServerAndShareIsRefused)
 {
-    ModalScript user(
-        {[&](QDialog& dialog) {
-             auto& session = static_cast<CNetSessionDlg&>(dialog);
-             EXPECT_EQ(
-                 qobject_cast<QLineEdit*>(session.control(SessionField::Share))->placeholderText(),
-                 "\\\\server\\share");
-             EXPECT_EQ(session.control(SessionField::PcFolder)->toolTip(),
-                       "PC Folder: the folder on the share");
-             TypeInto(session.control(SessionField::SessionName), "Office");
-             TypeInto(session.control(SessionField::Share), "127.0.0.1/docs");
-             session.control(SessionField::Domain)->setFocus();
-             session.accept();
-             EXPECT_TRUE(session.isVisible());
-             // The field that gets the focus, whether or not the window
-             // manager has made the dialog active yet.
-             EXPECT_EQ(session.focusWidget(), session.control(SessionField::Share));
-             TypeInto(session.control(SessionField::Share), "//fs:4450/docs/");
-             session.accept();
-             EXPECT_FALSE(session.isVisible());
-         },
-         Fill({{SessionField::SessionName, "Home"}, {SessionField::Share, "smb://nas/music"}})});
-    Click(page, "addButton");
+    ModalScript user({[&](QDialog& dialog) {
+        auto& session = static_cast<CNetSessionDlg&>(dialog);
+        EXPECT_EQ(qobject_cast<QLineEdit*>(session.control(SessionField::Share))->placeholderText(),
+                  "\\\\server\\share");
+        EXPECT_EQ(session.control(SessionField::PcFolder)->toolTip(),
+                  "PC Folder: the folder on the share");
+        TypeInto(session.control(SessionField::SessionName), "Office");
+        TypeInto(session.control(SessionField::Share), "127.0.0.1/docs");
+        session.control(SessionField::Domain)->setFocus();
+        session.accept();
+        EXPECT_TRUE(session.isVisible());
+        // The field that gets the focus, whether or not the window
+        // manager has made the dialog active yet.
+        EXPECT_EQ(session.focusWidget(), session.control(SessionField::Share));
+        TypeInto(session.control(SessionField::Share), "//fs:4450/docs/");
+        session.accept();
+        EXPECT_FALSE(session.isVisible());
+    }});
     Click(page, "addButton");
     EXPECT_EQ(messages.texts(), QStringList{"Share must name a server and a share, such as "
                                             "\\\\fileserver\\docs or smb://fileserver/docs."});
     EXPECT_EQ(settings.Sessions.line("Office"), "Net,None,\\\\fs:4450\\docs,WORKGROUP,,,None,,,");
-    EXPECT_EQ(settings.Sessions.line("Home"), "Net,None,\\\\nas\\music,WORKGROUP,,,None,,,");
-    EXPECT_EQ(page.list().topLevelItem(page.FindRow("Office"))->text(1), "\\\\fs:4450\\docs");
+    EXPECT_EQ(texts("Office").value(1), "\\\\fs:4450\\docs");
 }
 
 // "..." browses the device for Local Folder and the share typed for PC
@@ -333,8 +305,8 @@ TEST_F(NetPageTest, FolderButtonsBrowseTheDeviceAndTheShareTypedAndFillTheField)
     Click(dialog, "browseLocalButton");
     Click(dialog, "browsePcButton");
     EXPECT_EQ(roots, QStringList({"Pocket PC", "\\\\pc\\docs"}));
-    EXPECT_EQ(dialog.values().localFolder, "\\My Documents");
-    EXPECT_EQ(dialog.values().pcFolder, "\\in");
+    EXPECT_EQ(QStringList({dialog.values().localFolder, dialog.values().pcFolder}),
+              QStringList({"\\My Documents", "\\in"}));
     EXPECT_FALSE(settings.Sessions.contains("Office")) << "the sheet's table stays as it was";
 }
 
@@ -360,54 +332,43 @@ TEST_F(NetPageTest, ClosingTheDialogDuringATestDropsTheTest)
 }
 
 // Test logs on to the real server with what is typed and says what the PC
-// folder holds, or why it could not log on.
+// folder holds, or why it could not log on; the dialog tells it, no box.
 class SessionTestButtonTest : public SambaTest
-{
-protected:
-    CNetSessionDlg& dialog(const QString& password)
-    {
-        SessionForm form = SessionFormForAdd();
-        form.sessionName = "Office";
-        form.share = "smb://127.0.0.1:" + QString::number(samba().port()) + "/share/";
-        form.userName = SambaServer::UserName;
-        form.password = password;
-        form.pcFolder = "\\in";
-        m_dialog = std::make_unique<CNetSessionDlg>(
-            form, CBrowseDlg::Services{settings, platform->files(), platform->connections(),
-                                       messages, icons});
-        m_dialog->show();
-        return *m_dialog;
-    }
-    static QString test(CNetSessionDlg& dialog)
-    {
-        Click(dialog, "testButton");
-        EXPECT_FALSE(dialog.testButton().isEnabled()) << "while the test runs";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isTesting(); }, 20000));
-        EXPECT_TRUE(dialog.testButton().isEnabled());
-        return dialog.testResult();
-    }
-
-    TempFolder device;
-    std::unique_ptr<PlatformServices> platform = PlatformServices::create(device.path());
-    Settings settings;
-    ScriptedMessageService messages;
-    ImageList icons = SessionIcons();
-    std::unique_ptr<CNetSessionDlg> m_dialog;
-};
+{};
 
 TEST_F(SessionTestButtonTest, NamesWhatThePcFolderHoldsOrWhyTheLogonFailed)
 {
     const QString in = samba().shareFolder() + "/in/";
     ASSERT_TRUE(QDir().mkpath(in + "old"));
-    for (const char* name : {"a.txt", "b.txt"}) {
-        QFile file(in + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (const char* name : {"a.txt", "b.txt"})
+        ASSERT_TRUE(QFile(in + name).open(QIODevice::WriteOnly));
+    TempFolder device;
+    const std::unique_ptr<PlatformServices> platform = PlatformServices::create(device.path());
+    Settings settings;
+    ScriptedMessageService messages;
+    ImageList icons = SessionIcons();
+    SessionForm form = SessionFormForAdd();
+    form.sessionName = "Office";
+    form.share = "smb://127.0.0.1:" + QString::number(samba().port()) + "/share/";
+    form.userName = SambaServer::UserName;
+    form.pcFolder = "\\in";
+    QStringList found;
+    for (const QString& password : {samba().password(), QStringLiteral("not the password")}) {
+        form.password = password;
+        CNetSessionDlg dialog(
+            form, {settings, platform->files(), platform->connections(), messages, icons});
+        dialog.show();
+        Click(dialog, "testButton");
+        EXPECT_FALSE(dialog.testButton().isEnabled()) << "while the test runs";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isTesting(); }, 20000));
+        EXPECT_TRUE(dialog.testButton().isEnabled());
+        found.append(dialog.testResult());
     }
-    EXPECT_EQ(test(dialog(samba().password())),
-              "Logged on to " + samba().shareText() + "; \\in holds 2 files and 1 folder.");
-    EXPECT_EQ(test(dialog("not the password")),
-              "Could not log on to " + samba().shareText() + ": Wrong user name or password.");
-    EXPECT_EQ(messages.texts(), QStringList()) << "the dialog tells it, no box";
+    EXPECT_EQ(found, QStringList({"Logged on to " + samba().shareText() +
+                                      "; \\in holds 2 files and 1 folder.",
+                                  "Could not log on to " + samba().shareText() +
+                                      ": Wrong user name or password."}));
+    EXPECT_EQ(messages.texts(), QStringList());
 }
 
 } // namespace

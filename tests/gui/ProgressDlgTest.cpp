@@ -14,25 +14,18 @@
 namespace tarvo::test {
 namespace {
 
-QString Text(const QWidget& dialog, const char* name)
+// A run on in-memory files: sessions without a direction copy their entries
+// into \My Documents. holdAfterFirstMiB() stops each copy after its first MiB
+// until the test releases goOn; the run is let go before the files go.
+struct RunFiles
 {
-    const auto* label = dialog.findChild<QLabel*>(name);
-    const auto* elided = qobject_cast<const ElidedLabel*>(label);
-    return elided ? elided->fullText() : label->text();
-}
-
-// Each test runs in the usual font and in one twice as large.
-class DialogTest : public ::testing::TestWithParam<int>
-{
-protected:
-    DialogTest()
+    ~RunFiles()
     {
-        QFont font = m_font;
-        font.setPointSizeF(m_font.pointSizeF() * GetParam());
-        QApplication::setFont(font);
+        goOn.release(100);
+        EXPECT_TRUE(QTest::qWaitFor([] { return TransferJob::running() == 0; }));
+        // The let-go job goes now, and joins its thread, not at some later turn of the loop.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    ~DialogTest() override { QApplication::setFont(m_font); }
-    // Sessions without a direction copy their entries into \My Documents.
     void addFiles(const QString& postOp, const QStringList& paths, const QString& session = "Local")
     {
         files.addFolder("\\My Documents");
@@ -43,9 +36,32 @@ protected:
             params.entries.append({session, path});
         }
     }
+    void holdAfterFirstMiB()
+    {
+        files.setBlockHook([this](const QString&, quint64 done) {
+            if (done == 1 << 20) {
+                paused.release();
+                goOn.acquire();
+            }
+        });
+    }
     MemoryFileSystem files;
     TransferParams params;
     ScriptedMessageService messages;
+    QSemaphore paused, goOn;
+};
+
+// Each test runs in the usual font and in one twice as large.
+class DialogTest : public ::testing::TestWithParam<int>, public RunFiles
+{
+protected:
+    DialogTest()
+    {
+        QFont font = m_font;
+        font.setPointSizeF(m_font.pointSizeF() * GetParam());
+        QApplication::setFont(font);
+    }
+    ~DialogTest() override { QApplication::setFont(m_font); }
     const QFont m_font = QApplication::font();
 };
 
@@ -81,12 +97,12 @@ TEST_P(DialogTest, ProgressShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
     dialog.show();
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return dialog.findChild<QPushButton*>("done")->isVisible(); }));
-    EXPECT_EQ(dialog.findChild<QProgressBar*>()->value(), 100);
-    EXPECT_TRUE(dialog.findChild<QPushButton*>("cancel")->isHidden());
-    QStringList texts{dialog.windowTitle()};
-    for (const char* name : {"summary", "heading", "file", "size", "from", "to", "session",
-                             "progressLine", "failureCount", "fileBytes"})
-        texts.append(Text(dialog, name));
+    EXPECT_TRUE(dialog.findChild<QProgressBar*>()->value() == 100 &&
+                dialog.findChild<QPushButton*>("cancel")->isHidden());
+    const QStringList texts =
+        QStringList(dialog.windowTitle()) +
+        Texts(dialog, {"summary", "heading", "file", "size", "from", "to", "session",
+                       "progressLine", "failureCount", "fileBytes"});
     EXPECT_EQ(
         texts,
         QStringList(
@@ -99,8 +115,7 @@ TEST_P(DialogTest, ProgressShowsTheRunAndListsTheFailuresTheUserChoseNotToSee)
     EXPECT_EQ(offers, QStringList({"", "", "Don't show again in this run"}));
     EXPECT_EQ(parents, QList<QWidget*>(3, &dialog));
     auto* failures = dialog.findChild<QListWidget*>("failures");
-    ASSERT_EQ(failures->count(), 1);
-    EXPECT_TRUE(failures->isVisible());
+    ASSERT_TRUE(failures->isVisible() && failures->count() == 1);
     EXPECT_EQ(failures->item(0)->text(),
               "Failed to copy file \\Out\\z.txt to \\My Documents\\z.txt\n"
               "The file does not exist (any more).");
@@ -166,23 +181,15 @@ TEST_P(DialogTest, ProgressEscapeAndTheCloseBoxAskBeforeTheRunStopsInTheMiddleOf
     const QString name = "A rather long name for a file that a user sends.bin";
     addFiles("Del", {folder + "\\" + name});
     addFiles("Del", {"\\Out\\c.txt"}, "Later");
-    // The copy of the first file stops after its first MiB until the test lets it go.
     files.setSize(folder + "\\" + name, 1'234'567'890);
-    QSemaphore paused, goOn;
-    files.setBlockHook([&](const QString&, quint64 done) {
-        if (done == 1 << 20) {
-            paused.release();
-            goOn.acquire();
-        }
-    });
-    const auto letGo = qScopeGuard([&] { goOn.release(); });
+    holdAfterFirstMiB();
     {
         CProgressDlg dialog(params, files, files, messages);
-        ModalScript user(
-            {[](QDialog& box) { static_cast<QMessageBox&>(box).button(QMessageBox::No)->click(); },
-             [](QDialog& box) {
-                 static_cast<QMessageBox&>(box).button(QMessageBox::Yes)->click();
-             }});
+        const auto answer = [](QMessageBox::StandardButton button) -> ModalScript::Step {
+            return
+                [button](QDialog& box) { static_cast<QMessageBox&>(box).button(button)->click(); };
+        };
+        ModalScript user({answer(QMessageBox::No), answer(QMessageBox::Yes)});
         dialog.show();
         ASSERT_TRUE(paused.tryAcquire(1, 10000));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !Text(dialog, "speed").isEmpty(); }));
@@ -202,19 +209,19 @@ TEST_P(DialogTest, ProgressEscapeAndTheCloseBoxAskBeforeTheRunStopsInTheMiddleOf
 
         // The copy hangs on: the dialog lets the run go.
         ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isRunning(); }));
-        EXPECT_EQ(Text(dialog, "summary"),
-                  "0 of 2 files are transferred successfully\nThe run was cancelled during the "
-                  "copy of " +
-                      folder + "\\" + name +
-                      ": that file was not sent, and the files after it were not started.");
-        EXPECT_EQ(Text(dialog, "heading"), "Transfer cancelled");
+        EXPECT_EQ(Texts(dialog, {"summary", "heading"}),
+                  QStringList({"0 of 2 files are transferred successfully\nThe run was cancelled "
+                               "during the copy of " +
+                                   folder + "\\" + name +
+                                   ": that file was not sent, and the files after it were not "
+                                   "started.",
+                               "Transfer cancelled"}));
         EXPECT_TRUE(dialog.findChild<QPushButton*>("done")->isVisible());
         QTest::keyClick(&dialog, Qt::Key_Escape);
         EXPECT_FALSE(dialog.isVisible());
     }
     goOn.release();
     ASSERT_TRUE(QTest::qWaitFor([] { return TransferJob::running() == 0; }));
-    // The let-go job goes now, and joins its thread, not at some later turn of the loop.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(files.names("\\My Documents"), QStringList());
     EXPECT_EQ(files.names(folder), QStringList{name});
@@ -245,11 +252,9 @@ TEST_P(DialogTest, ReplaceShowsTheFilesAsReadAnswersByItsButtonsAndNoDialogClips
 {
     CReplaceDlg replace(Existing, New);
     replace.show();
-    QStringList texts{replace.windowTitle()};
-    for (const char* name : {"message", "existingFolder", "existingSize", "newFolder", "newSize"})
-        texts.append(Text(replace, name));
     EXPECT_EQ(
-        texts,
+        QStringList(replace.windowTitle()) +
+            Texts(replace, {"message", "existingFolder", "existingSize", "newFolder", "newSize"}),
         QStringList({"Confirm File Replace", "A file named 'report.txt' already exists.",
                      "\\\\pc\\Share Copy\\", "1,234,567 bytes", "\\My Documents\\", "3 bytes"}));
     EXPECT_NE(Text(replace, "existingDate"), Text(replace, "newDate"));
@@ -266,31 +271,30 @@ TEST_P(DialogTest, ReplaceShowsTheFilesAsReadAnswersByItsButtonsAndNoDialogClips
         << message->text().toStdString();
 
     // Each button gives its answer; Return is Yes, Escape gives none.
-    for (const auto& [button, answer] :
-         QList<QPair<QString, ReplaceAnswer>>{{"Yes", ReplaceYes},
-                                              {"Yes To All", ReplaceYesToAll},
-                                              {"No To All", ReplaceNoToAll},
-                                              {"Return", ReplaceYes},
-                                              {"Escape", ReplaceAsk}}) {
+    QList<std::pair<bool, ReplaceAnswer>> replies;
+    for (const QString button : {"Yes", "Yes To All", "No To All", "Return", "Escape"}) {
         ModalScript user({[&button](QDialog& dialog) {
-            if (button == "Return" || button == "Escape")
-                QTest::keyClick(&dialog, button == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+            if (auto* pressed = dialog.findChild<QPushButton*>(button))
+                pressed->click();
             else
-                dialog.findChild<QPushButton*>(button)->click();
+                QTest::keyClick(&dialog, button == "Return" ? Qt::Key_Return : Qt::Key_Escape);
             if (dialog.isVisible())
                 dialog.reject();
         }});
         const ReplaceReply reply = AskReplace(Existing, New);
-        EXPECT_EQ(reply.accepted, button != "Escape") << button.toStdString();
-        EXPECT_EQ(reply.answer, answer) << button.toStdString();
+        replies.append({reply.accepted, reply.answer});
     }
+    EXPECT_EQ(replies, (QList<std::pair<bool, ReplaceAnswer>>{{true, ReplaceYes},
+                                                              {true, ReplaceYesToAll},
+                                                              {true, ReplaceNoToAll},
+                                                              {true, ReplaceYes},
+                                                              {false, ReplaceAsk}}));
 
     files.addFolder("\\My Documents");
     ImageList sessionIcons = SessionIcons();
-    CBrowseDlg browse(CBrowseDlg::Services{params.settings, files, files, messages, sessionIcons},
-                      QString());
-    CNetSessionDlg session(SessionFormForAdd(), CBrowseDlg::Services{params.settings, files, files,
-                                                                     messages, sessionIcons});
+    const CBrowseDlg::Services services{params.settings, files, files, messages, sessionIcons};
+    CBrowseDlg browse(services, QString());
+    CNetSessionDlg session(SessionFormForAdd(), services);
     for (QDialog* dialog : std::initializer_list<QDialog*>{&replace, &session, &browse}) {
         dialog->show();
         EXPECT_EQ(ClippedTexts(*dialog), QStringList()) << dialog->windowTitle().toStdString();
@@ -310,13 +314,14 @@ TEST_P(DialogTest, OptionsOpensOnGeneralReadsTheDefaultChoiceAndRebuildsTheMaskO
     const AboutFacts about{"/home/alice/customers/north-harbour-office/configuration/tarvo.txt",
                            "/home/alice/.local/state/tarvo", ProgramLicence(),
                            "/home/alice/src/tarvo-checkout-for-the-office-pcs/README.md"};
-    COptions sheet("Options", OptionsContext{settings, messages, sessionIcons, files, files,
-                                             QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1", about});
+    const auto context = [&](const AboutFacts& facts) {
+        return OptionsContext{settings,    messages, sessionIcons,
+                              files,       files,    QIcon(":/res/icon128_32.xpm"),
+                              "Tarvo 1.1", facts};
+    };
+    COptions sheet("Options", context(about));
     sheet.show();
-    COptions withoutFacts("Options",
-                          OptionsContext{settings, messages, sessionIcons, files, files,
-                                         QIcon(":/res/icon128_32.xpm"), "Tarvo 1.1", AboutFacts{}});
-    EXPECT_EQ(sheet.sizeHint(), withoutFacts.sizeHint());
+    EXPECT_EQ(sheet.sizeHint(), COptions("Options", context({})).sizeHint());
     EXPECT_EQ(sheet.tabs().currentIndex(), 0);
     EXPECT_EQ(sheet.findChild<QComboBox*>("defaultChoiceBox")->currentText(), "No");
     for (const auto& [typed, read] : QList<QPair<QString, int>>{{"", 4}, {"yEs", 2}, {"yes ", 0}}) {
@@ -370,36 +375,21 @@ TEST(ProgressDlgTest, TitlesFollowTheBarAndALongRunEndingInTheBackgroundIsToldOn
          {std::tuple{true, 0ms, QStringList{"1 of 1 file sent"}},
           std::tuple{false, 0ms, QStringList()},
           std::tuple{true, std::chrono::milliseconds(1h), QStringList()}}) {
-        // A file of 4 MiB, whose copy waits after its first MiB until the test lets it go.
-        MemoryFileSystem files;
-        files.addFolder("\\My Documents");
-        files.addFile("\\Out\\big.bin", "x");
-        files.setSize("\\Out\\big.bin", 4 << 20);
-        TransferParams params{{}, {{"Local", "\\Out\\big.bin"}}, {}, {4 << 20}};
-        params.settings.Sessions.insert("Local", "Net,None,\\\\x\\y,WG,\\In,\\,None,,u,");
-        params.settings.DefaultSession.append("Local");
-        QSemaphore paused, goOn;
-        files.setBlockHook([&](const QString&, quint64 done) {
-            if (done == 1 << 20) {
-                paused.release();
-                goOn.acquire();
-            }
-        });
-        ScriptedMessageService messages;
+        RunFiles run; // a file of 4 MiB
+        run.addFiles("None", {"\\Out\\big.bin"});
+        run.files.setSize("\\Out\\big.bin", 4 << 20);
+        run.params.sizes = {4 << 20};
+        run.holdAfterFirstMiB();
         DesktopRecord desktop;
-        CProgressDlg dialog(params, files, files, messages);
-        const auto letGo = qScopeGuard([&] {
-            goOn.release(); // also when the test fails midway, before the files go
-            EXPECT_TRUE(QTest::qWaitFor([] { return TransferJob::running() == 0; }));
-        });
+        CProgressDlg dialog(run.params, run.files, run.files, run.messages);
         dialog.showProgressInTitleOf(&window);
         dialog.setNotifier(&desktop, longRun);
         dialog.show();
-        ASSERT_TRUE(paused.tryAcquire(1, 10000));
+        ASSERT_TRUE(run.paused.tryAcquire(1, 10000));
         // 1 MiB of 4 MiB and of the weight that each file adds.
         ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.windowTitle().startsWith("24%"); }));
-        EXPECT_EQ(window.windowTitle(), QStringLiteral("24% \u2013 Sending \u2013 Tarvo"));
-        EXPECT_EQ(dialog.windowTitle(), window.windowTitle());
+        EXPECT_EQ(QStringList({dialog.windowTitle(), window.windowTitle()}),
+                  QStringList(2, QStringLiteral("24% \u2013 Sending \u2013 Tarvo")));
 
         if (inBackground)
             otherProgram.requestActivate();
@@ -409,7 +399,7 @@ TEST(ProgressDlgTest, TitlesFollowTheBarAndALongRunEndingInTheBackgroundIsToldOn
         ASSERT_TRUE(QTest::qWaitFor([&, inBackground = inBackground] {
             return QApplication::activeWindow() == (inBackground ? nullptr : &dialog);
         }));
-        goOn.release();
+        run.goOn.release();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isRunning(); }));
         EXPECT_EQ(QStringList({dialog.windowTitle(), window.windowTitle()}),
                   QStringList({"Progress", "Tarvo"}));
