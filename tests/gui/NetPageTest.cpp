@@ -250,10 +250,6 @@ TEST_F(NetPageTest, ShareIsStoredInTheLinesFormAndAShareWithoutServerAndShareIsR
 {
     ModalScript user({[&](QDialog& dialog) {
         auto& session = static_cast<CNetSessionDlg&>(dialog);
-        EXPECT_EQ(qobject_cast<QLineEdit*>(session.control(SessionField::Share))->placeholderText(),
-                  "\\\\server\\share");
-        EXPECT_EQ(session.control(SessionField::PcFolder)->toolTip(),
-                  "PC Folder: the folder on the share");
         TypeInto(session.control(SessionField::SessionName), "Office");
         TypeInto(session.control(SessionField::Share), "127.0.0.1/docs");
         session.control(SessionField::Domain)->setFocus();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "config/ConfigCheck.h"
-#include "config/NetSession.h"
 #include "core/browse/FolderTreeModel.h"
 #include "core/filelist/FileListRefresher.h"
 #include "core/filelist/FileListTexts.h"
