@@ -6,6 +6,11 @@
 namespace tarvo::test {
 namespace {
 
+using enum SessionField;
+
+const QString NoShare = "Share must name a server and a share, such as \\\\fileserver\\docs or "
+                        "smb://fileserver/docs.";
+
 QString Line(const QString& server, const QString& domain = "WG")
 {
     return "Net,Put,\\\\" + server + "\\docs," + domain + ",\\Docs,\\,None,,ann,pw";
@@ -86,22 +91,16 @@ TEST_F(NetPageTest, ListsTheNetSessionsInNameOrderAddShowsTheNewOneAtOnceAndCell
     ModalScript user(
         {[](QDialog& dialog) {
              auto& session = static_cast<CNetSessionDlg&>(dialog);
-             TypeInto(session.control(SessionField::SessionName), "ALPHA");
-             session.control(SessionField::Share)->setFocus();
+             TypeInto(session.control(SessionName), "ALPHA");
+             session.control(Share)->setFocus();
              session.accept();
              EXPECT_TRUE(session.isVisible()) << "refused: a letter-case twin of Alpha";
-             EXPECT_TRUE(
-                 session.control(SessionField::SessionName)->isAncestorOf(session.focusWidget()));
+             EXPECT_TRUE(session.control(SessionName)->isAncestorOf(session.focusWidget()));
              session.reject();
          },
-         Fill({{SessionField::SessionName, "Office"},
-               {SessionField::Share, "\\\\fs\\team"},
-               {SessionField::Op, "Get"},
-               {SessionField::LocalFolder, "\\Inbox"},
-               {SessionField::PcFolder, "\\Out"},
-               {SessionField::Post, "Move"},
-               {SessionField::PostFolder, "\\Sent"}}),
-         Fill({{SessionField::SessionName, "beta"}, {SessionField::Share, "\\\\new\\s"}})});
+         Fill({SessionName, Share, Op, LocalFolder, PcFolder, Post, PostFolder},
+              {"Office", "\\\\fs\\team", "Get", "\\Inbox", "\\Out", "Move", "\\Sent"}),
+         Fill({SessionName, Share}, {"beta", "\\\\new\\s"})});
     for (int i = 0; i < 3; ++i)
         Click(page, "addButton");
     EXPECT_EQ(messages.texts(), QStringList{"The session name \"ALPHA\" differs from the session "
@@ -164,10 +163,9 @@ TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowRenamesOnALetterCaseChangeAnd
     select({"gamma", "Alpha", "beta"});
     QStringList shown;
     {
-        ModalScript user({Fill({{SessionField::Domain, "CORP"}, {SessionField::PcFolder, "\\New"}},
-                               true, &shown),
-                          Fill({{SessionField::Domain, "LOST"}}, false, &shown),
-                          Fill({{SessionField::SessionName, "delta"}}, true, &shown)});
+        ModalScript user({Fill({Domain, PcFolder}, {"CORP", "\\New"}, true, &shown),
+                          Fill({Domain}, {"LOST"}, false, &shown),
+                          Fill({SessionName}, {"delta"}, true, &shown)});
         Click(page, "editButton");
     }
     EXPECT_EQ(shown, QStringList({"Alpha", "beta", "gamma"}));
@@ -181,7 +179,7 @@ TEST_F(NetPageTest, EditRunsOneDialogPerSelectedRowRenamesOnALetterCaseChangeAnd
 
     Tick(page, "beta");
     select({"beta"});
-    ModalScript user({Fill({{SessionField::SessionName, "Beta"}, {SessionField::Domain, "CORP"}})});
+    ModalScript user({Fill({SessionName, Domain}, {"Beta", "CORP"})});
     Click(page, "editButton");
     EXPECT_FALSE(settings.Sessions.contains("beta"));
     EXPECT_EQ(settings.Sessions.line("Beta"), Line("b", "CORP"));
@@ -216,21 +214,21 @@ TEST_F(NetPageTest, AddOffersTheNetSessionsSortedAndChoosingOneFillsEveryField)
     CNetSessionDlg dialog(SessionFormForAdd(), services());
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Map Network Drive");
-    const auto* names = qobject_cast<QComboBox*>(dialog.control(SessionField::SessionName));
+    const auto* names = qobject_cast<QComboBox*>(dialog.control(SessionName));
     QStringList offered;
     for (int i = 0; i < names->count(); ++i)
         offered.append(names->itemText(i));
     EXPECT_EQ(offered, QStringList({"", "Alpha", "beta", "gamma", "Gamma", "Home", "work"}));
     EXPECT_EQ(names->currentIndex(), -1);
     EXPECT_EQ(dialog.SessionLine(), "Net,None,,WORKGROUP,,,None,,,");
-    QWidget* postFolder = dialog.control(SessionField::PostFolder);
+    QWidget* postFolder = dialog.control(PostFolder);
     QString enabled = postFolder->isEnabled() ? "+" : "-"; // at first, although Post is None
     for (const char* post : {"Sync", "Copy", "Del", "Move", "None"}) {
-        Choose(dialog, SessionField::Post, post);
+        Choose(dialog, Post, post);
         enabled += postFolder->isEnabled() ? "+" : "-";
     }
     for (const char* name : {"Home", "work"}) {
-        Choose(dialog, SessionField::SessionName, name);
+        Choose(dialog, SessionName, name);
         EXPECT_EQ(dialog.SessionLine(), sessions.line(name));
         enabled += postFolder->isEnabled() ? "+" : "-";
     }
@@ -250,21 +248,20 @@ TEST_F(NetPageTest, ShareIsStoredInTheLinesFormAndAShareWithoutServerAndShareIsR
 {
     ModalScript user({[&](QDialog& dialog) {
         auto& session = static_cast<CNetSessionDlg&>(dialog);
-        TypeInto(session.control(SessionField::SessionName), "Office");
-        TypeInto(session.control(SessionField::Share), "127.0.0.1/docs");
-        session.control(SessionField::Domain)->setFocus();
+        TypeInto(session.control(SessionName), "Office");
+        TypeInto(session.control(Share), "127.0.0.1/docs");
+        session.control(Domain)->setFocus();
         session.accept();
         EXPECT_TRUE(session.isVisible());
         // The field that gets the focus, whether or not the window
         // manager has made the dialog active yet.
-        EXPECT_EQ(session.focusWidget(), session.control(SessionField::Share));
-        TypeInto(session.control(SessionField::Share), "//fs:4450/docs/");
+        EXPECT_EQ(session.focusWidget(), session.control(Share));
+        TypeInto(session.control(Share), "//fs:4450/docs/");
         session.accept();
         EXPECT_FALSE(session.isVisible());
     }});
     Click(page, "addButton");
-    EXPECT_EQ(messages.texts(), QStringList{"Share must name a server and a share, such as "
-                                            "\\\\fileserver\\docs or smb://fileserver/docs."});
+    EXPECT_EQ(messages.texts(), QStringList{NoShare});
     EXPECT_EQ(settings.Sessions.line("Office"), "Net,None,\\\\fs:4450\\docs,WORKGROUP,,,None,,,");
     EXPECT_EQ(texts("Office").value(1), "\\\\fs:4450\\docs");
 }
@@ -281,11 +278,10 @@ TEST_F(NetPageTest, FolderButtonsBrowseTheDeviceAndTheShareTypedAndFillTheField)
     CNetSessionDlg dialog(form, services());
     dialog.show();
     Click(dialog, "browsePcButton");
-    EXPECT_EQ(messages.texts(), QStringList{"Share must name a server and a share, such as "
-                                            "\\\\fileserver\\docs or smb://fileserver/docs."});
-    EXPECT_EQ(dialog.focusWidget(), dialog.control(SessionField::Share));
+    EXPECT_EQ(messages.texts(), QStringList{NoShare});
+    EXPECT_EQ(dialog.focusWidget(), dialog.control(Share));
 
-    TypeInto(dialog.control(SessionField::Share), "//pc/docs");
+    TypeInto(dialog.control(Share), "//pc/docs");
     QStringList roots;
     const auto choose = [&roots](const QString& name) -> ModalScript::Step {
         return [&roots, name](QDialog& shown) {
@@ -317,8 +313,7 @@ TEST_F(NetPageTest, ClosingTheDialogDuringATestDropsTheTest)
         form, CBrowseDlg::Services{settings, held, held, messages, sessionIcons});
     dialog->show();
     Click(*dialog, "testButton");
-    EXPECT_FALSE(dialog->testButton().isEnabled());
-    EXPECT_TRUE(dialog->isTesting());
+    EXPECT_TRUE(!dialog->testButton().isEnabled() && dialog->isTesting());
     ASSERT_TRUE(held.asked.tryAcquire(1, 20000));
     dialog->reject();
     EXPECT_FALSE(dialog->isTesting());

@@ -262,12 +262,9 @@ TEST_F(SendDlgTest, TheFirstStartLeadsToTheFirstShare)
     ASSERT_TRUE(text->isVisible() && !list().isVisible());
     EXPECT_TRUE(text->text().startsWith("Tarvo sends files between"));
 
-    ModalScript user({Fill({{SessionField::SessionName, "Office"},
-                            {SessionField::Share, "smb://127.0.0.1:1/none"},
-                            {SessionField::LocalFolder, "\\docs"},
-                            {SessionField::PcFolder, "\\in"},
-                            {SessionField::UserName, "ann"},
-                            {SessionField::Password, "pw"}})});
+    using enum SessionField;
+    ModalScript user({Fill({SessionName, Share, LocalFolder, PcFolder, UserName, Password},
+                           {"Office", "smb://127.0.0.1:1/none", "\\docs", "\\in", "ann", "pw"})});
     QSignalSpy refreshed(&window, &CSendDlg::refreshFinished);
     button("addShareButton")->click();
     EXPECT_EQ(user.titles.size(), 1);

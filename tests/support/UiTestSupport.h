@@ -148,17 +148,17 @@ public:
     {}
 };
 
-// A dialog step that notes the session shown, types into fields and ends the
-// dialog with OK or Cancel.
-inline ModalScript::Step Fill(QList<QPair<SessionField, QString>> fields, bool ok = true,
+// A dialog step that notes the session shown, types each text into its field
+// and ends the dialog with OK or Cancel.
+inline ModalScript::Step Fill(QList<SessionField> fields, QStringList texts, bool ok = true,
                               QStringList* shown = nullptr)
 {
     return [=](QDialog& dialog) {
         auto& session = static_cast<CNetSessionDlg&>(dialog);
         if (shown)
             shown->append(session.values().sessionName);
-        for (const auto& [field, text] : fields)
-            TypeInto(session.control(field), text);
+        for (qsizetype field = 0; field < fields.size(); ++field)
+            TypeInto(session.control(fields[field]), texts.value(field));
         ok ? dialog.accept() : dialog.reject();
     };
 }
