@@ -140,7 +140,8 @@ TEST_F(SendDlgTest, TapsKeysAndTheSelectButtonsChooseTheRowsToSend)
              {"I t1 I", {0, 2, 3}},
              {"I t1 t3 u u u", {3}}, // moving keeps the selection
              {"s", {0, 3}},
-             {"s D D U", {0, 1, 3}},
+             {"s", {3}},
+             {"D D U", {0, 1, 3}},
              {"d D", {0, 1, 2, 3}},
              {"I U", {2}}}) { // the next range does not undo Invert
         play(steps);
