@@ -14,8 +14,8 @@ TEST(OptionButtonTest, CancelWritesNothingAndOkDuringARefreshListsTheNewDefaultS
     MainWindowFixture main;
     for (int i = 0; i < 2000; ++i)
         main.device.write(QStringLiteral("Home/h%1.dat").arg(i), "h");
-    main.device.write("Work/w1.dat", "w");
-    main.device.write("Work/w2.dat", "w");
+    for (const char* name : {"Work/w1.dat", "Work/w2.dat"})
+        main.device.write(name, "w");
     CSendDlg& shown =
         main.open("Filter=*.txt\r\nFilterExclude=Yes\r\nShowInRom=Yes\r\nDefaultSession=home",
                   "home=Net,Put,\\\\pc\\docs,WG,\\Home,\\,None,,ann,pw\r\n"
@@ -43,15 +43,16 @@ TEST(OptionButtonTest, CancelWritesNothingAndOkDuringARefreshListsTheNewDefaultS
                       }});
     Click(shown, "optionButton");
     EXPECT_EQ(TempFolder::read(main.config), written);
-    EXPECT_TRUE(main.app->settings().DefaultSelect);
-    EXPECT_TRUE(main.app->settings().FilterExclude);
-    EXPECT_FALSE(main.app->settings().Sessions.contains("old"));
+    const Settings& kept = main.app->settings();
+    EXPECT_TRUE(kept.DefaultSelect && kept.FilterExclude && !kept.Sessions.contains("old"));
 
     Click(shown, "refreshButton");
     Click(shown, "optionButton");
     const QByteArray saved = TempFolder::read(main.config);
-    EXPECT_TRUE(saved.contains("\r\nDefaultSession=work\r\n")) << saved.toStdString();
-    EXPECT_TRUE(saved.contains("\r\nShowInRom=Yes\r\n")) << "an unseen page's values stay";
+    // An unseen page's values stay.
+    EXPECT_TRUE(saved.contains("\r\nDefaultSession=work\r\n") &&
+                saved.contains("\r\nShowInRom=Yes\r\n"))
+        << saved.toStdString();
     EXPECT_EQ(shown.pathBox().text(), "\\Work\\");
     auto* refresher = shown.findChild<FileListRefresher*>();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !refresher->isRunning(); }, 20000));
@@ -100,14 +101,14 @@ TEST(OptionButtonTest, TheKeyringBoxMovesThePasswordsOnOk)
         std::make_unique<ModalScript>(QList<ModalScript::Step>{setBox(false), setBox(true)});
     Click(shown, "optionButton");
     QByteArray saved = TempFolder::read(main.config);
-    EXPECT_TRUE(saved.contains(",ann,from the keyring\r\n")) << saved.toStdString();
-    EXPECT_FALSE(saved.contains("Keyring"));
+    EXPECT_TRUE(saved.contains(",ann,from the keyring\r\n") && !saved.contains("Keyring"))
+        << saved.toStdString();
     EXPECT_TRUE(main.keyring.items.isEmpty());
 
     Click(shown, "optionButton");
     saved = TempFolder::read(main.config);
-    EXPECT_TRUE(saved.contains("\r\nKeyring=Yes\r\n"));
-    EXPECT_TRUE(saved.contains(",ann,\r\n")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("\r\nKeyring=Yes\r\n") && saved.contains(",ann,\r\n"))
+        << saved.toStdString();
     EXPECT_EQ(main.keyring.password("home"), "from the keyring");
     EXPECT_EQ(main.boxes.texts, QStringList());
     // From here on, message boxes are the fixture's to answer.
@@ -140,11 +141,8 @@ TEST(OptionButtonTest, AboutNamesTheFilesInUseAndItsLinkOpensTheReadme)
         auto& sheet = static_cast<COptions&>(dialog);
         sheet.tabs().setCurrentIndex(3);
         ASSERT_TRUE(QTest::qWaitFor([&] { return sheet.tabs().currentWidget()->isVisible(); }));
-        QStringList texts;
-        for (const char* name : {"aboutText", "aboutLicence"})
-            texts.append(sheet.findChild<QLabel*>(name)->text());
-        for (const char* name : {"aboutConfig", "aboutState"})
-            texts.append(sheet.findChild<QLineEdit*>(name)->text());
+        QStringList texts =
+            Texts(sheet, {"aboutText", "aboutLicence", "aboutConfig", "aboutState"});
         auto* link = sheet.findChild<QLabel*>("aboutReadme");
         texts.append(link->openExternalLinks() ? link->toolTip() : link->text());
         QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(3, link->fontMetrics().height() / 2));

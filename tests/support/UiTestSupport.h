@@ -1,7 +1,6 @@
 #pragma once
 
 #include "config/ConfigCheck.h"
-#include "config/NetSession.h"
 #include "core/browse/FolderTreeModel.h"
 #include "core/filelist/FileListRefresher.h"
 #include "core/filelist/FileListTexts.h"
@@ -83,6 +82,24 @@ inline void TypeInto(QWidget* control, const QString& text)
     QTest::keyClicks(edit, text);
 }
 
+// The texts of the named labels (an ElidedLabel's whole text), line edits and
+// buttons of the widget, in the order named.
+inline QStringList Texts(const QWidget& parent, std::initializer_list<const char*> names)
+{
+    QStringList texts;
+    for (const char* name : names) {
+        const auto* child = parent.findChild<QWidget*>(name);
+        const auto* elided = qobject_cast<const ElidedLabel*>(child);
+        texts.append(elided ? elided->fullText() : child->property("text").toString());
+    }
+    return texts;
+}
+
+inline QString Text(const QWidget& parent, const char* name)
+{
+    return Texts(parent, {name}).first();
+}
+
 // Returns once the window's thread has handled every event posted before.
 inline bool WaitForEventsPostedSoFar(QObject& receiver)
 {
@@ -131,6 +148,21 @@ public:
     {}
 };
 
+// A dialog step that notes the session shown, types each text into its field
+// and ends the dialog with OK or Cancel.
+inline ModalScript::Step Fill(QList<SessionField> fields, QStringList texts, bool ok = true,
+                              QStringList* shown = nullptr)
+{
+    return [=](QDialog& dialog) {
+        auto& session = static_cast<CNetSessionDlg&>(dialog);
+        if (shown)
+            shown->append(session.values().sessionName);
+        for (qsizetype field = 0; field < fields.size(); ++field)
+            TypeInto(session.control(fields[field]), texts.value(field));
+        ok ? dialog.accept() : dialog.reject();
+    };
+}
+
 // Answers every message box as a user would and notes what it said.
 class MessageBoxWatcher : public ModalWatcher<QMessageBox>
 {
@@ -176,18 +208,15 @@ public:
     QPushButton* button(const char* name) const { return window->findChild<QPushButton*>(name); }
 
     // The fixture's keyring, which outlives each app that uses it.
-    class KeyringView : public PasswordKeyring
+    struct KeyringView : PasswordKeyring
     {
-    public:
         explicit KeyringView(MemoryKeyring& keyring)
-            : m_keyring(keyring)
+            : m(keyring)
         {}
-        KeyringResult load(QList<KeyringItem>& items) override { return m_keyring.load(items); }
-        KeyringResult store(const KeyringItem& item) override { return m_keyring.store(item); }
-        KeyringResult remove(const QString& session) override { return m_keyring.remove(session); }
-
-    private:
-        MemoryKeyring& m_keyring;
+        KeyringResult load(QList<KeyringItem>& items) override { return m.load(items); }
+        KeyringResult store(const KeyringItem& item) override { return m.store(item); }
+        KeyringResult remove(const QString& session) override { return m.remove(session); }
+        MemoryKeyring& m;
     };
 
     TempFolder device;
