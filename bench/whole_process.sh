@@ -140,7 +140,6 @@ finish() {
 }
 trap finish EXIT
 
-
 mkdir -p "$work"
 if mountpoint -q "$work"; then
     fail "$work is already a mount point; unmount it or choose another --work"

@@ -11,7 +11,6 @@
 #include <fcntl.h>
 #include <libsmbclient.h>
 #include <QHash>
-#include <QSet>
 #include <sys/stat.h>
 #include <thread>
 

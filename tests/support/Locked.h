@@ -11,4 +11,11 @@ template <typename Mutex, typename F> auto Locked(Mutex& mutex, F f)
     return f();
 }
 
+// A copy of what the mutex guards, taken with the mutex held.
+template <typename Mutex, typename T> T LockedCopy(Mutex& mutex, const T& value)
+{
+    std::lock_guard lock(mutex);
+    return value;
+}
+
 } // namespace tarvo::test

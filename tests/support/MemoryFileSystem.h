@@ -3,6 +3,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/ShareConnections.h"
+#include "tests/support/Locked.h"
 
 #include <algorithm>
 #include <atomic>
@@ -66,8 +67,14 @@ public:
     }
     // The size that listings give, without the bytes (a file of 5 GiB).
     void setSize(const QString& path, quint64 size) { m_nodes[key(path)].info.Size = size; }
-    bool exists(const QString& path) const { return copyOf(m_nodes).contains(key(path)); }
-    QByteArray data(const QString& path) const { return copyOf(m_nodes).value(key(path)).data; }
+    bool exists(const QString& path) const
+    {
+        return LockedCopy(m_mutex, m_nodes).contains(key(path));
+    }
+    QByteArray data(const QString& path) const
+    {
+        return LockedCopy(m_mutex, m_nodes).value(key(path)).data;
+    }
     QStringList names(const QString& folder) const // sorted
     {
         QStringList names;
@@ -78,7 +85,7 @@ public:
     }
     // "copy S -> T", "move S -> T", "delete P", "list F", "connect NAME REMOTE",
     // "disconnect NAME", in the order they happened.
-    QStringList journal() const { return copyOf(m_journal); }
+    QStringList journal() const { return LockedCopy(m_mutex, m_journal); }
 
     // The next operation of this kind on a path (either path of a copy or
     // move, a connection's name or remote name) that ends with pathEnd fails
@@ -106,7 +113,7 @@ public:
     void leavePart(const QString& target, quint64 bytes) { m_parts[key(target)] = bytes; }
     quint64 resumableBytes(const QString&, const FileInfo&, const QString& target) override
     {
-        return copyOf(m_parts).value(key(target));
+        return LockedCopy(m_mutex, m_parts).value(key(target));
     }
 
     // Times written into the folder keep only multiples of ticks; 0: none.
@@ -233,7 +240,7 @@ public:
     }
     FileTime timeResolution(const QString& folder) override
     {
-        return copyOf(m_ticks).value(key(folder), MicrosecondTicks);
+        return LockedCopy(m_mutex, m_ticks).value(key(folder), MicrosecondTicks);
     }
 
     int addConnection(const QString& name, const QString& remote, const QString&, const QString&,
@@ -250,7 +257,7 @@ public:
     }
     int getConnection(const QString& name, QString& remote) override
     {
-        remote = copyOf(m_connections).value(name);
+        remote = LockedCopy(m_mutex, m_connections).value(name);
         return remote.isEmpty() ? PlatformError::NotConnected : 0;
     }
     // By its local name, or every connection to a share by the share's name.
@@ -281,11 +288,6 @@ private:
         FileInfo info;
     };
     using Lock = std::lock_guard<std::recursive_mutex>;
-    template <typename T> T copyOf(const T& member) const
-    {
-        Lock lock(m_mutex);
-        return member;
-    }
     static quint64 blockSize(const QString& source, const QString& target)
     {
         const auto share = [](const QString& path) { return normal(path).startsWith("\\\\"); };
@@ -311,7 +313,7 @@ private:
     DirEntryList children(const QString& folder) const
     {
         DirEntryList entries;
-        for (const Node& node : copyOf(m_nodes)) {
+        for (const Node& node : LockedCopy(m_mutex, m_nodes)) {
             if (key(parentOf(node.path)) == key(folder) && key(node.path) != key(folder))
                 entries.append({node.path.mid(node.path.lastIndexOf(u'\\') + 1), node.info});
         }

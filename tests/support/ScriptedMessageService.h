@@ -58,7 +58,7 @@ public:
         Locked(m_mutex, [&] { m_replaceAnswers.append(reply); });
     }
 
-    QList<Shown> messages() const { return copyOf(m_shown); }
+    QList<Shown> messages() const { return LockedCopy(m_mutex, m_shown); }
     QStringList texts() const
     {
         QStringList texts;
@@ -66,7 +66,7 @@ public:
             texts.append(shown.text);
         return texts;
     }
-    QList<Asked> replaceQuestions() const { return copyOf(m_asked); }
+    QList<Asked> replaceQuestions() const { return LockedCopy(m_mutex, m_asked); }
     int waitCursorDepth() const { return m_waitDepth; }
     int waitCursorCount() const { return m_waitCount; }
     void clear()
@@ -83,11 +83,6 @@ public:
 
 private:
     using Lock = std::lock_guard<std::mutex>;
-    template <typename T> T copyOf(const T& member) const
-    {
-        Lock lock(m_mutex);
-        return member;
-    }
 
     mutable std::mutex m_mutex;
     QList<Shown> m_shown;
