@@ -348,7 +348,14 @@ int SmbFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& 
     if (operation->error())
         return operation->error();
     smb::Context* context = operation->context();
-    smb::OpenFile handle = smb::openFile(context, operation->url().constData(), O_RDONLY, 0);
+    const QByteArray url = operation->url();
+    // Read as Windows copies a file: no one may write it through the server
+    // while it is open. A program that holds it open for writing already
+    // keeps that from us; then it is read beside that program, and checked.
+    smb::OpenFile handle = smb::openFileAlone(context, url.constData(), O_RDONLY, 0);
+    const bool writersDenied = bool(handle);
+    if (!handle && errno == EBUSY)
+        handle = smb::openFile(context, url.constData(), O_RDONLY, 0);
     if (!handle)
         return operation->fail(errno);
     struct stat status;
@@ -357,7 +364,7 @@ int SmbFileSystem::openSource(const QString& path, std::unique_ptr<SourceFile>& 
     if (S_ISDIR(status.st_mode)) // libsmbclient opens a folder as well
         return PlatformError::AccessDenied;
     file = std::make_unique<SmbSource>(std::move(operation), std::move(handle),
-                                       SmbInfoFromStat(status));
+                                       SmbInfoFromStat(status), writersDenied);
     return PlatformError::Success;
 }
 

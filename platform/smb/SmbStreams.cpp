@@ -149,14 +149,24 @@ int setTimes(SmbOperation& operation, const QByteArray& url, const FileInfo& sou
 } // namespace
 
 SmbSource::SmbSource(std::unique_ptr<SmbOperation> operation, smb::OpenFile file,
-                     const FileInfo& info)
+                     const FileInfo& info, bool writersDenied)
     : m_operation(std::move(operation))
     , m_file(std::move(file))
     , m_info(info)
+    , m_writersDenied(writersDenied)
 {}
 
 int SmbSource::currentInfo(FileInfo& info)
 {
+    // Bytes that came in one read, through a handle that kept every other
+    // client from writing since it opened, are the version it opened: asking
+    // again would cost a small file a round trip in five. A longer read is
+    // asked about, for a process on the server itself writes past the
+    // server's share modes.
+    if (m_writersDenied && m_reads <= 1 && !m_readElsewhere) {
+        info = m_info;
+        return PlatformError::Success;
+    }
     struct stat status;
     if (smb::fstat(m_operation->context(), m_file.get(), &status) != 0)
         return m_operation->failTransfer(errno);
@@ -166,12 +176,14 @@ int SmbSource::currentInfo(FileInfo& info)
 
 qint64 SmbSource::read(char* buffer, qint64 size)
 {
+    ++m_reads;
     const ssize_t got = smb::read(m_operation->context(), m_file.get(), buffer, size_t(size));
     return got >= 0 ? got : -m_operation->failTransfer(errno);
 }
 
 int SmbSource::seek(quint64 offset)
 {
+    m_readElsewhere = true;
     if (smb::lseek(m_operation->context(), m_file.get(), off_t(offset), SEEK_SET) < 0)
         return m_operation->failTransfer(errno);
     return PlatformError::Success;
@@ -183,6 +195,7 @@ std::vector<std::unique_ptr<BlockReader>> SmbSource::parallelReaders(int count)
     // Under the one library lock the readers would only take turns.
     if (!smb::threadsEnabled())
         return readers;
+    m_readElsewhere = true;
     // The source's own handle reads at once; each of the others logs on
     // first, on its own thread.
     readers.push_back(std::make_unique<SmbBlockReader>(*m_operation, m_file.get()));
@@ -196,6 +209,7 @@ std::vector<std::unique_ptr<BlockReader>> SmbSource::moreReaders(int count)
     std::vector<std::unique_ptr<BlockReader>> readers;
     if (!smb::threadsEnabled())
         return readers;
+    m_readElsewhere = true;
     for (int i = 0; i < count; ++i)
         readers.push_back(
             std::make_unique<SmbBlockReader>(*m_operation, m_operation->url(), O_RDONLY));

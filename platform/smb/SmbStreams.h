@@ -10,7 +10,9 @@ namespace tarvo {
 class SmbSource : public SourceFile
 {
 public:
-    SmbSource(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, const FileInfo& info);
+    // `writersDenied`: the handle lets no one else write the file through the server.
+    SmbSource(std::unique_ptr<SmbOperation> operation, smb::OpenFile file, const FileInfo& info,
+              bool writersDenied);
 
     const FileInfo& info() const override { return m_info; }
     int currentInfo(FileInfo& info) override;
@@ -23,6 +25,9 @@ private:
     std::unique_ptr<SmbOperation> m_operation;
     smb::OpenFile m_file; // closed before the operation gives its context back
     FileInfo m_info;
+    bool m_writersDenied;
+    int m_reads = 0;
+    bool m_readElsewhere = false; // from another offset or through other readers
 };
 
 // Where the note beside a part is, and what part of a cut copy the part goes on with.

@@ -6,6 +6,7 @@
 #include "core/copy/CopyAhead.h"
 #include "platform/ErrorCodes.h"
 #include "tests/e2e/Scenario.h"
+#include "tests/support/HeldShareFile.h"
 
 #include <fcntl.h>
 #include <QRegularExpression>
@@ -155,6 +156,38 @@ TEST_P(ResumedCopyTest, ACopyCutByALostServerGoesOnFromItsPart)
 
 INSTANTIATE_TEST_SUITE_P(Directions, ResumedCopyTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Get" : "Put"; });
+
+using FetchedSourceTest = Scenario;
+
+// A fetched file is read as Windows reads a file it copies: while it is open
+// no one may write it through the server. A file that another program holds
+// open for writing is read beside that program all the same.
+TEST_F(FetchedSourceTest, NoOneWritesItWhileItIsReadYetOneHeldOpenForWritingArrives)
+{
+    const OneCopy big = copyOf(true, "big.bin");
+    const OneCopy held = copyOf(true, "held.txt");
+    writeLocal(big.sourceOnDisk, Pattern(6 * MiB));
+    writeLocal(held.sourceOnDisk, "held");
+    params.entries = {{"S", big.source}, {"S", held.source}};
+    const HeldShareFile holder(samba(), "in/held.txt", HeldShareFile::Sharing::ReadAndWrite);
+    ASSERT_TRUE(holder.isOpen());
+    bool writable = true;
+
+    EXPECT_EQ(runPausedAt(2 * MiB,
+                          [&] {
+                              writable = HeldShareFile(samba(), "in/big.bin",
+                                                       HeldShareFile::Sharing::ReadAndWrite)
+                                             .isOpen();
+                          }),
+              2);
+
+    EXPECT_FALSE(writable);
+    EXPECT_EQ(messages.texts(), QStringList());
+    EXPECT_TRUE(TempFolder::read(big.targetOnDisk) == Pattern(6 * MiB));
+    EXPECT_EQ(TempFolder::read(held.targetOnDisk), "held");
+    EXPECT_TRUE(
+        HeldShareFile(samba(), "in/big.bin", HeldShareFile::Sharing::ReadAndWrite).isOpen());
+}
 
 using SentVersionTest = Scenario;
 
