@@ -259,8 +259,10 @@ int RunSendCommand(const QStringList& arguments, const StartOptions& environment
     // Stopped by a signal: the shell's usual status for it (130 for Ctrl-C).
     if (stopSignals.received() != 0)
         return 128 + stopSignals.received();
+    // A dry run ends as the send would: a file whose name cannot be sent
+    // would be missing there too.
     if (dryRun)
-        return summary.unreachableSessions == 0 ? listed : ExitIncomplete;
+        return summary.unreachableSessions == 0 && unsendablePicked == 0 ? listed : ExitIncomplete;
     return summary.complete() ? listed : ExitIncomplete;
 }
 
