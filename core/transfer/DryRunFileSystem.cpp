@@ -59,7 +59,10 @@ CopyOutcome DryRunFileSystem::copy(const CopyRequest& request)
     if (int error = folderOf(m_files, request.target))
         return CopyOutcome::failed(error);
     std::optional<FileTime> targetTime;
-    const bool exists = holdsName(request.target, &targetTime);
+    int refusal = PlatformError::Success;
+    const bool exists = holdsName(request.target, &targetTime, &refusal);
+    if (refusal)
+        return CopyOutcome::failed(refusal);
     if (exists && request.failIfExists)
         return CopyOutcome::failed(PlatformError::FileExists);
     return {PlatformError::Success, source, exists, targetTime,
@@ -71,12 +74,13 @@ int DryRunFileSystem::moveFile(const QString& source, const QString& target, con
     FileInfo info;
     if (int error = m_files.readAttributes(source, info))
         return error;
-    if (holdsName(target))
+    int refusal = PlatformError::Success;
+    if (holdsName(target, nullptr, &refusal))
         return PlatformError::FileExists;
-    return folderOf(m_files, target);
+    return refusal ? refusal : folderOf(m_files, target);
 }
 
-bool DryRunFileSystem::holdsName(const QString& target, std::optional<FileTime>* time)
+bool DryRunFileSystem::holdsName(const QString& target, std::optional<FileTime>* time, int* refusal)
 {
     {
         // A file that the dry run has pruned is gone for what follows.
@@ -88,10 +92,17 @@ bool DryRunFileSystem::holdsName(const QString& target, std::optional<FileTime>*
     // REPORT.TXT for report.txt); the listing shows one that a look cannot
     // see, by its exact name.
     FileInfo info;
-    if (m_files.readAttributes(target, info) == 0) {
+    const int error = m_files.readAttributes(target, info);
+    if (error == PlatformError::Success) {
         if (time)
             *time = info.LastWriteTime;
         return true;
+    }
+    // A name that the store refuses even to look at, it refuses to write.
+    if (error == PlatformError::InvalidName) {
+        if (refusal)
+            *refusal = error;
+        return false;
     }
     if (m_files.canOpenForReading(target))
         return true;

@@ -37,8 +37,9 @@ private:
     // Whether something holds the target's name, as far as a look shows: a
     // look at the target itself, or its folder's listing. A file that this
     // user may not read is still there, and a copy onto it would replace it
-    // (or fail trying).
-    bool holdsName(const QString& target, std::optional<FileTime>* time = nullptr);
+    // (or fail trying). A name that the store refuses sets `refusal`.
+    bool holdsName(const QString& target, std::optional<FileTime>* time = nullptr,
+                   int* refusal = nullptr);
 
     FileSystem& m_files;
     std::mutex m_mutex;                     // copies ahead look from several threads

@@ -204,7 +204,7 @@ int SmbFileSystem::readAttributes(const QString& path, FileInfo& info)
         return operation.error();
     struct stat status;
     if (smb::stat(operation.context(), operation.url().constData(), &status) != 0)
-        return operation.fail(errno);
+        return NameError(operation, errno); // a name the server refuses says so
     info = SmbInfoFromStat(status);
     return PlatformError::Success;
 }

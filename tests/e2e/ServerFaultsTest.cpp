@@ -191,6 +191,34 @@ TEST_F(ServerFaultsTest, TargetsTheShareKeepsAreNeverReplaced)
     EXPECT_EQ(shareNames("mirror"), QStringList({"a.txt", "readonly.txt"}));
 }
 
+// A dry run fails the names the server refuses, as the send would and for
+// the same reason, and plans the rest.
+TEST_F(ServerFaultsTest, ADryRunFailsTheNamesTheServerRefuses)
+{
+    makeShareFolder("out");
+    for (const char* name : {"a:b.txt", "why?.txt", "ok.txt"})
+        writeDevice(QStringLiteral("\\Docs\\") + name, "new");
+    addSession("Office", line("Put", "\\Docs", "\\out"));
+    params.entries = {{"Office", "\\Docs\\a:b.txt"},
+                      {"Office", "\\Docs\\why?.txt"},
+                      {"Office", "\\Docs\\ok.txt"}};
+    params.dryRun = true;
+
+    run();
+
+    QStringList plan;
+    for (const RunAction& action : std::as_const(observer.actions))
+        plan << RunAction::kindName(action.kind) + u' ' + action.target.section(u'\\', -1) +
+                    u' ' +
+                    (action.result == RunAction::Result::Planned ? "planned" : action.reason);
+    const QString refused = "copy %1 The name is refused there: servers refuse names that hold "
+                            "any of \\ / : * ? \" < > |, and every side refuses a name longer "
+                            "than 255 characters or a step out of the folder (\"..\").";
+    EXPECT_EQ(plan, QStringList(
+                        {refused.arg("a:b.txt"), refused.arg("why?.txt"), "copy ok.txt planned"}));
+    EXPECT_EQ(shareNames("out"), QStringList());
+}
+
 // Another account's private file (mode 600, hidden from listings by "hide
 // unreadable") in a folder where this user may create and delete files: the
 // server would let a rename replace it, but this user may not write it, so
